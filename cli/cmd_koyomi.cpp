@@ -1,0 +1,122 @@
+#include <iostream>
+
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "engine/astro.h"
+#include "engine/datetime.h"
+#include "engine/symbols.h"
+
+namespace velm::cli {
+
+void addKoyomiJson(JsonObject &json, const Koyomi &k)
+{
+    json.array("BanKan", k.BanKan)
+        .array("BanShi", k.BanShi)
+        .array("BanKyuSei", k.BanKyuSei)
+        .array("BanTon", k.BanTon)
+        .array("BanKyoku", k.BanKyoku)
+        .array("BanSekki", k.BanSekki)
+        .integer("Gen", k.Gen)
+        .integer("FutoNissu", k.FutoNissu)
+        .integer("Kisetsu", k.Kisetsu)
+        .raw("SunLongitude", jsonNumber(k.SunLongitude, 6))
+        .text("summary", k.summary);
+}
+
+int runKoyomi(const Args &args)
+{
+    std::string error;
+    std::vector<std::string> positional;
+    KoyomiOptions options;
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        auto value = [&]() -> const std::string * {
+            return i + 1 < args.size() ? &args[++i] : nullptr;
+        };
+        if (a == "--json") {
+            json = true;
+        } else if (a == "--tz") {
+            const std::string *v = value();
+            auto tz = v ? parseTimeZone(*v, error) : std::nullopt;
+            if (!tz)
+                return usageError(v ? error : "--tz の値がありません");
+            options.tz = *tz;
+        } else if (a == "--periods") {
+            const std::string *v = value();
+            if (!v || !parsePeriods(*v, options, error))
+                return usageError(v ? error : "--periods の値がありません");
+        } else if (a == "--kcb1") {
+            const std::string *v = value();
+            if (!v || !parseFlag(*v, options.kcb1, error))
+                return usageError(v ? error : "--kcb1 の値がありません");
+        } else if (a.rfind("--", 0) == 0) {
+            return usageError("不明なオプションです: " + a);
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.size() != 2)
+        return usageError("使い方: velm-cli koyomi DATE TIME [--tz H] [--periods ABCD] [--kcb1 0|1] [--json]");
+    auto moment = parseDate(positional[0], error);
+    if (!moment || !parseTime(positional[1], *moment, error))
+        return usageError(error);
+
+    Koyomi k = DateToKyu(*moment, options, true);
+    if (json) {
+        JsonObject obj;
+        addKoyomiJson(obj, k);
+        std::cout << obj.str() << "\n";
+    } else {
+        std::cout << k.summary << "\n";
+    }
+    return 0;
+}
+
+int runTerms(const Args &args)
+{
+    std::string error;
+    double tz = 9.0;
+    std::optional<int> year;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--tz") {
+            auto v = i + 1 < args.size() ? parseTimeZone(args[++i], error) : std::nullopt;
+            if (!v)
+                return usageError(error.empty() ? "--tz の値がありません" : error);
+            tz = *v;
+        } else if (!year) {
+            year = parseInt(args[i], 1, 9998);
+            if (!year)
+                return usageError("年は 1～9998 で指定して下さい: " + args[i]);
+        } else {
+            return usageError("不明な引数です: " + args[i]);
+        }
+    }
+    if (!year)
+        return usageError("使い方: velm-cli terms YEAR [--tz H]");
+
+    // Walk the year day by day from its first midnight to the next year's;
+    // each new latest term seen is one instant of the year.
+    const long first = dayNumberFromCivil(*year, 1, 1);
+    const long last = dayNumberFromCivil(*year + 1, 1, 1);
+    long double previousTarget = -1;
+    for (long day = first; day <= last; ++day) {
+        TermSearch s = before_nibun(0, tz, static_cast<DayValue>(day));
+        if (s.TermLongitude == previousTarget)
+            continue;
+        previousTarget = s.TermLongitude;
+        if (s.instant < first || s.instant >= last)
+            continue;
+        CivilTime c = JD2YMDTParts(s.instant);
+        int index = static_cast<int>(((static_cast<int>(s.TermLongitude) - 270) / 15 + 24) % 24);
+        char time[32];
+        std::snprintf(time, sizeof time, "%04d-%02d-%02dT%02d:%02d:%02d", c.year, c.month, c.day,
+                      c.hour, c.minute, c.second);
+        JsonObject obj;
+        obj.integer("year", *year).integer("index", index).text("name", TermName[static_cast<std::size_t>(index)]).text("time", time);
+        std::cout << obj.str() << "\n";
+    }
+    return 0;
+}
+
+} // namespace velm::cli

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/json.h"
+#include "engine/koyomi.h"
+
+namespace velm::cli {
+
+using Args = std::vector<std::string>;
+
+// Exit statuses: 0 done, 1 failed at run time (a file), 2 bad arguments.
+int runKoyomi(const Args &args);
+int runTerms(const Args &args);
+
+// The koyomi keys shared by every JSON object that describes a moment.
+void addKoyomiJson(JsonObject &json, const Koyomi &k);
+
+int usageError(const std::string &message);
+
+} // namespace velm::cli

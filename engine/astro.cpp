@@ -1,0 +1,173 @@
+#include "engine/astro.h"
+
+#include <array>
+#include <cmath>
+
+namespace velm {
+namespace {
+
+// Int() of the original: the integer part, truncated toward zero.
+long double Int(long double x)
+{
+    return std::trunc(x);
+}
+
+constexpr long double DegToRad = 0.017453292519943295769L;
+
+struct SeriesTerm {
+    long double rate;
+    long double phase;
+    long double amplitude;
+};
+
+// Periodic terms of the sun's longitude, summed in this order.
+constexpr std::array<SeriesTerm, 14> LongitudeSeries{{
+    {31557.0L, 161.0L, 0.0004L},
+    {29930.0L, 48.0L, 0.0004L},
+    {2281.0L, 221.0L, 0.0005L},
+    {155.0L, 118.0L, 0.0005L},
+    {33718.0L, 316.0L, 0.0006L},
+    {9038.0L, 64.0L, 0.0007L},
+    {3035.0L, 110.0L, 0.0007L},
+    {65929.0L, 45.0L, 0.0007L},
+    {22519.0L, 352.0L, 0.0013L},
+    {45038.0L, 254.0L, 0.0015L},
+    {445267.0L, 208.0L, 0.0018L},
+    {19.0L, 159.0L, 0.0018L},
+    {32964.0L, 158.0L, 0.0020L},
+    {71998.1L, 265.1L, 0.0200L},
+}};
+
+// Round to nearest, halves to even (the original's Round).
+long double roundHalfEven(long double x)
+{
+    return std::nearbyint(x); // default rounding mode is to-nearest-even
+}
+
+} // namespace
+
+DayValue YMDT2JD(long double year, long double month, long double day,
+                 long double hour, long double minute, long double second)
+{
+    if (month < 3) {
+        year -= 1;
+        month += 12;
+    }
+    return std::trunc(365.25L * year) + Int(year / 400) - Int(year / 100)
+        + Int(30.59L * (month - 2)) + 1721088 + day
+        + (hour + minute / 60 + second / 3600) / 24;
+}
+
+CivilTime JD2YMDTParts(DayValue v)
+{
+    long double x0 = Int(v + 68570);
+    long double x1 = Int(x0 / 36524.25L);
+    long double x2 = x0 - Int(36524.25L * x1 + 0.75L);
+    long double x3 = Int((x2 + 1) / 365.2425L);
+    long double x4 = x2 - Int(365.25L * x3) + 31;
+    long double x5 = Int(Int(x4) / 30.59L);
+    long double x6 = Int(x5 / 11);
+
+    CivilTime t;
+    t.day = static_cast<int>(x4 - Int(30.59L * x5));
+    t.month = static_cast<int>(x5 - 12 * x6 + 2);
+    t.year = static_cast<int>(100 * (x1 - 49) + x3 + x6);
+    // The series gives day 30 on the last day of February in many years.
+    if (t.month == 2 && t.day > 28)
+        t.day = t.year % 4 == 0 ? 29 : 28;
+
+    long double s = 86400 * (v - Int(v));
+    long double hour = Int(s / 3600);
+    long double minute = Int((s - 3600 * hour) / 60);
+    long double second = Int(s - 3600 * hour - 60 * minute);
+    t.hour = static_cast<int>(hour);
+    t.minute = static_cast<int>(minute);
+    t.second = static_cast<int>(second);
+    return t;
+}
+
+std::string JD2YMDT(DayValue v)
+{
+    CivilTime t = JD2YMDTParts(v);
+    return std::to_string(t.year) + "/" + std::to_string(t.month) + "/" + std::to_string(t.day)
+        + " " + std::to_string(t.hour) + ":" + std::to_string(t.minute) + ":"
+        + std::to_string(t.second);
+}
+
+long double norm_angle(long double x)
+{
+    if (x >= 0)
+        return x - 360 * Int(x / 360);
+    return 360 - (-x - 360 * Int(-x / 360));
+}
+
+long double sun_longitude(long double T)
+{
+    long double th = 0;
+    for (const SeriesTerm &term : LongitudeSeries)
+        th += term.amplitude * std::cos(DegToRad * norm_angle(term.rate * T + term.phase));
+
+    long double A = norm_angle(35999.05L * T + 267.52L);
+    th = th - 0.0048L * T * std::cos(DegToRad * A);
+    th = th + 1.9147L * std::cos(DegToRad * A);
+
+    long double M = norm_angle(norm_angle(36000.7695L * T) + 280.4659L);
+    return norm_angle(th + M);
+}
+
+TermSearch before_nibun(int mode, double tz, DayValue v)
+{
+    TermSearch result;
+    long double tm1 = Int(v);
+    long double tm2 = v - tm1 - static_cast<long double>(tz) / 24; // tm1 + tm2 is UT
+
+    long double T = (tm2 + 0.5L) / 36525 + (tm1 - 2451545) / 36525;
+    long double L = sun_longitude(T);
+    result.SunLongitude = L;
+
+    switch (mode) {
+    case 0:
+        result.TermLongitude = 15 * Int(L / 15);
+        break;
+    case 1:
+        result.TermLongitude = 30 * roundHalfEven(L / 30) - 15;
+        break;
+    case 3:
+        result.TermLongitude = 315;
+        break;
+    case 5:
+        result.TermLongitude = (L >= 80.87500001L && L <= 260.8750001L) ? 90 : 270;
+        break;
+    default:
+        result.TermLongitude = 15 * Int(L / 15);
+        break;
+    }
+
+    // Newton-like steps of one mean-motion estimate each. The fold into ±180°
+    // makes the search land on the crossing nearest in time. It converges in a
+    // few rounds for every real moment; the cap only guards against a
+    // non-finite input looping forever.
+    long double dt1 = 1;
+    long double dt2 = 1;
+    for (int round = 0; std::fabs(dt1 + dt2) > 1.1574074074074073e-05L && round < 1000; ++round) {
+        T = (tm2 + 0.5L) / 36525 + (tm1 - 2451545) / 36525;
+        long double delta = sun_longitude(T) - result.TermLongitude;
+        if (delta > 180)
+            delta -= 360;
+        else if (delta < -180)
+            delta += 360;
+        dt1 = Int(delta * 365.2L / 360);
+        dt2 = delta * 365.2L / 360 - dt1;
+        tm1 -= dt1;
+        tm2 -= dt2;
+        if (tm2 < 0) {
+            tm2 += 1;
+            tm1 -= 1;
+        }
+    }
+
+    result.instant = (static_cast<long double>(tz) / 24 + tm2) + tm1;
+    return result;
+}
+
+} // namespace velm

@@ -1,0 +1,110 @@
+#include "engine/codec.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace velm {
+namespace {
+
+CodecResult convert(const char *to, const char *from, std::string_view in)
+{
+    CodecResult result;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        result.ok = false;
+        return result;
+    }
+    std::string out(in.size() * 3 + 16, '\0');
+    char *inPtr = const_cast<char *>(in.data());
+    std::size_t inLeft = in.size();
+    char *outPtr = out.data();
+    std::size_t outLeft = out.size();
+    while (inLeft > 0) {
+        std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        if (rc != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG) {
+            std::size_t used = out.size() - outLeft;
+            out.resize(out.size() * 2);
+            outPtr = out.data() + used;
+            outLeft = out.size() - used;
+            continue;
+        }
+        // EILSEQ or EINVAL (truncated multibyte sequence at the end).
+        result.ok = false;
+        result.errorOffset = in.size() - inLeft;
+        break;
+    }
+    out.resize(out.size() - outLeft);
+    iconv_close(cd);
+    result.text = std::move(out);
+    return result;
+}
+
+// Decodes one UTF-8 code point at s[i]; advances i. Malformed bytes count as one.
+char32_t nextCodePoint(std::string_view s, std::size_t &i)
+{
+    auto c = static_cast<unsigned char>(s[i]);
+    int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+    if (i + len > s.size())
+        len = 1;
+    char32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+    for (int k = 1; k < len; ++k)
+        cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    i += len;
+    return cp;
+}
+
+int widthOf(char32_t cp)
+{
+    if (cp < 0x80)
+        return 1;
+    if (cp >= 0xFF61 && cp <= 0xFF9F) // half-width katakana
+        return 1;
+    return 2;
+}
+
+} // namespace
+
+CodecResult decodeCp932(std::string_view bytes)
+{
+    return convert("UTF-8", "CP932", bytes);
+}
+
+CodecResult encodeCp932(std::string_view utf8)
+{
+    return convert("CP932", "UTF-8", utf8);
+}
+
+int cp932Width(std::string_view utf8)
+{
+    int width = 0;
+    for (std::size_t i = 0; i < utf8.size();)
+        width += widthOf(nextCodePoint(utf8, i));
+    return width;
+}
+
+std::string cutCp932(std::string_view utf8, int maxBytes)
+{
+    int width = 0;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::size_t next = i;
+        int w = widthOf(nextCodePoint(utf8, next));
+        if (width + w > maxBytes)
+            break;
+        width += w;
+        i = next;
+    }
+    return std::string(utf8.substr(0, i));
+}
+
+std::string padCp932(std::string_view utf8, int bytes)
+{
+    std::string cut = cutCp932(utf8, bytes);
+    int width = cp932Width(cut);
+    cut.append(static_cast<std::size_t>(bytes - width), ' ');
+    return cut;
+}
+
+} // namespace velm

@@ -1,0 +1,87 @@
+#include "engine/ju.h"
+
+#include <cmath>
+
+#include "engine/datetime.h"
+#include "engine/symbols.h"
+
+namespace velm {
+
+std::optional<long> TyoShin(long dayNumber, int stem, int branch)
+{
+    if (stem < 0 || stem > 9 || branch < 0 || branch > 11 || (stem - branch) % 2 != 0)
+        return std::nullopt;
+    int k = sexagenary(stem, branch) % 15;
+    int offset = k <= 7 ? -k : 15 - k;
+    return dayNumber + offset;
+}
+
+std::string tyoShinMessage(int stem, int branch)
+{
+    std::string text;
+    if (stem >= 0 && stem <= 9)
+        text += StemName[stem];
+    if (branch >= 0 && branch <= 11)
+        text += BranchName[branch];
+    return text;
+}
+
+int KSToJun(int stem, int branch)
+{
+    switch (branch - stem) {
+    case 0:
+        return 4;
+    case 10:
+    case -2:
+        return 5;
+    case 8:
+    case -4:
+        return 6;
+    case 6:
+    case -6:
+        return 7;
+    case 4:
+    case -8:
+        return 8;
+    default:
+        return 9;
+    }
+}
+
+namespace {
+
+FutoDayResult futoDayOnce(DayValue r, double tz)
+{
+    FutoDayResult result;
+    TermSearch s = before_nibun(5, tz, r);
+    result.solstice = s.instant;
+    result.SunLongitude = s.SunLongitude;
+    result.TermLongitude = s.TermLongitude;
+    // The solstice's local civil date, as its text reads back.
+    CivilTime c = JD2YMDTParts(s.instant);
+    long ds = dayNumberFromCivil(c.year, c.month, c.day);
+    int stem = static_cast<int>(ds % 10);
+    int branch = static_cast<int>((ds + 2) % 12);
+    std::optional<long> f = TyoShin(ds, stem, branch);
+    if (!f) {
+        result.error = tyoShinMessage(stem, branch);
+        result.day = 0;
+    } else {
+        result.day = *f;
+    }
+    return result;
+}
+
+} // namespace
+
+FutoDayResult FutoDay(DayValue r, double tz)
+{
+    FutoDayResult result = futoDayOnce(r, tz);
+    if (static_cast<long>(std::trunc(r)) - result.day >= 0)
+        return result;
+    // The xun-head day of the coming solstice lies ahead: the moment still
+    // belongs to the previous half-year, reached from thirty days earlier.
+    return futoDayOnce(r - 30, tz);
+}
+
+} // namespace velm

@@ -1,0 +1,57 @@
+#pragma once
+
+// Date to chart parameters: the calendar facts of one moment for all four
+// chart kinds (indexes 0 year, 1 month, 2 day, 3 hour).
+
+#include <array>
+#include <string>
+
+#include "engine/astro.h"
+#include "engine/datetime.h"
+
+namespace velm {
+
+struct KoyomiOptions {
+    double tz = 9.0; // hours east of Greenwich
+    // Ju period of each chart kind ("RG00".."RG03"): 0 the short rule
+    // (１年/１０月/１日/１０刻 per ju), 1 the sixty-step rule (the default).
+    std::array<int, 4> periods{1, 1, 1, 1};
+    // "時盤紫白の置潤を局の置潤に合わせる": hour nine-star follows the hour dun.
+    bool kcb1 = true;
+    // Without system settings every ju takes the short rule and no period
+    // override is applied (the time zone is then 9.0 as the caller passes it).
+    bool settingsExist = true;
+};
+
+struct Koyomi {
+    std::array<int, 4> BanKyuSei{}; // centre nine-star 0..8 (0 = 一白)
+    std::array<int, 4> BanKan{};    // pillar stems
+    std::array<int, 4> BanShi{};    // pillar branches
+    std::array<int, 4> BanTon{};    // dun: 0 yang, 1 yin
+    std::array<int, 4> BanKyoku{};  // ju - 1
+    std::array<int, 4> BanSekki{};  // [2] latest term, [3] hour chart term period
+    int Gen = 0;                    // yuan of the hour chart
+    int FutoNissu = 0;              // days from the governing xun-head day
+    int Kisetsu = 0;                // 0 春月 1 夏月 2 秋月 3 冬月 4 土用
+    long double SunLongitude = 0;   // at the moment (the month-term search's reading)
+    long double TermLongitude = 0;  // of the last search: 270 or 90 (the solstice)
+
+    DayValue moment = 0;       // day value of the moment (whole hour)
+    DayValue monthTerm = 0;    // instant of the month-opening term (月初)
+    DayValue latestTerm = 0;   // instant of the latest of the 24 terms
+    DayValue solstice = 0;     // instant of the governing solstice found last
+    long futoDay = 0;          // day number of the governing xun-head day
+    int monthYear = 0;         // calendar year and month of the month-opening term
+    int monthMonth = 0;
+
+    std::string summary; // the one-line text; only when asked for
+    std::string error;   // an impossible stem/branch pair (never for real dates)
+};
+
+// year, month, day and hour of `moment` are used; minutes and seconds are ignored.
+Koyomi DateToKyu(const CivilTime &moment, const KoyomiOptions &options, bool withSummary = false);
+
+// The instant before_nibun finds for the mode from the moment (year .. minute).
+CivilTime DateToSet(const CivilTime &moment, int mode, double tz);
+
+} // namespace velm
