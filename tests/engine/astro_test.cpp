@@ -1,0 +1,172 @@
+// Calendar astronomy: day values, the sun's longitude and term instants.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/astro.h"
+#include "engine/datetime.h"
+
+using namespace velm;
+
+namespace {
+
+CivilTime civil(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
+{
+    return CivilTime{y, mo, d, h, mi, s};
+}
+
+DayValue dayValue(const CivilTime &t)
+{
+    return YMDT2JD(t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+} // namespace
+
+TEST(DayValue, EpochAndText)
+{
+    EXPECT_EQ(YMDT2JD(2000, 1, 1, 0, 0, 0), 2451544.0L);
+    EXPECT_EQ(JD2YMDT(2451544.0L), "2000/1/1 0:0:0");
+    // Julian Date of 2000-01-01 12:00 is 2451545.0; the day value is that minus 0.5.
+    EXPECT_EQ(YMDT2JD(2000, 1, 1, 12, 0, 0), 2451544.5L);
+}
+
+TEST(DayValue, LastDayOfFebruaryIsClamped)
+{
+    EXPECT_EQ(JD2YMDT(dayValue(civil(2024, 2, 29, 23, 59, 30))), "2024/2/29 23:59:30");
+    EXPECT_EQ(JD2YMDT(dayValue(civil(2023, 2, 28, 12, 0, 0))), "2023/2/28 12:0:0");
+    EXPECT_EQ(JD2YMDT(dayValue(civil(2000, 2, 29, 0, 0, 0))), "2000/2/29 0:0:0");
+}
+
+// Every civil day of the supported range goes to a day value and back
+// unchanged, and the day values are consecutive integers.
+TEST(DayValue, EveryDayFrom1901To2099RoundTrips)
+{
+    long expected = dayNumberFromCivil(1901, 1, 1);
+    for (int y = 1901; y <= 2099; ++y) {
+        for (int m = 1; m <= 12; ++m) {
+            for (int d = 1; d <= daysInMonth(y, m); ++d) {
+                DayValue v = YMDT2JD(y, m, d, 0, 0, 0);
+                ASSERT_EQ(v, static_cast<long double>(expected)) << y << "-" << m << "-" << d;
+                CivilTime back = JD2YMDTParts(v);
+                ASSERT_EQ(back, civil(y, m, d)) << y << "-" << m << "-" << d;
+                ++expected;
+            }
+        }
+    }
+}
+
+// Times of day come back to the second or, where the fraction of the day
+// value rounds just below a whole second, one second short: the text
+// truncates, exactly as the calendar texts always have. Never more.
+TEST(DayValue, TimesOfDayComeBackAtMostOneSecondShort)
+{
+    int short1 = 0;
+    int total = 0;
+    for (int y = 1901; y <= 2099; y += 7) {
+        for (int h = 0; h < 24; ++h) {
+            for (int s = 0; s < 3600; s += 37) {
+                CivilTime t = civil(y, 7, 15, h, s / 60, s % 60);
+                CivilTime back = JD2YMDTParts(dayValue(t));
+                int want = h * 3600 + s;
+                int got = back.hour * 3600 + back.minute * 60 + back.second;
+                ASSERT_TRUE(got == want || got == want - 1) << y << " " << h << ":" << s;
+                ASSERT_EQ(back.day, 15);
+                ++total;
+                short1 += got != want;
+            }
+        }
+    }
+    EXPECT_LT(short1, total);
+}
+
+TEST(DateTime, MatchesThePlatformEpoch)
+{
+    EXPECT_EQ(encodeDateTime(civil(1899, 12, 30)), 0.0);
+    EXPECT_EQ(encodeDateTime(civil(2000, 1, 1)) + 2415018, 2451544.0);
+    EXPECT_EQ(decodeDateTime(encodeDateTime(civil(2024, 2, 29, 23, 59, 59))),
+              civil(2024, 2, 29, 23, 59, 59));
+    EXPECT_EQ(weekday(dayNumberFromCivil(2024, 3, 1)), 5); // a Friday
+    EXPECT_FALSE(isValidCivil(civil(2023, 2, 29)));
+    EXPECT_TRUE(isValidCivil(civil(2024, 2, 29)));
+    EXPECT_FALSE(isValidCivil(civil(2024, 1, 1, 24)));
+}
+
+TEST(Angles, NormAngle)
+{
+    EXPECT_DOUBLE_EQ(static_cast<double>(norm_angle(370)), 10);
+    EXPECT_DOUBLE_EQ(static_cast<double>(norm_angle(-10)), 350);
+    EXPECT_DOUBLE_EQ(static_cast<double>(norm_angle(-720)), 360); // as the formula gives
+    EXPECT_DOUBLE_EQ(static_cast<double>(norm_angle(0)), 0);
+}
+
+TEST(SunLongitude, NearPublishedValues)
+{
+    // 2000-01-01 12:00 UT: apparent longitude 280.37° (astronomical almanac).
+    EXPECT_NEAR(static_cast<double>(sun_longitude(0)), 280.37, 0.02);
+}
+
+namespace {
+
+struct TermCase {
+    int mode;
+    CivilTime from;
+    CivilTime expected; // to the minute, published instants (JST)
+    double target;
+};
+
+} // namespace
+
+TEST(BeforeNibun, FindsTheWorkedInstants)
+{
+    const TermCase cases[] = {
+        {1, civil(2024, 3, 1, 12), civil(2024, 2, 4, 17, 18), 315},   // 立春
+        {3, civil(2024, 3, 1, 12), civil(2024, 2, 4, 17, 18), 315},   // 立春
+        {0, civil(2024, 3, 1, 12), civil(2024, 2, 19, 13, 4), 330},   // 雨水
+        {5, civil(2024, 3, 1, 12), civil(2023, 12, 22, 12, 19), 270}, // 冬至
+        {5, civil(2024, 6, 15, 10), civil(2024, 6, 21, 5, 42), 90},   // 夏至 ahead
+    };
+    for (const TermCase &c : cases) {
+        TermSearch s = before_nibun(c.mode, 9.0, dayValue(c.from));
+        // "About" the published minute: within one minute of it.
+        DayValue want = dayValue(c.expected);
+        EXPECT_NEAR(static_cast<double>(s.instant - want), 0.0, 1.0 / 1440)
+            << "mode " << c.mode << " -> " << JD2YMDT(s.instant);
+        EXPECT_EQ(s.TermLongitude, c.target);
+    }
+    TermSearch june = before_nibun(5, 9.0, dayValue(civil(2024, 6, 15, 10)));
+    EXPECT_NEAR(static_cast<double>(june.SunLongitude), 84.4, 0.1);
+    TermSearch march = before_nibun(1, 9.0, dayValue(civil(2024, 3, 1, 12)));
+    EXPECT_NEAR(static_cast<double>(march.SunLongitude), 341.02, 0.005);
+}
+
+TEST(BeforeNibun, ModeZeroNeverLandsAfterTheMoment)
+{
+    for (long day = dayNumberFromCivil(1901, 1, 1); day < dayNumberFromCivil(2100, 1, 1); day += 3) {
+        DayValue v = static_cast<DayValue>(day) + 0.5L;
+        TermSearch s = before_nibun(0, 9.0, v);
+        ASSERT_LE(s.instant, v + 1.0L / 86400) << JD2YMDT(v);
+        ASSERT_GT(s.instant, v - 16.5L) << JD2YMDT(v);
+        ASSERT_EQ(s.TermLongitude, 15 * std::trunc(s.SunLongitude / 15));
+        TermSearch m = before_nibun(1, 9.0, v);
+        ASSERT_LE(m.instant, v + 1.0L / 86400) << JD2YMDT(v);
+        ASSERT_GT(m.instant, v - 31.5L) << JD2YMDT(v);
+    }
+}
+
+TEST(BeforeNibun, SolsticeModeThresholdIsInclusive)
+{
+    // Find moments whose longitude straddles the inclusive lower bound: just
+    // below it the winter solstice governs, from it the summer one.
+    DayValue lo = dayValue(civil(2024, 6, 10));
+    DayValue hi = dayValue(civil(2024, 6, 13));
+    for (int i = 0; i < 80; ++i) {
+        DayValue mid = (lo + hi) / 2;
+        if (before_nibun(5, 9.0, mid).SunLongitude < 80.87500001L)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    EXPECT_EQ(before_nibun(5, 9.0, lo).TermLongitude, 270);
+    EXPECT_EQ(before_nibun(5, 9.0, hi).TermLongitude, 90);
+}

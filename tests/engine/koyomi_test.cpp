@@ -1,0 +1,328 @@
+// Date to chart parameters and ju rules, against the worked examples and
+// against properties that must hold for every moment of the supported range.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/datetime.h"
+#include "engine/ju.h"
+#include "engine/koyomi.h"
+#include "engine/symbols.h"
+
+using namespace velm;
+
+namespace {
+
+CivilTime at(int y, int mo, int d, int h, int mi = 0)
+{
+    return CivilTime{y, mo, d, h, mi, 0};
+}
+
+Koyomi koyomi(const CivilTime &t, const KoyomiOptions &o = {})
+{
+    return DateToKyu(t, o, true);
+}
+
+std::string pillar(const Koyomi &k, int kind)
+{
+    return std::string(StemName[k.BanKan[kind]]) + std::string(BranchName[k.BanShi[kind]]);
+}
+
+} // namespace
+
+TEST(DateToKyu, SummaryOfTheWorkedExample)
+{
+    Koyomi k = koyomi(at(2024, 3, 1, 12));
+    EXPECT_EQ(k.summary,
+              "甲辰：丙寅：甲子：庚午  黄経:341.02゜春月 月初：2/4 17:18  雨水：2/19 13:4  "
+              "冬至12/17[己酉] 啓蟄上元 ");
+    EXPECT_EQ(k.FutoNissu, 75);
+    EXPECT_EQ(k.BanSekki[3], 5);
+    EXPECT_EQ(k.BanSekki[2], 4);
+    EXPECT_EQ(k.BanSekki[0], 0);
+    EXPECT_EQ(k.BanSekki[1], 0);
+    EXPECT_EQ(k.Gen, 0);
+    EXPECT_EQ(k.BanTon[3], 0);
+    EXPECT_EQ(k.BanKyoku[3], 0); // yang ju 1
+    EXPECT_EQ(k.Kisetsu, 0);
+    EXPECT_EQ(k.futoDay, dayNumberFromCivil(2023, 12, 17));
+    EXPECT_EQ(k.TermLongitude, 270);
+}
+
+TEST(DateToKyu, SummaryIsBuiltOnlyWhenAskedFor)
+{
+    Koyomi quiet = DateToKyu(at(2024, 3, 1, 12), KoyomiOptions{}, false);
+    Koyomi full = DateToKyu(at(2024, 3, 1, 12), KoyomiOptions{}, true);
+    EXPECT_TRUE(quiet.summary.empty());
+    EXPECT_EQ(quiet.BanKyoku, full.BanKyoku);
+    EXPECT_EQ(quiet.BanKyuSei, full.BanKyuSei);
+}
+
+TEST(DateToKyu, YearAndMonthPillarsTurnAtTheirTerms)
+{
+    Koyomi afterSpring = koyomi(at(2024, 2, 5, 10));
+    EXPECT_EQ(pillar(afterSpring, 0), "甲辰");
+    EXPECT_EQ(afterSpring.BanKyuSei[0], 2); // 三碧
+    EXPECT_EQ(pillar(afterSpring, 1), "丙寅");
+    EXPECT_EQ(afterSpring.BanKyuSei[1], 4); // 五黄
+
+    Koyomi beforeSpring = koyomi(at(2024, 1, 20, 10));
+    EXPECT_EQ(pillar(beforeSpring, 0), "癸卯");
+    EXPECT_EQ(beforeSpring.BanShi[1], 1); // 丑
+
+    // 立春 2024 fell at 17:18 on 2/4: the hour before is still 癸卯 / 丑 month.
+    EXPECT_EQ(pillar(koyomi(at(2024, 2, 4, 16)), 0), "癸卯");
+    EXPECT_EQ(pillar(koyomi(at(2024, 2, 4, 18)), 0), "甲辰");
+    EXPECT_EQ(koyomi(at(2024, 2, 4, 16)).BanShi[1], 1);
+    EXPECT_EQ(koyomi(at(2024, 2, 4, 18)).BanShi[1], 2);
+}
+
+TEST(DateToKyu, DayAndHourPillars)
+{
+    for (int h = 0; h < 23; ++h)
+        EXPECT_EQ(pillar(koyomi(at(2000, 1, 1, h)), 2), "戊午") << h;
+
+    // Hour 23 on a 甲 or 己 day takes the next day's 子 hour (丙子) while the
+    // day pillar stays.
+    Koyomi jia = koyomi(at(2024, 3, 1, 23)); // 甲子 day
+    EXPECT_EQ(pillar(jia, 2), "甲子");
+    EXPECT_EQ(pillar(jia, 3), "丙子");
+    Koyomi ji = koyomi(at(2024, 3, 6, 23)); // 己巳 day
+    EXPECT_EQ(pillar(ji, 2), "己巳");
+    EXPECT_EQ(pillar(ji, 3), "丙子");
+    EXPECT_EQ(pillar(koyomi(at(2024, 3, 1, 0)), 3), "甲子");
+    EXPECT_EQ(pillar(koyomi(at(2024, 3, 1, 1)), 3), "乙丑");
+    EXPECT_EQ(pillar(koyomi(at(2024, 3, 1, 12)), 3), "庚午");
+}
+
+TEST(DateToKyu, MinutesNeverChangeTheResult)
+{
+    Koyomi a = koyomi(at(2024, 3, 1, 10, 0));
+    Koyomi b = koyomi(at(2024, 3, 1, 10, 59));
+    EXPECT_EQ(a.summary, b.summary);
+    EXPECT_EQ(a.BanKyoku, b.BanKyoku);
+    EXPECT_EQ(a.BanKyuSei, b.BanKyuSei);
+}
+
+TEST(DateToKyu, DoyoStartsAt27AndEndsBefore45Degrees)
+{
+    // Walk the hours around 4/17 (27°) and 5/5 (45°) of 2024.
+    int changes = 0;
+    Koyomi prev = koyomi(at(2024, 4, 14, 0));
+    for (long d = dayNumberFromCivil(2024, 4, 14); d < dayNumberFromCivil(2024, 5, 8); ++d) {
+        for (int h = 0; h < 24; ++h) {
+            CivilTime c = civilFromDayNumber(d);
+            c.hour = h;
+            Koyomi k = koyomi(c);
+            bool inDoyo = k.SunLongitude >= 27 && k.SunLongitude < 45;
+            EXPECT_EQ(k.Kisetsu == 4, inDoyo) << k.summary;
+            changes += k.Kisetsu != prev.Kisetsu;
+            prev = k;
+        }
+    }
+    EXPECT_EQ(changes, 2); // 春月 -> 土用 -> 夏月
+}
+
+TEST(DateToKyu, WithoutSettingsEveryJuTakesTheShortRule)
+{
+    KoyomiOptions none;
+    none.settingsExist = false;
+    Koyomi k = koyomi(at(2024, 3, 1, 12), none);
+    EXPECT_EQ(k.BanKyoku[0], k.BanKyuSei[0]);
+    EXPECT_EQ(k.BanKyoku[1], 8 - ((12 * 2024 + 2) / 10 + 12) % 9);
+    EXPECT_EQ(k.BanKyoku[2], k.BanKyuSei[2]);
+    // Ten double-hours per ju from 啓蟄's upper-yuan ju 1: w = 12*75 + 6.
+    EXPECT_EQ(k.BanKyoku[3], (906 / 10 + 1 + 8) % 9);
+
+    KoyomiOptions shortRules;
+    shortRules.periods = {0, 0, 0, 0};
+    EXPECT_EQ(koyomi(at(2024, 3, 1, 12), shortRules).BanKyoku, k.BanKyoku);
+}
+
+TEST(DateToKyu, SixtyStepRules)
+{
+    Koyomi k = koyomi(at(2024, 3, 1, 12));
+    EXPECT_EQ(k.BanKyoku[0], (((2024 + 57) / 60 + 1) % 3) * 3);
+    EXPECT_EQ(k.BanKyoku[1], (((12 * 2024 + 2 + 10) / 60 + 2) % 3) * 3);
+    // Day: 75 days into a yang half-year is the second sixty days: ju 7.
+    EXPECT_EQ(k.BanTon[2], 0);
+    EXPECT_EQ(k.BanKyoku[2], 6);
+}
+
+TEST(DateToKyu, HourJuFollowsTheYuanOfEachTerm)
+{
+    // Through one yang half-year the sixty-double-hour rule gives the upper,
+    // middle and lower yuan ju T, T+6, T+3; in a yin one T, T+3, T+6.
+    for (long d = dayNumberFromCivil(2023, 12, 17); d < dayNumberFromCivil(2024, 12, 1); d += 1) {
+        CivilTime c = civilFromDayNumber(d);
+        c.hour = 12;
+        Koyomi k = koyomi(c);
+        int T = TermJu[k.BanSekki[3]];
+        const int yangSteps[3] = {0, 6, 3};
+        const int yinSteps[3] = {0, 3, 6};
+        int step = k.BanTon[3] == 0 ? yangSteps[k.Gen] : yinSteps[k.Gen];
+        ASSERT_EQ(k.BanKyoku[3] + 1, (T - 1 + step) % 9 + 1) << k.summary;
+        ASSERT_EQ(k.BanSekki[3] / 12, k.BanTon[3]) << k.summary;
+    }
+}
+
+TEST(Ju, TyoShinAndKSToJun)
+{
+    // 甲子 (0) stays; 壬申 (8) goes forward seven days; 辛未 (7) back seven.
+    EXPECT_EQ(TyoShin(100, 0, 0), 100);
+    EXPECT_EQ(TyoShin(100, 8, 8), 107);
+    EXPECT_EQ(TyoShin(100, 7, 7), 93);
+    EXPECT_FALSE(TyoShin(100, 1, 2).has_value());
+    EXPECT_EQ(tyoShinMessage(1, 2), "乙寅");
+
+    EXPECT_EQ(KSToJun(0, 0), 4);  // 甲子
+    EXPECT_EQ(KSToJun(9, 11), 9); // 癸亥
+    EXPECT_EQ(KSToJun(8, 0), 8);  // 壬子
+    EXPECT_EQ(KSToJun(0, 10), 5); // 甲戌
+    EXPECT_EQ(KSToJun(0, 8), 6);  // 甲申
+    EXPECT_EQ(KSToJun(0, 6), 7);  // 甲午
+    EXPECT_EQ(KSToJun(0, 4), 8);  // 甲辰
+    EXPECT_EQ(KSToJun(0, 2), 9);  // 甲寅
+}
+
+TEST(Ju, TyoShinMatchesItsKeyTable)
+{
+    // Offsets keyed by stem and branch, as the practitioners' table lists them.
+    const struct {
+        const char *keys[4];
+        int offset;
+    } table[] = {
+        {{"00", "53", "06", "59"}, 0},    {{"11", "64", "17", "610"}, -1},
+        {{"22", "75", "28", "711"}, -2},  {{"33", "86", "39", "80"}, -3},
+        {{"44", "97", "410", "91"}, -4},  {{"55", "08", "511", "02"}, -5},
+        {{"66", "19", "60", "13"}, -6},   {{"77", "210", "71", "24"}, -7},
+        {{"88", "311", "82", "35"}, 7},   {{"99", "40", "93", "46"}, 6},
+        {{"010", "51", "04", "57"}, 5},   {{"111", "62", "15", "68"}, 4},
+        {{"20", "73", "26", "79"}, 3},    {{"31", "84", "37", "810"}, 2},
+        {{"42", "95", "48", "911"}, 1},
+    };
+    int seen = 0;
+    for (const auto &row : table) {
+        for (const char *key : row.keys) {
+            int stem = key[0] - '0';
+            int branch = std::atoi(key + 1);
+            EXPECT_EQ(TyoShin(1000, stem, branch), 1000 + row.offset) << key;
+            ++seen;
+        }
+    }
+    EXPECT_EQ(seen, 60);
+}
+
+TEST(Ju, SolsticeOnAJiaZiDayOpensTheFirstPeriod)
+{
+    // The winter solstice of 2002 fell on 12/22, a 甲子 day.
+    Koyomi k = koyomi(at(2002, 12, 22, 12));
+    EXPECT_EQ(k.futoDay, dayNumberFromCivil(2002, 12, 22));
+    EXPECT_EQ(k.FutoNissu, 0);
+    EXPECT_EQ(k.BanSekki[3], 0);
+    EXPECT_EQ(k.BanTon[3], 0);
+}
+
+TEST(Ju, SolsticeOnARenShenDayWaitsSevenDays)
+{
+    // 2015-12-22 was 壬申: the xun-head day is 己卯 12/29, and the days
+    // before it still belong to the yin half-year, repeating 大雪.
+    Koyomi before = koyomi(at(2015, 12, 25, 12));
+    EXPECT_EQ(before.BanTon[3], 1);
+    EXPECT_EQ(before.BanSekki[3], 23);
+    EXPECT_GE(before.FutoNissu, 180);
+    EXPECT_LE(before.FutoNissu, 194);
+    Koyomi after = koyomi(at(2015, 12, 29, 12));
+    EXPECT_EQ(after.futoDay, dayNumberFromCivil(2015, 12, 29));
+    EXPECT_EQ(after.BanTon[3], 0);
+    EXPECT_EQ(after.FutoNissu, 0);
+}
+
+TEST(Ju, MomentBeforeItsXunHeadBelongsToTheWinterHalf)
+{
+    // 夏至 2024 was 6/21; its xun-head day 己酉 6/14. Eight days before the
+    // solstice (6/13) the moment is still yang.
+    Koyomi k = koyomi(at(2024, 6, 13, 12));
+    EXPECT_EQ(k.BanTon[3], 0);
+    EXPECT_LE(k.BanSekki[3], 11);
+    EXPECT_EQ(koyomi(at(2024, 6, 14, 12)).BanTon[3], 1);
+}
+
+TEST(Ju, IntercalationRepeatsTheTwelfthPeriod)
+{
+    // 2024-12-11 is day 180 of the yin half-year that began 6/14.
+    for (int d = 11; d <= 25; ++d) {
+        Koyomi k = koyomi(at(2024, 12, d, 12));
+        if (k.FutoNissu < 180)
+            continue;
+        EXPECT_EQ(k.BanSekki[3], 23) << d;
+        EXPECT_EQ(k.Gen, (k.FutoNissu % 15) / 5) << d;
+    }
+    Koyomi first = koyomi(at(2024, 12, 11, 12));
+    EXPECT_EQ(first.FutoNissu, 180);
+    EXPECT_EQ(first.Gen, 0);
+}
+
+TEST(Ju, ElevenPmOnTheEveOfAXunHeadDay)
+{
+    // 2024-12-26 is 甲子, the xun-head day of the 2024 winter solstice.
+    Koyomi k = koyomi(at(2024, 12, 25, 23));
+    EXPECT_EQ(k.FutoNissu, 0);
+    EXPECT_EQ(k.Gen, 0);
+    EXPECT_EQ(k.BanTon[3], 0);
+    EXPECT_EQ(k.BanSekki[3], 0);
+    EXPECT_EQ(k.BanKyoku[3], 0); // 冬至 upper yuan: ju 1 from its first double-hour
+    EXPECT_EQ(pillar(k, 2), "癸亥");
+    EXPECT_EQ(pillar(k, 3), "甲子");
+    // The 60-day rule: Trunc(r' - F) is -1 and k is 0.
+    EXPECT_EQ(k.BanKyoku[2], 0);
+    // The hour before still belongs to the yin half-year.
+    EXPECT_EQ(koyomi(at(2024, 12, 25, 22)).BanTon[3], 1);
+}
+
+// Properties over the whole supported range, one moment every 11 hours.
+TEST(DateToKyu, PropertiesHoldFrom1901To2099)
+{
+    const long first = dayNumberFromCivil(1901, 1, 1);
+    const long last = dayNumberFromCivil(2100, 1, 1);
+    Koyomi prev;
+    bool havePrev = false;
+    CivilTime prevAt;
+    for (long t = first * 24; t < last * 24; t += 11) {
+        CivilTime c = civilFromDayNumber(t / 24);
+        c.hour = static_cast<int>(t % 24);
+        Koyomi k = DateToKyu(c, KoyomiOptions{}, false);
+        ASSERT_TRUE(k.error.empty());
+        for (int i = 0; i < 4; ++i) {
+            ASSERT_GE(k.BanKyoku[i], 0);
+            ASSERT_LE(k.BanKyoku[i], 8);
+            ASSERT_GE(k.BanKyuSei[i], 0);
+            ASSERT_LE(k.BanKyuSei[i], 8);
+            ASSERT_EQ((k.BanKan[i] - k.BanShi[i]) % 2, 0);
+        }
+        ASSERT_GE(k.FutoNissu, 0);
+        ASSERT_LE(k.FutoNissu, 194);
+        ASSERT_GE(k.BanSekki[3], 0);
+        ASSERT_LE(k.BanSekki[3], 23);
+        ASSERT_LE(k.Gen, 2);
+        // The latest term never lies after the moment; the month term is a 節.
+        ASSERT_LE(k.latestTerm, k.moment + 1.0L / 86400);
+        ASSERT_LE(k.monthTerm, k.latestTerm + 1.0L / 86400);
+        if (havePrev) {
+            // Year and month pillars change only at a month-opening term.
+            bool termBetween = k.monthTerm > prev.moment;
+            if (!termBetween) {
+                ASSERT_EQ(k.BanKan[0], prev.BanKan[0]) << c.year << "/" << c.month;
+                ASSERT_EQ(k.BanShi[1], prev.BanShi[1]);
+            }
+            // The day pillar changes only at midnight.
+            if (c.year == prevAt.year && c.month == prevAt.month && c.day == prevAt.day) {
+                ASSERT_EQ(k.BanKan[2], prev.BanKan[2]);
+            }
+        }
+        prev = k;
+        prevAt = c;
+        havePrev = true;
+    }
+}

@@ -1,0 +1,173 @@
+// Symbol tables, special characters, the codec and the master-file loader.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/codec.h"
+#include "engine/constdata.h"
+#include "engine/symbols.h"
+#include "engine/textfile.h"
+
+using namespace velm;
+
+namespace {
+
+template <typename Table>
+void expectWidthAtMost(const Table &table, int bytes, const char *name)
+{
+    for (const auto &text : table)
+        EXPECT_LE(cp932Width(text), bytes) << name << ": " << text;
+}
+
+std::string tempPath(const std::string &name)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("velm-test-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    return (dir / name).string();
+}
+
+} // namespace
+
+TEST(Symbols, FixedWidthsAndSpecialEntries)
+{
+    expectWidthAtMost(StemName, 2, "StemName");
+    expectWidthAtMost(StemRole, 4, "StemRole");
+    expectWidthAtMost(NineStarName, 8, "NineStarName");
+    expectWidthAtMost(DoorName, 2, "DoorName");
+    expectWidthAtMost(DirectionName, 8, "DirectionName");
+    expectWidthAtMost(TermName, 4, "TermName");
+    expectWidthAtMost(PatternNameSource, 10, "PatternNameSource");
+    EXPECT_EQ(DirectionName[2], " 西");
+    EXPECT_EQ(DirectionName[4], " 南");
+    EXPECT_EQ(DoorName[0], "　");
+    EXPECT_EQ(PatternNameSource[21], " 伏宮格 ");
+    EXPECT_EQ(cp932Width(PatternNameSource[21]), 8);
+    for (int p = 0; p < 9; ++p)
+        EXPECT_EQ(KyuToRing[RingToKyu[p]], p);
+}
+
+TEST(Symbols, MojiToShu)
+{
+    EXPECT_EQ(MojiToShu("年"), 0);
+    EXPECT_EQ(MojiToShu("月"), 1);
+    EXPECT_EQ(MojiToShu("日"), 2);
+    EXPECT_EQ(MojiToShu("時"), 3);
+    EXPECT_EQ(MojiToShu(""), 9);
+    EXPECT_EQ(MojiToShu("刻"), 9);
+    EXPECT_EQ(MojiToShu("年盤"), 9);
+}
+
+TEST(ConstData, DefaultsGiveTheUsualCharacters)
+{
+    ConstData data = MakeConstData();
+    EXPECT_TRUE(data.messages.empty());
+    EXPECT_EQ(data.StarChar[6], "内");
+    EXPECT_EQ(data.DeityName[2], "騰蛇");
+    EXPECT_EQ(data.PatternName[27], "ｴｲ入太白");
+    EXPECT_EQ(data.PatternName[28], "太白入ｴｲ");
+    EXPECT_EQ(data.PatternName[37], "騰蛇妖矯");
+    EXPECT_EQ(data.PatternName[55], "五不遇時");
+    EXPECT_EQ(data.PatternName[19], "");
+    EXPECT_EQ(data.StarChar[9], "　");
+}
+
+TEST(ConstData, BadCodesLeaveEmptyCharactersAndOneMessageEach)
+{
+    ConstData data = MakeConstData({"93E", "B4B2", "XYZW"});
+    ASSERT_EQ(data.messages.size(), 2u);
+    EXPECT_EQ(data.messages[0], "文字ｺｰﾄﾞは、４文字で指定して下さい。");
+    EXPECT_EQ(data.messages[1], "『XYZW』は、不正なS-JISｺｰﾄﾞです。");
+    EXPECT_EQ(data.StarChar[6], "");
+    EXPECT_EQ(data.DeityName[2], "蛇");
+    EXPECT_EQ(data.PatternName[37], "蛇妖矯");
+    EXPECT_EQ(data.PatternName[27], "ｴｲ入太白");
+}
+
+TEST(ConstData, EditChangeDecodesShiftJisPairs)
+{
+    EXPECT_EQ(EditChange("93E0").character, "内");
+    EXPECT_EQ(EditChange("b4b2").character, "ｴｲ");
+    EXPECT_EQ(EditChange("F040").character, "\uE000"); // user-defined area
+    EXPECT_EQ(EditChange("F9FC").character, "\uE757");
+    EXPECT_EQ(EditChange("").message, "文字ｺｰﾄﾞは、４文字で指定して下さい。");
+    EXPECT_EQ(EditChange("93E0A").message, "文字ｺｰﾄﾞは、４文字で指定して下さい。");
+    // Not a character at all: refused like a bad digit rather than stored broken.
+    EXPECT_EQ(EditChange("0000").message, "『0000』は、不正なS-JISｺｰﾄﾞです。");
+    EXPECT_EQ(EditChange("93FF").message, "『93FF』は、不正なS-JISｺｰﾄﾞです。");
+    // A wide character cuts whole: a 2-byte star name keeps only whole characters.
+    ConstData wide = MakeConstData({"82A0", "B4B2", "93AB"});
+    EXPECT_EQ(wide.StarChar[6], "あ");
+}
+
+TEST(Codec, RoundTripAndWidths)
+{
+    const std::string text = "甲辰ｴｲ abc～";
+    CodecResult bytes = encodeCp932(text);
+    ASSERT_TRUE(bytes.ok);
+    EXPECT_EQ(static_cast<int>(bytes.text.size()), cp932Width(text));
+    CodecResult back = decodeCp932(bytes.text);
+    ASSERT_TRUE(back.ok);
+    EXPECT_EQ(back.text, text);
+
+    EXPECT_EQ(cutCp932("靑龍返首X", 8), "靑龍返首");
+    EXPECT_EQ(cutCp932("ab甲", 3), "ab"); // never half a character
+    EXPECT_EQ(padCp932(" 西", 8), " 西     ");
+}
+
+TEST(Codec, ReportsWhatItCannotConvert)
+{
+    CodecResult bad = decodeCp932(std::string("ab\x81", 3)); // truncated pair
+    EXPECT_FALSE(bad.ok);
+    EXPECT_EQ(bad.errorOffset, 2u);
+    CodecResult notCp932 = encodeCp932("a😀b");
+    EXPECT_FALSE(notCp932.ok);
+    EXPECT_EQ(notCp932.errorOffset, 1u);
+}
+
+TEST(TextFile, MissingFileMessage)
+{
+    TextFile f = StFileRead("/nonexistent/SetuFile.Dat");
+    EXPECT_EQ(f.status, TextFile::Status::Missing);
+    EXPECT_EQ(f.message, "『/nonexistent/SetuFile.Dat』が、見つかりません。");
+    EXPECT_TRUE(f.lines.empty());
+}
+
+TEST(TextFile, WritesAtomicallyAndReadsBothLineEnds)
+{
+    std::string path = tempPath("lines.Dat");
+    ASSERT_EQ(writeTextFileAtomic(path, {"甲,乙,", "", "ｴｲ"}), "");
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(bytes, "\x8d\x62,\x89\xb3,\r\n\r\n\xb4\xb2\r\n");
+    TextFile f = StFileRead(path);
+    ASSERT_TRUE(f.ok());
+    EXPECT_EQ(f.lines, (std::vector<std::string>{"甲,乙,", "", "ｴｲ"}));
+
+    // LF-only files read the same.
+    ASSERT_EQ(writeBytesAtomic(path, "a\nb\n"), "");
+    EXPECT_EQ(StFileRead(path).lines, (std::vector<std::string>{"a", "b"}));
+
+    // A text CP932 cannot hold is refused and the old file kept.
+    EXPECT_NE(writeTextFileAtomic(path, {"😀"}), "");
+    EXPECT_EQ(StFileRead(path).lines, (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(TextFile, BadEncodingNamesTheLine)
+{
+    std::string path = tempPath("bad.Dat");
+    ASSERT_EQ(writeBytesAtomic(path, "ok\r\n\x81\r\nafter\r\n"), "");
+    TextFile f = StFileRead(path);
+    EXPECT_EQ(f.status, TextFile::Status::BadEncoding);
+    EXPECT_EQ(f.badLine, 2);
+    EXPECT_NE(f.message.find("2行目"), std::string::npos);
+    EXPECT_EQ(f.lines.size(), 3u);
+}
+
+TEST(TextFile, UnwritableFolderKeepsNothingHalfWritten)
+{
+    std::string msg = writeTextFileAtomic("/nonexistent-dir/x.Dat", {"a"});
+    EXPECT_NE(msg.find("『/nonexistent-dir/x.Dat』に書き込めません"), std::string::npos);
+}
