@@ -1,0 +1,40 @@
+#pragma once
+
+// Runs velm-cli as a separate process, as other tools call it.
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+};
+
+// `args` is a shell word list; `input`, when given, is piped to standard input.
+inline CliRun cli(const std::string &args, const std::string &input = "")
+{
+    std::string cmd = std::string(VELM_BIN_DIR) + "/velm-cli " + args + " 2>/dev/null";
+    if (!input.empty())
+        cmd = "printf '%s' '" + input + "' | " + cmd;
+    CliRun run;
+    FILE *pipe = ::popen(cmd.c_str(), "r");
+    if (!pipe)
+        return run;
+    std::array<char, 4096> buf{};
+    std::size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        run.out.append(buf.data(), n);
+    int rc = ::pclose(pipe);
+    run.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return run;
+}
+
+inline int countLines(const std::string &s)
+{
+    int n = 0;
+    for (char c : s)
+        n += c == '\n';
+    return n;
+}
