@@ -1,0 +1,36 @@
+#include "cli/datadir.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace velm::cli {
+
+std::string takeDataDir(Args &args, bool &ok)
+{
+    ok = true;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--data")
+            continue;
+        if (i + 1 >= args.size()) {
+            ok = false;
+            return {};
+        }
+        std::string dir = args[i + 1];
+        args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+        return dir;
+    }
+    if (const char *env = std::getenv("VELM_DATA_DIR"); env && *env)
+        return env;
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec)
+        return exe.parent_path().string();
+    return ".";
+}
+
+std::string dataFile(const std::string &dir, const std::string &name)
+{
+    return (std::filesystem::path(dir) / name).string();
+}
+
+} // namespace velm::cli
