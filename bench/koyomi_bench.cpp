@@ -5,6 +5,7 @@
 
 #include "engine/datetime.h"
 #include "engine/koyomi.h"
+#include "engine/koyomiwalk.h"
 
 namespace {
 
@@ -25,7 +26,24 @@ void walk(benchmark::State &state, bool withSummary)
 void BM_DateToKyu(benchmark::State &state) { walk(state, false); }
 void BM_DateToKyuWithSummary(benchmark::State &state) { walk(state, true); }
 
+// The same walk through the walker's cached term instants.
+void BM_KoyomiWalker(benchmark::State &state)
+{
+    velm::KoyomiWalker walker{velm::KoyomiOptions{}};
+    long hour = velm::dayNumberFromCivil(2024, 1, 1) * 24;
+    for (auto _ : state) {
+        velm::CivilTime t = velm::civilFromDayNumber(hour / 24);
+        t.hour = static_cast<int>(hour % 24);
+        velm::Koyomi k = walker.at(t);
+        benchmark::DoNotOptimize(k);
+        hour += 2;
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["full"] = static_cast<double>(walker.fullComputations());
+}
+
 } // namespace
 
+BENCHMARK(BM_KoyomiWalker);
 BENCHMARK(BM_DateToKyu);
 BENCHMARK(BM_DateToKyuWithSummary);

@@ -1,5 +1,7 @@
 #include "engine/astro.h"
 
+#include "engine/fpu.h"
+
 #include <array>
 #include <cmath>
 
@@ -9,7 +11,7 @@ namespace {
 // Int() of the original: the integer part, truncated toward zero.
 long double Int(long double x)
 {
-    return std::trunc(x);
+    return fpu::trunc(x);
 }
 
 constexpr long double DegToRad = 0.017453292519943295769L;
@@ -67,7 +69,7 @@ DayValue YMDT2JD(long double year, long double month, long double day,
         year -= 1;
         month += 12;
     }
-    return std::trunc(365.25L * year) + Int(year / 400) - Int(year / 100)
+    return Int(365.25L * year) + Int(year / 400) - Int(year / 100)
         + Int(30.59L * (month - 2)) + 1721088 + day
         + (hour + minute / 60 + second / 3600) / 24;
 }
@@ -127,6 +129,14 @@ long double sun_longitude(long double T)
 
     long double M = norm_angle(norm_angle(36000.7695L * T) + 280.4659L);
     return norm_angle(th + M);
+}
+
+long double sunLongitudeAt(DayValue v, double tz)
+{
+    long double tm1 = Int(v);
+    long double tm2 = v - tm1 - static_cast<long double>(tz) / 24;
+    long double T = (tm2 + 0.5L) / 36525 + (tm1 - 2451545) / 36525;
+    return sun_longitude(T);
 }
 
 TermSearch before_nibun(int mode, double tz, DayValue v)

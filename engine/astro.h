@@ -44,6 +44,10 @@ long double norm_angle(long double degrees);
 // from 2000-01-01 12:00 universal time. About 0.01° accuracy.
 long double sun_longitude(long double T);
 
+// The sun's longitude at a local day value, computed exactly as the term
+// search reads it at its starting moment.
+long double sunLongitudeAt(DayValue v, double tz);
+
 struct TermSearch {
     DayValue instant = 0;           // local day value of the found crossing
     long double SunLongitude = 0;   // longitude at the moment passed in

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/datetime.h"
+#include "engine/fpu.h"
 #include "engine/symbols.h"
 
 namespace velm {
@@ -48,9 +49,7 @@ int KSToJun(int stem, int branch)
     }
 }
 
-namespace {
-
-FutoDayResult futoDayOnce(DayValue r, double tz)
+FutoDayResult solsticeXunHead(DayValue r, double tz)
 {
     FutoDayResult result;
     TermSearch s = before_nibun(5, tz, r);
@@ -72,16 +71,14 @@ FutoDayResult futoDayOnce(DayValue r, double tz)
     return result;
 }
 
-} // namespace
-
 FutoDayResult FutoDay(DayValue r, double tz)
 {
-    FutoDayResult result = futoDayOnce(r, tz);
-    if (static_cast<long>(std::trunc(r)) - result.day >= 0)
+    FutoDayResult result = solsticeXunHead(r, tz);
+    if (fpu::truncToLong(r) - result.day >= 0)
         return result;
     // The xun-head day of the coming solstice lies ahead: the moment still
     // belongs to the previous half-year, reached from thirty days earlier.
-    return futoDayOnce(r - 30, tz);
+    return solsticeXunHead(r - 30, tz);
 }
 
 } // namespace velm

@@ -28,6 +28,10 @@ struct FutoDayResult {
     std::string error;             // set only if TyoShin failed
 };
 
+// One round of the search: the solstice before_nibun mode 5 finds from r and
+// the xun-head day nearest to its local date.
+FutoDayResult solsticeXunHead(DayValue r, double tz);
+
 // The xun-head day that governs the moment r (a local day value).
 FutoDayResult FutoDay(DayValue r, double tz);
 

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/fpu.h"
 #include "engine/ju.h"
+#include "engine/koyomi_inputs.h"
 #include "engine/symbols.h"
 
 namespace velm {
@@ -11,7 +13,7 @@ namespace {
 
 long truncToLong(long double x)
 {
-    return static_cast<long>(std::trunc(x));
+    return fpu::truncToLong(x);
 }
 
 // "m/d h:n": no leading zeros.
@@ -55,22 +57,52 @@ void dayStarAndDun(long dayNumber, Koyomi &k)
 
 } // namespace
 
+bool inDoyo(long double L)
+{
+    return (L >= 27 && L < 45) || (L >= 117 && L < 135) || (L >= 207 && L < 225)
+        || (L >= 297 && L < 315);
+}
+
+DayValue hourChartDay(DayValue r, int hour)
+{
+    // At 23:00 the hour chart already belongs to the next day (its 00:30).
+    return hour == 23 ? fpu::trunc(r) + 1.02083333333333L : r;
+}
+
+KoyomiInputs gatherKoyomiInputs(const CivilTime &moment, double tz)
+{
+    KoyomiInputs in;
+    in.r = YMDT2JD(moment.year, moment.month, moment.day, moment.hour, 0, 0);
+    TermSearch e = before_nibun(1, tz, in.r);
+    in.monthTerm = e.instant;
+    in.SunLongitude = e.SunLongitude;
+    in.doyo = inDoyo(e.SunLongitude);
+    in.latestTerm = before_nibun(0, tz, in.r).instant;
+    in.monthTermText = JD2YMDTParts(in.monthTerm);
+    in.latestTermText = JD2YMDTParts(in.latestTerm);
+    in.futo = FutoDay(hourChartDay(in.r, moment.hour), tz);
+    return in;
+}
+
 Koyomi DateToKyu(const CivilTime &moment, const KoyomiOptions &options, bool withSummary)
 {
+    return composeKoyomi(moment, options, gatherKoyomiInputs(moment, options.tz), withSummary);
+}
+
+Koyomi composeKoyomi(const CivilTime &moment, const KoyomiOptions &options,
+                     const KoyomiInputs &in, bool withSummary)
+{
     Koyomi k;
-    const double tz = options.tz;
     const int h = moment.hour;
 
     // 1. The moment at its whole hour.
-    DayValue r = YMDT2JD(moment.year, moment.month, moment.day, h, 0, 0);
+    const DayValue r = in.r;
     k.moment = r;
 
     // 2. Month-opening term; its calendar year and month decide year and month pillars.
-    TermSearch e = before_nibun(1, tz, r);
-    k.monthTerm = e.instant;
-    k.SunLongitude = e.SunLongitude;
-    k.TermLongitude = e.TermLongitude;
-    CivilTime ec = JD2YMDTParts(e.instant);
+    k.monthTerm = in.monthTerm;
+    k.SunLongitude = in.SunLongitude;
+    const CivilTime &ec = in.monthTermText;
     const int Y = ec.year;
     const int M = ec.month;
     k.monthYear = Y;
@@ -131,9 +163,7 @@ Koyomi DateToKyu(const CivilTime &moment, const KoyomiOptions &options, bool wit
         k.Kisetsu = 1;
     else
         k.Kisetsu = 2;
-    const long double L = k.SunLongitude;
-    if ((L >= 27 && L < 45) || (L >= 117 && L < 135) || (L >= 207 && L < 225)
-        || (L >= 297 && L < 315))
+    if (in.doyo)
         k.Kisetsu = 4;
     if (withSummary) {
         text += SeasonName[k.Kisetsu];
@@ -143,18 +173,16 @@ Koyomi DateToKyu(const CivilTime &moment, const KoyomiOptions &options, bool wit
     }
 
     // 11. Latest of the 24 terms.
-    TermSearch b = before_nibun(0, tz, r);
-    k.latestTerm = b.instant;
-    k.TermLongitude = b.TermLongitude;
-    CivilTime bc = JD2YMDTParts(b.instant);
+    k.latestTerm = in.latestTerm;
+    const CivilTime &bc = in.latestTermText;
     const int t = (2 * bc.month - (bc.day < 16 ? 1 : 0)) % 24;
     k.BanSekki[2] = t;
     if (withSummary)
         text += std::string(TermName[static_cast<std::size_t>(t)]) + "：" + monthDayHourMinute(bc) + "  ";
 
     // 12. Hour chart: the 23:00 rule and the governing xun-head day.
-    DayValue rp = h == 23 ? std::trunc(r) + 1.02083333333333L : r;
-    FutoDayResult futo = FutoDay(rp, tz);
+    DayValue rp = hourChartDay(r, h);
+    const FutoDayResult &futo = in.futo;
     const long F = futo.day;
     k.futoDay = F;
     k.solstice = futo.solstice;

@@ -170,3 +170,21 @@ TEST(BeforeNibun, SolsticeModeThresholdIsInclusive)
     EXPECT_EQ(before_nibun(5, 9.0, lo).TermLongitude, 270);
     EXPECT_EQ(before_nibun(5, 9.0, hi).TermLongitude, 90);
 }
+
+// The walker builds day values from the civil day number; that is only sound
+// if it equals YMDT2JD's integer part on every date the program accepts.
+TEST(DayValue, CivilDayNumberEqualsYmdt2jdFromYear1To9999)
+{
+    for (int y = 1; y <= 9999; ++y) {
+        for (int m = 1; m <= 12; ++m) {
+            for (int d : {1, 15, daysInMonth(y, m)}) {
+                for (int h : {0, 13, 23}) {
+                    DayValue expected = YMDT2JD(y, m, d, h, 0, 0);
+                    DayValue fast = static_cast<DayValue>(dayNumberFromCivil(y, m, d))
+                        + static_cast<DayValue>(h) / 24;
+                    ASSERT_EQ(fast, expected) << y << "-" << m << "-" << d << " " << h;
+                }
+            }
+        }
+    }
+}
