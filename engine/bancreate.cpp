@@ -1,5 +1,6 @@
 #include "engine/ban.h"
 
+#include <bit>
 #include <cassert>
 #include <cstddef>
 
@@ -222,11 +223,12 @@ ChartRecord lay(const Koyomi &koyomi, int K, bool rotating, const PatternDetecto
     // Patterns read the placed rows and the centre flags, so they come last.
     if (detector != nullptr && detector->KakuSan != nullptr) {
         for (int p = 1; p <= 8; ++p) {
-            const PatternMarks marks = detector->KakuSan(c, koyomi, p);
-            int slot = 0;
-            for (int n = 0; n < PatternCount && slot < 5; ++n)
-                if (marks.test(at(n)))
-                    set(c.Ban[at(Kaku0 + slot++)][at(p)], n);
+            // Lowest numbers first, at most five.
+            std::uint64_t bits = detector->KakuSan(c, koyomi, p).to_ullong();
+            for (int slot = 0; slot < 5 && bits != 0; ++slot) {
+                set(c.Ban[at(Kaku0 + slot)][at(p)], std::countr_zero(bits));
+                bits &= bits - 1;
+            }
         }
     }
     if (K == KindHour && detector != nullptr && detector->GoFugu != nullptr
