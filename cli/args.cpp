@@ -105,3 +105,30 @@ bool parseFlag(std::string_view text, bool &into, std::string &error)
 }
 
 } // namespace velm::cli
+
+namespace velm::cli {
+
+FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
+                          KoyomiOptions &options, std::string &error)
+{
+    const std::string &flag = args[i];
+    if (flag != "--tz" && flag != "--periods" && flag != "--kcb1")
+        return FlagResult::NotMine;
+    if (i + 1 >= args.size()) {
+        error = flag + " の値がありません";
+        return FlagResult::Bad;
+    }
+    const std::string &value = args[++i];
+    if (flag == "--tz") {
+        auto tz = parseTimeZone(value, error);
+        if (!tz)
+            return FlagResult::Bad;
+        options.tz = *tz;
+        return FlagResult::Taken;
+    }
+    if (flag == "--periods")
+        return parsePeriods(value, options, error) ? FlagResult::Taken : FlagResult::Bad;
+    return parseFlag(value, options.kcb1, error) ? FlagResult::Taken : FlagResult::Bad;
+}
+
+} // namespace velm::cli

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/astro.h"
 #include "engine/koyomi.h"
@@ -23,5 +24,11 @@ std::optional<double> parseTimeZone(std::string_view text, std::string &error);
 bool parsePeriods(std::string_view text, KoyomiOptions &into, std::string &error);
 bool parseFlag(std::string_view text, bool &into, std::string &error);
 std::optional<int> parseInt(std::string_view text, int lo, int hi);
+
+enum class FlagResult { NotMine, Taken, Bad };
+// Takes --tz H, --periods ABCD or --kcb1 0|1 at args[i] (advancing i past its
+// value) into the options.
+FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
+                          KoyomiOptions &options, std::string &error);
 
 } // namespace velm::cli

@@ -31,26 +31,16 @@ int runKoyomi(const Args &args)
     bool json = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
-        auto value = [&]() -> const std::string * {
-            return i + 1 < args.size() ? &args[++i] : nullptr;
-        };
         if (a == "--json") {
             json = true;
-        } else if (a == "--tz") {
-            const std::string *v = value();
-            auto tz = v ? parseTimeZone(*v, error) : std::nullopt;
-            if (!tz)
-                return usageError(v ? error : "--tz の値がありません");
-            options.tz = *tz;
-        } else if (a == "--periods") {
-            const std::string *v = value();
-            if (!v || !parsePeriods(*v, options, error))
-                return usageError(v ? error : "--periods の値がありません");
-        } else if (a == "--kcb1") {
-            const std::string *v = value();
-            if (!v || !parseFlag(*v, options.kcb1, error))
-                return usageError(v ? error : "--kcb1 の値がありません");
-        } else if (a.rfind("--", 0) == 0) {
+            continue;
+        }
+        FlagResult taken = takeKoyomiFlag(args, i, options, error);
+        if (taken == FlagResult::Bad)
+            return usageError(error);
+        if (taken == FlagResult::Taken)
+            continue;
+        if (a.rfind("--", 0) == 0) {
             return usageError("不明なオプションです: " + a);
         } else {
             positional.push_back(a);

@@ -13,6 +13,8 @@ using Args = std::vector<std::string>;
 // Exit statuses: 0 done, 1 failed at run time (a file), 2 bad arguments.
 int runKoyomi(const Args &args);
 int runTerms(const Args &args);
+int runChart(const Args &args);
+int runBatch(const Args &args);
 
 // The koyomi keys shared by every JSON object that describes a moment.
 void addKoyomiJson(JsonObject &json, const Koyomi &k);

@@ -20,7 +20,11 @@ void printUsage(std::ostream &out)
 {
     out << "使い方:\n"
            "  velm-cli koyomi DATE TIME [--tz H] [--periods ABCD] [--kcb1 0|1] [--json]\n"
-           "  velm-cli terms YEAR [--tz H]\n";
+           "  velm-cli terms YEAR [--tz H]\n"
+           "  velm-cli chart DATE TIME [--kind year|month|day|hour|all] [--method rotating|flying]\n"
+           "                 [--tz H] [--periods ABCD] [--kcb1 0|1] [--numbers FILE] [--json]\n"
+           "  velm-cli batch [--numbers FILE]   (要求行: MOMENT KIND METHOD PERIODS KCB1 TZ)\n"
+           "  共通: --data DIR でデータファイルのフォルダを指定\n";
 }
 
 } // namespace
@@ -38,6 +42,10 @@ int main(int argc, char **argv)
         return runKoyomi(args);
     if (command == "terms")
         return runTerms(args);
+    if (command == "chart")
+        return runChart(args);
+    if (command == "batch")
+        return runBatch(args);
     if (command == "--help" || command == "-h" || command == "help") {
         printUsage(std::cout);
         return 0;

@@ -12,12 +12,13 @@ struct CliRun {
     std::string out;
 };
 
-// `args` is a shell word list; `input`, when given, is piped to standard input.
+// `args` is a shell word list; `input`, when given, is piped to standard input
+// (backslash escapes such as \n are expanded).
 inline CliRun cli(const std::string &args, const std::string &input = "")
 {
     std::string cmd = std::string(VELM_BIN_DIR) + "/velm-cli " + args + " 2>/dev/null";
     if (!input.empty())
-        cmd = "printf '%s' '" + input + "' | " + cmd;
+        cmd = "printf '%b' '" + input + "' | " + cmd;
     CliRun run;
     FILE *pipe = ::popen(cmd.c_str(), "r");
     if (!pipe)

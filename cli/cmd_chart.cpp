@@ -1,0 +1,283 @@
+// velm-cli chart and batch: laid and scored charts, as text or JSON.
+
+#include <cstdio>
+#include <iostream>
+#include <set>
+#include <sstream>
+
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/datadir.h"
+#include "engine/ban.h"
+#include "engine/codec.h"
+#include "engine/constdata.h"
+#include "engine/symbols.h"
+#include "evaluation/numbers.h"
+#include "evaluation/patterns.h"
+#include "evaluation/suusan.h"
+#include "output/charttext.h"
+
+namespace velm::cli {
+namespace {
+
+constexpr const char *RowNames[7] = {"TenKan", "ChiKan", "TenChiKan", "Mon", "Sei", "Shin", "KyuSeiBan"};
+
+std::string doubleText(double v)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.10g", v == 0 ? 0.0 : v);
+    return buf;
+}
+
+std::string banJson(const BanRows &ban)
+{
+    JsonObject rows;
+    for (int r = 0; r < 7; ++r)
+        rows.array(RowNames[r], ban[static_cast<std::size_t>(r)]);
+    std::string kaku = "[";
+    for (int slot = 0; slot < 5; ++slot) {
+        if (slot)
+            kaku += ",";
+        kaku += JsonObject::jsonArray(ban[static_cast<std::size_t>(Kaku0 + slot)]);
+    }
+    rows.raw("Kaku", kaku + "]");
+    return rows.str();
+}
+
+std::string banSuuJson(const SuuScores &scores)
+{
+    std::string out = "[";
+    for (std::size_t r = 0; r < scores.BanSuu.size(); ++r) {
+        out += r ? ",[" : "[";
+        for (std::size_t i = 0; i < 9; ++i) {
+            if (i)
+                out += ",";
+            out += doubleText(scores.BanSuu[r][i]);
+        }
+        out += "]";
+    }
+    return out + "]";
+}
+
+std::string chartJson(const Koyomi &k, const ChartRecord &chart, LayingMethod method,
+                      const SuuScores &scores)
+{
+    JsonObject obj;
+    addKoyomiJson(obj, k);
+    obj.integer("kind", chart.BanShu)
+        .integer("method", static_cast<int>(method))
+        .raw("Ban", banJson(chart.Ban))
+        .integer("JunKan", chart.JunKan)
+        .array("BanFlag", chart.BanFlag)
+        .integer("BanFlagNo", chart.BanFlagNo)
+        .integer("ChokuFuKyu", chart.ChokuFuKyu)
+        .integer("ChokuFuMoto", chart.ChokuFuMoto)
+        .integer("ChokuShiKyu", chart.ChokuShiKyu)
+        .integer("JiKanKyu", chart.JiKanKyu)
+        .array("SuuBase", scores.SuuBase)
+        .raw("BanSuu", banSuuJson(scores));
+    return obj.str();
+}
+
+// Score of a direction as the windows show it: two decimals, never "-0.00".
+std::string scoreText(double v)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.2f", v);
+    std::string s = buf;
+    if (s == "-0.00")
+        s = "0.00";
+    return s;
+}
+
+std::vector<std::string> chartTextLines(const Koyomi &k, const ChartRecord &chart,
+                                        const CivilTime &moment, const SuuScores &scores,
+                                        const ConstData &names)
+{
+    std::array<PalaceText, 9> palaces;
+    for (int p = 0; p < 9; ++p)
+        palaces[static_cast<std::size_t>(p)] = palaceText(chart.Ban, p, names);
+    std::vector<std::string> lines = chartCopyLines(chartTitle(chart.BanShu, moment),
+                                                    chartLabels(chart, k, names), palaces);
+    for (int p = 0; p < 9; ++p) {
+        std::string name = padCp932(DirectionName[static_cast<std::size_t>(p)], 4);
+        lines.push_back(name + " " + scoreText(scores.BanSuu[8][static_cast<std::size_t>(p)]));
+    }
+    return lines;
+}
+
+// Reads the numbers file, reporting every problem on stderr; scores go on
+// with what could be read.
+NumberTables loadNumbers(const std::string &path)
+{
+    NumbersFile file = readNumbersFile(path);
+    if (!file.ok())
+        std::cerr << "velm-cli: " << file.error << "\n";
+    for (const std::string &w : file.warnings)
+        std::cerr << "velm-cli: " << w << "\n";
+    return file.tables;
+}
+
+void reportFaults(const SuuScores &scores, const NumberTables &tables, std::set<std::string> &seen)
+{
+    for (const SuuSanFault &f : scores.faults()) {
+        std::string msg = suuSanMessage(f, tables);
+        if (seen.insert(msg).second)
+            std::cerr << "velm-cli: " << msg << "\n";
+    }
+}
+
+std::optional<LayingMethod> parseMethod(std::string_view text)
+{
+    if (text == "rotating" || text == "0")
+        return LayingMethod::Rotating;
+    if (text == "flying" || text == "1")
+        return LayingMethod::Flying;
+    return std::nullopt;
+}
+
+} // namespace
+
+int runChart(const Args &argsIn)
+{
+    Args args = argsIn;
+    bool dataOk = true;
+    std::string dataDir = takeDataDir(args, dataOk);
+    if (!dataOk)
+        return usageError("--data の値がありません");
+
+    std::string error;
+    std::vector<std::string> positional;
+    KoyomiOptions options;
+    LayingMethod method = LayingMethod::Rotating;
+    std::vector<int> kinds{0, 1, 2, 3};
+    std::string numbersPath;
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        FlagResult taken = takeKoyomiFlag(args, i, options, error);
+        if (taken == FlagResult::Bad)
+            return usageError(error);
+        if (taken == FlagResult::Taken)
+            continue;
+        if (a == "--json") {
+            json = true;
+        } else if (a == "--kind" || a == "--method" || a == "--numbers") {
+            if (i + 1 >= args.size())
+                return usageError(a + " の値がありません");
+            const std::string &v = args[++i];
+            if (a == "--numbers") {
+                numbersPath = v;
+            } else if (a == "--method") {
+                auto m = parseMethod(v);
+                if (!m)
+                    return usageError("作盤方法は rotating か flying で指定して下さい: " + v);
+                method = *m;
+            } else {
+                const char *names[5] = {"year", "month", "day", "hour", "all"};
+                int found = -1;
+                for (int n = 0; n < 5; ++n)
+                    if (v == names[n] || v == std::to_string(n))
+                        found = n;
+                if (found < 0)
+                    return usageError("盤の種類は year, month, day, hour, all で指定して下さい: " + v);
+                kinds = found == 4 ? std::vector<int>{0, 1, 2, 3} : std::vector<int>{found};
+            }
+        } else if (a.rfind("--", 0) == 0) {
+            return usageError("不明なオプションです: " + a);
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.size() != 2)
+        return usageError("使い方: velm-cli chart DATE TIME [--kind year|month|day|hour|all] "
+                          "[--method rotating|flying] [--tz H] [--periods ABCD] [--kcb1 0|1] "
+                          "[--numbers FILE] [--json]");
+    auto moment = parseDate(positional[0], error);
+    if (!moment || !parseTime(positional[1], *moment, error))
+        return usageError(error);
+    if (numbersPath.empty())
+        numbersPath = dataFile(dataDir, "SuuFile.Dat");
+
+    const NumberTables tables = loadNumbers(numbersPath);
+    const ConstData names = MakeConstData();
+    const Koyomi k = DateToKyu(*moment, options, true);
+    std::set<std::string> seen;
+    for (int kind : kinds) {
+        ChartRecord chart = BanCreate(k, kind, method, &standardPatternDetector());
+        SuuScores scores = SuuSan(chart, k, tables, method);
+        reportFaults(scores, tables, seen);
+        if (json) {
+            std::cout << chartJson(k, chart, method, scores) << "\n";
+        } else {
+            for (const std::string &line : chartTextLines(k, chart, *moment, scores, names))
+                std::cout << line << "\n";
+            std::cout << "\n";
+        }
+    }
+    return 0;
+}
+
+int runBatch(const Args &argsIn)
+{
+    Args args = argsIn;
+    bool dataOk = true;
+    std::string dataDir = takeDataDir(args, dataOk);
+    if (!dataOk)
+        return usageError("--data の値がありません");
+    std::string numbersPath = dataFile(dataDir, "SuuFile.Dat");
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--numbers" && i + 1 < args.size())
+            numbersPath = args[++i];
+        else
+            return usageError("使い方: velm-cli batch [--numbers FILE] < 要求行");
+    }
+    const NumberTables tables = loadNumbers(numbersPath);
+    std::set<std::string> seen;
+    std::string line;
+    int lineNo = 0;
+    int bad = 0;
+    // One request per line: MOMENT KIND METHOD PERIODS KCB1 TZ. A bad line
+    // answers with an error object, so answers stay line for line.
+    while (std::getline(std::cin, line)) {
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.find_first_not_of(" \t") == std::string::npos)
+            continue;
+        std::istringstream in(line);
+        std::string momentText, kindText, methodText, periods, kcb1, tz, extra;
+        in >> momentText >> kindText >> methodText >> periods >> kcb1 >> tz;
+        std::string error;
+        KoyomiOptions options;
+        std::optional<CivilTime> moment = parseMoment(momentText, error);
+        std::optional<int> kind = parseInt(kindText, 0, 3);
+        std::optional<LayingMethod> method = parseMethod(methodText);
+        std::optional<double> zone;
+        if (moment && !kind)
+            error = "盤の種類は 0～3 で指定して下さい: " + kindText;
+        else if (moment && !method)
+            error = "作盤方法は 0 か 1 で指定して下さい: " + methodText;
+        else if (moment && parsePeriods(periods, options, error) && parseFlag(kcb1, options.kcb1, error)) {
+            zone = parseTimeZone(tz, error);
+            if (zone && (in >> extra))
+                error = "要求行の項目が多すぎます";
+        }
+        if (!moment || !kind || !method || !zone || !error.empty()) {
+            JsonObject obj;
+            obj.integer("line", lineNo).text("error", error);
+            std::cout << obj.str() << "\n";
+            ++bad;
+            continue;
+        }
+        options.tz = *zone;
+        const Koyomi k = DateToKyu(*moment, options, true);
+        ChartRecord chart = BanCreate(k, *kind, *method, &standardPatternDetector());
+        SuuScores scores = SuuSan(chart, k, tables, *method);
+        reportFaults(scores, tables, seen);
+        std::cout << chartJson(k, chart, *method, scores) << "\n";
+    }
+    return bad ? 2 : 0;
+}
+
+} // namespace velm::cli
