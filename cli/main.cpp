@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "cli/cmd_calendar.h"
 #include "cli/commands.h"
 
 namespace velm::cli {
@@ -24,6 +25,7 @@ void printUsage(std::ostream &out)
            "  velm-cli chart DATE TIME [--kind year|month|day|hour|all] [--method rotating|flying]\n"
            "                 [--tz H] [--periods ABCD] [--kcb1 0|1] [--numbers FILE] [--json]\n"
            "  velm-cli batch [--numbers FILE]   (要求行: MOMENT KIND METHOD PERIODS KCB1 TZ)\n"
+           "  velm-cli calendar DATE TIME [--rows N] [--from N] [--hours MASK] [--csv]\n"
            "  共通: --data DIR でデータファイルのフォルダを指定\n";
 }
 
@@ -46,6 +48,8 @@ int main(int argc, char **argv)
         return runChart(args);
     if (command == "batch")
         return runBatch(args);
+    if (command == "calendar")
+        return runCalendar(args);
     if (command == "--help" || command == "-h" || command == "help") {
         printUsage(std::cout);
         return 0;
