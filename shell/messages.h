@@ -1,0 +1,35 @@
+#pragma once
+
+// Every message box of the program goes through here, so tests can answer
+// them instead of a user (a test that left a modal box open would hang).
+
+#include <functional>
+
+#include <QString>
+
+class QWidget;
+
+namespace velm::ui {
+
+enum class MessageKind { Error, Warning, Information, Question };
+enum class Answer { Ok, Yes, No, Cancel };
+
+struct Message {
+    MessageKind kind = MessageKind::Information;
+    QString text;
+    QString title;
+};
+
+using MessageHandler = std::function<Answer(QWidget *parent, const Message &message)>;
+
+// Replaces the handler (tests); an empty handler restores the real boxes.
+void setMessageHandler(MessageHandler handler);
+
+// A beep, then the box. The title is the application's unless given.
+void showError(QWidget *parent, const QString &text, const QString &title = {});
+void showWarning(QWidget *parent, const QString &text, const QString &title = {});
+void showInfo(QWidget *parent, const QString &text, const QString &title = {});
+// Yes/no; any answer other than yes counts as no.
+bool askYesNo(QWidget *parent, const QString &text, const QString &title = {});
+
+} // namespace velm::ui

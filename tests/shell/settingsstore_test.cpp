@@ -1,0 +1,52 @@
+// The settings store: defaults, types, atomic writes, damaged files.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "shell/settingsstore.h"
+
+TEST(SettingsStore, DefaultsTypesAndRestart)
+{
+    QTemporaryDir dir;
+    {
+        SettingsStore store(dir.path());
+        EXPECT_EQ(store.text("Sys", "TZE", "9.0"), "9.0");
+        EXPECT_TRUE(store.boolean("Sys", "KCB1", true));
+        store.setText("Sys", "TZE", "8.5");
+        store.setInteger("Sys", "Src", 700);
+        store.setBoolean("Sys", "KCB1", false);
+        store.setBinary("Teii", "Pos", QByteArray("\x01\x02\xff", 3));
+        EXPECT_EQ(store.sync(), "");
+    }
+    SettingsStore again(dir.path());
+    EXPECT_EQ(again.loadError(), "");
+    EXPECT_EQ(again.text("Sys", "TZE"), "8.5");
+    EXPECT_EQ(again.integer("Sys", "Src", 500), 700);
+    EXPECT_FALSE(again.boolean("Sys", "KCB1", true));
+    EXPECT_EQ(again.binary("Teii", "Pos"), QByteArray("\x01\x02\xff", 3));
+    EXPECT_EQ(again.integer("Sys", "Missing", 42), 42);
+}
+
+TEST(SettingsStore, UnreadableFileKeepsDefaultsAndIsSetAsideOnlyOnChange)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/VELM.ini";
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Sys]\nTZE=8.0\n\x01\x02[[[broken\n");
+    }
+    SettingsStore store(dir.path());
+    if (!store.loadError().isEmpty()) {
+        EXPECT_EQ(store.text("Sys", "TZE", "9.0"), "9.0");
+        EXPECT_EQ(store.sync(), ""); // nothing changed: file untouched
+        EXPECT_FALSE(QFile::exists(path + ".bad"));
+        store.setText("Sys", "TZE", "7.0");
+        EXPECT_EQ(store.sync(), "");
+        EXPECT_TRUE(QFile::exists(path + ".bad"));
+    }
+    SettingsStore again(dir.path());
+    EXPECT_EQ(again.loadError(), "");
+}
