@@ -5,6 +5,7 @@
 
 #include "cli/args.h"
 #include "cli/datadir.h"
+#include "cli/gridprint.h"
 #include "engine/codec.h"
 #include "evaluation/numbers.h"
 #include "output/calendar.h"
@@ -14,37 +15,6 @@ namespace {
 
 constexpr const char *Usage =
     "使い方: velm-cli calendar DATE TIME [--rows N] [--from N] [--hours MASK] [--csv] [--data DIR]";
-
-// Columns 0..13 side by side, as the grid shows them (column 14 is hidden):
-// captions centred, values right-aligned, widths in CP932 bytes, which is
-// also the width of the text in a fixed-pitch terminal font.
-void printGrid(std::ostream &out, const ListModel &model)
-{
-    constexpr int Shown = ListColumnCount - 1;
-    std::array<int, Shown> widths{};
-    for (const ListRow &row : model.rows)
-        for (int c = 0; c < Shown; ++c)
-            widths[static_cast<std::size_t>(c)] =
-                std::max(widths[static_cast<std::size_t>(c)], cp932Width(row[static_cast<std::size_t>(c)]));
-
-    out << model.SenL << "  " << model.CntL << "\n";
-    for (std::size_t r = 0; r < model.rows.size(); ++r) {
-        std::string line;
-        for (int c = 0; c < Shown; ++c) {
-            const std::string &cell = model.rows[r][static_cast<std::size_t>(c)];
-            const int pad = widths[static_cast<std::size_t>(c)] - cp932Width(cell);
-            const int left = r == 0 ? pad / 2 : pad;
-            if (c > 0)
-                line += ' ';
-            line.append(static_cast<std::size_t>(left), ' ');
-            line += cell;
-            line.append(static_cast<std::size_t>(pad - left), ' ');
-        }
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        out << line << "\n";
-    }
-}
 
 } // namespace
 

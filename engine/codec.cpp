@@ -78,9 +78,16 @@ CodecResult encodeCp932(std::string_view utf8)
 
 int cp932Width(std::string_view utf8)
 {
+    // ASCII needs no decoding; lists measure hundreds of thousands of cells.
     int width = 0;
-    for (std::size_t i = 0; i < utf8.size();)
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            ++width;
+            ++i;
+            continue;
+        }
         width += widthOf(nextCodePoint(utf8, i));
+    }
     return width;
 }
 

@@ -1,6 +1,7 @@
 #include "output/listfile.h"
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -90,24 +91,58 @@ std::string formatScore(double value)
     const long long cents = std::llround(scaled); // half away from zero
     const unsigned long long magnitude = cents < 0 ? static_cast<unsigned long long>(-cents)
                                                    : static_cast<unsigned long long>(cents);
+    // Written by hand: searches format hundreds of thousands of scores.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%s%llu.%02llu", cents < 0 ? "-" : "", magnitude / 100,
-                  magnitude % 100);
-    return buf;
+    char *p = buf;
+    if (cents < 0)
+        *p++ = '-';
+    p = std::to_chars(p, buf + sizeof buf, magnitude / 100).ptr;
+    *p++ = '.';
+    *p++ = static_cast<char>('0' + magnitude % 100 / 10);
+    *p++ = static_cast<char>('0' + magnitude % 10);
+    return std::string(buf, p);
 }
+
+namespace {
+
+// Zero-padded decimal of a non-negative value into `width` characters.
+char *digits(char *p, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        p[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return p + width;
+}
+
+} // namespace
 
 std::string formatListDate(const CivilTime &t)
 {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", t.year, t.month, t.day);
-    return buf;
+    if (t.year < 0 || t.year > 9999 || t.month < 0 || t.month > 99 || t.day < 0 || t.day > 99) {
+        char buf[48];
+        std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", t.year, t.month, t.day);
+        return buf;
+    }
+    char buf[10];
+    char *p = digits(buf, t.year, 4);
+    *p++ = '/';
+    p = digits(p, t.month, 2);
+    *p++ = '/';
+    digits(p, t.day, 2);
+    return std::string(buf, 10);
 }
 
 std::string formatListHour(const CivilTime &t)
 {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d", t.hour);
-    return buf;
+    if (t.hour < 0 || t.hour > 99) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%02d", t.hour);
+        return buf;
+    }
+    char buf[2];
+    digits(buf, t.hour, 2);
+    return std::string(buf, 2);
 }
 
 std::string formatListWeekday(const CivilTime &t)
