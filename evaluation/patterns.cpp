@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <tuple>
 
 #include "engine/symbols.h"
 
@@ -85,16 +86,22 @@ bool kanoeOverDayStem(const Cell &c)
     return c.H == stem::Kanoe && c.E == c.pillarStem(KindDay) && c.chart.BanShu >= KindDay;
 }
 
+// Each rule keeps its own test type, so the evaluation below calls every test
+// directly and the compiler inlines them: charts are laid millions of times
+// in a search.
+template <typename Test>
 struct Rule {
     int number;
-    bool (*holds)(const Cell &);
+    Test holds;
 };
+template <typename Test>
+Rule(int, Test) -> Rule<Test>;
 
 using namespace stem;
 using palace::Ken, palace::Da, palace::Gon, palace::Ri, palace::Kan, palace::Kon, palace::Son;
 
 // Every rule is evaluated on its own; several may mark the same number.
-constexpr std::array Rules{
+constexpr std::tuple Rules{
     Rule{1, [](const Cell &c) { return c.H == Kinoe && c.E == Hinoe; }},
     Rule{2, [](const Cell &c) { return c.H == Hinoe && c.E == Kinoe; }},
     Rule{3, [](const Cell &c) { return c.H == Hinoe && c.E == Hinoto && c.M == door::Life; }},
@@ -199,20 +206,17 @@ static_assert(unluckyHoursArePillars());
 
 } // namespace
 
-[[gnu::flatten]] PatternMarks KakuSan(const ChartRecord &chart, const Koyomi &koyomi, int palace)
+PatternMarks KakuSan(const ChartRecord &chart, const Koyomi &koyomi, int palace)
 {
     PatternMarks marks;
     if (palace < 0 || palace > 8)
         return marks;
     const auto at = [&](BanRow row) { return static_cast<int>(chart.Ban[row][static_cast<std::size_t>(palace)]); };
     const Cell cell{palace, at(TenKan), at(ChiKan), at(Mon), at(Sei), at(Shin), chart, koyomi};
-    // Unrolled so each rule's test is inlined: charts are laid millions of
-    // times in a search.
     std::uint64_t bits = 0;
-#pragma GCC unroll 64
-    for (std::size_t r = 0; r < Rules.size(); ++r)
-        if (Rules[r].holds(cell))
-            bits |= std::uint64_t{1} << Rules[r].number;
+    std::apply([&](const auto &...rule) {
+        ((bits |= rule.holds(cell) ? std::uint64_t{1} << rule.number : 0), ...);
+    }, Rules);
     return PatternMarks(bits);
 }
 
