@@ -15,6 +15,7 @@ int runKoyomi(const Args &args);
 int runTerms(const Args &args);
 int runChart(const Args &args);
 int runBatch(const Args &args);
+int runSearch(const Args &args);
 
 // The koyomi keys shared by every JSON object that describes a moment.
 void addKoyomiJson(JsonObject &json, const Koyomi &k);

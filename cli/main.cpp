@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/cmd_calendar.h"
+#include "cli/cmd_quick.h"
 #include "cli/commands.h"
 
 namespace velm::cli {
@@ -25,7 +26,13 @@ void printUsage(std::ostream &out)
            "  velm-cli chart DATE TIME [--kind year|month|day|hour|all] [--method rotating|flying]\n"
            "                 [--tz H] [--periods ABCD] [--kcb1 0|1] [--numbers FILE] [--json]\n"
            "  velm-cli batch [--numbers FILE]   (要求行: MOMENT KIND METHOD PERIODS KCB1 TZ)\n"
+           "  velm-cli search DATE TIME --matter NAME [--kind 0..3] [--direction 0..8] [--element 0..6]\n"
+           "                  [--limit N] [--max-matches M] [--threads T] [--out LIST.csv]\n"
            "  velm-cli calendar DATE TIME [--rows N] [--from N] [--hours MASK] [--csv]\n"
+           "  velm-cli quick DATE TIME --kind K [--stem S] [--branch B] --dun D [--ju J] [--limit N]\n"
+           "  velm-cli bdata DATE TIME --kind K [--count N] [--out LIST.csv]\n"
+           "  velm-cli cgidata --from-year Y1 --to-year Y2 --out DIR [--text] [--year-folders]\n"
+           "                   [--no-year-month] [--no-day-hour]\n"
            "  共通: --data DIR でデータファイルのフォルダを指定\n";
 }
 
@@ -34,6 +41,7 @@ void printUsage(std::ostream &out)
 int main(int argc, char **argv)
 {
     using namespace velm::cli;
+    std::ios::sync_with_stdio(false);
     if (argc < 2) {
         printUsage(std::cerr);
         return 2;
@@ -48,8 +56,16 @@ int main(int argc, char **argv)
         return runChart(args);
     if (command == "batch")
         return runBatch(args);
+    if (command == "search")
+        return runSearch(args);
     if (command == "calendar")
         return runCalendar(args);
+    if (command == "quick")
+        return runQuick(args);
+    if (command == "bdata")
+        return runBdata(args);
+    if (command == "cgidata")
+        return runCgidata(args);
     if (command == "--help" || command == "-h" || command == "help") {
         printUsage(std::cout);
         return 0;

@@ -1,0 +1,165 @@
+// The search walk: rows, counts and stopping points, parallel against serial
+// and the cached walk against the plain computation.
+
+#include <gtest/gtest.h>
+
+#include "engine/koyomiwalk.h"
+#include "evaluation/patterns.h"
+#include "evaluation/suusan.h"
+#include "output/search.h"
+#include "output/walk.h"
+
+using namespace velm;
+
+namespace {
+
+NumberTables defaultTables()
+{
+    return readNumbersFile(VELM_DATA_DIR "/SuuFile.Dat").tables;
+}
+
+SenCondition condition(SenCondition::Test test, int kind, int row, int value, double threshold = 0)
+{
+    SenCondition c;
+    c.test = test;
+    c.kind = static_cast<std::uint8_t>(kind);
+    c.row = static_cast<std::uint8_t>(row);
+    c.value = value;
+    c.threshold = threshold;
+    return c;
+}
+
+// Group 0: a total of at least 20 and a 休 door (in the same palace when all
+// directions are searched); group 1: a 開 door where the heaven stem is not 庚.
+SenMatter sampleMatter()
+{
+    SenMatter m;
+    m.name = "テスト";
+    m.groups[0].rows[0] = condition(SenCondition::Test::Number, 0, 0, 0, 20);
+    m.groups[0].rows[1] = condition(SenCondition::Test::Equal, 4, Mon, 1);
+    m.groups[0].count = 2;
+    m.groups[1].rows[0] = condition(SenCondition::Test::Equal, 4, Mon, 8);
+    m.groups[1].rows[1] = condition(SenCondition::Test::NotEqual, 1, TenKan, 6);
+    m.groups[1].count = 2;
+    m.groupCount = 2;
+    return m;
+}
+
+SenMatter alwaysMatter()
+{
+    SenMatter m;
+    m.name = "常";
+    m.groups[0].rows[0] = condition(SenCondition::Test::Number, 0, 0, 0, -100000);
+    m.groups[0].count = 1;
+    m.groupCount = 1;
+    return m;
+}
+
+SearchSettings hourSearch(std::int64_t limit, std::int64_t maxMatches, int threads)
+{
+    SearchSettings s;
+    s.start = CivilTime{2024, 3, 1, 10, 45, 0};
+    s.kind = KindHour;
+    s.limit = limit;
+    s.maxMatches = maxMatches;
+    s.threads = threads;
+    return s;
+}
+
+} // namespace
+
+TEST(Search, ParallelWavesGiveTheSerialRowsCountsAndStop)
+{
+    const NumberTables tables = defaultTables();
+    const ConstData names = MakeConstData();
+    const SenMatter matter = sampleMatter();
+    for (std::int64_t maxMatches : {std::int64_t{100000}, std::int64_t{137}, std::int64_t{1}}) {
+        SearchOutcome serial = SrcProc(hourSearch(30000, maxMatches, 1), matter, tables, names);
+        SearchOutcome parallel = SrcProc(hourSearch(30000, maxMatches, 3), matter, tables, names);
+        ASSERT_GT(serial.matches, 0);
+        EXPECT_EQ(parallel.rows, serial.rows) << maxMatches;
+        EXPECT_EQ(parallel.matches, serial.matches);
+        EXPECT_EQ(parallel.examined, serial.examined);
+        if (maxMatches < 100000) {
+            EXPECT_EQ(serial.matches, maxMatches);
+            EXPECT_LT(serial.examined, 30000);
+        }
+    }
+}
+
+TEST(Search, WalkedMomentsEqualThePlainComputation)
+{
+    const NumberTables tables = defaultTables();
+    const ConstData names = MakeConstData();
+    const SenMatter matter = sampleMatter();
+    SearchSettings s = hourSearch(0, 0, 1);
+    KoyomiWalker walker(s.koyomi);
+    for (std::int64_t k = 0; k < 4000; k += 3) {
+        const CivilTime t = walkMoment(s.start, s.kind, k);
+        std::optional<ListRow> walked = FindProc(t, s, matter, tables, names, walker);
+        const Koyomi koyomi = DateToKyu(t, s.koyomi, false);
+        const ChartRecord chart = BanCreate(koyomi, s.kind, s.method, &standardPatternDetector());
+        const SuuScores scores = SuuSan(chart, koyomi, tables, s.method);
+        const SenResult result = SenCheck(matter, s.direction, chart.Ban, scores);
+        ASSERT_EQ(walked.has_value(), result.matched) << k;
+        if (walked) {
+            ASSERT_EQ(*walked, searchRow(s.kind, t, chart, scores, s.element, result.direction, names)) << k;
+        }
+    }
+}
+
+TEST(Search, MinutesAreCarriedAndRowsShowTheHour)
+{
+    SearchOutcome out = SrcProc(hourSearch(3, 100, 1), alwaysMatter(), defaultTables(), MakeConstData());
+    ASSERT_EQ(out.rows.size(), 3u);
+    EXPECT_EQ(out.rows[0][0], "時盤");
+    EXPECT_EQ(out.rows[0][1], "2024/03/01");
+    EXPECT_EQ(out.rows[0][2], "10");
+    EXPECT_EQ(out.rows[1][2], "12");
+    EXPECT_EQ(out.rows[2][2], "14");
+    EXPECT_EQ(out.rows[0][3], "金");
+    EXPECT_EQ(out.rows[1][4], "五不遇時"); // 12:45 is the 庚午 hour of a 甲 day
+}
+
+TEST(Search, LimitsAndDirections)
+{
+    const NumberTables tables = defaultTables();
+    const ConstData names = MakeConstData();
+    SearchOutcome none = SrcProc(hourSearch(0, 100, 2), alwaysMatter(), tables, names);
+    EXPECT_EQ(none.examined, 0);
+    EXPECT_TRUE(none.rows.empty());
+    SearchOutcome negative = SrcProc(hourSearch(-5, 100, 2), alwaysMatter(), tables, names);
+    EXPECT_EQ(negative.examined, 0);
+    SearchOutcome first = SrcProc(hourSearch(500, 1, 2), alwaysMatter(), tables, names);
+    EXPECT_EQ(first.matches, 1);
+    EXPECT_EQ(first.examined, 1);
+    EXPECT_EQ(searchCntL(first.matches, first.examined), "1/1");
+
+    SearchSettings north = hourSearch(200, 100, 2);
+    north.direction = 5;
+    SearchOutcome chosen = SrcProc(north, sampleMatter(), tables, names);
+    ASSERT_FALSE(chosen.rows.empty());
+    for (const ListRow &row : chosen.rows)
+        EXPECT_EQ(row[14], "9");
+    SearchOutcome all = SrcProc(hourSearch(200, 100, 2), sampleMatter(), tables, names);
+    for (const ListRow &row : all.rows)
+        EXPECT_NE(row[14], "9");
+}
+
+TEST(Search, RowElementsAndTitles)
+{
+    const ConstData names = MakeConstData();
+    const Koyomi k = DateToKyu(CivilTime{2024, 3, 1, 12, 0, 0}, KoyomiOptions{}, false);
+    const ChartRecord chart = BanCreate(k, KindHour, LayingMethod::Flying, &standardPatternDetector());
+    const SuuScores scores = SuuSan(chart, k, defaultTables(), LayingMethod::Flying);
+    const CivilTime t{2024, 3, 1, 12, 0, 0};
+    // Column 6 is ring position 1, the north (palace 1): 丁 over 甲, 傷, 天任, 九地, 三碧.
+    EXPECT_EQ(searchRow(3, t, chart, scores, SearchElement::Stems, 0, names)[6], "丁甲");
+    EXPECT_EQ(searchRow(3, t, chart, scores, SearchElement::Door, 0, names)[6], "傷門");
+    EXPECT_EQ(searchRow(3, t, chart, scores, SearchElement::Door, 0, names)[5], "");
+    EXPECT_EQ(searchRow(3, t, chart, scores, SearchElement::Star, 0, names)[6], "天任");
+    EXPECT_EQ(searchRow(3, t, chart, scores, SearchElement::Deity, 0, names)[6], "九地");
+    EXPECT_EQ(searchRow(3, t, chart, scores, SearchElement::NineStar, 0, names)[6], "三碧");
+    EXPECT_EQ(searchSenL("求財", searchDirectionText(0)), " 占事「求財」 方位「全方位」 ");
+    EXPECT_EQ(searchDirectionText(2), " 西");
+}
