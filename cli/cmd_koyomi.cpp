@@ -2,6 +2,7 @@
 
 #include "cli/args.h"
 #include "cli/commands.h"
+#include "cli/datadir.h"
 #include "engine/astro.h"
 #include "engine/datetime.h"
 #include "engine/symbols.h"
@@ -23,8 +24,14 @@ void addKoyomiJson(JsonObject &json, const Koyomi &k)
         .text("summary", k.summary);
 }
 
-int runKoyomi(const Args &args)
+int runKoyomi(const Args &given)
 {
+    // --data is accepted everywhere; the calendar reads no data file.
+    Args args = given;
+    bool dataOk = true;
+    takeDataDir(args, dataOk);
+    if (!dataOk)
+        return usageError("--data の値がありません");
     std::string error;
     std::vector<std::string> positional;
     KoyomiOptions options;
@@ -63,8 +70,13 @@ int runKoyomi(const Args &args)
     return 0;
 }
 
-int runTerms(const Args &args)
+int runTerms(const Args &given)
 {
+    Args args = given;
+    bool dataOk = true;
+    takeDataDir(args, dataOk);
+    if (!dataOk)
+        return usageError("--data の値がありません");
     std::string error;
     double tz = 9.0;
     std::optional<int> year;
