@@ -169,6 +169,9 @@ SuuScores SuuSan(const BanRows &CurBan, int BanShu, const Koyomi &koyomi,
             addFault(s, SuuSanFault::Kind::Percent, e + 1);
             continue;
         }
+        // x * 100 / 100 is x exactly: the usual weight needs no division.
+        if (*w == 100)
+            continue;
         for (int p = 0; p < 9; ++p)
             s.BanSuu[e][p] = s.BanSuu[e][p] * *w / 100;
     }

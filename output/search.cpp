@@ -80,19 +80,18 @@ struct Found {
     ListRow row;
 };
 
-// Examines moments [from, to) of the walk; matches in order.
-std::vector<Found> examine(std::int64_t from, std::int64_t to, const SearchSettings &settings,
-                           const SenMatter &matter, const NumberTables &tables,
-                           const ConstData &names, KoyomiWalker &walker)
+// Examines moments [from, to) of the walk; matches in order into `found`
+// (cleared first; its storage is reused wave after wave).
+void examine(std::int64_t from, std::int64_t to, const SearchSettings &settings,
+             const SenMatter &matter, const NumberTables &tables, const ConstData &names,
+             KoyomiWalker &walker, std::vector<Found> &found)
 {
-    std::vector<Found> found;
-    found.reserve(static_cast<std::size_t>(to - from));
+    found.clear();
     for (std::int64_t k = from; k < to; ++k) {
         const CivilTime t = walkMoment(settings.start, settings.kind, k);
         if (auto row = FindProc(t, settings, matter, tables, names, walker))
             found.push_back({k, std::move(*row)});
     }
-    return found;
 }
 
 } // namespace
@@ -161,9 +160,8 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
         auto work = [&](int j) {
             const std::int64_t from = waveStart + Chunk * j;
             const std::int64_t to = std::min(waveEnd, from + Chunk);
-            results[static_cast<std::size_t>(j)] = from < to
-                ? examine(from, to, settings, matter, tables, names, walkers[static_cast<std::size_t>(j)])
-                : std::vector<Found>{};
+            examine(from, std::max(from, to), settings, matter, tables, names,
+                    walkers[static_cast<std::size_t>(j)], results[static_cast<std::size_t>(j)]);
         };
         if (threads == 1) {
             work(0);
@@ -177,6 +175,17 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
         }
 
         // Merge in time order; the walk ends where the serial loop would.
+        if (waveStart == 0) {
+            // Room for the whole list as the first wave foretells it, so the
+            // rows are not moved again and again as the list grows.
+            std::size_t firstWave = 0;
+            for (const auto &chunk : results)
+                firstWave += chunk.size();
+            const double share = static_cast<double>(firstWave) / static_cast<double>(waveEnd);
+            const double expected = std::min<double>(static_cast<double>(settings.maxMatches),
+                                                     share * static_cast<double>(settings.limit) * 1.05 + 16);
+            out.rows.reserve(static_cast<std::size_t>(std::min(expected, 4.0e6)));
+        }
         out.examined = waveEnd;
         bool full = false;
         for (auto &chunk : results) {
@@ -228,8 +237,9 @@ ListModel searchListModel(std::string_view matter, int direction, SearchOutcome 
     ListModel model = ListModel::fresh();
     model.SenL = searchSenL(matter, searchDirectionText(direction));
     model.CntL = searchCntL(outcome.matches, outcome.examined);
-    model.rows.reserve(outcome.rows.size() + 1);
-    std::move(outcome.rows.begin(), outcome.rows.end(), std::back_inserter(model.rows));
+    ListRow captions = model.rows.empty() ? ListRow{} : model.rows.front();
+    model.rows = std::move(outcome.rows);
+    model.rows.insert(model.rows.begin(), std::move(captions));
     applyListCaptions(model, listLayout(model, listInitialWidths()));
     return model;
 }
