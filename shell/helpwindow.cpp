@@ -1,0 +1,139 @@
+#include "shell/helpwindow.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "shell/app.h"
+#include "shell/icons.h"
+#include "shell/messages.h"
+
+namespace velm {
+namespace {
+
+QPointer<HelpWindow> &theWindow()
+{
+    static QPointer<HelpWindow> w;
+    return w;
+}
+
+const QRegularExpression &topicElement()
+{
+    static const QRegularExpression re(QStringLiteral("(<(?:section|div|h[1-6]|p)\\b[^>]*\\bid=\"(\\d+)\"[^>]*>)"));
+    return re;
+}
+
+// The rich-text viewer scrolls to named anchors only; give every topic
+// section one, so both <section id> and <a name> work as topic targets.
+QString withTopicAnchors(QString html)
+{
+    html.replace(topicElement(), QStringLiteral("\\1<a name=\"\\2\"></a>"));
+    return html;
+}
+
+} // namespace
+
+HelpWindow::HelpWindow(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(QStringLiteral("%1 ヘルプ").arg(QLatin1String(ApplicationTitle)));
+    setWindowIcon(velmIcon(IconId::Help));
+    resize(760, 620);
+
+    m_browser = new QTextBrowser(this);
+    m_browser->setObjectName(QStringLiteral("HelpBrowser"));
+    m_browser->setOpenExternalLinks(true);
+
+    auto *contents = new QPushButton(QStringLiteral("目次(&C)"), this);
+    auto *back = new QPushButton(QStringLiteral("戻る(&B)"), this);
+    auto *forward = new QPushButton(QStringLiteral("進む(&F)"), this);
+    auto *close = new QPushButton(QStringLiteral("閉じる"), this);
+    back->setEnabled(false);
+    forward->setEnabled(false);
+    connect(contents, &QPushButton::clicked, this, [this] { showTopic(HelpContents); });
+    connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
+    connect(forward, &QPushButton::clicked, m_browser, &QTextBrowser::forward);
+    connect(m_browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
+    connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QPushButton::setEnabled);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(contents);
+    bar->addWidget(back);
+    bar->addWidget(forward);
+    bar->addStretch();
+    bar->addWidget(close);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addLayout(bar);
+    layout->addWidget(m_browser);
+}
+
+QString HelpWindow::helpFile()
+{
+    return programFile(QStringLiteral("VELMWIN.html"));
+}
+
+bool HelpWindow::load()
+{
+    const QString path = helpFile();
+    if (path == m_loadedPath && !m_browser->document()->isEmpty())
+        return true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ui::showError(this, QStringLiteral("『%1』が、見つかりません。").arg(path));
+        return false;
+    }
+    const QString html = QString::fromUtf8(file.readAll());
+    m_topics.clear();
+    for (auto it = topicElement().globalMatch(html); it.hasNext();)
+        m_topics.insert(it.next().captured(2).toInt());
+    static const QRegularExpression named(QStringLiteral("<a\\s+name=\"(\\d+)\""));
+    for (auto it = named.globalMatch(html); it.hasNext();)
+        m_topics.insert(it.next().captured(1).toInt());
+    m_browser->setHtml(withTopicAnchors(html));
+    m_loadedPath = path;
+    return true;
+}
+
+bool HelpWindow::showTopic(int topic)
+{
+    if (!load())
+        return false;
+    // Unknown topics open at the contents rather than wherever the view was.
+    m_topic = m_topics.contains(topic) ? topic : HelpContents;
+    m_browser->scrollToAnchor(QString::number(m_topic));
+    return true;
+}
+
+void showHelp(int topic)
+{
+    QPointer<HelpWindow> &w = theWindow();
+    if (!w) {
+        w = new HelpWindow;
+        w->setAttribute(Qt::WA_DeleteOnClose, false);
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, w.data(), &QObject::deleteLater);
+    }
+    w->show();
+    if (!w->showTopic(topic)) {
+        w->hide();
+        return;
+    }
+    if (w->isMinimized())
+        w->showNormal();
+    w->raise();
+    w->activateWindow();
+}
+
+HelpWindow *currentHelpWindow()
+{
+    return theWindow().data();
+}
+
+} // namespace velm

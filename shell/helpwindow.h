@@ -1,0 +1,44 @@
+#pragma once
+
+// The help: "VELMWIN.html" in the program folder, one section per topic
+// number (<section id="10000">), shown in the program's own help window.
+
+#include <QSet>
+#include <QWidget>
+
+class QTextBrowser;
+
+namespace velm {
+
+inline constexpr int HelpContents = 10000; // the table of contents
+
+class HelpWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit HelpWindow(QWidget *parent = nullptr);
+
+    // Loads the file if needed and scrolls to the topic (the contents when
+    // the file has no such topic). False, after the message, when the file is
+    // missing or unreadable.
+    bool showTopic(int topic);
+    int currentTopic() const { return m_topic; }
+    QTextBrowser *browser() const { return m_browser; }
+    // Path of the help file.
+    static QString helpFile();
+
+private:
+    bool load();
+
+    QTextBrowser *m_browser = nullptr;
+    QString m_loadedPath;
+    QSet<int> m_topics;
+    int m_topic = 0;
+};
+
+// Opens the one help window of the run at `topic` and brings it to the front.
+// Every window's help button calls this with its topic number.
+void showHelp(int topic);
+// The help window, once showHelp has made it (for tests); null before.
+HelpWindow *currentHelpWindow();
+
+} // namespace velm

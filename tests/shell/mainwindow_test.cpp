@@ -1,0 +1,630 @@
+// The main window driven as a user would: the date and time entry and its
+// panel, the chart command and its windows, the designated hours, the
+// stepping buttons, the explanation pane after a palace is picked, the
+// window menu, the exports, and what survives a restart.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "engine/codec.h"
+#include "evaluation/explanations.h"
+#include "evaluation/patterns.h"
+#include "evaluation/suusan.h"
+#include "output/charttext.h"
+#include "shell/app.h"
+#include "shell/banwindow.h"
+#include "shell/helpwindow.h"
+#include "shell/mainwindow.h"
+#include "shell/mainwindow_entry.h"
+#include "shell/mainwindow_imipnl.h"
+#include "shell/messages.h"
+
+using namespace velm;
+
+namespace {
+
+// The summary of 2024-03-01 12:00 at time zone 9.0, as the calendar composes it.
+const QString Summary20240301 = QStringLiteral(
+    "甲辰：丙寅：甲子：庚午  黄経:341.02゜春月 月初：2/4 17:18  雨水：2/19 13:4  冬至12/17[己酉] 啓蟄上元 ");
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const QString &f : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files)) {
+            if (f.endsWith(".Dat", Qt::CaseInsensitive) || f.endsWith(".Idx", Qt::CaseInsensitive)
+                || f.endsWith(".html"))
+                QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + f, program.filePath(f));
+        }
+        setProgramFolder(program.path());
+        settings = std::make_unique<AppSettings>(program.path(), config.path());
+        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
+            messages << m.text;
+            return ui::Answer::Ok;
+        });
+    }
+
+    void TearDown() override
+    {
+        main.reset();
+        ui::setMessageHandler({});
+    }
+
+    TMainF &open()
+    {
+        main = std::make_unique<TMainF>(*settings);
+        main->showAtStart();
+        return *main;
+    }
+
+    // Closes the window as the user does and starts again on the same folders.
+    TMainF &restart()
+    {
+        main->close();
+        main.reset();
+        settings = std::make_unique<AppSettings>(program.path(), config.path());
+        return open();
+    }
+
+    void click(const char *name)
+    {
+        QAction *a = main->action(QLatin1String(name));
+        ASSERT_TRUE(a) << name;
+        QWidget *button = nullptr;
+        for (QToolBar *bar : main->findChildren<QToolBar *>())
+            if (QWidget *w = bar->widgetForAction(a))
+                button = w;
+        ASSERT_TRUE(button) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    void typeTime(const QString &digits)
+    {
+        QLineEdit *t = main->TimeE();
+        t->setFocus();
+        t->selectAll();
+        QTest::keyClick(t, Qt::Key_Backspace);
+        t->home(false);
+        QTest::keyClicks(t, digits);
+    }
+
+    // The entry set the way a user does: the date picked, the time typed.
+    void enter(int y, int m, int d, const QString &hhmm)
+    {
+        main->DateE()->setDate(QDate(y, m, d));
+        typeTime(QString(hhmm).remove(':'));
+    }
+
+    void onlyKinds(std::initializer_list<int> kinds, bool designated = false)
+    {
+        for (int n = 0; n < 4; ++n)
+            main->findChild<QCheckBox *>(QStringLiteral("BanGrp%1").arg(n))->setChecked(false);
+        for (int n : kinds)
+            main->findChild<QCheckBox *>(QStringLiteral("BanGrp%1").arg(n))->setChecked(true);
+        main->findChild<QCheckBox *>("CGS")->setChecked(designated);
+    }
+
+    QStringList titles() const
+    {
+        QStringList t;
+        for (TBanF *w : main->chartWindows())
+            t << w->title();
+        t.sort();
+        return t;
+    }
+
+    static void flushDeletes()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+
+    QTemporaryDir program;
+    QTemporaryDir config;
+    std::unique_ptr<AppSettings> settings;
+    std::unique_ptr<TMainF> main;
+    QStringList messages;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, FirstStartIsMaximisedThenTheClosedStateReturns)
+{
+    TMainF &m = open();
+    EXPECT_TRUE(m.isMaximized());
+    EXPECT_EQ(m.Panel1()->text().isEmpty(), false);
+    m.showNormal();
+    m.setGeometry(60, 70, 900, 640);
+    TMainF &again = restart();
+    EXPECT_FALSE(again.isMaximized());
+    EXPECT_EQ(again.size(), QSize(900, 640));
+    EXPECT_TRUE(QFile::exists(program.filePath("VELMWIN.ini")));
+    EXPECT_TRUE(QFile::exists(program.filePath("MainF.ini")));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
+TEST_F(MainWindowTest, DatePanelShowsTheFactsOfTheEnteredMoment)
+{
+    TMainF &m = open();
+    enter(2024, 3, 1, "12:00");
+    EXPECT_EQ(m.TimeE()->text(), "12:00");
+    EXPECT_EQ(m.Panel1()->text(), Summary20240301);
+    // Minutes never change the facts; a half-typed time keeps the old panel.
+    typeTime("1259");
+    EXPECT_EQ(m.Panel1()->text(), Summary20240301);
+    typeTime("2");
+    EXPECT_EQ(m.TimeE()->displayText(), "2_:__");
+    EXPECT_EQ(m.Panel1()->text(), Summary20240301);
+    // A new date alone shows its own facts at once.
+    typeTime("1200");
+    m.DateE()->setDate(QDate(2024, 2, 5));
+    EXPECT_TRUE(m.Panel1()->text().startsWith(QStringLiteral("甲辰：丙寅：")));
+    m.DateE()->setDate(QDate(2024, 1, 20));
+    EXPECT_TRUE(m.Panel1()->text().startsWith(QStringLiteral("癸卯：乙丑：")));
+    // The down-arrow key opens the month calendar.
+    m.DateE()->setFocus();
+    QTest::keyClick(m.DateE(), Qt::Key_Down);
+    EXPECT_TRUE(m.DateE()->calendarWidget()->isVisible());
+    m.DateE()->calendarWidget()->window()->hide();
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(MainWindowTest, ChartCommandOpensOneTitledWindowPerKindAndOnlyOnce)
+{
+    TMainF &m = open();
+    onlyKinds({0, 1, 2, 3});
+    EXPECT_FALSE(m.action("ClrBtn")->isEnabled());
+    enter(2024, 3, 1, "12:00");
+    click("BanBtn");
+    const QStringList expected{"年盤:2024/03/01", "日盤:2024/03/01", "時盤:24/03/01 12時", "月盤:2024/03/01"};
+    EXPECT_EQ(titles(), expected);
+    EXPECT_TRUE(m.action("ClrBtn")->isEnabled());
+    EXPECT_TRUE(m.action("BExpBtn")->isEnabled());
+    // Each window keeps the moment it was made for and the chart of that moment.
+    TBanF *hour = m.chartWindow("時盤:24/03/01 12時");
+    ASSERT_TRUE(hour);
+    EXPECT_EQ(hour->momentText(), "2024/03/01 12:00");
+    EXPECT_EQ(hour->koyomi().BanKan[3], 6); // 庚午 hour
+    EXPECT_EQ(hour->koyomi().BanShi[3], 6);
+
+    // Again for the same moment: no second window; the existing one comes forward.
+    m.mdiArea()->setActiveSubWindow(m.mdiArea()->subWindowList().first());
+    click("BanBtn");
+    EXPECT_EQ(titles(), expected);
+    EXPECT_EQ(m.mdiArea()->currentSubWindow()->windowTitle(), "年盤:2024/03/01");
+
+    // Another hour of the same day: only a new hour chart.
+    typeTime("1400");
+    click("BanBtn");
+    EXPECT_EQ(titles().size(), 5);
+    EXPECT_TRUE(m.chartWindow("時盤:24/03/01 14時"));
+
+    // No kind checked: nothing opens.
+    onlyKinds({});
+    typeTime("1800");
+    click("BanBtn");
+    EXPECT_EQ(titles().size(), 5);
+
+    // Closing them all disables the commands that need a chart.
+    click("ClrBtn");
+    flushDeletes();
+    EXPECT_TRUE(m.chartWindows().isEmpty());
+    EXPECT_FALSE(m.action("ClrBtn")->isEnabled());
+    EXPECT_FALSE(m.action("TileBtn")->isEnabled());
+    EXPECT_FALSE(m.action("CasBtn")->isEnabled());
+    EXPECT_FALSE(m.action("BExpBtn")->isEnabled());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
+TEST_F(MainWindowTest, DesignatedHoursMakeUpToThirteenHourCharts)
+{
+    TMainF &m = open();
+    onlyKinds({2, 3}, true);
+    enter(2024, 3, 1, "12:00");
+    click("BanBtn");
+    QStringList t = titles();
+    EXPECT_EQ(t.size(), 14); // the day chart, 12時 and the twelve odd hours
+    for (int h = 1; h <= 23; h += 2)
+        EXPECT_TRUE(t.contains(QStringLiteral("時盤:24/03/01 %1時").arg(h, 2, 10, QLatin1Char('0')))) << h;
+    // Each designated hour is the chart of its own hour.
+    TBanF *one = m.chartWindow("時盤:24/03/01 01時");
+    ASSERT_TRUE(one);
+    EXPECT_EQ(one->momentText(), "2024/03/01 01:00");
+    EXPECT_EQ(one->koyomi().BanShi[3], 1); // 丑
+    // The entry is the moment entered again, and the day chart belongs to it.
+    EXPECT_EQ(m.TimeE()->text(), "12:00");
+    EXPECT_EQ(m.Panel1()->text(), Summary20240301);
+    EXPECT_EQ(m.chartWindow("日盤:2024/03/01")->momentText(), "2024/03/01 12:00");
+
+    // An entered hour that is also designated is not made twice.
+    click("ClrBtn");
+    flushDeletes();
+    onlyKinds({3}, true);
+    typeTime("1300");
+    click("BanBtn");
+    EXPECT_EQ(titles().size(), 12);
+
+    // Only 丑 and 子 designated: three hour charts.
+    click("ClrBtn");
+    flushDeletes();
+    settings->setCG1((1 << 0) | (1 << 11));
+    typeTime("1200");
+    click("BanBtn");
+    EXPECT_EQ(titles(), (QStringList{"時盤:24/03/01 01時", "時盤:24/03/01 12時", "時盤:24/03/01 23時"}));
+
+    // Without ◎ only the entered hour.
+    click("ClrBtn");
+    flushDeletes();
+    onlyKinds({3}, false);
+    click("BanBtn");
+    EXPECT_EQ(titles(), QStringList{"時盤:24/03/01 12時"});
+}
+
+TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
+{
+    TMainF &m = open();
+    onlyKinds({3});
+    enter(2024, 3, 1, "12:00");
+    click("BanBtn");
+    typeTime("1600");
+    click("BanBtn");
+    TBanF *older = m.chartWindow("時盤:24/03/01 12時");
+    ASSERT_TRUE(older);
+    EXPECT_FALSE(m.pane()->ExpBtn()->isEnabled());
+    EXPECT_EQ(m.pane()->BanL()->text(), "");
+
+    // The user clicks palace 離 (index 4) of the older window.
+    emit older->windowClicked();
+    emit older->palaceClicked(4);
+
+    // The entry returns to that window's moment...
+    EXPECT_EQ(m.TimeE()->text(), "12:00");
+    EXPECT_EQ(m.DateE()->date(), QDate(2024, 3, 1));
+    EXPECT_EQ(m.Panel1()->text(), Summary20240301);
+    // ...and the pane describes its chart, not the newest one.
+    const NumbersFile numbers = readNumbersFile(program.filePath("SuuFile.Dat").toStdString());
+    ASSERT_TRUE(numbers.ok());
+    const Koyomi k = DateToKyu({2024, 3, 1, 12, 0, 0}, engineOptions(*settings).koyomi, false);
+    const ChartRecord chart = BanCreate(k, 3, LayingMethod::Rotating, &standardPatternDetector());
+    const SuuScores scores = SuuSan(chart, k, numbers.tables, LayingMethod::Rotating);
+    const SetuTexts texts = SetuTexts::load(program.filePath("SetuFile.Dat").toStdString());
+    const ConstData names = MakeConstData();
+    const std::string note = chartLabels(chart, k, names).TyuL;
+    const PanelView expected = PnlRead(chart.Ban, scores, 4, texts, names, note, "\n");
+
+    ImiPnl *pane = m.pane();
+    EXPECT_EQ(pane->BanL()->text(), " 時盤:24/03/01 12時");
+    EXPECT_EQ(pane->TyuL()->text(), QString::fromStdString(note) + " ");
+    EXPECT_EQ(pane->HouiBox()->currentIndex(), 4);
+    EXPECT_EQ(pane->HouiBox()->currentText(), " 南");
+    EXPECT_EQ(pane->HouiPnl()->text(), "離");
+    EXPECT_EQ(pane->SuuPnl()->text(), QString::fromStdString(scoreText(scores.BanSuu[8][4])));
+    EXPECT_EQ(pane->Memo1()->toPlainText(), QString::fromStdString(expected.memo.Memo1));
+    const QString memo = pane->Memo1()->toPlainText();
+    EXPECT_TRUE(memo.startsWith(QStringLiteral("[天盤]<")));
+    EXPECT_TRUE(memo.contains(QStringLiteral("\n[地盤]<")));
+    EXPECT_TRUE(memo.contains(QStringLiteral("\n[八門]<")));
+    // The score grids: captions, this palace's look-ups, the eight totals.
+    EXPECT_EQ(pane->SG1()->item(0, 0)->text(), "天盤");
+    EXPECT_EQ(pane->SG1()->item(3, 2)->text(), "格局");
+    EXPECT_EQ(pane->SG1()->item(0, 1)->text(), QString::number(scores.SuuBase[0][4]));
+    EXPECT_EQ(pane->SG1()->item(3, 3)->text(), QString::number(scores.SuuBase[7][4]));
+    EXPECT_EQ(pane->SG2()->item(0, 0)->text(), "北西");
+    EXPECT_EQ(pane->SG2()->item(0, 1)->text(), QString::fromStdString(scoreText(scores.BanSuu[8][1])));
+    EXPECT_EQ(pane->SG2()->item(3, 3)->text(), QString::fromStdString(scoreText(scores.BanSuu[8][8])));
+    EXPECT_TRUE(pane->ExpBtn()->isEnabled());
+
+    // Another direction in the box: the same chart, the other palace.
+    QTest::keyClick(pane->HouiBox(), Qt::Key_Home);
+    EXPECT_EQ(pane->HouiPnl()->text(), "中");
+    EXPECT_EQ(pane->BanL()->text(), " 時盤:24/03/01 12時");
+    const PanelView centre = PnlRead(chart.Ban, scores, 0, texts, names, note, "\n");
+    EXPECT_EQ(pane->Memo1()->toPlainText(), QString::fromStdString(centre.memo.Memo1));
+    EXPECT_FALSE(pane->Memo1()->toPlainText().contains(QStringLiteral("[八門]")));
+    // The totals of the eight directions do not depend on the palace.
+    EXPECT_EQ(pane->SG2()->item(0, 1)->text(), QString::fromStdString(scoreText(scores.BanSuu[8][1])));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
+TEST_F(MainWindowTest, TheSpinButtonWrapsAroundMidnight)
+{
+    TMainF &m = open();
+    enter(2024, 2, 28, "22:00");
+    QTest::mouseClick(m.findChild<QToolButton *>("TimeBtnUp"), Qt::LeftButton);
+    EXPECT_EQ(m.TimeE()->text(), "00:00");
+    EXPECT_EQ(m.DateE()->date(), QDate(2024, 2, 29));
+    QTest::mouseClick(m.findChild<QToolButton *>("TimeBtnDown"), Qt::LeftButton);
+    EXPECT_EQ(m.TimeE()->text(), "22:00");
+    EXPECT_EQ(m.DateE()->date(), QDate(2024, 2, 28));
+    typeTime("2330");
+    QTest::mouseClick(m.findChild<QToolButton *>("TimeBtnUp"), Qt::LeftButton);
+    EXPECT_EQ(m.TimeE()->text(), "01:30");
+    EXPECT_EQ(m.DateE()->date(), QDate(2024, 2, 29));
+    // The panel follows each step.
+    EXPECT_TRUE(m.Panel1()->text().startsWith(QStringLiteral("甲辰：丙寅：")));
+    // A half-typed time cannot be stepped: a message, nothing moves.
+    typeTime("1");
+    QTest::mouseClick(m.findChild<QToolButton *>("TimeBtnUp"), Qt::LeftButton);
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(m.DateE()->date(), QDate(2024, 2, 29));
+}
+
+TEST_F(MainWindowTest, PreviousAndNextStepByTheHighestCheckedKind)
+{
+    TMainF &m = open();
+    settings->setCB(2, false);
+    // Only 月: 30.29 days a step, the fraction of a day carried in the value.
+    onlyKinds({1});
+    enter(2024, 3, 1, "12:00");
+    // The date as a chart window writes it back: the day and its 12:00.
+    m.setDateValue(entrySeconds(QDate(2024, 3, 1), 12 * 3600));
+    const std::int64_t start = m.dateValue();
+    click("NBanBtn");
+    EXPECT_EQ(m.dateValue(), start + 2'617'056);
+    EXPECT_EQ(m.DateE()->date(), QDate(2024, 3, 31)); // 12:00 + 6:57:36, same day
+    click("NBanBtn");
+    EXPECT_EQ(m.DateE()->date(), QDate(2024, 5, 1)); // the fractions passed midnight
+    EXPECT_EQ(m.TimeE()->text(), "12:00");
+    for (int i = 0; i < 10; ++i)
+        click("PBanBtn");
+    // Exactly eight steps back from the start, to the second.
+    EXPECT_EQ(m.dateValue(), start - 8 * 2'617'056);
+    EXPECT_TRUE(titles().contains("月盤:2024/03/31"));
+    EXPECT_TRUE(titles().contains("月盤:2024/05/01"));
+
+    // 年 and 日 checked: 日 is the highest, one day.
+    click("ClrBtn");
+    onlyKinds({0, 2});
+    enter(2024, 3, 1, "12:00");
+    click("PBanBtn");
+    EXPECT_EQ(m.DateE()->date(), QDate(2024, 2, 29));
+    // Nothing checked: two hours, and no chart.
+    click("ClrBtn");
+    flushDeletes();
+    onlyKinds({});
+    typeTime("2300");
+    click("NBanBtn");
+    EXPECT_EQ(m.TimeE()->text(), "01:00");
+    EXPECT_EQ(m.DateE()->date(), QDate(2024, 3, 1));
+    EXPECT_TRUE(m.chartWindows().isEmpty());
+}
+
+TEST(MainWindowEntry, StepsInWholeSeconds)
+{
+    const std::int64_t day = entrySeconds(QDate(2024, 2, 28));
+    EXPECT_EQ(stepTwoHours({day, {22, 0}}, +1), (EntryValue{day + OneDay, {0, 0}}));
+    EXPECT_EQ(stepTwoHours({day, {0, 0}}, -1), (EntryValue{day - OneDay, {22, 0}}));
+    EXPECT_EQ(stepTwoHours({day, {1, 59}}, -1), (EntryValue{day - OneDay, {23, 59}}));
+    // A year is 365.25 days: four steps are 1461 days exactly.
+    EntryValue v{day, {12, 0}};
+    for (int i = 0; i < 4; ++i)
+        v = *stepEntry(v, 0, +1);
+    EXPECT_EQ(entryDate(v.dateSeconds), QDate(2028, 2, 28));
+    EXPECT_EQ(entrySecondsOfDay(v.dateSeconds), 0);
+    // The ends of the entry's range refuse the step.
+    EXPECT_FALSE(stepEntry({entrySeconds(QDate(9999, 12, 31)), {23, 0}}, 3, +1));
+    EXPECT_FALSE(stepEntry({entrySeconds(QDate(1601, 1, 10)), {0, 0}}, 1, -1));
+    const bool none[4] = {false, false, false, false};
+    const bool yearDay[4] = {true, false, true, false};
+    EXPECT_EQ(steppingKind(none), 3);
+    EXPECT_EQ(steppingKind(yearDay), 2);
+    EXPECT_EQ(designatedHours(4095).size(), 12u);
+    EXPECT_EQ(designatedHours(0b100000000001), (std::vector<int>{1, 23}));
+    EXPECT_FALSE(parseTimeText("24:00"));
+    EXPECT_FALSE(parseTimeText("12:6_"));
+    EXPECT_EQ(parseTimeText("07:05"), (HourMinute{7, 5}));
+}
+
+TEST(MainWindowEntry, TileFillsRowsLeftToRight)
+{
+    const std::vector<QSize> s(5, QSize(200, 260));
+    EXPECT_EQ(tilePositions(s, 650),
+              (std::vector<QPoint>{{0, 0}, {200, 0}, {400, 0}, {0, 260}, {200, 260}}));
+    // Narrower than one window: one per row, never an empty first row.
+    EXPECT_EQ(tilePositions({QSize(200, 260), QSize(200, 260)}, 150),
+              (std::vector<QPoint>{{0, 0}, {0, 260}}));
+}
+
+TEST_F(MainWindowTest, WindowMenuListsTheChartsUpToAHundred)
+{
+    TMainF &m = open();
+    settings->setCB(2, false);
+    onlyKinds({2});
+    QMenu *menu = m.menu(TMainF::WindowMenu);
+    emit menu->aboutToShow();
+    EXPECT_EQ(menu->actions().size(), 5);
+    for (int i = 0; i < 101; ++i) {
+        const QDate d = QDate(2024, 1, 1).addDays(i);
+        m.openChart(2, {d.year(), d.month(), d.day(), 12, 0, 0});
+    }
+    ASSERT_EQ(m.chartWindows().size(), 101);
+    emit menu->aboutToShow();
+    const QList<QAction *> entries = menu->actions().mid(5);
+    ASSERT_EQ(entries.size(), 101); // a separator and a hundred windows
+    EXPECT_TRUE(entries[0]->isSeparator());
+    // The active (most recent) window is the last entry and carries the check.
+    EXPECT_EQ(entries.last()->text(), m.activeChartWindow()->title());
+    EXPECT_TRUE(entries.last()->isChecked());
+    EXPECT_FALSE(entries[1]->isChecked());
+    // Choosing an entry brings that window forward.
+    const QString chosen = entries[1]->text();
+    entries[1]->trigger();
+    EXPECT_EQ(m.activeChartWindow()->title(), chosen);
+    // Rebuilt each time, never growing.
+    emit menu->aboutToShow();
+    EXPECT_EQ(menu->actions().size(), 106);
+}
+
+TEST_F(MainWindowTest, ExportsWriteShiftJisText)
+{
+    TMainF &m = open();
+    onlyKinds({2, 3});
+    enter(2024, 3, 1, "12:00");
+    click("BanBtn");
+    const QString file = program.filePath("charts.txt");
+    QString asked;
+    m.saveFileName = [&](QWidget *, const QString &) { return asked = file; };
+    click("BExpBtn");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    f.close();
+    const CodecResult text = decodeCp932(bytes.toStdString());
+    ASSERT_TRUE(text.ok);
+    QStringList lines = QString::fromStdString(text.text).split("\r\n");
+    EXPECT_EQ(lines.last(), ""); // every line ends in CR LF
+    // Most recently made first: the day chart (made after the hour chart).
+    EXPECT_EQ(lines[0], QStringLiteral("日盤:2024/03/01 [甲子]"));
+    EXPECT_EQ(lines[2], QStringLiteral("┌────┬────┬────┐"));
+    EXPECT_EQ(lines[2 + 1 + 5], QStringLiteral("├────┼────┼────┤"));
+    EXPECT_EQ(lines[2 + 1 + 5 + 1 + 5], QStringLiteral("├────┼────┼────┤"));
+    EXPECT_EQ(lines[20], QStringLiteral("└────┴────┴────┘"));
+    EXPECT_EQ(lines[21], QStringLiteral("時盤:24/03/01 12時 [庚午]"));
+    EXPECT_EQ(lines.size(), 2 * 21 + 1);
+
+    // The explanation pane: BanL TyuL, direction and score, then the memo.
+    TBanF *hour = m.chartWindow("時盤:24/03/01 12時");
+    emit hour->palaceClicked(5);
+    const QString paneFile = program.filePath("pane.txt");
+    m.saveFileName = [&](QWidget *, const QString &) { return paneFile; };
+    QTest::mouseClick(m.pane()->ExpBtn(), Qt::LeftButton);
+    QFile g(paneFile);
+    ASSERT_TRUE(g.open(QIODevice::ReadOnly));
+    lines = QString::fromStdString(decodeCp932(g.readAll().toStdString()).text).split("\r\n");
+    EXPECT_EQ(lines[0], " 時盤:24/03/01 12時 " + m.pane()->TyuL()->text());
+    EXPECT_EQ(lines[1], QStringLiteral("方位： 北     数値：") + m.pane()->SuuPnl()->text());
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("[天盤]<")));
+
+    // Cancelling the dialog writes nothing.
+    QFile::remove(paneFile);
+    m.saveFileName = [](QWidget *, const QString &) { return QString(); };
+    QTest::mouseClick(m.pane()->ExpBtn(), Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(paneFile));
+    // A folder that cannot be written: a message, no file.
+    m.saveFileName = [&](QWidget *, const QString &) { return program.filePath("no/such/dir/x.txt"); };
+    click("BExpBtn");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("x.txt"));
+}
+
+TEST_F(MainWindowTest, SettingsOfTheWindowSurviveARestart)
+{
+    TMainF &m = open();
+    onlyKinds({1, 3}, false);
+    m.findChild<QAction *>("StsBar")->trigger();
+    EXPECT_FALSE(m.statusBar()->isVisible());
+    TMainF &again = restart();
+    EXPECT_FALSE(again.BanGrp(0));
+    EXPECT_TRUE(again.BanGrp(1));
+    EXPECT_FALSE(again.BanGrp(2));
+    EXPECT_TRUE(again.BanGrp(3));
+    EXPECT_FALSE(again.CGS());
+    EXPECT_FALSE(again.statusBar()->isVisible());
+    EXPECT_FALSE(again.findChild<QAction *>("StsBar")->isChecked());
+    QSettings raw(config.filePath("VELM.ini"), QSettings::IniFormat);
+    EXPECT_EQ(raw.value("Sys/CGS").toInt(), 0);
+    EXPECT_EQ(raw.value("Sys/BanGrp2").toString(), "false");
+}
+
+TEST_F(MainWindowTest, CaptionHintsAndTheWindowsOfOtherParts)
+{
+    TMainF &m = open();
+    const QString summary = QStringLiteral("　　【活盤式】　【６０年１局　６０月１局　６０日１局　６０刻１局　】");
+    EXPECT_EQ(m.windowTitle(), "VELM" + summary);
+    EXPECT_EQ(m.action("SysBtn")->toolTip(), QStringLiteral("システムの設定をします\n") + summary);
+    settings->setTCB(false);
+    settings->setRG10(1);
+    settings->commit();
+    EXPECT_EQ(m.windowTitle(), "VELM");
+    EXPECT_TRUE(m.action("SysBtn")->toolTip().contains(QStringLiteral("【飛宮式】")));
+
+    // Entries of windows not connected yet are disabled, not dead.
+    EXPECT_FALSE(m.action("SysBtn")->isEnabled());
+    EXPECT_FALSE(m.action("TeiiBtn")->isEnabled());
+    EXPECT_FALSE(m.action("About1")->isEnabled());
+    int shown = 0;
+    TMainF::Hooks hooks;
+    hooks.showSystemSettings = [&] { ++shown; };
+    m.setHooks(hooks);
+    EXPECT_TRUE(m.action("SysItem")->isEnabled());
+    // Opening the system settings closes every chart window first.
+    onlyKinds({3});
+    click("BanBtn");
+    ASSERT_EQ(m.chartWindows().size(), 1);
+    click("SysBtn");
+    flushDeletes();
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(m.chartWindows().isEmpty());
+
+    // Menus without entries yet stay out of sight; the rest read as designed.
+    EXPECT_FALSE(m.menu(TMainF::EditMenu)->menuAction()->isVisible());
+    EXPECT_TRUE(m.menu(TMainF::WindowMenu)->menuAction()->isVisible());
+    EXPECT_EQ(m.menu(TMainF::WindowMenu)->title(), QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
+    EXPECT_EQ(m.toolBar(TMainF::EntBar)->windowTitle(), QStringLiteral("作盤Bar"));
+    EXPECT_EQ(m.toolBar(TMainF::KoyomiBar)->windowTitle(), QStringLiteral("暦Bar"));
+}
+
+TEST_F(MainWindowTest, HelpOpensAtTheContents)
+{
+    open();
+    click("HelpBtn");
+    HelpWindow *help = currentHelpWindow();
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->currentTopic(), HelpContents);
+    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("目次")));
+    showHelp(40001);
+    EXPECT_EQ(help->currentTopic(), 40001);
+    showHelp(99999); // no such topic: the contents
+    EXPECT_EQ(help->currentTopic(), HelpContents);
+    help->close();
+}
+
+TEST_F(MainWindowTest, ChartsAreRefusedWithAClearMessage)
+{
+    TMainF &m = open();
+    onlyKinds({3});
+    enter(2024, 3, 1, "12:00");
+    typeTime("9");
+    click("BanBtn");
+    EXPECT_TRUE(m.chartWindows().isEmpty());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("時刻")));
+    // A numbers file gone since the start: its message, no chart.
+    typeTime("1200");
+    QFile::remove(program.filePath("SuuFile.Dat"));
+    click("BanBtn");
+    EXPECT_TRUE(m.chartWindows().isEmpty());
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[1].contains("SuuFile.Dat"));
+    // A time zone that is not a number: the panel says so and no chart is made.
+    QFile::copy(QStringLiteral(VELM_DATA_DIR "/SuuFile.Dat"), program.filePath("SuuFile.Dat"));
+    settings->setTZE("nine");
+    typeTime("1300");
+    EXPECT_TRUE(m.Panel1()->text().contains(QStringLiteral("『nine』")));
+    click("BanBtn");
+    EXPECT_TRUE(m.chartWindows().isEmpty());
+    EXPECT_EQ(messages.size(), 3);
+}
