@@ -1,5 +1,7 @@
 #include "shell/app.h"
 
+#include "shell/startwindows.h"
+
 #include <cstdio>
 
 #include <QApplication>
@@ -259,6 +261,7 @@ int runVelm(QApplication &app)
         ui::showWarning(nullptr, settings.loadError());
 
     TMainF main(settings);
+    const auto startWindows = makeStartWindows(main, settings);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &main, [&main] { raise(&main); });
     main.showAtStart();
     if (!options->screenshot.isEmpty())
