@@ -1,6 +1,7 @@
 #include "shell/app.h"
 
 #include "shell/startwindows.h"
+#include "shell/titlewindows.h"
 
 #include <cstdio>
 
@@ -260,10 +261,15 @@ int runVelm(QApplication &app)
     if (!settings.loadError().isEmpty())
         ui::showWarning(nullptr, settings.loadError());
 
+    // The title window stands while the main window and its windows are made.
+    auto title = std::make_unique<TTitlef1>(QLatin1String(ApplicationTitle));
+    title->show();
+    QApplication::processEvents();
     TMainF main(settings);
     const auto startWindows = makeStartWindows(main, settings);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &main, [&main] { raise(&main); });
     main.showAtStart();
+    title.reset();
     if (!options->screenshot.isEmpty())
         scheduleScreenshot(main, *options);
     return app.exec();

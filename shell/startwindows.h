@@ -9,9 +9,17 @@ namespace velm {
 class AppSettings;
 class TMainF;
 class TSysF;
+class TTeiiF;
+class TTeii2F;
+class TAboutBox;
+class TMsgF;
 
 struct StartWindows {
     std::unique_ptr<TSysF> sys;
+    std::unique_ptr<TTeiiF> teii;
+    std::unique_ptr<TTeii2F> teii2;
+    std::unique_ptr<TAboutBox> about;
+    std::unique_ptr<TMsgF> message;
     ~StartWindows();
 };
 
