@@ -1,8 +1,5 @@
 #include "shell/app.h"
 
-#include "shell/startwindows.h"
-#include "shell/titlewindows.h"
-
 #include <cstdio>
 
 #include <QApplication>
@@ -12,13 +9,19 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 
+#include "output/charttext.h"
 #include "shell/appsettings.h"
+#include "shell/banwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
+#include "shell/startwindows.h"
+#include "shell/titlewindows.h"
 
 namespace velm {
 namespace {
@@ -224,6 +227,14 @@ void scheduleScreenshot(TMainF &main, const StartOptions &options)
         }
         main.BanBtnClick();
         main.Tile1Click();
+        // The pane as after a click on the hour chart's south palace.
+        if (const std::optional<CivilTime> at = main.enteredMoment()) {
+            if (TBanF *hour = main.chartWindow(QString::fromStdString(chartTitle(3, *at)))) {
+                if (auto *sub = qobject_cast<QMdiSubWindow *>(hour->parentWidget()))
+                    main.mdiArea()->setActiveSubWindow(sub);
+                main.PnlRead(4);
+            }
+        }
         QTimer::singleShot(1200, &main, [&main, options] {
             const bool saved = main.grab().save(options.screenshot, "PNG");
             if (!saved)

@@ -1,9 +1,10 @@
 #include "shell/banwindow.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QEvent>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -29,10 +30,23 @@ QString qs(const std::string &s)
     return QString::fromStdString(s);
 }
 
-constexpr int LinesPerCell = 5;
-constexpr int LinesRole = Qt::UserRole + 1;
+QString joinLines(const std::vector<std::string> &lines)
+{
+    QStringList text;
+    for (const std::string &line : lines)
+        text << qs(line);
+    return text.join(QLatin1Char('\n'));
+}
 
-// Draws the five lines of a palace centred, one fifth of the cell each.
+constexpr int LinesPerCell = 5; // slices 0..4; 5 and 6 only go into the hint
+constexpr int LinesRole = Qt::UserRole + 1;
+constexpr int DefaultBanFontSize = 10;
+// The smallest cell, as the chart was first laid out; larger fonts grow it.
+constexpr int MinCellWidth = 58;
+constexpr int MinCellHeight = 66;
+
+// Draws the five lines of a palace centred, one fifth of the cell each, in
+// the text colour that reads on the cell's background.
 class PalaceDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -40,6 +54,7 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         painter->save();
+        painter->setClipRect(option.rect);
         QColor background = index.data(Qt::BackgroundRole).value<QColor>();
         if (!background.isValid())
             background = (option.state & QStyle::State_Selected) ? option.palette.highlight().color()
@@ -50,11 +65,10 @@ public:
         const QStringList lines = index.data(LinesRole).toStringList();
         const int h = option.rect.height() / LinesPerCell;
         for (int k = 0; k < lines.size() && k < LinesPerCell; ++k) {
-            const QRect line(option.rect.left() + 2, option.rect.top() + 1 + k * h, option.rect.width() - 2, h);
-            painter->drawText(line, Qt::AlignHCenter | Qt::AlignVCenter, lines[k]);
+            const QRect line(QPoint(option.rect.left() + 2, option.rect.top() + 1 + k * h),
+                             option.rect.bottomRight());
+            painter->drawText(line, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, lines[k]);
         }
-        painter->setPen(option.palette.mid().color());
-        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
         painter->restore();
     }
 };
@@ -68,16 +82,15 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
     , m_koyomi(koyomi)
     , m_title(title)
     , m_moment(moment)
-    , m_display(display)
 {
-    setWindowTitle(title.isEmpty() ? QStringLiteral("BanF") : title);
-    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(titled() ? title : QStringLiteral("BanF"));
     m_chart = BanCreate(koyomi, kind, method, &standardPatternDetector());
     m_scores = SuuSan(m_chart, koyomi, numbers, method);
     m_labels = chartLabels(m_chart, koyomi, names);
     for (int p = 0; p < 9; ++p)
         m_palaces[static_cast<std::size_t>(p)] = velm::palaceText(m_chart.Ban, p, names);
 
+    // Labels keep the window's 13-pixel size and take only the basic font's name.
     QFont basic(display.sysFont);
     basic.setPixelSize(13);
     setFont(basic);
@@ -89,6 +102,7 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
     m_close->setText(QStringLiteral("×"));
     m_close->setAutoRaise(true);
     m_close->setFixedSize(16, 16);
+    m_close->setFocusPolicy(Qt::NoFocus);
     m_close->setToolTip(QStringLiteral("閉じる"));
     connect(m_close, &QToolButton::clicked, this, [this] {
         if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
@@ -99,10 +113,9 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
 
     auto *top = new QHBoxLayout;
     top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(8);
     top->addWidget(m_kyokuL);
-    top->addSpacing(6);
     top->addWidget(m_junL);
-    top->addSpacing(6);
     top->addWidget(m_tyuL);
     top->addStretch(1);
     top->addWidget(m_close);
@@ -131,6 +144,12 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
     m_menu = new QMenu(this);
     m_cp1 = m_menu->addAction(QStringLiteral("盤をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ"), this, &TBanF::CP1Click);
     m_cp2 = m_menu->addAction(QStringLiteral("宮(東南)のみコピー"), this, &TBanF::CP2Click);
+    // Until a palace has been pressed there is no palace to copy.
+    m_cp2->setEnabled(false);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { showMenu(mapToGlobal(pos)); });
+
     setActiveLook(false);
 }
 
@@ -139,27 +158,38 @@ void TBanF::buildGrid(const BanDisplay &display)
     m_grid = new QTableWidget(3, 3, this);
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
-    m_grid->setShowGrid(false);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_grid->setItemDelegate(new PalaceDelegate(m_grid));
-    m_grid->setMouseTracking(true);
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { showMenu(m_grid->viewport()->mapToGlobal(pos)); });
     m_grid->viewport()->installEventFilter(this);
 
     QFont chartFont(display.banFont);
-    chartFont.setPixelSize(qMax(8, display.banFontSize + 3));
+    chartFont.setPointSize(display.banFontSize > 0 ? display.banFontSize : DefaultBanFontSize);
     m_grid->setFont(chartFont);
-    // Large enough that the five lines are never clipped in the chart font.
+
+    // Cells grow with the chart font so that the five lines are never cut:
+    // each line gets a fifth of the cell, and the delegate draws 1 pixel
+    // below the top, 2 from the left, inside the grid line.
     const QFontMetrics fm(chartFont);
-    const int cellWidth = qMax(58, fm.horizontalAdvance(QStringLiteral("靑龍返首")) + 10);
-    const int cellHeight = qMax(66, LinesPerCell * fm.height() + 6);
+    int textWidth = fm.horizontalAdvance(QStringLiteral("　　　　"));
+    for (const PalaceText &text : m_palaces)
+        for (int k = 0; k < LinesPerCell; ++k)
+            textWidth = std::max(textWidth, fm.horizontalAdvance(qs(text[static_cast<std::size_t>(k)])));
+    const int lineHeight = std::max(fm.height(), fm.lineSpacing());
+    const int gridLine = 1;
+    const int cellWidth = std::max(MinCellWidth, textWidth + 2 + 4 + gridLine);
+    const int cellHeight = std::max(MinCellHeight, LinesPerCell * lineHeight + 1 + 2 + gridLine);
     for (int c = 0; c < 3; ++c)
         m_grid->setColumnWidth(c, cellWidth);
     for (int r = 0; r < 3; ++r)
         m_grid->setRowHeight(r, cellHeight);
-    m_grid->setFixedSize(3 * cellWidth + 2 * m_grid->frameWidth(), 3 * cellHeight + 2 * m_grid->frameWidth());
+    const int frame = 2 * m_grid->frameWidth();
+    m_grid->setFixedSize(3 * cellWidth + frame, 3 * cellHeight + frame);
 
     for (int p = 0; p < 9; ++p) {
         auto *item = new QTableWidgetItem;
@@ -170,6 +200,8 @@ void TBanF::buildGrid(const BanDisplay &display)
         item->setData(LinesRole, lines);
         item->setToolTip(qs(palaceHint(text, "\n")));
         if (display.CB3) {
+            // Coloured by the total as the cell would print it (two decimals),
+            // so 9.996 takes the colour of 10.00.
             const std::string score = formatScore(m_scores.BanSuu[8][static_cast<std::size_t>(p)]);
             item->setData(Qt::BackgroundRole, PColor(qs(score), display.colours));
         }
@@ -195,12 +227,19 @@ QColor TBanF::cellBackground(int column, int row) const
     return item ? item->data(Qt::BackgroundRole).value<QColor>() : QColor{};
 }
 
+bool TBanF::titled() const
+{
+    return !m_title.isEmpty() && m_title != QLatin1String("BanF");
+}
+
 void TBanF::setActiveLook(bool active)
 {
-    QPalette pal = palette();
+    m_active = active;
     const QColor face = active ? QColor(0x00, 0x80, 0x80) : QApplication::palette().color(QPalette::Button);
     const QColor text = active ? QColor(Qt::white) : QColor(Qt::black);
+    QPalette pal = palette();
     pal.setColor(QPalette::Window, face);
+    pal.setColor(QPalette::WindowText, text);
     setAutoFillBackground(true);
     setPalette(pal);
     for (QLabel *label : {m_kyokuL, m_junL, m_label5, m_label6}) {
@@ -214,83 +253,100 @@ void TBanF::setActiveLook(bool active)
     m_grid->viewport()->update();
 }
 
-void TBanF::gridPressed(const QPoint &pos, Qt::MouseButton button)
+void TBanF::notifyClick()
 {
     // An untitled window has no moment to write back.
-    if (!m_title.isEmpty() && m_title != QLatin1String("BanF"))
+    if (titled())
         emit windowClicked();
+}
+
+void TBanF::gridPressed(const QPoint &pos)
+{
+    notifyClick();
     const QModelIndex index = m_grid->indexAt(pos);
-    if (!index.isValid())
-        return; // the grid's border: no palace
-    const int palace = palaceAt(index.column(), index.row());
+    const int palace = index.isValid() ? palaceAt(index.column(), index.row()) : -1;
     if (palace < 0)
-        return;
+        return; // off every cell: no palace
     m_lastPalace = palace;
-    const std::string direction(DirectionName[static_cast<std::size_t>(palace)]);
-    m_cp2->setText(qs(std::string(TrigramName[static_cast<std::size_t>(palace)])) + QStringLiteral("宮(")
-                   + qs(direction) + QStringLiteral(")のみコピー"));
+    const auto i = static_cast<std::size_t>(palace);
+    m_cp2->setText(qs(std::string(TrigramName[i])) + QStringLiteral("宮(") + qs(std::string(DirectionName[i]))
+                   + QStringLiteral(")のみコピー"));
+    m_cp2->setEnabled(true);
     emit palaceClicked(palace);
-    if (button == Qt::RightButton)
-        m_menu->popup(m_grid->viewport()->mapToGlobal(pos));
+}
+
+void TBanF::showMenu(const QPoint &globalPos)
+{
+    m_menu->popup(globalPos);
 }
 
 bool TBanF::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonPress) {
-        auto *me = static_cast<QMouseEvent *>(event);
-        gridPressed(me->position().toPoint(), me->button());
-        return false;
-    }
-    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::FocusIn) {
-        setActiveLook(true);
-        emit activated();
-    } else if (event->type() == QEvent::WindowDeactivate) {
-        setActiveLook(false);
+        gridPressed(static_cast<QMouseEvent *>(event)->position().toPoint());
+        return false; // the grid still moves its selection
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TBanF::mousePressEvent(QMouseEvent *event)
+{
+    notifyClick();
+    QWidget::mousePressEvent(event);
 }
 
 void TBanF::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (m_watchingSubWindow)
-        return;
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget())) {
-        m_watchingSubWindow = true;
-        connect(sub, &QMdiSubWindow::windowStateChanged, this,
-                [this](Qt::WindowStates, Qt::WindowStates now) {
-                    const bool active = now.testFlag(Qt::WindowActive);
-                    setActiveLook(active);
-                    if (active)
-                        emit activated();
-                });
-    }
+    watchSubWindow();
 }
 
-void TBanF::mousePressEvent(QMouseEvent *event)
+void TBanF::watchSubWindow()
 {
-    if (!(m_title.isEmpty() || m_title == QLatin1String("BanF")))
-        emit windowClicked();
-    if (event->button() == Qt::RightButton)
-        m_menu->popup(event->globalPosition().toPoint());
-    QWidget::mousePressEvent(event);
+    // Inside the main window the sub-window's state says which chart is
+    // active; the main window's own activation reaches every child and says
+    // nothing about which one.
+    auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (!sub || sub == m_subWindow)
+        return;
+    if (m_subWindow)
+        disconnect(m_subWindow, nullptr, this, nullptr);
+    m_subWindow = sub;
+    connect(sub, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates, Qt::WindowStates now) { followActivation(now.testFlag(Qt::WindowActive)); });
+    followActivation(sub->windowState().testFlag(Qt::WindowActive));
+}
+
+void TBanF::followActivation(bool active)
+{
+    if (active == m_active)
+        return;
+    setActiveLook(active);
+    if (active)
+        emit activated();
+}
+
+void TBanF::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ParentChange) {
+        watchSubWindow();
+        return;
+    }
+    // A window of its own (not inside the main window) follows its activation.
+    if (event->type() == QEvent::ActivationChange && !qobject_cast<QMdiSubWindow *>(parentWidget()))
+        followActivation(isActiveWindow());
 }
 
 void TBanF::CP1Click()
 {
-    const auto lines = chartCopyLines(m_title.toStdString(), m_labels, m_palaces);
-    QStringList text;
-    for (const std::string &line : lines)
-        text << qs(line);
-    QApplication::clipboard()->setText(text.join(QLatin1Char('\n')));
+    QApplication::clipboard()->setText(joinLines(chartCopyLines(m_title.toStdString(), m_labels, m_palaces)));
 }
 
 void TBanF::CP2Click()
 {
-    const auto lines = palaceCopyLines(m_title.toStdString(), m_lastPalace,
-                                       m_palaces[static_cast<std::size_t>(m_lastPalace)]);
-    QStringList text;
-    for (const std::string &line : lines)
-        text << qs(line);
-    QApplication::clipboard()->setText(text.join(QLatin1Char('\n')));
+    if (m_lastPalace < 0)
+        return;
+    const auto &text = m_palaces[static_cast<std::size_t>(m_lastPalace)];
+    QApplication::clipboard()->setText(joinLines(palaceCopyLines(m_title.toStdString(), m_lastPalace, text)));
 }

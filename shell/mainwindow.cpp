@@ -498,10 +498,7 @@ PColorSettings pcolorSettings(const AppSettings &settings)
 void TMainF::applyColourRule()
 {
     m_pane->setColourRule(
-        [this](const QString &number) {
-            const std::optional<double> value = parseDecimal(number);
-            return value ? PColor(*value, pcolorSettings(m_settings)) : QColor(Qt::white);
-        },
+        [this](const QString &number) { return PColor(number, pcolorSettings(m_settings)); },
         [](const QColor &background) { return FColor(background); });
 }
 

@@ -20,7 +20,6 @@
 #include "shell/pcolor.h"
 
 class QAction;
-class QActionGroup;
 class QCheckBox;
 class QDateEdit;
 class QGroupBox;

@@ -40,6 +40,7 @@
 #include "shell/mainwindow_entry.h"
 #include "shell/mainwindow_imipnl.h"
 #include "shell/messages.h"
+#include "shell/pcolor.h"
 
 using namespace velm;
 
@@ -133,6 +134,23 @@ protected:
             t << w->title();
         t.sort();
         return t;
+    }
+
+    // The background of a score-grid cell as drawn.
+    static QColor cellColour(QTableWidget *grid, int row, int column)
+    {
+        const QImage image = grid->viewport()->grab().toImage();
+        const QRect cell = grid->visualRect(grid->model()->index(row, column));
+        return image.pixelColor(cell.left() + 1, cell.bottom() - 1);
+    }
+
+    // A click on palace `pos` of a chart window's grid.
+    static void clickPalace(TBanF *w, int pos)
+    {
+        QTableWidget *grid = w->grid();
+        const QRect cell = grid->visualRect(grid->model()->index(PalaceRow[static_cast<std::size_t>(pos)],
+                                                                 PalaceColumn[static_cast<std::size_t>(pos)]));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
     static void flushDeletes()
@@ -294,10 +312,12 @@ TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
     ASSERT_TRUE(older);
     EXPECT_FALSE(m.pane()->ExpBtn()->isEnabled());
     EXPECT_EQ(m.pane()->BanL()->text(), "");
+    // Before any palace is picked the captions have no numbers beside them: aqua.
+    EXPECT_EQ(cellColour(m.pane()->SG1(), 0, 0), QColor(0, 255, 255));
+    EXPECT_EQ(cellColour(m.pane()->SG1(), 0, 1), QColor(Qt::white));
 
     // The user clicks palace 離 (index 4) of the older window.
-    emit older->windowClicked();
-    emit older->palaceClicked(4);
+    clickPalace(older, 4);
 
     // The entry returns to that window's moment...
     EXPECT_EQ(m.TimeE()->text(), "12:00");
@@ -335,6 +355,12 @@ TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
     EXPECT_EQ(pane->SG2()->item(0, 1)->text(), QString::fromStdString(scoreText(scores.BanSuu[8][1])));
     EXPECT_EQ(pane->SG2()->item(3, 3)->text(), QString::fromStdString(scoreText(scores.BanSuu[8][8])));
     EXPECT_TRUE(pane->ExpBtn()->isEnabled());
+    // Captions take the colour of the number beside them; numbers sit on white.
+    const PColorSettings rule;
+    EXPECT_EQ(cellColour(pane->SG1(), 0, 0), PColor(pane->SG1()->item(0, 1)->text(), rule));
+    EXPECT_EQ(cellColour(pane->SG2(), 3, 2), PColor(pane->SG2()->item(3, 3)->text(), rule));
+    EXPECT_EQ(cellColour(pane->SG2(), 3, 3), QColor(Qt::white));
+    EXPECT_EQ(pane->SuuPnl()->palette().color(QPalette::Window), PColor(pane->SuuPnl()->text(), rule));
 
     // Another direction in the box: the same chart, the other palace.
     QTest::keyClick(pane->HouiBox(), Qt::Key_Home);
@@ -506,7 +532,7 @@ TEST_F(MainWindowTest, ExportsWriteShiftJisText)
 
     // The explanation pane: BanL TyuL, direction and score, then the memo.
     TBanF *hour = m.chartWindow("時盤:24/03/01 12時");
-    emit hour->palaceClicked(5);
+    clickPalace(hour, 5);
     const QString paneFile = program.filePath("pane.txt");
     m.saveFileName = [&](QWidget *, const QString &) { return paneFile; };
     QTest::mouseClick(m.pane()->ExpBtn(), Qt::LeftButton);
