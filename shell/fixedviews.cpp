@@ -1,10 +1,14 @@
 #include "shell/fixedviews.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QDataStream>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -26,11 +30,20 @@ constexpr std::array<int, 9> PalaceCode{0, 1, 8, 3, 6, 2, 7, 4, 5};
 // Lo Shu number of each palace index.
 constexpr std::array<int, 9> LoShu{5, 6, 7, 8, 9, 1, 2, 3, 4};
 
-QTableWidget *makeGrid(QWidget *parent, int cellWidth, int cellHeight)
+// Cells are sized from the font, so that one character (定位盤) or one
+// two-character term per line (節気盤) fits at any font size.
+QTableWidget *makeGrid(QWidget *parent, int charsPerLine, int lines)
 {
     auto *grid = new QTableWidget(3, 3, parent);
+    const QFontMetrics fm(grid->font());
+    const int cellWidth = charsPerLine * fm.horizontalAdvance(QChar(0x76E4)) + (charsPerLine > 1 ? 12 : 8);
+    const int cellHeight = lines * fm.lineSpacing() + 6;
     grid->horizontalHeader()->hide();
     grid->verticalHeader()->hide();
+    // The headers' style minimum (about 30 pixels) would otherwise widen the
+    // cells and cut off the third column.
+    grid->horizontalHeader()->setMinimumSectionSize(1);
+    grid->verticalHeader()->setMinimumSectionSize(1);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::NoSelection);
     grid->setFocusPolicy(Qt::NoFocus);
@@ -56,15 +69,36 @@ void setPalace(QTableWidget *grid, int palace, const QString &text, Qt::Alignmen
     grid->setItem(PalaceRow[static_cast<std::size_t>(palace)], PalaceColumn[static_cast<std::size_t>(palace)], item);
 }
 
+// A stored position whose screen is gone (a monitor unplugged, a smaller
+// display) must not put the window where the user cannot reach it: it is
+// moved onto the nearest screen, wholly when it fits.
+QPoint reachablePosition(const QRect &stored)
+{
+    QScreen *screen = QGuiApplication::screenAt(stored.center());
+    if (!screen)
+        screen = QGuiApplication::screenAt(stored.topLeft());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return stored.topLeft();
+    const QRect area = screen->availableGeometry();
+    const int x = std::clamp(stored.left(), area.left(), std::max(area.left(), area.right() + 1 - stored.width()));
+    const int y = std::clamp(stored.top(), area.top(), std::max(area.top(), area.bottom() + 1 - stored.height()));
+    return {x, y};
+}
+
 void restorePlacement(QWidget *w, SettingsStore &store, const QString &section, const QString &key)
 {
     if (auto rect = placementRect(store.binary(section, key)))
-        w->move(rect->topLeft()); // reading never shows the window
+        w->move(reachablePosition(*rect)); // reading never shows the window
 }
 
+// The record holds the outer rectangle, frame included, as move() takes it;
+// storing the inner one would let the window creep down by its title bar
+// on every run.
 void storePlacement(QWidget *w, SettingsStore &store, const QString &section, const QString &key)
 {
-    store.setBinary(section, key, placementRecord(w->geometry(), w->isMaximized()));
+    store.setBinary(section, key, placementRecord(QRect(w->pos(), w->frameGeometry().size()), w->isMaximized()));
     store.sync();
 }
 
@@ -105,13 +139,15 @@ TTeiiF::TTeiiF(const ConstData &names, SettingsStore &store, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(2);
+    // The content never changes, so neither does the window's size.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     const char *captions[5] = {"【方位】", "【八門】", "【九星】", "【八神】陽", "【紫白】"};
     for (int n = 0; n < 5; ++n) {
         auto *label = new QLabel(QString::fromUtf8(captions[n]), this);
         if (n == 3)
             m_label4 = label;
         layout->addWidget(label);
-        m_grids[static_cast<std::size_t>(n)] = makeGrid(this, 20, 20);
+        m_grids[static_cast<std::size_t>(n)] = makeGrid(this, 1, 1);
         layout->addWidget(m_grids[static_cast<std::size_t>(n)]);
     }
     for (int p = 0; p < 9; ++p) {
@@ -179,7 +215,8 @@ TTeii2F::TTeii2F(SettingsStore &store, QWidget *parent)
     setWindowTitle(QStringLiteral("節気盤"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    m_grid = makeGrid(this, 44, 52);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    m_grid = makeGrid(this, 2, 3);
     layout->addWidget(m_grid);
     // The j-th palace from the north, clockwise, holds terms 3j..3j+2.
     constexpr std::array<int, 8> Order{5, 3, 7, 8, 4, 6, 2, 1}; // 坎 艮 震 巽 離 坤 兌 乾

@@ -13,6 +13,9 @@ class TTeiiF;
 class TTeii2F;
 class TAboutBox;
 class TMsgF;
+class TSuuF;
+class TSenF;
+class TSetuF;
 
 struct StartWindows {
     std::unique_ptr<TSysF> sys;
@@ -20,6 +23,9 @@ struct StartWindows {
     std::unique_ptr<TTeii2F> teii2;
     std::unique_ptr<TAboutBox> about;
     std::unique_ptr<TMsgF> message;
+    std::unique_ptr<TSetuF> setu;  // the three master-data editors
+    std::unique_ptr<TSuuF> suu;
+    std::unique_ptr<TSenF> sen;
     ~StartWindows();
 };
 

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "shell/messages.h"
+
 namespace velm {
 
 QPixmap programPicture(int size)
@@ -56,8 +58,11 @@ void TURLLink::setURL(const QString &url)
 
 void TURLLink::Execute()
 {
-    if (!m_url.isEmpty() && open)
-        open(QUrl(m_url));
+    if (m_url.isEmpty() || !open)
+        return;
+    // Without a browser the click would otherwise do nothing at all.
+    if (!open(QUrl(m_url)))
+        ui::showWarning(this, QStringLiteral("『%1』を、開けませんでした。").arg(m_url));
 }
 
 void TURLLink::mousePressEvent(QMouseEvent *event)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QAction>
 #include <QFile>
 #include <QMdiArea>
 #include <QTemporaryDir>
@@ -40,6 +41,31 @@ TEST(StartWindows, SystemSettingsCloseTheChartsAndFeedTheMainWindow)
         EXPECT_TRUE(main.findChild<QMdiArea *>()->subWindowList().isEmpty());
         windows->sys->close();
         EXPECT_FALSE(windows->sys->isVisible());
+    }
+    ui::setMessageHandler({});
+}
+
+TEST(StartWindows, EditorAndSearchCommandsAreInTheMainWindow)
+{
+    QTemporaryDir program;
+    QTemporaryDir config;
+    for (const QString &f : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files))
+        QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + f, program.filePath(f));
+    setProgramFolder(program.path());
+    ui::setMessageHandler([](QWidget *, const ui::Message &) { return ui::Answer::Ok; });
+    {
+        AppSettings settings(program.path(), config.path());
+        TMainF main(settings);
+        auto windows = makeStartWindows(main, settings);
+        for (const char *name : {"SetuItem", "I1", "SenItem", "New1", "Open1", "ListBtn"}) {
+            QAction *a = main.findChild<QAction *>(QString::fromLatin1(name));
+            ASSERT_NE(a, nullptr) << name;
+            EXPECT_TRUE(a->isEnabled()) << name;
+        }
+        EXPECT_EQ(main.findChild<QAction *>("I1")->text(), "数値の設定(&I)");
+        EXPECT_EQ(main.findChild<QAction *>("SenItem")->text(), "占事ﾏｽﾀｰの設定(&M)");
+        EXPECT_EQ(main.findChild<QAction *>("SetuItem")->text(), "説明文の編集(&E)");
+        EXPECT_EQ(main.findChild<QAction *>("New1")->text(), "検索一覧表作成(&N)");
     }
     ui::setMessageHandler({});
 }
