@@ -9,15 +9,14 @@
 #include "engine/datetime.h"
 #include "engine/symbols.h"
 #include "engine/textfile.h"
+#include "output/chartdata.h"
 
 namespace velm {
 namespace {
 
 constexpr std::array<std::string_view, 7> WeekdayName{"日", "月", "火", "水", "木", "金", "土"};
 
-// Captions and widths of columns 4..13 of a chart-data list.
-constexpr std::array<std::string_view, 10> ChartDataCaptions{
-    "年", "月", "日", "時", "節気", "局", "旬首", "", "直使", "紫白"};
+// Widths of columns 4..12 of a chart-data list.
 constexpr std::array<int, 9> ChartDataWidths{30, 30, 30, 30, 55, 40, 30, 55, 35};
 
 std::optional<int> parseDigits(std::string_view text, std::size_t maxDigits)
@@ -205,8 +204,8 @@ ListLayout listLayout(const ListModel &model, const std::array<int, ListColumnCo
     }
     case ListKind::ChartData:
         layout.caption = "作盤データ一覧表";
-        for (std::size_t i = 0; i < ChartDataCaptions.size(); ++i)
-            layout.captions[4 + i] = std::string(ChartDataCaptions[i]);
+        for (std::size_t c = 4; c <= 13; ++c)
+            layout.captions[c] = std::string(ChartDataCaptions[c]);
         for (std::size_t i = 0; i < ChartDataWidths.size(); ++i)
             layout.widths[4 + i] = ChartDataWidths[i];
         break;
