@@ -75,6 +75,32 @@ std::string palaceCell(SearchElement element, int p, const ChartRecord &chart,
     return {};
 }
 
+// One moment, with what the matter reads worked out once per walk.
+std::optional<ListRow> findWith(const CivilTime &moment, const SearchSettings &settings,
+                                const SenMatter &matter, const Needs &needs,
+                                const NumberTables &tables, const ConstData &names,
+                                KoyomiWalker &walker)
+{
+    if (!matter.usable() || matter.groupCount == 0)
+        return std::nullopt;
+    const Koyomi k = walker.at(moment);
+    const PatternDetector &detector = needs.patterns ? standardPatternDetector() : flagsOnlyDetector();
+    ChartRecord chart = BanCreate(k, settings.kind, settings.method, &detector);
+    SuuScores scores;
+    if (needs.scores)
+        scores = SuuSan(chart, k, tables, settings.method);
+    const SenResult result = SenCheck(matter, settings.direction, chart.Ban, scores);
+    if (!result.matched)
+        return std::nullopt;
+    // A match: lay it in full for its row (the checks above read nothing the
+    // full laying would change).
+    if (!needs.patterns)
+        chart = BanCreate(k, settings.kind, settings.method, &standardPatternDetector());
+    if (!needs.scores)
+        scores = SuuSan(chart, k, tables, settings.method);
+    return searchRow(settings.kind, moment, chart, scores, settings.element, result.direction, names);
+}
+
 struct Found {
     std::int64_t index; // moment number within the walk
     ListRow row;
@@ -87,9 +113,10 @@ void examine(std::int64_t from, std::int64_t to, const SearchSettings &settings,
              KoyomiWalker &walker, std::vector<Found> &found)
 {
     found.clear();
+    const Needs needs = needsOf(matter);
     for (std::int64_t k = from; k < to; ++k) {
         const CivilTime t = walkMoment(settings.start, settings.kind, k);
-        if (auto row = FindProc(t, settings, matter, tables, names, walker))
+        if (auto row = findWith(t, settings, matter, needs, tables, names, walker))
             found.push_back({k, std::move(*row)});
     }
 }
@@ -118,25 +145,7 @@ std::optional<ListRow> FindProc(const CivilTime &moment, const SearchSettings &s
                                 const SenMatter &matter, const NumberTables &tables,
                                 const ConstData &names, KoyomiWalker &walker)
 {
-    if (!matter.usable() || matter.groupCount == 0)
-        return std::nullopt;
-    const Needs needs = needsOf(matter);
-    const Koyomi k = walker.at(moment);
-    const PatternDetector &detector = needs.patterns ? standardPatternDetector() : flagsOnlyDetector();
-    ChartRecord chart = BanCreate(k, settings.kind, settings.method, &detector);
-    SuuScores scores;
-    if (needs.scores)
-        scores = SuuSan(chart, k, tables, settings.method);
-    const SenResult result = SenCheck(matter, settings.direction, chart.Ban, scores);
-    if (!result.matched)
-        return std::nullopt;
-    // A match: lay it in full for its row (the checks above read nothing the
-    // full laying would change).
-    if (!needs.patterns)
-        chart = BanCreate(k, settings.kind, settings.method, &standardPatternDetector());
-    if (!needs.scores)
-        scores = SuuSan(chart, k, tables, settings.method);
-    return searchRow(settings.kind, moment, chart, scores, settings.element, result.direction, names);
+    return findWith(moment, settings, matter, needsOf(matter), tables, names, walker);
 }
 
 SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
