@@ -61,6 +61,26 @@ struct PatternDetector {
 ChartRecord BanCreate(const Koyomi &koyomi, int BanShu, LayingMethod method,
                       const PatternDetector *detector);
 
+// BanCreate in its two halves, for walks that lay many charts of few shapes.
+// The plates (stems, doors, stars, deities, nine-stars and the centre flags)
+// read nothing of the calendar facts but these values of the chart's own kind;
+// equal inputs give equal plates.
+struct PlateInputs {
+    int stem = 0;     // the kind's pillar stem
+    int branch = 0;   // the kind's pillar branch
+    int dun = 0;      // 0 yang, 1 yin
+    int ju = 0;       // ju - 1
+    int nineStar = 0; // centre nine-star
+    int term = 0;     // the term a flying-palace day or hour chart lodges by, else 0
+    friend bool operator==(const PlateInputs &, const PlateInputs &) = default;
+};
+PlateInputs plateInputs(const Koyomi &koyomi, int BanShu, LayingMethod method);
+ChartRecord layPlates(const PlateInputs &inputs, int BanShu, LayingMethod method);
+// The patterns of the eight outer palaces and the 五不遇時 flag of a chart
+// whose plates are laid (its pattern rows still empty); these also read the
+// other pillars.
+void markChart(ChartRecord &chart, const Koyomi &koyomi, const PatternDetector *detector);
+
 // The rotating-plate method alone (BanCreate with LayingMethod::Rotating).
 ChartRecord BanCreate2(const Koyomi &koyomi, int BanShu, const PatternDetector *detector);
 

@@ -72,22 +72,22 @@ static_assert(turnedRing(3, 1) == 3 && turnedRing(8, 2) == 1);
 // Both laying methods follow one sequence of steps; `rotating` selects the
 // rotating-plate variants (lodging on palace 2, stars turned round the ring,
 // centre without a star).
-ChartRecord lay(const Koyomi &koyomi, int K, bool rotating, const PatternDetector *detector)
+ChartRecord layPlatesOf(const PlateInputs &in, int K, bool rotating)
 {
     assert(K >= KindYear && K <= KindHour);
-    const int s = koyomi.BanKan[at(K)];     // [0, 9]
-    const int branch = koyomi.BanShi[at(K)]; // [0, 11]
-    const bool yin = koyomi.BanTon[at(K)] == 1;
-    const int j = koyomi.BanKyoku[at(K)];    // ju - 1, [0, 8]
+    const int s = in.stem;         // [0, 9]
+    const int branch = in.branch;  // [0, 11]
+    const bool yin = in.dun == 1;
+    const int j = in.ju;           // ju - 1, [0, 8]
     assert(s >= 0 && s <= 9 && branch >= 0 && branch <= 11);
     assert(j >= 0 && j <= 8);
-    assert(koyomi.BanKyuSei[at(K)] >= 0 && koyomi.BanKyuSei[at(K)] <= 8);
+    assert(in.nineStar >= 0 && in.nineStar <= 8);
     const bool dayOrHour = K >= KindDay;
     const bool yearOrMonth = !dayOrHour;
 
     // Ring a day or hour laying starts from when it would start from the
-    // centre. The year and month charts never read the term.
-    const int lodge = rotating ? KunRing : termLodgingRing(dayOrHour ? koyomi.BanSekki[at(K)] : 0);
+    // centre.
+    const int lodge = rotating ? KunRing : termLodgingRing(in.term);
 
     ChartRecord c;
     c.BanShu = K;
@@ -218,8 +218,34 @@ ChartRecord lay(const Koyomi &koyomi, int K, bool rotating, const PatternDetecto
     }
 
     for (int i = 0; i < 9; ++i)
-        set(c.Ban[KyuSeiBan][at(i)], (koyomi.BanKyuSei[at(K)] + i) % 9);
+        set(c.Ban[KyuSeiBan][at(i)], (in.nineStar + i) % 9);
+    c.BanFlagNo = highestFlag(flag);
+    return c;
+}
 
+} // namespace
+
+PlateInputs plateInputs(const Koyomi &koyomi, int BanShu, LayingMethod method)
+{
+    const auto k = at(BanShu);
+    // Only the flying-palace day and hour charts lodge by the term.
+    const bool termRead = method == LayingMethod::Flying && BanShu >= KindDay;
+    return {koyomi.BanKan[k], koyomi.BanShi[k], koyomi.BanTon[k], koyomi.BanKyoku[k],
+            koyomi.BanKyuSei[k], termRead ? koyomi.BanSekki[k] : 0};
+}
+
+ChartRecord layPlates(const PlateInputs &inputs, int BanShu, LayingMethod method)
+{
+    return layPlatesOf(inputs, BanShu, method == LayingMethod::Rotating);
+}
+
+void markChart(ChartRecord &c, const Koyomi &koyomi, const PatternDetector *detector)
+{
+    const int K = c.BanShu;
+    auto set = [](std::uint8_t &cell, int v) {
+        assert(v >= 0 && v <= 255);
+        cell = static_cast<std::uint8_t>(v);
+    };
     // Patterns read the placed rows and the centre flags, so they come last.
     if (detector != nullptr && detector->KakuSan != nullptr) {
         for (int p = 1; p <= 8; ++p) {
@@ -233,23 +259,20 @@ ChartRecord lay(const Koyomi &koyomi, int K, bool rotating, const PatternDetecto
     }
     if (K == KindHour && detector != nullptr && detector->GoFugu != nullptr
         && detector->GoFugu(koyomi.BanKan[KindDay], koyomi.BanKan[KindHour], koyomi.BanShi[KindHour]))
-        flag[4] = 1;
-    c.BanFlagNo = highestFlag(flag);
-    return c;
+        c.BanFlag[4] = 1;
+    c.BanFlagNo = highestFlag(c.BanFlag);
 }
-
-} // namespace
 
 ChartRecord BanCreate2(const Koyomi &koyomi, int BanShu, const PatternDetector *detector)
 {
-    return lay(koyomi, BanShu, true, detector);
+    return BanCreate(koyomi, BanShu, LayingMethod::Rotating, detector);
 }
 
 ChartRecord BanCreate(const Koyomi &koyomi, int BanShu, LayingMethod method, const PatternDetector *detector)
 {
-    if (method == LayingMethod::Rotating)
-        return BanCreate2(koyomi, BanShu, detector);
-    return lay(koyomi, BanShu, false, detector);
+    ChartRecord c = layPlates(plateInputs(koyomi, BanShu, method), BanShu, method);
+    markChart(c, koyomi, detector);
+    return c;
 }
 
 } // namespace velm

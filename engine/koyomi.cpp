@@ -182,7 +182,7 @@ Koyomi composeKoyomi(const CivilTime &moment, const KoyomiOptions &options,
 
     // 12. Hour chart: the 23:00 rule and the governing xun-head day.
     DayValue rp = hourChartDay(r, h);
-    const FutoDayResult &futo = in.futo;
+    const FutoDayResult &futo = in.futoRef != nullptr ? *in.futoRef : in.futo;
     const long F = futo.day;
     k.futoDay = F;
     k.solstice = futo.solstice;

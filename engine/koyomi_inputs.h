@@ -18,6 +18,8 @@ struct KoyomiInputs {
     CivilTime monthTermText;      // the two instants as their texts read back
     CivilTime latestTermText;
     FutoDayResult futo;           // governing xun-head day of the hour chart's day
+    // A walk's cached value in place of `futo`, read without a copy.
+    const FutoDayResult *futoRef = nullptr;
 };
 
 KoyomiInputs gatherKoyomiInputs(const CivilTime &moment, double tz);

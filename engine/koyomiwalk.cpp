@@ -84,7 +84,9 @@ void KoyomiWalker::cover(DayValue v)
 {
     const double tz = m_options.tz;
     const DayValue lo = v - 40;
-    const DayValue hi = v + 370;
+    // Ten years ahead: a cover costs a few hundred term searches, and a walk
+    // forward then needs one per decade.
+    const DayValue hi = v + 3660;
     m_crossings.clear();
     m_spans.clear();
     m_last = 0;
@@ -232,8 +234,8 @@ Koyomi KoyomiWalker::at(const CivilTime &moment)
     const Span &governing = span(j);
     if (!governing.safe)
         return full();
-    in.futo = governing.solstice;
-    if (fpu::truncToLong(rp) - in.futo.day < 0) {
+    const FutoDayResult *futo = &governing.solstice;
+    if (fpu::truncToLong(rp) - futo->day < 0) {
         // The coming solstice's xun-head day lies ahead: the previous one governs.
         int b = spanOf(rp - 30);
         if (b < 0)
@@ -241,8 +243,10 @@ Koyomi KoyomiWalker::at(const CivilTime &moment)
         const Span &previous = span(b);
         if (!previous.safe)
             return full();
-        in.futo = previous.solstice;
+        futo = &previous.solstice;
     }
+    // No span is looked up after this, so the spans stay where they are.
+    in.futoRef = futo;
     m_last = i;
     in.SunLongitude = m_exactLongitude ? sunLongitudeAt(in.r, m_options.tz)
                                        : std::numeric_limits<long double>::quiet_NaN();

@@ -237,6 +237,47 @@ bool GoFugu(int dayStem, int hourStem, int hourBranch)
     return hour.stem == hourStem && hour.branch == hourBranch;
 }
 
+PillarProbe pillarProbe(const ChartRecord &plates)
+{
+    PillarProbe probe;
+    for (std::uint8_t p = 0; p < 9; ++p) {
+        const std::uint8_t H = plates.Ban[TenKan][p];
+        const std::uint8_t E = plates.Ban[ChiKan][p];
+        if (H == Kanoe)
+            probe.underKanoe[probe.under++] = {p, E};
+        if (E == Kanoe)
+            probe.overKanoe[probe.over++] = {p, H};
+    }
+    return probe;
+}
+
+std::uint64_t pillarSignature(const PillarProbe &probe, const Koyomi &koyomi)
+{
+    // The rules read a pillar stem only as the earth stem under 庚 (歳/月/日/時格,
+    // 伏干) or as the heaven stem over 庚 (飛干); the chart's own stem, which
+    // rules 39 and 40 read, is one of the plate inputs.
+    std::uint64_t signature = 0;
+    for (std::uint8_t i = 0; i < probe.under; ++i) {
+        const PillarProbe::Palace &at = probe.underKanoe[i];
+        for (std::size_t kind = 0; kind < 4; ++kind)
+            if (at.stem == koyomi.BanKan[kind])
+                signature |= std::uint64_t{1} << (kind * 9 + at.palace);
+    }
+    for (std::uint8_t i = 0; i < probe.over; ++i) {
+        const PillarProbe::Palace &at = probe.overKanoe[i];
+        if (at.stem == koyomi.BanKan[KindDay])
+            signature |= std::uint64_t{1} << (36 + at.palace);
+    }
+    if (GoFugu(koyomi.BanKan[KindDay], koyomi.BanKan[KindHour], koyomi.BanShi[KindHour]))
+        signature |= std::uint64_t{1} << 45;
+    return signature;
+}
+
+std::uint64_t pillarSignature(const ChartRecord &plates, const Koyomi &koyomi)
+{
+    return pillarSignature(pillarProbe(plates), koyomi);
+}
+
 const PatternDetector &standardPatternDetector()
 {
     static const PatternDetector detector{&KakuSan, &GoFugu};

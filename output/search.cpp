@@ -1,6 +1,7 @@
 #include "output/search.h"
 
 #include <algorithm>
+#include <deque>
 #include <iterator>
 #include <thread>
 
@@ -12,44 +13,6 @@
 
 namespace velm {
 namespace {
-
-// What the matter's conditions read, so a moment that cannot match is not
-// scored: scores only for number conditions (and the patterns behind the
-// 格局 score), patterns only for those and pattern conditions.
-struct Needs {
-    bool scores = false;
-    bool patterns = false;
-};
-
-Needs needsOf(const SenMatter &matter)
-{
-    Needs n;
-    for (int g = 0; g < matter.groupCount; ++g) {
-        const SenGroup &group = matter.groups[static_cast<std::size_t>(g)];
-        for (int r = 0; r < group.count; ++r) {
-            switch (group.rows[static_cast<std::size_t>(r)].test) {
-            case SenCondition::Test::Number:
-                n.scores = true;
-                break;
-            case SenCondition::Test::PatternEqual:
-            case SenCondition::Test::PatternNotEqual:
-                n.patterns = true;
-                break;
-            default:
-                break;
-            }
-        }
-    }
-    n.patterns = n.patterns || n.scores;
-    return n;
-}
-
-// The detector without patterns: the 五不遇時 flag still comes out.
-const PatternDetector &flagsOnlyDetector()
-{
-    static const PatternDetector detector{nullptr, standardPatternDetector().GoFugu};
-    return detector;
-}
 
 std::string palaceCell(SearchElement element, int p, const ChartRecord &chart,
                        const SuuScores &scores, const ConstData &names)
@@ -75,50 +38,238 @@ std::string palaceCell(SearchElement element, int p, const ChartRecord &chart,
     return {};
 }
 
-// One moment, with what the matter reads worked out once per walk.
+// Columns 4..13 of a row: the flag, then the palaces in ring order (centre,
+// then clockwise from the north). They depend on the chart alone.
+using ChartCells = std::array<std::string, 10>;
+
+ChartCells chartCells(const ChartRecord &chart, const SuuScores &scores, SearchElement element,
+                      const ConstData &names)
+{
+    ChartCells cells;
+    cells[0] = std::string(FlagName[static_cast<std::size_t>(chart.BanFlagNo % 5)]);
+    for (int ring = 0; ring < 9; ++ring)
+        cells[static_cast<std::size_t>(1 + ring)] =
+            palaceCell(element, RingToKyu[static_cast<std::size_t>(ring)], chart, scores, names);
+    return cells;
+}
+
+void fillRow(ListRow &row, int kind, const CivilTime &moment, const ChartCells &cells, int direction)
+{
+    row[0] = SearchKindCaption[static_cast<std::size_t>(kind & 3)];
+    row[1] = formatListDate(moment);
+    row[2] = formatListHour(moment);
+    row[3] = formatListWeekday(moment);
+    std::copy(cells.begin(), cells.end(), row.begin() + 4);
+    row[14] = std::to_string(direction);
+}
+
+ListRow assembleRow(int kind, const CivilTime &moment, const ChartCells &cells, int direction)
+{
+    ListRow row;
+    fillRow(row, kind, moment, cells, direction);
+    return row;
+}
+
+// The outcome of one chart: whether it satisfies the matter, where, and its cells.
+struct ChartOutcome {
+    bool matched = false;
+    int direction = 0;
+    ChartCells cells;
+};
+
+ChartOutcome judge(const ChartRecord &chart, const Koyomi &koyomi, const SearchSettings &settings,
+                   const SenMatter &matter, const NumberTables &tables, const ConstData &names)
+{
+    ChartOutcome out;
+    const SuuScores scores = SuuSan(chart, koyomi, tables, settings.method);
+    const SenResult result = SenCheck(matter, settings.direction, chart.Ban, scores);
+    if (!result.matched)
+        return out;
+    out.matched = true;
+    out.direction = result.direction;
+    out.cells = chartCells(chart, scores, settings.element, names);
+    return out;
+}
+
+// A long walk meets the same few charts again and again: an hour chart's
+// plates come in a few thousand shapes, and beyond its plates a chart reads
+// only a little of the other pillars (the pattern signature), the season and
+// the term. The cache lays each shape once and judges each chart once, from
+// exactly those inputs, so every moment gets what the full computation gives.
+// One cache per thread.
+class ChartCache {
+public:
+    ChartCache(const SearchSettings &settings, const SenMatter &matter, const NumberTables &tables,
+               const ConstData &names)
+        : m_settings(settings), m_matter(matter), m_tables(tables), m_names(names)
+    {
+    }
+
+    // The outcome of the chart of the walk's kind for these calendar facts:
+    // an index for outcome(), or Unmatched.
+    static constexpr std::uint32_t Unmatched = 0xFFFFFFFF;
+
+    std::uint32_t at(const Koyomi &koyomi)
+    {
+        const int K = m_settings.kind;
+        const PlateInputs in = plateInputs(koyomi, K, m_settings.method);
+        const auto k = static_cast<std::size_t>(K);
+        const std::optional<std::size_t> slot = slotOf(in);
+        if (!slot || koyomi.Kisetsu < 0 || koyomi.Kisetsu > 7 || koyomi.BanSekki[k] < 0
+            || koyomi.BanSekki[k] > 255) {
+            // Outside the table's range (never for real dates): computed afresh.
+            return store(judge(BanCreate(koyomi, K, m_settings.method, &standardPatternDetector()), koyomi,
+                               m_settings, m_matter, m_tables, m_names));
+        }
+        std::uint32_t &index = slotTable()[*slot];
+        if (index == 0) {
+            m_plates.push_back({layPlates(in, K, m_settings.method), {}});
+            m_hot.push_back({});
+            m_hot.back().probe = pillarProbe(m_plates.back().chart);
+            index = static_cast<std::uint32_t>(m_plates.size());
+        }
+        const std::size_t plate = index - 1;
+        // What every moment reads is kept in a small array of its own; the
+        // variant met last time is the likely one (the other pillars and the
+        // season change slowly).
+        Hot &last = m_hot[plate];
+        const std::uint64_t key = pillarSignature(last.probe, koyomi)
+            | static_cast<std::uint64_t>(koyomi.Kisetsu) << 48
+            | static_cast<std::uint64_t>(koyomi.BanSekki[k]) << 51;
+        if (last.valid && last.key == key)
+            return last.outcome;
+        Plates &plates = m_plates[plate];
+        for (const auto &[variantKey, outcome] : plates.variants)
+            if (variantKey == key) {
+                last.key = key;
+                last.outcome = outcome;
+                last.valid = true;
+                return outcome;
+            }
+
+        // Judged from the plates, the marks and the scores' own inputs only,
+        // so nothing else of this moment can leak into what later moments reuse.
+        ChartRecord chart = plates.chart;
+        markChart(chart, koyomi, &standardPatternDetector());
+        Koyomi scoring;
+        scoring.Kisetsu = koyomi.Kisetsu;
+        scoring.BanSekki[k] = koyomi.BanSekki[k];
+        const std::uint32_t outcome = store(judge(chart, scoring, m_settings, m_matter, m_tables, m_names));
+        plates.variants.emplace_back(key, outcome);
+        last.key = key;
+        last.outcome = outcome;
+        last.valid = true;
+        return outcome;
+    }
+
+    const ChartOutcome &outcome(std::uint32_t index) const { return m_outcomes[index]; }
+
+private:
+    struct Plates {
+        ChartRecord chart;
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> variants;
+    };
+    struct Hot {
+        std::uint64_t key = 0;
+        std::uint32_t outcome = Unmatched;
+        bool valid = false;
+        PillarProbe probe;
+    };
+
+    // Only matches are kept: a row needs their cells.
+    std::uint32_t store(ChartOutcome outcome)
+    {
+        if (!outcome.matched)
+            return Unmatched;
+        m_outcomes.push_back(std::move(outcome));
+        return static_cast<std::uint32_t>(m_outcomes.size() - 1);
+    }
+
+    // Direct table over every plate input: stem, branch, dun, ju, nine-star, term.
+    static constexpr std::size_t TermSlots = 32;
+    static constexpr std::size_t SlotCount = 10 * 12 * 2 * 9 * 9 * TermSlots;
+
+    static std::optional<std::size_t> slotOf(const PlateInputs &in)
+    {
+        if (in.stem < 0 || in.stem > 9 || in.branch < 0 || in.branch > 11 || in.dun < 0 || in.dun > 1
+            || in.ju < 0 || in.ju > 8 || in.nineStar < 0 || in.nineStar > 8 || in.term < 0
+            || in.term >= static_cast<int>(TermSlots))
+            return std::nullopt;
+        const auto u = [](int v) { return static_cast<std::size_t>(v); };
+        // The term outermost: a rotating-plate walk (term always 0) then
+        // touches only the first 19,440 slots, which stay in the cache.
+        return ((((u(in.term) * 10 + u(in.stem)) * 12 + u(in.branch)) * 2 + u(in.dun)) * 9 + u(in.ju)) * 9
+            + u(in.nineStar);
+    }
+
+    std::vector<std::uint32_t> &slotTable()
+    {
+        if (m_slots.empty())
+            m_slots.assign(SlotCount, 0);
+        return m_slots;
+    }
+
+    const SearchSettings &m_settings;
+    const SenMatter &m_matter;
+    const NumberTables &m_tables;
+    const ConstData &m_names;
+    std::vector<std::uint32_t> m_slots; // plate index + 1, 0 when not laid yet
+    // Deques: they grow without moving what they hold.
+    std::deque<Plates> m_plates;
+    std::vector<Hot> m_hot;             // by plate index
+    std::deque<ChartOutcome> m_outcomes;
+};
+
+// One moment computed in full, as a single look-up does it.
 std::optional<ListRow> findWith(const CivilTime &moment, const SearchSettings &settings,
-                                const SenMatter &matter, const Needs &needs,
-                                const NumberTables &tables, const ConstData &names,
-                                KoyomiWalker &walker)
+                                const SenMatter &matter, const NumberTables &tables,
+                                const ConstData &names, KoyomiWalker &walker)
 {
     if (!matter.usable() || matter.groupCount == 0)
         return std::nullopt;
     const Koyomi k = walker.at(moment);
-    const PatternDetector &detector = needs.patterns ? standardPatternDetector() : flagsOnlyDetector();
-    ChartRecord chart = BanCreate(k, settings.kind, settings.method, &detector);
-    SuuScores scores;
-    if (needs.scores)
-        scores = SuuSan(chart, k, tables, settings.method);
-    const SenResult result = SenCheck(matter, settings.direction, chart.Ban, scores);
-    if (!result.matched)
+    const ChartRecord chart = BanCreate(k, settings.kind, settings.method, &standardPatternDetector());
+    const ChartOutcome outcome = judge(chart, k, settings, matter, tables, names);
+    if (!outcome.matched)
         return std::nullopt;
-    // A match: lay it in full for its row (the checks above read nothing the
-    // full laying would change).
-    if (!needs.patterns)
-        chart = BanCreate(k, settings.kind, settings.method, &standardPatternDetector());
-    if (!needs.scores)
-        scores = SuuSan(chart, k, tables, settings.method);
-    return searchRow(settings.kind, moment, chart, scores, settings.element, result.direction, names);
+    return assembleRow(settings.kind, moment, outcome.cells, outcome.direction);
 }
 
 struct Found {
-    std::int64_t index; // moment number within the walk
-    ListRow row;
+    std::int64_t index;    // moment number within the walk
+    std::uint32_t outcome; // in the cache of the thread that found it
 };
 
 // Examines moments [from, to) of the walk; matches in order into `found`
 // (cleared first; its storage is reused wave after wave).
 void examine(std::int64_t from, std::int64_t to, const SearchSettings &settings,
-             const SenMatter &matter, const NumberTables &tables, const ConstData &names,
-             KoyomiWalker &walker, std::vector<Found> &found)
+             const SenMatter &matter, KoyomiWalker &walker, ChartCache &cache,
+             std::vector<Found> &found)
 {
     found.clear();
-    const Needs needs = needsOf(matter);
+    if (!matter.usable() || matter.groupCount == 0)
+        return;
     for (std::int64_t k = from; k < to; ++k) {
-        const CivilTime t = walkMoment(settings.start, settings.kind, k);
-        if (auto row = findWith(t, settings, matter, needs, tables, names, walker))
-            found.push_back({k, std::move(*row)});
+        const std::uint32_t outcome = cache.at(walker.at(walkMoment(settings.start, settings.kind, k)));
+        if (outcome != ChartCache::Unmatched)
+            found.push_back({k, outcome});
     }
+}
+
+// Runs work(0..threads-1), work(0) on the calling thread.
+template <typename Work>
+void onThreads(int threads, const Work &work)
+{
+    if (threads == 1) {
+        work(0);
+        return;
+    }
+    std::vector<std::thread> pool;
+    for (int j = 1; j < threads; ++j)
+        pool.emplace_back(work, j);
+    work(0);
+    for (std::thread &t : pool)
+        t.join();
 }
 
 } // namespace
@@ -127,25 +278,14 @@ ListRow searchRow(int kind, const CivilTime &moment, const ChartRecord &chart,
                   const SuuScores &scores, SearchElement element, int direction,
                   const ConstData &names)
 {
-    ListRow row;
-    row[0] = std::string(SearchKindCaption[static_cast<std::size_t>(kind & 3)]);
-    row[1] = formatListDate(moment);
-    row[2] = formatListHour(moment);
-    row[3] = formatListWeekday(moment);
-    row[4] = std::string(FlagName[static_cast<std::size_t>(chart.BanFlagNo % 5)]);
-    // Palaces in ring order: centre, then clockwise from the north.
-    for (int ring = 0; ring < 9; ++ring)
-        row[static_cast<std::size_t>(5 + ring)] =
-            palaceCell(element, RingToKyu[static_cast<std::size_t>(ring)], chart, scores, names);
-    row[14] = std::to_string(direction);
-    return row;
+    return assembleRow(kind, moment, chartCells(chart, scores, element, names), direction);
 }
 
 std::optional<ListRow> FindProc(const CivilTime &moment, const SearchSettings &settings,
                                 const SenMatter &matter, const NumberTables &tables,
                                 const ConstData &names, KoyomiWalker &walker)
 {
-    return findWith(moment, settings, matter, needsOf(matter), tables, names, walker);
+    return findWith(moment, settings, matter, tables, names, walker);
 }
 
 SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
@@ -153,61 +293,79 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
                       const SearchProgress &progress)
 {
     SearchOutcome out;
+    out.start = settings.start;
+    out.kind = settings.kind;
     if (settings.limit <= 0 || settings.maxMatches <= 0)
         return out;
 
-    int threads = settings.threads > 0 ? settings.threads
-                                       : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    constexpr std::int64_t Chunk = 4096;
-    std::vector<KoyomiWalker> walkers(static_cast<std::size_t>(threads), KoyomiWalker(settings.koyomi));
-    std::vector<std::vector<Found>> results(static_cast<std::size_t>(threads));
+    const int threads = settings.threads > 0
+        ? settings.threads
+        : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const auto T = static_cast<std::size_t>(threads);
+    constexpr std::int64_t Chunk = 16384;
+    constexpr std::uint32_t NotShared = 0xFFFFFFFF;
+    // What each thread keeps, on cache lines of its own: the walker moves on
+    // every moment and the list of matches grows on most, and a line shared
+    // by two threads would be passed back and forth between the cores.
+    struct alignas(64) Worker {
+        Worker(const SearchSettings &settings, const SenMatter &matter, const NumberTables &tables,
+               const ConstData &names)
+            : walker(settings.koyomi), cache(settings, matter, tables, names)
+        {
+        }
+        KoyomiWalker walker;
+        ChartCache cache;
+        std::vector<Found> found;
+        std::vector<std::uint32_t> shared; // its cached outcomes as numbered in out.charts
+        char pad[64] = {};
+    };
+    std::vector<Worker> workers;
+    workers.reserve(T);
+    for (std::size_t j = 0; j < T; ++j)
+        workers.emplace_back(settings, matter, tables, names);
 
     for (std::int64_t waveStart = 0; waveStart < settings.limit;) {
         // Each thread takes one consecutive chunk of the wave; a thread keeps
-        // its walker, which moves forward wave by wave.
+        // its walker and cache, which move forward wave by wave.
         const std::int64_t waveEnd = std::min(settings.limit, waveStart + Chunk * threads);
-        auto work = [&](int j) {
+        onThreads(threads, [&](int j) {
             const std::int64_t from = waveStart + Chunk * j;
             const std::int64_t to = std::min(waveEnd, from + Chunk);
-            examine(from, std::max(from, to), settings, matter, tables, names,
-                    walkers[static_cast<std::size_t>(j)], results[static_cast<std::size_t>(j)]);
-        };
-        if (threads == 1) {
-            work(0);
-        } else {
-            std::vector<std::thread> pool;
-            for (int j = 1; j < threads; ++j)
-                pool.emplace_back(work, j);
-            work(0);
-            for (std::thread &t : pool)
-                t.join();
-        }
+            Worker &w = workers[static_cast<std::size_t>(j)];
+            examine(from, std::max(from, to), settings, matter, w.walker, w.cache, w.found);
+        });
 
-        // Merge in time order; the walk ends where the serial loop would.
         if (waveStart == 0) {
-            // Room for the whole list as the first wave foretells it, so the
-            // rows are not moved again and again as the list grows.
+            // Room for the whole list as the first wave foretells it.
             std::size_t firstWave = 0;
-            for (const auto &chunk : results)
-                firstWave += chunk.size();
+            for (const Worker &w : workers)
+                firstWave += w.found.size();
             const double share = static_cast<double>(firstWave) / static_cast<double>(waveEnd);
             const double expected = std::min<double>(static_cast<double>(settings.maxMatches),
                                                      share * static_cast<double>(settings.limit) * 1.05 + 16);
-            out.rows.reserve(static_cast<std::size_t>(std::min(expected, 4.0e6)));
+            out.found.reserve(static_cast<std::size_t>(std::min(expected, 4.0e7)));
         }
+        // Merge in time order; the walk ends where the serial loop would.
         out.examined = waveEnd;
         bool full = false;
-        for (auto &chunk : results) {
-            for (Found &f : chunk) {
-                out.rows.push_back(std::move(f.row));
+        for (std::size_t j = 0; j < T && !full; ++j) {
+            Worker &w = workers[j];
+            std::vector<std::uint32_t> &ids = w.shared;
+            for (const Found &f : w.found) {
+                if (f.outcome >= ids.size())
+                    ids.resize(f.outcome + 1, NotShared);
+                if (ids[f.outcome] == NotShared) {
+                    const ChartOutcome &o = w.cache.outcome(f.outcome);
+                    out.charts.push_back({o.cells, o.direction});
+                    ids[f.outcome] = static_cast<std::uint32_t>(out.charts.size() - 1);
+                }
+                out.found.push_back({f.index, ids[f.outcome]});
                 if (++out.matches >= settings.maxMatches) {
                     out.examined = f.index + 1;
                     full = true;
                     break;
                 }
             }
-            if (full)
-                break;
         }
         if (full)
             break;
@@ -218,6 +376,41 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
         }
     }
     return out;
+}
+
+ListRow SearchOutcome::row(std::size_t i) const
+{
+    const SearchMatch &m = found[i];
+    const SearchChart &c = charts[m.chart];
+    return assembleRow(kind, walkMoment(start, kind, m.index), c.cells, c.direction);
+}
+
+namespace {
+
+// Rows of every match into dest[0..], on two threads for long lists.
+void fillRows(const SearchOutcome &outcome, ListRow *dest)
+{
+    const std::size_t n = outcome.found.size();
+    const int threads = n >= 20000 ? 2 : 1;
+    onThreads(threads, [&](int j) {
+        const std::size_t from = j == 0 ? 0 : n / 2;
+        const std::size_t to = threads == 1 || j == 1 ? n : n / 2;
+        for (std::size_t i = from; i < to; ++i) {
+            const SearchMatch &m = outcome.found[i];
+            const SearchChart &c = outcome.charts[m.chart];
+            fillRow(dest[i], outcome.kind, walkMoment(outcome.start, outcome.kind, m.index), c.cells,
+                    c.direction);
+        }
+    });
+}
+
+} // namespace
+
+std::vector<ListRow> SearchOutcome::rows() const
+{
+    std::vector<ListRow> all(found.size());
+    fillRows(*this, all.data());
+    return all;
 }
 
 std::string searchDirectionText(int direction)
@@ -247,8 +440,9 @@ ListModel searchListModel(std::string_view matter, int direction, SearchOutcome 
     model.SenL = searchSenL(matter, searchDirectionText(direction));
     model.CntL = searchCntL(outcome.matches, outcome.examined);
     ListRow captions = model.rows.empty() ? ListRow{} : model.rows.front();
-    model.rows = std::move(outcome.rows);
-    model.rows.insert(model.rows.begin(), std::move(captions));
+    model.rows.assign(outcome.rowCount() + 1, ListRow{});
+    model.rows[0] = std::move(captions);
+    fillRows(outcome, model.rows.data() + 1);
     applyListCaptions(model, listLayout(model, listInitialWidths()));
     return model;
 }

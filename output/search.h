@@ -46,11 +46,37 @@ struct SearchSettings {
     int threads = 0;           // 0: every core
 };
 
+// A match: the moment's number within the walk (moment = start + index
+// steps) and what its chart shows, shared by every match of the same chart.
+struct SearchMatch {
+    std::int64_t index = 0;
+    std::uint32_t chart = 0; // into SearchOutcome::charts
+};
+
+// Columns 4..13 of a row (the flag, then the palaces in ring order) and the
+// direction reported in column 14.
+struct SearchChart {
+    std::array<std::string, 10> cells;
+    int direction = 0;
+    friend bool operator==(const SearchChart &, const SearchChart &) = default;
+};
+
+// The matches of a walk, kept compact: a long walk finds hundreds of
+// thousands of moments but only a few thousand different charts. Rows are
+// made when asked for.
 struct SearchOutcome {
-    std::vector<ListRow> rows; // one per match, in time order
+    CivilTime start;
+    int kind = KindDay;
+    std::vector<SearchMatch> found; // in time order
+    std::vector<SearchChart> charts;
     std::int64_t matches = 0;
     std::int64_t examined = 0;
     bool stopped = false;      // the progress callback asked to stop
+
+    std::size_t rowCount() const { return found.size(); }
+    ListRow row(std::size_t i) const;
+    // Every row, in time order.
+    std::vector<ListRow> rows() const;
 };
 
 // Called between waves with the counts so far; returning false stops the walk

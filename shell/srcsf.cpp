@@ -283,7 +283,7 @@ void TSrcSF::OKBtnClick()
         QDialog::done(QDialog::Rejected);
         return;
     }
-    if (outcome.rows.empty()) {
+    if (outcome.found.empty()) {
         ui::showInfo(this, NotFound);
         return;
     }

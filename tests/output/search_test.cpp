@@ -77,7 +77,7 @@ TEST(Search, ParallelWavesGiveTheSerialRowsCountsAndStop)
         SearchOutcome serial = SrcProc(hourSearch(30000, maxMatches, 1), matter, tables, names);
         SearchOutcome parallel = SrcProc(hourSearch(30000, maxMatches, 3), matter, tables, names);
         ASSERT_GT(serial.matches, 0);
-        EXPECT_EQ(parallel.rows, serial.rows) << maxMatches;
+        EXPECT_EQ(parallel.rows(), serial.rows()) << maxMatches;
         EXPECT_EQ(parallel.matches, serial.matches);
         EXPECT_EQ(parallel.examined, serial.examined);
         if (maxMatches < 100000) {
@@ -108,17 +108,90 @@ TEST(Search, WalkedMomentsEqualThePlainComputation)
     }
 }
 
+// A match of any pattern that reads another pillar's stem (歳格 月格 日格
+// 時格 伏干 飛干), each in a group of its own.
+SenMatter pillarPatternMatter()
+{
+    SenMatter m;
+    m.name = "格";
+    int g = 0;
+    for (int pattern : {29, 30, 31, 32, 33, 34}) {
+        m.groups[static_cast<std::size_t>(g)].rows[0] = condition(SenCondition::Test::PatternEqual, 0, 0, pattern);
+        m.groups[static_cast<std::size_t>(g)].count = 1;
+        ++g;
+    }
+    m.groupCount = static_cast<std::uint8_t>(g);
+    return m;
+}
+
+// Every moment computed afresh: the chart laid in full, scored and checked.
+std::vector<ListRow> plainRows(const SearchSettings &s, const SenMatter &matter, const NumberTables &tables,
+                               const ConstData &names)
+{
+    std::vector<ListRow> rows;
+    KoyomiWalker walker(s.koyomi);
+    for (std::int64_t k = 0; k < s.limit; ++k)
+        if (auto row = FindProc(walkMoment(s.start, s.kind, k), s, matter, tables, names, walker))
+            rows.push_back(std::move(*row));
+    return rows;
+}
+
+TEST(Search, CachedChartsGiveTheFullComputationOverLongWalks)
+{
+    const NumberTables tables = defaultTables();
+    const ConstData names = MakeConstData();
+    struct Case {
+        int kind;
+        CivilTime start;
+        std::int64_t limit;
+        LayingMethod method;
+        SenMatter matter;
+        SearchElement element;
+        int direction;
+    };
+    const std::vector<Case> cases{
+        // Every hour of twenty years, with the flag and the first pattern shown.
+        {KindHour, {2000, 1, 1, 0, 30, 0}, 87660, LayingMethod::Rotating, alwaysMatter(), SearchElement::Pattern, 0},
+        {KindHour, {1980, 6, 1, 1, 0, 0}, 87660, LayingMethod::Flying, pillarPatternMatter(), SearchElement::Score, 0},
+        {KindHour, {2040, 2, 3, 23, 0, 0}, 43830, LayingMethod::Rotating, sampleMatter(), SearchElement::Score, 3},
+        {KindHour, {2060, 2, 3, 23, 0, 0}, 43830, LayingMethod::Flying, alwaysMatter(), SearchElement::Score, 0},
+        {KindDay, {1901, 1, 1, 12, 0, 0}, 72000, LayingMethod::Rotating, pillarPatternMatter(), SearchElement::Pattern, 0},
+        {KindDay, {1901, 1, 1, 12, 0, 0}, 72000, LayingMethod::Flying, alwaysMatter(), SearchElement::Score, 0},
+        {KindMonth, {1901, 1, 15, 12, 0, 0}, 2380, LayingMethod::Rotating, alwaysMatter(), SearchElement::Score, 0},
+        {KindMonth, {1901, 1, 15, 12, 0, 0}, 2380, LayingMethod::Flying, pillarPatternMatter(), SearchElement::Stems, 0},
+        {KindYear, {1901, 7, 1, 12, 0, 0}, 198, LayingMethod::Rotating, alwaysMatter(), SearchElement::Score, 0},
+        {KindYear, {1901, 7, 1, 12, 0, 0}, 198, LayingMethod::Flying, alwaysMatter(), SearchElement::Pattern, 0},
+    };
+    for (const Case &c : cases) {
+        SearchSettings s;
+        s.start = c.start;
+        s.kind = c.kind;
+        s.limit = c.limit;
+        s.maxMatches = c.limit;
+        s.method = c.method;
+        s.element = c.element;
+        s.direction = c.direction;
+        s.threads = 2;
+        const std::vector<ListRow> plain = plainRows(s, c.matter, tables, names);
+        const std::vector<ListRow> cached = SrcProc(s, c.matter, tables, names).rows();
+        ASSERT_FALSE(plain.empty());
+        ASSERT_EQ(cached.size(), plain.size()) << "kind " << c.kind << " from " << c.start.year;
+        for (std::size_t i = 0; i < plain.size(); ++i)
+            ASSERT_EQ(cached[i], plain[i]) << "kind " << c.kind << " row " << i;
+    }
+}
+
 TEST(Search, MinutesAreCarriedAndRowsShowTheHour)
 {
-    SearchOutcome out = SrcProc(hourSearch(3, 100, 1), alwaysMatter(), defaultTables(), MakeConstData());
-    ASSERT_EQ(out.rows.size(), 3u);
-    EXPECT_EQ(out.rows[0][0], "時盤");
-    EXPECT_EQ(out.rows[0][1], "2024/03/01");
-    EXPECT_EQ(out.rows[0][2], "10");
-    EXPECT_EQ(out.rows[1][2], "12");
-    EXPECT_EQ(out.rows[2][2], "14");
-    EXPECT_EQ(out.rows[0][3], "金");
-    EXPECT_EQ(out.rows[1][4], "五不遇時"); // 12:45 is the 庚午 hour of a 甲 day
+    const std::vector<ListRow> rows = SrcProc(hourSearch(3, 100, 1), alwaysMatter(), defaultTables(), MakeConstData()).rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][0], "時盤");
+    EXPECT_EQ(rows[0][1], "2024/03/01");
+    EXPECT_EQ(rows[0][2], "10");
+    EXPECT_EQ(rows[1][2], "12");
+    EXPECT_EQ(rows[2][2], "14");
+    EXPECT_EQ(rows[0][3], "金");
+    EXPECT_EQ(rows[1][4], "五不遇時"); // 12:45 is the 庚午 hour of a 甲 day
 }
 
 TEST(Search, LimitsAndDirections)
@@ -127,7 +200,7 @@ TEST(Search, LimitsAndDirections)
     const ConstData names = MakeConstData();
     SearchOutcome none = SrcProc(hourSearch(0, 100, 2), alwaysMatter(), tables, names);
     EXPECT_EQ(none.examined, 0);
-    EXPECT_TRUE(none.rows.empty());
+    EXPECT_TRUE(none.found.empty());
     SearchOutcome negative = SrcProc(hourSearch(-5, 100, 2), alwaysMatter(), tables, names);
     EXPECT_EQ(negative.examined, 0);
     SearchOutcome first = SrcProc(hourSearch(500, 1, 2), alwaysMatter(), tables, names);
@@ -138,11 +211,11 @@ TEST(Search, LimitsAndDirections)
     SearchSettings north = hourSearch(200, 100, 2);
     north.direction = 5;
     SearchOutcome chosen = SrcProc(north, sampleMatter(), tables, names);
-    ASSERT_FALSE(chosen.rows.empty());
-    for (const ListRow &row : chosen.rows)
+    ASSERT_FALSE(chosen.found.empty());
+    for (const ListRow &row : chosen.rows())
         EXPECT_EQ(row[14], "9");
     SearchOutcome all = SrcProc(hourSearch(200, 100, 2), sampleMatter(), tables, names);
-    for (const ListRow &row : all.rows)
+    for (const ListRow &row : all.rows())
         EXPECT_NE(row[14], "9");
 }
 

@@ -124,8 +124,9 @@ TEST(SrcSF, RunFillsTheListWindow)
     EXPECT_EQ(f.list.SenL()->text(), QStringLiteral(" 占事「吉方位（総合）」 方位「全方位」 "));
     EXPECT_EQ(f.list.CntL()->text(), QString::number(want.matches) + QStringLiteral("/120"));
     ASSERT_EQ(f.list.list().dataRowCount(), want.matches);
-    for (std::size_t i = 0; i < want.rows.size(); ++i)
-        EXPECT_EQ(f.list.list().rows[i + 1], want.rows[i]) << i;
+    const std::vector<ListRow> wantRows = want.rows();
+    for (std::size_t i = 0; i < wantRows.size(); ++i)
+        EXPECT_EQ(f.list.list().rows[i + 1], wantRows[i]) << i;
     // An hour search from 10:45 lists the even hours of its steps.
     EXPECT_EQ(f.list.list().rows[1][0], "時盤");
     // The limits are kept for the next start.
