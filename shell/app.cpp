@@ -20,6 +20,7 @@
 #include "shell/banwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
+#include "shell/checkres.h"
 #include "shell/startwindows.h"
 #include "shell/titlewindows.h"
 
@@ -80,12 +81,6 @@ bool checkRequiredFiles(const QString &folder)
         return true;
     ui::showError(nullptr, missing + QStringLiteral("が、ありません。"));
     return false;
-}
-
-bool CheckRes(int threshold)
-{
-    Q_UNUSED(threshold);
-    return true;
 }
 
 std::optional<StartOptions> parseStartOptions(const QStringList &arguments, QString *error)
@@ -260,7 +255,7 @@ int runVelm(QApplication &app)
     SingleInstance instance;
     if (!instance.acquire())
         return 0;
-    if (!CheckRes(18))
+    if (CheckRes(ResAtStart))
         return 1;
     QApplication::setApplicationDisplayName(QLatin1String(ApplicationTitle));
 
@@ -281,6 +276,7 @@ int runVelm(QApplication &app)
     QObject::connect(&instance, &SingleInstance::raiseRequested, &main, [&main] { raise(&main); });
     main.showAtStart();
     title.reset();
+    showStartWindowsAfterMain(*startWindows, main, settings);
     if (!options->screenshot.isEmpty())
         scheduleScreenshot(main, *options);
     return app.exec();

@@ -39,10 +39,6 @@ QString firstMissingRequiredFile(const QString &folder);
 // Shows "<file>が、ありません。" for the first missing file; false then.
 bool checkRequiredFiles(const QString &folder);
 
-// The resource probe: free system resources at least `threshold` percent.
-// Linux has no such resource pools, so there is always enough.
-bool CheckRes(int threshold);
-
 struct StartOptions {
     QString dataDir;      // --data DIR
     QString screenshot;   // --screenshot FILE: make the charts, grab the window, quit

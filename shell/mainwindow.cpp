@@ -27,6 +27,7 @@
 #include "engine/codec.h"
 #include "engine/textfile.h"
 #include "shell/app.h"
+#include "shell/checkres.h"
 #include "shell/helpwindow.h"
 #include "shell/icons.h"
 #include "shell/mainwindow_imipnl.h"
@@ -454,8 +455,7 @@ QString TMainF::summary() const
 
 void TMainF::FormActivate()
 {
-    if (!CheckRes(7))
-        return;
+    CheckRes(ResAtActivation, this); // a warning only
     const QString s = summary();
     const QString hint = QStringLiteral("システムの設定をします") + QStringLiteral("\n\r") + s;
     QAction *sys = action(QStringLiteral("SysBtn"));

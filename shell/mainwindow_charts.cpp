@@ -23,6 +23,7 @@
 #include "evaluation/suusan.h"
 #include "output/charttext.h"
 #include "shell/app.h"
+#include "shell/checkres.h"
 #include "shell/banwindow.h"
 #include "shell/icons.h"
 #include "shell/mainwindow_entry.h"
@@ -304,7 +305,7 @@ void TMainF::openChart(int kind, const CivilTime &moment)
 
 void TMainF::BanBtnClick()
 {
-    if (m_making || !CheckRes(4))
+    if (m_making || CheckRes(ResAtChart, this))
         return;
     DispDateData();
     const std::optional<CivilTime> moment = enteredMoment();

@@ -1,0 +1,119 @@
+#pragma once
+
+// THTTPGet fetches one web address on a worker thread of its own and reports
+// progress and the result in the user-interface thread, so a slow or absent
+// network never holds up the windows. One plain HTTP/1.0 request per
+// download: port 80 unless the address names one ("host:8080/path").
+// Secure addresses ("https://") are not served by this component and end in
+// OnError.
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+namespace velm {
+
+class THTTPGetThread;
+
+// Where an address points. An address without any "/" after the host has an
+// empty host: it cannot be fetched.
+struct HttpAddress {
+    QString host;
+    quint16 port = 80;
+    QString path;   // from the first "/" on
+    bool secure = false;
+    bool ok() const { return !host.isEmpty() && port != 0 && !secure; }
+};
+HttpAddress splitHttpAddress(const QString &url);
+
+// A fetched text as the program shows it: UTF-8 when the bytes are valid
+// UTF-8 (with or without a byte-order mark), else Shift-JIS (CP932); line
+// ends become "\n".
+QString decodeWebText(const QByteArray &bytes);
+
+class THTTPGet : public QObject {
+    Q_OBJECT
+public:
+    explicit THTTPGet(QObject *parent = nullptr);
+    // Aborts a running download; never waits long for it.
+    ~THTTPGet() override;
+
+    // --- settings, copied into the worker at the start ---------------------
+    QString URL() const { return m_url; }
+    void setURL(const QString &url) { m_url = url; }
+    QString AcceptTypes() const { return m_acceptTypes; }
+    void setAcceptTypes(const QString &types) { m_acceptTypes = types; }
+    QString Agent() const { return m_agent; }
+    void setAgent(const QString &agent) { m_agent = agent; }
+    // True: a response that does not say its length is not read.
+    bool BinaryData() const { return m_binaryData; }
+    void setBinaryData(bool on) { m_binaryData = on; }
+    // False: every cache on the way is asked to fetch afresh.
+    bool UseCache() const { return m_useCache; }
+    void setUseCache(bool on) { m_useCache = on; }
+    QString FileName() const { return m_fileName; }
+    void setFileName(const QString &name) { m_fileName = name; }
+    QString UserName() const { return m_userName; }
+    void setUserName(const QString &name) { m_userName = name; }
+    QString Password() const { return m_password; }
+    void setPassword(const QString &password) { m_password = password; }
+    // Not empty: the request is a form post with this body.
+    QByteArray PostQuery() const { return m_postQuery; }
+    void setPostQuery(const QByteArray &body) { m_postQuery = body; }
+    QString Referer() const { return m_referer; }
+    void setReferer(const QString &referer) { m_referer = referer; }
+    // True: after starting, the pending user-interface events run once.
+    bool WaitThread() const { return m_waitThread; }
+    void setWaitThread(bool on) { m_waitThread = on; }
+    // Longest wait for the connection and between two pieces of the answer.
+    int timeoutMs() const { return m_timeoutMs; }
+    void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+
+    // --- running ------------------------------------------------------------
+    // Starts fetching URL as text; does nothing while a download runs.
+    void GetString();
+    // Starts fetching URL into FileName (written whole or not at all).
+    void GetFile();
+    // Stops the running download: OnError follows at once, and a new
+    // download may start right away.
+    void Abort();
+    bool running() const;
+    // Why the last download failed, for the user; empty after a success.
+    QString errorString() const { return m_error; }
+
+signals:
+    // After every block read; total is -1 when the server did not say.
+    void OnProgress(qint64 total, qint64 soFar);
+    // The body as it came (see decodeWebText for showing it); never empty.
+    void OnDoneString(const QByteArray &text);
+    void OnDoneFile(const QString &fileName, qint64 size);
+    void OnError();
+
+private slots:
+    void ThreadDone(bool ok, const QByteArray &text, qint64 size, const QString &error);
+
+private:
+    void start(bool toFile);
+
+    QString m_url;
+    QString m_acceptTypes = QStringLiteral("*/*");
+    QString m_agent = QStringLiteral("VELM HTTPGet");
+    bool m_binaryData = false;
+    bool m_useCache = false;
+    QString m_fileName;
+    QString m_userName;
+    QString m_password;
+    QByteArray m_postQuery;
+    QString m_referer;
+    bool m_waitThread = false;
+    int m_timeoutMs = 15000;
+
+    // The running worker; it frees itself when it ends.
+    QPointer<THTTPGetThread> m_worker;
+    quint64 m_run = 0; // counts the starts and aborts
+    bool m_toFile = false;
+    QString m_error;
+};
+
+} // namespace velm
