@@ -13,28 +13,6 @@ namespace {
 constexpr const char *BdataUsage =
     "使い方: velm-cli bdata DATE TIME --kind 年|月|日|時 [--count N] [--out LIST.csv]";
 
-// The list as the list window holds it after a chart-data run: the title
-// and count, the captions, then every row with its hidden fifteenth cell.
-ListModel chartDataListModel(const ChartDataList &list)
-{
-    ListModel model;
-    model.SenL = ChartDataSenL;
-    model.CntL = std::to_string(list.count);
-    ListRow captions;
-    for (std::size_t c = 0; c < captions.size(); ++c)
-        captions[c] = ChartDataCaptions[c];
-    model.rows.push_back(captions);
-    for (const std::string &text : list.rows) {
-        ListRow row;
-        std::size_t c = 0;
-        for (std::size_t start = 0, comma; (comma = text.find(',', start)) != std::string::npos && c < row.size();
-             start = comma + 1)
-            row[c++] = text.substr(start, comma - start);
-        model.rows.push_back(row);
-    }
-    return model;
-}
-
 } // namespace
 
 int runBdata(const Args &argsIn)

@@ -192,6 +192,27 @@ ChartDataList ListProc(const ChartDataListOptions &options, const ChartDataProgr
     return list;
 }
 
+ListModel chartDataListModel(const ChartDataList &list)
+{
+    ListModel model;
+    model.SenL = ChartDataSenL;
+    model.CntL = std::to_string(list.count);
+    ListRow captions;
+    for (std::size_t c = 0; c < captions.size(); ++c)
+        captions[c] = ChartDataCaptions[c];
+    model.rows.push_back(std::move(captions));
+    for (const std::string &text : list.rows) {
+        // Each field ends with its comma; text after the last comma is not a field.
+        ListRow row;
+        std::size_t c = 0;
+        for (std::size_t start = 0, comma; c < row.size() && (comma = text.find(',', start)) != std::string::npos;
+             start = comma + 1)
+            row[c++] = text.substr(start, comma - start);
+        model.rows.push_back(std::move(row));
+    }
+    return model;
+}
+
 // ---------------------------------------------------------------- the files
 
 std::string chartPalaceText(const BanRows &ban, ChartFileOutput output, const ConstData &names)

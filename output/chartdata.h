@@ -19,6 +19,7 @@
 #include "engine/constdata.h"
 #include "engine/koyomi.h"
 #include "engine/symbols.h"
+#include "output/listfile.h"
 
 namespace velm {
 
@@ -70,6 +71,12 @@ inline constexpr long ChartDataProgressEvery = 16;
 // Steps the kind (365.25 d, 30.59 d, 1 d, 2 h) from the start; a walk that
 // leaves the years 1..9999 ends there.
 ChartDataList ListProc(const ChartDataListOptions &options, const ChartDataProgress &progress = {});
+
+// The list window's content after a run: the title ChartDataSenL, the count
+// of moments made, the captions, then each row text split at its commas into
+// columns 0..13 (column 14 stays empty). The window and the list file of the
+// command line both show the list through this.
+ListModel chartDataListModel(const ChartDataList &list);
 
 // ---------------------------------------------------------------- the files
 

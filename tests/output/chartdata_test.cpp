@@ -147,6 +147,40 @@ TEST(ChartDataList, NothingMadeOrStopped)
     EXPECT_EQ(list.count, 0);
 }
 
+TEST(ChartDataList, ListModelSplitsEachRowIntoItsColumns)
+{
+    ChartDataListOptions o;
+    o.start = CivilTime{2024, 3, 1, 12, 0, 0};
+    o.kind = KindHour;
+    o.count = 2;
+    ChartDataList list = ListProc(o);
+    ListModel model = chartDataListModel(list);
+    EXPECT_EQ(model.SenL, " 作盤データ  ");
+    EXPECT_EQ(model.CntL, "2");
+    EXPECT_EQ(listKindOf(model.SenL), ListKind::ChartData);
+    ASSERT_EQ(model.rows.size(), 3u);
+    EXPECT_EQ(model.rows[0][1], "日  付");
+    EXPECT_EQ(model.rows[0][12], "直使");
+    const ListRow want{"時盤", "2024/03/01", "12", "金", "甲辰", "丙寅", "甲子", "庚午",
+                       "啓蟄上元", "陽１局", "戊", "五不遇時", "休-兌", "７", ""};
+    EXPECT_EQ(model.rows[1], want);
+    EXPECT_EQ(model.rows[2][2], "14");
+    EXPECT_EQ(model.rows[2][14], "");
+
+    // The count is of moments made, even when a row could not be made; a row
+    // text without its final comma loses nothing but the unterminated tail.
+    ChartDataList odd;
+    odd.count = 5;
+    odd.rows = {"a,b,,d", ""};
+    model = chartDataListModel(odd);
+    EXPECT_EQ(model.CntL, "5");
+    ASSERT_EQ(model.rows.size(), 3u);
+    EXPECT_EQ(model.rows[1][0], "a");
+    EXPECT_EQ(model.rows[1][2], "");
+    EXPECT_EQ(model.rows[1][3], "");
+    EXPECT_EQ(model.rows[2], ListRow{});
+}
+
 // ---------------------------------------------------------------- the files
 
 TEST(ChartDataFiles, YearMonthFileOf2004)

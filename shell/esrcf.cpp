@@ -1,0 +1,223 @@
+#include "shell/esrcf.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include "engine/symbols.h"
+#include "output/chartdata.h"
+#include "output/quicksearch.h"
+#include "shell/mainwindow.h"
+#include "shell/messages.h"
+
+namespace velm {
+
+namespace {
+
+const QString Section = QStringLiteral("Sys");
+const QString LimitKey = QStringLiteral("ESrc");
+const QString LimitDefault = QStringLiteral("500");
+const QString IdleCount = QStringLiteral("検索件数　");
+const QString TimeMessage = QStringLiteral("時刻が正しくありません。「時:分」の形で入力して下さい。");
+
+QString qs(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// "不問" first, then the names: item n stands for value n - 1.
+QStringList withAny(auto names, const QString &suffix = {})
+{
+    QStringList items{QStringLiteral("不問")};
+    for (std::string_view name : names)
+        items << qs(name) + suffix;
+    return items;
+}
+
+// The value an item of a group with "不問" first stands for.
+std::optional<int> valueOf(int item)
+{
+    if (item <= 0)
+        return std::nullopt;
+    return item - 1;
+}
+
+// The limit as typed; full-width digits, as an input method gives them, count.
+QString limitText(const QLineEdit *edit)
+{
+    return edit->text().normalized(QString::NormalizationForm_KC).trimmed();
+}
+
+} // namespace
+
+TESrcF::TESrcF(TMainF &main, AppSettings &settings, QWidget *parent)
+    : QDialog(parent), m_main(main), m_settings(settings)
+{
+    setObjectName(QStringLiteral("ESrcF"));
+    setWindowTitle(QStringLiteral("簡易検索作盤"));
+
+    auto *layout = new QVBoxLayout(this);
+    auto radioGroup = [this, layout](int n, const QString &caption, const QStringList &items, int columns) {
+        const QString name = QStringLiteral("CB%1").arg(n);
+        auto *box = new QGroupBox(caption, this);
+        box->setObjectName(name);
+        auto *grid = new QGridLayout(box);
+        auto *group = new QButtonGroup(box);
+        for (int i = 0; i < items.size(); ++i) {
+            auto *b = new QRadioButton(items[i], box);
+            b->setObjectName(name + QLatin1Char('_') + QString::number(i));
+            group->addButton(b, i);
+            grid->addWidget(b, i / columns, i % columns);
+        }
+        group->button(0)->setChecked(true);
+        m_cb[n - 1] = group;
+        layout->addWidget(box);
+    };
+    QStringList kinds;
+    for (std::string_view k : KindCaption)
+        kinds << qs(k);
+    radioGroup(1, QStringLiteral("盤"), kinds, 4);
+    radioGroup(2, QStringLiteral("天干"), withAny(StemName), 6);
+    radioGroup(3, QStringLiteral("地支"), withAny(BranchName), 7);
+    radioGroup(4, QStringLiteral("陰陽"), {qs(DunName[0]), qs(DunName[1])}, 2);
+    radioGroup(5, QStringLiteral("局"), withAny(NumeralFull, QStringLiteral("局")), 5);
+
+    m_cntE = new QLineEdit(m_settings.store().text(Section, LimitKey, LimitDefault), this);
+    m_cntE->setObjectName(QStringLiteral("CntE"));
+    m_cntE->setAlignment(Qt::AlignRight);
+    m_cntE->setMaxLength(9);
+    m_cntL = new QLabel(IdleCount, this);
+    m_cntL->setObjectName(QStringLiteral("CntL"));
+    m_cntL->setMinimumWidth(m_cntL->fontMetrics().horizontalAdvance(QStringLiteral("検索件数：99999件")));
+    m_button1 = new QPushButton(QStringLiteral("検索作盤実行"), this);
+    m_button1->setObjectName(QStringLiteral("Button1"));
+    m_button1->setDefault(true);
+    connect(m_button1, &QPushButton::clicked, this, &TESrcF::Button1Click);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(new QLabel(QStringLiteral("検索上限"), this));
+    bottom->addWidget(m_cntE);
+    bottom->addWidget(m_cntL, 1);
+    bottom->addWidget(m_button1);
+    layout->addLayout(bottom);
+}
+
+QButtonGroup *TESrcF::CB(int n) const
+{
+    return n >= 1 && n <= 5 ? m_cb[n - 1] : nullptr;
+}
+
+void TESrcF::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous() && !m_running)
+        m_cntL->setText(IdleCount);
+    QDialog::showEvent(event);
+}
+
+void TESrcF::setRunning(bool running)
+{
+    m_running = running;
+    m_button1->setEnabled(!running);
+    m_cntE->setEnabled(!running);
+    for (QButtonGroup *group : m_cb)
+        for (QAbstractButton *b : group->buttons())
+            b->setEnabled(!running);
+}
+
+void TESrcF::showCount(qint64 examined)
+{
+    m_cntL->setText(QStringLiteral("検索件数：%1件").arg(examined, 5));
+}
+
+void TESrcF::Button1Click()
+{
+    if (m_running)
+        return;
+    bool numeric = false;
+    const long limit = limitText(m_cntE).toLong(&numeric);
+    if (!numeric || limit < 0) {
+        ui::showError(this, QStringLiteral("『%1』は、検索上限として正しくありません。0以上の整数を入力して下さい。")
+                                .arg(m_cntE->text()));
+        m_cntE->setFocus();
+        m_cntE->selectAll();
+        return;
+    }
+    const std::optional<CivilTime> start = m_main.enteredMoment();
+    if (!start) {
+        ui::showWarning(this, TimeMessage);
+        return;
+    }
+    const EngineOptions engine = m_main.engineOptions();
+    if (!engine.tzOk) {
+        ui::showError(this, QStringLiteral("システム設定の時差『%1』が正しくありません。").arg(engine.tzText));
+        return;
+    }
+
+    QuickSearchOptions options;
+    options.start = *start;
+    options.condition.kind = m_cb[0]->checkedId();
+    options.condition.stem = valueOf(m_cb[1]->checkedId());
+    options.condition.branch = valueOf(m_cb[2]->checkedId());
+    options.condition.dun = m_cb[3]->checkedId();
+    // The ju items are "不問" then １局 … ９局: the item is the ju number itself.
+    if (const int ju = m_cb[4]->checkedId(); ju > 0)
+        options.condition.ju = ju;
+    options.limit = limit;
+    options.koyomi = engine.koyomi;
+    options.method = engine.method;
+
+    m_stopRequested = false;
+    m_closeAfterStop = false;
+    setRunning(true);
+    const QuickSearchResult result = quickSearch(options, [this](long examined) {
+        showCount(examined);
+        emit progressed(examined);
+        // Repainting, and a close of the window, are heard here.
+        QCoreApplication::processEvents();
+        return !m_stopRequested;
+    });
+    setRunning(false);
+    showCount(result.examined);
+
+    if (m_closeAfterStop) {
+        QDialog::done(QDialog::Rejected);
+        return;
+    }
+    if (!result.ok()) {
+        ui::showInfo(this, qs(QuickSearchNotFoundMessage));
+        return;
+    }
+
+    const int kind = options.condition.kind;
+    if (!m_main.BanGrp(kind)) {
+        QApplication::beep();
+        const QString caption = m_cb[0]->button(kind)->text();
+        if (!ui::askYesNo(this, QStringLiteral("システム設定で、『%1』はチェックされていませんが、チェックしますか？").arg(caption)))
+            return;
+        m_main.setBanGrp(kind, true);
+    }
+    m_main.setMoment(result.found);
+    m_main.BanBtnClick();
+    accept();
+}
+
+void TESrcF::done(int result)
+{
+    if (m_running) {
+        m_stopRequested = true;
+        m_closeAfterStop = true;
+        return;
+    }
+    m_settings.store().setText(Section, LimitKey, m_cntE->text().trimmed());
+    QDialog::done(result);
+}
+
+} // namespace velm
