@@ -1,0 +1,308 @@
+#include "shell/dmakef.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "output/chartdata.h"
+#include "shell/app.h"
+#include "shell/checkres.h"
+#include "shell/mainwindow.h"
+#include "shell/messages.h"
+
+namespace velm {
+
+namespace {
+
+QString qs(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+const QString IdleStatus = QStringLiteral("処理中の内容");
+const QString FailedStatus = QStringLiteral("生成を中断しました！");
+
+} // namespace
+
+QString TDMakeF::folderCaption()
+{
+    return QStringLiteral("出力先のフォルダを指定してください。");
+}
+
+TDMakeF::TDMakeF(AppSettings &settings, const ConstData &names, std::function<EngineOptions()> engineOptions,
+                 QWidget *parent)
+    : QDialog(parent), m_settings(settings), m_names(names), m_engineOptions(std::move(engineOptions))
+{
+    setObjectName(QStringLiteral("DMakeF"));
+    setWindowTitle(QStringLiteral("CGI 用 作盤データ生成"));
+
+    chooseFolder = [](QWidget *parent, const QString &caption, const QString &start) {
+        return QFileDialog::getExistingDirectory(parent, caption, start);
+    };
+
+    // FormCreate: the default output folder lies in the program folder.
+    m_dirE = new QLineEdit(programFile(m_settings.programFolder(), QStringLiteral("cgidata")) + QLatin1Char('/'),
+                           this);
+    m_dirE->setObjectName(QStringLiteral("DirE"));
+    m_dirE->setMinimumWidth(320);
+    m_openBtn = new QPushButton(this);
+    m_openBtn->setObjectName(QStringLiteral("OpenBtn"));
+    m_openBtn->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    m_openBtn->setToolTip(folderCaption());
+    m_openBtn->setAutoDefault(false);
+    connect(m_openBtn, &QPushButton::clicked, this, &TDMakeF::OpenBtnClick);
+    auto *dirRow = new QHBoxLayout;
+    auto *dirLabel = new QLabel(QStringLiteral("出力フォルダ："), this);
+    dirLabel->setBuddy(m_dirE);
+    dirRow->addWidget(dirLabel);
+    dirRow->addWidget(m_dirE, 1);
+    dirRow->addWidget(m_openBtn);
+
+    auto *cg1 = new QGroupBox(QStringLiteral("出力データ"), this);
+    cg1->setObjectName(QStringLiteral("CG1"));
+    m_yearMonth = new QCheckBox(QStringLiteral("年月データ"), cg1);
+    m_yearMonth->setObjectName(QStringLiteral("CG1_0"));
+    m_yearMonth->setChecked(true);
+    m_dayHour = new QCheckBox(QStringLiteral("日時データ"), cg1);
+    m_dayHour->setObjectName(QStringLiteral("CG1_1"));
+    m_dayHour->setChecked(true);
+    auto *cgLayout = new QHBoxLayout(cg1);
+    cgLayout->addWidget(m_yearMonth);
+    cgLayout->addWidget(m_dayHour);
+    cgLayout->addStretch(1);
+
+    auto yearEdit = [this](const char *name, const QString &text) {
+        auto *e = new QLineEdit(text, this);
+        e->setObjectName(QLatin1String(name));
+        e->setAlignment(Qt::AlignRight);
+        e->setMaxLength(6);
+        e->setMaximumWidth(80);
+        return e;
+    };
+    m_fYearE = yearEdit("FYearE", QStringLiteral("2003"));
+    m_eYearE = yearEdit("EYearE", QStringLiteral("2006"));
+    auto *yearRow = new QHBoxLayout;
+    auto *fLabel = new QLabel(QStringLiteral("出力開始年："), this);
+    fLabel->setBuddy(m_fYearE);
+    auto *eLabel = new QLabel(QStringLiteral("出力終了年："), this);
+    eLabel->setBuddy(m_eYearE);
+    yearRow->addWidget(fLabel);
+    yearRow->addWidget(m_fYearE);
+    yearRow->addSpacing(16);
+    yearRow->addWidget(eLabel);
+    yearRow->addWidget(m_eYearE);
+    yearRow->addStretch(1);
+
+    auto radioGroup = [this](const char *name, const QString &caption, const QStringList &items, bool across,
+                             int checked, QButtonGroup *&group) {
+        auto *box = new QGroupBox(caption, this);
+        box->setObjectName(QLatin1String(name));
+        auto *grid = new QGridLayout(box);
+        group = new QButtonGroup(box);
+        for (int i = 0; i < items.size(); ++i) {
+            auto *b = new QRadioButton(items[i], box);
+            b->setObjectName(QLatin1String(name) + QLatin1Char('_') + QString::number(i));
+            group->addButton(b, i);
+            grid->addWidget(b, across ? 0 : i, across ? i : 0);
+        }
+        group->button(checked)->setChecked(true);
+        return box;
+    };
+    QGroupBox *rg1 = radioGroup("RG1", QStringLiteral("出力種別"),
+                                {QStringLiteral("コード"), QStringLiteral("文字列")}, true,
+                                static_cast<int>(ChartFileOutput::Code), m_rg1);
+    QGroupBox *rg2 = radioGroup("RG2", QStringLiteral("出力形式"),
+                                {QStringLiteral("年フォルダ＋日時データ(2003\\01～12.dat)"),
+                                 QStringLiteral("同一フォルダ(200301.dat～200312.dat)")},
+                                false, static_cast<int>(ChartFileLayout::SameFolder), m_rg2);
+
+    m_button1 = new QPushButton(QStringLiteral("データ生成実行！"), this);
+    m_button1->setObjectName(QStringLiteral("Button1"));
+    m_button1->setDefault(true);
+    connect(m_button1, &QPushButton::clicked, this, &TDMakeF::Button1Click);
+
+    m_dispL = new QLabel(IdleStatus, this);
+    m_dispL->setObjectName(QStringLiteral("DispL"));
+    m_dispL->setFrameShape(QFrame::Panel);
+    m_dispL->setFrameShadow(QFrame::Sunken);
+    m_dispL->setMinimumHeight(m_dispL->fontMetrics().height() + 8);
+
+    m_okBtn = new QPushButton(QStringLiteral("閉じる"), this);
+    m_okBtn->setObjectName(QStringLiteral("OKBtn"));
+    m_okBtn->setAutoDefault(false);
+    connect(m_okBtn, &QPushButton::clicked, this, &QDialog::reject);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_button1);
+    buttons->addStretch(1);
+    buttons->addWidget(m_okBtn);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(dirRow);
+    layout->addWidget(cg1);
+    layout->addLayout(yearRow);
+    layout->addWidget(rg1);
+    layout->addWidget(rg2);
+    layout->addWidget(m_dispL);
+    layout->addLayout(buttons);
+
+    m_inputs = {m_dirE, m_openBtn, cg1, m_fYearE, m_eYearE, rg1, rg2, m_button1};
+}
+
+QAbstractButton *TDMakeF::OpenBtn() const
+{
+    return m_openBtn;
+}
+
+void TDMakeF::OpenBtnClick()
+{
+    if (m_running || !chooseFolder)
+        return;
+    const QString current = outputFolder();
+    const QString start = QDir(current).exists() ? current : m_settings.programFolder();
+    const QString chosen = chooseFolder(this, folderCaption(), start);
+    if (!chosen.isEmpty())
+        m_dirE->setText(QDir::toNativeSeparators(chosen));
+}
+
+QString TDMakeF::outputFolder() const
+{
+    const QString text = m_dirE->text().trimmed();
+    if (text.isEmpty())
+        return text;
+    // A relative folder is taken inside the program folder, where the default lies.
+    if (QDir::isRelativePath(text))
+        return QDir(m_settings.programFolder()).filePath(text);
+    return text;
+}
+
+void TDMakeF::setStatus(const QString &status)
+{
+    if (m_dispL->text() == status)
+        return;
+    m_dispL->setText(status);
+    m_dispL->repaint();
+    emit statusChanged(status);
+}
+
+void TDMakeF::setRunning(bool running)
+{
+    m_running = running;
+    for (QWidget *w : m_inputs)
+        w->setEnabled(!running);
+    if (running)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+bool TDMakeF::yearOf(QLineEdit *edit, const QString &caption, int &year)
+{
+    // Full-width digits are read as the digits they are.
+    const QString text = edit->text().normalized(QString::NormalizationForm_KC).trimmed();
+    bool ok = false;
+    year = text.toInt(&ok);
+    if (ok)
+        return true;
+    ui::showError(this, QStringLiteral("『%1』は、%2として正しくありません。西暦の年を数字で入力して下さい。")
+                            .arg(edit->text(), caption));
+    edit->setFocus();
+    edit->selectAll();
+    return false;
+}
+
+void TDMakeF::Button1Click()
+{
+    if (m_running || CheckRes(ResAtChartData, this))
+        return;
+
+    ChartFileOptions options;
+    if (!yearOf(m_fYearE, QStringLiteral("出力開始年"), options.fromYear)
+        || !yearOf(m_eYearE, QStringLiteral("出力終了年"), options.toYear))
+        return;
+    options.folder = outputFolder().toStdString();
+    options.yearMonth = m_yearMonth->isChecked();
+    options.dayHour = m_dayHour->isChecked();
+    options.output = static_cast<ChartFileOutput>(m_rg1->checkedId());
+    options.layout = static_cast<ChartFileLayout>(m_rg2->checkedId());
+    options.names = m_names;
+    if (const std::string error = chartFileOptionsError(options); !error.empty()) {
+        ui::showError(this, qs(error));
+        if (options.folder.empty())
+            m_dirE->setFocus();
+        else if (!options.yearMonth && !options.dayHour)
+            m_yearMonth->setFocus();
+        else {
+            m_fYearE->setFocus();
+            m_fYearE->selectAll();
+        }
+        return;
+    }
+    const EngineOptions engine = m_engineOptions ? m_engineOptions() : EngineOptions{};
+    if (!engine.tzOk) {
+        ui::showError(this, QStringLiteral("システム設定の時差『%1』が正しくありません。").arg(engine.tzText));
+        return;
+    }
+    options.koyomi = engine.koyomi;
+    options.method = engine.method;
+
+    m_stopRequested = false;
+    m_closeAfterStop = false;
+    setRunning(true);
+    const ChartFileResult result = writeChartDataFiles(options, [this](std::string_view status) {
+        setStatus(qs(status));
+        // Called once per day line: the window repaints and the close button is heard.
+        QCoreApplication::processEvents();
+        return !m_stopRequested;
+    });
+    setRunning(false);
+
+    if (m_closeAfterStop) {
+        QDialog::done(QDialog::Rejected);
+        return;
+    }
+    switch (result.status) {
+    case ChartFileResult::Status::Done:
+        setStatus(qs(ChartFileDoneStatus));
+        QApplication::beep();
+        break;
+    case ChartFileResult::Status::Failed:
+        setStatus(FailedStatus);
+        ui::showError(this, qs(result.message));
+        break;
+    case ChartFileResult::Status::Cancelled:
+        setStatus(FailedStatus);
+        break;
+    }
+    m_button1->setFocus();
+}
+
+void TDMakeF::done(int result)
+{
+    if (m_running) {
+        // The files written so far stay; the one in hand is not written.
+        m_stopRequested = true;
+        m_closeAfterStop = true;
+        return;
+    }
+    QDialog::done(result);
+}
+
+void CGIBtnClick(TMainF &main, AppSettings &settings)
+{
+    TDMakeF dialog(settings, main.constData(), [&main] { return main.engineOptions(); }, &main);
+    dialog.exec();
+}
+
+} // namespace velm
