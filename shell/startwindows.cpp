@@ -2,11 +2,18 @@
 
 #include "shell/app.h"
 #include "shell/appsettings.h"
+#include "shell/backf.h"
+#include "shell/bdataf.h"
+#include "shell/calef.h"
+#include "shell/dmakef.h"
+#include "shell/esrcf.h"
 #include "shell/fixedviews.h"
 #include "shell/gaiji.h"
 #include "shell/icons.h"
 #include "shell/listf.h"
 #include "shell/mainwindow_imipnl.h"
+#include "shell/noticesf.h"
+#include "shell/prevf.h"
 #include "shell/senf.h"
 #include "shell/setuf.h"
 #include "shell/srcsf.h"
@@ -14,10 +21,15 @@
 #include "shell/mainwindow.h"
 #include "shell/syssettings.h"
 #include "shell/titlewindows.h"
+#include "shell/tools.h"
+
+#include <optional>
 
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
+#include <QLabel>
+#include <QTableView>
 #include <QToolBar>
 
 namespace velm {
@@ -26,20 +38,49 @@ StartWindows::~StartWindows() = default;
 
 namespace {
 
+// Where a command appears: its menu (if any) and its toolbar (if any), each
+// before a named entry already there or at the end.
+struct Placement {
+    std::optional<TMainF::Menu> menu;
+    std::optional<TMainF::Bar> bar;
+    const char *beforeInMenu = nullptr;
+    const char *beforeInBar = nullptr;
+};
+
+void insertBefore(QWidget *container, QAction *action, QAction *before)
+{
+    if (before != nullptr && container->actions().contains(before))
+        container->insertAction(before, action);
+    else
+        container->addAction(action);
+}
+
 QAction *command(TMainF &main, const QString &name, const QString &caption, const QString &hint,
-                 IconId icon, TMainF::Menu menu, TMainF::Bar bar, std::function<void()> run)
+                 IconId icon, const Placement &where, std::function<void()> run)
 {
     auto *action = new QAction(velmIcon(icon), caption, &main);
     action->setObjectName(name);
     action->setToolTip(hint.isEmpty() ? caption : hint);
     action->setStatusTip(hint);
     QObject::connect(action, &QAction::triggered, &main, std::move(run));
-    if (QMenu *m = main.menu(menu))
-        m->addAction(action);
-    if (!hint.isEmpty())
-        if (QToolBar *b = main.toolBar(bar))
-            b->addAction(action);
+    if (where.menu)
+        if (QMenu *m = main.menu(*where.menu))
+            insertBefore(m, action, where.beforeInMenu ? main.action(QLatin1String(where.beforeInMenu)) : nullptr);
+    if (where.bar)
+        if (QToolBar *b = main.toolBar(*where.bar)) {
+            insertBefore(b, action, where.beforeInBar ? main.action(QLatin1String(where.beforeInBar)) : nullptr);
+            // A bar that was empty when the layout was read shows at a first
+            // start; later the stored layout decides.
+            if (b->actions().size() == 1 && !main.settings().layoutFileExists())
+                b->setVisible(true);
+        }
     return action;
+}
+
+// The commands of the file menu stand above 終了.
+Placement fileCommand(std::optional<TMainF::Bar> bar, const char *beforeInBar = nullptr)
+{
+    return {TMainF::FileMenu, bar, "Exit1", beforeInBar};
 }
 
 void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &search, AppSettings &settings)
@@ -47,32 +88,75 @@ void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &s
     TSetuF *setu = w.setu.get();
     TSuuF *suu = w.suu.get();
     TSenF *sen = w.sen.get();
+    // ｼｽﾃﾑBar: the entry groups, then these three, then the system settings.
+    const Placement editor{TMainF::SettingsMenu, TMainF::SystemBar, nullptr, "SysBtn"};
     command(main, QStringLiteral("SetuItem"), QStringLiteral("説明文の編集(&E)"), QStringLiteral("説明文の編集をします"),
-            IconId::Explanations, TMainF::SettingsMenu, TMainF::SystemBar, [setu] { setu->SetuItemClick(); });
-    command(main, QStringLiteral("I1"), QStringLiteral("数値の設定(&I)"), QStringLiteral("数値の設定をします"),
-            IconId::Numbers, TMainF::SettingsMenu, TMainF::SystemBar, [suu] { suu->exec(); });
+            IconId::Explanations, editor, [setu] { setu->SetuItemClick(); });
     command(main, QStringLiteral("SenItem"), QStringLiteral("占事ﾏｽﾀｰの設定(&M)"), QStringLiteral("占事マスターを設定します"),
-            IconId::Matters, TMainF::SettingsMenu, TMainF::SystemBar, [sen] { sen->exec(); });
+            IconId::Matters, editor, [sen] { sen->exec(); });
+    command(main, QStringLiteral("I1"), QStringLiteral("数値の設定(&I)"), QStringLiteral("数値の設定をします"),
+            IconId::Numbers, editor, [suu] { suu->exec(); });
     // The explanation pane re-reads its file at each palace; refresh the one shown.
     QObject::connect(setu, &TSetuF::textsSaved, &main, [&main] { main.PnlRead(main.pane()->HouiBox()->currentIndex()); });
 
     TSrcSF *src = search.search;
     TListF *list = search.list;
-    auto runSearch = [src] { src->exec(); };
+    TCaleF *calendar = w.calendar.get();
+    TSysF *sys = w.sys.get();
+    // The calendar first: CaleItem heads the file menu, CaleBtn the 検索Bar.
+    command(main, QStringLiteral("CaleItem"), QStringLiteral("カレンダー表示(&C)"), QStringLiteral("数値カレンダーを表します。"),
+            IconId::Calendar, fileCommand(TMainF::FindBar), [&main, &settings, calendar, sys] {
+                CaleBtnClick(main, settings, *calendar);
+                // The guard may have checked every double-hour: the settings window follows.
+                sys->reload();
+            });
+    auto runSearch = [src, calendar] {
+        if (calendar->isVisible())
+            calendar->close();
+        src->exec();
+    };
     command(main, QStringLiteral("New1"), QStringLiteral("検索一覧表作成(&N)"), QStringLiteral("検索して一覧表を作成します"),
-            IconId::Search, TMainF::FileMenu, TMainF::FindBar, runSearch);
+            IconId::Search, fileCommand(TMainF::FindBar), runSearch);
     command(main, QStringLiteral("Open1"), QStringLiteral("検索一覧表を開く(&O)"), QString(), IconId::List,
-            TMainF::FileMenu, TMainF::FindBar, [list, &settings] {
+            fileCommand(std::nullopt), [list, &settings] {
                 list->showWindow(settings.CB(1));
                 list->OpenBtnClick();
             });
     command(main, QStringLiteral("ListBtn"), QStringLiteral("検索一覧表"), QStringLiteral("検索一覧表を表示します"),
-            IconId::List, TMainF::ViewMenu, TMainF::FindBar, [list, src, &settings] {
+            IconId::List, Placement{std::nullopt, TMainF::FindBar, nullptr, "New1"}, [list, runSearch, &settings] {
                 if (list->hasRows())
                     list->showWindow(settings.CB(1));
                 else
-                    src->exec();
+                    runSearch();
             });
+
+    // The print preview serves the list and the calendar.
+    auto *preview = new TPrevF(settings, &main);
+    list->setPreview([preview, list](QTableView *grid) {
+        preview->previewGrid(grid, [list] { return list->SenL()->text(); });
+    });
+    calendar->setPreview([preview, calendar](QTableView *grid) {
+        preview->previewGrid(grid, [calendar] { return calendar->SenL()->text(); });
+    });
+
+    auto *bdata = new TBDataF(main, settings, *list, &main);
+    command(main, QStringLiteral("BData1"), QStringLiteral("作盤ﾃﾞｰﾀ一覧表作成(&D)"), QStringLiteral("作盤データ一覧表を作成します"),
+            IconId::ChartData, fileCommand(TMainF::FindBar), [bdata] { bdata->exec(); });
+    auto *quick = new TESrcF(main, settings, &main);
+    command(main, QStringLiteral("ESrcBtn"), QStringLiteral("簡易検索"), QStringLiteral("簡易検索して作盤します"),
+            IconId::QuickSearch, Placement{std::nullopt, TMainF::FindBar}, [quick] { quick->exec(); });
+    command(main, QStringLiteral("CGIBtn"), QStringLiteral("CGI用データ"), QStringLiteral("CGI用データを生成します"),
+            IconId::CgiData, Placement{std::nullopt, TMainF::WindowBar, nullptr, "BExpBtn"},
+            [&main, &settings] { CGIBtnClick(main, settings); });
+    command(main, QStringLiteral("BRItem"), QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ・ﾘｽﾄｱ(&B)"), QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ・ﾘｽﾄｱします"),
+            IconId::Backup, fileCommand(TMainF::SystemBar), [&main, &settings] { TBackF::BRBtnClick(settings, &main); });
+    auto *notices = new TNoticeF(settings, &main);
+    command(main, QStringLiteral("InfItem"), QStringLiteral("お知らせ(&I)"), QStringLiteral("お知らせ"), IconId::Notices,
+            fileCommand(TMainF::NetBar), [notices] { notices->exec(); });
+    if (QMenu *file = main.menu(TMainF::FileMenu))
+        file->insertSeparator(main.action(QStringLiteral("Exit1")));
+    // The tools menu: its settings entry, a separator and the user's tools.
+    new TTools(settings, main.menu(TMainF::ToolMenu), &main);
 }
 
 } // namespace
@@ -126,8 +210,27 @@ std::unique_ptr<StartWindows> makeStartWindows(TMainF &main, AppSettings &settin
     windows->suu = std::make_unique<TSuuF>(settings, main.constData(), &main);
     windows->sen = std::make_unique<TSenF>(settings, main.constData(), &main);
     const SearchWindows search = makeSearchWindows(main);
+    windows->calendar = std::make_unique<TCaleF>(main, settings);
+    windows->calendar->rowCountText = [sys] { return sys->current().CCnt; };
     addMasterDataCommands(main, *windows, search, settings);
+    TMainF::Hooks withCalendar = main.hooks();
+    const auto closeOthers = withCalendar.closeStartWindows;
+    TCaleF *calendar = windows->calendar.get();
+    withCalendar.closeStartWindows = [calendar, closeOthers] {
+        // It stores its placement as it hides.
+        if (calendar->isVisible())
+            calendar->close();
+        if (closeOthers)
+            closeOthers();
+    };
+    main.setHooks(std::move(withCalendar));
     return windows;
+}
+
+void showStartWindowsAfterMain(StartWindows &windows, TMainF &main, AppSettings &settings)
+{
+    if (settings.CB(6) && windows.calendar)
+        CaleBtnClick(main, settings, *windows.calendar);
 }
 
 } // namespace velm

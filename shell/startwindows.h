@@ -15,6 +15,7 @@ class TAboutBox;
 class TMsgF;
 class TSuuF;
 class TSenF;
+class TCaleF;
 class TSetuF;
 
 struct StartWindows {
@@ -26,11 +27,17 @@ struct StartWindows {
     std::unique_ptr<TSetuF> setu;  // the three master-data editors
     std::unique_ptr<TSuuF> suu;
     std::unique_ptr<TSenF> sen;
+    // A window of its own beside the main window, not inside it.
+    std::unique_ptr<TCaleF> calendar;
     ~StartWindows();
 };
 
 // Creates the system settings window and connects the main window's
 // commands for it and for the special characters.
 std::unique_ptr<StartWindows> makeStartWindows(TMainF &main, AppSettings &settings);
+
+// Once the main window is shown with its moment: the calendar when the
+// settings ask for it at start.
+void showStartWindowsAfterMain(StartWindows &windows, TMainF &main, AppSettings &settings);
 
 } // namespace velm

@@ -8,6 +8,10 @@
 #include <QMdiArea>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QApplication>
+#include <QMenu>
+#include <QToolBar>
 
 #include "shell/app.h"
 #include "shell/appsettings.h"
@@ -15,6 +19,7 @@
 #include "shell/messages.h"
 #include "shell/startwindows.h"
 #include "shell/syssettings.h"
+#include "shell/calef.h"
 
 using namespace velm;
 
@@ -66,6 +71,77 @@ TEST(StartWindows, EditorAndSearchCommandsAreInTheMainWindow)
         EXPECT_EQ(main.findChild<QAction *>("SenItem")->text(), "占事ﾏｽﾀｰの設定(&M)");
         EXPECT_EQ(main.findChild<QAction *>("SetuItem")->text(), "説明文の編集(&E)");
         EXPECT_EQ(main.findChild<QAction *>("New1")->text(), "検索一覧表作成(&N)");
+    }
+    ui::setMessageHandler({});
+}
+
+namespace {
+
+QStringList namesOf(const QList<QAction *> &actions)
+{
+    QStringList names;
+    for (QAction *a : actions)
+        if (!a->isSeparator())
+            names << a->objectName();
+    return names;
+}
+
+} // namespace
+
+TEST(StartWindows, CommandsStandInTheOrderOfTheirMenusAndBars)
+{
+    QTemporaryDir program;
+    QTemporaryDir config;
+    for (const QString &f : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files))
+        QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + f, program.filePath(f));
+    setProgramFolder(program.path());
+    ui::setMessageHandler([](QWidget *, const ui::Message &) { return ui::Answer::Ok; });
+    {
+        AppSettings settings(program.path(), config.path());
+        TMainF main(settings);
+        auto windows = makeStartWindows(main, settings);
+        EXPECT_EQ(namesOf(main.menu(TMainF::FileMenu)->actions()),
+                  QStringList({"CaleItem", "New1", "Open1", "BData1", "BRItem", "InfItem", "Exit1"}));
+        EXPECT_EQ(namesOf(main.toolBar(TMainF::FindBar)->actions()),
+                  QStringList({"CaleItem", "ListBtn", "New1", "BData1", "ESrcBtn"}));
+        const QStringList system = namesOf(main.toolBar(TMainF::SystemBar)->actions());
+        EXPECT_EQ(system.mid(system.indexOf("SetuItem")),
+                  QStringList({"SetuItem", "SenItem", "I1", "SysBtn", "BRItem"}));
+        EXPECT_EQ(namesOf(main.toolBar(TMainF::WindowBar)->actions()).value(0), "CGIBtn");
+        EXPECT_EQ(namesOf(main.toolBar(TMainF::NetBar)->actions()), QStringList({"URLBtn", "InfItem"}));
+        const QList<QAction *> tools = main.menu(TMainF::ToolMenu)->actions();
+        ASSERT_GE(tools.size(), 2);
+        EXPECT_EQ(tools[0]->text(), "ﾂｰﾙの設定(&S)");
+        EXPECT_TRUE(tools[1]->isSeparator());
+        EXPECT_EQ(main.action(QStringLiteral("CaleItem"))->toolTip(), "数値カレンダーを表します。");
+    }
+    ui::setMessageHandler({});
+}
+
+TEST(StartWindows, TheCalendarOpensAtStartWhenAsked)
+{
+    QTemporaryDir program;
+    QTemporaryDir config;
+    for (const QString &f : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files))
+        QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + f, program.filePath(f));
+    setProgramFolder(program.path());
+    ui::setMessageHandler([](QWidget *, const ui::Message &) { return ui::Answer::Ok; });
+    for (bool cb6 : {false, true}) {
+        AppSettings settings(program.path(), config.path());
+        settings.setCB(6, cb6);
+        TMainF main(settings);
+        auto windows = makeStartWindows(main, settings);
+        showStartWindowsAfterMain(*windows, main, settings);
+        EXPECT_EQ(windows->calendar->isVisible(), cb6);
+        // Making a search list closes the calendar first.
+        if (cb6) {
+            QTimer::singleShot(0, [] {
+                if (QWidget *dialog = QApplication::activeModalWidget())
+                    dialog->close();
+            });
+            main.action(QStringLiteral("New1"))->trigger();
+            EXPECT_FALSE(windows->calendar->isVisible());
+        }
     }
     ui::setMessageHandler({});
 }
