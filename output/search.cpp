@@ -1,6 +1,9 @@
 #include "output/search.h"
 
 #include <algorithm>
+#include <memory>
+#include <chrono>
+#include <atomic>
 #include <deque>
 #include <iterator>
 #include <thread>
@@ -123,58 +126,70 @@ public:
         }
         std::uint32_t &index = slotTable()[*slot];
         if (index == 0) {
-            m_plates.push_back({layPlates(in, K, m_settings.method), {}});
-            m_hot.push_back({});
-            m_hot.back().probe = pillarProbe(m_plates.back().chart);
+            m_plates.push_back(layPlates(in, K, m_settings.method));
+            m_probes.push_back(pillarProbe(m_plates.back()));
             index = static_cast<std::uint32_t>(m_plates.size());
         }
-        const std::size_t plate = index - 1;
-        // What every moment reads is kept in a small array of its own; the
-        // variant met last time is the likely one (the other pillars and the
-        // season change slowly).
-        Hot &last = m_hot[plate];
-        const std::uint64_t key = pillarSignature(last.probe, koyomi)
+        const auto plate = static_cast<std::uint32_t>(index - 1);
+        const std::uint64_t key = pillarSignature(m_probes[plate], koyomi)
             | static_cast<std::uint64_t>(koyomi.Kisetsu) << 48
             | static_cast<std::uint64_t>(koyomi.BanSekki[k]) << 51;
-        if (last.valid && last.key == key)
-            return last.outcome;
-        Plates &plates = m_plates[plate];
-        for (const auto &[variantKey, outcome] : plates.variants)
-            if (variantKey == key) {
-                last.key = key;
-                last.outcome = outcome;
-                last.valid = true;
-                return outcome;
-            }
+        std::size_t at = findJudged(plate, key);
+        if (m_judged[at].plate == plate && m_judged[at].key == key)
+            return m_judged[at].outcome;
 
         // Judged from the plates, the marks and the scores' own inputs only,
         // so nothing else of this moment can leak into what later moments reuse.
-        ChartRecord chart = plates.chart;
+        ChartRecord chart = m_plates[plate];
         markChart(chart, koyomi, &standardPatternDetector());
         Koyomi scoring;
         scoring.Kisetsu = koyomi.Kisetsu;
         scoring.BanSekki[k] = koyomi.BanSekki[k];
         const std::uint32_t outcome = store(judge(chart, scoring, m_settings, m_matter, m_tables, m_names));
-        plates.variants.emplace_back(key, outcome);
-        last.key = key;
-        last.outcome = outcome;
-        last.valid = true;
+        if (2 * (m_judgedCount + 1) > m_judged.size()) {
+            growJudged();
+            at = findJudged(plate, key);
+        }
+        m_judged[at] = {key, plate, outcome};
+        ++m_judgedCount;
         return outcome;
     }
 
     const ChartOutcome &outcome(std::uint32_t index) const { return m_outcomes[index]; }
 
 private:
-    struct Plates {
-        ChartRecord chart;
-        std::vector<std::pair<std::uint64_t, std::uint32_t>> variants;
-    };
-    struct Hot {
+    // Charts judged so far, by plates and the rest of what they read: an
+    // open-addressed table, at most half full.
+    static constexpr std::uint32_t NoPlate = 0xFFFFFFFF;
+    struct Judged {
         std::uint64_t key = 0;
+        std::uint32_t plate = NoPlate;
         std::uint32_t outcome = Unmatched;
-        bool valid = false;
-        PillarProbe probe;
     };
+
+    // The slot holding (plate, key), or the empty slot where it would go.
+    std::size_t findJudged(std::uint32_t plate, std::uint64_t key)
+    {
+        if (m_judged.empty())
+            m_judged.resize(1u << 14);
+        const std::size_t mask = m_judged.size() - 1;
+        std::uint64_t h = key * 0x9E3779B97F4A7C15ull ^ (std::uint64_t{plate} + 1) * 0xC2B2AE3D27D4EB4Full;
+        h ^= h >> 29;
+        for (std::size_t at = h & mask;; at = (at + 1) & mask) {
+            const Judged &j = m_judged[at];
+            if (j.plate == NoPlate || (j.plate == plate && j.key == key))
+                return at;
+        }
+    }
+
+    void growJudged()
+    {
+        std::vector<Judged> old(m_judged.size() * 2);
+        old.swap(m_judged);
+        for (const Judged &j : old)
+            if (j.plate != NoPlate)
+                m_judged[findJudged(j.plate, j.key)] = j;
+    }
 
     // Only matches are kept: a row needs their cells.
     std::uint32_t store(ChartOutcome outcome)
@@ -215,8 +230,10 @@ private:
     const ConstData &m_names;
     std::vector<std::uint32_t> m_slots; // plate index + 1, 0 when not laid yet
     // Deques: they grow without moving what they hold.
-    std::deque<Plates> m_plates;
-    std::vector<Hot> m_hot;             // by plate index
+    std::deque<ChartRecord> m_plates;
+    std::vector<PillarProbe> m_probes;  // by plate index
+    std::vector<Judged> m_judged;
+    std::size_t m_judgedCount = 0;
     std::deque<ChartOutcome> m_outcomes;
 };
 
@@ -240,13 +257,11 @@ struct Found {
     std::uint32_t outcome; // in the cache of the thread that found it
 };
 
-// Examines moments [from, to) of the walk; matches in order into `found`
-// (cleared first; its storage is reused wave after wave).
+// Examines moments [from, to) of the walk; matches in order appended to `found`.
 void examine(std::int64_t from, std::int64_t to, const SearchSettings &settings,
              const SenMatter &matter, KoyomiWalker &walker, ChartCache &cache,
              std::vector<Found> &found)
 {
-    found.clear();
     if (!matter.usable() || matter.groupCount == 0)
         return;
     for (std::int64_t k = from; k < to; ++k) {
@@ -298,15 +313,19 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
     if (settings.limit <= 0 || settings.maxMatches <= 0)
         return out;
 
-    const int threads = settings.threads > 0
+    // The walk is cut into one run of consecutive moments per thread, so each
+    // thread's walker and cache move steadily forward. The calling thread
+    // walks the first run and reports progress; the counts it reports are
+    // always those of the moments from the start up to some point, as the
+    // one-thread loop would have them, and the walk stops exactly where that
+    // loop would: at the limit, at the last match allowed, or at the moment
+    // reached when the progress callback asks to stop.
+    constexpr std::int64_t Chunk = 8192;
+    const std::int64_t wanted = settings.threads > 0
         ? settings.threads
-        : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const auto T = static_cast<std::size_t>(threads);
-    constexpr std::int64_t Chunk = 16384;
-    constexpr std::uint32_t NotShared = 0xFFFFFFFF;
-    // What each thread keeps, on cache lines of its own: the walker moves on
-    // every moment and the list of matches grows on most, and a line shared
-    // by two threads would be passed back and forth between the cores.
+        : static_cast<std::int64_t>(std::max(1u, std::thread::hardware_concurrency()));
+    const auto T = static_cast<std::size_t>(std::clamp<std::int64_t>(settings.limit / Chunk, 1, wanted));
+
     struct alignas(64) Worker {
         Worker(const SearchSettings &settings, const SenMatter &matter, const NumberTables &tables,
                const ConstData &names)
@@ -315,66 +334,110 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
         }
         KoyomiWalker walker;
         ChartCache cache;
+        std::int64_t begin = 0;
+        std::int64_t end = 0;
         std::vector<Found> found;
-        std::vector<std::uint32_t> shared; // its cached outcomes as numbered in out.charts
+        // Published after each chunk: moments examined and matches found so far.
+        std::atomic<std::int64_t> done{0};
+        std::atomic<std::size_t> matches{0};
+        std::atomic<bool> finished{false};
         char pad[64] = {};
     };
-    std::vector<Worker> workers;
-    workers.reserve(T);
-    for (std::size_t j = 0; j < T; ++j)
-        workers.emplace_back(settings, matter, tables, names);
-
-    for (std::int64_t waveStart = 0; waveStart < settings.limit;) {
-        // Each thread takes one consecutive chunk of the wave; a thread keeps
-        // its walker and cache, which move forward wave by wave.
-        const std::int64_t waveEnd = std::min(settings.limit, waveStart + Chunk * threads);
-        onThreads(threads, [&](int j) {
-            const std::int64_t from = waveStart + Chunk * j;
-            const std::int64_t to = std::min(waveEnd, from + Chunk);
-            Worker &w = workers[static_cast<std::size_t>(j)];
-            examine(from, std::max(from, to), settings, matter, w.walker, w.cache, w.found);
+    std::vector<std::unique_ptr<Worker>> workers;
+    for (std::size_t r = 0; r < T; ++r) {
+        workers.push_back(std::make_unique<Worker>(settings, matter, tables, names));
+        workers[r]->begin = settings.limit * static_cast<std::int64_t>(r) / static_cast<std::int64_t>(T);
+        workers[r]->end = settings.limit * static_cast<std::int64_t>(r + 1) / static_cast<std::int64_t>(T);
+    }
+    std::atomic<bool> stop{false};
+    auto walkChunk = [&](Worker &w) {
+        const std::int64_t from = w.begin + w.done.load(std::memory_order_relaxed);
+        const std::int64_t to = std::min(w.end, from + Chunk);
+        examine(from, to, settings, matter, w.walker, w.cache, w.found);
+        w.matches.store(w.found.size(), std::memory_order_release);
+        w.done.store(to - w.begin, std::memory_order_release);
+        return to < w.end;
+    };
+    std::vector<std::thread> pool;
+    for (std::size_t r = 1; r < T; ++r)
+        pool.emplace_back([&, r] {
+            Worker &w = *workers[r];
+            while (!stop.load(std::memory_order_relaxed) && walkChunk(w)) {
+            }
+            w.finished.store(true, std::memory_order_release);
         });
 
-        if (waveStart == 0) {
-            // Room for the whole list as the first wave foretells it.
-            std::size_t firstWave = 0;
-            for (const Worker &w : workers)
-                firstWave += w.found.size();
-            const double share = static_cast<double>(firstWave) / static_cast<double>(waveEnd);
-            const double expected = std::min<double>(static_cast<double>(settings.maxMatches),
-                                                     share * static_cast<double>(settings.limit) * 1.05 + 16);
-            out.found.reserve(static_cast<std::size_t>(std::min(expected, 4.0e7)));
-        }
-        // Merge in time order; the walk ends where the serial loop would.
-        out.examined = waveEnd;
-        bool full = false;
-        for (std::size_t j = 0; j < T && !full; ++j) {
-            Worker &w = workers[j];
-            std::vector<std::uint32_t> &ids = w.shared;
-            for (const Found &f : w.found) {
-                if (f.outcome >= ids.size())
-                    ids.resize(f.outcome + 1, NotShared);
-                if (ids[f.outcome] == NotShared) {
-                    const ChartOutcome &o = w.cache.outcome(f.outcome);
-                    out.charts.push_back({o.cells, o.direction});
-                    ids[f.outcome] = static_cast<std::uint32_t>(out.charts.size() - 1);
-                }
-                out.found.push_back({f.index, ids[f.outcome]});
-                if (++out.matches >= settings.maxMatches) {
-                    out.examined = f.index + 1;
-                    full = true;
-                    break;
-                }
+    // The walk so far as one prefix: the runs before `r` in full, then run r
+    // up to what it has published.
+    std::int64_t examined = 0;
+    bool full = false;
+    bool stopped = false;
+    auto prefix = [&](std::size_t r) {
+        std::int64_t matches = 0;
+        for (std::size_t q = 0; q < r; ++q)
+            matches += static_cast<std::int64_t>(workers[q]->found.size());
+        const Worker &w = *workers[r];
+        matches += static_cast<std::int64_t>(w.matches.load(std::memory_order_acquire));
+        return std::pair{matches, w.begin + w.done.load(std::memory_order_acquire)};
+    };
+    for (std::size_t r = 0; r < T && !full && !stopped; ++r) {
+        Worker &w = *workers[r];
+        for (;;) {
+            bool more;
+            if (r == 0) {
+                more = walkChunk(w);
+            } else {
+                // Another thread walks this run: look in now and then.
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                more = !w.finished.load(std::memory_order_acquire);
+            }
+            const auto [matches, reached] = prefix(r);
+            examined = reached;
+            if (matches >= settings.maxMatches) {
+                full = true;
+                break;
+            }
+            if (!more)
+                break;
+            if (progress && !progress(matches, examined)) {
+                stopped = true;
+                break;
             }
         }
-        if (full)
-            break;
-        waveStart = waveEnd;
-        if (progress && !progress(out.matches, out.examined)) {
-            out.stopped = true;
-            break;
+    }
+    stop.store(true, std::memory_order_relaxed);
+    for (std::thread &t : pool)
+        t.join();
+    if (!full && !stopped) {
+        examined = settings.limit;
+        // Between waves the loop calls back; a walk that ended at its limit
+        // does not.
+    }
+
+    // The matches of the prefix, in time order, each chart's cells shared.
+    constexpr std::uint32_t NotShared = 0xFFFFFFFF;
+    std::size_t total = 0;
+    for (const auto &w : workers)
+        total += w->found.size();
+    out.found.reserve(std::min<std::size_t>(total, static_cast<std::size_t>(settings.maxMatches)));
+    for (const auto &w : workers) {
+        std::vector<std::uint32_t> ids;
+        for (const Found &f : w->found) {
+            if (f.index >= examined || out.matches >= settings.maxMatches)
+                break;
+            if (f.outcome >= ids.size())
+                ids.resize(f.outcome + 1, NotShared);
+            if (ids[f.outcome] == NotShared) {
+                const ChartOutcome &o = w->cache.outcome(f.outcome);
+                out.charts.push_back({o.cells, o.direction});
+                ids[f.outcome] = static_cast<std::uint32_t>(out.charts.size() - 1);
+            }
+            out.found.push_back({f.index, ids[f.outcome]});
+            ++out.matches;
         }
     }
+    out.examined = full ? out.found.back().index + 1 : examined;
+    out.stopped = stopped;
     return out;
 }
 

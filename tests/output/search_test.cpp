@@ -87,6 +87,36 @@ TEST(Search, ParallelWavesGiveTheSerialRowsCountsAndStop)
     }
 }
 
+TEST(Search, AStopKeepsTheMomentsFromTheStartUpToWhereItCameAndNoMore)
+{
+    const NumberTables tables = defaultTables();
+    const ConstData names = MakeConstData();
+    const SenMatter matter = sampleMatter();
+    for (int threads : {1, 2, 3}) {
+        for (int calls : {1, 3}) {
+            std::vector<std::pair<std::int64_t, std::int64_t>> reported;
+            SearchOutcome stopped = SrcProc(hourSearch(100000, 100000, threads), matter, tables, names,
+                                            [&](std::int64_t matches, std::int64_t examined) {
+                                                reported.emplace_back(matches, examined);
+                                                return static_cast<int>(reported.size()) < calls;
+                                            });
+            ASSERT_TRUE(stopped.stopped) << threads;
+            ASSERT_EQ(static_cast<int>(reported.size()), calls);
+            for (std::size_t i = 1; i < reported.size(); ++i) {
+                EXPECT_GE(reported[i].first, reported[i - 1].first);
+                EXPECT_GT(reported[i].second, reported[i - 1].second);
+            }
+            // What the list shows is what was last reported: a serial walk of
+            // exactly that many moments.
+            EXPECT_EQ(stopped.matches, reported.back().first);
+            EXPECT_EQ(stopped.examined, reported.back().second);
+            EXPECT_LT(stopped.examined, 100000);
+            const SearchOutcome serial = SrcProc(hourSearch(stopped.examined, 100000, 1), matter, tables, names);
+            EXPECT_EQ(stopped.rows(), serial.rows()) << threads << " " << calls;
+        }
+    }
+}
+
 TEST(Search, WalkedMomentsEqualThePlainComputation)
 {
     const NumberTables tables = defaultTables();
