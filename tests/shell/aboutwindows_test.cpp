@@ -12,24 +12,9 @@
 
 #include "shell/messages.h"
 #include "shell/titlewindows.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
-
-namespace {
-
-struct RecordedMessages {
-    QList<ui::Message> seen;
-    RecordedMessages()
-    {
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            seen << m;
-            return ui::Answer::Ok;
-        });
-    }
-    ~RecordedMessages() { ui::setMessageHandler({}); }
-};
-
-} // namespace
 
 TEST(AboutWindows, LinkOpensTheSupportAddressOrSaysWhyNot)
 {

@@ -19,35 +19,13 @@
 #include "shell/appsettings.h"
 #include "shell/backf.h"
 #include "shell/messages.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
 namespace {
 
 const QString NoFolder = QStringLiteral("媒体 or フォルダ がありません。");
-
-// Records every box; questions are answered by `answer` (yes unless told).
-struct Messages {
-    QStringList texts;
-    std::function<bool(const QString &)> answer = [](const QString &) { return true; };
-    Messages()
-    {
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            texts << m.text;
-            if (m.kind != ui::MessageKind::Question)
-                return ui::Answer::Ok;
-            return answer(m.text) ? ui::Answer::Yes : ui::Answer::No;
-        });
-    }
-    ~Messages() { ui::setMessageHandler({}); }
-    bool saw(const QString &part) const
-    {
-        for (const QString &t : texts)
-            if (t.contains(part))
-                return true;
-        return false;
-    }
-};
 
 void put(const QString &path, const QByteArray &bytes)
 {
@@ -69,9 +47,10 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
 }
 
 struct Fixture {
-    QTemporaryDir program, media, config;
+    ScratchProgram program{DataFiles::None};
+    QTemporaryDir media, config;
     AppSettings settings{program.path(), config.path()};
-    Messages messages;
+    RecordedMessages messages{ui::Answer::Yes};
     std::unique_ptr<TBackF> dialog;
     int ended = 0;
 
@@ -86,7 +65,6 @@ struct Fixture {
         put(program.filePath("MainF.ini"), "[MainF]\r\nLeft=0\r\n");
         put(program.filePath("mine.set"), "set\r\n");
         put(program.filePath("README"), "no extension\r\n");
-        setProgramFolder(program.path());
         settings.store().setText("Back", "Edit1", media.path());
         open();
     }
@@ -199,21 +177,21 @@ TEST(BackF, MissingFoldersAreOfferedOneLevelOnly)
     EXPECT_EQ(f.dialog->OutPnl()->text(), NoFolder); // at once, while typing
 
     // Declined: nothing made.
-    f.messages.answer = [](const QString &) { return false; };
+    f.messages.answer = ui::Answer::No;
     f.click("BBtn");
     EXPECT_EQ(f.messages.texts, QStringList{"フォルダ がありません。作成しますか？"});
     EXPECT_FALSE(QFileInfo::exists(usb));
 
     // Two levels below a missing parent: the parent is not made either.
-    f.messages.texts.clear();
-    f.messages.answer = [](const QString &) { return true; };
+    f.messages.clear();
+    f.messages.answer = ui::Answer::Yes;
     f.type(f.media.filePath("missing/usb"));
     f.click("BBtn");
     EXPECT_EQ(f.messages.texts,
               (QStringList{"フォルダ がありません。作成しますか？", "フォルダ作成に失敗しました。"}));
     EXPECT_FALSE(QFileInfo::exists(f.media.filePath("missing")));
 
-    f.messages.texts.clear();
+    f.messages.clear();
     f.type(usb);
     f.click("BBtn");
     EXPECT_EQ(f.messages.texts, (QStringList{"フォルダ がありません。作成しますか？", "バックアップを実行してよろしいですか？",
@@ -223,7 +201,7 @@ TEST(BackF, MissingFoldersAreOfferedOneLevelOnly)
     EXPECT_NE(f.dialog->OutPnl()->text(), NoFolder);
 
     // Nothing to copy, nothing to restore, and the program folder itself.
-    f.messages.texts.clear();
+    f.messages.clear();
     f.setGroups(0);
     f.click("BBtn");
     f.click("RBtn");
@@ -248,7 +226,7 @@ TEST(BackF, RestoreBringsFilesAndSettingsBack)
 
     // A second backup overwrites, after asking.
     put(f.program.filePath("SETUFILE.DAT"), "changed once\r\n");
-    f.messages.texts.clear();
+    f.messages.clear();
     f.click("BBtn");
     EXPECT_TRUE(f.messages.saw("上書きします"));
     EXPECT_EQ(snapshot(f.media.path()).value("SETUFILE.DAT"), "changed once\r\n");
@@ -263,7 +241,7 @@ TEST(BackF, RestoreBringsFilesAndSettingsBack)
     f.settings.store().setBinary("Teii", "TeiiFWinPlace1", QByteArray("zz"));
     f.settings.store().setText("Sys", "New", "kept");
 
-    f.messages.texts.clear();
+    f.messages.clear();
     f.click("RBtn");
     ASSERT_GE(f.messages.texts.size(), 4);
     EXPECT_EQ(f.messages.texts[0], QStringLiteral("現在編集中の内容は破棄され、内容を反映させる為、VELMの再起動が必要となります。\n\n"
@@ -295,7 +273,7 @@ TEST(BackF, RestoreWithoutRegistryDataLeavesTheSettings)
     put(f.program.filePath("Senji.dat"), "edited\r\n");
 
     f.setGroups(7);
-    f.messages.texts.clear();
+    f.messages.clear();
     f.click("RBtn");
     EXPECT_EQ(f.messages.texts.size(), 3); // two questions and the end; no import question
     EXPECT_FALSE(f.messages.saw("VLW"));
@@ -306,7 +284,7 @@ TEST(BackF, RestoreWithoutRegistryDataLeavesTheSettings)
     // Declining the import: files restored, settings kept.
     f.setGroups(15);
     f.settings.store().setText("Sys", "TZE", "7.0");
-    f.messages.answer = [](const QString &t) { return !t.contains("VLW"); };
+    f.messages.yesTo = [](const QString &t) { return !t.contains("VLW"); };
     f.click("RBtn");
     EXPECT_EQ(f.settings.store().text("Sys", "TZE"), "7.0");
     EXPECT_EQ(f.ended, 2);
@@ -319,7 +297,7 @@ TEST(BackF, ABrokenExportStopsOnlyTheImport)
     put(f.media.filePath("VLW.reg"), "Windows Registry Editor Version 5.00\r\n\r\n"
                                      "[HKEY_CURRENT_USER\\Software\\Quorvel\\VELM\\Sys]\r\n\"TZE\"=\"8.0\"\r\n\"CB1\"=dword:\r\n");
     f.settings.store().setText("Sys", "TZE", "9.0");
-    f.messages.texts.clear();
+    f.messages.clear();
     f.click("RBtn");
     EXPECT_TRUE(f.messages.saw("5 行目が正しくありません"));
     EXPECT_EQ(f.settings.store().text("Sys", "TZE"), "9.0");
@@ -345,7 +323,7 @@ TEST(BackF, AFailedRestoreLeavesTheProgramFolderAsItWas)
     } else {
         ASSERT_TRUE(locked.setPermissions(QFileDevice::Permissions()));
     }
-    f.messages.texts.clear();
+    f.messages.clear();
     f.click("RBtn");
     if (geteuid() != 0)
         locked.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);

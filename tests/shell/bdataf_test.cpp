@@ -22,6 +22,7 @@
 #include "shell/listf.h"
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
@@ -33,17 +34,10 @@ class BDataFTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const QString &f : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files))
-            QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + f, program.filePath(f));
-        setProgramFolder(program.path());
         settings = std::make_unique<AppSettings>(program.path(), config.path());
         main = std::make_unique<TMainF>(*settings);
         main->showAtStart();
         main->setMoment(Start);
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            messages << m.text;
-            return ui::Answer::Ok;
-        });
         list = std::make_unique<TListF>(*settings);
         dialog = std::make_unique<TBDataF>(*main, *settings, *list);
         dialog->show();
@@ -54,7 +48,6 @@ protected:
         dialog.reset();
         list.reset();
         main.reset();
-        ui::setMessageHandler({});
     }
 
     void typeLimit(const QString &text)
@@ -81,13 +74,13 @@ protected:
         return QString::fromStdString(list->list().rows.at(static_cast<std::size_t>(row))[static_cast<std::size_t>(column)]);
     }
 
-    QTemporaryDir program;
+    ScratchProgram program;
     QTemporaryDir config;
+    RecordedMessages messages;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<TMainF> main;
     std::unique_ptr<TListF> list;
     std::unique_ptr<TBDataF> dialog;
-    QStringList messages;
 };
 
 } // namespace
@@ -107,7 +100,7 @@ TEST_F(BDataFTest, HourChartsFromAQuarterToElevenFillTheListWindow)
     settings->setCB(1, true);
     typeLimit(QStringLiteral("１３")); // as an input method types it
     click("OKBtn");
-    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     ASSERT_TRUE(list->isVisible());
@@ -149,7 +142,7 @@ TEST_F(BDataFTest, StopKeepsTheRowsMade)
     });
     click("OKBtn");
     EXPECT_EQ(waves, 3);
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.texts.isEmpty());
     ASSERT_TRUE(list->isVisible());
     EXPECT_FALSE(list->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(list->CntL()->text(), QStringLiteral("32"));
@@ -162,7 +155,7 @@ TEST_F(BDataFTest, NothingMadeSaysStoppedAndResets)
 {
     typeLimit(QStringLiteral("0"));
     click("OKBtn");
-    ASSERT_EQ(messages, QStringList{QStringLiteral("作盤を中止しました。")});
+    ASSERT_EQ(messages.texts, QStringList{QStringLiteral("作盤を中止しました。")});
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(idle());
     EXPECT_TRUE(dialog->CntL()->text().isEmpty());
@@ -174,7 +167,7 @@ TEST_F(BDataFTest, NothingMadeSaysStoppedAndResets)
     QObject::connect(dialog.get(), &TBDataF::progressed,
                      [&](qint64) { QTest::mouseClick(dialog->StopBtn(), Qt::LeftButton); });
     click("OKBtn");
-    ASSERT_EQ(messages, QStringList{QStringLiteral("作盤を中止しました。")});
+    ASSERT_EQ(messages.texts, QStringList{QStringLiteral("作盤を中止しました。")});
     EXPECT_TRUE(idle());
     EXPECT_FALSE(list->isVisible());
     EXPECT_FALSE(list->hasRows());
@@ -188,8 +181,8 @@ TEST_F(BDataFTest, BadLimitRunsNothing)
         messages.clear();
         typeLimit(bad);
         click("OKBtn");
-        ASSERT_EQ(messages.size(), 1) << bad.toStdString();
-        EXPECT_TRUE(messages[0].contains(QStringLiteral("作成上限"))) << messages[0].toStdString();
+        ASSERT_EQ(messages.texts.size(), 1) << bad.toStdString();
+        EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("作成上限"))) << messages.texts[0].toStdString();
     }
     EXPECT_EQ(waves, 0);
     EXPECT_TRUE(idle());
@@ -207,7 +200,7 @@ TEST_F(BDataFTest, ClosingDuringARunShowsNoList)
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_FALSE(dialog->running());
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.texts.isEmpty());
     EXPECT_FALSE(list->isVisible());
     dialog->show();
     EXPECT_TRUE(idle());
@@ -230,7 +223,7 @@ TEST_F(BDataFTest, HelpOpensItsTopic)
     click("HelpBtn");
     ASSERT_NE(currentHelpWindow(), nullptr);
     EXPECT_EQ(currentHelpWindow()->currentTopic(), 10001);
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.texts.isEmpty());
 }
 
 TEST_F(BDataFTest, LimitIsStoredAndReadAtTheNextStart)

@@ -31,6 +31,7 @@
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
 #include "shell/pcolor.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
@@ -40,17 +41,7 @@ class CaleFTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const QString &f : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files)) {
-            if (f.endsWith(".Dat", Qt::CaseInsensitive) || f.endsWith(".Idx", Qt::CaseInsensitive)
-                || f.endsWith(".html"))
-                QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + f, program.filePath(f));
-        }
-        setProgramFolder(program.path());
         settings = std::make_unique<AppSettings>(program.path(), config.path());
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            messages << m.text;
-            return answer;
-        });
         main = std::make_unique<TMainF>(*settings);
         main->setMoment(CivilTime{2024, 3, 10, 14, 20, 0});
         cale = std::make_unique<TCaleF>(*main, *settings);
@@ -61,7 +52,6 @@ protected:
     {
         cale.reset();
         main.reset();
-        ui::setMessageHandler({});
     }
 
     // The cell text of model row r, column c.
@@ -86,13 +76,12 @@ protected:
         QTest::mouseClick(b, Qt::LeftButton);
     }
 
-    QTemporaryDir program;
+    ScratchProgram program{DataFiles::Program};
     QTemporaryDir config;
+    RecordedMessages messages;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<TMainF> main;
     std::unique_ptr<TCaleF> cale;
-    QStringList messages;
-    ui::Answer answer = ui::Answer::Ok;
     QString rows = QStringLiteral("12");
 };
 
@@ -100,8 +89,8 @@ TEST_F(CaleFTest, ListsFromTheDoubleHourOfTheMainWindow)
 {
     cale->show();
     EXPECT_EQ(cale->windowTitle(), QStringLiteral("数値カレンダー"));
-    ASSERT_EQ(cale->model()->rowCount(), 12) << messages.join('|').toStdString();
-    EXPECT_TRUE(messages.isEmpty());
+    ASSERT_EQ(cale->model()->rowCount(), 12) << messages.texts.join('|').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty());
 
     // 14:20 belongs to the double-hour that began at 13:00.
     const QStringList expected{"年盤 2024/03/10 13", "月盤 2024/03/10 13", "日盤 2024/03/10 13",
@@ -170,16 +159,16 @@ TEST_F(CaleFTest, BadRowCountOrNumbersFileBuildsNothing)
     rows = QStringLiteral("abc");
     cale->show();
     EXPECT_EQ(cale->model()->rowCount(), 0);
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("abc")));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("abc")));
 
     messages.clear();
     rows = QStringLiteral("5");
     ASSERT_TRUE(QFile::remove(programFile(QStringLiteral("SuuFile.Dat"))));
     cale->FormShow();
     EXPECT_EQ(cale->model()->rowCount(), 0);
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("SuuFile.Dat"), Qt::CaseInsensitive)) << messages[0].toStdString();
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("SuuFile.Dat"), Qt::CaseInsensitive)) << messages.texts[0].toStdString();
 }
 
 TEST_F(CaleFTest, OnlyTheRatHourGivesOneHourRowPerDay)
@@ -236,7 +225,7 @@ TEST_F(CaleFTest, DayButtonsMoveTheMainWindowAndTheList)
     const QDateTime now = QDateTime::currentDateTime();
     EXPECT_LE(std::abs(main->DateE()->date().daysTo(now.date())), 1);
     EXPECT_EQ(cell(0, 1), main->DateE()->date().toString(QStringLiteral("yyyy/MM/dd")));
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
 }
 
 TEST_F(CaleFTest, HintOverAScoreCellDescribesItsPalace)
@@ -286,11 +275,11 @@ TEST_F(CaleFTest, PopupMenuDeletesARowAndOpensCharts)
 
     // The hour row of 15:00 with its kind unchecked: asked, then made.
     main->setBanGrp(KindHour, false);
-    answer = ui::Answer::Yes;
+    messages.answer = ui::Answer::Yes;
     QTest::mousePress(viewport, Qt::RightButton, {}, cellCentre(4, 1));
     cale->popupMenu()->findChild<QAction *>(QStringLiteral("BanItem"))->trigger();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("『時盤』"))) << messages[0].toStdString();
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("『時盤』"))) << messages.texts[0].toStdString();
     EXPECT_TRUE(main->BanGrp(KindHour));
     EXPECT_EQ(main->TimeE()->text(), QStringLiteral("15:00"));
     EXPECT_TRUE(main->chartWindow(QStringLiteral("時盤:24/03/10 15時")));
@@ -322,7 +311,7 @@ TEST_F(CaleFTest, ExportWritesTheWholeList)
     const QString path = program.filePath(QStringLiteral("cale.csv"));
     cale->saveFileName = [&](QWidget *) { return path; };
     clickButton("ExpBtn");
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
 
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -343,8 +332,8 @@ TEST_F(CaleFTest, CaleBtnClickChecksAllHoursWhenNoneIs)
     settings->setCG1(0);
     rows = QStringLiteral("4");
     CaleBtnClick(*main, *settings, *cale);
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0], QStringLiteral("[指定作成する時盤]が、指定されていません。\n\n全ての時盤を作成するよう変更しました。"));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_EQ(messages.texts[0], QStringLiteral("[指定作成する時盤]が、指定されていません。\n\n全ての時盤を作成するよう変更しました。"));
     EXPECT_EQ(settings->CG1(), 4095);
     EXPECT_TRUE(cale->isVisible());
     EXPECT_EQ(cale->model()->rowCount(), 4);
@@ -354,7 +343,7 @@ TEST_F(CaleFTest, CaleBtnClickChecksAllHoursWhenNoneIs)
     messages.clear();
     settings->setCG1(0);
     clickButton("NxtBtn");
-    ASSERT_EQ(messages.size(), 1);
+    ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(cale->model()->rowCount(), 4);
 }
 

@@ -22,23 +22,11 @@
 #include "shell/dmakef.h"
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
 namespace {
-
-struct Messages {
-    QStringList texts;
-    Messages()
-    {
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            texts << m.text;
-            return ui::Answer::Ok;
-        });
-    }
-    ~Messages() { ui::setMessageHandler({}); }
-    QString all() const { return texts.join(QLatin1Char('|')); }
-};
 
 struct Fixture {
     QTemporaryDir program;
@@ -163,7 +151,7 @@ TEST(DMakeF, OpensWithItsDefaults)
 
 TEST(DMakeF, OneYearSameFolderMatchesTheGeneratorByteForByte)
 {
-    Messages messages;
+    RecordedMessages messages;
     Fixture f;
     const QString target = f.out.filePath(QStringLiteral("cgi/data")); // made by the run
     f.folder(target + QLatin1Char('/'));
@@ -190,7 +178,7 @@ TEST(DMakeF, OneYearSameFolderMatchesTheGeneratorByteForByte)
 
 TEST(DMakeF, YearFoldersWithTextsFromTheBrowserFolder)
 {
-    Messages messages;
+    RecordedMessages messages;
     Fixture f;
     // The browser gives a folder without a trailing separator.
     QString caption;
@@ -231,7 +219,7 @@ TEST(DMakeF, CancelledBrowserKeepsTheFolder)
 
 TEST(DMakeF, UnwritableFileIsNamedAndEarlierFilesStay)
 {
-    Messages messages;
+    RecordedMessages messages;
     Fixture f;
     // The year-month file goes in; then the day file's name is taken by a folder.
     const QString blocker = f.out.filePath(QStringLiteral("200403.dat"));
@@ -248,7 +236,7 @@ TEST(DMakeF, UnwritableFileIsNamedAndEarlierFilesStay)
     EXPECT_TRUE(f.dialog.Button1()->isEnabled());
 
     // Day files alone into a folder that does not exist: the first one is named.
-    messages.texts.clear();
+    messages.clear();
     const QString missing = f.out.filePath(QStringLiteral("missing"));
     f.folder(missing);
     f.dialog.YearMonthCB()->click();
@@ -261,7 +249,7 @@ TEST(DMakeF, UnwritableFileIsNamedAndEarlierFilesStay)
 
 TEST(DMakeF, BadEntriesWriteNothing)
 {
-    Messages messages;
+    RecordedMessages messages;
     Fixture f;
     f.folder(f.out.path());
     struct Case {
@@ -278,20 +266,20 @@ TEST(DMakeF, BadEntriesWriteNothing)
         {QStringLiteral("2004"), QStringLiteral("9999"), QStringLiteral("出力年は、2～9998の範囲で指定して下さい。")},
     };
     for (const Case &c : cases) {
-        messages.texts.clear();
+        messages.clear();
         f.years(c.from, c.to);
         f.run();
         EXPECT_EQ(messages.all(), c.message) << c.from.toStdString() << "-" << c.to.toStdString();
     }
 
-    messages.texts.clear();
+    messages.clear();
     f.years(QStringLiteral("2004"), QStringLiteral("2004"));
     f.dialog.YearMonthCB()->click();
     f.dialog.DayHourCB()->click();
     f.run();
     EXPECT_EQ(messages.all(), QStringLiteral("出力データを、１つ以上チェックして下さい。"));
 
-    messages.texts.clear();
+    messages.clear();
     f.dialog.DayHourCB()->click();
     f.folder(QString());
     f.run();
@@ -304,7 +292,7 @@ TEST(DMakeF, BadEntriesWriteNothing)
 
 TEST(DMakeF, FullWidthYearsAreRead)
 {
-    Messages messages;
+    RecordedMessages messages;
     Fixture f;
     f.folder(f.out.path());
     f.years(QStringLiteral("２００４"), QStringLiteral("２００４"));
@@ -316,7 +304,7 @@ TEST(DMakeF, FullWidthYearsAreRead)
 
 TEST(DMakeF, StaysResponsiveAndClosingStopsTheRun)
 {
-    Messages messages;
+    RecordedMessages messages;
     Fixture f;
     f.folder(f.out.path());
     f.years(QStringLiteral("2004"), QStringLiteral("2006"));
@@ -340,12 +328,9 @@ TEST(DMakeF, StaysResponsiveAndClosingStopsTheRun)
 
 TEST(DMakeF, MainWindowCommandShowsItModally)
 {
-    QTemporaryDir program;
-    for (const QString &file : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files))
-        QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + file, QDir(program.path()).filePath(file));
-    setProgramFolder(program.path());
+    ScratchProgram program;
     AppSettings settings(program.path(), program.path());
-    Messages messages;
+    RecordedMessages messages;
     TMainF main(settings);
     QString title;
     QString folder;
@@ -360,7 +345,7 @@ TEST(DMakeF, MainWindowCommandShowsItModally)
     });
     CGIBtnClick(main, settings);
     EXPECT_EQ(title, QStringLiteral("CGI 用 作盤データ生成"));
-    EXPECT_EQ(folder, QDir(program.path()).filePath(QStringLiteral("cgidata/")));
+    EXPECT_EQ(folder, program.filePath(QStringLiteral("cgidata/")));
     EXPECT_TRUE(modal);
     EXPECT_TRUE(main.findChildren<TDMakeF *>().isEmpty()); // freed when closed
 }

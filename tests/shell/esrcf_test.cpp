@@ -24,6 +24,7 @@
 #include "shell/esrcf.h"
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
@@ -33,16 +34,9 @@ class ESrcFTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const QString &f : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files))
-            QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + f, program.filePath(f));
-        setProgramFolder(program.path());
         settings = std::make_unique<AppSettings>(program.path(), config.path());
         main = std::make_unique<TMainF>(*settings);
         main->showAtStart();
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            messages << m.text;
-            return m.kind == ui::MessageKind::Question ? answer : ui::Answer::Ok;
-        });
         dialog = std::make_unique<TESrcF>(*main, *settings);
         dialog->show();
     }
@@ -51,7 +45,6 @@ protected:
     {
         dialog.reset();
         main.reset();
-        ui::setMessageHandler({});
     }
 
     // Picks item `item` of group CBn as the user does.
@@ -86,13 +79,12 @@ protected:
         return main->chartWindow(QString::fromStdString(chartTitle(kind, t))) != nullptr;
     }
 
-    QTemporaryDir program;
+    ScratchProgram program;
     QTemporaryDir config;
+    RecordedMessages messages{ui::Answer::Yes};
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<TMainF> main;
     std::unique_ptr<TESrcF> dialog;
-    QStringList messages;
-    ui::Answer answer = ui::Answer::Yes;
 };
 
 } // namespace
@@ -123,7 +115,7 @@ TEST_F(ESrcFTest, AMatchAtTheStartOpensItsChartsAtOnce)
     main->setMoment(start);
     pickPillarOf(KindDay, start);
     run();
-    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：    0件"));
@@ -141,7 +133,7 @@ TEST_F(ESrcFTest, NothingFoundWithinTheLimit)
     QObject::connect(dialog.get(), &TESrcF::progressed, [&](qint64) { ++waves; });
     typeLimit(QStringLiteral("0"));
     run();
-    ASSERT_EQ(messages, QStringList{QStringLiteral("該当作盤は、ありませんでした。")});
+    ASSERT_EQ(messages.texts, QStringList{QStringLiteral("該当作盤は、ありませんでした。")});
     EXPECT_EQ(waves, 0);
     EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：    0件"));
     EXPECT_TRUE(dialog->isVisible());
@@ -153,7 +145,7 @@ TEST_F(ESrcFTest, NothingFoundWithinTheLimit)
     pick(3, 2);
     typeLimit(QStringLiteral("40"));
     run();
-    ASSERT_EQ(messages, QStringList{QStringLiteral("該当作盤は、ありませんでした。")});
+    ASSERT_EQ(messages.texts, QStringList{QStringLiteral("該当作盤は、ありませんでした。")});
     EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：   40件"));
     EXPECT_TRUE(dialog->Button1()->isEnabled());
     EXPECT_TRUE(main->chartWindows().isEmpty());
@@ -178,7 +170,7 @@ TEST_F(ESrcFTest, DayChartOfJiaZiKeepsTheStartsTimeOfDay)
     pick(3, 1);
     pick(4, k.BanTon[2]);
     run();
-    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(main->TimeE()->text(), QStringLiteral("14:20"));
     EXPECT_EQ(main->DateE()->date(), QDate(2023, 10, 17).addDays(days));
@@ -194,7 +186,7 @@ TEST_F(ESrcFTest, HourSearchFromHalfPastNineOpensHalfPastEleven)
     main->setMoment(start);
     pickPillarOf(KindHour, second);
     run();
-    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(main->TimeE()->text(), QStringLiteral("11:30"));
     EXPECT_EQ(main->DateE()->date(), QDate(2024, 3, 1));
     EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：    1件"));
@@ -207,17 +199,17 @@ TEST_F(ESrcFTest, AnUncheckedKindIsCheckedOnlyWhenTheUserAgrees)
     main->setMoment(start);
     main->setBanGrp(KindMonth, false);
     pickPillarOf(KindMonth, start);
-    answer = ui::Answer::No;
+    messages.answer = ui::Answer::No;
     run();
-    ASSERT_EQ(messages, QStringList{QStringLiteral("システム設定で、『月盤』はチェックされていませんが、チェックしますか？")});
+    ASSERT_EQ(messages.texts, QStringList{QStringLiteral("システム設定で、『月盤』はチェックされていませんが、チェックしますか？")});
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(main->BanGrp(KindMonth));
     EXPECT_TRUE(main->chartWindows().isEmpty());
 
     messages.clear();
-    answer = ui::Answer::Yes;
+    messages.answer = ui::Answer::Yes;
     run();
-    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages.texts.size(), 1);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(main->BanGrp(KindMonth));
     EXPECT_TRUE(hasChart(KindMonth, start));
@@ -231,8 +223,8 @@ TEST_F(ESrcFTest, BadLimitRunsNothing)
         messages.clear();
         typeLimit(bad);
         run();
-        ASSERT_EQ(messages.size(), 1) << bad.toStdString();
-        EXPECT_TRUE(messages[0].contains(QStringLiteral("検索上限"))) << messages[0].toStdString();
+        ASSERT_EQ(messages.texts.size(), 1) << bad.toStdString();
+        EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("検索上限"))) << messages.texts[0].toStdString();
     }
     EXPECT_EQ(waves, 0);
     EXPECT_TRUE(dialog->isVisible());
@@ -258,7 +250,7 @@ TEST_F(ESrcFTest, ClosingDuringARunStopsIt)
     EXPECT_EQ(waves, 3);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_FALSE(dialog->running());
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.texts.isEmpty());
     EXPECT_TRUE(main->chartWindows().isEmpty());
     // The next opening starts idle, with the limit as left.
     dialog->show();

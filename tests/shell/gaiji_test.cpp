@@ -12,22 +12,11 @@
 
 #include "shell/gaiji.h"
 #include "shell/messages.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
 namespace {
-
-struct Messages {
-    QStringList texts;
-    Messages()
-    {
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            texts << m.text;
-            return ui::Answer::Ok;
-        });
-    }
-    ~Messages() { ui::setMessageHandler({}); }
-};
 
 void type(TGaijiF &w, int n, const QString &text)
 {
@@ -57,7 +46,7 @@ TEST(Gaiji, DefaultsShowTheirCharacters)
 {
     QTemporaryDir dir;
     AppSettings settings(dir.path(), dir.path());
-    Messages messages;
+    RecordedMessages messages;
     TGaijiF w(settings);
     w.show();
     EXPECT_EQ(w.windowTitle(), "特殊文字の設定");
@@ -79,7 +68,7 @@ TEST(Gaiji, FaultyCodesAreNamedInRowOrder)
 {
     QTemporaryDir dir;
     AppSettings settings(dir.path(), dir.path());
-    Messages messages;
+    RecordedMessages messages;
     TGaijiF w(settings);
     w.show();
 
@@ -88,7 +77,7 @@ TEST(Gaiji, FaultyCodesAreNamedInRowOrder)
     EXPECT_EQ(messages.texts, QStringList{"文字ｺｰﾄﾞは、４文字で指定して下さい。"});
     EXPECT_EQ(panels(w), (QStringList{"", "ｴｲ", "騰"}));
 
-    messages.texts.clear();
+    messages.clear();
     type(w, 1, "93E00");
     type(w, 3, "93G0");
     click(w, "Button1");
@@ -107,7 +96,7 @@ TEST(Gaiji, FaultyCodesAreNamedInRowOrder)
 TEST(Gaiji, OkWithoutChangesStoresTheSameCodesQuietly)
 {
     QTemporaryDir dir;
-    Messages messages;
+    RecordedMessages messages;
     {
         AppSettings settings(dir.path(), dir.path());
         TGaijiF w(settings);
@@ -133,7 +122,7 @@ TEST(Gaiji, DefaultButtonThenOkStoresDefaultsAndAsksForARestart)
     settings.setGaiji(2, "E0A0");
     settings.setGaiji(3, "93AB");
     ASSERT_EQ(settings.sync(), "");
-    Messages messages;
+    RecordedMessages messages;
     TGaijiF w(settings);
     QSignalSpy changed(&w, &TGaijiF::constDataChanged);
     w.show();
@@ -158,7 +147,7 @@ TEST(Gaiji, CloseBoxChecksAgainBeforeStoring)
 {
     QTemporaryDir dir;
     AppSettings settings(dir.path(), dir.path());
-    Messages messages;
+    RecordedMessages messages;
     TGaijiF w(settings);
     w.show();
 
@@ -169,7 +158,7 @@ TEST(Gaiji, CloseBoxChecksAgainBeforeStoring)
     EXPECT_EQ(AppSettings(dir.path(), dir.path()).Gaiji(3), "93AB");
 
     // A good code: stored like OK.
-    messages.texts.clear();
+    messages.clear();
     type(w, 3, "9E78");
     EXPECT_TRUE(w.close());
     EXPECT_EQ(messages.texts, QStringList{Restart});
@@ -182,7 +171,7 @@ TEST(Gaiji, FaultyStoredCodeIsReportedOnceAndCancelKeepsTheStore)
     AppSettings settings(dir.path(), dir.path());
     settings.setGaiji(2, "B4");
     ASSERT_EQ(settings.sync(), "");
-    Messages messages;
+    RecordedMessages messages;
     TGaijiF w(settings);
     w.show();
     EXPECT_EQ(messages.texts, QStringList{"文字ｺｰﾄﾞは、４文字で指定して下さい。"});

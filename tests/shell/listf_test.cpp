@@ -17,23 +17,11 @@
 #include "engine/symbols.h"
 #include "shell/listf.h"
 #include "shell/messages.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
 namespace {
-
-struct Messages {
-    QStringList texts;
-    ui::Answer answer = ui::Answer::Ok;
-    Messages()
-    {
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            texts << m.text;
-            return answer;
-        });
-    }
-    ~Messages() { ui::setMessageHandler({}); }
-};
 
 ListRow row(const char *kind, const char *date, const char *hour, const char *dir)
 {
@@ -121,7 +109,7 @@ TEST(ListF, SearchListLayoutCaptionsAndMarkedDirection)
 
 TEST(ListF, SaveAndOpenRoundTrip)
 {
-    Messages messages;
+    RecordedMessages messages;
     QTemporaryDir dir;
     AppSettings settings(dir.path(), dir.path());
     TListF w(settings);
@@ -164,7 +152,7 @@ TEST(ListF, SaveAndOpenRoundTrip)
 
 TEST(ListF, SavingACellWithACommaIsRefused)
 {
-    Messages messages;
+    RecordedMessages messages;
     QTemporaryDir dir;
     AppSettings settings(dir.path(), dir.path());
     TListF w(settings);
@@ -180,7 +168,7 @@ TEST(ListF, SavingACellWithACommaIsRefused)
 
 TEST(ListF, DoubleClickOpensTheRowsChart)
 {
-    Messages messages;
+    RecordedMessages messages;
     QTemporaryDir dir;
     AppSettings settings(dir.path(), dir.path());
     TListF w(settings);
@@ -224,7 +212,7 @@ TEST(ListF, DoubleClickOpensTheRowsChart)
 
 TEST(ListF, PopupMenuDeletesAndOpensTheRowUnderThePointer)
 {
-    Messages messages;
+    RecordedMessages messages;
     QTemporaryDir dir;
     AppSettings settings(dir.path(), dir.path());
     TListF w(settings);

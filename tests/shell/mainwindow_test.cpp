@@ -41,6 +41,7 @@
 #include "shell/mainwindow_imipnl.h"
 #include "shell/messages.h"
 #include "shell/pcolor.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
@@ -54,23 +55,12 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const QString &f : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files)) {
-            if (f.endsWith(".Dat", Qt::CaseInsensitive) || f.endsWith(".Idx", Qt::CaseInsensitive)
-                || f.endsWith(".html"))
-                QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + f, program.filePath(f));
-        }
-        setProgramFolder(program.path());
         settings = std::make_unique<AppSettings>(program.path(), config.path());
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            messages << m.text;
-            return ui::Answer::Ok;
-        });
     }
 
     void TearDown() override
     {
         main.reset();
-        ui::setMessageHandler({});
     }
 
     TMainF &open()
@@ -159,11 +149,11 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    QTemporaryDir program;
+    ScratchProgram program{DataFiles::Program};
     QTemporaryDir config;
+    RecordedMessages messages;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<TMainF> main;
-    QStringList messages;
 };
 
 } // namespace
@@ -180,7 +170,7 @@ TEST_F(MainWindowTest, FirstStartIsMaximisedThenTheClosedStateReturns)
     EXPECT_EQ(again.size(), QSize(900, 640));
     EXPECT_TRUE(QFile::exists(program.filePath("VELMWIN.ini")));
     EXPECT_TRUE(QFile::exists(program.filePath("MainF.ini")));
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }
 
 TEST_F(MainWindowTest, DatePanelShowsTheFactsOfTheEnteredMoment)
@@ -206,7 +196,7 @@ TEST_F(MainWindowTest, DatePanelShowsTheFactsOfTheEnteredMoment)
     QTest::keyClick(m.DateE(), Qt::Key_Down);
     EXPECT_TRUE(m.DateE()->calendarWidget()->isVisible());
     m.DateE()->calendarWidget()->window()->hide();
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.texts.isEmpty());
 }
 
 TEST_F(MainWindowTest, ChartCommandOpensOneTitledWindowPerKindAndOnlyOnce)
@@ -253,7 +243,7 @@ TEST_F(MainWindowTest, ChartCommandOpensOneTitledWindowPerKindAndOnlyOnce)
     EXPECT_FALSE(m.action("TileBtn")->isEnabled());
     EXPECT_FALSE(m.action("CasBtn")->isEnabled());
     EXPECT_FALSE(m.action("BExpBtn")->isEnabled());
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }
 
 TEST_F(MainWindowTest, DesignatedHoursMakeUpToThirteenHourCharts)
@@ -371,7 +361,7 @@ TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
     EXPECT_FALSE(pane->Memo1()->toPlainText().contains(QStringLiteral("[八門]")));
     // The totals of the eight directions do not depend on the palace.
     EXPECT_EQ(pane->SG2()->item(0, 1)->text(), QString::fromStdString(scoreText(scores.BanSuu[8][1])));
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }
 
 TEST_F(MainWindowTest, TheSpinButtonWrapsAroundMidnight)
@@ -393,7 +383,7 @@ TEST_F(MainWindowTest, TheSpinButtonWrapsAroundMidnight)
     // A half-typed time cannot be stepped: a message, nothing moves.
     typeTime("1");
     QTest::mouseClick(m.findChild<QToolButton *>("TimeBtnUp"), Qt::LeftButton);
-    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(m.DateE()->date(), QDate(2024, 2, 29));
 }
 
@@ -551,8 +541,8 @@ TEST_F(MainWindowTest, ExportsWriteShiftJisText)
     // A folder that cannot be written: a message, no file.
     m.saveFileName = [&](QWidget *, const QString &) { return program.filePath("no/such/dir/x.txt"); };
     click("BExpBtn");
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains("x.txt"));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains("x.txt"));
 }
 
 TEST_F(MainWindowTest, SettingsOfTheWindowSurviveARestart)
@@ -636,15 +626,15 @@ TEST_F(MainWindowTest, ChartsAreRefusedWithAClearMessage)
     typeTime("9");
     click("BanBtn");
     EXPECT_TRUE(m.chartWindows().isEmpty());
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("時刻")));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("時刻")));
     // A numbers file gone since the start: its message, no chart.
     typeTime("1200");
     QFile::remove(program.filePath("SuuFile.Dat"));
     click("BanBtn");
     EXPECT_TRUE(m.chartWindows().isEmpty());
-    ASSERT_EQ(messages.size(), 2);
-    EXPECT_TRUE(messages[1].contains("SuuFile.Dat"));
+    ASSERT_EQ(messages.texts.size(), 2);
+    EXPECT_TRUE(messages.texts[1].contains("SuuFile.Dat"));
     // A time zone that is not a number: the panel says so and no chart is made.
     QFile::copy(QStringLiteral(VELM_DATA_DIR "/SuuFile.Dat"), program.filePath("SuuFile.Dat"));
     settings->setTZE("nine");
@@ -652,5 +642,5 @@ TEST_F(MainWindowTest, ChartsAreRefusedWithAClearMessage)
     EXPECT_TRUE(m.Panel1()->text().contains(QStringLiteral("『nine』")));
     click("BanBtn");
     EXPECT_TRUE(m.chartWindows().isEmpty());
-    EXPECT_EQ(messages.size(), 3);
+    EXPECT_EQ(messages.texts.size(), 3);
 }

@@ -17,22 +17,11 @@
 #include "shell/httpget.h"
 #include "shell/messages.h"
 #include "shell/noticesf.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
 namespace {
-
-struct Messages {
-    QStringList texts;
-    Messages()
-    {
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            texts << m.text;
-            return ui::Answer::Ok;
-        });
-    }
-    ~Messages() { ui::setMessageHandler({}); }
-};
 
 // Serves `response` to each request; with `hold` the answer never ends.
 class Server : public QObject {
@@ -73,7 +62,7 @@ QByteArray sjis(const char *utf8)
 struct Fixture {
     QTemporaryDir dir;
     AppSettings settings{dir.path(), dir.path()};
-    Messages messages;
+    RecordedMessages messages;
     TNoticeF window{settings};
 };
 

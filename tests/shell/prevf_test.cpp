@@ -25,22 +25,11 @@
 #include "shell/listf.h"
 #include "shell/messages.h"
 #include "shell/prevf.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
 namespace {
-
-struct Messages {
-    QStringList texts;
-    Messages()
-    {
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            texts << m.text;
-            return ui::Answer::Ok;
-        });
-    }
-    ~Messages() { ui::setMessageHandler({}); }
-};
 
 QPushButton *button(QWidget &w, const char *name)
 {
@@ -234,7 +223,7 @@ TEST(PrevF, PrintsEveryPageToPdfAndKeepsThePreview)
 
 TEST(PrevF, PrinterThatCannotOpenIsReported)
 {
-    Messages messages;
+    RecordedMessages messages;
     Fixture f;
     Grid grid(5, 20, 40);
     f.open(grid.view);

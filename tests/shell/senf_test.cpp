@@ -20,6 +20,7 @@
 #include "shell/appsettings.h"
 #include "shell/messages.h"
 #include "shell/senf.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
@@ -35,19 +36,11 @@ class SenFTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char *f : {"Senji.Dat", "Senji.Idx"})
-            QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + QLatin1String(f), program.filePath(QLatin1String(f)));
-        setProgramFolder(program.path());
         settings = std::make_unique<AppSettings>(program.path(), config.path());
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            messages << m.text;
-            return m.kind == ui::MessageKind::Question ? answer : ui::Answer::Ok;
-        });
     }
     void TearDown() override
     {
         window.reset();
-        ui::setMessageHandler({});
     }
 
     TSenF &open()
@@ -119,12 +112,12 @@ protected:
         return bytesOf(ref);
     }
 
-    QTemporaryDir program, config, scratch;
+    ScratchProgram program{{"Senji.Dat", "Senji.Idx"}};
+    QTemporaryDir config, scratch;
+    RecordedMessages messages{ui::Answer::Yes};
     std::unique_ptr<AppSettings> settings;
     ConstData names = MakeConstData();
     std::unique_ptr<TSenF> window;
-    QStringList messages;
-    ui::Answer answer = ui::Answer::Yes;
 };
 
 } // namespace
@@ -132,7 +125,7 @@ protected:
 TEST_F(SenFTest, OpensOnTheFirstMatterOfTheList)
 {
     TSenF &w = open();
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("占事マスターの設定"));
     ASSERT_EQ(w.matterNames().size(), 10);
     EXPECT_EQ(w.matterNames().first(), QStringLiteral("吉方位（総合）"));
@@ -197,8 +190,8 @@ TEST_F(SenFTest, AddingConditionsFillsBothGrids)
     type("SuuE", QStringLiteral("abc"));
     click("SGAdd");
     EXPECT_TRUE(shown(3, 7).isEmpty());
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages.last().contains(QStringLiteral("abc")));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts.last().contains(QStringLiteral("abc")));
 
     // Three more fill the group; the sixth is told off.
     type("SuuE", QStringLiteral("1"));
@@ -206,7 +199,7 @@ TEST_F(SenFTest, AddingConditionsFillsBothGrids)
         click("SGAdd");
     EXPECT_EQ(shown(5, 9), QStringLiteral("1"));
     click("SGAdd");
-    EXPECT_EQ(messages.last(), QStringLiteral("これ以上追加できません"));
+    EXPECT_EQ(messages.texts.last(), QStringLiteral("これ以上追加できません"));
     EXPECT_TRUE(shown(1, 10).isEmpty()) << "nothing spilled into group 4";
 }
 
@@ -256,7 +249,7 @@ TEST_F(SenFTest, SavingAnExistingNameRewritesItInPlace)
     const QByteArray expected = expectedDat([&](MattersFile &f) { EXPECT_TRUE(f.saveOrReplace(edited)); });
 
     click("SAddBtn");
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(bytesOf(dat()), expected);
     const MattersFile reread = readMattersFile(dat().toStdString());
@@ -279,7 +272,7 @@ TEST_F(SenFTest, ANewMatterGoesToTheTopOfTheList)
     const QByteArray expected = expectedDat([&](MattersFile &f) { EXPECT_FALSE(f.saveOrReplace(saved)); });
 
     click("OKBtn"); // 閉じる saves, then closes
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(bytesOf(dat()), expected) << "appended at the end of the file";
@@ -298,7 +291,7 @@ TEST_F(SenFTest, SavingWithoutANameWritesNothing)
     const QByteArray datBefore = bytesOf(dat());
     type("SenE", QStringLiteral("　"));
     click("OKBtn");
-    EXPECT_EQ(messages, QStringList{QStringLiteral("占事名を指定して下さい。")});
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("占事名を指定して下さい。")});
     EXPECT_TRUE(w.isVisible()) << "閉じる closes only after a save";
     EXPECT_EQ(bytesOf(dat()), datBefore);
 }
@@ -312,14 +305,14 @@ TEST_F(SenFTest, DeletingAsksFirst)
     const QString name = w.matterNames().at(2);
     const Matter onScreen = w.current();
 
-    answer = ui::Answer::No;
+    messages.answer = ui::Answer::No;
     click("SDelBtn");
-    EXPECT_EQ(messages, QStringList{QStringLiteral("占事「%1」を削除してよろしいですか？").arg(name)});
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("占事「%1」を削除してよろしいですか？").arg(name)});
     EXPECT_EQ(bytesOf(dat()), datBefore);
     EXPECT_EQ(w.matterNames().size(), 10);
     EXPECT_EQ(changed.count(), 0);
 
-    answer = ui::Answer::Yes;
+    messages.answer = ui::Answer::Yes;
     const QByteArray expected = expectedDat([&](MattersFile &f) { EXPECT_TRUE(f.remove(name.toStdString())); });
     click("SDelBtn");
     EXPECT_EQ(bytesOf(dat()), expected);
@@ -350,11 +343,11 @@ TEST_F(SenFTest, AListedNameMissingFromTheFileLosesNothing)
     const QByteArray datBefore = bytesOf(dat());
 
     TSenF &w = open();
-    ASSERT_TRUE(messages.isEmpty());
+    ASSERT_TRUE(messages.texts.isEmpty());
     ASSERT_FALSE(shown(1, 1).isEmpty()) << "the first matter is on screen";
     choose("SenBox", 1);
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("幻")));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("幻")));
     EXPECT_EQ(child<QLineEdit>("SenE")->text(), QStringLiteral("幻"));
     for (int c = 1; c <= 30; ++c)
         EXPECT_TRUE(shown(1, c).isEmpty() && code(1, c).isEmpty()) << "an empty table, not the previous matter's";
@@ -371,8 +364,8 @@ TEST_F(SenFTest, MissingListAndUnlistedMatters)
 {
     QFile::remove(idx());
     TSenF &w = open();
-    ASSERT_FALSE(messages.isEmpty());
-    EXPECT_EQ(messages[0], QStringLiteral("『Senji.Idx』が、見つかりません。"));
+    ASSERT_FALSE(messages.texts.isEmpty());
+    EXPECT_EQ(messages.texts[0], QStringLiteral("『Senji.Idx』が、見つかりません。"));
     // "不問" as ever, then the matters of the file, which would be out of reach otherwise.
     const QStringList names = w.matterNames();
     ASSERT_EQ(names.size(), 11);
@@ -392,7 +385,7 @@ TEST_F(SenFTest, ExportWritesEightLinesPerMatter)
         return csv;
     };
     click("ExpBtn");
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
     ASSERT_EQ(captions.size(), 1);
     const QList<QByteArray> lines = bytesOf(csv).split('\n');
     EXPECT_EQ(lines.size(), 10 * 8 + 1); // the text ends with a line break
@@ -412,8 +405,8 @@ TEST_F(SenFTest, AMissingMattersFileIsToldAndNothingIsWritten)
     QFile::remove(dat());
     type("SenE", QStringLiteral("新規"));
     click("SAddBtn");
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].endsWith(QStringLiteral("』が、見つかりません。")));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].endsWith(QStringLiteral("』が、見つかりません。")));
     EXPECT_FALSE(QFile::exists(dat()));
     EXPECT_FALSE(w.matterNames().contains(QStringLiteral("新規")));
 }

@@ -27,6 +27,7 @@
 #include "shell/helpwindow.h"
 #include "shell/messages.h"
 #include "shell/setuf.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
@@ -49,19 +50,11 @@ class SetuFTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char *f : {"SetuFile.Dat", "VELMWIN.html"})
-            QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + QLatin1String(f), program.filePath(QLatin1String(f)));
-        setProgramFolder(program.path());
         settings = std::make_unique<AppSettings>(program.path(), config.path());
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            messages << m.text;
-            return m.kind == ui::MessageKind::Question ? answer : ui::Answer::Ok;
-        });
     }
     void TearDown() override
     {
         window.reset();
-        ui::setMessageHandler({});
     }
 
     TSetuF &open()
@@ -105,13 +98,12 @@ protected:
     }
     QString path() const { return program.filePath(QStringLiteral("SetuFile.Dat")); }
 
-    QTemporaryDir program;
+    ScratchProgram program{{"SetuFile.Dat", "VELMWIN.html"}};
     QTemporaryDir config;
+    RecordedMessages messages{ui::Answer::No};
     std::unique_ptr<AppSettings> settings;
     ConstData names = MakeConstData();
     std::unique_ptr<TSetuF> window;
-    QStringList messages;
-    ui::Answer answer = ui::Answer::No;
 };
 
 } // namespace
@@ -146,7 +138,7 @@ TEST_F(SetuFTest, TwoLinesAreStoredWithSlashRAndComeBackAsTwoLines)
     click("CloseBtn");
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(saved.count(), 1);
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
     std::vector<std::string> after = fileLines();
     ASSERT_EQ(after.size(), 202u);
     EXPECT_EQ(after[111], "一行目/r二行目");
@@ -227,8 +219,8 @@ TEST_F(SetuFTest, AShortFileIsToldAndSavedAsFullLength)
 {
     writeBytes(path(), "\x8d\x62\r\nb\r\nc\r\n"); // 甲, b, c
     TSetuF &w = open();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains("3行しかありません")) << messages[0].toStdString();
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains("3行しかありません")) << messages.texts[0].toStdString();
     EXPECT_EQ(w.Memo1()->toPlainText(), "甲");
     // Targets beyond the end of the file show empty and can be written.
     w.ShuBox()->setCurrentIndex(6);
@@ -258,8 +250,8 @@ TEST_F(SetuFTest, AFileThatCannotBeReadIsNeverOverwritten)
     const QByteArray bad = "first\r\n\x85\x40\xff\xfe\r\nthird\r\n";
     writeBytes(path(), bad);
     TSetuF &w = open();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains("編集できません")) << messages[0].toStdString();
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains("編集できません")) << messages.texts[0].toStdString();
     EXPECT_TRUE(w.Memo1()->isReadOnly());
     QSignalSpy saved(&w, &TSetuF::textsSaved);
     click("DownBtn");
@@ -275,8 +267,8 @@ TEST_F(SetuFTest, AFileThatCannotBeReadIsNeverOverwritten)
         QFile::setPermissions(path(), QFileDevice::WriteOwner);
         messages.clear();
         open();
-        ASSERT_EQ(messages.size(), 1);
-        EXPECT_TRUE(messages[0].contains("読めません")) << messages[0].toStdString();
+        ASSERT_EQ(messages.texts.size(), 1);
+        EXPECT_TRUE(messages.texts[0].contains("読めません")) << messages.texts[0].toStdString();
         EXPECT_TRUE(w.Memo1()->isReadOnly());
         click("CloseBtn");
         EXPECT_FALSE(w.isVisible());
@@ -289,8 +281,8 @@ TEST_F(SetuFTest, AMissingFileIsToldAndTypedTextsMakeANewOne)
 {
     QFile::remove(path());
     TSetuF &w = open();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains("見つかりません")) << messages[0].toStdString();
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains("見つかりません")) << messages.texts[0].toStdString();
     EXPECT_EQ(w.Memo1()->toPlainText(), "");
     click("CloseBtn"); // nothing typed: no empty file appears
     EXPECT_FALSE(QFile::exists(path()));
@@ -309,8 +301,8 @@ TEST_F(SetuFTest, ACharacterShiftJisCannotHoldIsNamedAndNothingIsLost)
     TSetuF &w = open();
     typeInMemo(QString::fromUtf8("晴れ\xF0\x9F\x98\x80"));
     click("DownBtn");
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QString::fromUtf8("「\xF0\x9F\x98\x80」"))) << messages[0].toStdString();
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QString::fromUtf8("「\xF0\x9F\x98\x80」"))) << messages.texts[0].toStdString();
     // Still on the text to mend, typed text kept.
     EXPECT_EQ(w.HosiBox()->currentIndex(), 0);
     EXPECT_FALSE(w.UpBtn()->isEnabled());
@@ -318,12 +310,12 @@ TEST_F(SetuFTest, ACharacterShiftJisCannotHoldIsNamedAndNothingIsLost)
 
     // Closing asks; "no" keeps the window open.
     messages.clear();
-    answer = ui::Answer::No;
+    messages.answer = ui::Answer::No;
     click("CloseBtn");
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(messages.size(), 2); // the character, then the question
+    EXPECT_EQ(messages.texts.size(), 2); // the character, then the question
     // "Yes" drops that text; the file is untouched.
-    answer = ui::Answer::Yes;
+    messages.answer = ui::Answer::Yes;
     click("CloseBtn");
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(bytesOf(path()), bytes);
@@ -339,5 +331,5 @@ TEST_F(SetuFTest, HelpOpensItsTopicAndTheMemoTakesTheExplanationFont)
     click("HelpBtn");
     ASSERT_NE(currentHelpWindow(), nullptr);
     EXPECT_EQ(currentHelpWindow()->currentTopic(), SetuHelpTopic);
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.texts.isEmpty());
 }

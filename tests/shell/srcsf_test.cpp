@@ -22,22 +22,11 @@
 #include "shell/listf.h"
 #include "shell/messages.h"
 #include "shell/srcsf.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
 namespace {
-
-struct Messages {
-    QStringList texts;
-    Messages()
-    {
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            texts << m.text;
-            return ui::Answer::Ok;
-        });
-    }
-    ~Messages() { ui::setMessageHandler({}); }
-};
 
 const CivilTime Start{2024, 1, 1, 10, 45, 0};
 const QString MatterName = QStringLiteral("吉方位（総合）");
@@ -108,7 +97,7 @@ TEST(SrcSF, ShowsTheMatterListAndStoredLimits)
 
 TEST(SrcSF, RunFillsTheListWindow)
 {
-    Messages messages;
+    RecordedMessages messages;
     const SearchOutcome want = expected(KindHour, 120, 100);
     ASSERT_GT(want.matches, 0);
     Fixture f;
@@ -135,7 +124,7 @@ TEST(SrcSF, RunFillsTheListWindow)
 
 TEST(SrcSF, NoMatchSaysSoAndStaysOpen)
 {
-    Messages messages;
+    RecordedMessages messages;
     Fixture f;
     f.type("SrcE", QStringLiteral("0"));
     f.click("OKBtn");
@@ -148,7 +137,7 @@ TEST(SrcSF, NoMatchSaysSoAndStaysOpen)
 
 TEST(SrcSF, StopButtonShowsTheMatchesSoFar)
 {
-    Messages messages;
+    RecordedMessages messages;
     Fixture f;
     f.click("RG1_3");
     f.type("SrcE", QStringLiteral("5000000"));
@@ -172,7 +161,7 @@ TEST(SrcSF, StopButtonShowsTheMatchesSoFar)
 
 TEST(SrcSF, BadLimitOrMissingFileLeavesTheDialogUsable)
 {
-    Messages messages;
+    RecordedMessages messages;
     {
         Fixture f;
         f.type("CntE", QStringLiteral("abc"));
@@ -182,9 +171,8 @@ TEST(SrcSF, BadLimitOrMissingFileLeavesTheDialogUsable)
         EXPECT_TRUE(f.idle());
         EXPECT_FALSE(f.list.isVisible());
     }
-    messages.texts.clear();
-    QTemporaryDir program;
-    QFile::copy(QStringLiteral(VELM_DATA_DIR "/Senji.Idx"), program.filePath(QStringLiteral("Senji.Idx")));
+    messages.clear();
+    ScratchProgram program{{"Senji.Idx"}};
     Fixture f(program.path());
     f.click("OKBtn");
     ASSERT_EQ(messages.texts.size(), 1);

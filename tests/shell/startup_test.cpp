@@ -10,6 +10,7 @@
 
 #include "shell/app.h"
 #include "shell/messages.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
@@ -22,20 +23,6 @@ void copyDataFile(const QString &name, const QString &to, const QString &as = {}
     ASSERT_TRUE(QFile::exists(from)) << from.toStdString();
     ASSERT_TRUE(QFile::copy(from, QDir(to).filePath(as.isEmpty() ? QFileInfo(from).fileName() : as)));
 }
-
-struct RecordedMessages {
-    RecordedMessages()
-    {
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            messages << m.text;
-            kinds.push_back(m.kind);
-            return ui::Answer::Ok;
-        });
-    }
-    ~RecordedMessages() { ui::setMessageHandler({}); }
-    QStringList messages;
-    std::vector<ui::MessageKind> kinds;
-};
 
 } // namespace
 
@@ -56,14 +43,14 @@ TEST(Startup, RequiredFilesAreCheckedInOrder)
 
     RecordedMessages record;
     EXPECT_FALSE(checkRequiredFiles(folder));
-    ASSERT_EQ(record.messages.size(), 1);
-    EXPECT_EQ(record.messages[0], "SENJI.IDXが、ありません。");
-    EXPECT_EQ(record.kinds[0], ui::MessageKind::Error);
+    ASSERT_EQ(record.texts.size(), 1);
+    EXPECT_EQ(record.texts[0], "SENJI.IDXが、ありません。");
+    EXPECT_EQ(record.seen[0].kind, ui::MessageKind::Error);
 
     copyDataFile("Senji.Idx", folder, "senji.idx");
     EXPECT_EQ(firstMissingRequiredFile(folder), "");
     EXPECT_TRUE(checkRequiredFiles(folder));
-    EXPECT_EQ(record.messages.size(), 1);
+    EXPECT_EQ(record.texts.size(), 1);
     // A folder of that name is not the file.
     QTemporaryDir other;
     for (const char *name : {"VELMWIN.html", "SetuFile.Dat"})

@@ -20,59 +20,48 @@
 #include "shell/startwindows.h"
 #include "shell/syssettings.h"
 #include "shell/calef.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
 TEST(StartWindows, SystemSettingsCloseTheChartsAndFeedTheMainWindow)
 {
-    QTemporaryDir program;
+    ScratchProgram program;
     QTemporaryDir config;
-    for (const QString &f : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files))
-        QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + f, program.filePath(f));
-    setProgramFolder(program.path());
-    ui::setMessageHandler([](QWidget *, const ui::Message &) { return ui::Answer::Ok; });
-    {
-        AppSettings settings(program.path(), config.path());
-        TMainF main(settings);
-        auto windows = makeStartWindows(main, settings);
-        main.showAtStart();
-        main.setMoment(CivilTime{2024, 3, 1, 12, 0, 0});
-        main.BanBtnClick();
-        ASSERT_FALSE(main.findChild<QMdiArea *>()->subWindowList().isEmpty());
+    RecordedMessages messages;
+    AppSettings settings(program.path(), config.path());
+    TMainF main(settings);
+    auto windows = makeStartWindows(main, settings);
+    main.showAtStart();
+    main.setMoment(CivilTime{2024, 3, 1, 12, 0, 0});
+    main.BanBtnClick();
+    ASSERT_FALSE(main.findChild<QMdiArea *>()->subWindowList().isEmpty());
 
-        main.SysBtnClick();
-        QTest::qWait(10);
-        EXPECT_TRUE(windows->sys->isVisible());
-        EXPECT_TRUE(main.findChild<QMdiArea *>()->subWindowList().isEmpty());
-        windows->sys->close();
-        EXPECT_FALSE(windows->sys->isVisible());
-    }
-    ui::setMessageHandler({});
+    main.SysBtnClick();
+    QTest::qWait(10);
+    EXPECT_TRUE(windows->sys->isVisible());
+    EXPECT_TRUE(main.findChild<QMdiArea *>()->subWindowList().isEmpty());
+    windows->sys->close();
+    EXPECT_FALSE(windows->sys->isVisible());
 }
 
 TEST(StartWindows, EditorAndSearchCommandsAreInTheMainWindow)
 {
-    QTemporaryDir program;
+    ScratchProgram program;
     QTemporaryDir config;
-    for (const QString &f : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files))
-        QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + f, program.filePath(f));
-    setProgramFolder(program.path());
-    ui::setMessageHandler([](QWidget *, const ui::Message &) { return ui::Answer::Ok; });
-    {
-        AppSettings settings(program.path(), config.path());
-        TMainF main(settings);
-        auto windows = makeStartWindows(main, settings);
-        for (const char *name : {"SetuItem", "I1", "SenItem", "New1", "Open1", "ListBtn"}) {
-            QAction *a = main.findChild<QAction *>(QString::fromLatin1(name));
-            ASSERT_NE(a, nullptr) << name;
-            EXPECT_TRUE(a->isEnabled()) << name;
-        }
-        EXPECT_EQ(main.findChild<QAction *>("I1")->text(), "数値の設定(&I)");
-        EXPECT_EQ(main.findChild<QAction *>("SenItem")->text(), "占事ﾏｽﾀｰの設定(&M)");
-        EXPECT_EQ(main.findChild<QAction *>("SetuItem")->text(), "説明文の編集(&E)");
-        EXPECT_EQ(main.findChild<QAction *>("New1")->text(), "検索一覧表作成(&N)");
+    RecordedMessages messages;
+    AppSettings settings(program.path(), config.path());
+    TMainF main(settings);
+    auto windows = makeStartWindows(main, settings);
+    for (const char *name : {"SetuItem", "I1", "SenItem", "New1", "Open1", "ListBtn"}) {
+        QAction *a = main.findChild<QAction *>(QString::fromLatin1(name));
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_TRUE(a->isEnabled()) << name;
     }
-    ui::setMessageHandler({});
+    EXPECT_EQ(main.findChild<QAction *>("I1")->text(), "数値の設定(&I)");
+    EXPECT_EQ(main.findChild<QAction *>("SenItem")->text(), "占事ﾏｽﾀｰの設定(&M)");
+    EXPECT_EQ(main.findChild<QAction *>("SetuItem")->text(), "説明文の編集(&E)");
+    EXPECT_EQ(main.findChild<QAction *>("New1")->text(), "検索一覧表作成(&N)");
 }
 
 namespace {
@@ -90,42 +79,33 @@ QStringList namesOf(const QList<QAction *> &actions)
 
 TEST(StartWindows, CommandsStandInTheOrderOfTheirMenusAndBars)
 {
-    QTemporaryDir program;
+    ScratchProgram program;
     QTemporaryDir config;
-    for (const QString &f : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files))
-        QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + f, program.filePath(f));
-    setProgramFolder(program.path());
-    ui::setMessageHandler([](QWidget *, const ui::Message &) { return ui::Answer::Ok; });
-    {
-        AppSettings settings(program.path(), config.path());
-        TMainF main(settings);
-        auto windows = makeStartWindows(main, settings);
-        EXPECT_EQ(namesOf(main.menu(TMainF::FileMenu)->actions()),
-                  QStringList({"CaleItem", "New1", "Open1", "BData1", "BRItem", "InfItem", "Exit1"}));
-        EXPECT_EQ(namesOf(main.toolBar(TMainF::FindBar)->actions()),
-                  QStringList({"CaleItem", "ListBtn", "New1", "BData1", "ESrcBtn"}));
-        const QStringList system = namesOf(main.toolBar(TMainF::SystemBar)->actions());
-        EXPECT_EQ(system.mid(system.indexOf("SetuItem")),
-                  QStringList({"SetuItem", "SenItem", "I1", "SysBtn", "BRItem"}));
-        EXPECT_EQ(namesOf(main.toolBar(TMainF::WindowBar)->actions()).value(0), "CGIBtn");
-        EXPECT_EQ(namesOf(main.toolBar(TMainF::NetBar)->actions()), QStringList({"URLBtn", "InfItem"}));
-        const QList<QAction *> tools = main.menu(TMainF::ToolMenu)->actions();
-        ASSERT_GE(tools.size(), 2);
-        EXPECT_EQ(tools[0]->text(), "ﾂｰﾙの設定(&S)");
-        EXPECT_TRUE(tools[1]->isSeparator());
-        EXPECT_EQ(main.action(QStringLiteral("CaleItem"))->toolTip(), "数値カレンダーを表します。");
-    }
-    ui::setMessageHandler({});
+    RecordedMessages messages;
+    AppSettings settings(program.path(), config.path());
+    TMainF main(settings);
+    auto windows = makeStartWindows(main, settings);
+    EXPECT_EQ(namesOf(main.menu(TMainF::FileMenu)->actions()),
+              QStringList({"CaleItem", "New1", "Open1", "BData1", "BRItem", "InfItem", "Exit1"}));
+    EXPECT_EQ(namesOf(main.toolBar(TMainF::FindBar)->actions()),
+              QStringList({"CaleItem", "ListBtn", "New1", "BData1", "ESrcBtn"}));
+    const QStringList system = namesOf(main.toolBar(TMainF::SystemBar)->actions());
+    EXPECT_EQ(system.mid(system.indexOf("SetuItem")),
+              QStringList({"SetuItem", "SenItem", "I1", "SysBtn", "BRItem"}));
+    EXPECT_EQ(namesOf(main.toolBar(TMainF::WindowBar)->actions()).value(0), "CGIBtn");
+    EXPECT_EQ(namesOf(main.toolBar(TMainF::NetBar)->actions()), QStringList({"URLBtn", "InfItem"}));
+    const QList<QAction *> tools = main.menu(TMainF::ToolMenu)->actions();
+    ASSERT_GE(tools.size(), 2);
+    EXPECT_EQ(tools[0]->text(), "ﾂｰﾙの設定(&S)");
+    EXPECT_TRUE(tools[1]->isSeparator());
+    EXPECT_EQ(main.action(QStringLiteral("CaleItem"))->toolTip(), "数値カレンダーを表します。");
 }
 
 TEST(StartWindows, TheCalendarOpensAtStartWhenAsked)
 {
-    QTemporaryDir program;
+    ScratchProgram program;
     QTemporaryDir config;
-    for (const QString &f : QDir(QStringLiteral(VELM_DATA_DIR)).entryList(QDir::Files))
-        QFile::copy(QStringLiteral(VELM_DATA_DIR "/") + f, program.filePath(f));
-    setProgramFolder(program.path());
-    ui::setMessageHandler([](QWidget *, const ui::Message &) { return ui::Answer::Ok; });
+    RecordedMessages messages;
     for (bool cb6 : {false, true}) {
         AppSettings settings(program.path(), config.path());
         settings.setCB(6, cb6);
@@ -143,5 +123,4 @@ TEST(StartWindows, TheCalendarOpensAtStartWhenAsked)
             EXPECT_FALSE(windows->calendar->isVisible());
         }
     }
-    ui::setMessageHandler({});
 }

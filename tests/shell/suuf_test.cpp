@@ -23,6 +23,7 @@
 #include "shell/appsettings.h"
 #include "shell/messages.h"
 #include "shell/suuf.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
@@ -38,18 +39,11 @@ class SuuFTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VELM_DATA_DIR "/SuuFile.Dat"), file()));
-        setProgramFolder(program.path());
         settings = std::make_unique<AppSettings>(program.path(), config.path());
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            messages << m.text;
-            return ui::Answer::Ok;
-        });
     }
     void TearDown() override
     {
         window.reset();
-        ui::setMessageHandler({});
     }
 
     TSuuF &open()
@@ -92,12 +86,12 @@ protected:
         QTest::mouseClick(b, Qt::LeftButton);
     }
 
-    QTemporaryDir program;
+    ScratchProgram program{{"SuuFile.Dat"}};
     QTemporaryDir config;
+    RecordedMessages messages;
     std::unique_ptr<AppSettings> settings;
     ConstData names = MakeConstData();
     std::unique_ptr<TSuuF> window;
-    QStringList messages;
 };
 
 } // namespace
@@ -105,7 +99,7 @@ protected:
 TEST_F(SuuFTest, ShowsTheFileUnderItsCaptionsWithUnusedColumnsHidden)
 {
     TSuuF &w = open();
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
     EXPECT_EQ(w.windowTitle(), "数値の設定");
     EXPECT_EQ(w.pages()->currentIndex(), 0);
     ASSERT_EQ(w.pages()->count(), 8);
@@ -147,7 +141,7 @@ TEST_F(SuuFTest, OkFillsEmptyCellsWithTheirDefaultsSavesAndCloses)
     EXPECT_EQ(w.cellText(NumberTable::PerSG, 1, 3), "");
     click("OKBtn");
 
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(saved.count(), 1);
     EXPECT_EQ(w.cellText(NumberTable::PerSG, 1, 3), "100");
@@ -171,8 +165,8 @@ TEST_F(SuuFTest, AValueAboveTheRangeIsToldAndNothingIsWritten)
     w.pages()->setCurrentIndex(0);
     click("OKBtn");
 
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0], "「干の数値」の「丁＼兌」\n[51]は設定可能最大値より大きな値です");
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_EQ(messages.texts[0], "「干の数値」の「丁＼兌」\n[51]は設定可能最大値より大きな値です");
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.pages()->currentIndex(), 1);
     EXPECT_EQ(w.grid(NumberTable::KanSG)->currentRow(), 3);
@@ -186,8 +180,8 @@ TEST_F(SuuFTest, AValueAboveTheRangeIsToldAndNothingIsWritten)
     type(NumberTable::PerSG, 1, 1, QStringLiteral("-1000"));
     type(NumberTable::PerSG, 1, 2, QStringLiteral("1000"));
     EXPECT_FALSE(w.SGCheck());
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0], "「干の数値」の「丁＼兌」\n[-51]は設定可能最小値より小さな値です");
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_EQ(messages.texts[0], "「干の数値」の「丁＼兌」\n[-51]は設定可能最小値より小さな値です");
 }
 
 TEST_F(SuuFTest, EveryFaultyColumnOfEveryGridIsToldOnce)
@@ -201,7 +195,7 @@ TEST_F(SuuFTest, EveryFaultyColumnOfEveryGridIsToldOnce)
     w.grid(NumberTable::KakuSG)->item(58, 8)->setText(QStringLiteral("60"));
 
     EXPECT_FALSE(w.SGCheck());
-    EXPECT_EQ(messages,
+    EXPECT_EQ(messages.texts,
               QStringList({"「全般的な設定」の「天盤＼加算比率」\n[1001]は設定可能最大値より大きな値です",
                            "「八門の数値」の「休門＼乾」\n[abc]は整数ではありません",
                            "「八門の数値」の「生門＼艮」\n[1.5]は整数ではありません",
@@ -218,7 +212,7 @@ TEST_F(SuuFTest, TheAnKenNumberMustBeAnInteger)
     TSuuF &w = open();
     w.AnE()->setText(QStringLiteral("1.5"));
     click("OKBtn");
-    EXPECT_EQ(messages, QStringList({"「暗剣による数値」の[1.5]は整数ではありません"}));
+    EXPECT_EQ(messages.texts, QStringList({"「暗剣による数値」の[1.5]は整数ではありません"}));
     EXPECT_EQ(w.pages()->currentIndex(), 6);
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(bytesOf(file()), before);
@@ -226,7 +220,7 @@ TEST_F(SuuFTest, TheAnKenNumberMustBeAnInteger)
     messages.clear();
     w.AnE()->setText(QStringLiteral("-999")); // no range applies
     click("OKBtn");
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(readNumbersFile(file().toStdString()).tables.anKen(), -999);
 }
@@ -237,7 +231,7 @@ TEST_F(SuuFTest, CancelGoesBackToTheFileAndClosesOnlyOnValidValues)
     const NumberTables saved = w.tables();
     type(NumberTable::KanSG, 1, 1, QStringLiteral("77"));
     click("CancelBtn");
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.tables(), saved);
 
@@ -255,7 +249,7 @@ TEST_F(SuuFTest, CancelGoesBackToTheFileAndClosesOnlyOnValidValues)
     reshow();
     QTest::keyClick(&w, Qt::Key_Escape);
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(messages, QStringList({"「紫白の数値」の「一白＼中」\n[500]は設定可能最大値より大きな値です"}));
+    EXPECT_EQ(messages.texts, QStringList({"「紫白の数値」の「一白＼中」\n[500]は設定可能最大値より大きな値です"}));
 }
 
 TEST_F(SuuFTest, CopyCommandsFillTheRowRightAndTheColumnDown)
@@ -293,7 +287,7 @@ TEST_F(SuuFTest, CopyCommandsFillTheRowRightAndTheColumnDown)
     w.setCellText(NumberTable::PerSG, 1, 6, QStringLiteral("55"));
     yCp->trigger();
     EXPECT_EQ(w.cellText(NumberTable::PerSG, 1, 8), "55");
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.texts.isEmpty());
 }
 
 TEST_F(SuuFTest, ExportWritesEveryGridWithItsCaptionsAsCp932)
@@ -312,7 +306,7 @@ TEST_F(SuuFTest, ExportWritesEveryGridWithItsCaptionsAsCp932)
     w.AnE()->setText(QStringLiteral("x")); // not checked on export
     w.saveFileName = [&](QWidget *, const QString &) { return out; };
     QTest::mouseClick(w.findChild<QAbstractButton *>(QStringLiteral("ExpBtn")), Qt::LeftButton);
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.texts.isEmpty());
 
     const CodecResult text = decodeCp932(bytesOf(out).toStdString());
     ASSERT_TRUE(text.ok);

@@ -18,23 +18,11 @@
 
 #include "shell/messages.h"
 #include "shell/syssettings.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
 namespace {
-
-// Records every message box instead of showing it.
-struct Messages {
-    QStringList texts;
-    Messages()
-    {
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            texts << m.text;
-            return ui::Answer::Ok;
-        });
-    }
-    ~Messages() { ui::setMessageHandler({}); }
-};
 
 template <typename T>
 T *child(QWidget *w, const char *name)
@@ -104,7 +92,7 @@ TEST(SysSettings, FreshStoreShowsTheDefaults)
 TEST(SysSettings, EveryValueSurvivesClosingAndANewStart)
 {
     QTemporaryDir dir;
-    Messages messages;
+    RecordedMessages messages;
     SystemSettings expected;
     {
         AppSettings settings(dir.path(), dir.path());
@@ -210,7 +198,7 @@ TEST(SysSettings, ThresholdsMustDescend)
 {
     QTemporaryDir dir;
     AppSettings settings(dir.path(), dir.path());
-    Messages messages;
+    RecordedMessages messages;
     TSysF w(settings);
     w.showSettings();
 
@@ -225,14 +213,14 @@ TEST(SysSettings, ThresholdsMustDescend)
 
     type(&w, "ED0", "10");
     type(&w, "ED2", "-6");
-    messages.texts.clear();
+    messages.clear();
     EXPECT_FALSE(w.close());
     EXPECT_EQ(messages.texts, QStringList{"数値3は、数値4より大きくなければなりません。"});
     EXPECT_EQ(w.focusWidget(), child<QLineEdit>(&w, "ED3"));
 
     // Not a whole number: said so, and that very field gets the focus.
     type(&w, "ED2", "1.5");
-    messages.texts.clear();
+    messages.clear();
     EXPECT_FALSE(w.close());
     EXPECT_EQ(messages.texts, QStringList{"数値3は、整数で指定して下さい。"});
     EXPECT_EQ(w.focusWidget(), child<QLineEdit>(&w, "ED2"));
@@ -240,7 +228,7 @@ TEST(SysSettings, ThresholdsMustDescend)
     // Equal thresholds are fine.
     type(&w, "ED1", "10");
     type(&w, "ED2", "0");
-    messages.texts.clear();
+    messages.clear();
     EXPECT_TRUE(w.close());
     EXPECT_TRUE(messages.texts.isEmpty());
     EXPECT_EQ(AppSettings(dir.path(), dir.path()).ED(1), 10);
@@ -250,7 +238,7 @@ TEST(SysSettings, TextFieldsMustBeUsableNumbers)
 {
     QTemporaryDir dir;
     AppSettings settings(dir.path(), dir.path());
-    Messages messages;
+    RecordedMessages messages;
     TSysF w(settings);
     w.showSettings();
 
@@ -274,7 +262,7 @@ TEST(SysSettings, TextFieldsMustBeUsableNumbers)
         const SystemSettings good = w.current();
         type(&w, c.field, c.text);
         w.pages()->setCurrentIndex(1); // away from the field's page
-        messages.texts.clear();
+        messages.clear();
         EXPECT_FALSE(w.close()) << c.field << " " << c.text.toStdString();
         EXPECT_EQ(messages.texts, QStringList{c.message}) << c.field << " " << c.text.toStdString();
         EXPECT_EQ(w.focusWidget(), child<QLineEdit>(&w, c.field));
@@ -286,7 +274,7 @@ TEST(SysSettings, TextFieldsMustBeUsableNumbers)
     // Decimal zones and offsets within range are kept as typed.
     type(&w, "TZE", "-3.5");
     type(&w, "NowE", "90");
-    messages.texts.clear();
+    messages.clear();
     EXPECT_TRUE(w.close());
     EXPECT_TRUE(messages.texts.isEmpty());
     EXPECT_EQ(settings.TZE(), "-3.5");
@@ -299,7 +287,7 @@ TEST(SysSettings, HiddenWindowClosesQuietly)
     QTemporaryDir dir;
     AppSettings settings(dir.path(), dir.path());
     settings.store().setText("Sys", "TZE", "abc");
-    Messages messages;
+    RecordedMessages messages;
     TSysF w(settings);
     QSignalSpy changed(&w, &TSysF::settingsChanged);
     EXPECT_TRUE(w.close());

@@ -15,22 +15,11 @@
 
 #include "shell/messages.h"
 #include "shell/tools.h"
+#include "shell_fixtures.h"
 
 using namespace velm;
 
 namespace {
-
-struct Messages {
-    QStringList texts;
-    Messages()
-    {
-        ui::setMessageHandler([this](QWidget *, const ui::Message &m) {
-            texts << m.text;
-            return ui::Answer::Ok;
-        });
-    }
-    ~Messages() { ui::setMessageHandler({}); }
-};
 
 QString emptyTable()
 {
@@ -50,7 +39,7 @@ struct Fixture {
     std::unique_ptr<TTools> tools;
     QList<Run> runs;
     bool runSucceeds = true;
-    Messages messages;
+    RecordedMessages messages;
 
     // stored: the "SG1" text before the dialog is made; null for none at all.
     explicit Fixture(const QString &stored = emptyTable())
@@ -228,14 +217,14 @@ TEST(Tools, RefusesWhatTheTableCannotHold)
     EXPECT_EQ(f.messages.texts[1], QStringLiteral("ファイルに「,」(ｶﾝﾏ)は使えません。"));
     EXPECT_EQ(f.tools->table().usedRows(), 0);
 
-    f.messages.texts.clear();
+    f.messages.clear();
     f.add({}, QStringLiteral("/bin/a"), {}, {});
     f.add(QStringLiteral("名"), {}, {}, {});
     EXPECT_EQ(f.messages.texts, (QStringList{QStringLiteral("タイトルを入力してください。"), QStringLiteral("プログラムを入力してください。")}));
     EXPECT_EQ(f.tools->table().usedRows(), 0);
 
     // Ten tools fill the table; the eleventh is refused and nothing is lost.
-    f.messages.texts.clear();
+    f.messages.clear();
     for (int i = 0; i < 10; ++i)
         f.add(QString::number(i), QStringLiteral("/bin/a"), {}, {});
     EXPECT_TRUE(f.messages.texts.isEmpty());
