@@ -9,11 +9,11 @@
 #include <QDialog>
 
 #include "shell/appsettings.h"
+#include "shell/runpanel.h"
 
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 
 namespace velm {
@@ -31,8 +31,8 @@ public:
     // Runs a whole list and hands it to the list window.
     void OKBtnClick();
     // Stops the running list; the rows made so far are shown.
-    void StopBtnClick() { m_stopRequested = true; }
-    bool running() const { return m_running; }
+    void StopBtnClick() { m_run.stopRequested = true; }
+    bool running() const { return m_run.running; }
 
     QButtonGroup *RG1() const { return m_rg1; }
     QLineEdit *SrcE() const { return m_srcE; }
@@ -61,12 +61,9 @@ private:
     QLineEdit *m_srcE = nullptr;
     QWidget *m_srcPnl = nullptr;
     QLabel *m_cntL = nullptr;
-    QProgressBar *m_animate = nullptr;
     QPushButton *m_stopBtn = nullptr;
     QWidget *m_btnPnl = nullptr;
-    bool m_running = false;
-    bool m_stopRequested = false;
-    bool m_closeAfterStop = false;
+    RunState m_run;
 };
 
 } // namespace velm

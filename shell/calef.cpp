@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDateEdit>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -22,6 +21,8 @@
 
 #include "evaluation/numbers.h"
 #include "shell/app.h"
+#include "shell/entryfields.h"
+#include "shell/listgrid.h"
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
 #include "shell/syssettings.h"
@@ -37,7 +38,6 @@ QString qs(const std::string &s)
 
 const QString PlacementKey = QStringLiteral("CaleF");
 const QString GridHint = QStringLiteral("右ｸﾘｯｸでﾒﾆｭｰがでます");
-const QString TimeMessage = QStringLiteral("時刻が正しくありません。「時:分」の形で入力して下さい。");
 
 constexpr int KindColumn = ListColumnCount - 1;
 constexpr int FrozenRows = 2; // the year and month rows stay in view
@@ -66,19 +66,13 @@ QString boxText(std::string_view text)
     return s;
 }
 
+// The grid and its fixed rows scroll by whole rows; the user sizes no column or row.
 void configureView(QTableView *view)
 {
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUpListGrid(view);
     view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    view->verticalHeader()->hide();
-    view->horizontalHeader()->setHighlightSections(false);
-    view->horizontalHeader()->setMinimumSectionSize(0);
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->viewport()->setCursor(Qt::PointingHandCursor);
-    view->setContextMenuPolicy(Qt::CustomContextMenu);
     view->setWordWrap(false);
 }
 
@@ -166,31 +160,17 @@ TCaleF::TCaleF(TMainF &main, AppSettings &settings, QWidget *parent)
     setWindowTitle(QStringLiteral("数値カレンダー"));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
-    m_senL = new QLabel(this);
-    m_senL->setObjectName(QStringLiteral("SenL"));
-    m_senL->setAutoFillBackground(true);
-    QPalette yellow = m_senL->palette();
-    yellow.setColor(QPalette::Window, Qt::yellow);
-    yellow.setColor(QPalette::WindowText, Qt::black);
-    m_senL->setPalette(yellow);
-    m_cntL = new QLabel(this);
-    m_cntL->setObjectName(QStringLiteral("CntL"));
-    m_cntL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const ListHeading heading = makeListHeading(this);
+    m_senL = heading.senL;
+    m_cntL = heading.cntL;
 
-    auto button = [this](const char *name, const QString &text, const QString &hint) {
-        auto *b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setToolTip(hint);
-        b->setAutoDefault(false);
-        return b;
-    };
-    QPushButton *preBtn = button("PreBtn", QStringLiteral("<<"), QStringLiteral("前日から表示します"));
-    QPushButton *nowBtn = button("NowBtn", QStringLiteral("+"), QStringLiteral("現在日から表示します"));
-    QPushButton *nxtBtn = button("NxtBtn", QStringLiteral(">>"), QStringLiteral("翌日から表示します"));
+    QPushButton *preBtn = makeToolButton(this, "PreBtn", QStringLiteral("<<"), QStringLiteral("前日から表示します"));
+    QPushButton *nowBtn = makeToolButton(this, "NowBtn", QStringLiteral("+"), QStringLiteral("現在日から表示します"));
+    QPushButton *nxtBtn = makeToolButton(this, "NxtBtn", QStringLiteral(">>"), QStringLiteral("翌日から表示します"));
     for (QPushButton *b : {preBtn, nowBtn, nxtBtn})
         b->setFixedWidth(std::max(28, b->fontMetrics().horizontalAdvance(QStringLiteral("<<")) + 14));
-    QPushButton *expBtn = button("ExpBtn", QStringLiteral("出力"), QStringLiteral("一覧をファイルに出力します"));
-    m_prevBtn = button("PrevBtn", QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"), QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰを表示します"));
+    QPushButton *expBtn = makeExportButton(this);
+    m_prevBtn = makePreviewButton(this);
     m_prevBtn->hide();
     connect(preBtn, &QPushButton::clicked, this, &TCaleF::PreBtnClick);
     connect(nxtBtn, &QPushButton::clicked, this, &TCaleF::NxtBtnClick);
@@ -258,14 +238,7 @@ TCaleF::TCaleF(TMainF &main, AppSettings &settings, QWidget *parent)
                 }
             });
 
-    m_popup = new QMenu(this);
-    m_popup->setObjectName(QStringLiteral("PopupMenu1"));
-    QAction *banItem = m_popup->addAction(QStringLiteral("遁甲盤の作盤"));
-    banItem->setObjectName(QStringLiteral("BanItem"));
-    QAction *delItem = m_popup->addAction(QStringLiteral("行削除"));
-    delItem->setObjectName(QStringLiteral("DelItem"));
-    connect(banItem, &QAction::triggered, this, [this] { BanItemClick(m_menuRow); });
-    connect(delItem, &QAction::triggered, this, [this] { DelItemClick(m_menuRow); });
+    m_popup = makeRowMenu(this, [this] { BanItemClick(m_menuRow); }, [this] { DelItemClick(m_menuRow); });
 
     auto *top = new QHBoxLayout;
     top->setSpacing(2);
@@ -282,19 +255,11 @@ TCaleF::TCaleF(TMainF &main, AppSettings &settings, QWidget *parent)
     layout->addLayout(top);
     layout->addWidget(m_grid, 1);
 
-    saveFileName = [](QWidget *parent) {
-        QFileDialog dialog(parent);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("csv"));
-        dialog.setNameFilters({QStringLiteral("Csv (*.csv)"), QStringLiteral("すべて (*)")});
-        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-    };
+    saveFileName = chooseCsvSaveFile;
 
     fitWidths();
     resize(width(), 480);
-    const QByteArray placement = m_settings.windowPlacement(PlacementKey);
-    if (!placement.isEmpty())
-        restoreGeometry(placement);
+    restorePlacement(this, m_settings, PlacementKey);
 }
 
 TCaleF::~TCaleF()
@@ -318,7 +283,7 @@ void TCaleF::setPreview(std::function<void(QTableView *grid)> preview)
 void TCaleF::fitWidths()
 {
     const QFontMetrics metrics = m_grid->fontMetrics();
-    const double scale = std::max(1.0, metrics.horizontalAdvance(QStringLiteral("国")) / 12.0);
+    const double scale = gridFontScale(m_grid);
     int sum = 0;
     // The widest text each column holds; scores run to two-digit negatives.
     static const std::array<QString, 6> widest{QStringLiteral("日盤"), QStringLiteral("0000/00/00"),
@@ -336,9 +301,7 @@ void TCaleF::fitWidths()
     const int rowHeight = std::max(15, metrics.height() + 3);
     m_grid->verticalHeader()->setDefaultSectionSize(rowHeight);
     m_frozen->verticalHeader()->setDefaultSectionSize(rowHeight);
-    const QMargins margins = layout()->contentsMargins();
-    setFixedWidth(sum + m_grid->verticalScrollBar()->sizeHint().width() + 2 * m_grid->frameWidth()
-                  + margins.left() + margins.right() + 2);
+    setFixedWidth(gridWindowWidth(m_grid, layout(), sum, 2));
     syncFrozen();
 }
 
@@ -363,14 +326,7 @@ void TCaleF::showCalendar()
 {
     const bool onTop = m_settings.CB(5);
     m_showing = true;
-    if (onTop != windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
-        // Changing the flag hides the window; it is shown again below.
-        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    }
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    showRaised(this, onTop);
     m_showing = false;
     FormShow();
 }
@@ -400,10 +356,8 @@ void TCaleF::FormShow()
     if (m_building)
         return;
     const std::optional<CivilTime> entry = m_main.enteredMoment();
-    if (!entry) {
-        ui::showWarning(this, TimeMessage);
+    if (!checkEnteredMoment(this, entry))
         return;
-    }
     const QString countText = rowCountText ? rowCountText() : QStringLiteral("100");
     const CalendarCounts counts = parseCalendarCounts(countText.toStdString(), m_settings.CFrom().toStdString());
     if (!counts.ok()) {
@@ -528,19 +482,10 @@ void TCaleF::BanItemClick(int row)
 {
     if (row < 0 || row >= m_model->rowCount())
         return;
-    const ListRow &cells = m_model->rows()[static_cast<std::size_t>(row)];
-    const RowMoment at = rowMoment(cells);
-    if (at.kind < 0 || at.kind > 3)
-        return;
-    if (!at.ok()) {
-        ui::showError(this, qs(at.error));
-        return;
-    }
-    // Declining leaves the main window's choice alone and makes nothing: the
-    // row's own chart could not be made without its kind.
-    if (!m_main.BanGrp(at.kind) && !ui::askYesNo(this, qs(uncheckedKindQuestion(cells[0]))))
-        return;
-    m_main.openChart(at.kind, *at.moment);
+    const std::optional<RowMoment> at = chartOfRow(this, m_model->rows()[static_cast<std::size_t>(row)],
+                                                   [this](int kind) { return m_main.BanGrp(kind); });
+    if (at)
+        m_main.openChart(at->kind, *at->moment);
 }
 
 void TCaleF::CSGDblClick(int row)

@@ -6,21 +6,21 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFrame>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStyle>
 #include <QVBoxLayout>
 
 #include "output/chartdata.h"
 #include "shell/app.h"
 #include "shell/checkres.h"
+#include "shell/entryfields.h"
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
+#include "shell/runpanel.h"
 
 namespace velm {
 
@@ -105,28 +105,15 @@ TDMakeF::TDMakeF(AppSettings &settings, const ConstData &names, std::function<En
     yearRow->addWidget(m_eYearE);
     yearRow->addStretch(1);
 
-    auto radioGroup = [this](const char *name, const QString &caption, const QStringList &items, bool across,
-                             int checked, QButtonGroup *&group) {
-        auto *box = new QGroupBox(caption, this);
-        box->setObjectName(QLatin1String(name));
-        auto *grid = new QGridLayout(box);
-        group = new QButtonGroup(box);
-        for (int i = 0; i < items.size(); ++i) {
-            auto *b = new QRadioButton(items[i], box);
-            b->setObjectName(QLatin1String(name) + QLatin1Char('_') + QString::number(i));
-            group->addButton(b, i);
-            grid->addWidget(b, across ? 0 : i, across ? i : 0);
-        }
-        group->button(checked)->setChecked(true);
-        return box;
-    };
-    QGroupBox *rg1 = radioGroup("RG1", QStringLiteral("出力種別"),
-                                {QStringLiteral("コード"), QStringLiteral("文字列")}, true,
-                                static_cast<int>(ChartFileOutput::Code), m_rg1);
-    QGroupBox *rg2 = radioGroup("RG2", QStringLiteral("出力形式"),
-                                {QStringLiteral("年フォルダ＋日時データ(2003\\01～12.dat)"),
-                                 QStringLiteral("同一フォルダ(200301.dat～200312.dat)")},
-                                false, static_cast<int>(ChartFileLayout::SameFolder), m_rg2);
+    const RadioGroup rg1 = makeRadioGroup(this, QStringLiteral("RG1"), QStringLiteral("出力種別"),
+                                          {QStringLiteral("コード"), QStringLiteral("文字列")}, 2,
+                                          static_cast<int>(ChartFileOutput::Code));
+    const RadioGroup rg2 = makeRadioGroup(this, QStringLiteral("RG2"), QStringLiteral("出力形式"),
+                                          {QStringLiteral("年フォルダ＋日時データ(2003\\01～12.dat)"),
+                                           QStringLiteral("同一フォルダ(200301.dat～200312.dat)")},
+                                          1, static_cast<int>(ChartFileLayout::SameFolder));
+    m_rg1 = rg1.group;
+    m_rg2 = rg2.group;
 
     m_button1 = new QPushButton(QStringLiteral("データ生成実行！"), this);
     m_button1->setObjectName(QStringLiteral("Button1"));
@@ -152,12 +139,12 @@ TDMakeF::TDMakeF(AppSettings &settings, const ConstData &names, std::function<En
     layout->addLayout(dirRow);
     layout->addWidget(cg1);
     layout->addLayout(yearRow);
-    layout->addWidget(rg1);
-    layout->addWidget(rg2);
+    layout->addWidget(rg1.box);
+    layout->addWidget(rg2.box);
     layout->addWidget(m_dispL);
     layout->addLayout(buttons);
 
-    m_inputs = {m_dirE, m_openBtn, cg1, m_fYearE, m_eYearE, rg1, rg2, m_button1};
+    m_inputs = {m_dirE, m_openBtn, cg1, m_fYearE, m_eYearE, rg1.box, rg2.box, m_button1};
 }
 
 QAbstractButton *TDMakeF::OpenBtn() const
@@ -167,7 +154,7 @@ QAbstractButton *TDMakeF::OpenBtn() const
 
 void TDMakeF::OpenBtnClick()
 {
-    if (m_running || !chooseFolder)
+    if (m_run.running || !chooseFolder)
         return;
     const QString current = outputFolder();
     const QString start = QDir(current).exists() ? current : m_settings.programFolder();
@@ -198,7 +185,7 @@ void TDMakeF::setStatus(const QString &status)
 
 void TDMakeF::setRunning(bool running)
 {
-    m_running = running;
+    m_run.running = running;
     for (QWidget *w : m_inputs)
         w->setEnabled(!running);
     if (running)
@@ -209,10 +196,8 @@ void TDMakeF::setRunning(bool running)
 
 bool TDMakeF::yearOf(QLineEdit *edit, const QString &caption, int &year)
 {
-    // Full-width digits are read as the digits they are.
-    const QString text = edit->text().normalized(QString::NormalizationForm_KC).trimmed();
     bool ok = false;
-    year = text.toInt(&ok);
+    year = typedNumber(edit).toInt(&ok);
     if (ok)
         return true;
     ui::showError(this, QStringLiteral("『%1』は、%2として正しくありません。西暦の年を数字で入力して下さい。")
@@ -224,7 +209,7 @@ bool TDMakeF::yearOf(QLineEdit *edit, const QString &caption, int &year)
 
 void TDMakeF::Button1Click()
 {
-    if (m_running || CheckRes(ResAtChartData, this))
+    if (m_run.running || CheckRes(ResAtChartData, this))
         return;
 
     ChartFileOptions options;
@@ -250,25 +235,22 @@ void TDMakeF::Button1Click()
         return;
     }
     const EngineOptions engine = m_engineOptions ? m_engineOptions() : EngineOptions{};
-    if (!engine.tzOk) {
-        ui::showError(this, QStringLiteral("システム設定の時差『%1』が正しくありません。").arg(engine.tzText));
+    if (!checkTimeZone(this, engine))
         return;
-    }
     options.koyomi = engine.koyomi;
     options.method = engine.method;
 
-    m_stopRequested = false;
-    m_closeAfterStop = false;
+    m_run.start();
     setRunning(true);
     const ChartFileResult result = writeChartDataFiles(options, [this](std::string_view status) {
         setStatus(qs(status));
         // Called once per day line: the window repaints and the close button is heard.
         QCoreApplication::processEvents();
-        return !m_stopRequested;
+        return !m_run.stopRequested;
     });
     setRunning(false);
 
-    if (m_closeAfterStop) {
+    if (m_run.closeAfterStop) {
         QDialog::done(QDialog::Rejected);
         return;
     }
@@ -290,12 +272,9 @@ void TDMakeF::Button1Click()
 
 void TDMakeF::done(int result)
 {
-    if (m_running) {
-        // The files written so far stay; the one in hand is not written.
-        m_stopRequested = true;
-        m_closeAfterStop = true;
+    // The files written so far stay; the one in hand is not written.
+    if (m_run.holdClose())
         return;
-    }
     QDialog::done(result);
 }
 

@@ -13,6 +13,7 @@
 
 #include "engine/constdata.h"
 #include "shell/appsettings.h"
+#include "shell/runpanel.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -43,7 +44,7 @@ public:
     void OpenBtnClick();
     // Checks the entries and writes the files, keeping the window usable.
     void Button1Click();
-    bool running() const { return m_running; }
+    bool running() const { return m_run.running; }
 
     QLineEdit *DirE() const { return m_dirE; }
     QAbstractButton *OpenBtn() const;
@@ -90,9 +91,7 @@ private:
     QLabel *m_dispL = nullptr;
     QPushButton *m_button1 = nullptr;
     QPushButton *m_okBtn = nullptr;
-    bool m_running = false;
-    bool m_stopRequested = false;
-    bool m_closeAfterStop = false;
+    RunState m_run;
 };
 
 // CGIBtnClick: makes the generator over the main window's options, shows it

@@ -2,21 +2,21 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "engine/symbols.h"
 #include "output/chartdata.h"
 #include "output/quicksearch.h"
+#include "shell/entryfields.h"
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
+#include "shell/runpanel.h"
 
 namespace velm {
 
@@ -26,7 +26,6 @@ const QString Section = QStringLiteral("Sys");
 const QString LimitKey = QStringLiteral("ESrc");
 const QString LimitDefault = QStringLiteral("500");
 const QString IdleCount = QStringLiteral("検索件数　");
-const QString TimeMessage = QStringLiteral("時刻が正しくありません。「時:分」の形で入力して下さい。");
 
 QString qs(std::string_view s)
 {
@@ -50,12 +49,6 @@ std::optional<int> valueOf(int item)
     return item - 1;
 }
 
-// The limit as typed; full-width digits, as an input method gives them, count.
-QString limitText(const QLineEdit *edit)
-{
-    return edit->text().normalized(QString::NormalizationForm_KC).trimmed();
-}
-
 } // namespace
 
 TESrcF::TESrcF(TMainF &main, AppSettings &settings, QWidget *parent)
@@ -66,34 +59,17 @@ TESrcF::TESrcF(TMainF &main, AppSettings &settings, QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     auto radioGroup = [this, layout](int n, const QString &caption, const QStringList &items, int columns) {
-        const QString name = QStringLiteral("CB%1").arg(n);
-        auto *box = new QGroupBox(caption, this);
-        box->setObjectName(name);
-        auto *grid = new QGridLayout(box);
-        auto *group = new QButtonGroup(box);
-        for (int i = 0; i < items.size(); ++i) {
-            auto *b = new QRadioButton(items[i], box);
-            b->setObjectName(name + QLatin1Char('_') + QString::number(i));
-            group->addButton(b, i);
-            grid->addWidget(b, i / columns, i % columns);
-        }
-        group->button(0)->setChecked(true);
-        m_cb[n - 1] = group;
-        layout->addWidget(box);
+        const RadioGroup radio = makeRadioGroup(this, QStringLiteral("CB%1").arg(n), caption, items, columns, 0);
+        m_cb[n - 1] = radio.group;
+        layout->addWidget(radio.box);
     };
-    QStringList kinds;
-    for (std::string_view k : KindCaption)
-        kinds << qs(k);
-    radioGroup(1, QStringLiteral("盤"), kinds, 4);
+    radioGroup(1, QStringLiteral("盤"), captionList(KindCaption), 4);
     radioGroup(2, QStringLiteral("天干"), withAny(StemName), 6);
     radioGroup(3, QStringLiteral("地支"), withAny(BranchName), 7);
     radioGroup(4, QStringLiteral("陰陽"), {qs(DunName[0]), qs(DunName[1])}, 2);
     radioGroup(5, QStringLiteral("局"), withAny(NumeralFull, QStringLiteral("局")), 5);
 
-    m_cntE = new QLineEdit(m_settings.store().text(Section, LimitKey, LimitDefault), this);
-    m_cntE->setObjectName(QStringLiteral("CntE"));
-    m_cntE->setAlignment(Qt::AlignRight);
-    m_cntE->setMaxLength(9);
+    m_cntE = makeLimitEdit(this, "CntE", m_settings.store().text(Section, LimitKey, LimitDefault));
     m_cntL = new QLabel(IdleCount, this);
     m_cntL->setObjectName(QStringLiteral("CntL"));
     m_cntL->setMinimumWidth(m_cntL->fontMetrics().horizontalAdvance(QStringLiteral("検索件数：99999件")));
@@ -117,14 +93,14 @@ QButtonGroup *TESrcF::CB(int n) const
 
 void TESrcF::showEvent(QShowEvent *event)
 {
-    if (!event->spontaneous() && !m_running)
+    if (!event->spontaneous() && !m_run.running)
         m_cntL->setText(IdleCount);
     QDialog::showEvent(event);
 }
 
 void TESrcF::setRunning(bool running)
 {
-    m_running = running;
+    m_run.running = running;
     m_button1->setEnabled(!running);
     m_cntE->setEnabled(!running);
     for (QButtonGroup *group : m_cb)
@@ -139,27 +115,17 @@ void TESrcF::showCount(qint64 examined)
 
 void TESrcF::Button1Click()
 {
-    if (m_running)
+    if (m_run.running)
         return;
-    bool numeric = false;
-    const long limit = limitText(m_cntE).toLong(&numeric);
-    if (!numeric || limit < 0) {
-        ui::showError(this, QStringLiteral("『%1』は、検索上限として正しくありません。0以上の整数を入力して下さい。")
-                                .arg(m_cntE->text()));
-        m_cntE->setFocus();
-        m_cntE->selectAll();
+    const std::optional<qint64> limit = readLimit(this, m_cntE, QStringLiteral("検索上限"));
+    if (!limit)
         return;
-    }
     const std::optional<CivilTime> start = m_main.enteredMoment();
-    if (!start) {
-        ui::showWarning(this, TimeMessage);
+    if (!checkEnteredMoment(this, start))
         return;
-    }
     const EngineOptions engine = m_main.engineOptions();
-    if (!engine.tzOk) {
-        ui::showError(this, QStringLiteral("システム設定の時差『%1』が正しくありません。").arg(engine.tzText));
+    if (!checkTimeZone(this, engine))
         return;
-    }
 
     QuickSearchOptions options;
     options.start = *start;
@@ -170,24 +136,23 @@ void TESrcF::Button1Click()
     // The ju items are "不問" then １局 … ９局: the item is the ju number itself.
     if (const int ju = m_cb[4]->checkedId(); ju > 0)
         options.condition.ju = ju;
-    options.limit = limit;
+    options.limit = static_cast<long>(*limit);
     options.koyomi = engine.koyomi;
     options.method = engine.method;
 
-    m_stopRequested = false;
-    m_closeAfterStop = false;
+    m_run.start();
     setRunning(true);
     const QuickSearchResult result = quickSearch(options, [this](long examined) {
         showCount(examined);
         emit progressed(examined);
         // Repainting, and a close of the window, are heard here.
         QCoreApplication::processEvents();
-        return !m_stopRequested;
+        return !m_run.stopRequested;
     });
     setRunning(false);
     showCount(result.examined);
 
-    if (m_closeAfterStop) {
+    if (m_run.closeAfterStop) {
         QDialog::done(QDialog::Rejected);
         return;
     }
@@ -211,11 +176,8 @@ void TESrcF::Button1Click()
 
 void TESrcF::done(int result)
 {
-    if (m_running) {
-        m_stopRequested = true;
-        m_closeAfterStop = true;
+    if (m_run.holdClose())
         return;
-    }
     m_settings.store().setText(Section, LimitKey, m_cntE->text().trimmed());
     QDialog::done(result);
 }

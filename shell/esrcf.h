@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include "shell/appsettings.h"
+#include "shell/runpanel.h"
 
 class QButtonGroup;
 class QLabel;
@@ -25,7 +26,7 @@ public:
 
     // Runs the search and, when a moment is found, makes its charts and closes.
     void Button1Click();
-    bool running() const { return m_running; }
+    bool running() const { return m_run.running; }
 
     // The five choices: 1 "盤", 2 "天干", 3 "地支", 4 "陰陽", 5 "局"; the
     // checked id is the item index.
@@ -53,9 +54,7 @@ private:
     QLineEdit *m_cntE = nullptr;
     QLabel *m_cntL = nullptr;
     QPushButton *m_button1 = nullptr;
-    bool m_running = false;
-    bool m_stopRequested = false;
-    bool m_closeAfterStop = false;
+    RunState m_run;
 };
 
 } // namespace velm

@@ -6,14 +6,16 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QFontMetrics>
+#include <QStyle>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QShowEvent>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "shell/listgrid.h"
 #include "shell/messages.h"
 #include "shell/syssettings.h"
 
@@ -104,27 +106,13 @@ TListF::TListF(AppSettings &settings, QWidget *parent)
     setObjectName(QStringLiteral("ListF"));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
-    m_senL = new QLabel(this);
-    m_senL->setObjectName(QStringLiteral("SenL"));
-    m_senL->setAutoFillBackground(true);
-    QPalette yellow = m_senL->palette();
-    yellow.setColor(QPalette::Window, Qt::yellow);
-    yellow.setColor(QPalette::WindowText, Qt::black);
-    m_senL->setPalette(yellow);
-    m_cntL = new QLabel(this);
-    m_cntL->setObjectName(QStringLiteral("CntL"));
-    m_cntL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const ListHeading heading = makeListHeading(this);
+    m_senL = heading.senL;
+    m_cntL = heading.cntL;
 
-    auto button = [this](const char *name, const QString &text, const QString &hint) {
-        auto *b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setToolTip(hint);
-        b->setAutoDefault(false);
-        return b;
-    };
-    QPushButton *openBtn = button("OpenBtn", QStringLiteral("開く"), QStringLiteral("一覧表ファイルを開く"));
-    QPushButton *expBtn = button("ExpBtn", QStringLiteral("出力"), QStringLiteral("一覧をファイルに出力します"));
-    m_prevBtn = button("PrevBtn", QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"), QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰを表示します"));
+    QPushButton *openBtn = makeToolButton(this, "OpenBtn", QStringLiteral("開く"), QStringLiteral("一覧表ファイルを開く"));
+    QPushButton *expBtn = makeExportButton(this);
+    m_prevBtn = makePreviewButton(this);
     m_prevBtn->setEnabled(false);
     connect(openBtn, &QPushButton::clicked, this, &TListF::OpenBtnClick);
     connect(expBtn, &QPushButton::clicked, this, &TListF::ExpBtnClick);
@@ -137,28 +125,14 @@ TListF::TListF(AppSettings &settings, QWidget *parent)
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("SG1"));
     m_grid->setModel(m_model);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->verticalHeader()->hide();
+    setUpListGrid(m_grid);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
-    m_grid->horizontalHeader()->setHighlightSections(false);
-    m_grid->horizontalHeader()->setMinimumSectionSize(0);
-    m_grid->viewport()->setCursor(Qt::PointingHandCursor);
-    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     const std::array<int, ListColumnCount> widths = listInitialWidths();
     for (int c = 0; c < ListColumnCount; ++c)
         m_grid->setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
     m_grid->setColumnHidden(ListColumnCount - 1, true);
 
-    m_popup = new QMenu(this);
-    m_popup->setObjectName(QStringLiteral("PopupMenu1"));
-    QAction *banItem = m_popup->addAction(QStringLiteral("遁甲盤の作盤"));
-    banItem->setObjectName(QStringLiteral("BanItem"));
-    QAction *delItem = m_popup->addAction(QStringLiteral("行削除"));
-    delItem->setObjectName(QStringLiteral("DelItem"));
-    connect(banItem, &QAction::triggered, this, [this] { BanItemClick(m_menuRow); });
-    connect(delItem, &QAction::triggered, this, [this] { DelItemClick(m_menuRow); });
+    m_popup = makeRowMenu(this, [this] { BanItemClick(m_menuRow); }, [this] { DelItemClick(m_menuRow); });
     connect(m_grid, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         m_menuRow = rowAt(pos);
         if (m_menuRow > 0)
@@ -178,21 +152,13 @@ TListF::TListF(AppSettings &settings, QWidget *parent)
     layout->addLayout(top);
     layout->addWidget(m_grid, 1);
 
-    saveFileName = [](QWidget *parent) {
-        QFileDialog dialog(parent);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("csv"));
-        dialog.setNameFilters({QStringLiteral("Csv (*.csv)"), QStringLiteral("すべて (*)")});
-        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-    };
+    saveFileName = chooseCsvSaveFile;
     openFileName = [](QWidget *parent) {
         return QFileDialog::getOpenFileName(parent, {}, {}, QStringLiteral("Csv (*.csv);;すべて (*)"));
     };
 
     resize(700, 400);
-    const QByteArray placement = m_settings.windowPlacement(PlacementKey);
-    if (!placement.isEmpty())
-        restoreGeometry(placement);
+    restorePlacement(this, m_settings, PlacementKey);
 }
 
 TListF::~TListF()
@@ -227,15 +193,8 @@ void TListF::showList(const ListModel &list, bool onTop)
 
 void TListF::showWindow(bool onTop)
 {
-    if (onTop != windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
-        // Changing the flag hides the window; it is shown again below.
-        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    }
     layoutForKind();
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    showRaised(this, onTop);
 }
 
 void TListF::layoutForKind()
@@ -256,24 +215,27 @@ void TListF::layoutForKind()
 
     // The widths are pixels of the small font the lists were designed for;
     // a larger font widens them in proportion so that cells are not cut.
-    const double scale = std::max(1.0, m_grid->fontMetrics().horizontalAdvance(QStringLiteral("国")) / 12.0);
+    const double scale = gridFontScale(m_grid);
     int sum = 0;
     for (int c = 0; c < ListColumnCount; ++c) {
         int w = static_cast<int>(std::lround(layout.widths[static_cast<std::size_t>(c)] * scale));
         if (c < 4) {
-            // Kind, date, hour and weekday always show whole.
-            m_grid->resizeColumnToContents(c);
-            w = std::max(w, m_grid->columnWidth(c));
+            // Kind, date, hour and weekday always show whole. They have fixed
+            // forms, so the caption and the first rows tell the width, measured
+            // directly: a view not yet laid out sees no rows to fit.
+            const QFontMetrics metrics(m_grid->font());
+            const ListModel &shown = m_model->list();
+            int widest = metrics.horizontalAdvance(m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+            for (std::size_t r = 1; r < shown.rows.size() && r <= 64; ++r)
+                widest = std::max(widest, metrics.horizontalAdvance(qs(shown.rows[r][static_cast<std::size_t>(c)])));
+            w = std::max(w, widest + 2 * m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 8);
         }
         m_grid->setColumnWidth(c, w);
         sum += c == ListColumnCount - 1 ? 0 : w;
     }
     m_grid->setColumnHidden(ListColumnCount - 1, true);
     // Only the height is the user's to change.
-    const int target = sum + m_grid->verticalScrollBar()->sizeHint().width() + 2 * m_grid->frameWidth()
-                       + QWidget::layout()->contentsMargins().left()
-                       + QWidget::layout()->contentsMargins().right() + 8;
-    setFixedWidth(target);
+    setFixedWidth(gridWindowWidth(m_grid, QWidget::layout(), sum, 8));
 }
 
 int TListF::rowAt(const QPoint &viewportPos) const
@@ -287,21 +249,9 @@ void TListF::BanItemClick(int listRow)
     const ListModel &list = m_model->list();
     if (listRow < 1 || listRow > list.dataRowCount())
         return;
-    const ListRow &row = list.rows[static_cast<std::size_t>(listRow)];
-    const RowMoment at = rowMoment(row);
-    if (at.kind < 0 || at.kind > 3)
-        return;
-    if (!at.ok()) {
-        ui::showError(this, qs(at.error));
-        return;
-    }
-    if (kindChecked && !kindChecked(at.kind)) {
-        // Declining leaves the main window's choice alone and makes nothing:
-        // the row's own chart could not be made without its kind.
-        if (!ui::askYesNo(this, qs(uncheckedKindQuestion(row[0]))))
-            return;
-    }
-    emit openChart(at.kind, *at.moment);
+    const std::optional<RowMoment> at = chartOfRow(this, list.rows[static_cast<std::size_t>(listRow)], kindChecked);
+    if (at)
+        emit openChart(at->kind, *at->moment);
 }
 
 void TListF::SG1DblClick(int listRow)

@@ -4,14 +4,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -20,10 +17,11 @@
 #include "evaluation/sencheck.h"
 #include "output/search.h"
 #include "shell/app.h"
-#include "shell/helpwindow.h"
+#include "shell/entryfields.h"
 #include "shell/listf.h"
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
+#include "shell/runpanel.h"
 #include "shell/syssettings.h"
 
 namespace velm {
@@ -38,7 +36,6 @@ QString qs(std::string_view s)
 }
 
 const QString NotFound = QStringLiteral("条件に合うものは、見つかりませんでした。");
-const QString TimeMessage = QStringLiteral("時刻が正しくありません。「時:分」の形で入力して下さい。");
 
 QString joined(const std::vector<std::string> &lines)
 {
@@ -68,35 +65,15 @@ TSrcSF::TSrcSF(AppSettings &settings, const ConstData &names,
     for (int d = 0; d <= 8; ++d)
         m_houiBox->addItem(qs(searchDirectionText(d)));
 
-    auto radioGroup = [this](const char *name, const QString &caption, auto captions, int columns,
-                             int checked, QButtonGroup *&group) {
-        auto *box = new QGroupBox(caption, this);
-        box->setObjectName(QLatin1String(name));
-        auto *grid = new QGridLayout(box);
-        group = new QButtonGroup(box);
-        int i = 0;
-        for (std::string_view text : captions) {
-            auto *b = new QRadioButton(qs(text), box);
-            b->setObjectName(QLatin1String(name) + QLatin1Char('_') + QString::number(i));
-            group->addButton(b, i);
-            grid->addWidget(b, i / columns, i % columns);
-            ++i;
-        }
-        group->button(checked)->setChecked(true);
-        return box;
-    };
-    QGroupBox *rg1 = radioGroup("RG1", QStringLiteral("検索する盤"), SearchKindCaption, 4, KindDay, m_rg1);
-    QGroupBox *rg2 = radioGroup("RG2", QStringLiteral("表示する要素"), SearchElementCaption, 4, 0, m_rg2);
+    const RadioGroup rg1 = makeRadioGroup(this, QStringLiteral("RG1"), QStringLiteral("検索する盤"),
+                                          captionList(SearchKindCaption), 4, KindDay);
+    const RadioGroup rg2 = makeRadioGroup(this, QStringLiteral("RG2"), QStringLiteral("表示する要素"),
+                                          captionList(SearchElementCaption), 4, 0);
+    m_rg1 = rg1.group;
+    m_rg2 = rg2.group;
 
-    auto limitEdit = [this](const char *name, const QString &text) {
-        auto *e = new QLineEdit(text, this);
-        e->setObjectName(QLatin1String(name));
-        e->setAlignment(Qt::AlignRight);
-        e->setMaxLength(9);
-        return e;
-    };
-    m_srcE = limitEdit("SrcE", m_settings.Src());
-    m_cntE = limitEdit("CntE", m_settings.Cnt());
+    m_srcE = makeLimitEdit(this, "SrcE", m_settings.Src());
+    m_cntE = makeLimitEdit(this, "CntE", m_settings.Cnt());
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("対象占事"), m_senBox);
@@ -107,53 +84,21 @@ TSrcSF::TSrcSF(AppSettings &settings, const ConstData &names,
     limits->addWidget(new QLabel(QStringLiteral("該当上限"), this));
     limits->addWidget(m_cntE);
 
-    m_srcPnl = new QWidget(this);
-    m_srcPnl->setObjectName(QStringLiteral("SrcPnl"));
-    m_findL = new QLabel(m_srcPnl);
-    m_findL->setObjectName(QStringLiteral("FindL"));
-    m_cntL = new QLabel(m_srcPnl);
-    m_cntL->setObjectName(QStringLiteral("CntL"));
-    // Busy indicator in place of the platform's find-file animation.
-    m_animate = new QProgressBar(m_srcPnl);
-    m_animate->setObjectName(QStringLiteral("Animate1"));
-    m_animate->setRange(0, 0);
-    m_animate->setTextVisible(false);
-    m_animate->setMaximumHeight(12);
-    m_stopBtn = new QPushButton(QStringLiteral("検索中断"), m_srcPnl);
-    m_stopBtn->setObjectName(QStringLiteral("StopBtn"));
-    m_stopBtn->setAutoDefault(false);
+    const RunPanel run = makeRunPanel(this, QStringLiteral("検索中断"), {"FindL", "CntL"});
+    m_srcPnl = run.panel;
+    m_findL = run.counts[0];
+    m_cntL = run.counts[1];
+    m_stopBtn = run.stopBtn;
     connect(m_stopBtn, &QPushButton::clicked, this, &TSrcSF::StopBtnClick);
-    auto *srcLayout = new QGridLayout(m_srcPnl);
-    srcLayout->addWidget(m_findL, 0, 0);
-    srcLayout->addWidget(m_cntL, 0, 1);
-    srcLayout->addWidget(m_animate, 1, 0, 1, 2);
-    srcLayout->addWidget(m_stopBtn, 0, 2, 2, 1);
 
-    m_btnPnl = new QWidget(this);
-    m_btnPnl->setObjectName(QStringLiteral("BtnPnl"));
-    auto *okBtn = new QPushButton(QStringLiteral("検索実行"), m_btnPnl);
-    okBtn->setObjectName(QStringLiteral("OKBtn"));
-    okBtn->setDefault(true);
-    auto *cancelBtn = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), m_btnPnl);
-    cancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    cancelBtn->setAutoDefault(false);
-    auto *helpBtn = new QPushButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"), m_btnPnl);
-    helpBtn->setObjectName(QStringLiteral("HelpBtn"));
-    helpBtn->setAutoDefault(false);
-    connect(okBtn, &QPushButton::clicked, this, &TSrcSF::OKBtnClick);
-    connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(helpBtn, &QPushButton::clicked, this, [] { showHelp(HelpTopic); });
-    auto *buttons = new QHBoxLayout(m_btnPnl);
-    buttons->setContentsMargins(0, 0, 0, 0);
-    buttons->addStretch(1);
-    buttons->addWidget(okBtn);
-    buttons->addWidget(cancelBtn);
-    buttons->addWidget(helpBtn);
+    const DialogButtons buttons = makeDialogButtons(this, QStringLiteral("検索実行"), HelpTopic);
+    m_btnPnl = buttons.panel;
+    connect(buttons.okBtn, &QPushButton::clicked, this, &TSrcSF::OKBtnClick);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(rg1);
-    layout->addWidget(rg2);
+    layout->addWidget(rg1.box);
+    layout->addWidget(rg2.box);
     layout->addLayout(limits);
     layout->addWidget(m_srcPnl);
     layout->addWidget(m_btnPnl);
@@ -162,7 +107,7 @@ TSrcSF::TSrcSF(AppSettings &settings, const ConstData &names,
 
 void TSrcSF::showEvent(QShowEvent *event)
 {
-    if (!event->spontaneous() && !m_running)
+    if (!event->spontaneous() && !m_run.running)
         FormShow();
     QDialog::showEvent(event);
 }
@@ -184,7 +129,7 @@ void TSrcSF::FormShow()
 
 void TSrcSF::setRunning(bool running)
 {
-    m_running = running;
+    m_run.running = running;
     m_srcPnl->setVisible(running);
     m_btnPnl->setEnabled(!running);
     m_srcE->setEnabled(!running);
@@ -197,39 +142,22 @@ void TSrcSF::showCounts(qint64 matches, qint64 examined)
     m_cntL->setText(QStringLiteral("検索件数：%1件").arg(examined, 5));
 }
 
-std::optional<qint64> TSrcSF::limitOf(QLineEdit *edit, const QString &caption)
-{
-    bool ok = false;
-    const qint64 value = edit->text().trimmed().toLongLong(&ok);
-    if (ok && value >= 0)
-        return value;
-    ui::showError(this, QStringLiteral("『%1』は、%2として正しくありません。0以上の整数を入力して下さい。")
-                            .arg(edit->text(), caption));
-    edit->setFocus();
-    edit->selectAll();
-    return std::nullopt;
-}
-
 void TSrcSF::OKBtnClick()
 {
-    if (m_running)
+    if (m_run.running)
         return;
-    const std::optional<qint64> limit = limitOf(m_srcE, QStringLiteral("検索上限"));
+    const std::optional<qint64> limit = readLimit(this, m_srcE, QStringLiteral("検索上限"));
     if (!limit)
         return;
-    const std::optional<qint64> maxMatches = limitOf(m_cntE, QStringLiteral("該当上限"));
+    const std::optional<qint64> maxMatches = readLimit(this, m_cntE, QStringLiteral("該当上限"));
     if (!maxMatches)
         return;
     const std::optional<CivilTime> start = m_startMoment ? m_startMoment() : std::nullopt;
-    if (!start) {
-        ui::showWarning(this, TimeMessage);
+    if (!checkEnteredMoment(this, start))
         return;
-    }
     const EngineOptions options = m_engineOptions ? m_engineOptions() : EngineOptions{};
-    if (!options.tzOk) {
-        ui::showError(this, QStringLiteral("システム設定の時差『%1』が正しくありません。").arg(options.tzText));
+    if (!checkTimeZone(this, options))
         return;
-    }
     if (m_senBox->currentIndex() < 0) {
         ui::showWarning(this, QStringLiteral("対象占事を選んで下さい。"));
         return;
@@ -262,8 +190,7 @@ void TSrcSF::OKBtnClick()
     search.koyomi = options.koyomi;
     search.method = options.method;
 
-    m_stopRequested = false;
-    m_closeAfterStop = false;
+    m_run.start();
     setRunning(true);
     showCounts(0, 0);
     m_stopBtn->setFocus();
@@ -273,12 +200,12 @@ void TSrcSF::OKBtnClick()
                                          emit progressed(matches, examined);
                                          // The stop button and repainting are heard here.
                                          QCoreApplication::processEvents();
-                                         return !m_stopRequested;
+                                         return !m_run.stopRequested;
                                      });
     showCounts(outcome.matches, outcome.examined);
     setRunning(false);
 
-    if (m_closeAfterStop) {
+    if (m_run.closeAfterStop) {
         // Closed while running: the user wanted out, not a list.
         QDialog::done(QDialog::Rejected);
         return;
@@ -295,11 +222,8 @@ void TSrcSF::OKBtnClick()
 
 void TSrcSF::done(int result)
 {
-    if (m_running) {
-        m_stopRequested = true;
-        m_closeAfterStop = true;
+    if (m_run.holdClose())
         return;
-    }
     m_settings.setSrc(m_srcE->text().trimmed());
     m_settings.setCnt(m_cntE->text().trimmed());
     QDialog::done(result);

@@ -14,12 +14,12 @@
 #include "engine/astro.h"
 #include "engine/constdata.h"
 #include "shell/appsettings.h"
+#include "shell/runpanel.h"
 
 class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 class QWidget;
 
@@ -45,8 +45,8 @@ public:
     // Runs a whole search.
     void OKBtnClick();
     // Asks the running search to stop after the moments in hand.
-    void StopBtnClick() { m_stopRequested = true; }
-    bool running() const { return m_running; }
+    void StopBtnClick() { m_run.stopRequested = true; }
+    bool running() const { return m_run.running; }
 
     QComboBox *SenBox() const { return m_senBox; }
     QComboBox *HouiBox() const { return m_houiBox; }
@@ -69,7 +69,6 @@ protected:
 private:
     void setRunning(bool running);
     void showCounts(qint64 matches, qint64 examined);
-    std::optional<qint64> limitOf(QLineEdit *edit, const QString &caption);
 
     AppSettings &m_settings;
     const ConstData &m_names;
@@ -86,12 +85,9 @@ private:
     QWidget *m_srcPnl = nullptr;
     QLabel *m_findL = nullptr;
     QLabel *m_cntL = nullptr;
-    QProgressBar *m_animate = nullptr;
     QPushButton *m_stopBtn = nullptr;
     QWidget *m_btnPnl = nullptr;
-    bool m_running = false;
-    bool m_stopRequested = false;
-    bool m_closeAfterStop = false;
+    RunState m_run;
 };
 
 // The search dialog and the list window of the main window, joined to it: the
