@@ -1,22 +1,69 @@
 #include "cli/args.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 
 #include "engine/datetime.h"
+#include "engine/symbols.h"
 
 namespace velm::cli {
 
-std::optional<int> parseInt(std::string_view text, int lo, int hi)
+std::optional<std::int64_t> parseInt64(std::string_view text, std::int64_t lo, std::int64_t hi)
 {
     if (text.empty())
         return std::nullopt;
-    int value = 0;
+    std::int64_t value = 0;
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || ptr != text.data() + text.size() || value < lo || value > hi)
         return std::nullopt;
     return value;
+}
+
+std::optional<int> parseInt(std::string_view text, int lo, int hi)
+{
+    auto value = parseInt64(text, lo, hi);
+    if (!value)
+        return std::nullopt;
+    return static_cast<int>(*value);
+}
+
+std::optional<std::int64_t> parseCount(std::string_view text, std::int64_t lo, std::int64_t hi,
+                                       const std::string &label, std::string &error)
+{
+    auto value = parseInt64(text, lo, hi);
+    if (!value)
+        error = label + "は整数で指定して下さい: " + std::string(text);
+    return value;
+}
+
+std::optional<LayingMethod> parseMethod(std::string_view text)
+{
+    if (text == "rotating" || text == "0")
+        return LayingMethod::Rotating;
+    if (text == "flying" || text == "1")
+        return LayingMethod::Flying;
+    return std::nullopt;
+}
+
+std::optional<int> parseKind(std::string_view text)
+{
+    static constexpr std::array<std::string_view, 4> English{"year", "month", "day", "hour"};
+    for (int k = 0; k < 4; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        if (text == KindChar[i] || text == std::string(KindChar[i]) + "盤" || text == English[i])
+            return k;
+    }
+    return parseInt(text, 0, 3);
+}
+
+std::optional<int> parseKind(std::string_view text, std::string &error)
+{
+    auto kind = parseKind(text);
+    if (!kind)
+        error = "盤は 年 月 日 時 のいずれかで指定して下さい: " + std::string(text);
+    return kind;
 }
 
 std::optional<CivilTime> parseDate(std::string_view text, std::string &error)
@@ -58,6 +105,14 @@ bool parseTime(std::string_view text, CivilTime &into, std::string &error)
     return true;
 }
 
+std::optional<CivilTime> parseDateTime(std::string_view date, std::string_view time, std::string &error)
+{
+    auto moment = parseDate(date, error);
+    if (!moment || !parseTime(time, *moment, error))
+        return std::nullopt;
+    return moment;
+}
+
 std::optional<CivilTime> parseMoment(std::string_view text, std::string &error)
 {
     std::size_t t = text.find('T');
@@ -65,10 +120,7 @@ std::optional<CivilTime> parseMoment(std::string_view text, std::string &error)
         error = "日時は YYYY-MM-DDTHH:MM の形で指定して下さい: " + std::string(text);
         return std::nullopt;
     }
-    auto date = parseDate(text.substr(0, t), error);
-    if (!date || !parseTime(text.substr(t + 1), *date, error))
-        return std::nullopt;
-    return date;
+    return parseDateTime(text.substr(0, t), text.substr(t + 1), error);
 }
 
 std::optional<double> parseTimeZone(std::string_view text, std::string &error)
@@ -104,9 +156,14 @@ bool parseFlag(std::string_view text, bool &into, std::string &error)
     return true;
 }
 
-} // namespace velm::cli
-
-namespace velm::cli {
+const std::string *takeValue(const std::vector<std::string> &args, std::size_t &i, std::string &error)
+{
+    if (i + 1 >= args.size()) {
+        error = args[i] + " の値がありません";
+        return nullptr;
+    }
+    return &args[++i];
+}
 
 FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
                           KoyomiOptions &options, std::string &error)
@@ -114,21 +171,37 @@ FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
     const std::string &flag = args[i];
     if (flag != "--tz" && flag != "--periods" && flag != "--kcb1")
         return FlagResult::NotMine;
-    if (i + 1 >= args.size()) {
-        error = flag + " の値がありません";
+    const std::string *value = takeValue(args, i, error);
+    if (!value)
         return FlagResult::Bad;
-    }
-    const std::string &value = args[++i];
     if (flag == "--tz") {
-        auto tz = parseTimeZone(value, error);
+        auto tz = parseTimeZone(*value, error);
         if (!tz)
             return FlagResult::Bad;
         options.tz = *tz;
         return FlagResult::Taken;
     }
     if (flag == "--periods")
-        return parsePeriods(value, options, error) ? FlagResult::Taken : FlagResult::Bad;
-    return parseFlag(value, options.kcb1, error) ? FlagResult::Taken : FlagResult::Bad;
+        return parsePeriods(*value, options, error) ? FlagResult::Taken : FlagResult::Bad;
+    return parseFlag(*value, options.kcb1, error) ? FlagResult::Taken : FlagResult::Bad;
+}
+
+FlagResult takeEngineOption(const std::vector<std::string> &args, std::size_t &i, EngineOptions &into,
+                            std::string &error)
+{
+    const FlagResult calendar = takeKoyomiFlag(args, i, into.koyomi, error);
+    if (calendar != FlagResult::NotMine || args[i] != "--method")
+        return calendar;
+    const std::string *value = takeValue(args, i, error);
+    if (!value)
+        return FlagResult::Bad;
+    auto method = parseInt(*value, 0, 1);
+    if (!method) {
+        error = "作盤方法は 0 (活盤式) か 1 (飛宮式) で指定して下さい: " + *value;
+        return FlagResult::Bad;
+    }
+    into.method = static_cast<LayingMethod>(*method);
+    return FlagResult::Taken;
 }
 
 } // namespace velm::cli

@@ -3,12 +3,14 @@
 // Argument parsing shared by the velm-cli commands. Every parser returns an
 // empty optional on bad input and leaves the message in `error`.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/astro.h"
+#include "engine/ban.h"
 #include "engine/koyomi.h"
 
 namespace velm::cli {
@@ -17,18 +19,49 @@ namespace velm::cli {
 std::optional<CivilTime> parseDate(std::string_view text, std::string &error);
 // "HH" or "HH:MM".
 bool parseTime(std::string_view text, CivilTime &into, std::string &error);
+// The DATE and TIME words every dated command starts with.
+std::optional<CivilTime> parseDateTime(std::string_view date, std::string_view time, std::string &error);
 // "YYYY-MM-DDTHH:MM" (request lines of the batch command).
 std::optional<CivilTime> parseMoment(std::string_view text, std::string &error);
 std::optional<double> parseTimeZone(std::string_view text, std::string &error);
 // Four digits 0/1 for the ju periods of year, month, day and hour charts.
 bool parsePeriods(std::string_view text, KoyomiOptions &into, std::string &error);
 bool parseFlag(std::string_view text, bool &into, std::string &error);
+// Decimal digits with an optional leading minus, nothing else, within lo..hi.
 std::optional<int> parseInt(std::string_view text, int lo, int hi);
+std::optional<std::int64_t> parseInt64(std::string_view text, std::int64_t lo, std::int64_t hi);
+// A count option (--limit, --count, --max-matches): any whole number of the
+// range, zero and negatives included, since the walk decides what they mean.
+// Otherwise "<label>は整数で指定して下さい: <text>".
+std::optional<std::int64_t> parseCount(std::string_view text, std::int64_t lo, std::int64_t hi,
+                                       const std::string &label, std::string &error);
+// rotating|flying, or 0|1.
+std::optional<LayingMethod> parseMethod(std::string_view text);
+// Chart kind: 年 月 日 時, 年盤 … 時盤, year month day hour, or 0..3.
+std::optional<int> parseKind(std::string_view text);
+// The same, with the message for a bad kind.
+std::optional<int> parseKind(std::string_view text, std::string &error);
+
+// The value after the option at args[i], advancing i onto it; nullptr with
+// "<option> の値がありません" in `error` when the option is the last word.
+const std::string *takeValue(const std::vector<std::string> &args, std::size_t &i, std::string &error);
 
 enum class FlagResult { NotMine, Taken, Bad };
 // Takes --tz H, --periods ABCD or --kcb1 0|1 at args[i] (advancing i past its
 // value) into the options.
 FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
                           KoyomiOptions &options, std::string &error);
+
+// The calendar and laying options every walk command accepts: --tz H,
+// --periods ABCD, --kcb1 0|1, --method 0|1 (0 活盤式, 1 飛宮式).
+struct EngineOptions {
+    KoyomiOptions koyomi;
+    LayingMethod method = LayingMethod::Rotating;
+};
+
+// Takes args[i] (and its value, advancing i) when it is one of the options
+// above; on Bad the message is in `error`.
+FlagResult takeEngineOption(const std::vector<std::string> &args, std::size_t &i, EngineOptions &into,
+                            std::string &error);
 
 } // namespace velm::cli

@@ -18,26 +18,21 @@ constexpr const char *BdataUsage =
 int runBdata(const Args &argsIn)
 {
     Args args = argsIn;
-    bool dataOk = true;
-    (void)takeDataDir(args, dataOk); // the rows need no data file
-    if (!dataOk)
-        return usageError("--data の値がありません");
-
     std::string error;
+    if (!takeDataDir(args, error)) // the rows need no data file
+        return usageError(error);
+
     std::vector<std::string> positional;
     EngineOptions engine;
     ChartDataListOptions options;
     std::optional<int> kind;
     std::string out;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        switch (takeEngineOption(args, i, engine, error)) {
-        case OptionParse::Taken:
-            continue;
-        case OptionParse::Bad:
+        const FlagResult taken = takeEngineOption(args, i, engine, error);
+        if (taken == FlagResult::Bad)
             return usageError(error);
-        case OptionParse::NotMine:
-            break;
-        }
+        if (taken == FlagResult::Taken)
+            continue;
         const std::string &a = args[i];
         if (a.rfind("--", 0) != 0) {
             positional.push_back(a);
@@ -45,17 +40,18 @@ int runBdata(const Args &argsIn)
         }
         if (a != "--kind" && a != "--count" && a != "--out")
             return usageError("不明なオプションです: " + a);
-        if (i + 1 >= args.size())
-            return usageError(a + " の値がありません");
-        const std::string &v = args[++i];
+        const std::string *value = takeValue(args, i, error);
+        if (!value)
+            return usageError(error);
+        const std::string &v = *value;
         if (a == "--kind") {
-            if (!(kind = parseKind(v)))
-                return usageError("盤は 年 月 日 時 のいずれかで指定して下さい: " + v);
+            if (!(kind = parseKind(v, error)))
+                return usageError(error);
         } else if (a == "--count") {
-            auto count = parseInt(v, INT_MIN, INT_MAX);
+            auto count = parseCount(v, INT_MIN, INT_MAX, "作成上限", error);
             if (!count)
-                return usageError("作成上限は整数で指定して下さい: " + v);
-            options.count = *count;
+                return usageError(error);
+            options.count = static_cast<int>(*count);
         } else {
             if (v.empty())
                 return usageError("--out の値がありません");
@@ -64,8 +60,8 @@ int runBdata(const Args &argsIn)
     }
     if (positional.size() != 2 || !kind)
         return usageError(BdataUsage);
-    auto start = parseDate(positional[0], error);
-    if (!start || !parseTime(positional[1], *start, error))
+    auto start = parseDateTime(positional[0], positional[1], error);
+    if (!start)
         return usageError(error);
 
     options.start = *start;
@@ -83,10 +79,8 @@ int runBdata(const Args &argsIn)
             std::cout << row << "\n";
         return 0;
     }
-    if (std::string message = writeListFile(out, chartDataListModel(list)); !message.empty()) {
-        std::cerr << "velm-cli: " << message << "\n";
-        return 1;
-    }
+    if (std::string message = writeListFile(out, chartDataListModel(list)); !message.empty())
+        return runFailure(message);
     return 0;
 }
 

@@ -21,23 +21,19 @@ constexpr const char *Usage =
 int runCalendar(const Args &given)
 {
     Args args = given;
-    bool dataOk = true;
-    const std::string dataDir = takeDataDir(args, dataOk);
-    if (!dataOk)
-        return usageError("--data の値がありません");
-
     std::string error;
+    const std::optional<std::string> dataDir = takeDataDir(args, error);
+    if (!dataDir)
+        return usageError(error);
+
     std::vector<std::string> positional;
     CalendarOptions options;
     bool csv = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
         const std::string *v = nullptr;
-        if (a == "--rows" || a == "--from" || a == "--hours") {
-            if (i + 1 >= args.size())
-                return usageError(a + " の値がありません");
-            v = &args[++i];
-        }
+        if ((a == "--rows" || a == "--from" || a == "--hours") && !(v = takeValue(args, i, error)))
+            return usageError(error);
         if (a == "--csv") {
             csv = true;
         } else if (a == "--rows") {
@@ -63,24 +59,18 @@ int runCalendar(const Args &given)
     }
     if (positional.size() != 2)
         return usageError(Usage);
-    auto entry = parseDate(positional[0], error);
-    if (!entry || !parseTime(positional[1], *entry, error))
+    auto entry = parseDateTime(positional[0], positional[1], error);
+    if (!entry)
         return usageError(error);
     options.entry = *entry;
 
-    NumbersFile numbers = readNumbersFile(dataFile(dataDir, "SuuFile.Dat"));
-    if (!numbers.ok()) {
-        std::cerr << "velm-cli: " << numbers.error << "\n";
+    const NumbersFile numbers = readNumbersReporting(dataFile(*dataDir, "SuuFile.Dat"));
+    if (!numbers.ok())
         return 1;
-    }
-    for (const std::string &w : numbers.warnings)
-        std::cerr << "velm-cli: " << w << "\n";
 
     const CalendarList list = buildCalendar(options, numbers.tables);
-    if (list.status == CalendarList::Status::NoHours) {
-        std::cerr << "velm-cli: " << list.reason << "\n";
-        return 1;
-    }
+    if (list.status == CalendarList::Status::NoHours)
+        return runFailure(list.reason);
     const ListModel model = calendarListModel(list);
     if (csv) {
         for (const std::string &line : listFileLines(model))
@@ -88,11 +78,7 @@ int runCalendar(const Args &given)
     } else {
         printGrid(std::cout, model);
     }
-    if (!list.ok()) {
-        std::cerr << "velm-cli: " << list.reason << "\n";
-        return 1;
-    }
-    return 0;
+    return list.ok() ? 0 : runFailure(list.reason);
 }
 
 } // namespace velm::cli

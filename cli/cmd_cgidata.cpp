@@ -17,26 +17,21 @@ constexpr const char *CgidataUsage =
 int runCgidata(const Args &argsIn)
 {
     Args args = argsIn;
-    bool dataOk = true;
-    (void)takeDataDir(args, dataOk); // the files need no data file
-    if (!dataOk)
-        return usageError("--data の値がありません");
-
     std::string error;
+    if (!takeDataDir(args, error)) // the files need no data file
+        return usageError(error);
+
     EngineOptions engine;
     ChartFileOptions options;
     std::optional<int> from;
     std::optional<int> to;
     bool haveOut = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        switch (takeEngineOption(args, i, engine, error)) {
-        case OptionParse::Taken:
-            continue;
-        case OptionParse::Bad:
+        const FlagResult taken = takeEngineOption(args, i, engine, error);
+        if (taken == FlagResult::Bad)
             return usageError(error);
-        case OptionParse::NotMine:
-            break;
-        }
+        if (taken == FlagResult::Taken)
+            continue;
         const std::string &a = args[i];
         if (a == "--text") {
             options.output = ChartFileOutput::Text;
@@ -47,9 +42,10 @@ int runCgidata(const Args &argsIn)
         } else if (a == "--no-day-hour") {
             options.dayHour = false;
         } else if (a == "--from-year" || a == "--to-year" || a == "--out") {
-            if (i + 1 >= args.size())
-                return usageError(a + " の値がありません");
-            const std::string &v = args[++i];
+            const std::string *value = takeValue(args, i, error);
+            if (!value)
+                return usageError(error);
+            const std::string &v = *value;
             if (a == "--out") {
                 options.folder = v;
                 haveOut = true;
@@ -78,10 +74,8 @@ int runCgidata(const Args &argsIn)
     const ChartFileResult result = writeChartDataFiles(options);
     for (const std::string &path : result.written)
         std::cout << path << "\n";
-    if (!result.ok()) {
-        std::cerr << "velm-cli: " << result.message << "\n";
-        return 1;
-    }
+    if (!result.ok())
+        return runFailure(result.message);
     std::cout << ChartFileDoneStatus << "\n";
     return 0;
 }

@@ -110,12 +110,7 @@ std::vector<std::string> chartTextLines(const Koyomi &k, const ChartRecord &char
 // with what could be read.
 NumberTables loadNumbers(const std::string &path)
 {
-    NumbersFile file = readNumbersFile(path);
-    if (!file.ok())
-        std::cerr << "velm-cli: " << file.error << "\n";
-    for (const std::string &w : file.warnings)
-        std::cerr << "velm-cli: " << w << "\n";
-    return file.tables;
+    return readNumbersReporting(path).tables;
 }
 
 void reportFaults(const SuuScores &scores, const NumberTables &tables, std::set<std::string> &seen)
@@ -123,17 +118,8 @@ void reportFaults(const SuuScores &scores, const NumberTables &tables, std::set<
     for (const SuuSanFault &f : scores.faults()) {
         std::string msg = suuSanMessage(f, tables);
         if (seen.insert(msg).second)
-            std::cerr << "velm-cli: " << msg << "\n";
+            report(msg);
     }
-}
-
-std::optional<LayingMethod> parseMethod(std::string_view text)
-{
-    if (text == "rotating" || text == "0")
-        return LayingMethod::Rotating;
-    if (text == "flying" || text == "1")
-        return LayingMethod::Flying;
-    return std::nullopt;
 }
 
 } // namespace
@@ -141,12 +127,11 @@ std::optional<LayingMethod> parseMethod(std::string_view text)
 int runChart(const Args &argsIn)
 {
     Args args = argsIn;
-    bool dataOk = true;
-    std::string dataDir = takeDataDir(args, dataOk);
-    if (!dataOk)
-        return usageError("--data の値がありません");
-
     std::string error;
+    const std::optional<std::string> dataDir = takeDataDir(args, error);
+    if (!dataDir)
+        return usageError(error);
+
     std::vector<std::string> positional;
     KoyomiOptions options;
     LayingMethod method = LayingMethod::Rotating;
@@ -163,9 +148,10 @@ int runChart(const Args &argsIn)
         if (a == "--json") {
             json = true;
         } else if (a == "--kind" || a == "--method" || a == "--numbers") {
-            if (i + 1 >= args.size())
-                return usageError(a + " の値がありません");
-            const std::string &v = args[++i];
+            const std::string *value = takeValue(args, i, error);
+            if (!value)
+                return usageError(error);
+            const std::string &v = *value;
             if (a == "--numbers") {
                 numbersPath = v;
             } else if (a == "--method") {
@@ -193,11 +179,11 @@ int runChart(const Args &argsIn)
         return usageError("使い方: velm-cli chart DATE TIME [--kind year|month|day|hour|all] "
                           "[--method rotating|flying] [--tz H] [--periods ABCD] [--kcb1 0|1] "
                           "[--numbers FILE] [--json]");
-    auto moment = parseDate(positional[0], error);
-    if (!moment || !parseTime(positional[1], *moment, error))
+    auto moment = parseDateTime(positional[0], positional[1], error);
+    if (!moment)
         return usageError(error);
     if (numbersPath.empty())
-        numbersPath = dataFile(dataDir, "SuuFile.Dat");
+        numbersPath = dataFile(*dataDir, "SuuFile.Dat");
 
     const NumberTables tables = loadNumbers(numbersPath);
     const ConstData names = MakeConstData();
@@ -221,11 +207,11 @@ int runChart(const Args &argsIn)
 int runBatch(const Args &argsIn)
 {
     Args args = argsIn;
-    bool dataOk = true;
-    std::string dataDir = takeDataDir(args, dataOk);
-    if (!dataOk)
-        return usageError("--data の値がありません");
-    std::string numbersPath = dataFile(dataDir, "SuuFile.Dat");
+    std::string error;
+    const std::optional<std::string> dataDir = takeDataDir(args, error);
+    if (!dataDir)
+        return usageError(error);
+    std::string numbersPath = dataFile(*dataDir, "SuuFile.Dat");
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--numbers" && i + 1 < args.size())
             numbersPath = args[++i];

@@ -28,11 +28,9 @@ int runKoyomi(const Args &given)
 {
     // --data is accepted everywhere; the calendar reads no data file.
     Args args = given;
-    bool dataOk = true;
-    takeDataDir(args, dataOk);
-    if (!dataOk)
-        return usageError("--data の値がありません");
     std::string error;
+    if (!takeDataDir(args, error))
+        return usageError(error);
     std::vector<std::string> positional;
     KoyomiOptions options;
     bool json = false;
@@ -55,8 +53,8 @@ int runKoyomi(const Args &given)
     }
     if (positional.size() != 2)
         return usageError("使い方: velm-cli koyomi DATE TIME [--tz H] [--periods ABCD] [--kcb1 0|1] [--json]");
-    auto moment = parseDate(positional[0], error);
-    if (!moment || !parseTime(positional[1], *moment, error))
+    auto moment = parseDateTime(positional[0], positional[1], error);
+    if (!moment)
         return usageError(error);
 
     Koyomi k = DateToKyu(*moment, options, true);
@@ -73,18 +71,17 @@ int runKoyomi(const Args &given)
 int runTerms(const Args &given)
 {
     Args args = given;
-    bool dataOk = true;
-    takeDataDir(args, dataOk);
-    if (!dataOk)
-        return usageError("--data の値がありません");
     std::string error;
+    if (!takeDataDir(args, error))
+        return usageError(error);
     double tz = 9.0;
     std::optional<int> year;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--tz") {
-            auto v = i + 1 < args.size() ? parseTimeZone(args[++i], error) : std::nullopt;
+            const std::string *value = takeValue(args, i, error);
+            auto v = value ? parseTimeZone(*value, error) : std::nullopt;
             if (!v)
-                return usageError(error.empty() ? "--tz の値がありません" : error);
+                return usageError(error);
             tz = *v;
         } else if (!year) {
             year = parseInt(args[i], 1, 9998);

@@ -33,67 +33,24 @@ bool isAny(std::string_view text)
 
 } // namespace
 
-std::optional<int> parseKind(std::string_view text)
-{
-    static constexpr std::array<std::string_view, 4> English{"year", "month", "day", "hour"};
-    for (int k = 0; k < 4; ++k) {
-        const auto i = static_cast<std::size_t>(k);
-        if (text == KindChar[i] || text == std::string(KindChar[i]) + "盤" || text == English[i])
-            return k;
-    }
-    return parseInt(text, 0, 3);
-}
-
-OptionParse takeEngineOption(const Args &args, std::size_t &i, EngineOptions &into, std::string &error)
-{
-    switch (takeKoyomiFlag(args, i, into.koyomi, error)) {
-    case FlagResult::Taken:
-        return OptionParse::Taken;
-    case FlagResult::Bad:
-        return OptionParse::Bad;
-    case FlagResult::NotMine:
-        break;
-    }
-    const std::string &a = args[i];
-    if (a != "--method")
-        return OptionParse::NotMine;
-    if (i + 1 >= args.size()) {
-        error = a + " の値がありません";
-        return OptionParse::Bad;
-    }
-    const std::string &v = args[++i];
-    auto method = parseInt(v, 0, 1);
-    if (!method) {
-        error = "作盤方法は 0 (活盤式) か 1 (飛宮式) で指定して下さい: " + v;
-        return OptionParse::Bad;
-    }
-    into.method = static_cast<LayingMethod>(*method);
-    return OptionParse::Taken;
-}
-
 int runQuick(const Args &argsIn)
 {
     Args args = argsIn;
-    bool dataOk = true;
-    (void)takeDataDir(args, dataOk); // the quick search reads no data file
-    if (!dataOk)
-        return usageError("--data の値がありません");
-
     std::string error;
+    if (!takeDataDir(args, error)) // the quick search reads no data file
+        return usageError(error);
+
     std::vector<std::string> positional;
     EngineOptions engine;
     QuickSearchOptions options;
     std::optional<int> kind;
     std::optional<int> dun;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        switch (takeEngineOption(args, i, engine, error)) {
-        case OptionParse::Taken:
-            continue;
-        case OptionParse::Bad:
+        const FlagResult taken = takeEngineOption(args, i, engine, error);
+        if (taken == FlagResult::Bad)
             return usageError(error);
-        case OptionParse::NotMine:
-            break;
-        }
+        if (taken == FlagResult::Taken)
+            continue;
         const std::string &a = args[i];
         if (a.rfind("--", 0) != 0) {
             positional.push_back(a);
@@ -101,13 +58,14 @@ int runQuick(const Args &argsIn)
         }
         if (a != "--kind" && a != "--stem" && a != "--branch" && a != "--dun" && a != "--ju" && a != "--limit")
             return usageError("不明なオプションです: " + a);
-        if (i + 1 >= args.size())
-            return usageError(a + " の値がありません");
-        const std::string &v = args[++i];
+        const std::string *value = takeValue(args, i, error);
+        if (!value)
+            return usageError(error);
+        const std::string &v = *value;
         QuickSearchCondition &c = options.condition;
         if (a == "--kind") {
-            if (!(kind = parseKind(v)))
-                return usageError("盤は 年 月 日 時 のいずれかで指定して下さい: " + v);
+            if (!(kind = parseKind(v, error)))
+                return usageError(error);
         } else if (a == "--stem") {
             if (isAny(v))
                 c.stem.reset();
@@ -128,16 +86,16 @@ int runQuick(const Args &argsIn)
             else if (!(c.ju = parseInt(v, 1, 9)))
                 return usageError("局は 1～9 で指定して下さい: " + v);
         } else {
-            auto limit = parseInt(v, INT_MIN, INT_MAX);
+            auto limit = parseCount(v, INT_MIN, INT_MAX, "検索上限", error);
             if (!limit)
-                return usageError("検索上限は整数で指定して下さい: " + v);
-            options.limit = *limit;
+                return usageError(error);
+            options.limit = static_cast<int>(*limit);
         }
     }
     if (positional.size() != 2 || !kind || !dun)
         return usageError(QuickUsage);
-    auto start = parseDate(positional[0], error);
-    if (!start || !parseTime(positional[1], *start, error))
+    auto start = parseDateTime(positional[0], positional[1], error);
+    if (!start)
         return usageError(error);
 
     options.start = *start;

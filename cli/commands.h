@@ -20,6 +20,11 @@ int runSearch(const Args &args);
 // The koyomi keys shared by every JSON object that describes a moment.
 void addKoyomiJson(JsonObject &json, const Koyomi &k);
 
+// "velm-cli: <message>" on standard error.
+void report(const std::string &message);
+// Reports bad arguments; returns their exit status, 2.
 int usageError(const std::string &message);
+// Reports a failure at run time; returns its exit status, 1.
+int runFailure(const std::string &message);
 
 } // namespace velm::cli

@@ -5,15 +5,14 @@
 
 namespace velm::cli {
 
-std::string takeDataDir(Args &args, bool &ok)
+std::optional<std::string> takeDataDir(Args &args, std::string &error)
 {
-    ok = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] != "--data")
             continue;
         if (i + 1 >= args.size()) {
-            ok = false;
-            return {};
+            error = "--data の値がありません";
+            return std::nullopt;
         }
         std::string dir = args[i + 1];
         args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
@@ -31,6 +30,16 @@ std::string takeDataDir(Args &args, bool &ok)
 std::string dataFile(const std::string &dir, const std::string &name)
 {
     return (std::filesystem::path(dir) / name).string();
+}
+
+NumbersFile readNumbersReporting(const std::string &path)
+{
+    NumbersFile file = readNumbersFile(path);
+    if (!file.ok())
+        report(file.error);
+    for (const std::string &w : file.warnings)
+        report(w);
+    return file;
 }
 
 } // namespace velm::cli

@@ -12,11 +12,9 @@ struct CliRun {
     std::string out;
 };
 
-// `args` is a shell word list; `input`, when given, is piped to standard input
-// (backslash escapes such as \n are expanded).
-inline CliRun cli(const std::string &args, const std::string &input = "")
+inline CliRun runCli(const std::string &args, const std::string &input, const char *errors)
 {
-    std::string cmd = std::string(VELM_BIN_DIR) + "/velm-cli " + args + " 2>/dev/null";
+    std::string cmd = std::string(VELM_BIN_DIR) + "/velm-cli " + args + errors;
     if (!input.empty())
         cmd = "printf '%b' '" + input + "' | " + cmd;
     CliRun run;
@@ -30,6 +28,19 @@ inline CliRun cli(const std::string &args, const std::string &input = "")
     int rc = ::pclose(pipe);
     run.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
     return run;
+}
+
+// `args` is a shell word list; `input`, when given, is piped to standard input
+// (backslash escapes such as \n are expanded). Standard error is dropped.
+inline CliRun cli(const std::string &args, const std::string &input = "")
+{
+    return runCli(args, input, " 2>/dev/null");
+}
+
+// The same with standard error kept in `out`, for the messages scripts show.
+inline CliRun cliWithErrors(const std::string &args)
+{
+    return runCli(args, "", " 2>&1");
 }
 
 inline int countLines(const std::string &s)

@@ -46,6 +46,7 @@ TEST(CliSearch, ListOnScreenAndAsAListFile)
 
     // One thread or two: the same list.
     EXPECT_EQ(cli(args + " --threads 1").out, cli(args + " --threads 2").out);
+    EXPECT_EQ(cli(args + " --threads 0").out, cli(args + " --threads 1").out);
 }
 
 TEST(CliSearch, ErrorsAreReported)
@@ -104,4 +105,70 @@ TEST(CliCgidata, FilesForAYear)
     EXPECT_TRUE(std::filesystem::exists(dir + "/200402.dat"));
     EXPECT_EQ(cli("cgidata --from-year 2005 --to-year 2004 --out " + dir).status != 0, true);
     EXPECT_EQ(cli("cgidata --from-year 2004 --to-year 2004 --out /proc/no-such-dir").status, 1);
+}
+
+// The count options of the walk commands take any whole number of their range
+// (zero and negatives stop the walk at once) and nothing else.
+TEST(CliCounts, WholeNumbersOnly)
+{
+    const std::string search = std::string("search 2026-01-01 00:00 --matter ") + FirstMatter + " --kind 3";
+    const std::string quick = "quick 2024-03-01 12:00 --kind 3 --stem 0 --branch 0 --dun 1";
+    const std::string bdata = "bdata 2024-03-01 12:00 --kind 3";
+    const struct {
+        std::string args;
+        std::string message;
+    } bad[] = {
+        {search + " --limit +5", "--limit は整数で指定して下さい: +5"},
+        {search + " --limit 1-2", "--limit は整数で指定して下さい: 1-2"},
+        {search + " --max-matches 99999999999999999999",
+         "--max-matches は整数で指定して下さい: 99999999999999999999"},
+        {quick + " --limit ten", "検索上限は整数で指定して下さい: ten"},
+        {quick + " --limit 99999999999", "検索上限は整数で指定して下さい: 99999999999"},
+        {bdata + " --count -", "作成上限は整数で指定して下さい: -"},
+        {bdata + " --count 3.5", "作成上限は整数で指定して下さい: 3.5"},
+    };
+    for (const auto &c : bad) {
+        CliRun r = cliWithErrors(c.args);
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_EQ(r.out, "velm-cli: " + c.message + "\n") << c.args;
+    }
+
+    CliRun stopped = cli(bdata + " --count -2");
+    EXPECT_EQ(stopped.status, 0);
+    EXPECT_EQ(stopped.out, "作盤を中止しました。\n");
+    CliRun none = cli(quick + " --limit -10");
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.out, "該当作盤は、ありませんでした。\n");
+    CliRun empty = cli(search + " --limit -3");
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_NE(empty.out.find("0/0\n"), std::string::npos) << empty.out;
+}
+
+// An option given last without its value is a usage error naming the option,
+// in every command, before anything is read or written.
+TEST(CliOptions, MissingValueNamesTheOption)
+{
+    const std::string matter = std::string(" --matter ") + FirstMatter;
+    const struct {
+        std::string args;
+        std::string option;
+    } cases[] = {
+        {"search 2026-01-01 00:00" + matter + " --limit", "--limit"},
+        {"search 2026-01-01 00:00" + matter + " --threads", "--threads"},
+        {"search 2026-01-01 00:00" + matter + " --data", "--data"},
+        {"calendar 2024-03-01 12:00 --rows", "--rows"},
+        {"quick 2024-03-01 12:00 --kind 3 --dun 0 --method", "--method"},
+        {"quick 2024-03-01 12:00 --kind 3 --dun 0 --limit", "--limit"},
+        {"bdata 2024-03-01 12:00 --kind 3 --count", "--count"},
+        {"bdata 2024-03-01 12:00 --kind 3 --periods", "--periods"},
+        {"cgidata --to-year 2004 --from-year", "--from-year"},
+        {"chart 2024-03-01 12:00 --kind", "--kind"},
+        {"koyomi 2024-03-01 12:00 --kcb1", "--kcb1"},
+        {"terms 2024 --tz", "--tz"},
+    };
+    for (const auto &c : cases) {
+        CliRun r = cliWithErrors(c.args);
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_EQ(r.out, "velm-cli: " + c.option + " の値がありません\n") << c.args;
+    }
 }
