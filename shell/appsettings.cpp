@@ -235,44 +235,27 @@ void AppSettings::setTZE(const QString &text) { putText("TZE", text, TZE()); }
 QString AppSettings::NowE() const { return m_store.text(Sys, "NowE", "0.0"); }
 void AppSettings::setNowE(const QString &text) { putText("NowE", text, NowE()); }
 
-FontSetting AppSettings::SysFont() const
+// The three fonts are kept alike: "<prefix>FntName" and "<prefix>FntSize".
+FontSetting AppSettings::fontOf(const char *prefix, const FontSetting &fallback) const
 {
-    return {m_store.text(Sys, "SysFntName", DefaultSysFont.name),
-            m_store.integer(Sys, "SysFntSize", DefaultSysFont.size)};
+    const QString p = QLatin1String(prefix);
+    return {m_store.text(Sys, p + QStringLiteral("FntName"), fallback.name),
+            m_store.integer(Sys, p + QStringLiteral("FntSize"), fallback.size)};
 }
 
-void AppSettings::setSysFont(const FontSetting &font)
+void AppSettings::putFont(const char *prefix, const FontSetting &font, const FontSetting &now)
 {
-    const FontSetting now = SysFont();
-    putInt("SysFntSize", font.size, now.size);
-    putText("SysFntName", font.name, now.name);
+    const QString p = QLatin1String(prefix);
+    putInt(p + QStringLiteral("FntSize"), font.size, now.size);
+    putText(p + QStringLiteral("FntName"), font.name, now.name);
 }
 
-FontSetting AppSettings::BanFont() const
-{
-    return {m_store.text(Sys, "BanFntName", DefaultBanFont.name),
-            m_store.integer(Sys, "BanFntSize", DefaultBanFont.size)};
-}
-
-void AppSettings::setBanFont(const FontSetting &font)
-{
-    const FontSetting now = BanFont();
-    putInt("BanFntSize", font.size, now.size);
-    putText("BanFntName", font.name, now.name);
-}
-
-FontSetting AppSettings::SetuFont() const
-{
-    return {m_store.text(Sys, "SetuFntName", DefaultSetuFont.name),
-            m_store.integer(Sys, "SetuFntSize", DefaultSetuFont.size)};
-}
-
-void AppSettings::setSetuFont(const FontSetting &font)
-{
-    const FontSetting now = SetuFont();
-    putInt("SetuFntSize", font.size, now.size);
-    putText("SetuFntName", font.name, now.name);
-}
+FontSetting AppSettings::SysFont() const { return fontOf("Sys", DefaultSysFont); }
+void AppSettings::setSysFont(const FontSetting &font) { putFont("Sys", font, SysFont()); }
+FontSetting AppSettings::BanFont() const { return fontOf("Ban", DefaultBanFont); }
+void AppSettings::setBanFont(const FontSetting &font) { putFont("Ban", font, BanFont()); }
+FontSetting AppSettings::SetuFont() const { return fontOf("Setu", DefaultSetuFont); }
+void AppSettings::setSetuFont(const FontSetting &font) { putFont("Setu", font, SetuFont()); }
 
 QString AppSettings::Gaiji(int n) const
 {

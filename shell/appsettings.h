@@ -170,6 +170,8 @@ signals:
     void changed();
 
 private:
+    FontSetting fontOf(const char *prefix, const FontSetting &fallback) const;
+    void putFont(const char *prefix, const FontSetting &font, const FontSetting &now);
     void putInt(const QString &key, int value, int current);
     void putBool(const QString &key, bool value, bool current);
     void putText(const QString &key, const QString &value, const QString &current);
