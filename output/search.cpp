@@ -156,6 +156,9 @@ public:
     }
 
     const ChartOutcome &outcome(std::uint32_t index) const { return m_outcomes[index]; }
+    // The walk is over: its outcomes can be handed on.
+    ChartOutcome takeOutcome(std::uint32_t index) { return std::move(m_outcomes[index]); }
+    std::size_t outcomeCount() const { return m_outcomes.size(); }
 
 private:
     // Charts judged so far, by plates and the rest of what they read: an
@@ -313,18 +316,21 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
     if (settings.limit <= 0 || settings.maxMatches <= 0)
         return out;
 
-    // The walk is cut into one run of consecutive moments per thread, so each
-    // thread's walker and cache move steadily forward. The calling thread
-    // walks the first run and reports progress; the counts it reports are
-    // always those of the moments from the start up to some point, as the
-    // one-thread loop would have them, and the walk stops exactly where that
-    // loop would: at the limit, at the last match allowed, or at the moment
-    // reached when the progress callback asks to stop.
+    // The walk is cut into runs of consecutive moments, a few per thread; a
+    // thread that finishes one takes the next that nobody has taken, so its
+    // walker and cache keep moving forward and no thread idles while another
+    // works. The calling thread walks runs too and reports progress; the
+    // counts it reports are always those of the moments from the start up to
+    // some point, as the one-thread loop would have them, and the walk stops
+    // exactly where that loop would: at the limit, at the last match allowed,
+    // or at the moment reached when the progress callback asks to stop.
     constexpr std::int64_t Chunk = 8192;
     const std::int64_t wanted = settings.threads > 0
         ? settings.threads
         : static_cast<std::int64_t>(std::max(1u, std::thread::hardware_concurrency()));
     const auto T = static_cast<std::size_t>(std::clamp<std::int64_t>(settings.limit / Chunk, 1, wanted));
+    const auto R = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(settings.limit / Chunk, 1, static_cast<std::int64_t>(T) * 4));
 
     struct alignas(64) Worker {
         Worker(const SearchSettings &settings, const SenMatter &matter, const NumberTables &tables,
@@ -334,8 +340,13 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
         }
         KoyomiWalker walker;
         ChartCache cache;
+        std::vector<std::uint32_t> shared; // its outcomes as numbered in out.charts
+        char pad[64] = {};
+    };
+    struct alignas(64) Run {
         std::int64_t begin = 0;
         std::int64_t end = 0;
+        std::size_t owner = 0; // the worker whose cache numbers its outcomes
         std::vector<Found> found;
         // Published after each chunk: moments examined and matches found so far.
         std::atomic<std::int64_t> done{0};
@@ -344,95 +355,115 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
         char pad[64] = {};
     };
     std::vector<std::unique_ptr<Worker>> workers;
-    for (std::size_t r = 0; r < T; ++r) {
+    for (std::size_t j = 0; j < T; ++j)
         workers.push_back(std::make_unique<Worker>(settings, matter, tables, names));
-        workers[r]->begin = settings.limit * static_cast<std::int64_t>(r) / static_cast<std::int64_t>(T);
-        workers[r]->end = settings.limit * static_cast<std::int64_t>(r + 1) / static_cast<std::int64_t>(T);
+    std::vector<std::unique_ptr<Run>> runs;
+    for (std::size_t r = 0; r < R; ++r) {
+        runs.push_back(std::make_unique<Run>());
+        runs[r]->begin = settings.limit * static_cast<std::int64_t>(r) / static_cast<std::int64_t>(R);
+        runs[r]->end = settings.limit * static_cast<std::int64_t>(r + 1) / static_cast<std::int64_t>(R);
     }
+    std::atomic<std::size_t> nextRun{0};
     std::atomic<bool> stop{false};
-    auto walkChunk = [&](Worker &w) {
-        const std::int64_t from = w.begin + w.done.load(std::memory_order_relaxed);
-        const std::int64_t to = std::min(w.end, from + Chunk);
-        examine(from, to, settings, matter, w.walker, w.cache, w.found);
-        w.matches.store(w.found.size(), std::memory_order_release);
-        w.done.store(to - w.begin, std::memory_order_release);
-        return to < w.end;
+
+    // One chunk of the run a worker holds; false when the run is done.
+    auto walkChunk = [&](Worker &w, Run &run) {
+        const std::int64_t from = run.begin + run.done.load(std::memory_order_relaxed);
+        const std::int64_t to = std::min(run.end, from + Chunk);
+        examine(from, to, settings, matter, w.walker, w.cache, run.found);
+        run.matches.store(run.found.size(), std::memory_order_release);
+        run.done.store(to - run.begin, std::memory_order_release);
+        return to < run.end;
+    };
+    // Takes the next run, or nothing when all are taken or the walk stops.
+    auto claim = [&](std::size_t worker) -> Run * {
+        if (stop.load(std::memory_order_relaxed))
+            return nullptr;
+        const std::size_t r = nextRun.fetch_add(1);
+        if (r >= R)
+            return nullptr;
+        runs[r]->owner = worker;
+        return runs[r].get();
     };
     std::vector<std::thread> pool;
-    for (std::size_t r = 1; r < T; ++r)
-        pool.emplace_back([&, r] {
-            Worker &w = *workers[r];
-            while (!stop.load(std::memory_order_relaxed) && walkChunk(w)) {
+    for (std::size_t j = 1; j < T; ++j)
+        pool.emplace_back([&, j] {
+            Worker &w = *workers[j];
+            while (Run *run = claim(j)) {
+                while (!stop.load(std::memory_order_relaxed) && walkChunk(w, *run)) {
+                }
+                run->finished.store(true, std::memory_order_release);
             }
-            w.finished.store(true, std::memory_order_release);
         });
 
-    // The walk so far as one prefix: the runs before `r` in full, then run r
-    // up to what it has published.
+    // The walk so far as one prefix: the finished runs from the start, then
+    // the first unfinished run up to what it has published.
+    auto prefix = [&] {
+        std::int64_t matches = 0;
+        for (const auto &run : runs) {
+            const bool finished = run->finished.load(std::memory_order_acquire);
+            matches += static_cast<std::int64_t>(run->matches.load(std::memory_order_acquire));
+            if (!finished)
+                return std::tuple{matches, run->begin + run->done.load(std::memory_order_acquire), false};
+        }
+        return std::tuple{matches, settings.limit, true};
+    };
     std::int64_t examined = 0;
     bool full = false;
     bool stopped = false;
-    auto prefix = [&](std::size_t r) {
-        std::int64_t matches = 0;
-        for (std::size_t q = 0; q < r; ++q)
-            matches += static_cast<std::int64_t>(workers[q]->found.size());
-        const Worker &w = *workers[r];
-        matches += static_cast<std::int64_t>(w.matches.load(std::memory_order_acquire));
-        return std::pair{matches, w.begin + w.done.load(std::memory_order_acquire)};
-    };
-    for (std::size_t r = 0; r < T && !full && !stopped; ++r) {
-        Worker &w = *workers[r];
-        for (;;) {
-            bool more;
-            if (r == 0) {
-                more = walkChunk(w);
-            } else {
-                // Another thread walks this run: look in now and then.
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                more = !w.finished.load(std::memory_order_acquire);
+    Worker &caller = *workers[0];
+    Run *mine = claim(0);
+    for (;;) {
+        if (mine != nullptr) {
+            if (!walkChunk(caller, *mine)) {
+                mine->finished.store(true, std::memory_order_release);
+                mine = claim(0);
             }
-            const auto [matches, reached] = prefix(r);
-            examined = reached;
-            if (matches >= settings.maxMatches) {
-                full = true;
-                break;
-            }
-            if (!more)
-                break;
-            if (progress && !progress(matches, examined)) {
-                stopped = true;
-                break;
-            }
+        } else {
+            // Every run is taken: look in on the others now and then.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        const auto [matches, reached, complete] = prefix();
+        examined = reached;
+        if (matches >= settings.maxMatches) {
+            full = true;
+            break;
+        }
+        if (complete)
+            break;
+        if (progress && !progress(matches, examined)) {
+            stopped = true;
+            break;
         }
     }
     stop.store(true, std::memory_order_relaxed);
     for (std::thread &t : pool)
         t.join();
-    if (!full && !stopped) {
-        examined = settings.limit;
-        // Between waves the loop calls back; a walk that ended at its limit
-        // does not.
-    }
 
     // The matches of the prefix, in time order, each chart's cells shared.
     constexpr std::uint32_t NotShared = 0xFFFFFFFF;
     std::size_t total = 0;
-    for (const auto &w : workers)
-        total += w->found.size();
-    out.found.reserve(std::min<std::size_t>(total, static_cast<std::size_t>(settings.maxMatches)));
+    std::size_t outcomes = 0;
+    for (const auto &run : runs)
+        total += run->found.size();
     for (const auto &w : workers) {
-        std::vector<std::uint32_t> ids;
-        for (const Found &f : w->found) {
+        outcomes += w->cache.outcomeCount();
+        w->shared.assign(w->cache.outcomeCount(), NotShared);
+    }
+    out.found.reserve(std::min<std::size_t>(total, static_cast<std::size_t>(settings.maxMatches)));
+    out.charts.reserve(outcomes);
+    for (const auto &run : runs) {
+        Worker &w = *workers[run->owner];
+        for (const Found &f : run->found) {
             if (f.index >= examined || out.matches >= settings.maxMatches)
                 break;
-            if (f.outcome >= ids.size())
-                ids.resize(f.outcome + 1, NotShared);
-            if (ids[f.outcome] == NotShared) {
-                const ChartOutcome &o = w->cache.outcome(f.outcome);
-                out.charts.push_back({o.cells, o.direction});
-                ids[f.outcome] = static_cast<std::uint32_t>(out.charts.size() - 1);
+            std::uint32_t &id = w.shared[f.outcome];
+            if (id == NotShared) {
+                ChartOutcome o = w.cache.takeOutcome(f.outcome);
+                out.charts.push_back({std::move(o.cells), o.direction});
+                id = static_cast<std::uint32_t>(out.charts.size() - 1);
             }
-            out.found.push_back({f.index, ids[f.outcome]});
+            out.found.push_back({f.index, id});
             ++out.matches;
         }
     }

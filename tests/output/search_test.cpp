@@ -102,9 +102,11 @@ TEST(Search, AStopKeepsTheMomentsFromTheStartUpToWhereItCameAndNoMore)
                                             });
             ASSERT_TRUE(stopped.stopped) << threads;
             ASSERT_EQ(static_cast<int>(reported.size()), calls);
+            // The counts only grow (a report may repeat while other threads
+            // walk the runs ahead).
             for (std::size_t i = 1; i < reported.size(); ++i) {
                 EXPECT_GE(reported[i].first, reported[i - 1].first);
-                EXPECT_GT(reported[i].second, reported[i - 1].second);
+                EXPECT_GE(reported[i].second, reported[i - 1].second);
             }
             // What the list shows is what was last reported: a serial walk of
             // exactly that many moments.
