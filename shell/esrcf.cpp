@@ -12,6 +12,7 @@
 
 #include "engine/symbols.h"
 #include "output/chartdata.h"
+#include "output/listfile.h"
 #include "output/quicksearch.h"
 #include "shell/entryfields.h"
 #include "shell/mainwindow.h"
@@ -165,12 +166,10 @@ void TESrcF::Button1Click()
     if (!m_main.BanGrp(kind)) {
         QApplication::beep();
         const QString caption = m_cb[0]->button(kind)->text();
-        if (!ui::askYesNo(this, QStringLiteral("システム設定で、『%1』はチェックされていませんが、チェックしますか？").arg(caption)))
+        if (!ui::askYesNo(this, QString::fromStdString(uncheckedKindQuestion(caption.toStdString()))))
             return;
-        m_main.setBanGrp(kind, true);
     }
-    m_main.setMoment(result.found);
-    m_main.BanBtnClick();
+    m_main.openChart(kind, result.found);
     accept();
 }
 
