@@ -16,51 +16,11 @@
 #include <QTest>
 
 #include "shell/httpget.h"
+#include "test_http_server.h"
 
 using namespace velm;
 
 namespace {
-
-// Answers every request with `response`; with `hold` the connection stays
-// open after it (a transfer that never ends).
-class Server : public QObject {
-public:
-    explicit Server(QByteArray response, bool hold = false)
-        : m_response(std::move(response))
-        , m_hold(hold)
-    {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                ++connections;
-                m_sockets << socket;
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
-            }
-        });
-    }
-    QString url(const QString &path = QStringLiteral("/notice.txt")) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
-    }
-    QByteArray request;
-    int connections = 0;
-
-private:
-    void answer(QTcpSocket *socket)
-    {
-        request += socket->readAll();
-        if (!request.contains("\r\n\r\n") || socket->property("answered").toBool())
-            return;
-        socket->setProperty("answered", true);
-        socket->write(m_response);
-        if (!m_hold)
-            socket->disconnectFromHost();
-    }
-    QTcpServer m_server;
-    QByteArray m_response;
-    bool m_hold;
-    QList<QPointer<QTcpSocket>> m_sockets;
-};
 
 QByteArray ok(const QByteArray &body, bool withLength = true)
 {
@@ -84,7 +44,7 @@ QByteArray sampleBody(int size)
 TEST(HttpGet, TextArrivesWholeWithProgressPerBlock)
 {
     const QByteArray body = sampleBody(7000);
-    Server server(ok(body));
+    TestHttpServer server(ok(body));
     THTTPGet http;
     http.setURL(server.url());
     QSignalSpy done(&http, &THTTPGet::OnDoneString);
@@ -119,7 +79,7 @@ TEST(HttpGet, TextArrivesWholeWithProgressPerBlock)
 TEST(HttpGet, AnswerWithoutLengthIsReadToTheEnd)
 {
     const QByteArray body = sampleBody(3000);
-    Server server(ok(body, false));
+    TestHttpServer server(ok(body, false));
     THTTPGet http;
     http.setURL(server.url());
     QSignalSpy done(&http, &THTTPGet::OnDoneString);
@@ -131,7 +91,7 @@ TEST(HttpGet, AnswerWithoutLengthIsReadToTheEnd)
     EXPECT_EQ(progress.last().at(0).toLongLong(), -1);
 
     // Binary downloads do not read an answer of unknown length: nothing came.
-    Server server2(ok(body, false));
+    TestHttpServer server2(ok(body, false));
     THTTPGet binary;
     binary.setURL(server2.url());
     binary.setBinaryData(true);
@@ -150,7 +110,7 @@ TEST(HttpGet, EmptyOrFailedAnswersEndInError)
         "garbage without a header",
     };
     for (const QByteArray &answer : answers) {
-        Server server(answer);
+        TestHttpServer server(answer);
         THTTPGet http;
         http.setURL(server.url());
         QSignalSpy done(&http, &THTTPGet::OnDoneString);
@@ -182,7 +142,7 @@ TEST(HttpGet, UnreachableOrMalformedAddressesEndInError)
 
 TEST(HttpGet, SilentServerTimesOut)
 {
-    Server server(QByteArray(), true); // accepts, never answers
+    TestHttpServer server(QByteArray(), true); // accepts, never answers
     THTTPGet http;
     http.setTimeoutMs(300);
     http.setURL(server.url());
@@ -223,7 +183,7 @@ TEST(HttpGet, SplitsTheAddress)
 TEST(HttpGet, AbortStopsAtOnceAndAllowsANewStart)
 {
     // Announces far more than it sends, then keeps the line open.
-    Server server("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + sampleBody(3000), true);
+    TestHttpServer server("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + sampleBody(3000), true);
     THTTPGet http;
     http.setURL(server.url());
     QSignalSpy progress(&http, &THTTPGet::OnProgress);
@@ -242,7 +202,7 @@ TEST(HttpGet, AbortStopsAtOnceAndAllowsANewStart)
     EXPECT_EQ(server.connections, 1);
 
     const QByteArray body("after the abort");
-    Server second(ok(body));
+    TestHttpServer second(ok(body));
     http.setURL(second.url());
     http.GetString();
     ASSERT_TRUE(done.wait(10000));
@@ -251,7 +211,7 @@ TEST(HttpGet, AbortStopsAtOnceAndAllowsANewStart)
 
 TEST(HttpGet, EndingTheComponentMidTransferIsSafe)
 {
-    Server server("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + sampleBody(3000), true);
+    TestHttpServer server("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + sampleBody(3000), true);
     auto *http = new THTTPGet;
     http->setURL(server.url());
     QSignalSpy progress(http, &THTTPGet::OnProgress);
@@ -267,7 +227,7 @@ TEST(HttpGet, EndingTheComponentMidTransferIsSafe)
 TEST(HttpGet, FileDownloadWritesTheWholeFile)
 {
     const QByteArray body = sampleBody(5000);
-    Server server(ok(body));
+    TestHttpServer server(ok(body));
     QTemporaryDir dir;
     THTTPGet http;
     http.setURL(server.url(QStringLiteral("/data.bin")));
@@ -283,7 +243,7 @@ TEST(HttpGet, FileDownloadWritesTheWholeFile)
 
 TEST(HttpGet, PostSendsTheFormBody)
 {
-    Server server(ok("thanks"));
+    TestHttpServer server(ok("thanks"));
     THTTPGet http;
     http.setURL(server.url(QStringLiteral("/form")));
     http.setPostQuery("a=1&b=2");

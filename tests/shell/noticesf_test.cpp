@@ -18,39 +18,11 @@
 #include "shell/messages.h"
 #include "shell/noticesf.h"
 #include "shell_fixtures.h"
+#include "test_http_server.h"
 
 using namespace velm;
 
 namespace {
-
-// Serves `response` to each request; with `hold` the answer never ends.
-class Server : public QObject {
-public:
-    explicit Server(QByteArray response, bool hold = false)
-        : m_response(std::move(response))
-        , m_hold(hold)
-    {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-                    socket->readAll();
-                    if (socket->property("answered").toBool())
-                        return;
-                    socket->setProperty("answered", true);
-                    socket->write(m_response);
-                    if (!m_hold)
-                        socket->disconnectFromHost();
-                });
-        });
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/velm/notice.txt").arg(m_server.serverPort()); }
-
-private:
-    QTcpServer m_server;
-    QByteArray m_response;
-    bool m_hold;
-};
 
 QByteArray sjis(const char *utf8)
 {
@@ -71,9 +43,9 @@ struct Fixture {
 TEST(Notices, ShowsTheServedNotice)
 {
     const QByteArray body = sjis("【お知らせ】\r\n新しい版を公開しました。\r\n");
-    Server server("HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    TestHttpServer server("HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
     Fixture f;
-    f.window.setNoticeURL(server.url());
+    f.window.setNoticeURL(server.url(QStringLiteral("/velm/notice.txt")));
     QSignalSpy finished(&f.window, &TNoticeF::finished);
     f.window.show();
     EXPECT_EQ(f.window.windowTitle(), QStringLiteral("お知らせ"));
@@ -100,8 +72,8 @@ TEST(Notices, AnUnreachableServerIsToldCalmlyInTheWindow)
     EXPECT_TRUE(f.messages.texts.isEmpty()); // no box
 
     // "再読込" tries again, here with a server that answers in UTF-8.
-    Server server("HTTP/1.0 200 OK\r\n\r\n\xEF\xBB\xBF" + QByteArray("更新はありません。"));
-    f.window.setNoticeURL(server.url());
+    TestHttpServer server("HTTP/1.0 200 OK\r\n\r\n\xEF\xBB\xBF" + QByteArray("更新はありません。"));
+    f.window.setNoticeURL(server.url(QStringLiteral("/velm/notice.txt")));
     auto *reload = f.window.findChild<QPushButton *>(QStringLiteral("ReloadBtn"));
     ASSERT_TRUE(reload->isEnabled());
     QTest::mouseClick(reload, Qt::LeftButton);
@@ -112,9 +84,9 @@ TEST(Notices, AnUnreachableServerIsToldCalmlyInTheWindow)
 
 TEST(Notices, ClosingWhileLoadingStopsQuietly)
 {
-    Server server("HTTP/1.0 200 OK\r\nContent-Length: 9999\r\n\r\nbegun", true);
+    TestHttpServer server("HTTP/1.0 200 OK\r\nContent-Length: 9999\r\n\r\nbegun", true);
     Fixture f;
-    f.window.setNoticeURL(server.url());
+    f.window.setNoticeURL(server.url(QStringLiteral("/velm/notice.txt")));
     QSignalSpy finished(&f.window, &TNoticeF::finished);
     QSignalSpy progress(f.window.http(), &THTTPGet::OnProgress);
     f.window.show();
