@@ -5,7 +5,6 @@
 #include <chrono>
 #include <atomic>
 #include <deque>
-#include <iterator>
 #include <thread>
 
 #include "engine/koyomiwalk.h"
@@ -332,6 +331,8 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
     const auto R = static_cast<std::size_t>(
         std::clamp<std::int64_t>(settings.limit / Chunk, 1, static_cast<std::int64_t>(T) * 4));
 
+    // Workers and runs each sit on cache lines of their own: a line two
+    // threads write would pass back and forth between the cores.
     struct alignas(64) Worker {
         Worker(const SearchSettings &settings, const SenMatter &matter, const NumberTables &tables,
                const ConstData &names)
@@ -341,7 +342,6 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
         KoyomiWalker walker;
         ChartCache cache;
         std::vector<std::uint32_t> shared; // its outcomes as numbered in out.charts
-        char pad[64] = {};
     };
     struct alignas(64) Run {
         std::int64_t begin = 0;
@@ -352,7 +352,6 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
         std::atomic<std::int64_t> done{0};
         std::atomic<std::size_t> matches{0};
         std::atomic<bool> finished{false};
-        char pad[64] = {};
     };
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t j = 0; j < T; ++j)

@@ -24,14 +24,25 @@
 
 using namespace velm;
 
-TEST(StartWindows, SystemSettingsCloseTheChartsAndFeedTheMainWindow)
-{
+namespace {
+
+// The main window and the windows made at start, over a scratch program folder.
+struct Started {
     ScratchProgram program;
     QTemporaryDir config;
     RecordedMessages messages;
-    AppSettings settings(program.path(), config.path());
-    TMainF main(settings);
-    auto windows = makeStartWindows(main, settings);
+    AppSettings settings{program.path(), config.path()};
+    TMainF main{settings};
+    std::unique_ptr<StartWindows> windows = makeStartWindows(main, settings);
+};
+
+} // namespace
+
+TEST(StartWindows, SystemSettingsCloseTheChartsAndFeedTheMainWindow)
+{
+    Started started;
+    TMainF &main = started.main;
+    auto &windows = started.windows;
     main.showAtStart();
     main.setMoment(CivilTime{2024, 3, 1, 12, 0, 0});
     main.BanBtnClick();
@@ -47,12 +58,8 @@ TEST(StartWindows, SystemSettingsCloseTheChartsAndFeedTheMainWindow)
 
 TEST(StartWindows, EditorAndSearchCommandsAreInTheMainWindow)
 {
-    ScratchProgram program;
-    QTemporaryDir config;
-    RecordedMessages messages;
-    AppSettings settings(program.path(), config.path());
-    TMainF main(settings);
-    auto windows = makeStartWindows(main, settings);
+    Started started;
+    TMainF &main = started.main;
     for (const char *name : {"SetuItem", "I1", "SenItem", "New1", "Open1", "ListBtn"}) {
         QAction *a = main.findChild<QAction *>(QString::fromLatin1(name));
         ASSERT_NE(a, nullptr) << name;
@@ -79,12 +86,8 @@ QStringList namesOf(const QList<QAction *> &actions)
 
 TEST(StartWindows, CommandsStandInTheOrderOfTheirMenusAndBars)
 {
-    ScratchProgram program;
-    QTemporaryDir config;
-    RecordedMessages messages;
-    AppSettings settings(program.path(), config.path());
-    TMainF main(settings);
-    auto windows = makeStartWindows(main, settings);
+    Started started;
+    TMainF &main = started.main;
     EXPECT_EQ(namesOf(main.menu(TMainF::FileMenu)->actions()),
               QStringList({"CaleItem", "New1", "Open1", "BData1", "BRItem", "InfItem", "Exit1"}));
     EXPECT_EQ(namesOf(main.toolBar(TMainF::FindBar)->actions()),
