@@ -23,17 +23,6 @@ bool meets(const Koyomi &k, const QuickSearchCondition &c)
 
 } // namespace
 
-bool FIndProc(const CivilTime &t, const QuickSearchCondition &condition,
-              const KoyomiOptions &koyomi)
-{
-    if (!validKind(condition.kind) || !isValidCivil(t))
-        return false;
-    Koyomi k = DateToKyu(t, koyomi);
-    // The conditions read only the calendar facts; the chart itself is laid
-    // only for the moment found.
-    return k.error.empty() && meets(k, condition);
-}
-
 QuickSearchResult quickSearch(const QuickSearchOptions &options, const QuickSearchProgress &progress)
 {
     QuickSearchResult result;
@@ -50,6 +39,8 @@ QuickSearchResult quickSearch(const QuickSearchOptions &options, const QuickSear
         const CivilTime t = walkMoment(options.start, c.kind, i);
         if (!isValidCivil(t))
             return result; // past 9999-12-31: nothing further to examine
+        // The conditions read only the calendar facts; the chart itself is
+        // laid only for the moment found.
         Koyomi k = DateToKyu(t, options.koyomi);
         if (!k.error.empty() || !meets(k, c))
             continue;

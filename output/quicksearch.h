@@ -36,11 +36,6 @@ struct QuickSearchOptions {
     LayingMethod method = LayingMethod::Rotating;
 };
 
-// True when the chart of the condition's kind at moment t meets all four
-// conditions. A moment whose calendar facts cannot be made does not match.
-bool FIndProc(const CivilTime &t, const QuickSearchCondition &condition,
-              const KoyomiOptions &koyomi);
-
 struct QuickSearchResult {
     enum class Status { Found, NotFound, Cancelled };
     Status status = Status::NotFound;

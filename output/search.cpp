@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <chrono>
 #include <atomic>
 #include <deque>
@@ -239,21 +240,6 @@ private:
     std::deque<ChartOutcome> m_outcomes;
 };
 
-// One moment computed in full, as a single look-up does it.
-std::optional<ListRow> findWith(const CivilTime &moment, const SearchSettings &settings,
-                                const SenMatter &matter, const NumberTables &tables,
-                                const ConstData &names, KoyomiWalker &walker)
-{
-    if (!matter.usable() || matter.groupCount == 0)
-        return std::nullopt;
-    const Koyomi k = walker.at(moment);
-    const ChartRecord chart = BanCreate(k, settings.kind, settings.method, &standardPatternDetector());
-    const ChartOutcome outcome = judge(chart, k, settings, matter, tables, names);
-    if (!outcome.matched)
-        return std::nullopt;
-    return assembleRow(settings.kind, moment, outcome.cells, outcome.direction);
-}
-
 struct Found {
     std::int64_t index;    // moment number within the walk
     std::uint32_t outcome; // in the cache of the thread that found it
@@ -296,13 +282,6 @@ ListRow searchRow(int kind, const CivilTime &moment, const ChartRecord &chart,
                   const ConstData &names)
 {
     return assembleRow(kind, moment, chartCells(chart, scores, element, names), direction);
-}
-
-std::optional<ListRow> FindProc(const CivilTime &moment, const SearchSettings &settings,
-                                const SenMatter &matter, const NumberTables &tables,
-                                const ConstData &names, KoyomiWalker &walker)
-{
-    return findWith(moment, settings, matter, tables, names, walker);
 }
 
 SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,

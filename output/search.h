@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +22,6 @@
 #include "output/listfile.h"
 
 namespace velm {
-
-class KoyomiWalker;
 
 // "表示する要素": what the nine palace columns of a row show.
 enum class SearchElement : int { Score = 0, Stems, Door, Star, Deity, NineStar, Pattern };
@@ -86,11 +83,6 @@ using SearchProgress = std::function<bool(std::int64_t matches, std::int64_t exa
 SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
                       const NumberTables &tables, const ConstData &names,
                       const SearchProgress &progress = {});
-
-// One moment: its row when the chart satisfies the matter, else nothing.
-std::optional<ListRow> FindProc(const CivilTime &moment, const SearchSettings &settings,
-                                const SenMatter &matter, const NumberTables &tables,
-                                const ConstData &names, KoyomiWalker &walker);
 
 // The row of a laid and scored chart (the direction as reported).
 ListRow searchRow(int kind, const CivilTime &moment, const ChartRecord &chart,

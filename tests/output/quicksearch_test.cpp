@@ -49,7 +49,7 @@ TEST(QuickSearch, StartMomentMatchesAtOnceWithItsMinutes)
     EXPECT_TRUE(quickSearch(o).ok());
 
     o.condition.ju = 2;
-    EXPECT_FALSE(FIndProc(o.start, o.condition, o.koyomi));
+    EXPECT_EQ(quickSearch(o).status, QuickSearchResult::Status::NotFound);
 }
 
 TEST(QuickSearch, HourWalkKeepsTheStartMinutes)
