@@ -1,11 +1,10 @@
 #include "output/search.h"
 
 #include <algorithm>
-#include <memory>
-#include <optional>
-#include <chrono>
 #include <atomic>
 #include <deque>
+#include <memory>
+#include <optional>
 #include <thread>
 
 #include "engine/koyomiwalk.h"
@@ -13,6 +12,7 @@
 #include "evaluation/patterns.h"
 #include "evaluation/suusan.h"
 #include "output/walk.h"
+#include "output/walkthreads.h"
 
 namespace velm {
 namespace {
@@ -94,25 +94,101 @@ ChartOutcome judge(const ChartRecord &chart, const Koyomi &koyomi, const SearchS
     return out;
 }
 
+// A judged chart: the thread whose cache holds its outcome in the high half,
+// the outcome's number there in the low half; or Unmatched.
+using OutcomeRef = std::uint64_t;
+inline constexpr OutcomeRef Unmatched = ~OutcomeRef{0};
+
+// The charts judged by any thread of one walk, so that each chart is judged
+// once however many threads meet it. A thread asks here only when its own
+// cache lacks a chart. Entries are written once and published by their
+// state, so neither look-up nor insertion takes a lock: under a lock the two
+// threads would queue for it thousands of times a second. The table has a
+// fixed size and takes no more charts once half full; threads then judge for
+// themselves what it lacks.
+class JudgedCharts {
+public:
+    JudgedCharts() : m_entries(Capacity) {}
+
+    // The chart recorded for a plate slot and the rest of what the chart
+    // reads, or nothing.
+    std::optional<OutcomeRef> find(std::uint32_t slot, std::uint64_t key) const
+    {
+        for (std::size_t at = hash(slot, key);; at = (at + 1) & (Capacity - 1)) {
+            const Entry &e = m_entries[at];
+            const std::uint32_t state = e.state.load(std::memory_order_acquire);
+            if (state == Empty)
+                return std::nullopt;
+            if (state == Ready && e.slot == slot && e.key == key)
+                return e.outcome;
+        }
+    }
+
+    // Records a chart this thread judged; returns the outcome that stands for
+    // it, another thread's when that thread recorded it first.
+    OutcomeRef add(std::uint32_t slot, std::uint64_t key, OutcomeRef outcome)
+    {
+        if (m_count.load(std::memory_order_relaxed) >= Capacity / 2)
+            return outcome;
+        for (std::size_t at = hash(slot, key);; at = (at + 1) & (Capacity - 1)) {
+            Entry &e = m_entries[at];
+            std::uint32_t state = e.state.load(std::memory_order_acquire);
+            if (state == Empty && e.state.compare_exchange_strong(state, Writing, std::memory_order_acquire)) {
+                e.slot = slot;
+                e.key = key;
+                e.outcome = outcome;
+                e.state.store(Ready, std::memory_order_release);
+                m_count.fetch_add(1, std::memory_order_relaxed);
+                return outcome;
+            }
+            // An entry still being written is passed over: at worst the same
+            // chart is recorded twice, with equal outcomes.
+            if (state == Ready && e.slot == slot && e.key == key)
+                return e.outcome;
+        }
+    }
+
+private:
+    static constexpr std::size_t Capacity = std::size_t{1} << 16;
+    static constexpr std::uint32_t Empty = 0;
+    static constexpr std::uint32_t Writing = 1;
+    static constexpr std::uint32_t Ready = 2;
+    struct Entry {
+        std::atomic<std::uint32_t> state{Empty};
+        std::uint32_t slot = 0;
+        std::uint64_t key = 0;
+        OutcomeRef outcome = Unmatched;
+    };
+
+    static std::size_t hash(std::uint32_t slot, std::uint64_t key)
+    {
+        std::uint64_t h = key * 0x9E3779B97F4A7C15ull ^ (std::uint64_t{slot} + 1) * 0xC2B2AE3D27D4EB4Full;
+        h ^= h >> 29;
+        return static_cast<std::size_t>(h) & (Capacity - 1);
+    }
+
+    std::vector<Entry> m_entries;
+    std::atomic<std::size_t> m_count{0};
+};
+
 // A long walk meets the same few charts again and again: an hour chart's
 // plates come in a few thousand shapes, and beyond its plates a chart reads
 // only a little of the other pillars (the pattern signature), the season and
 // the term. The cache lays each shape once and judges each chart once, from
 // exactly those inputs, so every moment gets what the full computation gives.
-// One cache per thread.
+// One cache per thread; with several threads, what one judges the others
+// find in the walk's JudgedCharts.
 class ChartCache {
 public:
     ChartCache(const SearchSettings &settings, const SenMatter &matter, const NumberTables &tables,
-               const ConstData &names)
-        : m_settings(settings), m_matter(matter), m_tables(tables), m_names(names)
+               const ConstData &names, std::uint32_t thread, JudgedCharts *shared)
+        : m_settings(settings), m_matter(matter), m_tables(tables), m_names(names), m_thread(thread)
+        , m_shared(shared)
     {
     }
 
-    // The outcome of the chart of the walk's kind for these calendar facts:
-    // an index for outcome(), or Unmatched.
-    static constexpr std::uint32_t Unmatched = 0xFFFFFFFF;
-
-    std::uint32_t at(const Koyomi &koyomi)
+    // The outcome of the chart of the walk's kind for these calendar facts.
+    OutcomeRef at(const Koyomi &koyomi)
     {
         const int K = m_settings.kind;
         const PlateInputs in = plateInputs(koyomi, K, m_settings.method);
@@ -136,26 +212,39 @@ public:
             | static_cast<std::uint64_t>(koyomi.BanSekki[k]) << 51;
         std::size_t at = findJudged(plate, key);
         if (m_judged[at].plate == plate && m_judged[at].key == key)
-            return m_judged[at].outcome;
+            return m_judged[at].match == NoMatch ? Unmatched : m_matches[m_judged[at].match];
 
-        // Judged from the plates, the marks and the scores' own inputs only,
-        // so nothing else of this moment can leak into what later moments reuse.
-        ChartRecord chart = m_plates[plate];
-        markChart(chart, koyomi, &standardPatternDetector());
-        Koyomi scoring;
-        scoring.Kisetsu = koyomi.Kisetsu;
-        scoring.BanSekki[k] = koyomi.BanSekki[k];
-        const std::uint32_t outcome = store(judge(chart, scoring, m_settings, m_matter, m_tables, m_names));
+        const auto slotNumber = static_cast<std::uint32_t>(*slot);
+        std::optional<OutcomeRef> outcome;
+        if (m_shared)
+            outcome = m_shared->find(slotNumber, key);
+        if (!outcome) {
+            // Judged from the plates, the marks and the scores' own inputs
+            // only, so nothing else of this moment can leak into what later
+            // moments reuse.
+            ChartRecord chart = m_plates[plate];
+            markChart(chart, koyomi, &standardPatternDetector());
+            Koyomi scoring;
+            scoring.Kisetsu = koyomi.Kisetsu;
+            scoring.BanSekki[k] = koyomi.BanSekki[k];
+            outcome = store(judge(chart, scoring, m_settings, m_matter, m_tables, m_names));
+            if (m_shared)
+                outcome = m_shared->add(slotNumber, key, *outcome);
+        }
         if (2 * (m_judgedCount + 1) > m_judged.size()) {
             growJudged();
             at = findJudged(plate, key);
         }
-        m_judged[at] = {key, plate, outcome};
+        std::uint32_t match = NoMatch;
+        if (*outcome != Unmatched) {
+            match = static_cast<std::uint32_t>(m_matches.size());
+            m_matches.push_back(*outcome);
+        }
+        m_judged[at] = {key, plate, match};
         ++m_judgedCount;
-        return outcome;
+        return *outcome;
     }
 
-    const ChartOutcome &outcome(std::uint32_t index) const { return m_outcomes[index]; }
     // The walk is over: its outcomes can be handed on.
     ChartOutcome takeOutcome(std::uint32_t index) { return std::move(m_outcomes[index]); }
     std::size_t outcomeCount() const { return m_outcomes.size(); }
@@ -164,10 +253,12 @@ private:
     // Charts judged so far, by plates and the rest of what they read: an
     // open-addressed table, at most half full.
     static constexpr std::uint32_t NoPlate = 0xFFFFFFFF;
+    // Sixteen bytes an entry: the table is the walk's busiest memory.
+    static constexpr std::uint32_t NoMatch = 0xFFFFFFFF;
     struct Judged {
         std::uint64_t key = 0;
         std::uint32_t plate = NoPlate;
-        std::uint32_t outcome = Unmatched;
+        std::uint32_t match = NoMatch; // into m_matches
     };
 
     // The slot holding (plate, key), or the empty slot where it would go.
@@ -195,12 +286,12 @@ private:
     }
 
     // Only matches are kept: a row needs their cells.
-    std::uint32_t store(ChartOutcome outcome)
+    OutcomeRef store(ChartOutcome outcome)
     {
         if (!outcome.matched)
             return Unmatched;
         m_outcomes.push_back(std::move(outcome));
-        return static_cast<std::uint32_t>(m_outcomes.size() - 1);
+        return OutcomeRef{m_thread} << 32 | (m_outcomes.size() - 1);
     }
 
     // Direct table over every plate input: stem, branch, dun, ju, nine-star, term.
@@ -231,18 +322,21 @@ private:
     const SenMatter &m_matter;
     const NumberTables &m_tables;
     const ConstData &m_names;
+    const std::uint32_t m_thread;
+    JudgedCharts *m_shared;
     std::vector<std::uint32_t> m_slots; // plate index + 1, 0 when not laid yet
     // Deques: they grow without moving what they hold.
     std::deque<ChartRecord> m_plates;
     std::vector<PillarProbe> m_probes;  // by plate index
     std::vector<Judged> m_judged;
     std::size_t m_judgedCount = 0;
+    std::vector<OutcomeRef> m_matches; // the matching charts this thread has met
     std::deque<ChartOutcome> m_outcomes;
 };
 
 struct Found {
     std::int64_t index;    // moment number within the walk
-    std::uint32_t outcome; // in the cache of the thread that found it
+    OutcomeRef outcome;
 };
 
 // Examines moments [from, to) of the walk; matches in order appended to `found`.
@@ -253,8 +347,8 @@ void examine(std::int64_t from, std::int64_t to, const SearchSettings &settings,
     if (!matter.usable() || matter.groupCount == 0)
         return;
     for (std::int64_t k = from; k < to; ++k) {
-        const std::uint32_t outcome = cache.at(walker.at(walkMoment(settings.start, settings.kind, k)));
-        if (outcome != ChartCache::Unmatched)
+        const OutcomeRef outcome = cache.at(walker.at(walkMoment(settings.start, settings.kind, k)));
+        if (outcome != Unmatched)
             found.push_back({k, outcome});
     }
 }
@@ -294,150 +388,80 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
     if (settings.limit <= 0 || settings.maxMatches <= 0)
         return out;
 
-    // The walk is cut into runs of consecutive moments, a few per thread; a
-    // thread that finishes one takes the next that nobody has taken, so its
-    // walker and cache keep moving forward and no thread idles while another
-    // works. The calling thread walks runs too and reports progress; the
-    // counts it reports are always those of the moments from the start up to
-    // some point, as the one-thread loop would have them, and the walk stops
-    // exactly where that loop would: at the limit, at the last match allowed,
-    // or at the moment reached when the progress callback asks to stop.
+    // The walk is shared out in chunks of consecutive moments (walkthreads.h);
+    // each thread keeps its own walker and cache, and the hits of each chunk
+    // it walks. The counts shown to the progress callback are always those of
+    // the moments from the start up to some point, as the one-thread loop
+    // would have them, and the walk stops exactly where that loop would: at
+    // the limit, at the last match allowed, or at the moment reached when the
+    // progress callback asks to stop.
     constexpr std::int64_t Chunk = 8192;
     const std::int64_t wanted = settings.threads > 0
         ? settings.threads
         : static_cast<std::int64_t>(std::max(1u, std::thread::hardware_concurrency()));
     const auto T = static_cast<std::size_t>(std::clamp<std::int64_t>(settings.limit / Chunk, 1, wanted));
-    const auto R = static_cast<std::size_t>(
-        std::clamp<std::int64_t>(settings.limit / Chunk, 1, static_cast<std::int64_t>(T) * 4));
 
-    // Workers and runs each sit on cache lines of their own: a line two
-    // threads write would pass back and forth between the cores.
+    // Each worker sits on cache lines of its own: a line two threads write
+    // would pass back and forth between the cores.
     struct alignas(64) Worker {
         Worker(const SearchSettings &settings, const SenMatter &matter, const NumberTables &tables,
-               const ConstData &names)
-            : walker(settings.koyomi), cache(settings, matter, tables, names)
+               const ConstData &names, std::uint32_t thread, JudgedCharts *shared)
+            : walker(settings.koyomi), cache(settings, matter, tables, names, thread, shared)
         {
         }
         KoyomiWalker walker;
         ChartCache cache;
-        std::vector<std::uint32_t> shared; // its outcomes as numbered in out.charts
+        std::vector<std::vector<Found>> chunks; // the hits of each chunk it walked
+        std::vector<std::uint32_t> shared;      // its outcomes as numbered in out.charts
     };
-    struct alignas(64) Run {
-        std::int64_t begin = 0;
-        std::int64_t end = 0;
-        std::size_t owner = 0; // the worker whose cache numbers its outcomes
-        std::vector<Found> found;
-        // Published after each chunk: moments examined and matches found so far.
-        std::atomic<std::int64_t> done{0};
-        std::atomic<std::size_t> matches{0};
-        std::atomic<bool> finished{false};
-    };
+    std::unique_ptr<JudgedCharts> judged = T > 1 ? std::make_unique<JudgedCharts>() : nullptr;
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t j = 0; j < T; ++j)
-        workers.push_back(std::make_unique<Worker>(settings, matter, tables, names));
-    std::vector<std::unique_ptr<Run>> runs;
-    for (std::size_t r = 0; r < R; ++r) {
-        runs.push_back(std::make_unique<Run>());
-        runs[r]->begin = settings.limit * static_cast<std::int64_t>(r) / static_cast<std::int64_t>(R);
-        runs[r]->end = settings.limit * static_cast<std::int64_t>(r + 1) / static_cast<std::int64_t>(R);
-    }
-    std::atomic<std::size_t> nextRun{0};
-    std::atomic<bool> stop{false};
+        workers.push_back(std::make_unique<Worker>(settings, matter, tables, names,
+                                                   static_cast<std::uint32_t>(j), judged.get()));
 
-    // One chunk of the run a worker holds; false when the run is done.
-    auto walkChunk = [&](Worker &w, Run &run) {
-        const std::int64_t from = run.begin + run.done.load(std::memory_order_relaxed);
-        const std::int64_t to = std::min(run.end, from + Chunk);
-        examine(from, to, settings, matter, w.walker, w.cache, run.found);
-        run.matches.store(run.found.size(), std::memory_order_release);
-        run.done.store(to - run.begin, std::memory_order_release);
-        return to < run.end;
-    };
-    // Takes the next run, or nothing when all are taken or the walk stops.
-    auto claim = [&](std::size_t worker) -> Run * {
-        if (stop.load(std::memory_order_relaxed))
-            return nullptr;
-        const std::size_t r = nextRun.fetch_add(1);
-        if (r >= R)
-            return nullptr;
-        runs[r]->owner = worker;
-        return runs[r].get();
-    };
-    std::vector<std::thread> pool;
-    for (std::size_t j = 1; j < T; ++j)
-        pool.emplace_back([&, j] {
-            Worker &w = *workers[j];
-            while (Run *run = claim(j)) {
-                while (!stop.load(std::memory_order_relaxed) && walkChunk(w, *run)) {
-                }
-                run->finished.store(true, std::memory_order_release);
-            }
-        });
-
-    // The walk so far as one prefix: the finished runs from the start, then
-    // the first unfinished run up to what it has published.
-    auto prefix = [&] {
-        std::int64_t matches = 0;
-        for (const auto &run : runs) {
-            const bool finished = run->finished.load(std::memory_order_acquire);
-            matches += static_cast<std::int64_t>(run->matches.load(std::memory_order_acquire));
-            if (!finished)
-                return std::tuple{matches, run->begin + run->done.load(std::memory_order_acquire), false};
-        }
-        return std::tuple{matches, settings.limit, true};
-    };
-    std::int64_t examined = 0;
     bool full = false;
     bool stopped = false;
-    Worker &caller = *workers[0];
-    Run *mine = claim(0);
-    for (;;) {
-        if (mine != nullptr) {
-            if (!walkChunk(caller, *mine)) {
-                mine->finished.store(true, std::memory_order_release);
-                mine = claim(0);
+    const WalkEnd end = walkOnThreads(
+        settings.limit, static_cast<int>(T), Chunk,
+        [&](int thread, std::int64_t from, std::int64_t to) {
+            Worker &w = *workers[static_cast<std::size_t>(thread)];
+            std::vector<Found> &found = w.chunks.emplace_back();
+            examine(from, to, settings, matter, w.walker, w.cache, found);
+            return static_cast<std::int64_t>(found.size());
+        },
+        [&](const WalkPrefix &prefix) {
+            if (prefix.hits >= settings.maxMatches) {
+                full = true;
+                return false;
             }
-        } else {
-            // Every run is taken: look in on the others now and then.
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        const auto [matches, reached, complete] = prefix();
-        examined = reached;
-        if (matches >= settings.maxMatches) {
-            full = true;
-            break;
-        }
-        if (complete)
-            break;
-        if (progress && !progress(matches, examined)) {
-            stopped = true;
-            break;
-        }
-    }
-    stop.store(true, std::memory_order_relaxed);
-    for (std::thread &t : pool)
-        t.join();
+            if (prefix.complete)
+                return false;
+            if (progress && !progress(prefix.hits, prefix.reached)) {
+                stopped = true;
+                return false;
+            }
+            return true;
+        });
 
     // The matches of the prefix, in time order, each chart's cells shared.
     constexpr std::uint32_t NotShared = 0xFFFFFFFF;
-    std::size_t total = 0;
     std::size_t outcomes = 0;
-    for (const auto &run : runs)
-        total += run->found.size();
     for (const auto &w : workers) {
         outcomes += w->cache.outcomeCount();
         w->shared.assign(w->cache.outcomeCount(), NotShared);
     }
-    out.found.reserve(std::min<std::size_t>(total, static_cast<std::size_t>(settings.maxMatches)));
+    out.found.reserve(static_cast<std::size_t>(std::min(end.prefix.hits, settings.maxMatches)));
     out.charts.reserve(outcomes);
-    for (const auto &run : runs) {
-        Worker &w = *workers[run->owner];
-        for (const Found &f : run->found) {
-            if (f.index >= examined || out.matches >= settings.maxMatches)
+    for (const WalkChunk &chunk : end.chunks) {
+        for (const Found &f : workers[static_cast<std::size_t>(chunk.thread)]->chunks[chunk.seq]) {
+            if (out.matches >= settings.maxMatches)
                 break;
-            std::uint32_t &id = w.shared[f.outcome];
+            Worker &holder = *workers[static_cast<std::size_t>(f.outcome >> 32)];
+            const auto index = static_cast<std::uint32_t>(f.outcome);
+            std::uint32_t &id = holder.shared[index];
             if (id == NotShared) {
-                ChartOutcome o = w.cache.takeOutcome(f.outcome);
+                ChartOutcome o = holder.cache.takeOutcome(index);
                 out.charts.push_back({std::move(o.cells), o.direction});
                 id = static_cast<std::uint32_t>(out.charts.size() - 1);
             }
@@ -445,7 +469,7 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
             ++out.matches;
         }
     }
-    out.examined = full ? out.found.back().index + 1 : examined;
+    out.examined = full ? out.found.back().index + 1 : end.prefix.reached;
     out.stopped = stopped;
     return out;
 }

@@ -4,10 +4,10 @@
 // and score the chart of the chosen kind, and keep the moments whose chart
 // satisfies a divination matter in the chosen direction.
 //
-// The walk runs on several threads in waves of consecutive moments and the
-// waves are merged in order, so rows, their order, the counts and the point
-// where a limit stops the walk are exactly those of a one-moment-at-a-time
-// loop.
+// The walk runs on several threads in chunks of consecutive moments
+// (walkthreads.h) and the chunks are merged in order, so rows, their order,
+// the counts and the point where a limit stops the walk are exactly those of
+// a one-moment-at-a-time loop.
 
 #include <cstdint>
 #include <functional>
@@ -76,7 +76,7 @@ struct SearchOutcome {
     std::vector<ListRow> rows() const;
 };
 
-// Called between waves with the counts so far; returning false stops the walk
+// Called between chunks with the counts so far; returning false stops the walk
 // (the rows found so far are kept, as with the stop button).
 using SearchProgress = std::function<bool(std::int64_t matches, std::int64_t examined)>;
 
