@@ -353,22 +353,6 @@ void examine(std::int64_t from, std::int64_t to, const SearchSettings &settings,
     }
 }
 
-// Runs work(0..threads-1), work(0) on the calling thread.
-template <typename Work>
-void onThreads(int threads, const Work &work)
-{
-    if (threads == 1) {
-        work(0);
-        return;
-    }
-    std::vector<std::thread> pool;
-    for (int j = 1; j < threads; ++j)
-        pool.emplace_back(work, j);
-    work(0);
-    for (std::thread &t : pool)
-        t.join();
-}
-
 } // namespace
 
 ListRow searchRow(int kind, const CivilTime &moment, const ChartRecord &chart,

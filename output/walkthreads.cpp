@@ -204,4 +204,20 @@ WalkEnd walkOnThreads(std::int64_t count, int threads, std::int64_t chunk, const
     return {seen, schedule.chunksUpTo(seen.reached)};
 }
 
+void onThreads(int threads, const std::function<void(int)> &work)
+{
+    // Joined however work(0) ends.
+    struct Pool {
+        std::vector<std::thread> threads;
+        ~Pool()
+        {
+            for (std::thread &t : threads)
+                t.join();
+        }
+    } pool;
+    for (int j = 1; j < threads; ++j)
+        pool.threads.emplace_back(work, j);
+    work(0);
+}
+
 } // namespace velm

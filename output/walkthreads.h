@@ -60,4 +60,9 @@ using WalkWatch = std::function<bool(const WalkPrefix &)>;
 WalkEnd walkOnThreads(std::int64_t count, int threads, std::int64_t chunk, const WalkExamine &examine,
                       const WalkWatch &watch);
 
+// Runs work(0) .. work(threads - 1) side by side, work(0) on the calling
+// thread, and returns when all are done: for work already cut into equal
+// parts.
+void onThreads(int threads, const std::function<void(int)> &work);
+
 } // namespace velm
