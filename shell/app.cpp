@@ -21,6 +21,7 @@
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
 #include "shell/checkres.h"
+#include "shell/japanese.h"
 #include "shell/startwindows.h"
 #include "shell/titlewindows.h"
 
@@ -245,6 +246,7 @@ int runVelm(QApplication &app)
 {
     QApplication::setApplicationName(QLatin1String(ApplicationTitle));
     QApplication::setOrganizationName(QStringLiteral("Quorvel"));
+    installJapanese(app);
     QString error;
     const std::optional<StartOptions> options = parseStartOptions(app.arguments().mid(1), &error);
     if (!options) {

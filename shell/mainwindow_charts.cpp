@@ -26,6 +26,7 @@
 #include "shell/checkres.h"
 #include "shell/banwindow.h"
 #include "shell/icons.h"
+#include "shell/japanese.h"
 #include "shell/mainwindow_entry.h"
 #include "shell/mainwindow_imipnl.h"
 #include "shell/messages.h"
@@ -61,6 +62,7 @@ void TMainF::buildEntry()
     m_dateE->setCalendarPopup(true);
     m_dateE->setDateRange(QDate(EntryFirstYear, 1, 1), QDate(EntryLastYear, 12, 31));
     m_dateE->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    japaneseMonthHeading(m_dateE->calendarWidget());
     m_dateE->installEventFilter(this);
     connect(m_dateE, &QDateEdit::dateChanged, this, &TMainF::dateEdited);
 

@@ -3,12 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include "shell/app.h"
+#include "shell/japanese.h"
 #include "shell/messages.h"
 #include "shell_fixtures.h"
 
@@ -25,6 +32,31 @@ void copyDataFile(const QString &name, const QString &to, const QString &as = {}
 }
 
 } // namespace
+
+TEST(Startup, QtsOwnDialogsSpeakJapanese)
+{
+    ASSERT_TRUE(installJapanese(*qApp)) << "qtbase_ja (qt6-translations-l10n) is missing";
+    QMessageBox box(QMessageBox::Question, QStringLiteral("VELM"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No);
+    EXPECT_TRUE(box.button(QMessageBox::Yes)->text().startsWith(QStringLiteral("はい")));
+    EXPECT_TRUE(box.button(QMessageBox::No)->text().startsWith(QStringLiteral("いいえ")));
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    // Qt's own file dialogs, which follow the translations, not the desktop's.
+    EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
+
+    QCalendarWidget calendar;
+    calendar.setCurrentPage(2024, 3);
+    japaneseMonthHeading(&calendar);
+    auto *month = calendar.findChild<QToolButton *>(QStringLiteral("qt_calendar_monthbutton"));
+    auto *year = calendar.findChild<QToolButton *>(QStringLiteral("qt_calendar_yearbutton"));
+    ASSERT_TRUE(month && year);
+    EXPECT_EQ(year->text() + month->text(), QStringLiteral("2024年3月"));
+    calendar.show();
+    EXPECT_LT(year->x(), month->x());
+    calendar.setCurrentPage(2025, 11);
+    EXPECT_EQ(year->text() + month->text(), QStringLiteral("2025年11月"));
+}
 
 TEST(Startup, RequiredFilesAreCheckedInOrder)
 {
