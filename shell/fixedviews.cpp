@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDataStream>
 #include <QGuiApplication>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSpacerItem>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -87,11 +89,27 @@ QPoint reachablePosition(const QRect &stored)
     return {x, y};
 }
 
-void restorePlacement(QWidget *w, SettingsStore &store, const QString &section, const QString &key)
+bool restorePlacement(QWidget *w, SettingsStore &store, const QString &section, const QString &key)
 {
-    if (auto rect = placementRect(store.binary(section, key)))
+    const auto rect = placementRect(store.binary(section, key));
+    if (rect)
         w->move(reachablePosition(*rect)); // reading never shows the window
+    return rect.has_value();
 }
+
+// The window manager writes the caption beside its buttons; the grids alone
+// are narrower than that, and the caption would be cut. Room for the caption
+// and three buttons of caption height.
+void keepTitleInSight(QBoxLayout *layout, const QString &title)
+{
+    const QFontMetrics fm(QApplication::font());
+    const int width = fm.horizontalAdvance(title) + 3 * (fm.height() + 10) + 16;
+    layout->addSpacerItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Fixed));
+}
+
+// Frame the window manager adds around a window, as far as it can be told
+// before the window is shown.
+constexpr int FrameAllowance = 8;
 
 // The record holds the outer rectangle, frame included, as move() takes it;
 // storing the inner one would let the window creep down by its title bar
@@ -148,7 +166,7 @@ TTeiiF::TTeiiF(const ConstData &names, SettingsStore &store, QWidget *parent)
             m_label4 = label;
         layout->addWidget(label);
         m_grids[static_cast<std::size_t>(n)] = makeGrid(this, 1, 1);
-        layout->addWidget(m_grids[static_cast<std::size_t>(n)]);
+        layout->addWidget(m_grids[static_cast<std::size_t>(n)], 0, Qt::AlignHCenter);
     }
     for (int p = 0; p < 9; ++p) {
         setPalace(m_grids[0], p, qs(TrigramName[static_cast<std::size_t>(p)]));
@@ -161,9 +179,10 @@ TTeiiF::TTeiiF(const ConstData &names, SettingsStore &store, QWidget *parent)
             setPalace(m_grids[1], p, QString());
         }
     }
+    keepTitleInSight(layout, windowTitle());
     fillDeities();
     m_grids[3]->viewport()->installEventFilter(this);
-    restorePlacement(this, m_store, QStringLiteral("Teii"), QStringLiteral("TeiiFWinPlace1"));
+    m_placed = restorePlacement(this, m_store, QStringLiteral("Teii"), QStringLiteral("TeiiFWinPlace1"));
 }
 
 QTableWidget *TTeiiF::grid(int n) const
@@ -217,7 +236,8 @@ TTeii2F::TTeii2F(SettingsStore &store, QWidget *parent)
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     m_grid = makeGrid(this, 2, 3);
-    layout->addWidget(m_grid);
+    layout->addWidget(m_grid, 0, Qt::AlignHCenter);
+    keepTitleInSight(layout, windowTitle());
     // The j-th palace from the north, clockwise, holds terms 3j..3j+2.
     constexpr std::array<int, 8> Order{5, 3, 7, 8, 4, 6, 2, 1}; // 坎 艮 震 巽 離 坤 兌 乾
     setPalace(m_grid, 0, QString());
@@ -227,7 +247,24 @@ TTeii2F::TTeii2F(SettingsStore &store, QWidget *parent)
             text += qs(TermName[static_cast<std::size_t>(3 * j + k)]);
         setPalace(m_grid, Order[static_cast<std::size_t>(j)], text, Qt::AlignLeft | Qt::AlignTop);
     }
-    restorePlacement(this, m_store, QStringLiteral("Teii2"), QStringLiteral("Teii2FWinPlace1"));
+    m_placed = restorePlacement(this, m_store, QStringLiteral("Teii2"), QStringLiteral("Teii2FWinPlace1"));
+}
+
+void placeFixedViews(TTeiiF &teii, TTeii2F &teii2, const QRect &area)
+{
+    int right = area.right() + 1;
+    const int top = area.top() + FrameAllowance;
+    auto place = [&right, top, &area](QWidget *w, bool placed) {
+        w->adjustSize();
+        const int width = w->width() + 2 * FrameAllowance;
+        if (!placed)
+            w->move(std::max(area.left(), right - width), top);
+        right -= width;
+    };
+    place(&teii, teii.placed());
+    place(&teii2, teii2.placed());
+    teii.setPlaced();
+    teii2.setPlaced();
 }
 
 void TTeii2F::closeEvent(QCloseEvent *event)

@@ -32,6 +32,9 @@ public:
     bool yangShown() const { return m_HSW; }
     // Any press on the deity grid switches between the yang and yin arrangement.
     void SG4MouseDown();
+    // A placement was read, or the window has been placed since.
+    bool placed() const { return m_placed; }
+    void setPlaced() { m_placed = true; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -45,6 +48,7 @@ private:
     std::array<QTableWidget *, 5> m_grids{};
     QLabel *m_label4 = nullptr;
     bool m_HSW = true;
+    bool m_placed = false;
 };
 
 class TTeii2F : public QWidget {
@@ -52,6 +56,8 @@ class TTeii2F : public QWidget {
 public:
     TTeii2F(SettingsStore &store, QWidget *parent = nullptr);
     QTableWidget *grid() const { return m_grid; }
+    bool placed() const { return m_placed; }
+    void setPlaced() { m_placed = true; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -59,6 +65,12 @@ protected:
 private:
     SettingsStore &m_store;
     QTableWidget *m_grid = nullptr;
+    bool m_placed = false;
 };
+
+// Where the two windows stand until the user has placed them: at the top
+// right of `area` (the chart area, screen coordinates), 定位盤 at the edge and
+// 節気盤 to its left, below the menu and the toolbars.
+void placeFixedViews(TTeiiF &teii, TTeii2F &teii2, const QRect &area);
 
 } // namespace velm

@@ -27,7 +27,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QMdiArea>
 #include <QMenu>
+#include <QPainter>
+#include <QPointer>
 #include <QLabel>
 #include <QTableView>
 #include <QToolBar>
@@ -179,7 +182,9 @@ std::unique_ptr<StartWindows> makeStartWindows(TMainF &main, AppSettings &settin
     TAboutBox *about = windows->about.get();
 
     TMainF::Hooks hooks = main.hooks();
-    hooks.showTeii = [teii, teii2] {
+    hooks.showTeii = [&main, teii, teii2] {
+        const QWidget *charts = main.mdiArea();
+        placeFixedViews(*teii, *teii2, QRect(charts->mapToGlobal(QPoint(0, 0)), charts->size()));
         for (QWidget *w : {static_cast<QWidget *>(teii), static_cast<QWidget *>(teii2)}) {
             w->show();
             w->raise();

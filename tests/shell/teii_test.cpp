@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -96,6 +97,32 @@ TEST(Teii, EveryCellIsInSight)
         EXPECT_GE(grid->rowHeight(0), text.height());
         EXPECT_LE(grid->width(), grid->window()->width());
     }
+}
+
+TEST(Teii, FirstShownAtTheRightOfTheChartsWithTheirTitlesInSight)
+{
+    QTemporaryDir dir;
+    SettingsStore store(dir.path());
+    TTeiiF teii(MakeConstData(), store);
+    TTeii2F terms(store);
+    // Below the menu and toolbars: inside the chart area, side by side.
+    const QRect charts(100, 120, 900, 600);
+    placeFixedViews(teii, terms, charts);
+    for (QWidget *w : {static_cast<QWidget *>(&teii), static_cast<QWidget *>(&terms)}) {
+        EXPECT_TRUE(charts.contains(w->geometry())) << w->windowTitle().toStdString();
+        EXPECT_GT(w->width(), QFontMetrics(QApplication::font()).horizontalAdvance(w->windowTitle()) + 40);
+    }
+    EXPECT_LT(terms.geometry().right(), teii.geometry().left());
+    // Once placed, or with a placement of their own, they stay where they are.
+    teii.move(40, 30);
+    placeFixedViews(teii, terms, charts);
+    EXPECT_EQ(teii.pos(), QPoint(40, 30));
+    teii.close();
+    TTeiiF stored(MakeConstData(), store);
+    TTeii2F fresh(store);
+    placeFixedViews(stored, fresh, charts);
+    EXPECT_EQ(stored.pos(), QPoint(40, 30));
+    EXPECT_TRUE(charts.contains(fresh.geometry()));
 }
 
 TEST(Teii, DeitySwitchSurvivesClosingAndAnyButton)
