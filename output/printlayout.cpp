@@ -100,6 +100,18 @@ PrintLayout computePrintLayout(const PrintLayoutInput &in)
     out.colCount = static_cast<int>(in.colWidths.size());
     out.fixedRows = in.drawFixedArea ? std::clamp(in.fixedRows, 0, out.rowCount) : 0;
     out.fixedCols = in.drawFixedArea ? std::clamp(in.fixedCols, 0, out.colCount) : 0;
+    if (in.fitWidth && out.printableWidth > 0) {
+        long long total = 0;
+        for (int w : in.colWidths)
+            total += std::max(0, w);
+        const double wide = total * out.ratioX;
+        if (wide > out.printableWidth) {
+            // One scale for both axes keeps the text in proportion to its cells.
+            out.fitScale = out.printableWidth / wide;
+            out.ratioX *= out.fitScale;
+            out.ratioY *= out.fitScale;
+        }
+    }
 
     for (int r = 0; r < out.fixedRows; ++r)
         out.fixedHeight += scaled(std::max(0, in.rowHeights[static_cast<std::size_t>(r)]), out.ratioY);
@@ -111,6 +123,28 @@ PrintLayout computePrintLayout(const PrintLayoutInput &in)
                                out.printableHeight);
     out.colStarts = pageStarts(in.colWidths, out.fixedCols, out.ratioX, out.fixedWidth, out.printableWidth);
     out.totalPages = out.rowPages() * out.colPages();
+    return out;
+}
+
+PrintLayout computePictureLayout(PrintLayoutInput in, int count, int width, int height, int gap)
+{
+    in.rowHeights.clear();
+    in.colWidths.clear();
+    in.drawFixedArea = false;
+    in.fitWidth = false;
+    if (count <= 0 || width <= 0 || height <= 0)
+        return {}; // nothing to print
+    const PrintLayout page = computePrintLayout(in);
+    if (!page.hasGrid)
+        return page;
+    // The gap follows every picture, so n pictures take n x (width + gap).
+    const int step = scaled(width + std::max(0, gap), page.ratioX);
+    const int perRow = std::clamp(step > 0 ? page.printableWidth / step : 1, 1, count);
+    const int rows = (count + perRow - 1) / perRow;
+    in.rowHeights.assign(static_cast<std::size_t>(rows), height + std::max(0, gap));
+    in.colWidths.assign(1, perRow * (width + std::max(0, gap)));
+    PrintLayout out = computePrintLayout(in);
+    out.picturesPerRow = perRow;
     return out;
 }
 

@@ -46,6 +46,10 @@ struct PrintLayoutInput {
     // Height in screen pixels taken above the grid by the title line; the
     // grid is drawn that much lower, so the pages keep room for it.
     int titleHeight = 0;
+    // "幅に合わせる": a grid wider than the printable width is drawn smaller,
+    // text and rows alike, so that all its columns fit across one page.
+    // Off, the columns run on over further pages at screen scale.
+    bool fitWidth = false;
 };
 
 // One page: column page and row page, both counted from 1.
@@ -57,8 +61,10 @@ struct PagePos {
 
 struct PrintLayout {
     bool hasGrid = false;
-    double ratioX = 1.0; // printer dpi / grid dpi
+    double ratioX = 1.0; // printer pixels per grid pixel: dpi ratio times fitScale
     double ratioY = 1.0;
+    double fitScale = 1.0; // below 1 when the grid was drawn smaller to fit the width
+    int picturesPerRow = 0; // pictures only: how many stand side by side
     int leftPx = 0;      // margins in printer pixels
     int topPx = 0;
     int rightPx = 0;
@@ -93,6 +99,12 @@ struct PrintLayout {
 int mmToPixels(double mm, int dpi);
 
 PrintLayout computePrintLayout(const PrintLayoutInput &in);
+
+// Pictures of one size (charts, in screen pixels) set out in rows as many
+// to a row as the printable width takes, at least one, with `gap` screen
+// pixels between them; the rows are paged as grid rows are, one strip wide.
+// The input's rows and columns are ignored.
+PrintLayout computePictureLayout(PrintLayoutInput in, int count, int width, int height, int gap);
 
 // "縦" + row page + ":横" + column page + " /全 " + total + "頁" (UTF-8).
 std::string pagePositionText(PagePos p, int totalPages);

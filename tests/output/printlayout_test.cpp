@@ -154,6 +154,59 @@ TEST(PrintLayout, WithoutFixedAreaPagesStartAtRowZero)
     EXPECT_EQ(l.colStarts, (std::vector<int>{0}));
 }
 
+TEST(PrintLayout, FitWidthDrawsAWideListSmallerInsteadOfASecondStrip)
+{
+    // 1100 grid pixels across (2200 printer pixels) on 1900: two strips at
+    // screen scale, 100 rows of 30 printer pixels two pages down.
+    std::vector<int> rows{10};
+    rows.insert(rows.end(), 100, 15);
+    PrintLayoutInput in = a4(rows, listColumns(100));
+    const PrintLayout wide = computePrintLayout(in);
+    EXPECT_EQ(wide.colStarts, (std::vector<int>{4, 12}));
+    EXPECT_EQ(wide.totalPages, 4);
+
+    in.fitWidth = true;
+    const PrintLayout fit = computePrintLayout(in);
+    EXPECT_NEAR(fit.fitScale, 1900.0 / 2200.0, 1e-9);
+    EXPECT_EQ(fit.colStarts, (std::vector<int>{4}));
+    // Rows shrink with the columns: all hundred go on one page.
+    EXPECT_EQ(fit.rowStarts, (std::vector<int>{1}));
+    EXPECT_EQ(fit.totalPages, 1);
+    int across = 0;
+    for (int w : in.colWidths)
+        across += static_cast<int>(w * fit.ratioX);
+    EXPECT_LE(across, fit.printableWidth);
+    EXPECT_GT(across, fit.printableWidth - 15);
+
+    // A list that fits already is left exactly as it was.
+    PrintLayoutInput narrow = a4(rows, listColumns(30));
+    const PrintLayout before = computePrintLayout(narrow);
+    narrow.fitWidth = true;
+    const PrintLayout after = computePrintLayout(narrow);
+    EXPECT_EQ(after.fitScale, 1.0);
+    EXPECT_EQ(after.ratioX, before.ratioX);
+    EXPECT_EQ(after.rowStarts, before.rowStarts);
+    EXPECT_EQ(after.colStarts, before.colStarts);
+}
+
+TEST(PrintLayout, ChartsStandInRowsAcrossThePage)
+{
+    // A chart of 185 x 250 and a gap of 10: 390 x 520 printer pixels a place,
+    // four across 1900, five rows down 2820.
+    const PrintLayoutInput in = a4({}, {});
+    PrintLayout l = computePictureLayout(in, 4, 185, 250, 10);
+    EXPECT_EQ(l.picturesPerRow, 4);
+    EXPECT_EQ(l.totalPages, 1);
+    l = computePictureLayout(in, 24, 185, 250, 10);
+    EXPECT_EQ(l.rowStarts, (std::vector<int>{0, 5}));
+    EXPECT_EQ(l.rowsOf(2), (std::pair<int, int>{5, 6}));
+    EXPECT_EQ(l.totalPages, 2);
+    // One chart stands alone however small the page; a page too narrow still takes one.
+    EXPECT_EQ(computePictureLayout(in, 1, 185, 250, 10).picturesPerRow, 1);
+    EXPECT_EQ(computePictureLayout(in, 3, 1000, 250, 10).picturesPerRow, 1);
+    EXPECT_EQ(computePictureLayout(in, 0, 185, 250, 10).totalPages, 0);
+}
+
 TEST(PrintLayout, NoGridNoPages)
 {
     PrintLayoutInput in = a4({14, 15}, listColumns(30));
