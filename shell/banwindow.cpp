@@ -146,6 +146,8 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
     m_cp2 = m_menu->addAction(QStringLiteral("宮(東南)のみコピー"), this, &TBanF::CP2Click);
     // Until a palace has been pressed there is no palace to copy.
     m_cp2->setEnabled(false);
+    m_menu->addSeparator();
+    m_cp3 = m_menu->addAction(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"), this, &TBanF::printRequested);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { showMenu(mapToGlobal(pos)); });
@@ -336,6 +338,55 @@ void TBanF::changeEvent(QEvent *event)
     // A window of its own (not inside the main window) follows its activation.
     if (event->type() == QEvent::ActivationChange && !qobject_cast<QMdiSubWindow *>(parentWidget()))
         followActivation(isActiveWindow());
+}
+
+namespace {
+
+QString printCaption(const QString &title, const ChartLabels &labels)
+{
+    return title + qs(labels.Label7);
+}
+
+int captionHeight(const QFont &font)
+{
+    return QFontMetrics(font).height() + 4;
+}
+
+} // namespace
+
+QSize TBanF::printSize()
+{
+    if (QLayout *l = layout())
+        l->activate();
+    const QFontMetrics fm(font());
+    const int captionWidth = fm.horizontalAdvance(printCaption(m_title, m_labels)) + 4;
+    return {std::max(width(), captionWidth), captionHeight(font()) + height()};
+}
+
+void TBanF::paintChart(QPainter &painter)
+{
+    if (QLayout *l = layout())
+        l->activate();
+    const bool active = m_active;
+    if (active)
+        setActiveLook(false);
+    const int caption = captionHeight(font());
+    painter.save();
+    painter.setFont(font());
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(0, 0, printSize().width(), caption), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     printCaption(m_title, m_labels));
+    painter.restore();
+    // The window's background stays off the paper; its labels and grid paint
+    // themselves (the close button is no part of the chart).
+    for (QWidget *w : std::initializer_list<QWidget *>{m_kyokuL, m_junL, m_tyuL, m_grid, m_label5, m_label6}) {
+        if (w->isHidden())
+            continue;
+        const RenderFlags flags = w == m_grid ? RenderFlags(DrawWindowBackground | DrawChildren) : RenderFlags(DrawChildren);
+        w->render(&painter, QPoint(w->x(), caption + w->y()), QRegion(), flags);
+    }
+    if (active)
+        setActiveLook(true);
 }
 
 void TBanF::CP1Click()

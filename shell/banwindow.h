@@ -23,6 +23,7 @@ class QAction;
 class QLabel;
 class QMdiSubWindow;
 class QMenu;
+class QPainter;
 class QTableWidget;
 class QToolButton;
 
@@ -72,6 +73,14 @@ public:
     int lastPalace() const { return m_lastPalace; }
     QAction *copyChartAction() const { return m_cp1; }
     QAction *copyPalaceAction() const { return m_cp2; }
+    QAction *printAction() const { return m_cp3; }
+
+    // The chart on paper: its caption (title and pillar) over the window's
+    // own labels and grid, painted by the same widgets as on screen, at
+    // screen scale from (0, 0). The labels print dark whether or not the
+    // window is active.
+    QSize printSize();
+    void paintChart(QPainter &painter);
 
     // Teal with white labels and a yellow centre note while active; button
     // face with black labels and a grey note while not.
@@ -87,6 +96,8 @@ signals:
     // A press anywhere on the window: the main window takes its moment back.
     void windowClicked();
     void activated();
+    // "印刷ﾌﾟﾚﾋﾞｭｰ" chosen in the pop-up menu.
+    void printRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -123,5 +134,6 @@ private:
     QMenu *m_menu = nullptr;
     QAction *m_cp1 = nullptr;
     QAction *m_cp2 = nullptr;
+    QAction *m_cp3 = nullptr;
     QPointer<QMdiSubWindow> m_subWindow;
 };

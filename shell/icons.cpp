@@ -359,6 +359,15 @@ void draw(QPainter &p, IconId id)
         p.drawPath(head.subtracted(notch));
         break;
     }
+    case IconId::PrintCharts:
+        page(p, QRectF(6.5, 1.5, 11, 10));
+        palaceGrid(p, QRectF(8.5, 3.5, 7, 6), false);
+        p.setPen(ink(1.0));
+        p.setBrush(QColor(200, 205, 215));
+        p.drawRoundedRect(QRectF(2.5, 10.5, 19, 8), 1.5, 1.5);
+        p.setBrush(Paper);
+        p.drawRect(QRectF(6.5, 15.5, 11, 6));
+        break;
     }
 }
 

@@ -30,7 +30,8 @@ enum class IconId {
     Numbers,      // 数値の設定
     Backup,       // ﾊﾞｯｸｱｯﾌﾟ・ﾘｽﾄｱ
     Notices,      // お知らせ
-    Tools         // ツール
+    Tools,        // ツール
+    PrintCharts   // 遁甲盤を印刷します
 };
 
 // The icon at 16, 24, 32 and 48 pixels (cached).

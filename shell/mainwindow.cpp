@@ -524,6 +524,8 @@ void TMainF::UpdateMenuItems()
     const bool any = !chartWindows().isEmpty();
     for (const char *name : {"ClrBtn", "TileBtn", "CasBtn", "BExpBtn", "Clr1", "Tile1", "Cascade1", "ArrangeAll1"})
         action(QLatin1String(name))->setEnabled(any);
+    if (QAction *print = action(QStringLiteral("PrnItem")))
+        print->setEnabled(any);
 }
 
 void TMainF::SysBtnClick()

@@ -57,6 +57,8 @@ public:
         std::function<void()> showTeii;           // TeiiBtnClick: both fixed-position windows
         std::function<void()> showAbout;          // About1Click: modal
         std::function<void()> closeStartWindows;  // FormClose: the windows made at start store their values
+        // The print preview of chart windows, opened from `opener`.
+        std::function<void(const QList<TBanF *> &charts, QWidget *opener)> printCharts;
     };
 
     explicit TMainF(AppSettings &settings, QWidget *parent = nullptr);
@@ -102,6 +104,8 @@ public:
     TBanF *chartWindow(const QString &title) const;
     // The chart window the explanation pane describes (the active one).
     TBanF *activeChartWindow() const;
+    // The order of tiling and printing: the window list's, hour charts ascending.
+    QList<TBanF *> tiledCharts() const;
 
     // --- shared state ---------------------------------------------------------
     AppSettings &settings() { return m_settings; }

@@ -390,6 +390,10 @@ bool TMainF::makeChart(int kind, const QString &title, const NumberTables &numbe
     sub->setWindowTitle(title);
     connect(w, &TBanF::windowClicked, this, [this, w] { chartClicked(w); });
     connect(w, &TBanF::palaceClicked, this, [this, w](int pos) { palaceClicked(w, pos); });
+    connect(w, &TBanF::printRequested, this, [this, w] {
+        if (m_hooks.printCharts)
+            m_hooks.printCharts({w}, w);
+    });
     connect(sub, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &TMainF::UpdateMenuItems); });
     sub->show();
     sub->adjustSize();
@@ -481,11 +485,23 @@ void TMainF::Clr1Click()
     UpdateMenuItems();
 }
 
+QList<TBanF *> TMainF::tiledCharts() const
+{
+    const QList<TBanF *> charts = chartWindows();
+    std::vector<QString> hourMoments;
+    for (TBanF *w : charts)
+        hourMoments.push_back(w->chart().BanShu == 3 ? w->momentText() : QString());
+    QList<TBanF *> ordered;
+    for (int i : tileOrder(hourMoments))
+        ordered << charts[i];
+    return ordered;
+}
+
 void TMainF::Tile1Click()
 {
     std::vector<QMdiSubWindow *> subs;
     std::vector<QSize> sizes;
-    for (TBanF *w : chartWindows()) {
+    for (TBanF *w : tiledCharts()) {
         QMdiSubWindow *sub = subWindowOf(w);
         if (sub->isMinimized())
             continue;

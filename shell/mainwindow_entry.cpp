@@ -1,5 +1,7 @@
 #include "shell/mainwindow_entry.h"
 
+#include <algorithm>
+
 #include <QRegularExpression>
 
 #include "output/walk.h"
@@ -117,6 +119,24 @@ std::vector<QPoint> tilePositions(const std::vector<QSize> &sizes, int available
         rowHeight = std::max(rowHeight, s.height());
     }
     return at;
+}
+
+std::vector<int> tileOrder(const std::vector<QString> &hourMoments)
+{
+    std::vector<int> order(hourMoments.size());
+    std::vector<int> hours;
+    for (std::size_t i = 0; i < hourMoments.size(); ++i) {
+        order[i] = static_cast<int>(i);
+        if (!hourMoments[i].isEmpty())
+            hours.push_back(static_cast<int>(i));
+    }
+    std::vector<int> sorted = hours;
+    std::stable_sort(sorted.begin(), sorted.end(), [&hourMoments](int a, int b) {
+        return hourMoments[static_cast<std::size_t>(a)] < hourMoments[static_cast<std::size_t>(b)];
+    });
+    for (std::size_t k = 0; k < hours.size(); ++k)
+        order[static_cast<std::size_t>(hours[k])] = sorted[k];
+    return order;
 }
 
 } // namespace velm

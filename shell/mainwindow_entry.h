@@ -72,4 +72,12 @@ std::vector<int> designatedHours(int CG1);
 // a row always stays in it, however wide.
 std::vector<QPoint> tilePositions(const std::vector<QSize> &sizes, int availableWidth);
 
+// The order in which windows are tiled and printed: the window list's order
+// (most recently active first), except that the hour charts run in ascending
+// order of their moments, in the places the list gives hour charts. Made
+// together, the designated hours would otherwise read backwards. Entry i is
+// window i's moment "yyyy/MM/dd hh:mm" when it is an hour chart, else empty;
+// the result lists window indices.
+std::vector<int> tileOrder(const std::vector<QString> &hourMoments);
+
 } // namespace velm

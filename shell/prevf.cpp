@@ -17,6 +17,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTableView>
@@ -35,6 +36,7 @@ const QString CalendarGrid = QStringLiteral("CSG");
 const QString Section = QStringLiteral("PRN");
 constexpr int FirstScoreColumn = 5;
 constexpr int KindColumns = 5; // columns 0..4 of a calendar row: kind, date, hour, weekday, note
+constexpr int PictureGap = 12;  // screen pixels between two charts on paper
 
 struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -60,6 +62,15 @@ TGridPrinter::TGridPrinter(QPrinter *printer)
 void TGridPrinter::setTargetGrid(QTableView *grid)
 {
     m_grid = grid;
+    m_pictures.clear();
+    m_page = {};
+    m_layout = {};
+}
+
+void TGridPrinter::setTargetPictures(std::vector<PrintPicture> pictures)
+{
+    m_grid = nullptr;
+    m_pictures = std::move(pictures);
     m_page = {};
     m_layout = {};
 }
@@ -79,9 +90,14 @@ void TGridPrinter::SetDrawFixedArea(bool on)
 int TGridPrinter::titleHeight() const
 {
     if (!m_grid)
-        return 0;
+        return m_pictures.empty() ? 0 : QFontMetrics(targetFont()).height() + 4;
     const int captionRow = m_input.rowHeights.empty() ? 0 : m_input.rowHeights.front();
     return std::max(captionRow, QFontMetrics(m_grid->font(), m_grid).height());
+}
+
+QFont TGridPrinter::targetFont() const
+{
+    return m_grid ? m_grid->font() : QApplication::font();
 }
 
 void TGridPrinter::UpdatePrinter()
@@ -93,6 +109,27 @@ void TGridPrinter::UpdatePrinter()
     m_input.margins.bottom = BottomMargin;
     m_input.margins.title = TitleMargin;
     m_input.drawFixedArea = m_drawFixedArea;
+    if (!m_pictures.empty() && m_printer) {
+        QSize size;
+        for (const PrintPicture &p : m_pictures)
+            size = size.expandedTo(p.size);
+        m_input.hasGrid = true;
+        m_input.pageWidth = m_printer->width();
+        m_input.pageHeight = m_printer->height();
+        m_input.printerDpiX = m_printer->logicalDpiX();
+        m_input.printerDpiY = m_printer->logicalDpiY();
+        m_input.gridDpiX = qApp->primaryScreen() ? static_cast<int>(qApp->primaryScreen()->logicalDotsPerInchX()) : 96;
+        m_input.gridDpiY = qApp->primaryScreen() ? static_cast<int>(qApp->primaryScreen()->logicalDotsPerInchY()) : 96;
+        m_input.titleHeight = titleHeight();
+        m_layout = computePictureLayout(m_input, static_cast<int>(m_pictures.size()), size.width(), size.height(),
+                                        PictureGap);
+        m_input.rowHeights.assign(static_cast<std::size_t>(m_layout.rowCount), size.height() + PictureGap);
+        m_input.colWidths.assign(1, m_layout.picturesPerRow * (size.width() + PictureGap));
+        if (m_layout.totalPages == 0)
+            m_page = {};
+        return;
+    }
+    m_input.fitWidth = fitWidth;
     QAbstractItemModel *model = m_grid ? m_grid->model() : nullptr;
     if (!m_grid || !model || !m_printer) {
         m_layout = computePrintLayout(m_input);
@@ -142,15 +179,18 @@ int TGridPrinter::printerPixelsY(double mm) const
 
 QFont TGridPrinter::canvasFont(bool preview) const
 {
-    QFont font = m_grid->font();
+    QFont font = targetFont();
     double points = font.pointSizeF();
     if (points <= 0)
-        points = font.pixelSize() * 72.0 / std::max(1, m_grid->logicalDpiY());
+        points = font.pixelSize() * 72.0 / std::max(1, m_input.gridDpiY);
     int size = static_cast<int>(points);
     if (preview)
         size = size * ScreenRatioY / 1000;
     size = size * m_zoom / 100;
-    font.setPointSize(std::max(1, size));
+    if (m_layout.fitScale < 1.0)
+        font.setPointSizeF(std::max(1.0, size * m_layout.fitScale)); // as small as its cells
+    else
+        font.setPointSize(std::max(1, size));
     return font;
 }
 
@@ -207,7 +247,7 @@ bool TGridPrinter::PreviewPriorPage()
 
 bool TGridPrinter::GoPrint()
 {
-    if (!m_grid || !m_printer)
+    if ((!m_grid && m_pictures.empty()) || !m_printer)
         return true; // nothing to print
     const PagePos shown = m_page;
     const double shownX = m_scaleX;
@@ -286,7 +326,8 @@ void TGridPrinter::drawCell(QPainter &painter, int row, int col, const QRect &re
 
 void TGridPrinter::Print(QPainter &painter, PagePos page, double scaleX, double scaleY, bool preview)
 {
-    if (!m_grid || !m_grid->model() || !m_layout.hasGrid || m_layout.totalPages == 0)
+    const bool pictures = !m_grid && !m_pictures.empty();
+    if ((!pictures && (!m_grid || !m_grid->model())) || !m_layout.hasGrid || m_layout.totalPages == 0)
         return;
     m_page = page;
     const double ratioX = m_layout.ratioX * scaleX;
@@ -311,6 +352,11 @@ void TGridPrinter::Print(QPainter &painter, PagePos page, double scaleX, double 
         (title ? title() : QString()) + QString(10, QLatin1Char(' ')) + pagePosition();
     painter.drawText(QRectF(left, top, width, titleH), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                      titleText);
+    if (pictures) {
+        printPictures(painter, page, ratioX, ratioY, QPointF(left, top + titleH));
+        painter.restore();
+        return;
+    }
 
     std::vector<int> rows;
     for (int r = 0; r < m_layout.fixedRows; ++r)
@@ -346,13 +392,34 @@ void TGridPrinter::Print(QPainter &painter, PagePos page, double scaleX, double 
     painter.restore();
 }
 
+void TGridPrinter::printPictures(QPainter &painter, PagePos page, double ratioX, double ratioY, QPointF origin)
+{
+    const int perRow = std::max(1, m_layout.picturesPerRow);
+    const double stepX = m_input.colWidths.front() / static_cast<double>(perRow) * ratioX;
+    const double stepY = m_input.rowHeights.front() * ratioY;
+    const auto [rowFirst, rowLast] = m_layout.rowsOf(page.rowPage);
+    for (int row = rowFirst; row < rowLast; ++row) {
+        for (int col = 0; col < perRow; ++col) {
+            const std::size_t i = static_cast<std::size_t>(row * perRow + col);
+            if (i >= m_pictures.size() || !m_pictures[i].paint)
+                continue;
+            painter.save();
+            painter.translate(origin.x() + col * stepX, origin.y() + (row - rowFirst) * stepY);
+            painter.scale(ratioX, ratioY);
+            m_pictures[i].paint(painter);
+            painter.restore();
+        }
+    }
+}
+
 // --- the preview window ----------------------------------------------------------------------
 
 TPrevF::TPrevF(AppSettings &settings, QWidget *parent)
     : QDialog(parent),
       m_settings(settings),
       m_printer(new QPrinter(QPrinter::HighResolution)),
-      m_sgPrinter(m_printer)
+      m_sgPrinter(m_printer),
+      m_home(parent)
 {
     setObjectName(QStringLiteral("PrevF"));
     setWindowTitle(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));
@@ -402,6 +469,10 @@ TPrevF::TPrevF(AppSettings &settings, QWidget *parent)
     m_cb1 = new QCheckBox(QStringLiteral("カラー印刷"), this);
     m_cb1->setObjectName(QStringLiteral("CB1"));
     m_cb1->setChecked(store.boolean(Section, QStringLiteral("Color"), false));
+    m_fitCB = new QCheckBox(QStringLiteral("幅に合わせる"), this);
+    m_fitCB->setObjectName(QStringLiteral("FitCB"));
+    m_fitCB->setToolTip(QStringLiteral("一覧表の列を用紙の幅に収まるよう縮小します"));
+    m_fitCB->setChecked(store.boolean(Section, QStringLiteral("Fit"), true));
     QPushButton *reDrawBtn = button("ReDrawBtn", QStringLiteral("再描画"));
 
     m_image1 = new QLabel;
@@ -436,6 +507,7 @@ TPrevF::TPrevF(AppSettings &settings, QWidget *parent)
     labelled(QStringLiteral("左余白"), m_leftE);
     labelled(QStringLiteral("右余白"), m_rightE);
     marginBar->addWidget(m_cb1);
+    marginBar->addWidget(m_fitCB);
     marginBar->addSpacing(8);
     marginBar->addWidget(reDrawBtn);
     marginBar->addStretch(1);
@@ -454,6 +526,7 @@ TPrevF::TPrevF(AppSettings &settings, QWidget *parent)
     connect(closeBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(reDrawBtn, &QPushButton::clicked, this, &TPrevF::ReDrawBtnClick);
     connect(m_cb1, &QCheckBox::clicked, this, &TPrevF::ReDrawBtnClick);
+    connect(m_fitCB, &QCheckBox::clicked, this, &TPrevF::ReDrawBtnClick);
 }
 
 TPrevF::~TPrevF()
@@ -471,10 +544,42 @@ void TPrevF::setTarget(QTableView *grid, std::function<QString()> title)
 
 void TPrevF::previewGrid(QTableView *grid, std::function<QString()> title)
 {
+    stayAbove(grid ? grid->window() : nullptr);
     setTarget(grid, std::move(title));
     exec();
     // The grid may go away before the next preview.
     m_sgPrinter.setTargetGrid(nullptr);
+    stayAbove(nullptr);
+}
+
+void TPrevF::setTargetPictures(std::vector<PrintPicture> pictures, std::function<QString()> title)
+{
+    m_sgPrinter.setTargetPictures(std::move(pictures));
+    m_sgPrinter.title = std::move(title);
+    if (isVisible())
+        FormActivate();
+}
+
+void TPrevF::previewPictures(std::vector<PrintPicture> pictures, std::function<QString()> title, QWidget *opener)
+{
+    stayAbove(opener ? opener->window() : nullptr);
+    setTargetPictures(std::move(pictures), std::move(title));
+    exec();
+    // The pictures paint windows that may close before the next preview.
+    m_sgPrinter.setTargetPictures({});
+    stayAbove(nullptr);
+}
+
+void TPrevF::stayAbove(QWidget *opener)
+{
+    QWidget *owner = opener ? opener : m_home;
+    const bool onTop = opener && opener->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (owner == parentWidget() && flags == windowFlags())
+        return;
+    // A dialog belongs to its parent window: the window manager keeps it above that one.
+    setParent(owner, flags);
 }
 
 void TPrevF::showEvent(QShowEvent *event)
@@ -501,6 +606,7 @@ void TPrevF::ReDrawBtnClick()
     m_sgPrinter.LeftMargin = margins.left;
     m_sgPrinter.RightMargin = margins.right;
     m_sgPrinter.colour = m_cb1->isChecked();
+    m_sgPrinter.fitWidth = m_fitCB->isChecked();
     m_sgPrinter.pcolor = pcolorSettings(m_settings);
     const QImage &image = m_sgPrinter.BeginPreview();
     m_image1->setPixmap(QPixmap::fromImage(image));
@@ -566,6 +672,7 @@ void TPrevF::storeSettings()
     store.setInteger(Section, QStringLiteral("LeftMgn"), m_leftE->value());
     store.setInteger(Section, QStringLiteral("RightMgn"), m_rightE->value());
     store.setBoolean(Section, QStringLiteral("Color"), m_cb1->isChecked());
+    store.setBoolean(Section, QStringLiteral("Fit"), m_fitCB->isChecked());
 }
 
 void TPrevF::done(int result)

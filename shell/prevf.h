@@ -11,13 +11,19 @@
 // The grid's caption row is its horizontal header (row 0 of the printout);
 // model row n is printout row n + 1. Rows hidden in the view print nothing
 // and take no space.
+//
+// The same printer sets out pictures (the chart windows) side by side and
+// row under row, each painted by its window as on screen.
 
 #include <functional>
+#include <vector>
 
 #include <QDialog>
 #include <QFont>
 #include <QImage>
+#include <QPointF>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 #include "output/printlayout.h"
@@ -35,6 +41,13 @@ class QTableView;
 
 namespace velm {
 
+// One picture to print: its size in screen pixels and how it paints itself
+// at screen scale from (0, 0); the painter is scaled to the page.
+struct PrintPicture {
+    QSize size;
+    std::function<void(QPainter &painter)> paint;
+};
+
 class TGridPrinter {
 public:
     // The printer gives the page size and resolution; it is not owned.
@@ -46,6 +59,9 @@ public:
     // "printFixedCols" of a grid override the fixed counts (1 and 4).
     void setTargetGrid(QTableView *grid);
     QTableView *TargetGrid() const { return m_grid; }
+    // Pictures instead of a grid (none: the printer does nothing).
+    void setTargetPictures(std::vector<PrintPicture> pictures);
+    const std::vector<PrintPicture> &targetPictures() const { return m_pictures; }
     // The title line's text before the page position.
     std::function<QString()> title;
 
@@ -62,6 +78,8 @@ public:
     // shaded rows and score colours.
     bool colour = false;
     PColorSettings pcolor;
+    // "幅に合わせる": a grid wider than the page is drawn smaller to fit across.
+    bool fitWidth = false;
 
     int Zoom() const { return m_zoom; }
     void SetZoom(int percent); // only values above 0
@@ -97,10 +115,13 @@ private:
     QString cellText(int row, int col) const;
     void drawCell(QPainter &painter, int row, int col, const QRect &rect, double onePixel) const;
     int titleHeight() const; // grid pixels
+    QFont targetFont() const;
     QFont canvasFont(bool preview) const;
+    void printPictures(QPainter &painter, PagePos page, double ratioX, double ratioY, QPointF origin);
 
     QPrinter *m_printer = nullptr;
     QTableView *m_grid = nullptr;
+    std::vector<PrintPicture> m_pictures;
     int m_zoom = 100;
     bool m_drawFixedArea = true;
     PrintLayoutInput m_input;
@@ -122,6 +143,13 @@ public:
     void previewGrid(QTableView *grid, std::function<QString()> title);
     // The same without waiting (tests, and anyone who shows it himself).
     void setTarget(QTableView *grid, std::function<QString()> title);
+    // Pictures (the chart windows) instead of a grid.
+    void previewPictures(std::vector<PrintPicture> pictures, std::function<QString()> title, QWidget *opener);
+    void setTargetPictures(std::vector<PrintPicture> pictures, std::function<QString()> title);
+    // Opened from a window that stays on top, the preview must not fall
+    // behind it: it becomes that window's dialog and stays on top too.
+    // Null: back to the window it was made for.
+    void stayAbove(QWidget *opener);
 
     // Page buttons, redraw and page position afresh from page 1.
     void FormActivate();
@@ -148,6 +176,7 @@ public:
     QSpinBox *LeftE() const { return m_leftE; }
     QSpinBox *RightE() const { return m_rightE; }
     QCheckBox *CB1() const { return m_cb1; }
+    QCheckBox *FitCB() const { return m_fitCB; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -172,6 +201,8 @@ private:
     QSpinBox *m_leftE = nullptr;
     QSpinBox *m_rightE = nullptr;
     QCheckBox *m_cb1 = nullptr;
+    QCheckBox *m_fitCB = nullptr;
+    QWidget *m_home = nullptr; // the parent it was made with
 };
 
 } // namespace velm

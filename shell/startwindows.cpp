@@ -3,6 +3,7 @@
 #include "shell/app.h"
 #include "shell/appsettings.h"
 #include "shell/backf.h"
+#include "shell/banwindow.h"
 #include "shell/bdataf.h"
 #include "shell/calef.h"
 #include "shell/dmakef.h"
@@ -141,6 +142,19 @@ void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &s
     calendar->setPreview([preview, calendar](QTableView *grid) {
         preview->previewGrid(grid, [calendar] { return calendar->SenL()->text(); });
     });
+    // And the chart windows, drawn as on screen.
+    TMainF::Hooks hooks = main.hooks();
+    hooks.printCharts = [preview](const QList<TBanF *> &charts, QWidget *opener) {
+        std::vector<PrintPicture> pictures;
+        for (TBanF *chart : charts)
+            pictures.push_back({chart->printSize(), [w = QPointer<TBanF>(chart)](QPainter &painter) {
+                                    if (w)
+                                        w->paintChart(painter);
+                                }});
+        const QString title = charts.size() == 1 ? charts.front()->title() : QStringLiteral("遁甲盤");
+        preview->previewPictures(std::move(pictures), [title] { return title; }, opener);
+    };
+    main.setHooks(std::move(hooks));
 
     auto *bdata = new TBDataF(main, settings, *list, &main);
     command(main, QStringLiteral("BData1"), QStringLiteral("作盤ﾃﾞｰﾀ一覧表作成(&D)"), QStringLiteral("作盤データ一覧表を作成します"),
@@ -156,6 +170,13 @@ void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &s
     auto *notices = new TNoticeF(settings, &main);
     command(main, QStringLiteral("InfItem"), QStringLiteral("お知らせ(&I)"), QStringLiteral("お知らせ"), IconId::Notices,
             fileCommand(TMainF::NetBar), [notices] { notices->exec(); });
+    QAction *print = command(main, QStringLiteral("PrnItem"), QStringLiteral("遁甲盤の印刷(&P)..."),
+                             QStringLiteral("遁甲盤を印刷します"), IconId::PrintCharts,
+                             Placement{TMainF::FileMenu, TMainF::WindowBar, "Exit1", "ClrBtn"}, [&main] {
+                                 if (main.hooks().printCharts)
+                                     main.hooks().printCharts(main.tiledCharts(), &main);
+                             });
+    print->setEnabled(!main.chartWindows().isEmpty());
     if (QMenu *file = main.menu(TMainF::FileMenu))
         file->insertSeparator(main.action(QStringLiteral("Exit1")));
     // The tools menu: its settings entry, a separator and the user's tools.

@@ -327,8 +327,10 @@ TEST(BanWindow, RightClickingAPalaceCopiesThatPalace)
     QApplication::sendEvent(viewport, &menuEvent);
     ASSERT_TRUE(w->popupMenu()->isVisible());
     const QList<QAction *> items = w->popupMenu()->actions();
-    ASSERT_EQ(items.size(), 2);
+    ASSERT_EQ(items.size(), 4); // the two copies, a separator, the print preview
     EXPECT_EQ(items[1]->text(), "乾宮(北西)のみコピー");
+    EXPECT_EQ(items[3], w->printAction());
+    EXPECT_EQ(items[3]->text(), "印刷ﾌﾟﾚﾋﾞｭｰ");
     items[1]->trigger();
     w->popupMenu()->hide();
     const QStringList palace = QApplication::clipboard()->text().split('\n');

@@ -281,6 +281,18 @@ TEST_F(MainWindowTest, DesignatedHoursMakeUpToThirteenHourCharts)
     typeTime("1200");
     click("BanBtn");
     EXPECT_EQ(titles(), (QStringList{"時盤:24/03/01 01時", "時盤:24/03/01 12時", "時盤:24/03/01 23時"}));
+    // Tiled and printed in ascending hours, not in the order they were made.
+    QStringList tiled;
+    for (TBanF *w : m.tiledCharts())
+        tiled << w->title();
+    EXPECT_EQ(tiled, (QStringList{"時盤:24/03/01 01時", "時盤:24/03/01 12時", "時盤:24/03/01 23時"}));
+    QList<TBanF *> printed;
+    TMainF::Hooks hooks = m.hooks();
+    hooks.printCharts = [&printed](const QList<TBanF *> &charts, QWidget *) { printed = charts; };
+    m.setHooks(hooks);
+    m.chartWindow("時盤:24/03/01 23時")->printAction()->trigger();
+    ASSERT_EQ(printed.size(), 1);
+    EXPECT_EQ(printed.front()->title(), "時盤:24/03/01 23時");
 
     // Without ◎ only the entered hour.
     click("ClrBtn");
@@ -461,6 +473,9 @@ TEST(MainWindowEntry, TileFillsRowsLeftToRight)
     // Narrower than one window: one per row, never an empty first row.
     EXPECT_EQ(tilePositions({QSize(200, 260), QSize(200, 260)}, 150),
               (std::vector<QPoint>{{0, 0}, {0, 260}}));
+    // Hour charts run ascending in the places the list gives them; others stay.
+    EXPECT_EQ(tileOrder({"", "2024/03/01 23:00", "", "2024/03/01 01:00", "2024/02/29 13:00"}),
+              (std::vector<int>{0, 4, 2, 3, 1}));
 }
 
 TEST_F(MainWindowTest, WindowMenuListsTheChartsUpToAHundred)

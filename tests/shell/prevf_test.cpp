@@ -1,7 +1,8 @@
 // The print preview: page position and page buttons for a list that fits and
 // for a grid three pages tall and two wide, printing every page to PDF,
 // colour printing, hidden rows, the bottom margin, the printer set-up and
-// print seams, and the stored margins.
+// print seams, the stored margins, a wide list fitted to the page width,
+// chart windows on paper, and staying above a window that stays on top.
 
 #include <memory>
 
@@ -22,6 +23,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "engine/koyomi.h"
+#include "evaluation/numbers.h"
+#include "shell/banwindow.h"
 #include "shell/listf.h"
 #include "shell/messages.h"
 #include "shell/prevf.h"
@@ -102,6 +106,8 @@ struct Fixture {
             ++printCalls;
             return true;
         };
+        // The page arithmetic below is that of screen scale; fitting is tested on its own.
+        prev.FitCB()->setChecked(false);
     }
 
     void open(QTableView &grid, const QString &title = QStringLiteral(" 占事「求財」 方位「全方位」 "))
@@ -318,6 +324,66 @@ TEST(PrevF, PrinterSetUpRecomputesThePages)
     EXPECT_EQ(f.page(), QString::fromStdString(pagePositionText({1, 1}, f.prev.SGPrinter().totalPages())));
 }
 
+TEST(PrevF, WideListFitsThePageWidthUnlessAskedNotTo)
+{
+    Fixture f;
+    auto grid = sixPageGrid();
+    f.open(grid->view);
+    EXPECT_EQ(f.prev.SGPrinter().layout().colPages(), 2);
+    const QImage wide = f.prev.Image1()->pixmap().toImage();
+    QTest::mouseClick(f.prev.FitCB(), Qt::LeftButton);
+    ASSERT_TRUE(f.prev.FitCB()->isChecked());
+    const PrintLayout &fit = f.prev.SGPrinter().layout();
+    EXPECT_EQ(fit.colPages(), 1);
+    EXPECT_LT(fit.fitScale, 1.0);
+    EXPECT_EQ(f.page(), QString::fromStdString(pagePositionText({1, 1}, fit.rowPages())));
+    EXPECT_LT(fit.rowPages(), 3); // smaller rows: fewer pages down
+    EXPECT_NE(f.prev.Image1()->pixmap().toImage(), wide);
+    QTest::mouseClick(button(f.prev, "PRNBtn"), Qt::LeftButton);
+    EXPECT_EQ(pdfPages(f.pdf), fit.rowPages());
+}
+
+TEST(PrevF, ChartsPrintAsOnScreen)
+{
+    Fixture f;
+    const Koyomi k = DateToKyu(CivilTime{2024, 3, 1, 12, 0, 0}, KoyomiOptions{}, false);
+    const NumberTables numbers = readNumbersFile(VELM_DATA_DIR "/SuuFile.Dat").tables;
+    std::vector<std::unique_ptr<TBanF>> charts;
+    std::vector<PrintPicture> pictures;
+    for (int kind = 0; kind < 4; ++kind) {
+        charts.push_back(std::make_unique<TBanF>(k, kind, LayingMethod::Rotating, numbers, MakeConstData(),
+                                                 QStringLiteral("盤%1").arg(kind), QStringLiteral("2024/03/01 12:00"),
+                                                 BanDisplay{}));
+        TBanF *w = charts.back().get();
+        pictures.push_back({w->printSize(), [w](QPainter &p) { w->paintChart(p); }});
+    }
+    // The active look is the screen's; on paper the labels stay dark.
+    charts.front()->setActiveLook(true);
+    f.prev.setTargetPictures(pictures, [] { return QStringLiteral("遁甲盤"); });
+    f.prev.show();
+    EXPECT_EQ(f.page(), QStringLiteral("縦1:横1 /全 1頁"));
+    EXPECT_GT(f.prev.SGPrinter().layout().picturesPerRow, 1);
+    const QImage page = f.prev.Image1()->pixmap().toImage();
+    // Every palace keeps its score colour; the window's teal stays on screen.
+    for (int p = 0; p < 9; ++p)
+        EXPECT_TRUE(hasColour(page, charts[3]->cellBackground(PalaceColumn[p], PalaceRow[p]))) << p;
+    EXPECT_FALSE(hasColour(page, QColor(0x00, 0x80, 0x80)));
+    EXPECT_TRUE(charts.front()->activeLook());
+    QTest::mouseClick(button(f.prev, "PRNBtn"), Qt::LeftButton);
+    EXPECT_EQ(pdfPages(f.pdf), 1);
+
+    // Thirty charts run on over further pages, row by row.
+    for (int i = 0; i < 26; ++i)
+        pictures.push_back(pictures.front());
+    f.prev.setTargetPictures(pictures, [] { return QStringLiteral("遁甲盤"); });
+    const PrintLayout &l = f.prev.SGPrinter().layout();
+    const auto [first, last] = l.rowsOf(1);
+    const int perPage = l.picturesPerRow * (last - first);
+    EXPECT_EQ(l.totalPages, (30 + perPage - 1) / perPage);
+    EXPECT_GT(l.totalPages, 1);
+    EXPECT_EQ(f.page(), QString::fromStdString(pagePositionText({1, 1}, l.totalPages)));
+}
+
 TEST(PrevF, MarginsAndColourAreStoredOnClose)
 {
     QTemporaryDir dir;
@@ -329,7 +395,9 @@ TEST(PrevF, MarginsAndColourAreStoredOnClose)
         EXPECT_EQ(prev.LeftE()->value(), 10);
         EXPECT_EQ(prev.RightE()->value(), 10);
         EXPECT_FALSE(prev.CB1()->isChecked());
+        EXPECT_TRUE(prev.FitCB()->isChecked());
         prev.show();
+        prev.FitCB()->setChecked(false);
         prev.TopE()->setValue(15);
         prev.BottomE()->setValue(0);
         prev.LeftE()->setValue(20);
@@ -348,6 +416,7 @@ TEST(PrevF, MarginsAndColourAreStoredOnClose)
     EXPECT_EQ(prev.LeftE()->value(), 20);
     EXPECT_EQ(prev.RightE()->value(), 7);
     EXPECT_TRUE(prev.CB1()->isChecked());
+    EXPECT_FALSE(prev.FitCB()->isChecked());
 }
 
 TEST(PrevF, ListWindowPreviewRunsModallyWithItsTitle)
@@ -366,7 +435,7 @@ TEST(PrevF, ListWindowPreviewRunsModallyWithItsTitle)
     row[2] = "14";
     row[14] = "2";
     model.rows.push_back(row);
-    list.showList(model, false);
+    list.showList(model, true); // stays on top
 
     QStringList titles;
     list.setPreview([&](QTableView *grid) {
@@ -377,13 +446,19 @@ TEST(PrevF, ListWindowPreviewRunsModallyWithItsTitle)
     });
     QString shown;
     bool wasModal = false;
+    bool above = false;
     QTimer::singleShot(0, &prev, [&] {
         shown = prev.PageLbl()->text();
         wasModal = prev.isModal() && prev.isVisible();
+        // The list's own dialog, on top like the list, so it cannot fall behind it.
+        above = prev.parentWidget() == &list && prev.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
         prev.reject();
     });
     QTest::mouseClick(list.findChild<QPushButton *>(QStringLiteral("PrevBtn")), Qt::LeftButton);
     EXPECT_TRUE(wasModal);
+    EXPECT_TRUE(above);
+    EXPECT_EQ(prev.parentWidget(), nullptr);
+    EXPECT_FALSE(prev.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(shown, QStringLiteral("縦1:横1 /全 1頁"));
     ASSERT_FALSE(titles.isEmpty());
     EXPECT_EQ(titles.front(), QStringLiteral(" 占事「求財」 方位「全方位」 "));

@@ -89,13 +89,17 @@ TEST(StartWindows, CommandsStandInTheOrderOfTheirMenusAndBars)
     Started started;
     TMainF &main = started.main;
     EXPECT_EQ(namesOf(main.menu(TMainF::FileMenu)->actions()),
-              QStringList({"CaleItem", "New1", "Open1", "BData1", "BRItem", "InfItem", "Exit1"}));
+              QStringList({"CaleItem", "New1", "Open1", "BData1", "BRItem", "InfItem", "PrnItem", "Exit1"}));
     EXPECT_EQ(namesOf(main.toolBar(TMainF::FindBar)->actions()),
               QStringList({"CaleItem", "ListBtn", "New1", "BData1", "ESrcBtn"}));
     const QStringList system = namesOf(main.toolBar(TMainF::SystemBar)->actions());
     EXPECT_EQ(system.mid(system.indexOf("SetuItem")),
               QStringList({"SetuItem", "SenItem", "I1", "SysBtn", "BRItem"}));
     EXPECT_EQ(namesOf(main.toolBar(TMainF::WindowBar)->actions()).value(0), "CGIBtn");
+    // Printing the charts stands beside their text export; with no chart it waits.
+    const QStringList window = namesOf(main.toolBar(TMainF::WindowBar)->actions());
+    EXPECT_EQ(window.indexOf("PrnItem"), window.indexOf("BExpBtn") + 1);
+    EXPECT_FALSE(main.action(QStringLiteral("PrnItem"))->isEnabled());
     EXPECT_EQ(namesOf(main.toolBar(TMainF::NetBar)->actions()), QStringList({"URLBtn", "InfItem"}));
     const QList<QAction *> tools = main.menu(TMainF::ToolMenu)->actions();
     ASSERT_GE(tools.size(), 2);
