@@ -97,15 +97,25 @@ bool restorePlacement(QWidget *w, SettingsStore &store, const QString &section, 
     return rect.has_value();
 }
 
-// The window manager writes the caption beside its buttons; the grids alone
-// are narrower than that, and the caption would be cut. Room for the caption
-// and three buttons of caption height.
+// The window manager writes the caption (with the program's name after it,
+// as Qt gives it) beside its icon and buttons, in a font of its own; the
+// grids alone are narrower than that, and the caption would be cut. Room for
+// the caption half as wide again (the window manager's font may be larger)
+// and four buttons of caption height.
 void keepTitleInSight(QBoxLayout *layout, const QString &title)
 {
     const QFontMetrics fm(QApplication::font());
-    const int width = fm.horizontalAdvance(title) + 3 * (fm.height() + 10) + 16;
+    QString shown = title;
+    if (const QString name = QGuiApplication::applicationDisplayName(); !name.isEmpty() && !title.contains(name))
+        shown += QStringLiteral(" — ") + name;
+    const int width = fm.horizontalAdvance(shown) * 3 / 2 + 4 * (fm.height() + 6) + 16;
     layout->addSpacerItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Fixed));
 }
+
+// Small tool windows on top, closed by their close button alone: minimise
+// and maximise buttons would only take the caption's room.
+constexpr Qt::WindowFlags FixedViewFlags = Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint
+                                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 
 // Frame the window manager adds around a window, as far as it can be told
 // before the window is shown.
@@ -149,7 +159,7 @@ std::optional<QRect> placementRect(const QByteArray &record)
 }
 
 TTeiiF::TTeiiF(const ConstData &names, SettingsStore &store, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, FixedViewFlags)
     , m_names(names)
     , m_store(store)
 {
@@ -228,7 +238,7 @@ void TTeiiF::closeEvent(QCloseEvent *event)
 }
 
 TTeii2F::TTeii2F(SettingsStore &store, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, FixedViewFlags)
     , m_store(store)
 {
     setWindowTitle(QStringLiteral("節気盤"));

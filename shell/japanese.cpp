@@ -1,5 +1,7 @@
 #include "shell/japanese.h"
 
+#include <utility>
+
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QHBoxLayout>
@@ -10,6 +12,36 @@
 #include <QTranslator>
 
 namespace velm {
+namespace {
+
+// The file dialog's kinds of entry, which Qt's Japanese translations lack.
+class FileKinds : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    bool isEmpty() const override { return false; }
+
+    QString translate(const char *context, const char *source, const char * = nullptr, int = -1) const override
+    {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0)
+            return {};
+        static const std::pair<const char *, const char *> names[] = {
+            {"Drive", "ドライブ"}, {"File", "ファイル"}, {"Folder", "フォルダ"},
+            {"Shortcut", "ショートカット"}, {"Unknown", "不明"}};
+        for (const auto &[english, japanese] : names)
+            if (qstrcmp(source, english) == 0)
+                return QString::fromUtf8(japanese);
+        return {};
+    }
+};
+
+} // namespace
+
+void preferJapaneseTimes()
+{
+    if (qEnvironmentVariableIsEmpty("LC_ALL") && qEnvironmentVariableIsEmpty("LC_TIME"))
+        qputenv("LC_TIME", "ja_JP.UTF-8");
+}
 
 bool installJapanese(QApplication &app)
 {
@@ -23,6 +55,7 @@ bool installJapanese(QApplication &app)
         return false;
     }
     QCoreApplication::installTranslator(translator);
+    QCoreApplication::installTranslator(new FileKinds(&app));
     return true;
 }
 

@@ -10,6 +10,11 @@ class QCalendarWidget;
 
 namespace velm {
 
+// Before the application is made: dates that Qt formats in the system's
+// locale (the times of files in the file dialog) in Japanese, unless the
+// user's environment names a locale for everything (LC_ALL) or for times.
+void preferJapaneseTimes();
+
 // The Japanese locale for dates and calendars, Qt's Japanese translations
 // ("qtbase_ja" from Qt's translations folder), and Qt's own dialogs instead
 // of the desktop's, which would speak the desktop's language. False when the

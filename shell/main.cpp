@@ -3,9 +3,11 @@
 #include <QApplication>
 
 #include "shell/app.h"
+#include "shell/japanese.h"
 
 int main(int argc, char **argv)
 {
+    velm::preferJapaneseTimes();
     QApplication app(argc, argv);
     return velm::runVelm(app);
 }

@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileIconProvider>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
@@ -44,6 +45,7 @@ TEST(Startup, QtsOwnDialogsSpeakJapanese)
     EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
     // Qt's own file dialogs, which follow the translations, not the desktop's.
     EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
+    EXPECT_EQ(QFileIconProvider().type(QFileInfo(QDir::tempPath())), QStringLiteral("フォルダ"));
 
     QCalendarWidget calendar;
     calendar.setCurrentPage(2024, 3);
