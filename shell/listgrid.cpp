@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -98,15 +100,43 @@ int gridWindowWidth(const QTableView *grid, const QLayout *layout, int columnsWi
            + margins.right() + slack;
 }
 
+namespace {
+
+// A window without a stored place would open where the window manager puts
+// it, often over the main window's menu and toolbars: the first time it is
+// shown it stands at the top left of the main window's chart area instead.
+const char *const Unplaced = "velmUnplaced";
+
+void placeBelowToolbars(QWidget *window)
+{
+    if (!window->property(Unplaced).toBool())
+        return;
+    window->setProperty(Unplaced, false);
+    // The list and the calendar are windows of their own, without a parent.
+    const QMainWindow *main = window->parentWidget() ? qobject_cast<QMainWindow *>(window->parentWidget()->window())
+                                                     : nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (!main && w->isVisible())
+            main = qobject_cast<QMainWindow *>(w);
+    if (!main || !main->centralWidget())
+        return;
+    constexpr int Offset = 8;
+    window->move(main->centralWidget()->mapToGlobal(QPoint(Offset, Offset)));
+}
+
+} // namespace
+
 void restorePlacement(QWidget *window, const AppSettings &settings, const QString &key)
 {
     const QByteArray placement = settings.windowPlacement(key);
     if (!placement.isEmpty())
         window->restoreGeometry(placement);
+    window->setProperty(Unplaced, placement.isEmpty());
 }
 
 void showRaised(QWidget *window, bool onTop)
 {
+    placeBelowToolbars(window);
     if (onTop != window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
         // Changing the flag hides the window; it is shown again below.
         window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);

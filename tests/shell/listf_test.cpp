@@ -8,11 +8,14 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 
 #include "engine/symbols.h"
 #include "shell/listf.h"
@@ -105,6 +108,33 @@ TEST(ListF, SearchListLayoutCaptionsAndMarkedDirection)
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(w.hasRows());
     EXPECT_EQ(w.grid()->model()->rowCount(), 3);
+}
+
+TEST(ListF, FirstShownInTheChartAreaNotOverTheToolbars)
+{
+    QTemporaryDir dir;
+    AppSettings settings(dir.path(), dir.path());
+    QMainWindow main;
+    auto *charts = new QWidget;
+    main.setCentralWidget(charts);
+    main.menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    main.addToolBar(QStringLiteral("検索Bar"))->addAction(QStringLiteral("検索"));
+    main.setGeometry(100, 100, 900, 600);
+    main.show();
+    TListF w(settings, &main);
+    w.showList(searchList(), true);
+    EXPECT_EQ(w.pos(), charts->mapToGlobal(QPoint(8, 8)));
+    // Once it has a place, that place is kept.
+    w.move(300, 40);
+    w.hide();
+    w.showWindow(false);
+    EXPECT_EQ(w.pos(), QPoint(300, 40));
+    // Without a parent it finds the main window all the same.
+    QTemporaryDir other;
+    AppSettings fresh(other.path(), other.path());
+    TListF alone(fresh);
+    alone.showList(searchList(), false);
+    EXPECT_EQ(alone.pos(), charts->mapToGlobal(QPoint(8, 8)));
 }
 
 TEST(ListF, SaveAndOpenRoundTrip)
