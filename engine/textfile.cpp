@@ -1,11 +1,13 @@
 #include "engine/textfile.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
+#include <chrono>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,40 +20,176 @@ std::string missingFileMessage(const std::string &path)
     return "『" + path + "』が、見つかりません。";
 }
 
+namespace {
+
+std::string unreadableMessage(const std::string &path)
+{
+    return "『" + path + "』が、読めません。";
+}
+
+// Closes a descriptor on every way out.
+class Fd {
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+    // Closes now and tells whether the close succeeded (it may report a
+    // delayed write error).
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+// Text saved as UTF-16 by another editor: a byte-order mark, or (without one)
+// NUL bytes that sit nearly all on one side of the byte pairs, as the high
+// halves of ASCII characters do.
+bool looksLikeUtf16(std::string_view bytes)
+{
+    if (bytes.size() >= 2
+        && ((bytes[0] == '\xff' && bytes[1] == '\xfe') || (bytes[0] == '\xfe' && bytes[1] == '\xff')))
+        return true;
+    std::size_t even = 0;
+    std::size_t odd = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\0')
+            ++(i % 2 == 0 ? even : odd);
+    const std::size_t pairs = bytes.size() / 2;
+    return pairs > 0 && std::max(even, odd) * 4 >= pairs && std::min(even, odd) * 10 <= std::max(even, odd);
+}
+
+} // namespace
+
+std::string readRegularFile(const std::string &path, std::string &bytes, std::int64_t maxBytes, bool *missing)
+{
+    bytes.clear();
+    if (missing != nullptr)
+        *missing = false;
+    const auto notFound = [&] {
+        if (missing != nullptr)
+            *missing = true;
+        return missingFileMessage(path);
+    };
+    const auto notRegular = [&] { return "『" + path + "』は、通常のファイルではないため読めません。"; };
+    const auto tooLarge = [&] {
+        return "『" + path + "』は、大きすぎるため読めません。(" + std::to_string(maxBytes / (1024 * 1024))
+            + "MiBまで)";
+    };
+
+    // Looked at before it is opened: opening a device can have effects of its own.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? notFound() : unreadableMessage(path);
+    if (S_ISDIR(st.st_mode))
+        return notFound();
+    if (!S_ISREG(st.st_mode))
+        return notRegular();
+    if (st.st_size > maxBytes)
+        return tooLarge();
+
+    // O_NONBLOCK: should the name have become a FIFO in between, opening it
+    // must not wait for a writer; the type is checked again on what was opened.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return errno == ENOENT ? notFound() : unreadableMessage(path);
+    if (::fstat(fd.get(), &st) != 0)
+        return unreadableMessage(path);
+    if (!S_ISREG(st.st_mode))
+        return notRegular();
+    if (st.st_size > maxBytes)
+        return tooLarge();
+
+    // Read to the end rather than to the size seen: the file may be growing,
+    // and one byte past the limit tells that it is too large.
+    bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t have = 0;
+    for (;;) {
+        if (have == bytes.size()) {
+            if (static_cast<std::int64_t>(have) > maxBytes) {
+                bytes.clear();
+                return tooLarge();
+            }
+            bytes.resize(std::min<std::size_t>(bytes.size() * 2, static_cast<std::size_t>(maxBytes) + 1));
+        }
+        const ssize_t n = ::read(fd.get(), bytes.data() + have, bytes.size() - have);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            bytes.clear();
+            return unreadableMessage(path);
+        }
+        if (n == 0)
+            break;
+        have += static_cast<std::size_t>(n);
+    }
+    if (static_cast<std::int64_t>(have) > maxBytes) {
+        bytes.clear();
+        return tooLarge();
+    }
+    bytes.resize(have);
+    return {};
+}
+
 TextFile StFileRead(const std::string &path)
 {
     TextFile file;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
-        file.status = TextFile::Status::Missing;
-        file.message = missingFileMessage(path);
-        return file;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        file.status = TextFile::Status::Unreadable;
-        file.message = "『" + path + "』が、読めません。";
-        return file;
-    }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        file.status = TextFile::Status::Unreadable;
-        file.message = "『" + path + "』が、読めません。";
+    std::string bytes;
+    bool missing = false;
+    if (std::string error = readRegularFile(path, bytes, MaxTextFileBytes, &missing); !error.empty()) {
+        file.status = missing ? TextFile::Status::Missing : TextFile::Status::Unreadable;
+        file.message = std::move(error);
         return file;
     }
 
+    // Refused whole: read as CP932 such text would come apart into stray
+    // characters and NULs, and saving it back would destroy it.
+    if (looksLikeUtf16(bytes)) {
+        file.status = TextFile::Status::BadEncoding;
+        file.badLine = 1;
+        file.message = "『" + path + "』は、UTF-16で書かれています。S-JISのテキストとして保存して下さい。";
+        return file;
+    }
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string::npos) {
+        const std::string_view before = std::string_view(bytes).substr(0, nul);
+        int lineNo = 1;
+        for (std::size_t i = 0; i < before.size(); ++i)
+            if (before[i] == '\n' || (before[i] == '\r' && (i + 1 == before.size() || before[i + 1] != '\n')))
+                ++lineNo;
+        file.status = TextFile::Status::BadEncoding;
+        file.badLine = lineNo;
+        file.message = "『" + path + "』の" + std::to_string(lineNo)
+            + "行目に、NUL文字があります。S-JISのテキストではありません。";
+        return file;
+    }
+
+    // Lines end in CR LF, LF, or a lone CR (as old editors on other systems
+    // saved them): CP932 never uses either byte inside a character.
     std::size_t start = 0;
     int lineNo = 0;
     while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        std::size_t next = end == std::string::npos ? bytes.size() : end + 1;
-        if (end == std::string::npos)
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        std::size_t next;
+        if (end == std::string::npos) {
             end = bytes.size();
-        std::size_t stop = end;
-        if (stop > start && bytes[stop - 1] == '\r')
-            --stop;
+            next = end;
+        } else if (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') {
+            next = end + 2;
+        } else {
+            next = end + 1;
+        }
         ++lineNo;
-        CodecResult decoded = decodeCp932(std::string_view(bytes).substr(start, stop - start));
+        CodecResult decoded = decodeCp932(std::string_view(bytes).substr(start, end - start));
         if (!decoded.ok && file.status == TextFile::Status::Ok) {
             file.status = TextFile::Status::BadEncoding;
             file.badLine = lineNo;
@@ -64,37 +202,120 @@ TextFile StFileRead(const std::string &path)
     return file;
 }
 
+namespace {
+
+std::string writeFailure(const std::string &path, int error)
+{
+    return "『" + path + "』に書き込めません。(" + std::strerror(error) + ")";
+}
+
+std::string folderOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a chain of symbolic links ends at (which need not exist yet), so
+// that the link itself stays a link. False, with errno set, on a loop or an
+// unreadable link.
+bool resolveLinks(std::string &target)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0)
+            return errno == ENOENT;
+        if (!S_ISLNK(st.st_mode))
+            return true;
+        std::string link(4096, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0)
+            return false;
+        if (static_cast<std::size_t>(n) >= link.size()) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        link.resize(static_cast<std::size_t>(n));
+        target = !link.empty() && link[0] == '/' ? link : folderOf(target) + "/" + link;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// Creates "<target>.<unique>.tmp~" exclusively (never through a link or over
+// another writer's file). Returns the descriptor, or -1 with errno set.
+int createTemporary(const std::string &target, mode_t mode, std::string &tmp)
+{
+    // Process, time and a counter make a name no other writer is likely to
+    // pick; O_EXCL makes sure of it.
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto now = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+        char unique[48];
+        std::snprintf(unique, sizeof unique, "%d-%llx-%x", static_cast<int>(::getpid()), now & 0xffffffffffULL,
+                      counter.fetch_add(1));
+        tmp = target + "." + unique + ".tmp~";
+        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+} // namespace
+
 std::string writeBytesAtomic(const std::string &path, const std::string &bytes)
 {
-    std::string tmp = path + ".tmp~";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0)
-        return "『" + path + "』に書き込めません。(" + std::strerror(errno) + ")";
+    std::string target = path;
+    if (!resolveLinks(target))
+        return writeFailure(path, errno);
+
+    // An existing file keeps its permission bits (and, where allowed, its
+    // owner); a new one gets the usual 0644 less the umask.
+    struct stat old {};
+    const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    std::string tmp;
+    Fd fd(createTemporary(target, replacing ? 0600 : 0644, tmp));
+    if (fd.get() < 0)
+        return writeFailure(path, errno);
+    const auto fail = [&](int error) {
+        ::unlink(tmp.c_str());
+        return writeFailure(path, error);
+    };
+    if (replacing) {
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+            (void)!::fchown(fd.get(), old.st_uid, old.st_gid); // best effort: only root may give a file away
+        if (::fchmod(fd.get(), old.st_mode & 07777) != 0)
+            return fail(errno);
+    }
+
     const char *p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
+        const ssize_t n = ::write(fd.get(), p, left);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            std::string reason = std::strerror(errno);
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            return "『" + path + "』に書き込めません。(" + reason + ")";
+            return fail(errno);
         }
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        std::string reason = std::strerror(errno);
-        ::unlink(tmp.c_str());
-        return "『" + path + "』に書き込めません。(" + reason + ")";
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::string reason = std::strerror(errno);
-        ::unlink(tmp.c_str());
-        return "『" + path + "』に書き込めません。(" + reason + ")";
-    }
+    if (::fsync(fd.get()) != 0)
+        return fail(errno);
+    if (!fd.close())
+        return fail(errno);
+    if (std::rename(tmp.c_str(), target.c_str()) != 0)
+        return fail(errno);
+
+    // The rename itself lasts only once the folder is on disk. Some file
+    // systems cannot sync a folder (EINVAL): there is nothing more to do then.
+    Fd folder(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0 && ::fsync(folder.get()) != 0 && errno != EINVAL && errno != EROFS
+        && errno != ENOTSUP)
+        return writeFailure(path, errno);
     return {};
 }
 

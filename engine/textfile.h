@@ -1,14 +1,20 @@
 #pragma once
 
 // Master-data text files: CP932 on disk, UTF-8 lines in memory, CR LF line
-// ends (LF accepted on reading). Writes go to a temporary file in the same
-// folder that is renamed over the old one, so a crash or a full disk never
-// leaves a half-written file.
+// ends (LF and a lone CR accepted on reading). Writes go to a temporary file
+// in the same folder that is renamed over the old one, so a crash or a full
+// disk never leaves a half-written file.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace velm {
+
+// The largest file any reader takes. The master files are a few KiB and a
+// list of a hundred thousand rows stays under it; anything larger is not a
+// file of this program, and reading it whole would only exhaust memory.
+inline constexpr std::int64_t MaxTextFileBytes = 8 * 1024 * 1024;
 
 struct TextFile {
     enum class Status { Ok, Missing, Unreadable, BadEncoding };
@@ -21,8 +27,16 @@ struct TextFile {
 };
 
 // Loads a whole CP932 text file. A missing file gives the standard message
-// "『" + path + "』が、見つかりません。".
+// "『" + path + "』が、見つかりません。". Only regular files are read (a FIFO or
+// a device is refused without blocking), none above MaxTextFileBytes, and
+// UTF-16 text or NUL bytes are refused as not CP932 (no lines then).
 TextFile StFileRead(const std::string &path);
+
+// Reads a whole regular file of at most `maxBytes` into `bytes`. Returns an
+// empty text on success, else the message naming the file (missing files
+// get missingFileMessage, and `missing` is set).
+std::string readRegularFile(const std::string &path, std::string &bytes,
+                            std::int64_t maxBytes = MaxTextFileBytes, bool *missing = nullptr);
 
 std::string missingFileMessage(const std::string &path);
 
@@ -31,7 +45,11 @@ std::string missingFileMessage(const std::string &path);
 // the old file is untouched.
 std::string writeTextFileAtomic(const std::string &path, const std::vector<std::string> &lines);
 
-// Writes raw bytes atomically (already encoded).
+// Writes raw bytes atomically (already encoded): a temporary file created
+// exclusively beside the target gets the bytes and the target's permission
+// bits, is synced and renamed over the target, then the folder is synced. A
+// symbolic link as target stays a link: the file it points to is replaced.
+// On any failure the temporary file is removed and the old file is as it was.
 std::string writeBytesAtomic(const std::string &path, const std::string &bytes);
 
 } // namespace velm

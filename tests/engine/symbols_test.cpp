@@ -5,6 +5,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "engine/codec.h"
 #include "engine/constdata.h"
@@ -164,6 +168,102 @@ TEST(TextFile, BadEncodingNamesTheLine)
     EXPECT_EQ(f.badLine, 2);
     EXPECT_NE(f.message.find("2行目"), std::string::npos);
     EXPECT_EQ(f.lines.size(), 3u);
+}
+
+std::string bytesOf(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(TextFile, RefusesWhatIsNotACp932TextFile)
+{
+    // Nothing here may block or exhaust memory; each message names the file.
+    const std::string fifo = tempPath("fifo.Dat");
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string large = tempPath("large.Dat");
+    std::filesystem::resize_file((std::ofstream(large), large), MaxTextFileBytes + 1); // sparse
+    for (const std::string &path : {fifo, std::string("/dev/zero"), large}) {
+        TextFile f = StFileRead(path);
+        EXPECT_EQ(f.status, TextFile::Status::Unreadable) << path;
+        EXPECT_NE(f.message.find("『" + path + "』"), std::string::npos) << f.message;
+        EXPECT_TRUE(f.lines.empty());
+    }
+    EXPECT_NE(StFileRead(large).message.find("大きすぎる"), std::string::npos);
+
+    struct Case {
+        std::string bytes;
+        const char *inMessage;
+    };
+    const Case cases[] = {
+        {std::string("1\0,\0\r\0\n\0", 8), "UTF-16"},         // no byte-order mark
+        {std::string("\xfe\xff\0" "1\0,", 6), "UTF-16"},        // big-endian, with one
+        {std::string("a\r\nb\rc\0d\r\n", 10), "3行目に、NUL"}, // a stray NUL in CP932 text
+    };
+    const std::string path = tempPath("refused.Dat");
+    for (const Case &c : cases) {
+        ASSERT_EQ(writeBytesAtomic(path, c.bytes), "");
+        TextFile f = StFileRead(path);
+        EXPECT_EQ(f.status, TextFile::Status::BadEncoding) << c.inMessage;
+        EXPECT_NE(f.message.find(c.inMessage), std::string::npos) << f.message;
+        EXPECT_TRUE(f.lines.empty());
+    }
+
+    // CR alone ends a line as CR LF and LF do.
+    ASSERT_EQ(writeBytesAtomic(path, "a\rb\r\rc\r\nd\ne"), "");
+    EXPECT_EQ(StFileRead(path).lines, (std::vector<std::string>{"a", "b", "", "c", "d", "e"}));
+}
+
+TEST(TextFile, WriterKeepsLinksAndPermissionsAndLeavesNoTemporary)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = tempPath("writer");
+    fs::remove_all(dir);
+    fs::create_directories(dir / "real");
+    const std::string target = (dir / "real" / "SuuFile.Dat").string();
+    const std::string link = (dir / "link.Dat").string();
+    const std::string victim = (dir / "victim").string();
+    ASSERT_EQ(writeBytesAtomic(target, "old"), "");
+    ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+    fs::create_symlink("real/SuuFile.Dat", link);
+    ASSERT_EQ(writeBytesAtomic(victim, "victim"), "");
+    // A link planted where a fixed temporary name would be.
+    fs::create_symlink(victim, link + ".tmp~");
+    fs::create_symlink(victim, target + ".tmp~");
+
+    ASSERT_EQ(writeBytesAtomic(link, "new"), "");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(bytesOf(target), "new");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(bytesOf(victim), "victim");
+    fs::remove(link + ".tmp~");
+    fs::remove(target + ".tmp~");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), fs::directory_iterator()), 1);
+
+    // A failed write (the target is a folder) leaves no temporary behind.
+    fs::create_directories(dir / "real" / "folder");
+    EXPECT_NE(writeBytesAtomic((dir / "real" / "folder").string(), "x"), "");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), fs::directory_iterator()), 2);
+}
+
+TEST(TextFile, ConcurrentWritersNeverMixOrLoseContent)
+{
+    // Two writers to one path: both succeed, and the file is whole one or the other.
+    const std::string path = tempPath("race.Dat");
+    const std::string a(64 * 1024, 'a');
+    const std::string b(48 * 1024, 'b');
+    for (int round = 0; round < 50; ++round) {
+        std::string ra, rb;
+        std::thread ta([&] { ra = writeBytesAtomic(path, a); });
+        std::thread tb([&] { rb = writeBytesAtomic(path, b); });
+        ta.join();
+        tb.join();
+        ASSERT_EQ(ra, "") << round;
+        ASSERT_EQ(rb, "") << round;
+        const std::string now = bytesOf(path);
+        ASSERT_TRUE(now == a || now == b) << round << ": " << now.size() << " bytes";
+    }
 }
 
 TEST(TextFile, UnwritableFolderKeepsNothingHalfWritten)
