@@ -158,6 +158,11 @@ std::span<const std::string_view> operatorList(int element)
     return {};
 }
 
+static_assert(lastTargetCode(ElemTenBan) == static_cast<int>(StemName.size()));
+static_assert(lastTargetCode(ElemTenChiKan) == static_cast<int>(StemName.size() * StemName.size()));
+static_assert(lastTargetCode(ElemMon) == static_cast<int>(DoorName.size()) - 1);
+static_assert(lastTargetCode(ElemShiHaku) == static_cast<int>(NineStarName.size()));
+
 std::vector<std::string> targetList(int element, const ConstData &names)
 {
     std::vector<std::string> list;

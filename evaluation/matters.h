@@ -113,6 +113,14 @@ std::span<const std::string_view> operatorList(int element);
 // tables because stars, deities and patterns may hold special characters.
 std::vector<std::string> targetList(int element, const ConstData &names);
 
+// The highest target code an element offers (its target list without
+// "数値"); 0 for 数値 itself and for codes outside 0..8.
+constexpr int lastTargetCode(int element)
+{
+    constexpr std::array<int, MatterElementCount> last{0, 10, 10, 100, 8, 9, 8, 9, 59};
+    return element >= 0 && element < MatterElementCount ? last[static_cast<std::size_t>(element)] : 0;
+}
+
 // The number edit is used exactly for 数値 or the target "数値".
 inline bool isNumberCondition(int element, int target)
 {

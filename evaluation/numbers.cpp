@@ -22,6 +22,46 @@ std::string lineLabel(int lineNo)
     return std::to_string(lineNo) + "行目";
 }
 
+// Integers of one table outside the range the editor accepts (a file edited
+// by hand). Scoring uses them as they are, so the user is told, once per
+// table, where the first one sits. Texts that are no integer at all are
+// absent values, which scoring already reports where it needs them.
+std::optional<std::string> rangeWarning(const std::string &path, const NumberTables &tables, NumberTable table)
+{
+    const NumberTableShape &shape = shapeOf(table);
+    int count = 0;
+    std::string first;
+    for (int c = 1; c <= shape.columns; ++c) {
+        for (int r = 1; r <= shape.rows; ++r) {
+            const std::optional<int> v = tables.value(table, c, r);
+            if (!v || (*v >= shape.minimum && *v <= shape.maximum))
+                continue;
+            if (count++ == 0)
+                first = std::to_string(c) + "列" + std::to_string(r) + "行の[" + tables.cell(table, c, r) + "]";
+        }
+    }
+    if (count == 0)
+        return std::nullopt;
+    std::string message = "『" + path + "』の" + lineLabel(static_cast<int>(table) + 1) + "(" + std::string(shape.name)
+        + ")の" + first + "は、設定できる範囲(" + std::to_string(shape.minimum) + "～"
+        + std::to_string(shape.maximum) + ")の外です。";
+    if (count > 1)
+        message += "範囲外の値はほかにも" + std::to_string(count - 1) + "個あります。";
+    return message + "そのまま使います。";
+}
+
+bool holdsANumber(const NumberTables &tables)
+{
+    for (int t = 0; t < NumberTableCount; ++t) {
+        const auto table = static_cast<NumberTable>(t);
+        for (int c = 1; c <= shapeOf(table).columns; ++c)
+            for (int r = 1; r <= shapeOf(table).rows; ++r)
+                if (tables.value(table, c, r))
+                    return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<int> parseCell(std::string_view text)
@@ -131,6 +171,17 @@ NumbersFile readNumbersFile(const std::string &path)
                                       + ")の" + std::to_string(expected)
                                       + "個を超える値は読み捨てました。");
         }
+        if (std::optional<std::string> warning = rangeWarning(path, result.tables, table))
+            result.warnings.push_back(std::move(*warning));
+    }
+
+    // An empty file, or text that is no numbers file at all, must not pass for
+    // tables of nothing but zeros: it is refused like a missing file.
+    if (!holdsANumber(result.tables)) {
+        NumbersFile refused;
+        refused.status = NumbersFile::Status::NoTables;
+        refused.error = "『" + path + "』に、読める数値表がありません。";
+        return refused;
     }
 
     if (lineCount >= FileLineCount) {

@@ -120,10 +120,12 @@ private:
 // cell followed by one comma; line 11 the 暗剣 number.
 struct NumbersFile {
     enum class Status {
-        Ok,          // read; warnings may still tell of short or long lines
+        Ok,          // read; warnings may still tell of short or long lines and of
+                     // cells the editor would refuse (they are used as they are)
         Missing,     // no such file
-        Unreadable,  // exists but cannot be read
-        BadEncoding  // not CP932 text
+        Unreadable,  // exists but cannot be read (not a regular file, too large, ...)
+        BadEncoding, // not CP932 text (UTF-16, NUL bytes, ...)
+        NoTables     // read, but not one table holds a single number
     };
     Status status = Status::Ok;
     // What was read. Unless Ok, every cell is empty (暗剣 "0") and the caller

@@ -31,6 +31,12 @@ std::string faultText(const Matter &m, int group, int row, std::string_view what
         + std::string(what) + "「" + text + "」が、数字ではありません。";
 }
 
+std::string rangeText(const Matter &m, int group, int row, std::string_view what, const std::string &text)
+{
+    return "占事「" + m.name + "」の条件" + std::to_string(group + 1) + "の" + std::to_string(row + 1) + "行目の"
+        + std::string(what) + "「" + text + "」は、ありえない番号です。";
+}
+
 } // namespace
 
 SenMatter compileMatter(const Matter &m)
@@ -55,13 +61,21 @@ SenMatter compileMatter(const Matter &m)
                 out.faults.push_back(faultText(m, g, r, "対象の番号", m.code(g, CellTarget, r)));
             if (!kind || !op || !target)
                 continue;
+            // Codes the editor never writes: a hand-edited or damaged file. The
+            // matter cannot mean what its texts say, so it is refused whole
+            // rather than searched with a condition that silently never holds.
+            if (*kind < ElemSuuchi || *kind >= MatterElementCount) {
+                out.faults.push_back(rangeText(m, g, r, "要素の番号", m.code(g, CellElement, r)));
+                continue;
+            }
+            if (*kind != ElemSuuchi && (*target < 0 || *target > lastTargetCode(*kind))) {
+                out.faults.push_back(rangeText(m, g, r, "対象の番号", m.code(g, CellTarget, r)));
+                continue;
+            }
 
             SenCondition c;
-            const bool known = *kind >= ElemSuuchi && *kind < MatterElementCount;
-            c.kind = known ? static_cast<std::uint8_t>(*kind) : 0;
-            if (!known) {
-                c.test = SenCondition::Test::Never;
-            } else if (*kind == ElemSuuchi || *target == 0) {
+            c.kind = static_cast<std::uint8_t>(*kind);
+            if (*kind == ElemSuuchi || *target == 0) {
                 const std::optional<double> x = parseThreshold(m.text(g, CellTarget, r));
                 if (!x) {
                     out.faults.push_back(faultText(m, g, r, "数値", m.text(g, CellTarget, r)));
@@ -121,7 +135,8 @@ CheckResult HosCheck(std::uint8_t found, int direction, int kind, int target, in
 {
     if (kind < ElemTenBan || kind > ElemShiHaku)
         return {false, found};
-    const int value = (kind == ElemMon || kind == ElemShin) ? target : target - 1;
+    // 64 bits: any int a file holds minus one must not overflow.
+    const std::int64_t value = (kind == ElemMon || kind == ElemShin) ? target : std::int64_t{target} - 1;
     const auto &row = CurBan[static_cast<std::size_t>(kind - 1)];
     if (op == 0)
         return examine(found, direction, [&](std::size_t p) { return row[p] == value; });

@@ -36,7 +36,7 @@ struct SenCondition {
         NotEqual,        // chart row `row` at the palace != value
         PatternEqual,    // some non-zero pattern slot == value
         PatternNotEqual, // some non-zero pattern slot != value
-        Never            // an element code outside 0..8
+        Never            // holds nowhere (a condition not set)
     };
     Test test = Test::Never;
     std::uint8_t kind = 0; // element 0..8: 0 the total score, k the scoring row k - 1
@@ -56,7 +56,9 @@ struct SenMatter {
     // row holds a condition).
     std::array<SenGroup, MatterGroupCount> groups{};
     std::uint8_t groupCount = 0;
-    // Codes or thresholds that are not numbers, one message each. A matter
+    // Codes or thresholds that are not numbers, and codes no condition can
+    // have (an element outside 0..8, a target beyond the element's list),
+    // one message each. A matter
     // with faults never matches: its conditions cannot be evaluated. The
     // search should show these before it starts.
     std::vector<std::string> faults;

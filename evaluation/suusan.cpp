@@ -93,7 +93,7 @@ SuuScores SuuSan(const BanRows &CurBan, int BanShu, const Koyomi &koyomi,
 
         // Patterns score all together or not at all: one unknown pattern number
         // leaves the palace's 格局 at 0.
-        int patterns = 0;
+        std::int64_t patterns = 0;
         bool allFound = true;
         for (int slot = 0; slot < 5; ++slot) {
             const int number = CurBan[static_cast<std::size_t>(Kaku0 + slot)][static_cast<std::size_t>(p)];
@@ -113,7 +113,7 @@ SuuScores SuuSan(const BanRows &CurBan, int BanShu, const Koyomi &koyomi,
     // Step 3.
     for (int e = 0; e < ElementCount; ++e)
         for (int p = 0; p < 9; ++p)
-            s.BanSuu[e][p] = s.SuuBase[e][p];
+            s.BanSuu[e][p] = static_cast<double>(s.SuuBase[e][p]); // exact: |value| < 2^53
 
     // Step 4: 暗剣 falls on the palace opposite 五黄; none when 五黄 is in the centre.
     int goOu = 0; // [0, 9]; 9 = no 五黄 at all

@@ -39,8 +39,10 @@ struct SuuSanFault {
 };
 
 struct SuuScores {
-    // Element row 0..7 by palace index 0..8: the plain look-ups.
-    std::array<std::array<int, 9>, ElementCount> SuuBase{};
+    // Element row 0..7 by palace index 0..8: the plain look-ups. 64 bits: a
+    // palace's 格局 adds up to five cells, and a hand-edited file may hold any
+    // int in each, so the sum must not overflow.
+    std::array<std::array<std::int64_t, 9>, ElementCount> SuuBase{};
     // Rows 0..7 after additions and weighting; row 8 the total, the score of a direction.
     std::array<std::array<double, 9>, ElementCount + 1> BanSuu{};
 

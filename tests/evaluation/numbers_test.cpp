@@ -182,6 +182,65 @@ TEST(NumbersFileRead, MissingAndWronglyEncodedFilesGiveNoTables)
     EXPECT_TRUE(allAbsent(bad.tables)); // no half-read tables to save over the file
 }
 
+TEST_F(TempDir, FilesWithoutAReadableTableAreRefusedByName)
+{
+    const std::string good = readBytes(DefaultFile);
+    std::string crOnly;
+    std::string utf16;
+    for (char c : good) {
+        if (c != '\n')
+            crOnly += c;
+        utf16 += c;
+        utf16 += '\0';
+    }
+    std::string withNul = good;
+    withNul.insert(good.find("\r\n") + 2, 1, '\0');
+    struct Case {
+        const char *name;
+        std::string bytes;
+        NumbersFile::Status status;
+        const char *inMessage;
+    };
+    const Case cases[] = {
+        {"empty", "", NumbersFile::Status::NoTables, "読める数値表がありません"},
+        {"blank lines", "\r\n\r\n,,,\r\n", NumbersFile::Status::NoTables, "読める数値表がありません"},
+        {"utf16 without mark", utf16, NumbersFile::Status::BadEncoding, "UTF-16"},
+        {"nul", withNul, NumbersFile::Status::BadEncoding, "2行目に、NUL"},
+    };
+    const fs::path path = m_dir / "SuuFile.Dat";
+    for (const Case &c : cases) {
+        writeBytes(path, c.bytes);
+        const NumbersFile file = readNumbersFile(path.string());
+        EXPECT_EQ(file.status, c.status) << c.name;
+        EXPECT_NE(file.error.find("『" + path.string() + "』"), std::string::npos) << c.name << file.error;
+        EXPECT_NE(file.error.find(c.inMessage), std::string::npos) << c.name << file.error;
+        EXPECT_TRUE(allAbsent(file.tables)) << c.name;
+    }
+
+    // Lines ended by CR alone are lines: the default numbers, nothing lost.
+    writeBytes(path, crOnly);
+    const NumbersFile cr = readNumbersFile(path.string());
+    ASSERT_TRUE(cr.ok()) << cr.error;
+    EXPECT_TRUE(cr.warnings.empty());
+    EXPECT_EQ(cr.tables, readNumbersFile(DefaultFile).tables);
+}
+
+TEST_F(TempDir, CellsBeyondTheEditorsRangeAreNamedAndUsed)
+{
+    NumberTables tables = readNumbersFile(DefaultFile).tables;
+    tables.setCell(NumberTable::KanSG, 3, 4, "2147483647");
+    tables.setCell(NumberTable::KanSG, 9, 10, "-51");
+    tables.setCell(NumberTable::PerSG, 1, 2, "1000"); // the edge of PerSG's range
+    const fs::path path = m_dir / "SuuFile.Dat";
+    ASSERT_EQ(writeNumbersFile(path.string(), tables), "");
+    const NumbersFile file = readNumbersFile(path.string());
+    ASSERT_TRUE(file.ok()) << file.error;
+    ASSERT_EQ(file.warnings.size(), 1u);
+    EXPECT_EQ(file.warnings[0], "『" + path.string() + "』の2行目(KanSG)の3列4行の[2147483647]は、設定できる範囲(-50～50)"
+                                "の外です。範囲外の値はほかにも1個あります。そのまま使います。");
+    EXPECT_EQ(file.tables, tables);
+}
+
 TEST_F(TempDir, WriteRefusesCellsThatWouldNotReadBack)
 {
     const fs::path path = m_dir / "SuuFile.Dat";

@@ -194,14 +194,31 @@ TEST(SenCheck, UnreadableCodesMakeTheMatterFailLoudly)
     EXPECT_NE(compiled.faults[1].find("「十」"), std::string::npos) << compiled.faults[1];
     EXPECT_FALSE(SenCheck(compiled, AllDirections, f.ban, f.scores).matched);
 
-    // A full-width threshold is a number; an unknown element code is a row
-    // that never holds, not a fault; faults in an unused group do not count.
-    m = matterOf({{total("１０")}, {door(1)}});
-    m.code(1, CellElement, 0) = "12";
+    // A full-width threshold is a number; faults in an unused group do not count.
+    m = matterOf({{total("１０")}});
     m.code(5, CellElement, 1) = "x";
     const SenMatter lenient = compileMatter(m);
     EXPECT_TRUE(lenient.usable());
     EXPECT_EQ(SenCheck(lenient, AllDirections, f.ban, f.scores).direction, 5);
+
+    // Codes no condition can have (a hand-edited file) refuse the matter,
+    // the most negative int included, which must not overflow on the way.
+    struct Bad {
+        int cell;
+        const char *code;
+    };
+    for (const Bad &bad : {Bad{CellElement, "12"}, Bad{CellElement, "-1"}, Bad{CellTarget, "9"},
+                           Bad{CellTarget, "-2147483648"}}) {
+        m = matterOf({{total("10")}, {door(1)}});
+        m.code(1, bad.cell, 0) = bad.code;
+        const SenMatter refused = compileMatter(m);
+        ASSERT_EQ(refused.faults.size(), 1u) << bad.code;
+        EXPECT_NE(refused.faults[0].find("条件2の1行目"), std::string::npos) << refused.faults[0];
+        EXPECT_NE(refused.faults[0].find(std::string("「") + bad.code + "」は、ありえない番号です"), std::string::npos)
+            << refused.faults[0];
+        EXPECT_FALSE(SenCheck(refused, AllDirections, f.ban, f.scores).matched);
+    }
+    EXPECT_FALSE(HosCheck(NoDirection, AllDirections, ElemTenBan, -2147483647 - 1, 0, f.ban).pass);
 }
 
 // ---- Against real charts --------------------------------------------------

@@ -122,6 +122,29 @@ TEST(SuuSan, AbsentCellsScoreNothingWhereTheyAre)
     EXPECT_EQ(s.SuuBase[7][5], coded(NumberTable::KakuSG, 6, 12));
 }
 
+TEST(SuuSan, ExtremeCellsOfAHandEditedFileAddUpWithoutOverflow)
+{
+    // Every cell the largest (then the smallest) int a file can hold, five
+    // patterns in one palace: the sums are exact, never wrapped.
+    for (const long long extreme : {2147483647LL, -2147483648LL}) {
+        NumberTables t;
+        for (int table = 0; table < NumberTableCount; ++table) {
+            const auto nt = static_cast<NumberTable>(table);
+            for (int c = 1; c <= shapeOf(nt).columns; ++c)
+                for (int r = 1; r <= shapeOf(nt).rows; ++r)
+                    t.setCell(nt, c, r, std::to_string(extreme));
+        }
+        t.setAnE(std::to_string(extreme));
+        ChartRecord chart = handChart();
+        for (int slot = 0; slot < 5; ++slot)
+            chart.Ban[static_cast<std::size_t>(Kaku0 + slot)][2] = static_cast<std::uint8_t>(1 + slot);
+        const SuuScores s = SuuSan(chart, calendar(), t, LayingMethod::Rotating);
+        EXPECT_EQ(s.SuuBase[7][2], 5 * extreme);
+        EXPECT_EQ(s.BanSuu[7][2], static_cast<double>(5 * extreme) * static_cast<double>(extreme) / 100);
+        EXPECT_GT(s.BanSuu[8][2], 0) << extreme; // every value times a weight of its own sign
+    }
+}
+
 TEST(SuuSan, WeightsScaleRemoveAndInvertElements)
 {
     ChartRecord chart = handChart(KindYear);
