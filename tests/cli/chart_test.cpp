@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "cli_run.h"
 
@@ -55,15 +59,66 @@ TEST(CliBatch, OneAnswerPerRequestLine)
     EXPECT_NE(batch.out.find("\"kind\":0,\"method\":0"), std::string::npos);
 }
 
+// A scratch data folder with the default matters and explanations and the
+// given bytes as "SuuFile.Dat" (a FIFO when `fifo`).
+std::string dataFolder(const std::string &name, const std::string &numbers, bool fifo = false)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("velm-cli-" + std::to_string(::getpid())) / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const char *file : {"Senji.Dat", "Senji.Idx", "SetuFile.Dat"})
+        fs::copy_file(fs::path(VELM_DATA_DIR) / file, dir / file);
+    if (fifo)
+        ::mkfifo((dir / "SuuFile.Dat").c_str(), 0600);
+    else
+        std::ofstream(dir / "SuuFile.Dat", std::ios::binary) << numbers;
+    return dir.string();
+}
+
 TEST(CliChart, DamagedNumbersFilesNeverStopTheChart)
 {
     const std::string dir = VELM_TEST_DATA_DIR;
-    for (const char *file : {"SuuFile_short.Dat", "SuuFile_utf16.Dat", "no-such-file.Dat"}) {
-        CliRun r = cli("chart 2024-03-01 12:00 --kind hour --json --numbers " + dir + "/" + file);
+    const std::string empty = dataFolder("empty", "") + "/SuuFile.Dat";
+    const std::string fifo = dataFolder("fifo", "", true) + "/SuuFile.Dat";
+    for (const std::string &file : {dir + "/SuuFile_short.Dat", dir + "/SuuFile_utf16.Dat", dir + "/no-such-file.Dat",
+                                    empty, fifo, std::string("/dev/zero")}) {
+        const std::string args = "chart 2024-03-01 12:00 --kind hour --json --numbers " + file;
+        CliRun r = cli(args);
         EXPECT_EQ(r.status, 0) << file;
         EXPECT_EQ(countLines(r.out), 1) << file;
         EXPECT_NE(r.out.find("\"BanSuu\":[["), std::string::npos) << file;
+        EXPECT_EQ(cliWithErrors(args).out.rfind("velm-cli: 『" + file + "』", 0), 0u) << file;
     }
+}
+
+TEST(CliChart, NumbersFileWithoutTablesStopsTheScoringCommands)
+{
+    for (const std::string &data : {dataFolder("empty", ""), dataFolder("fifo", "", true)}) {
+        for (const std::string &args : {std::string("calendar 2024-03-01 12:00 --rows 3"),
+                                        std::string("search 2024-03-01 12:00 --matter 吉方位（総合） --limit 3")}) {
+            CliRun r = cliWithErrors(args + " --data " + data);
+            EXPECT_EQ(r.status, 1) << args;
+            EXPECT_NE(r.out.find("『" + data + "/SuuFile.Dat』"), std::string::npos) << r.out;
+        }
+    }
+
+    // Cells a hand-edited file pushed to the int limit: named once per table,
+    // and used without overflow (an int sum of patterns went negative).
+    std::string extreme;
+    for (int cells : {8, 90, 900, 72, 40, 90, 45, 72, 81, 531}) {
+        for (int i = 0; i < cells; ++i)
+            extreme += "2147483647,";
+        extreme += "\r\n";
+    }
+    const std::string file = dataFolder("extreme", extreme + "2147483647\r\n") + "/SuuFile.Dat";
+    CliRun r = cliWithErrors("chart 2024-03-01 12 --kind all --json --numbers " + file);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("(KanSG)の1列1行の[2147483647]は、設定できる範囲(-50～50)の外です。"), std::string::npos);
+    const std::size_t at = r.out.find("\"SuuBase\":");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(r.out.find('-', at), std::string::npos) << r.out.substr(at); // nothing wrapped below zero
+    EXPECT_NE(r.out.find("4294967294", at), std::string::npos);              // two patterns in a palace
 }
 
 TEST(CliChart, BadArguments)

@@ -218,12 +218,12 @@ TEST_F(SetuFileTest, ALongerFileKeepsItsExtraLines)
 
 TEST_F(SetuFileTest, UnreadableFilesAreReportedAndNeverOverwritten)
 {
-    // Not CP932: the message names the file and the line, and a save refuses.
+    // Not CP932 but UTF-16: the message names the file, and a save refuses.
     const fs::path path = m_dir / "SetuFile.Dat";
     fs::copy_file(Utf16, path);
     SetuTexts bad = SetuTexts::load(path.string());
     EXPECT_EQ(bad.status(), SetuTexts::Status::BadEncoding);
-    EXPECT_EQ(bad.error(), "『" + path.string() + "』の1行目に、S-JISとして読めない文字があります。");
+    EXPECT_EQ(bad.error(), "『" + path.string() + "』は、UTF-16で書かれています。S-JISのテキストとして保存して下さい。");
     bad.setText(0, 0, "上書き");
     const std::string message = bad.save(path.string());
     EXPECT_NE(message.find(path.string()), std::string::npos) << message;
