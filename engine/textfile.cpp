@@ -266,57 +266,100 @@ int createTemporary(const std::string &target, mode_t mode, std::string &tmp)
 
 } // namespace
 
-std::string writeBytesAtomic(const std::string &path, const std::string &bytes)
+AtomicFile::AtomicFile(std::string path)
+    : m_path(std::move(path))
 {
-    std::string target = path;
-    if (!resolveLinks(target))
-        return writeFailure(path, errno);
-
+    m_target = m_path;
+    if (!resolveLinks(m_target)) {
+        m_error = writeFailure(m_path, errno);
+        return;
+    }
     // An existing file keeps its permission bits (and, where allowed, its
     // owner); a new one gets the usual 0644 less the umask.
     struct stat old {};
-    const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    std::string tmp;
-    Fd fd(createTemporary(target, replacing ? 0600 : 0644, tmp));
-    if (fd.get() < 0)
-        return writeFailure(path, errno);
-    const auto fail = [&](int error) {
-        ::unlink(tmp.c_str());
-        return writeFailure(path, error);
-    };
+    const bool replacing = ::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    m_fd = createTemporary(m_target, replacing ? 0600 : 0644, m_tmp);
+    if (m_fd < 0) {
+        m_error = writeFailure(m_path, errno);
+        return;
+    }
     if (replacing) {
         if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-            (void)!::fchown(fd.get(), old.st_uid, old.st_gid); // best effort: only root may give a file away
-        if (::fchmod(fd.get(), old.st_mode & 07777) != 0)
-            return fail(errno);
+            (void)!::fchown(m_fd, old.st_uid, old.st_gid); // best effort: only root may give a file away
+        if (::fchmod(m_fd, old.st_mode & 07777) != 0)
+            fail(errno);
     }
+}
 
+AtomicFile::~AtomicFile()
+{
+    if (!m_committed && m_error.empty())
+        fail(ECANCELED);
+}
+
+void AtomicFile::fail(int error)
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    if (!m_tmp.empty())
+        ::unlink(m_tmp.c_str());
+    m_tmp.clear();
+    if (m_error.empty())
+        m_error = writeFailure(m_path, error);
+}
+
+bool AtomicFile::write(std::string_view bytes)
+{
+    if (!m_error.empty() || m_committed)
+        return false;
     const char *p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
-        const ssize_t n = ::write(fd.get(), p, left);
+        const ssize_t n = ::write(m_fd, p, left);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return fail(errno);
+            fail(errno);
+            return false;
         }
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd.get()) != 0)
-        return fail(errno);
-    if (!fd.close())
-        return fail(errno);
-    if (std::rename(tmp.c_str(), target.c_str()) != 0)
-        return fail(errno);
+    return true;
+}
+
+std::string AtomicFile::commit()
+{
+    if (!m_error.empty() || m_committed)
+        return m_error;
+    if (::fsync(m_fd) != 0) {
+        fail(errno);
+        return m_error;
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 || std::rename(m_tmp.c_str(), m_target.c_str()) != 0) {
+        fail(errno);
+        return m_error;
+    }
+    m_tmp.clear();
+    m_committed = true;
 
     // The rename itself lasts only once the folder is on disk. Some file
     // systems cannot sync a folder (EINVAL): there is nothing more to do then.
-    Fd folder(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Fd folder(::open(folderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0 && ::fsync(folder.get()) != 0 && errno != EINVAL && errno != EROFS
         && errno != ENOTSUP)
-        return writeFailure(path, errno);
-    return {};
+        m_error = writeFailure(m_path, errno);
+    return m_error;
+}
+
+std::string writeBytesAtomic(const std::string &path, const std::string &bytes)
+{
+    AtomicFile file(path);
+    file.write(bytes);
+    return file.commit();
 }
 
 std::string writeTextFileAtomic(const std::string &path, const std::vector<std::string> &lines)

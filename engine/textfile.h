@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velm {
@@ -45,11 +46,37 @@ std::string missingFileMessage(const std::string &path);
 // the old file is untouched.
 std::string writeTextFileAtomic(const std::string &path, const std::vector<std::string> &lines);
 
-// Writes raw bytes atomically (already encoded): a temporary file created
-// exclusively beside the target gets the bytes and the target's permission
-// bits, is synced and renamed over the target, then the folder is synced. A
+// The one writer of the program's files, for content written piece by piece:
+// a temporary file created exclusively beside the target (a unique name,
+// never through a link) gets the pieces and the target's permission bits;
+// commit() syncs it, renames it over the target and syncs the folder. A
 // symbolic link as target stays a link: the file it points to is replaced.
-// On any failure the temporary file is removed and the old file is as it was.
+// On any failure, or when destroyed without commit(), the temporary file is
+// removed and the old file is as it was.
+class AtomicFile {
+public:
+    explicit AtomicFile(std::string path);
+    AtomicFile(const AtomicFile &) = delete;
+    AtomicFile &operator=(const AtomicFile &) = delete;
+    ~AtomicFile();
+
+    // False once anything failed; the first failure is kept for commit().
+    bool write(std::string_view bytes);
+    // Empty text when the content is in place, else a message naming the file.
+    std::string commit();
+
+private:
+    void fail(int error);
+
+    std::string m_path;   // as the caller named it, for messages
+    std::string m_target; // the file the links lead to
+    std::string m_tmp;
+    int m_fd = -1;
+    bool m_committed = false;
+    std::string m_error;
+};
+
+// Writes raw bytes (already encoded) through AtomicFile.
 std::string writeBytesAtomic(const std::string &path, const std::string &bytes);
 
 } // namespace velm

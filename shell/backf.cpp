@@ -61,6 +61,9 @@ QString shown(const QString &path)
 QString copyOne(const QString &source, const QString &target, qint64 &done, qint64 total, const QString &name,
                 const CopyProgress &progress, bool &cancelled)
 {
+    // A FIFO or a device among the files would block the copy or never end.
+    if (!QFileInfo(source).isFile())
+        return QStringLiteral("『%1』は、通常のファイルではないため読めません。").arg(shown(source));
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return QStringLiteral("ファイル『%1』が読めません。\n%2").arg(shown(source), in.errorString());

@@ -9,6 +9,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "engine/textfile.h"
 #include "shell/app.h"
 #include "shell/icons.h"
 #include "shell/messages.h"
@@ -85,12 +86,14 @@ bool HelpWindow::load()
     const QString path = helpFile();
     if (path == m_loadedPath && !m_browser->document()->isEmpty())
         return true;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ui::showError(this, QStringLiteral("『%1』が、見つかりません。").arg(path));
+    // The common reader: a regular file of sane size, never a FIFO that blocks.
+    std::string bytes;
+    const std::string error = velm::readRegularFile(QFile::encodeName(path).toStdString(), bytes);
+    if (!error.empty()) {
+        ui::showError(this, QString::fromStdString(error));
         return false;
     }
-    const QString html = QString::fromUtf8(file.readAll());
+    const QString html = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     m_topics.clear();
     for (auto it = topicElement().globalMatch(html); it.hasNext();)
         m_topics.insert(it.next().captured(2).toInt());

@@ -8,12 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 #include <QStringDecoder>
 #include <QStringList>
 
 #include "engine/codec.h"
+#include "engine/textfile.h"
 #include "shell/settingsstore.h"
 
 namespace velm {
@@ -449,24 +449,22 @@ RegParse parseRegText(const QString &text)
 
 QString exportSettings(const SettingsStore &store, const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("ファイル『%1』に書き込めません。\n%2").arg(QDir::toNativeSeparators(path), file.errorString());
-    file.write(encodeRegFile(settingsToRegText(store.all())));
-    if (!file.commit())
-        return QStringLiteral("ファイル『%1』に書き込めません。\n%2").arg(QDir::toNativeSeparators(path), file.errorString());
+    const QByteArray bytes = encodeRegFile(settingsToRegText(store.all()));
+    const std::string error = velm::writeBytesAtomic(QFile::encodeName(path).toStdString(), bytes.toStdString());
+    if (!error.empty())
+        return QStringLiteral("ファイル%1").arg(QString::fromStdString(error));
     return {};
 }
 
 QString importSettings(SettingsStore &store, const QString &path)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("ファイル『%1』が読めません。設定は変更していません。\n%2").arg(shown, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("ファイル『%1』が読めません。設定は変更していません。\n%2").arg(shown, file.errorString());
+    // Regular files of sane size only: a FIFO or a device must not hang the restore.
+    std::string raw;
+    const std::string error = velm::readRegularFile(QFile::encodeName(path).toStdString(), raw);
+    if (!error.empty())
+        return QStringLiteral("%1\n設定は変更していません。").arg(QString::fromStdString(error));
+    const QByteArray bytes = QByteArray::fromStdString(raw);
     const QString text = decodeRegFile(bytes);
     if (text.isNull())
         return QStringLiteral("ファイル『%1』の文字コードが分かりません。設定は変更していません。").arg(shown);

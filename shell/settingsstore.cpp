@@ -1,10 +1,16 @@
 #include "shell/settingsstore.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include "engine/textfile.h"
 
 namespace {
 
@@ -27,12 +33,13 @@ SettingsStore::SettingsStore(const QString &configDir)
 
     if (!QFileInfo::exists(m_path))
         return;
-    QFile probe(m_path);
-    if (!probe.open(QIODevice::ReadOnly)) {
+    // Read once by the common reader first: a FIFO or a device in its place
+    // would block or never end, and only a regular file of sane size is read.
+    std::string bytes;
+    if (!velm::readRegularFile(QFile::encodeName(m_path).toStdString(), bytes).empty()) {
         m_loadError = QStringLiteral("設定ファイル『%1』が読めません。既定の設定で起動します。").arg(m_path);
         return;
     }
-    probe.close();
     QSettings file(m_path, QSettings::IniFormat);
     if (file.status() != QSettings::NoError) {
         m_loadError = QStringLiteral("設定ファイル『%1』が壊れています。既定の設定で起動します。").arg(m_path);
@@ -126,28 +133,48 @@ QString SettingsStore::sync()
         return {};
     if (!QDir().mkpath(m_dir))
         return QStringLiteral("設定のフォルダ『%1』を作れません。").arg(m_dir);
-    if (!m_loadError.isEmpty() && QFileInfo::exists(m_path)) {
-        // Keep the unreadable file for the user before replacing it.
-        QFile::remove(m_path + QStringLiteral(".bad"));
-        QFile::rename(m_path, m_path + QStringLiteral(".bad"));
-    }
-    // Written beside the file and renamed over it (QSettings saves through a
-    // temporary file itself; writing a fresh one keeps no stale keys).
-    const QString tmp = m_path + QStringLiteral(".new");
-    QFile::remove(tmp);
+    const QString failed = QStringLiteral("設定ファイル『%1』に書き込めません。").arg(m_path);
+
+    // QSettings lays out the INI text, in a scratch file of its own (a fresh
+    // one, so no stale key survives); the bytes then replace "VELM.ini" by
+    // the program's one atomic writer. The old file stays in place until the
+    // rename, so a crash at any moment leaves the old settings or the new.
+    QByteArray bytes;
     {
-        QSettings out(tmp, QSettings::IniFormat);
-        for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
-            out.setValue(it.key(), it.value());
-        out.sync();
-        if (out.status() != QSettings::NoError) {
-            QFile::remove(tmp);
-            return QStringLiteral("設定ファイル『%1』に書き込めません。").arg(m_path);
+        QTemporaryFile scratch(m_path + QStringLiteral(".XXXXXX"));
+        if (!scratch.open())
+            return failed;
+        scratch.close();
+        {
+            QSettings out(scratch.fileName(), QSettings::IniFormat);
+            for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
+                out.setValue(it.key(), it.value());
+            out.sync();
+            if (out.status() != QSettings::NoError)
+                return failed;
+        }
+        QFile in(scratch.fileName());
+        if (!in.open(QIODevice::ReadOnly))
+            return failed;
+        bytes = in.readAll();
+        if (in.error() != QFileDevice::NoError)
+            return failed;
+    }
+
+    if (!m_loadError.isEmpty()) {
+        // Keep the unreadable file for the user: a second name for it (a hard
+        // link, which opens nothing), or failing that the file moved aside.
+        const QByteArray path = QFile::encodeName(m_path);
+        const QByteArray bad = QFile::encodeName(m_path + QStringLiteral(".bad"));
+        struct stat st {};
+        if (::lstat(path.constData(), &st) == 0) {
+            ::unlink(bad.constData());
+            if (::link(path.constData(), bad.constData()) != 0)
+                ::rename(path.constData(), bad.constData());
         }
     }
-    QFile::remove(m_path);
-    if (!QFile::rename(tmp, m_path))
-        return QStringLiteral("設定ファイル『%1』に書き込めません。").arg(m_path);
+    if (!velm::writeBytesAtomic(QFile::encodeName(m_path).toStdString(), bytes.toStdString()).empty())
+        return failed;
     m_dirty = false;
     m_loadError.clear();
     return {};

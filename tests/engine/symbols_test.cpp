@@ -239,6 +239,11 @@ TEST(TextFile, WriterKeepsLinksAndPermissionsAndLeavesNoTemporary)
     EXPECT_EQ(bytesOf(victim), "victim");
     fs::remove(link + ".tmp~");
     fs::remove(target + ".tmp~");
+    {
+        AtomicFile abandoned(target); // a writer that stops half way
+        EXPECT_TRUE(abandoned.write("half"));
+    }
+    EXPECT_EQ(bytesOf(target), "new");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), fs::directory_iterator()), 1);
 
     // A failed write (the target is a folder) leaves no temporary behind.

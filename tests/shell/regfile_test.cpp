@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -212,6 +214,13 @@ TEST(RegFile, ABrokenFileChangesNothing)
         EXPECT_EQ(s.text("Back", "Edit1"), "/mnt/usb/");
     }
     EXPECT_NE(importSettings(s, dir.filePath("missing.reg")), QString());
+    // Neither a FIFO nor a device may hang the restore.
+    const QString fifo = dir.filePath("fifo.reg");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &special : {fifo, QStringLiteral("/dev/zero")}) {
+        const QString message = importSettings(s, special);
+        EXPECT_TRUE(message.contains(special) && message.contains("設定は変更していません")) << message.toStdString();
+    }
 
     QFile f(s.filePath());
     f.open(QIODevice::ReadOnly);
