@@ -60,7 +60,9 @@ public:
     AtomicFile &operator=(const AtomicFile &) = delete;
     ~AtomicFile();
 
-    // False once anything failed; the first failure is kept for commit().
+    // False once anything failed (creating the temporary included); the
+    // first failure is kept for commit().
+    bool ok() const { return m_error.empty(); }
     bool write(std::string_view bytes);
     // Empty text when the content is in place, else a message naming the file.
     std::string commit();

@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QSettings>
 
+#include "engine/textfile.h"
+
 namespace velm {
 namespace {
 
@@ -291,6 +293,19 @@ void AppSettings::setTeiiPlacement(int window, const QByteArray &placement)
 
 // --- the support address ----------------------------------------------------------
 
+namespace {
+
+// The layout files (and the maker's key) are read by QSettings, which would
+// block on a FIFO and read a device without end: only a regular file of sane
+// size (or none yet) is used.
+bool layoutFileUsable(const QString &path)
+{
+    const QFileInfo info(path);
+    return !info.exists() || (info.isFile() && info.size() <= velm::MaxTextFileBytes);
+}
+
+} // namespace
+
 QString AppSettings::builtInSupportAddress()
 {
     return QStringLiteral("http://www.quorvel.example/velm/");
@@ -299,6 +314,8 @@ QString AppSettings::builtInSupportAddress()
 QString AppSettings::SetURL() const
 {
     // The maker's key one level above the program's: Quorvel.ini beside VELM.ini.
+    if (!layoutFileUsable(m_store.configDir() + QStringLiteral("/Quorvel.ini")))
+        return builtInSupportAddress();
     QSettings maker(m_store.configDir() + QStringLiteral("/Quorvel.ini"), QSettings::IniFormat);
     const QString stored = maker.value(QStringLiteral("80")).toString().trimmed();
     // Secure addresses count as web addresses too.
@@ -326,6 +343,8 @@ bool AppSettings::layoutFileExists() const
 
 QByteArray AppSettings::toolbarState() const
 {
+    if (!layoutFileUsable(layoutFilePath()))
+        return {};
     QSettings file(layoutFilePath(), QSettings::IniFormat);
     return file.value(QStringLiteral("ToolBars/State")).toByteArray();
 }
@@ -334,6 +353,8 @@ QByteArray AppSettings::toolbarState() const
 // read-only they are simply not kept.
 void AppSettings::setToolbarState(const QByteArray &state)
 {
+    if (!layoutFileUsable(layoutFilePath()))
+        return;
     QSettings file(layoutFilePath(), QSettings::IniFormat);
     file.setValue(QStringLiteral("ToolBars/State"), state);
     file.setValue(QStringLiteral("ToolBars/Rev"), 3);
@@ -341,12 +362,16 @@ void AppSettings::setToolbarState(const QByteArray &state)
 
 QByteArray AppSettings::windowPlacement(const QString &window) const
 {
+    if (!layoutFileUsable(layoutFilePath()))
+        return {};
     QSettings file(layoutFilePath(), QSettings::IniFormat);
     return file.value(window + QStringLiteral("/Geometry")).toByteArray();
 }
 
 void AppSettings::setWindowPlacement(const QString &window, const QByteArray &geometry)
 {
+    if (!layoutFileUsable(layoutFilePath()))
+        return;
     QSettings file(layoutFilePath(), QSettings::IniFormat);
     file.setValue(window + QStringLiteral("/Geometry"), geometry);
 }
@@ -355,6 +380,8 @@ MainPlacement AppSettings::mainPlacement() const
 {
     MainPlacement p;
     if (!QFileInfo::exists(mainFilePath()))
+        return p;
+    if (!layoutFileUsable(mainFilePath()))
         return p;
     QSettings file(mainFilePath(), QSettings::IniFormat);
     file.beginGroup(QStringLiteral("MainF"));
@@ -374,6 +401,8 @@ MainPlacement AppSettings::mainPlacement() const
 
 void AppSettings::setMainPlacement(const MainPlacement &placement)
 {
+    if (!layoutFileUsable(mainFilePath()))
+        return;
     QSettings file(mainFilePath(), QSettings::IniFormat);
     file.beginGroup(QStringLiteral("MainF"));
     file.setValue(QStringLiteral("WinState"), placement.maximized ? 1 : 0);
@@ -393,6 +422,8 @@ FontRecord AppSettings::FL() const
     r.size = DefaultSetuFont.size;
     if (!QFileInfo::exists(mainFilePath()))
         return r;
+    if (!layoutFileUsable(mainFilePath()))
+        return r;
     QSettings file(mainFilePath(), QSettings::IniFormat);
     file.beginGroup(QStringLiteral("FL"));
     r.name = file.value(QStringLiteral("Name"), r.name).toString();
@@ -407,6 +438,8 @@ FontRecord AppSettings::FL() const
 
 void AppSettings::setFL(const FontRecord &font)
 {
+    if (!layoutFileUsable(mainFilePath()))
+        return;
     QSettings file(mainFilePath(), QSettings::IniFormat);
     file.beginGroup(QStringLiteral("FL"));
     file.setValue(QStringLiteral("Size"), font.size);

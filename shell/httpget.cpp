@@ -4,6 +4,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <optional>
+#include <string_view>
 
 #include <errno.h>
 #include <fcntl.h>
@@ -14,12 +16,13 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QSaveFile>
+#include <QFile>
 #include <QStringDecoder>
 #include <QThread>
 #include <QUrl>
 
 #include "engine/codec.h"
+#include "engine/textfile.h"
 
 namespace velm {
 
@@ -384,16 +387,21 @@ private:
 
     QString readBody(Connection &connection, qint64 length, QByteArray first, QByteArray &text, qint64 &size)
     {
-        QSaveFile file(m_request.fileName);
-        if (m_request.toFile && !file.open(QIODevice::WriteOnly))
-            return QStringLiteral("ファイル「%1」に書き込めません。").arg(m_request.fileName);
+        // Streamed through the program's one atomic writer: a broken or
+        // cancelled download never replaces the file.
+        std::optional<velm::AtomicFile> file;
+        if (m_request.toFile) {
+            file.emplace(QFile::encodeName(m_request.fileName).toStdString());
+            if (!file->ok())
+                return QStringLiteral("ファイル「%1」に書き込めません。").arg(m_request.fileName);
+        }
         const bool known = length >= 0;
         qint64 soFar = 0;
         auto take = [&](const char *data, qint64 n) -> QString {
             if (known && soFar + n > length)
                 n = length - soFar;
             if (m_request.toFile) {
-                if (file.write(data, n) != n)
+                if (!file->write(std::string_view(data, static_cast<std::size_t>(n))))
                     return QStringLiteral("ファイル「%1」に書き込めません。").arg(m_request.fileName);
             } else {
                 if (soFar + n > MaxText)
@@ -429,7 +437,7 @@ private:
             return QStringLiteral("受信が途中で切れました。");
         if (soFar == 0)
             return QStringLiteral("受け取った内容が空です。");
-        if (m_request.toFile && !file.commit())
+        if (m_request.toFile && !file->commit().empty())
             return QStringLiteral("ファイル「%1」に書き込めません。").arg(m_request.fileName);
         return {};
     }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -221,6 +223,21 @@ TEST(AppSettings, LayoutFilesBesideTheProgram)
     QSettings raw(d.program.path() + "/MainF.ini", QSettings::IniFormat);
     EXPECT_EQ(raw.value("MainF/WinState").toInt(), 1);
     EXPECT_EQ(raw.value("FL/Size").toInt(), 11);
+}
+
+TEST(AppSettings, FifosInPlaceOfTheLayoutFilesNeverBlock)
+{
+    Folders d;
+    for (const char *name : {"/VELMWIN.ini", "/MainF.ini"})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(d.program.path() + name).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(d.config.path() + "/Quorvel.ini").constData(), 0600), 0);
+    AppSettings s(d.program.path(), d.config.path());
+    s.setToolbarState(QByteArray("state"));
+    s.setMainPlacement({true, false, QRect(10, 20, 800, 600)});
+    EXPECT_EQ(s.toolbarState(), QByteArray());
+    EXPECT_FALSE(s.mainPlacement().stored);
+    EXPECT_EQ(s.FL().name, "IPAPMincho");
+    EXPECT_EQ(s.SetURL(), AppSettings::builtInSupportAddress());
 }
 
 TEST(AppSettings, SupportAddress)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QList>
@@ -119,6 +120,33 @@ TEST(HttpGet, EmptyOrFailedAnswersEndInError)
         EXPECT_TRUE(error.wait(10000)) << answer.constData();
         EXPECT_TRUE(done.isEmpty()) << answer.constData();
         EXPECT_FALSE(http.errorString().isEmpty());
+    }
+}
+
+TEST(HttpGet, FileArrivesWholeOrTheOldOneStays)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("notice.txt");
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    const QByteArray body = sampleBody(5000);
+    // Cut off: an error and the old file; whole: the new one, nothing else beside it.
+    for (const bool whole : {false, true}) {
+        TestHttpServer server(whole ? ok(body) : "HTTP/1.0 200 OK\r\nContent-Length: 9000\r\n\r\n" + body);
+        THTTPGet http;
+        http.setURL(server.url());
+        http.setFileName(path);
+        QSignalSpy done(&http, &THTTPGet::OnDoneFile);
+        QSignalSpy error(&http, &THTTPGet::OnError);
+        http.GetFile();
+        EXPECT_TRUE(whole ? done.wait(10000) : error.wait(10000)) << http.errorString().toStdString();
+        QFile in(path);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        EXPECT_EQ(in.readAll(), whole ? body : QByteArray("old"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"notice.txt"});
     }
 }
 
