@@ -1,5 +1,9 @@
 #include "shell/backf.h"
 
+#include <cstdio>
+
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -188,29 +192,39 @@ CopyResult copyFileSet(const QString &from, const QString &to, const QStringList
         }
     }
 
-    // Then the copies in place: each original set aside, the copy renamed to
-    // its name; on any failure everything set aside goes back.
+    // Then the copies in place: each original kept under a second name, the
+    // copy renamed over it; on any failure every original goes back.
     QStringList replaced;   // names whose copy is in place
-    QStringList setAside;   // names whose original is at its old-name
+    QStringList setAside;   // names whose original is (also) at its old-name
     auto rollBack = [&] {
         for (const QString &n : replaced)
-            QFile::remove(dst + n);
+            if (!setAside.contains(n))
+                QFile::remove(dst + n); // it was not there before
+        // A hard link renamed onto its own file leaves both names: the
+        // second one goes once the original is back under its name.
         for (const QString &n : setAside)
-            QFile::rename(oldName(dst, n), dst + n);
+            if (std::rename(QFile::encodeName(oldName(dst, n)).constData(), QFile::encodeName(dst + n).constData()) == 0)
+                QFile::remove(oldName(dst, n));
         dropTemporaries();
     };
     for (const QString &n : names) {
         const QString target = dst + n;
         if (QFileInfo::exists(target)) {
             QFile::remove(oldName(dst, n));
-            if (!QFile::rename(target, oldName(dst, n))) {
+            // The original gets a second name for the roll-back and stays in
+            // place until the copy is renamed over it, so no moment is without
+            // the file. Folders without hard links (a memory stick) set it aside.
+            const bool linked = ::link(QFile::encodeName(target).constData(),
+                                       QFile::encodeName(oldName(dst, n)).constData())
+                == 0;
+            if (!linked && !QFile::rename(target, oldName(dst, n))) {
                 rollBack();
                 result.message = QStringLiteral("ファイル『%1』を置き換えられません。").arg(shown(target));
                 return result;
             }
             setAside << n;
         }
-        if (!QFile::rename(newName(dst, n), target)) {
+        if (std::rename(QFile::encodeName(newName(dst, n)).constData(), QFile::encodeName(target).constData()) != 0) {
             rollBack();
             result.message = QStringLiteral("ファイル『%1』を置き換えられません。").arg(shown(target));
             return result;

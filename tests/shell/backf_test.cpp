@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <unistd.h>
 
 #include <QCheckBox>
@@ -360,4 +362,12 @@ TEST(BackF, AStoppedCopyLeavesTheDestination)
     EXPECT_EQ(last, 400000);
     EXPECT_EQ(snapshot(to.path()), snapshot(from.path()));
     EXPECT_EQ(QFileInfo(to.filePath("a.dat")).lastModified(), QFileInfo(from.filePath("a.dat")).lastModified());
+
+    // A FIFO among the files is refused by name, never waited on.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(from.filePath("c.dat")).constData(), 0600), 0);
+    const QMap<QString, QByteArray> copiedBefore = snapshot(to.path());
+    const CopyResult fifo = copyFileSet(from.path(), to.path(), {"a.dat", "c.dat"}, {});
+    EXPECT_FALSE(fifo.ok);
+    EXPECT_TRUE(fifo.message.contains("c.dat") && fifo.message.contains("通常のファイル")) << fifo.message.toStdString();
+    EXPECT_EQ(snapshot(to.path()), copiedBefore);
 }
