@@ -12,7 +12,12 @@ namespace velm::cli {
 
 std::optional<std::int64_t> parseInt64(std::string_view text, std::int64_t lo, std::int64_t hi)
 {
+    // Plain decimal digits: from_chars already refuses "+", blanks and a
+    // full-width minus, but takes "-0", and a minus where only whole numbers
+    // from zero up are wanted is a slip, not a number.
     if (text.empty())
+        return std::nullopt;
+    if (text[0] == '-' && (lo >= 0 || text.find_first_not_of('0', 1) == std::string_view::npos))
         return std::nullopt;
     std::int64_t value = 0;
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -126,9 +131,15 @@ std::optional<CivilTime> parseMoment(std::string_view text, std::string &error)
 std::optional<double> parseTimeZone(std::string_view text, std::string &error)
 {
     std::string s(text);
+    // Decimal digits with one optional point and one leading sign: strtod
+    // alone would also take blanks, hexadecimal and exponents.
+    const std::size_t body = !s.empty() && (s[0] == '-' || s[0] == '+') ? 1 : 0;
+    const bool plain = s.find_first_not_of("0123456789.", body) == std::string::npos
+        && s.find_first_of("0123456789", body) != std::string::npos
+        && s.find('.') == s.rfind('.');
     char *end = nullptr;
-    double tz = std::strtod(s.c_str(), &end);
-    if (s.empty() || end != s.c_str() + s.size() || !std::isfinite(tz) || tz < -14 || tz > 14) {
+    double tz = plain ? std::strtod(s.c_str(), &end) : 0;
+    if (!plain || end != s.c_str() + s.size() || !std::isfinite(tz) || tz < -14 || tz > 14) {
         error = "タイムゾーンは -14～14 の数値で指定して下さい: " + s;
         return std::nullopt;
     }

@@ -27,7 +27,8 @@ std::optional<double> parseTimeZone(std::string_view text, std::string &error);
 // Four digits 0/1 for the ju periods of year, month, day and hour charts.
 bool parsePeriods(std::string_view text, KoyomiOptions &into, std::string &error);
 bool parseFlag(std::string_view text, bool &into, std::string &error);
-// Decimal digits with an optional leading minus, nothing else, within lo..hi.
+// Decimal digits within lo..hi, nothing else; a leading minus only when lo is
+// negative, and never on zero ("-0").
 std::optional<int> parseInt(std::string_view text, int lo, int hi);
 std::optional<std::int64_t> parseInt64(std::string_view text, std::int64_t lo, std::int64_t hi);
 // A count option (--limit, --count, --max-matches): any whole number of the

@@ -76,6 +76,20 @@ std::string dataFolder(const std::string &name, const std::string &numbers, bool
     return dir.string();
 }
 
+// Whatever bytes a request line holds, its answer is valid JSON: bytes that
+// are not UTF-8 become U+FFFD and control characters are escaped.
+TEST(CliBatch, ErrorObjectsAreValidJson)
+{
+    CliRun r = cli("batch", "2024-03-01T-0 3 0 1111 1 9\\n\\0377\\0376\\01T12 3 0 1111 1 9\\n"
+                            "2024-03-01T\\0343\\0201 3 0 1111 1 9\\n2024-03-01T12:+5 3 0 1111 1 9\\n");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out,
+              "{\"line\":1,\"error\":\"時刻は HH または HH:MM (00:00～23:59) で指定して下さい: -0\"}\n"
+              "{\"line\":2,\"error\":\"日付は YYYY-MM-DD の形で指定して下さい: \xef\xbf\xbd\xef\xbf\xbd\\u0001\"}\n"
+              "{\"line\":3,\"error\":\"時刻は HH または HH:MM (00:00～23:59) で指定して下さい: \xef\xbf\xbd\"}\n"
+              "{\"line\":4,\"error\":\"時刻は HH または HH:MM (00:00～23:59) で指定して下さい: 12:+5\"}\n");
+}
+
 TEST(CliChart, DamagedNumbersFilesNeverStopTheChart)
 {
     const std::string dir = VELM_TEST_DATA_DIR;
@@ -125,7 +139,8 @@ TEST(CliChart, BadArguments)
 {
     for (const char *args : {"chart 2024-02-30 12:00", "chart 2024-03-01 12:00 --kind week",
                              "chart 2024-03-01 12:00 --method other", "chart 2024-03-01",
-                             "chart 2024-03-01 12:00 --numbers", "batch --bogus"}) {
+                             "chart 2024-03-01 12:00 --numbers", "batch --bogus", "chart 2024-03-01 12:-0",
+                             "chart 2024-03-01 -0", "chart 2024-03-01 12 --kind -0"}) {
         CliRun r = cli(args);
         EXPECT_EQ(r.status, 2) << args;
     }

@@ -41,7 +41,12 @@ TEST(CliKoyomi, BadArgumentsExitWithStatusTwo)
                              "koyomi 2024-03-01 12:00 --tz abc", "koyomi 2024-03-01 12:60",
                              "koyomi 2024-13-01 1", "koyomi 2024-03-01", "koyomi x y",
                              "koyomi 2024-03-01 12 --periods 12", "koyomi 2024-03-01 12 --kcb1 2",
-                             "terms abc", "terms 2024 --tz", "nosuchcommand"}) {
+                             "terms abc", "terms 2024 --tz", "nosuchcommand",
+                             // signs where a plain number is wanted
+                             "koyomi 2024-01-01 -0", "koyomi 2024-01-01 +5", "koyomi 2024-01-01 12:-0",
+                             "koyomi 2024-01-01 12:+5", "koyomi 2024-01-01 －1", "koyomi 2024-+1-01 12",
+                             "koyomi 2024-01-01 12 --tz 0x9", "koyomi 2024-01-01 12 --tz ' 9'",
+                             "koyomi 2024-01-01 12 --tz 9e0", "terms -0", "terms +2024"}) {
         CliRun r = cli(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.out, "") << args;
