@@ -72,6 +72,36 @@ std::string fileMessage(const std::string &path, const std::string &reason)
     return "『" + path + "』" + reason;
 }
 
+std::string rowLine(const ListRow &row)
+{
+    std::string line;
+    for (const std::string &cell : row) {
+        line += cell;
+        line += ',';
+    }
+    return line;
+}
+
+// Why the title cannot be written as it is, or nothing.
+std::string titleFault(const std::string &path, std::string_view SenL, std::string_view CntL)
+{
+    if (hasLineBreak(SenL) || hasLineBreak(CntL) || CntL.find(',') != std::string_view::npos)
+        return fileMessage(path, "に書けません。見出しに改行かカンマがあります。");
+    return {};
+}
+
+// Why grid row r cannot be written as it is, or nothing.
+std::string rowFault(const std::string &path, std::size_t r, const ListRow &row)
+{
+    for (std::size_t c = 0; c < ListColumnCount; ++c) {
+        const std::string &cell = row[c];
+        if (hasLineBreak(cell) || cell.find(',') != std::string::npos)
+            return fileMessage(path, "に書けません。" + std::to_string(r) + "行" + std::to_string(c)
+                                         + "列のセルに、改行かカンマがあります。");
+    }
+    return {};
+}
+
 } // namespace
 
 std::string formatScore(double value)
@@ -287,31 +317,57 @@ std::vector<std::string> listFileLines(const ListModel &model)
     std::vector<std::string> lines;
     lines.reserve(model.rows.size() + 1);
     lines.push_back(model.SenL + "," + model.CntL);
-    for (const ListRow &row : model.rows) {
-        std::string line;
-        for (const std::string &cell : row) {
-            line += cell;
-            line += ',';
-        }
-        lines.push_back(std::move(line));
-    }
+    for (const ListRow &row : model.rows)
+        lines.push_back(rowLine(row));
     return lines;
 }
 
 std::string writeListFile(const std::string &path, const ListModel &model)
 {
-    if (hasLineBreak(model.SenL) || hasLineBreak(model.CntL) || model.CntL.find(',') != std::string::npos)
-        return fileMessage(path, "に書けません。見出しに改行かカンマがあります。");
+    if (std::string fault = titleFault(path, model.SenL, model.CntL); !fault.empty())
+        return fault;
     if (model.rows.empty())
         return fileMessage(path, "に書けません。見出し行がありません。");
     for (std::size_t r = 0; r < model.rows.size(); ++r)
-        for (std::size_t c = 0; c < ListColumnCount; ++c) {
-            const std::string &cell = model.rows[r][c];
-            if (hasLineBreak(cell) || cell.find(',') != std::string::npos)
-                return fileMessage(path, "に書けません。" + std::to_string(r) + "行" + std::to_string(c)
-                                             + "列のセルに、改行かカンマがあります。");
-        }
+        if (std::string fault = rowFault(path, r, model.rows[r]); !fault.empty())
+            return fault;
     return writeTextFileAtomic(path, listFileLines(model));
+}
+
+std::string writeListFileStream(const std::string &path, std::string_view SenL, std::string_view CntL,
+                                const ListRow &captions, const ListRowProducer &produce)
+{
+    if (std::string fault = titleFault(path, SenL, CntL); !fault.empty())
+        return fault;
+    AtomicFile file(path);
+    std::string fault;      // a text that cannot be written as it is
+    std::size_t lineNo = 0;
+    const auto going = [&] { return fault.empty(); };
+    const auto line = [&](const std::string &text) {
+        ++lineNo;
+        CodecResult encoded = encodeCp932(text);
+        if (!encoded.ok)
+            fault = "『" + path + "』の" + std::to_string(lineNo) + "行目に、S-JISで書けない文字があります。";
+        else if (!file.write(encoded.text + "\r\n"))
+            fault = file.commit(); // the writer's own message for its failure
+    };
+    const ListRowSink add = [&](const ListRow &row) {
+        if (going()) {
+            fault = rowFault(path, lineNo - 1, row);
+            if (fault.empty())
+                line(rowLine(row));
+        }
+        return going();
+    };
+    line(std::string(SenL) + "," + std::string(CntL));
+    add(captions);
+    if (going()) {
+        std::string refused = produce(add);
+        if (going())
+            fault = std::move(refused);
+    }
+    // Without commit() the temporary file goes and the old file stays.
+    return going() ? file.commit() : fault;
 }
 
 ListFileRead readListFile(const std::string &path)

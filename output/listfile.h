@@ -13,6 +13,7 @@
 // file that would read back differently.
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -112,6 +113,16 @@ std::vector<std::string> listFileLines(const ListModel &model);
 // anywhere, a comma in CntL or in a cell, a character CP932 cannot hold.
 // Returns an empty text on success, else a message naming the file.
 std::string writeListFile(const std::string &path, const ListModel &model);
+
+// The same file for a list too long to hold in memory: the title, the caption
+// row, then the data rows that `produce` hands to its sink one by one, the
+// bytes exactly those of writeListFile. The sink returns false once the file
+// has failed (produce should stop then); produce returns an empty text, or a
+// message that abandons the file. Atomic: on any failure the old file stays.
+using ListRowSink = std::function<bool(const ListRow &row)>;
+using ListRowProducer = std::function<std::string(const ListRowSink &add)>;
+std::string writeListFileStream(const std::string &path, std::string_view SenL, std::string_view CntL,
+                                const ListRow &captions, const ListRowProducer &produce);
 
 struct ListFileRead {
     enum class Status {
