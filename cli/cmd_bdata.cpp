@@ -6,6 +6,7 @@
 #include "cli/datadir.h"
 #include "output/chartdata.h"
 #include "output/listfile.h"
+#include "output/walk.h"
 
 namespace velm::cli {
 namespace {
@@ -69,18 +70,34 @@ int runBdata(const Args &argsIn)
     options.koyomi = engine.koyomi;
     options.method = engine.method;
 
-    const ChartDataList list = ListProc(options);
-    if (list.count == 0) {
+    if (out.empty()) {
+        const ChartDataList list = ListProc(options, {}, [](const std::string &row) {
+            std::cout << row << "\n";
+            return true;
+        });
+        if (list.count == 0)
+            std::cout << ChartDataStoppedMessage << "\n";
+        else if (list.ended)
+            report(walkEndMessage(list.last, list.count, "作成"));
+        return 0;
+    }
+    if (chartDataListLength(options) == 0) {
         std::cout << ChartDataStoppedMessage << "\n";
         return 0;
     }
-    if (out.empty()) {
-        for (const std::string &row : list.rows)
-            std::cout << row << "\n";
-        return 0;
-    }
-    if (std::string message = writeListFile(out, chartDataListModel(list)); !message.empty())
+    // Rows go to the file as they are made: a long run would not fit in
+    // memory. The count in the title is known before the first row.
+    const long count = chartDataListLength(options);
+    ChartDataList list;
+    const std::string message = writeListFileStream(
+        out, ChartDataSenL, std::to_string(count), chartDataCaptionRow(), [&](const ListRowSink &add) {
+            list = ListProc(options, {}, [&](const std::string &row) { return add(chartDataListRow(row)); });
+            return list.count == count ? std::string() : "『" + out + "』を作成できませんでした。";
+        });
+    if (!message.empty())
         return runFailure(message);
+    if (list.ended)
+        report(walkEndMessage(list.last, list.count, "作成"));
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "cli/datadir.h"
 #include "engine/symbols.h"
 #include "output/quicksearch.h"
+#include "output/walk.h"
 
 namespace velm::cli {
 namespace {
@@ -98,6 +99,11 @@ int runQuick(const Args &argsIn)
     if (!start)
         return usageError(error);
 
+    if (!quickConditionPossible(options.condition))
+        return usageError("天干「" + std::string(StemName[static_cast<std::size_t>(*options.condition.stem)])
+                          + "」と地支「" + std::string(BranchName[static_cast<std::size_t>(*options.condition.branch)])
+                          + "」の組み合わせは、六十干支にありません。");
+
     options.start = *start;
     options.condition.kind = *kind;
     options.condition.dun = *dun;
@@ -107,6 +113,8 @@ int runQuick(const Args &argsIn)
     const QuickSearchResult result = quickSearch(options);
     if (!result.ok()) {
         std::cout << QuickSearchNotFoundMessage << "\n";
+        if (result.ended)
+            report(walkEndMessage(result.last, result.examined, "検索"));
         return 0;
     }
     const CivilTime &t = result.found;

@@ -12,6 +12,7 @@
 #include "evaluation/numbers.h"
 #include "evaluation/sencheck.h"
 #include "output/search.h"
+#include "output/walk.h"
 
 namespace velm::cli {
 namespace {
@@ -100,6 +101,8 @@ int runSearch(const Args &given)
     const ConstData names = MakeConstData();
     SearchOutcome outcome = SrcProc(settings, load.matter, numbers.tables, names);
     const std::int64_t matches = outcome.matches;
+    const std::int64_t examined = outcome.examined;
+    const bool ended = outcome.ended;
     const ListModel model = searchListModel(*matterName, settings.direction, std::move(outcome));
     if (!outPath.empty()) {
         std::string failure = writeListFile(outPath, model);
@@ -108,6 +111,8 @@ int runSearch(const Args &given)
     } else {
         printGrid(std::cout, model);
     }
+    if (ended)
+        report(walkEndMessage(walkMoment(settings.start, settings.kind, examined - 1), examined, "検索"));
     if (matches == 0)
         report("条件に合うものは、見つかりませんでした。");
     return 0;

@@ -171,7 +171,8 @@ std::string FindProc(const CivilTime &t, int kind, const KoyomiOptions &koyomi, 
     return chartDataRowText(chartDataRow(t, laid.koyomi, laid.chart));
 }
 
-ChartDataList ListProc(const ChartDataListOptions &options, const ChartDataProgress &progress)
+ChartDataList ListProc(const ChartDataListOptions &options, const ChartDataProgress &progress,
+                       const ChartDataSink &sink)
 {
     ChartDataList list;
     if (!validKind(options.kind))
@@ -182,14 +183,49 @@ ChartDataList ListProc(const ChartDataListOptions &options, const ChartDataProgr
             break;
         }
         const CivilTime t = walkMoment(options.start, options.kind, i);
-        if (!isValidCivil(t))
+        if (!isValidCivil(t)) {
+            list.ended = true;
             break;
+        }
         std::string row = FindProc(t, options.kind, options.koyomi, options.method);
-        if (!row.empty())
-            list.rows.push_back(std::move(row));
+        if (!row.empty()) {
+            if (!sink)
+                list.rows.push_back(std::move(row));
+            else if (!sink(row)) {
+                list.cancelled = true;
+                break;
+            }
+        }
+        list.last = t;
         ++list.count;
     }
     return list;
+}
+
+long chartDataListLength(const ChartDataListOptions &options)
+{
+    if (!validKind(options.kind) || options.count <= 0)
+        return 0;
+    return static_cast<long>(walkLimit(options.start, options.kind, options.count));
+}
+
+ListRow chartDataCaptionRow()
+{
+    ListRow captions;
+    for (std::size_t c = 0; c < captions.size(); ++c)
+        captions[c] = ChartDataCaptions[c];
+    return captions;
+}
+
+ListRow chartDataListRow(std::string_view text)
+{
+    // Each field ends with its comma; text after the last comma is not a field.
+    ListRow row;
+    std::size_t c = 0;
+    for (std::size_t start = 0, comma; c < row.size() && (comma = text.find(',', start)) != std::string_view::npos;
+         start = comma + 1)
+        row[c++] = text.substr(start, comma - start);
+    return row;
 }
 
 ListModel chartDataListModel(const ChartDataList &list)
@@ -197,19 +233,9 @@ ListModel chartDataListModel(const ChartDataList &list)
     ListModel model;
     model.SenL = ChartDataSenL;
     model.CntL = std::to_string(list.count);
-    ListRow captions;
-    for (std::size_t c = 0; c < captions.size(); ++c)
-        captions[c] = ChartDataCaptions[c];
-    model.rows.push_back(std::move(captions));
-    for (const std::string &text : list.rows) {
-        // Each field ends with its comma; text after the last comma is not a field.
-        ListRow row;
-        std::size_t c = 0;
-        for (std::size_t start = 0, comma; c < row.size() && (comma = text.find(',', start)) != std::string::npos;
-             start = comma + 1)
-            row[c++] = text.substr(start, comma - start);
-        model.rows.push_back(std::move(row));
-    }
+    model.rows.push_back(chartDataCaptionRow());
+    for (const std::string &text : list.rows)
+        model.rows.push_back(chartDataListRow(text));
     return model;
 }
 

@@ -60,6 +60,8 @@ struct ChartDataList {
     std::vector<std::string> rows; // row texts, as chartDataRowText gives them
     long count = 0;                // moments made; 0 means the run was stopped or empty
     bool cancelled = false;
+    bool ended = false;            // the walk reached 9999-12-31 before its count
+    CivilTime last{};              // the last moment made
 };
 
 // Called with the number of moments made so far, before the first and then
@@ -68,15 +70,27 @@ struct ChartDataList {
 using ChartDataProgress = std::function<bool(long made)>;
 inline constexpr long ChartDataProgressEvery = 16;
 
+// Takes each row text as it is made, in place of the list keeping it;
+// returning false stops the run (cancelled).
+using ChartDataSink = std::function<bool(const std::string &row)>;
+
 // Steps the kind (365.25 d, 30.59 d, 1 d, 2 h) from the start; a walk that
-// leaves the years 1..9999 ends there.
-ChartDataList ListProc(const ChartDataListOptions &options, const ChartDataProgress &progress = {});
+// leaves the years 1..9999 ends there. With a sink the rows go to it and
+// list.rows stays empty, so a long run needs no memory for them.
+ChartDataList ListProc(const ChartDataListOptions &options, const ChartDataProgress &progress = {},
+                       const ChartDataSink &sink = {});
+
+// The moments a run of these options makes when it is not stopped.
+long chartDataListLength(const ChartDataListOptions &options);
 
 // The list window's content after a run: the title ChartDataSenL, the count
 // of moments made, the captions, then each row text split at its commas into
 // columns 0..13 (column 14 stays empty). The window and the list file of the
 // command line both show the list through this.
 ListModel chartDataListModel(const ChartDataList &list);
+// Its caption row, and one row text split into its columns.
+ListRow chartDataCaptionRow();
+ListRow chartDataListRow(std::string_view text);
 
 // ---------------------------------------------------------------- the files
 

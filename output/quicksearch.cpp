@@ -23,6 +23,11 @@ bool meets(const Koyomi &k, const QuickSearchCondition &c)
 
 } // namespace
 
+bool quickConditionPossible(const QuickSearchCondition &condition)
+{
+    return !condition.stem || !condition.branch || *condition.stem % 2 == *condition.branch % 2;
+}
+
 QuickSearchResult quickSearch(const QuickSearchOptions &options, const QuickSearchProgress &progress)
 {
     QuickSearchResult result;
@@ -37,8 +42,12 @@ QuickSearchResult quickSearch(const QuickSearchOptions &options, const QuickSear
             return result;
         }
         const CivilTime t = walkMoment(options.start, c.kind, i);
-        if (!isValidCivil(t))
-            return result; // past 9999-12-31: nothing further to examine
+        if (!isValidCivil(t)) {
+            // Past 9999-12-31: nothing further to examine.
+            result.ended = i > 0;
+            result.last = i > 0 ? walkMoment(options.start, c.kind, i - 1) : CivilTime{};
+            return result;
+        }
         // The conditions read only the calendar facts; the chart itself is
         // laid only for the moment found.
         Koyomi k = DateToKyu(t, options.koyomi);

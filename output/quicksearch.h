@@ -43,6 +43,8 @@ struct QuickSearchResult {
     // match at the start moment gives 0); on NotFound or Cancelled, all examined.
     long examined = 0;
     CivilTime found{};          // valid when Found: the start's minutes carry over
+    bool ended = false;         // NotFound because the walk reached 9999-12-31 before its limit
+    CivilTime last{};           // when ended: the last moment examined
     Koyomi koyomi;              // calendar facts and chart of the found moment
     ChartRecord chart;
 
@@ -54,6 +56,11 @@ struct QuickSearchResult {
 // search (Cancelled).
 using QuickSearchProgress = std::function<bool(long examined)>;
 inline constexpr long QuickSearchProgressEvery = 16;
+
+// A stem and a branch of different parity (甲丑) make no pillar of the
+// sixty: such a condition can never be met. The dialog walks its limit all
+// the same (it can be stopped); the command line refuses it at once.
+bool quickConditionPossible(const QuickSearchCondition &condition);
 
 // Steps the condition's kind (365.25 d, 30.59 d, 1 d, 2 h) from the start.
 // A limit of 0 or less examines nothing. A walk that leaves the years

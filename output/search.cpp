@@ -369,7 +369,9 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
     SearchOutcome out;
     out.start = settings.start;
     out.kind = settings.kind;
-    if (settings.limit <= 0 || settings.maxMatches <= 0)
+    // Past 9999-12-31 there is no calendar: a limit beyond it ends there.
+    const std::int64_t limit = walkLimit(settings.start, settings.kind, settings.limit);
+    if (limit <= 0 || settings.maxMatches <= 0)
         return out;
 
     // The walk is shared out in chunks of consecutive moments (walkthreads.h);
@@ -383,7 +385,7 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
     const std::int64_t wanted = settings.threads > 0
         ? settings.threads
         : static_cast<std::int64_t>(std::max(1u, std::thread::hardware_concurrency()));
-    const auto T = static_cast<std::size_t>(std::clamp<std::int64_t>(settings.limit / Chunk, 1, wanted));
+    const auto T = static_cast<std::size_t>(std::clamp<std::int64_t>(limit / Chunk, 1, wanted));
 
     // Each worker sits on cache lines of its own: a line two threads write
     // would pass back and forth between the cores.
@@ -407,7 +409,7 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
     bool full = false;
     bool stopped = false;
     const WalkEnd end = walkOnThreads(
-        settings.limit, static_cast<int>(T), Chunk,
+        limit, static_cast<int>(T), Chunk,
         [&](int thread, std::int64_t from, std::int64_t to) {
             Worker &w = *workers[static_cast<std::size_t>(thread)];
             std::vector<Found> &found = w.chunks.emplace_back();
@@ -455,6 +457,7 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
     }
     out.examined = full ? out.found.back().index + 1 : end.prefix.reached;
     out.stopped = stopped;
+    out.ended = !full && !stopped && end.prefix.complete && limit < settings.limit;
     return out;
 }
 

@@ -36,7 +36,7 @@ struct SearchSettings {
     int kind = KindDay;        // 0..3
     int direction = 0;         // 0 all directions, 1..8 a palace index
     SearchElement element = SearchElement::Score;
-    std::int64_t limit = 500;      // "検索上限": moments examined at most
+    std::int64_t limit = 500;      // "検索上限": moments examined at most (and never past 9999-12-31)
     std::int64_t maxMatches = 100; // "該当上限": matching moments at most
     KoyomiOptions koyomi;
     LayingMethod method = LayingMethod::Rotating;
@@ -69,6 +69,7 @@ struct SearchOutcome {
     std::int64_t matches = 0;
     std::int64_t examined = 0;
     bool stopped = false;      // the progress callback asked to stop
+    bool ended = false;        // the walk reached 9999-12-31 before its limit
 
     std::size_t rowCount() const { return found.size(); }
     ListRow row(std::size_t i) const;

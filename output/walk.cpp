@@ -1,11 +1,19 @@
 #include "output/walk.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "engine/datetime.h"
 
 namespace velm {
 namespace {
 
 const long EpochDay = dayNumberFromCivil(1, 1, 1);
+
+int stepKind(int kind)
+{
+    return kind >= 0 && kind < 4 ? kind : 3;
+}
 
 } // namespace
 
@@ -28,8 +36,30 @@ CivilTime civilFromSeconds(std::int64_t seconds)
 
 CivilTime walkMoment(const CivilTime &start, int kind, std::int64_t k)
 {
-    const int step = kind >= 0 && kind < 4 ? kind : 3;
-    return civilFromSeconds(secondsFromCivil(start) + k * WalkStepSeconds[step]);
+    return civilFromSeconds(secondsFromCivil(start) + k * WalkStepSeconds[stepKind(kind)]);
+}
+
+std::int64_t walkLength(const CivilTime &start, int kind)
+{
+    static const std::int64_t Last = secondsFromCivil(CivilTime{9999, 12, 31, 23, 59, 59});
+    const std::int64_t from = secondsFromCivil(start);
+    if (from > Last)
+        return 0;
+    return (Last - from) / WalkStepSeconds[stepKind(kind)] + 1;
+}
+
+std::int64_t walkLimit(const CivilTime &start, int kind, std::int64_t limit)
+{
+    return std::min(limit, walkLength(start, kind));
+}
+
+std::string walkEndMessage(const CivilTime &last, std::int64_t examined, std::string_view doing)
+{
+    char when[48];
+    std::snprintf(when, sizeof when, "%04d/%02d/%02d %02d:%02d", last.year, last.month, last.day, last.hour,
+                  last.minute);
+    return "日付が9999年12月31日を超えるため、" + std::string(when) + "までの" + std::to_string(examined)
+        + "件で" + std::string(doing) + "を終えました。";
 }
 
 } // namespace velm

@@ -7,6 +7,8 @@
 // fall into the previous hour.
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "engine/astro.h"
 
@@ -20,6 +22,20 @@ std::int64_t secondsFromCivil(const CivilTime &t);
 CivilTime civilFromSeconds(std::int64_t seconds);
 
 // The k-th moment of a walk of the given chart kind (k = 0 is the start).
+// k must not exceed walkLength(start, kind).
 CivilTime walkMoment(const CivilTime &start, int kind, std::int64_t k);
+
+// The calendar ends on 9999-12-31: how many moments of the walk, the start
+// included, fall on or before its last second (0 when the start is past it).
+// Every walk stops there, whatever its limit.
+std::int64_t walkLength(const CivilTime &start, int kind);
+
+// A limit of moments held to the walk's length, so that a huge limit
+// neither overflows nor walks past the end.
+std::int64_t walkLimit(const CivilTime &start, int kind, std::int64_t limit);
+
+// What a walk that reached the end of the calendar tells the user: the count
+// of moments examined and the last of them, ending in "<doing>を終えました。".
+std::string walkEndMessage(const CivilTime &last, std::int64_t examined, std::string_view doing);
 
 } // namespace velm

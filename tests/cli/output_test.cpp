@@ -78,9 +78,10 @@ TEST(CliQuick, FoundAndNotFound)
     EXPECT_NE(found.out.find("2024/03/06 00:00 時盤 [甲子]"), std::string::npos) << found.out;
     CliRun missing = cli("quick 2024-03-01 12:00 --kind 3 --stem 0 --branch 0 --dun 1 --limit 10");
     EXPECT_NE(missing.out.find("該当作盤は、ありませんでした。"), std::string::npos);
-    // 甲丑 is no pillar: nothing can be found.
-    EXPECT_NE(cli("quick 2024-03-01 12:00 --kind 3 --stem 0 --branch 1 --dun 0").out.find("ありませんでした"),
-              std::string::npos);
+    // 甲丑 is no pillar: refused at once rather than walked to the year 9999.
+    CliRun impossible = cliWithErrors("quick 2024-03-01 12:00 --kind 3 --stem 0 --branch 1 --dun 0");
+    EXPECT_EQ(impossible.status, 2);
+    EXPECT_EQ(impossible.out, "velm-cli: 天干「甲」と地支「丑」の組み合わせは、六十干支にありません。\n");
     EXPECT_EQ(cli("quick 2024-03-01 12:00 --kind 5 --dun 0").status, 2);
 }
 
@@ -126,6 +127,19 @@ TEST(CliCounts, WholeNumbersOnly)
         {quick + " --limit 99999999999", "検索上限は整数で指定して下さい: 99999999999"},
         {bdata + " --count -", "作成上限は整数で指定して下さい: -"},
         {bdata + " --count 3.5", "作成上限は整数で指定して下さい: 3.5"},
+        // Signs on zero, plus signs and full-width minus signs are no whole numbers here.
+        {search + " --limit -0", "--limit は整数で指定して下さい: -0"},
+        {search + " --max-matches +0", "--max-matches は整数で指定して下さい: +0"},
+        {quick + " --limit －3", "検索上限は整数で指定して下さい: －3"},
+        {bdata + " --count -00", "作成上限は整数で指定して下さい: -00"},
+        {search + " --threads -0", "--threads は 0～256 で指定して下さい: -0"},
+        {search + " --direction +1", "--direction は 0～8 で指定して下さい: +1"},
+        {"calendar 2024-03-01 12:00 --rows -0", "--rows は 0～99999 の整数で指定して下さい: -0"},
+        {"calendar 2024-03-01 12:00 --from -0", "--from は -99999～99999 の整数で指定して下さい: -0"},
+        {"quick 2024-03-01 12:00 --kind 3 --dun 0 --ju -0", "局は 1～9 で指定して下さい: -0"},
+        {"quick 2024-03-01 12:00 --kind -0 --dun 0", "盤は 年 月 日 時 のいずれかで指定して下さい: -0"},
+        {"bdata 2024-03-01 12:-0 --kind 3",
+         "時刻は HH または HH:MM (00:00～23:59) で指定して下さい: 12:-0"},
     };
     for (const auto &c : bad) {
         CliRun r = cliWithErrors(c.args);
@@ -142,6 +156,42 @@ TEST(CliCounts, WholeNumbersOnly)
     CliRun empty = cli(search + " --limit -3");
     EXPECT_EQ(empty.status, 0);
     EXPECT_NE(empty.out.find("0/0\n"), std::string::npos) << empty.out;
+}
+
+// Every walk ends on 9999-12-31 whatever its limit, says where, and never
+// makes a row of the year 10000.
+TEST(CliWalks, EndOnTheLastDayOfTheCalendar)
+{
+    const struct {
+        std::string args;
+        std::string stderrTail;
+    } cases[] = {
+        {std::string("search 9990-06-01 12:00 --matter ") + FirstMatter + " --kind 0 --limit 9223372036854775807",
+         "9999/06/01 18:00までの10件で検索を終えました。\n"},
+        {std::string("search 9999-12-31 19:00 --matter ") + FirstMatter
+             + " --kind 3 --limit 9223372036854775807 --max-matches 9223372036854775807",
+         "9999/12/31 23:00までの3件で検索を終えました。\n"},
+        {"quick 9999-12-31 19:00 --kind 3 --stem 0 --branch 0 --dun 0 --limit 2147483647",
+         "9999/12/31 23:00までの3件で検索を終えました。\n"},
+        {"bdata 9999-12-31 19:00 --kind 3 --count 2147483647", "9999/12/31 23:00までの3件で作成を終えました。\n"},
+        {"bdata 9999-12-31 19:00 --kind 3 --count 2147483647 --out " + scratch("end.csv"),
+         "9999/12/31 23:00までの3件で作成を終えました。\n"},
+    };
+    for (const auto &c : cases) {
+        CliRun r = cliWithErrors(c.args);
+        EXPECT_EQ(r.status, 0) << c.args;
+        EXPECT_EQ(r.out.find("10000/"), std::string::npos) << c.args;
+        const std::string message = "velm-cli: 日付が9999年12月31日を超えるため、" + c.stderrTail;
+        EXPECT_NE(r.out.find(message), std::string::npos) << c.args << "\n" << r.out;
+    }
+    // The file holds the three moments and says so.
+    const std::string file = readFile(scratch("end.csv"));
+    EXPECT_NE(file.find(",3\r\n"), std::string::npos);
+    EXPECT_EQ(countLines(file), 2 + 3);
+    CliRun calendar = cliWithErrors("calendar 9999-12-31 20:00 --rows 99999");
+    EXPECT_EQ(calendar.status, 1);
+    EXPECT_EQ(calendar.out.find("10000/"), std::string::npos);
+    EXPECT_NE(calendar.out.find("範囲を超えるため"), std::string::npos);
 }
 
 // An option given last without its value is a usage error naming the option,

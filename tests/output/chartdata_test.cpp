@@ -181,6 +181,48 @@ TEST(ChartDataList, ListModelSplitsEachRowIntoItsColumns)
     EXPECT_EQ(model.rows[2], ListRow{});
 }
 
+// A long list goes to its file row by row, in the very bytes of the whole
+// list written at once; the walk ends on the calendar's last day.
+TEST(ChartDataList, StreamedListFileHasTheBytesOfTheWholeList)
+{
+    TempDir dir;
+    ChartDataListOptions o;
+    o.start = CivilTime{9999, 12, 20, 10, 45, 0};
+    o.kind = KindHour;
+    o.count = 2'147'483'647;
+    EXPECT_EQ(chartDataListLength(o), 11 * 12 + 7);
+    const ChartDataList whole = ListProc(o);
+    EXPECT_TRUE(whole.ended);
+    EXPECT_EQ(whole.last, (CivilTime{9999, 12, 31, 22, 45, 0}));
+    ASSERT_EQ(writeListFile((dir.path() / "whole.csv").string(), chartDataListModel(whole)), "");
+
+    const std::string streamed = (dir.path() / "streamed.csv").string();
+    ChartDataList made;
+    const std::string message = writeListFileStream(
+        streamed, ChartDataSenL, std::to_string(chartDataListLength(o)), chartDataCaptionRow(),
+        [&](const ListRowSink &add) {
+            made = ListProc(o, {}, [&](const std::string &row) { return add(chartDataListRow(row)); });
+            return std::string();
+        });
+    ASSERT_EQ(message, "");
+    EXPECT_TRUE(made.rows.empty()); // nothing kept in memory
+    EXPECT_EQ(made.count, whole.count);
+    EXPECT_EQ(readBytes(streamed), readBytes(dir.path() / "whole.csv"));
+
+    // A refused producer or an unwritable cell leaves the old file as it was.
+    const std::string before = readBytes(streamed);
+    EXPECT_EQ(writeListFileStream(streamed, ChartDataSenL, "1", chartDataCaptionRow(),
+                                  [](const ListRowSink &) { return std::string("やめました"); }),
+              "やめました");
+    EXPECT_NE(writeListFileStream(streamed, ChartDataSenL, "1", chartDataCaptionRow(),
+                                  [](const ListRowSink &add) {
+                                      EXPECT_FALSE(add(ListRow{"a,b"}));
+                                      return std::string();
+                                  }),
+              "");
+    EXPECT_EQ(readBytes(streamed), before);
+}
+
 // ---------------------------------------------------------------- the files
 
 TEST(ChartDataFiles, YearMonthFileOf2004)

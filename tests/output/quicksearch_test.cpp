@@ -164,4 +164,20 @@ TEST(QuickSearch, WalkEndsAtTheLastCalendarYear)
     QuickSearchResult r = quickSearch(o);
     EXPECT_EQ(r.status, QuickSearchResult::Status::NotFound);
     EXPECT_EQ(r.examined, 10);
+    EXPECT_TRUE(r.ended);
+    EXPECT_EQ(r.last.year, 9999);
+    o.limit = 5;
+    EXPECT_FALSE(quickSearch(o).ended);
+}
+
+TEST(QuickSearch, AStemAndBranchOfDifferentParityAreNoPillar)
+{
+    QuickSearchCondition c;
+    c.stem = 0;   // 甲
+    c.branch = 1; // 丑
+    EXPECT_FALSE(quickConditionPossible(c));
+    c.branch = 2; // 甲寅
+    EXPECT_TRUE(quickConditionPossible(c));
+    c.branch.reset();
+    EXPECT_TRUE(quickConditionPossible(c));
 }

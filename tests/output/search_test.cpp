@@ -260,6 +260,35 @@ TEST(Search, LimitsAndDirections)
         EXPECT_NE(row[14], "9");
 }
 
+// A limit beyond the calendar neither wraps nor walks past 9999-12-31: the
+// walk examines every moment up to there once, on any number of threads.
+TEST(Search, HugeLimitsEndOnTheLastDayOfTheCalendar)
+{
+    const NumberTables tables = defaultTables();
+    const ConstData names = MakeConstData();
+    for (int kind : {KindYear, KindHour}) {
+        SearchSettings s = hourSearch(INT64_MAX, INT64_MAX, 2);
+        s.kind = kind;
+        s.start = kind == KindYear ? CivilTime{9990, 6, 1, 12, 0, 0} : CivilTime{9996, 1, 1, 1, 0, 0};
+        const std::int64_t length = kind == KindYear ? 10 : 1461 * 12; // the hour walk runs on two threads
+        const SearchOutcome all = SrcProc(s, alwaysMatter(), tables, names);
+        EXPECT_TRUE(all.ended) << kind;
+        EXPECT_EQ(all.examined, length) << kind;
+        ASSERT_EQ(all.found.size(), static_cast<std::size_t>(length)) << kind;
+        for (std::size_t i = 0; i < all.found.size(); ++i)
+            ASSERT_EQ(all.found[i].index, static_cast<std::int64_t>(i)) << kind; // none missing or repeated
+        EXPECT_EQ(all.rows().back()[1].substr(0, 5), "9999/") << kind;
+
+        s.threads = 1;
+        s.limit = length; // a limit that ends exactly there has not run out of calendar
+        const SearchOutcome exact = SrcProc(s, alwaysMatter(), tables, names);
+        EXPECT_FALSE(exact.ended);
+        EXPECT_EQ(exact.rows(), all.rows());
+    }
+    EXPECT_EQ(walkEndMessage(CivilTime{9999, 12, 31, 23, 0, 0}, 732, "検索"),
+              "日付が9999年12月31日を超えるため、9999/12/31 23:00までの732件で検索を終えました。");
+}
+
 TEST(Search, RowElementsAndTitles)
 {
     const ConstData names = MakeConstData();

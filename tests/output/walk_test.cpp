@@ -38,3 +38,16 @@ TEST(Walk, SecondsRoundTrip)
                         CivilTime{9999, 12, 31, 23, 59, 59}})
         EXPECT_EQ(civilFromSeconds(secondsFromCivil(t)), t);
 }
+
+TEST(Walk, LengthEndsOnTheLastDayOfTheCalendar)
+{
+    EXPECT_EQ(walkLength(CivilTime{9999, 12, 31, 21, 0, 0}, 3), 2);   // 21:00 and 23:00
+    EXPECT_EQ(walkLength(CivilTime{9999, 12, 31, 23, 59, 59}, 0), 1);
+    EXPECT_EQ(walkLength(CivilTime{9999, 1, 1, 0, 0, 0}, 2), 365);
+    EXPECT_EQ(walkMoment(CivilTime{9999, 1, 1, 0, 0, 0}, 2, 364), (CivilTime{9999, 12, 31, 0, 0, 0}));
+    // From the first day of the calendar: 3,652,059 days of twelve double-hours.
+    EXPECT_EQ(walkLength(CivilTime{1, 1, 1, 1, 0, 0}, 3), 3'652'059LL * 12);
+    EXPECT_EQ(walkLimit(CivilTime{9999, 12, 31, 21, 0, 0}, 3, INT64_MAX), 2);
+    EXPECT_EQ(walkLimit(CivilTime{9999, 12, 31, 21, 0, 0}, 3, 1), 1);
+    EXPECT_EQ(walkLimit(CivilTime{9999, 12, 31, 21, 0, 0}, 3, -4), -4);
+}
