@@ -1,5 +1,6 @@
 #include "evaluation/numbers.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "engine/codec.h"
@@ -60,6 +61,19 @@ bool holdsANumber(const NumberTables &tables)
                     return true;
     }
     return false;
+}
+
+// Why a cell is no value: digits too many for any table are out of range
+// (below for a minus sign), anything else is not an integer.
+CellFault::Kind outOfIntRange(std::string_view text)
+{
+    std::size_t digits = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    const bool allDigits = digits < text.size()
+        && std::all_of(text.begin() + static_cast<std::ptrdiff_t>(digits), text.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+    if (!allDigits)
+        return CellFault::Kind::NotInteger;
+    return text[0] == '-' ? CellFault::Kind::BelowMinimum : CellFault::Kind::AboveMaximum;
 }
 
 } // namespace
@@ -261,7 +275,7 @@ std::vector<CellFault> checkTable(NumberTables &tables, NumberTable t)
             const std::optional<int> v = tables.value(t, c, r);
             std::optional<CellFault::Kind> kind;
             if (!v)
-                kind = CellFault::Kind::NotInteger;
+                kind = outOfIntRange(tables.cell(t, c, r));
             else if (*v < shape.minimum)
                 kind = CellFault::Kind::BelowMinimum;
             else if (*v > shape.maximum)

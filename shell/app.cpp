@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "output/charttext.h"
+#include "shell/helpwindow.h"
 #include "shell/appsettings.h"
 #include "shell/banwindow.h"
 #include "shell/mainwindow.h"
@@ -259,9 +260,11 @@ int runVelm(QApplication &app)
         return 0;
     if (CheckRes(ResAtStart))
         return 1;
-    QApplication::setApplicationDisplayName(QLatin1String(ApplicationTitle));
+    // No display name: the platform would add it to every caption, and the
+    // main window's caption already starts with the program's name.
 
     setProgramFolder(resolveProgramFolder(*options, QCoreApplication::applicationDirPath()));
+    installHelpKey();
     if (!checkRequiredFiles(programFolder()))
         return 1;
 

@@ -110,14 +110,15 @@ bool backupSelects(const QString &fileName, int groups)
     if (dot < 0 || dot + 1 == fileName.size())
         return false;
     // Whole extensions only: a part such as ".at" or ".N" of a group's string
-    // selects nothing.
+    // selects nothing. The groups come from a system whose file names ignore
+    // case, and the master data are stored as "SuuFile.Dat": case is ignored.
     const QStringView extension = QStringView(fileName).mid(dot + 1);
     for (int bit = 0; bit < static_cast<int>(CG1Extensions.size()); ++bit) {
         if (!(groups & (1 << bit)))
             continue;
         const QString list = QLatin1String(CG1Extensions[bit]);
         for (const QStringView e : QStringView(list).split(QLatin1Char('.'), Qt::SkipEmptyParts))
-            if (e == extension)
+            if (e.compare(extension, Qt::CaseInsensitive) == 0)
                 return true;
     }
     return false;
@@ -143,8 +144,16 @@ FileSelection selectBackupFiles(const QString &folder, int groups)
         return s;
     s.folderExists = true;
     const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    // An index goes with its data file ("Senji.Idx" with "Senji.Dat"): one
+    // without the other would give the matters in a wrong order.
+    QStringList dataStems;
+    for (const QFileInfo &e : entries)
+        if (e.suffix().compare(QLatin1String("dat"), Qt::CaseInsensitive) == 0 && backupSelects(e.fileName(), groups))
+            dataStems << e.completeBaseName().toLower();
     for (const QFileInfo &e : entries) {
-        if (!backupSelects(e.fileName(), groups))
+        const bool index = e.suffix().compare(QLatin1String("idx"), Qt::CaseInsensitive) == 0
+                           && dataStems.contains(e.completeBaseName().toLower());
+        if (!index && !backupSelects(e.fileName(), groups))
             continue;
         s.names << e.fileName();
         s.bytes += e.size();
@@ -242,6 +251,7 @@ CopyResult copyFileSet(const QString &from, const QString &to, const QStringList
 TBackF::TBackF(AppSettings &settings, QWidget *parent)
     : QDialog(parent), m_settings(settings), m_programFolder(programFolder())
 {
+    setHelpTopic(this, HelpTopic);
     setObjectName(QStringLiteral("BackF"));
     setWindowTitle(QStringLiteral("ﾃﾞｰﾀﾊﾞｯｸｱｯﾌﾟ・ﾘｽﾄｱ"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -497,7 +507,7 @@ void TBackF::BBtnClick()
             ui::showError(this, error + QStringLiteral("\n\n設定データはバックアップできませんでした。"));
     }
     FileSelect(folder);
-    ui::showInfo(this, QStringLiteral("バックアップが終了しました。"));
+    ui::showInfo(this, QStringLiteral("バックアップが終了しました。\n\n%1 個のファイルをコピーしました。").arg(files.count()));
 }
 
 void TBackF::RBtnClick()
@@ -552,8 +562,9 @@ void TBackF::RBtnClick()
     }
     FileSelect(m_programFolder);
     ui::showInfo(this, QStringLiteral("リストアが終了しました。内容を反映させる為、\n\n一旦、%1 を終了しますので、\n\n"
-                                      "再度、%1起動してください。")
-                           .arg(title));
+                                      "再度、%1起動してください。\n\n%2 個のファイルをコピーしました。")
+                           .arg(title)
+                           .arg(files.count()));
     if (m_endProgram)
         m_endProgram();
 }

@@ -44,9 +44,9 @@ inline constexpr int AllBackupGroups = 15;
 inline constexpr const char *RegistryExportName = "VLW.reg";
 
 // Whether the groups that are on (bits of CG1) select a file: its extension,
-// from the last dot and in the case it is stored, must be one of the
-// extensions listed for those groups. Case-sensitive, so "SuuFile.Dat" is not
-// an edit file; a name without an extension is never selected.
+// from the last dot, must be one of the extensions listed for those groups,
+// in any case ("SuuFile.Dat" is an edit file); a name without an extension is
+// never selected.
 bool backupSelects(const QString &fileName, int groups);
 
 // The folder text with a trailing separator added when it lacks one.
@@ -62,7 +62,8 @@ struct FileSelection {
     int count() const { return static_cast<int>(names.size()); }
 };
 
-// The files of `folder` that the groups select.
+// The files of `folder` that the groups select, with the index of every
+// selected data file ("Senji.Idx" beside "Senji.Dat").
 FileSelection selectBackupFiles(const QString &folder, int groups);
 
 // "【合計ファイル数：　n】　　【容量：約   1,234.50 Ｋバイト】"

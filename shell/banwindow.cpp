@@ -271,8 +271,10 @@ void TBanF::gridPressed(const QPoint &pos)
         return; // off every cell: no palace
     m_lastPalace = palace;
     const auto i = static_cast<std::size_t>(palace);
-    m_cp2->setText(qs(std::string(TrigramName[i])) + QStringLiteral("宮(") + qs(std::string(DirectionName[i]))
-                   + QStringLiteral(")のみコピー"));
+    // The centre's direction name is "中宮" itself: it is not repeated.
+    m_cp2->setText(palace == 0 ? QStringLiteral("中宮のみコピー")
+                               : qs(std::string(TrigramName[i])) + QStringLiteral("宮(")
+                                     + qs(std::string(DirectionName[i])) + QStringLiteral(")のみコピー"));
     m_cp2->setEnabled(true);
     emit palaceClicked(palace);
 }

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "output/chartdata.h"
+#include "shell/helpwindow.h"
 #include "shell/entryfields.h"
 #include "shell/listf.h"
 #include "shell/mainwindow.h"
@@ -37,6 +38,7 @@ QString qs(std::string_view s)
 TBDataF::TBDataF(TMainF &main, AppSettings &settings, TListF &list, QWidget *parent)
     : QDialog(parent), m_main(main), m_settings(settings), m_list(list)
 {
+    setHelpTopic(this, HelpTopic);
     setObjectName(QStringLiteral("BDataF"));
     setWindowTitle(QStringLiteral("作盤ﾃﾞｰﾀ一覧表の作成指定"));
 

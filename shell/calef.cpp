@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "evaluation/numbers.h"
+#include "shell/helpwindow.h"
 #include "shell/app.h"
 #include "shell/entryfields.h"
 #include "shell/listgrid.h"
@@ -156,6 +157,7 @@ QVariant CaleTableModel::headerData(int section, Qt::Orientation orientation, in
 TCaleF::TCaleF(TMainF &main, AppSettings &settings, QWidget *parent)
     : QWidget(parent, Qt::Window), m_main(main), m_settings(settings)
 {
+    setHelpTopic(this, HelpCalendar);
     setObjectName(QStringLiteral("CaleF"));
     setWindowTitle(QStringLiteral("数値カレンダー"));
     setAttribute(Qt::WA_DeleteOnClose, false);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDate>
 #include <QDir>
 #include <QFileDialog>
 #include <QFrame>
@@ -15,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "output/chartdata.h"
+#include "shell/helpwindow.h"
 #include "shell/app.h"
 #include "shell/checkres.h"
 #include "shell/entryfields.h"
@@ -45,6 +47,7 @@ TDMakeF::TDMakeF(AppSettings &settings, const ConstData &names, std::function<En
                  QWidget *parent)
     : QDialog(parent), m_settings(settings), m_names(names), m_engineOptions(std::move(engineOptions))
 {
+    setHelpTopic(this, HelpChartData);
     setObjectName(QStringLiteral("DMakeF"));
     setWindowTitle(QStringLiteral("CGI 用 作盤データ生成"));
 
@@ -91,8 +94,10 @@ TDMakeF::TDMakeF(AppSettings &settings, const ConstData &names, std::function<En
         e->setMaximumWidth(80);
         return e;
     };
-    m_fYearE = yearEdit("FYearE", QStringLiteral("2003"));
-    m_eYearE = yearEdit("EYearE", QStringLiteral("2006"));
+    // This year and the next: the years a web page is prepared for.
+    const int thisYear = QDate::currentDate().year();
+    m_fYearE = yearEdit("FYearE", QString::number(thisYear));
+    m_eYearE = yearEdit("EYearE", QString::number(thisYear + 1));
     auto *yearRow = new QHBoxLayout;
     auto *fLabel = new QLabel(QStringLiteral("出力開始年："), this);
     fLabel->setBuddy(m_fYearE);
@@ -109,7 +114,7 @@ TDMakeF::TDMakeF(AppSettings &settings, const ConstData &names, std::function<En
                                           {QStringLiteral("コード"), QStringLiteral("文字列")}, 2,
                                           static_cast<int>(ChartFileOutput::Code));
     const RadioGroup rg2 = makeRadioGroup(this, QStringLiteral("RG2"), QStringLiteral("出力形式"),
-                                          {QStringLiteral("年フォルダ＋日時データ(2003\\01～12.dat)"),
+                                          {QStringLiteral("年フォルダ＋日時データ(2003/01～12.dat)"),
                                            QStringLiteral("同一フォルダ(200301.dat～200312.dat)")},
                                           1, static_cast<int>(ChartFileLayout::SameFolder));
     m_rg1 = rg1.group;

@@ -14,6 +14,7 @@
 #include "output/chartdata.h"
 #include "output/listfile.h"
 #include "output/quicksearch.h"
+#include "shell/helpwindow.h"
 #include "shell/entryfields.h"
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
@@ -55,6 +56,7 @@ std::optional<int> valueOf(int item)
 TESrcF::TESrcF(TMainF &main, AppSettings &settings, QWidget *parent)
     : QDialog(parent), m_main(main), m_settings(settings)
 {
+    setHelpTopic(this, HelpQuickSearch);
     setObjectName(QStringLiteral("ESrcF"));
     setWindowTitle(QStringLiteral("簡易検索作盤"));
 

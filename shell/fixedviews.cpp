@@ -16,6 +16,7 @@
 
 #include "engine/symbols.h"
 #include "output/charttext.h"
+#include "shell/helpwindow.h"
 #include "shell/settingsstore.h"
 
 namespace velm {
@@ -163,6 +164,7 @@ TTeiiF::TTeiiF(const ConstData &names, SettingsStore &store, QWidget *parent)
     , m_names(names)
     , m_store(store)
 {
+    setHelpTopic(this, HelpFixedViews);
     setWindowTitle(QStringLiteral("定位盤"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -241,6 +243,7 @@ TTeii2F::TTeii2F(SettingsStore &store, QWidget *parent)
     : QWidget(parent, FixedViewFlags)
     , m_store(store)
 {
+    setHelpTopic(this, HelpFixedViews);
     setWindowTitle(QStringLiteral("節気盤"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);

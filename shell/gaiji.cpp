@@ -51,6 +51,7 @@ TGaijiF::TGaijiF(AppSettings &settings, QWidget *parent)
     : QDialog(parent)
     , m_settings(settings)
 {
+    setHelpTopic(this, HelpTopic);
     setObjectName(QStringLiteral("GaijiF"));
     setWindowTitle(QStringLiteral("特殊文字の設定"));
     setModal(true);

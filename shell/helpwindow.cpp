@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -137,6 +138,54 @@ void showHelp(int topic)
 HelpWindow *currentHelpWindow()
 {
     return theWindow().data();
+}
+
+namespace {
+
+const char *const TopicProperty = "velmHelpTopic";
+
+// F1 pressed in any window, modal dialogs included, before the widget with
+// the focus can take it for something else.
+class HelpKey : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1
+            && static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+            if (auto *w = qobject_cast<QWidget *>(watched)) {
+                showHelp(helpTopicOf(w));
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+void setHelpTopic(QWidget *window, int topic)
+{
+    window->setProperty(TopicProperty, topic);
+}
+
+int helpTopicOf(const QWidget *widget)
+{
+    for (const QWidget *w = widget; w; w = w->parentWidget())
+        if (const QVariant topic = w->property(TopicProperty); topic.isValid())
+            return topic.toInt();
+    return HelpContents;
+}
+
+void installHelpKey()
+{
+    static QPointer<HelpKey> installed;
+    if (installed || !qApp)
+        return;
+    installed = new HelpKey(qApp);
+    qApp->installEventFilter(installed);
 }
 
 } // namespace velm

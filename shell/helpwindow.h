@@ -41,4 +41,21 @@ void showHelp(int topic);
 // The help window, once showHelp has made it (for tests); null before.
 HelpWindow *currentHelpWindow();
 
+// The topic of a window's section of the help: F1 anywhere in the window
+// opens it. A window without one opens the topic of the window it sits in,
+// and in the end the contents.
+void setHelpTopic(QWidget *window, int topic);
+int helpTopicOf(const QWidget *widget);
+// Makes F1 open the help of the window the key was pressed in; once per run.
+void installHelpKey();
+
+// Topics of the windows without a help button of their own.
+inline constexpr int HelpChartData = 10002;   // 作盤データファイルの作成
+inline constexpr int HelpFixedViews = 10010;  // 定位盤・定位一覧
+inline constexpr int HelpListWindow = 20010;  // 検索一覧表・作盤データ一覧表
+inline constexpr int HelpCalendar = 20020;    // 数値カレンダー
+inline constexpr int HelpQuickSearch = 20030; // クイック検索
+inline constexpr int HelpPreview = 20040;     // 印刷プレビュー
+inline constexpr int HelpNotices = 40050;     // お知らせ
+
 } // namespace velm

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,6 +16,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "shell/helpwindow.h"
 #include "shell/listgrid.h"
 #include "shell/messages.h"
 #include "shell/syssettings.h"
@@ -103,6 +105,7 @@ QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, in
 TListF::TListF(AppSettings &settings, QWidget *parent)
     : QWidget(parent, Qt::Window), m_settings(settings)
 {
+    setHelpTopic(this, HelpListWindow);
     setObjectName(QStringLiteral("ListF"));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
@@ -219,14 +222,14 @@ void TListF::layoutForKind()
     int sum = 0;
     for (int c = 0; c < ListColumnCount; ++c) {
         int w = static_cast<int>(std::lround(layout.widths[static_cast<std::size_t>(c)] * scale));
-        if (c < 4) {
-            // Kind, date, hour and weekday always show whole. They have fixed
-            // forms, so the caption and the first rows tell the width, measured
-            // directly: a view not yet laid out sees no rows to fit.
+        if (c < ListColumnCount - 1) {
+            // Every cell shows whole: a pillar cut to "甲…" or a door to "休…"
+            // reads as another. The caption and the rows tell the width,
+            // measured directly: a view not yet laid out sees no rows to fit.
             const QFontMetrics metrics(m_grid->font());
             const ListModel &shown = m_model->list();
             int widest = metrics.horizontalAdvance(m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
-            for (std::size_t r = 1; r < shown.rows.size() && r <= 64; ++r)
+            for (std::size_t r = 1; r < shown.rows.size(); ++r)
                 widest = std::max(widest, metrics.horizontalAdvance(qs(shown.rows[r][static_cast<std::size_t>(c)])));
             w = std::max(w, widest + 2 * m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 8);
         }
@@ -289,6 +292,14 @@ void TListF::OpenBtnClick()
     ListFileRead read = readListFile(path.toStdString());
     if (!read.ok()) {
         ui::showError(this, qs(read.error));
+        return;
+    }
+    // Another program's CSV, or the calendar's, has the shape of a list but
+    // none of its meaning: its cells would be marked and opened as charts.
+    if (listKindOf(read.model.SenL) == ListKind::Other) {
+        ui::showError(this, QStringLiteral("『%1』は、一覧表ファイルではありません。\n"
+                                           "検索一覧表または作盤データ一覧表を出力したファイルを開いて下さい。")
+                                .arg(QDir::toNativeSeparators(path)));
         return;
     }
     setList(std::move(read.model));

@@ -58,6 +58,7 @@ TMainF::TMainF(AppSettings &settings, QWidget *parent)
     : QMainWindow(parent)
     , m_settings(settings)
 {
+    setHelpTopic(this, HelpContents);
     setObjectName(QStringLiteral("MainF"));
     setWindowTitle(QLatin1String(ApplicationTitle));
     setWindowIcon(velmIcon(IconId::App));
@@ -338,17 +339,6 @@ QMenu *TMainF::createPopupMenu()
 
 bool TMainF::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_dateE && event->type() == QEvent::KeyPress) {
-        // The down-arrow key opens the month calendar, as a click on the arrow does.
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if ((key->key() == Qt::Key_Down && !(key->modifiers() & Qt::ControlModifier)) || key->key() == Qt::Key_F4) {
-            const QPoint arrow(m_dateE->width() - 6, m_dateE->height() / 2);
-            QMouseEvent press(QEvent::MouseButtonPress, arrow, m_dateE->mapToGlobal(arrow), Qt::LeftButton,
-                              Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(m_dateE, &press);
-            return true;
-        }
-    }
     if (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved) {
         if (auto *m = qobject_cast<QMenu *>(watched))
             m->menuAction()->setVisible(!m->actions().isEmpty());

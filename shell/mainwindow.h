@@ -17,11 +17,11 @@
 #include "engine/koyomi.h"
 #include "evaluation/numbers.h"
 #include "shell/appsettings.h"
+#include "shell/dateentry.h"
 #include "shell/pcolor.h"
 
 class QAction;
 class QCheckBox;
-class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -77,7 +77,7 @@ public:
     void showAtStart();
 
     // --- the entry ------------------------------------------------------------
-    QDateEdit *DateE() const { return m_dateE; }
+    DateEntry *DateE() const { return m_dateE; }
     QLineEdit *TimeE() const { return m_timeE; }
     QLabel *Panel1() const { return m_panel1; }
     bool BanGrp(int kind) const;
@@ -173,6 +173,8 @@ private:
     // mainwindow_charts.cpp: the entry and chart making
     void buildEntry();
     void dateEdited();
+    // Whether the date field holds a whole, existing date; otherwise says so.
+    bool dateReadable();
     // DateE and TimeE together, DispDateData once.
     void setEntry(std::int64_t dateSeconds, const QString &time);
     void stepTime(int direction);
@@ -207,7 +209,7 @@ private:
     QList<QAction *> m_windowListEntries;
     QAction *m_stsBar = nullptr;
 
-    QDateEdit *m_dateE = nullptr;
+    DateEntry *m_dateE = nullptr;
     QLineEdit *m_timeE = nullptr;
     QLabel *m_panel1 = nullptr;
     QGroupBox *m_banGrpBox = nullptr;

@@ -35,6 +35,7 @@ namespace velm {
 namespace {
 
 const QString TimeMessage = QStringLiteral("時刻が正しくありません。「時:分」の形で入力して下さい。");
+const QString DateMessage = QStringLiteral("日付『%1』は正しくありません。「年/月/日」の形で、暦にある日付を入力して下さい。");
 constexpr int MaxWindowMenuEntries = 100;
 
 QString qs(const std::string &s)
@@ -56,15 +57,15 @@ struct WaitCursor {
 
 void TMainF::buildEntry()
 {
-    m_dateE = new QDateEdit(this);
+    m_dateE = new DateEntry(this);
     m_dateE->setObjectName(QStringLiteral("DateE"));
-    m_dateE->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    m_dateE->setCalendarPopup(true);
     m_dateE->setDateRange(QDate(EntryFirstYear, 1, 1), QDate(EntryLastYear, 12, 31));
+    // The month pop-up in Japanese ("2024年3月").
     m_dateE->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     japaneseMonthHeading(m_dateE->calendarWidget());
-    m_dateE->installEventFilter(this);
-    connect(m_dateE, &QDateEdit::dateChanged, this, &TMainF::dateEdited);
+    connect(m_dateE, &DateEntry::dateChanged, this, &TMainF::dateEdited);
+    // Enter in either field makes the charts, as the chart button does.
+    connect(m_dateE, &DateEntry::returnPressed, this, &TMainF::BanBtnClick);
 
     m_timeE = new QLineEdit(this);
     m_timeE->setObjectName(QStringLiteral("TimeE"));
@@ -72,6 +73,7 @@ void TMainF::buildEntry()
     m_timeE->setFixedWidth(m_timeE->fontMetrics().horizontalAdvance(QStringLiteral("000:000")) + 8);
     m_timeE->setAlignment(Qt::AlignCenter);
     connect(m_timeE, &QLineEdit::textChanged, this, &TMainF::DispDateData);
+    connect(m_timeE, &QLineEdit::returnPressed, this, &TMainF::BanBtnClick);
 
     // TimeBtn: the spin button beside the time, two hours a step.
     auto *spin = new QWidget(this);
@@ -231,8 +233,22 @@ void TMainF::TimeBtnDownClick()
     stepTime(-1);
 }
 
+bool TMainF::dateReadable()
+{
+    if (m_dateE->typedDate())
+        return true;
+    // Never a neighbouring date in its place: a wrong date gives a wrong
+    // chart that looks right.
+    ui::showWarning(this, DateMessage.arg(m_dateE->lineEdit()->displayText()));
+    m_dateE->lineEdit()->setFocus();
+    m_dateE->lineEdit()->selectAll();
+    return false;
+}
+
 void TMainF::stepTime(int direction)
 {
+    if (!dateReadable())
+        return;
     const std::optional<HourMinute> t = parseTimeText(m_timeE->text());
     if (!t) {
         ui::showWarning(this, TimeMessage);
@@ -250,6 +266,8 @@ void TMainF::PNBtn(int direction)
 {
     const bool checked[4] = {BanGrp(0), BanGrp(1), BanGrp(2), BanGrp(3)};
     const int kind = steppingKind(checked);
+    if (!dateReadable())
+        return;
     const std::optional<HourMinute> t = parseTimeText(m_timeE->text());
     if (!t) {
         ui::showWarning(this, TimeMessage);
@@ -308,6 +326,8 @@ void TMainF::openChart(int kind, const CivilTime &moment)
 void TMainF::BanBtnClick()
 {
     if (m_making || CheckRes(ResAtChart, this))
+        return;
+    if (!dateReadable())
         return;
     DispDateData();
     const std::optional<CivilTime> moment = enteredMoment();
@@ -482,6 +502,10 @@ void TMainF::Clr1Click()
     const QList<QMdiSubWindow *> subs = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
     for (QMdiSubWindow *sub : subs)
         sub->close();
+    // The pane described a chart that is gone: its numbers must not be read
+    // as those of the next chart.
+    if (chartWindows().empty())
+        m_pane->clearPanel();
     UpdateMenuItems();
 }
 

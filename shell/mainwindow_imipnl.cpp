@@ -1,6 +1,8 @@
 #include "shell/mainwindow_imipnl.h"
 
 #include <QComboBox>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -21,6 +23,12 @@ namespace {
 constexpr int MinKyuPnl = 60;
 constexpr int MaxKyuPnl = 130;
 constexpr int GridRowHeight = 16;
+// The widest number a score cell must show whole: a total below -100 is rare,
+// and a cell that clips its sign turns the worst direction into a good one.
+const QString WidestScore = QStringLiteral("-100.00");
+// Room the delegate leaves around a cell's text: 2 px left, 3 px right, and
+// the grid line.
+constexpr int CellPadding = 2 + 3 + 2;
 
 QString qs(std::string_view s)
 {
@@ -89,18 +97,30 @@ QTableWidget *scoreGrid(const QString &name, QWidget *parent)
     g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     g->setShowGrid(true);
     g->verticalHeader()->setMinimumSectionSize(GridRowHeight - 2);
-    g->verticalHeader()->setDefaultSectionSize(GridRowHeight);
-    for (int r = 0; r < 4; ++r)
-        g->setRowHeight(r, GridRowHeight);
-    const int widths[4] = {46, 38, 46, 38};
-    for (int c = 0; c < 4; ++c) {
-        g->setColumnWidth(c, widths[c]);
+    for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 4; ++r)
             g->setItem(r, c, new QTableWidgetItem);
+    return g;
+}
+
+// Columns as wide as their widest text in the grid's own font (numbers at
+// least as wide as WidestScore), rows as high as a line; the grid takes
+// exactly that size, so no cell is ever cut, whatever the font.
+void fitGrid(QTableWidget *g)
+{
+    const QFontMetrics metrics(g->font());
+    for (int c = 0; c < 4; ++c) {
+        int widest = c % 2 == 1 ? metrics.horizontalAdvance(WidestScore) : 0;
+        for (int r = 0; r < 4; ++r)
+            widest = std::max(widest, metrics.horizontalAdvance(g->item(r, c)->text()));
+        g->setColumnWidth(c, widest + CellPadding);
     }
+    const int rowHeight = std::max(GridRowHeight, metrics.height() + 2);
+    g->verticalHeader()->setDefaultSectionSize(rowHeight);
+    for (int r = 0; r < 4; ++r)
+        g->setRowHeight(r, rowHeight);
     g->setFixedSize(g->horizontalHeader()->length() + 2 * g->frameWidth(),
                     g->verticalHeader()->length() + 2 * g->frameWidth());
-    return g;
 }
 
 void fillGrid(QTableWidget *g, const ScoreGrid &cells)
@@ -108,6 +128,7 @@ void fillGrid(QTableWidget *g, const ScoreGrid &cells)
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 4; ++r)
             g->item(r, c)->setText(QString::fromStdString(cells[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)]));
+    fitGrid(g);
 }
 
 } // namespace
@@ -247,6 +268,18 @@ void ImiPnl::clearGrids()
     fillGrid(m_sg2, grids.SG2);
 }
 
+void ImiPnl::clearPanel()
+{
+    m_banL->clear();
+    m_tyuL->clear();
+    m_memo->clear();
+    m_suuPnl->clear();
+    m_houiPnl->clear();
+    clearGrids();
+    m_expBtn->setEnabled(false);
+    repaintColours();
+}
+
 void ImiPnl::showPanel(const PanelView &view, const QString &title)
 {
     m_tyuL->setText(QString::fromStdString(view.TyuL));
@@ -270,7 +303,7 @@ int ImiPnl::kyuPnlHeight() const
 
 void ImiPnl::setKyuPnlHeight(int height)
 {
-    height = std::clamp(height, MinKyuPnl, MaxKyuPnl);
+    height = std::clamp(height, MinKyuPnl, std::max(MaxKyuPnl, m_kyuPnl->maximumHeight()));
     const int total = std::max(m_split->height(), height + 100);
     m_split->setSizes({height, total - height});
     m_kyuPnl->resize(m_kyuPnl->width(), height);
@@ -295,6 +328,24 @@ void ImiPnl::applyFonts(const QString &basicFamily, const QFont &memoFont)
         w->setFont(f);
     }
     m_memo->setFont(memoFont);
+    fitGrids();
+}
+
+void ImiPnl::fitGrids()
+{
+    fitGrid(m_sg1);
+    fitGrid(m_sg2);
+    // A large font makes the grids higher than the panel's usual limit; the
+    // panel then grows with them rather than cutting their last row.
+    m_kyuPnl->setMaximumHeight(std::max(MaxKyuPnl, m_kyuPnl->minimumSizeHint().height()));
+}
+
+void ImiPnl::changeEvent(QEvent *event)
+{
+    // A font given to the whole window (FontSetF) reaches the grids too.
+    if (event->type() == QEvent::FontChange && m_sg1)
+        fitGrids();
+    QWidget::changeEvent(event);
 }
 
 } // namespace velm

@@ -49,6 +49,9 @@ public:
     void showPanel(const PanelView &view, const QString &title);
     // The captions of SG1/SG2 without numbers, as at start.
     void clearGrids();
+    // Nothing of a chart left: title, note, direction, score, grids and memo
+    // empty, as once no chart is open.
+    void clearPanel();
 
     // Height of KyuPnl, kept between 60 and 130.
     int kyuPnlHeight() const;
@@ -61,6 +64,9 @@ public:
     // the whole explanation font for the memo.
     void applyFonts(const QString &basicFamily, const QFont &memoFont);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 signals:
     // The user picked another direction in HouiBox (palace index 0..8).
     void houiChanged(int pos);
@@ -68,6 +74,7 @@ signals:
 
 private:
     void repaintColours();
+    void fitGrids();
 
     QWidget *m_kyuPnl = nullptr;
     QLabel *m_banL = nullptr;

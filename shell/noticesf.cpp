@@ -7,6 +7,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "shell/helpwindow.h"
 #include "shell/httpget.h"
 #include "shell/icons.h"
 
@@ -35,6 +36,7 @@ TNoticeF::TNoticeF(AppSettings &settings, QWidget *parent)
     : QDialog(parent)
     , m_url(noticeAddress(settings.SetURL()))
 {
+    setHelpTopic(this, HelpNotices);
     setObjectName(QStringLiteral("NoticeF"));
     setWindowTitle(QStringLiteral("お知らせ"));
     setWindowIcon(velmIcon(IconId::Notices));

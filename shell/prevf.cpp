@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include "output/listfile.h"
+#include "shell/helpwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
 #include "shell/syssettings.h"
@@ -421,6 +422,7 @@ TPrevF::TPrevF(AppSettings &settings, QWidget *parent)
       m_sgPrinter(m_printer),
       m_home(parent)
 {
+    setHelpTopic(this, HelpPreview);
     setObjectName(QStringLiteral("PrevF"));
     setWindowTitle(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));
     setModal(true);
@@ -612,32 +614,27 @@ void TPrevF::ReDrawBtnClick()
     m_image1->setPixmap(QPixmap::fromImage(image));
     m_image1->adjustSize();
     showPage();
-    if (m_sgPrinter.totalPages() <= 1) {
-        m_prior->setEnabled(false);
-        m_next->setEnabled(false);
-    } else {
-        m_prior->setEnabled(true);
-        m_next->setEnabled(true);
-    }
 }
 
+// The page label, and the page buttons only where there is a page to go to
+// (前の頁 is off on the first page, 次の頁 on the last).
 void TPrevF::showPage()
 {
     m_pageLbl->setText(m_sgPrinter.pagePosition());
+    m_prior->setEnabled(m_sgPrinter.layout().hasPrior(m_sgPrinter.currentPage()));
+    m_next->setEnabled(m_sgPrinter.layout().hasNext(m_sgPrinter.currentPage()));
 }
 
 void TPrevF::btnPV_NextClick()
 {
-    m_next->setEnabled(m_sgPrinter.PreviewNextPage());
-    m_prior->setEnabled(m_sgPrinter.totalPages() > 1);
+    m_sgPrinter.PreviewNextPage();
     m_image1->setPixmap(QPixmap::fromImage(m_sgPrinter.previewImage()));
     showPage();
 }
 
 void TPrevF::btnPV_PriorClick()
 {
-    m_prior->setEnabled(m_sgPrinter.PreviewPriorPage());
-    m_next->setEnabled(m_sgPrinter.totalPages() > 1);
+    m_sgPrinter.PreviewPriorPage();
     m_image1->setPixmap(QPixmap::fromImage(m_sgPrinter.previewImage()));
     showPage();
 }

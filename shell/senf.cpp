@@ -108,6 +108,7 @@ QString groupCaption(int g)
 TSenF::TSenF(AppSettings &settings, const ConstData &names, QWidget *parent)
     : QDialog(parent), m_settings(settings), m_names(names)
 {
+    setHelpTopic(this, SenHelpTopic);
     setObjectName(QStringLiteral("SenF"));
     setWindowTitle(QStringLiteral("占事マスターの設定"));
     setModal(true);

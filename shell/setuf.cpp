@@ -42,6 +42,7 @@ QString characterAt(const std::string &utf8, std::size_t offset)
 TSetuF::TSetuF(AppSettings &settings, const ConstData &names, QWidget *parent)
     : QDialog(parent), m_settings(settings), m_names(names)
 {
+    setHelpTopic(this, SetuHelpTopic);
     setObjectName(QStringLiteral("SetuF"));
     setWindowTitle(QStringLiteral("説明文の編集"));
     setWindowIcon(velmIcon(IconId::Explanations));

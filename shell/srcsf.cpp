@@ -16,6 +16,7 @@
 #include "evaluation/numbers.h"
 #include "evaluation/sencheck.h"
 #include "output/search.h"
+#include "shell/helpwindow.h"
 #include "shell/app.h"
 #include "shell/entryfields.h"
 #include "shell/listf.h"
@@ -53,6 +54,7 @@ TSrcSF::TSrcSF(AppSettings &settings, const ConstData &names,
     : QDialog(parent), m_settings(settings), m_names(names), m_startMoment(std::move(startMoment)),
       m_engineOptions(std::move(engineOptions))
 {
+    setHelpTopic(this, HelpTopic);
     setObjectName(QStringLiteral("SrcSF"));
     setWindowTitle(QStringLiteral("検索一覧表の作成指定"));
 

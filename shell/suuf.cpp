@@ -147,6 +147,7 @@ QString faultTail(CellFault::Kind kind)
 TSuuF::TSuuF(AppSettings &settings, const ConstData &names, QWidget *parent)
     : QDialog(parent), m_settings(settings), m_names(names)
 {
+    setHelpTopic(this, SuuHelpTopic);
     setObjectName(QStringLiteral("SuuF"));
     setWindowTitle(QStringLiteral("数値の設定"));
     setModal(true);
@@ -192,7 +193,8 @@ TSuuF::TSuuF(AppSettings &settings, const ConstData &names, QWidget *parent)
         label->setBuddy(g);
         QVBoxLayout *layout = pageLayouts[static_cast<std::size_t>(info.page)];
         layout->addWidget(label);
-        layout->addWidget(g, 0, Qt::AlignLeft);
+        // The long tables take the height the dialog is given, every table its width.
+        layout->addWidget(g, info.scrolls ? 1 : 0);
         if (table == NumberTable::KyuSG) {
             auto *anLabel = new QLabel(QStringLiteral("暗剣による加算数値"));
             anLabel->setObjectName(QStringLiteral("Label10"));
@@ -207,8 +209,9 @@ TSuuF::TSuuF(AppSettings &settings, const ConstData &names, QWidget *parent)
             layout->addWidget(m_anE, 0, Qt::AlignLeft);
         }
     }
-    for (QVBoxLayout *layout : pageLayouts)
-        layout->addStretch(1);
+    for (int p = 0; p < 8; ++p)
+        if (p != Grids[ix(NumberTable::KanLSG)].page && p != Grids[ix(NumberTable::KakuSG)].page)
+            pageLayouts[static_cast<std::size_t>(p)]->addStretch(1);
 
     auto *exp = new QToolButton(this);
     exp->setObjectName(QStringLiteral("ExpBtn"));
@@ -270,8 +273,10 @@ QTableWidget *TSuuF::makeGrid(NumberTable table)
     g->verticalHeader()->setMinimumSectionSize(rowHeight);
     g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     g->verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    g->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    g->horizontalHeader()->setDefaultSectionSize(fontMetrics().horizontalAdvance(QStringLiteral("-0000")) + 10);
+    // Columns share the width the dialog gives them, never narrower than
+    // their caption and widest value (fitColumns).
+    g->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    g->setSizePolicy(QSizePolicy::Expanding, info.scrolls ? QSizePolicy::Expanding : QSizePolicy::Fixed);
     g->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     g->horizontalHeader()->setHighlightSections(false);
     g->verticalHeader()->setHighlightSections(false);
@@ -285,7 +290,7 @@ QTableWidget *TSuuF::makeGrid(NumberTable table)
                          .arg(fixed));
     g->setCornerButtonEnabled(false);
     if (info.scrolls)
-        g->setMaximumHeight(g->horizontalHeader()->sizeHint().height()
+        g->setMinimumHeight(g->horizontalHeader()->sizeHint().height()
                             + VisibleRowsOfLongGrids * rowHeight + 2 * g->frameWidth());
 
     for (int c = 0; c < shape.columns; ++c) {
@@ -306,6 +311,9 @@ QTableWidget *TSuuF::makeGrid(NumberTable table)
     if (table == NumberTable::HmPSG)
         for (int c = 1; c < 5; ++c)
             g->setColumnHidden(c, true);
+    // The stars' tenth column belongs to no palace.
+    if (table == NumberTable::KsSG)
+        g->setColumnHidden(9, true);
 
     connect(g, &QWidget::customContextMenuRequested, this, [this, g](const QPoint &pos) {
         commitEdits();
@@ -482,6 +490,7 @@ QString TSuuF::faultMessage(const CellFault &fault) const
 bool TSuuF::SGCheck()
 {
     commitEdits();
+    normaliseTypedNumbers();
     NumberTables values = tables();
     const TablesCheck check = checkTables(values);
     // Empty cells now hold their defaults, in the grids as in the file.
@@ -546,7 +555,40 @@ void TSuuF::showEvent(QShowEvent *event)
 {
     refreshCaptions();
     FontSetF(this, m_settings.SysFont(), m_settings.SetuFont());
+    fitColumns();
     QDialog::showEvent(event);
+}
+
+void TSuuF::fitColumns()
+{
+    for (QTableWidget *g : m_grids) {
+        // The header's style sheet pads a caption by 3 px a side, plus its border.
+        const QFontMetrics header(g->horizontalHeader()->font());
+        int widest = QFontMetrics(g->font()).horizontalAdvance(QStringLiteral("-0000")) + 10;
+        for (int c = 0; c < g->columnCount(); ++c)
+            widest = std::max(widest, header.horizontalAdvance(g->horizontalHeaderItem(c)->text()) + 10);
+        g->horizontalHeader()->setMinimumSectionSize(widest);
+        g->horizontalHeader()->setDefaultSectionSize(widest);
+        const int rowHeight = g->fontMetrics().height() + 4;
+        g->verticalHeader()->setMinimumSectionSize(rowHeight);
+        g->verticalHeader()->setDefaultSectionSize(rowHeight);
+        // Fixed-height tables show every row; the header's own width follows its captions.
+        g->updateGeometry();
+    }
+}
+
+// Numbers as an input method or another program gives them ("１２", "－５",
+// " 7") are the numbers they show; the file keeps them plain.
+void TSuuF::normaliseTypedNumbers()
+{
+    const auto plain = [](const QString &text) { return text.normalized(QString::NormalizationForm_KC).trimmed(); };
+    for (QTableWidget *g : m_grids)
+        for (int c = 0; c < g->columnCount(); ++c)
+            for (int r = 0; r < g->rowCount(); ++r)
+                if (QTableWidgetItem *item = g->item(r, c); item->text() != plain(item->text()))
+                    item->setText(plain(item->text()));
+    if (m_anE->text() != plain(m_anE->text()))
+        m_anE->setText(plain(m_anE->text()));
 }
 
 void TSuuF::commitEdits()

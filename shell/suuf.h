@@ -105,6 +105,8 @@ private:
     QTableWidget *makeGrid(NumberTable table);
     QTableWidget *targetGrid(QTableWidget *grid) const;
     void commitEdits();
+    void fitColumns();
+    void normaliseTypedNumbers();
     void copyAlong(QTableWidget *grid, bool right);
     QString faultMessage(const CellFault &fault) const;
 

@@ -262,6 +262,7 @@ TSysF::TSysF(AppSettings &settings, QWidget *parent)
     : QDialog(parent)
     , m_settings(settings)
 {
+    setHelpTopic(this, HelpTopic);
     setObjectName(QStringLiteral("SysF"));
     setWindowTitle(QStringLiteral("ｼｽﾃﾑ設定"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);

@@ -148,6 +148,8 @@ TAboutBox::TAboutBox(const QString &applicationTitle, const QString &supportUrl,
     auto *picture = new QLabel(this);
     picture->setPixmap(programPicture(72));
     auto *maker = new QLabel(QStringLiteral("Quorvel"), this);
+    m_version = new QLabel(QStringLiteral("バージョン ") + programVersion(), this);
+    m_version->setObjectName(QStringLiteral("VersionL"));
     m_link = new TURLLink(this);
     m_link->setURL(supportUrl);
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
@@ -155,6 +157,7 @@ TAboutBox::TAboutBox(const QString &applicationTitle, const QString &supportUrl,
 
     auto *right = new QVBoxLayout;
     right->addWidget(maker);
+    right->addWidget(m_version);
     right->addWidget(m_link);
     right->addStretch(1);
     auto *middle = new QHBoxLayout;
@@ -166,6 +169,16 @@ TAboutBox::TAboutBox(const QString &applicationTitle, const QString &supportUrl,
     layout->addLayout(middle);
     layout->addWidget(ok, 0, Qt::AlignRight);
     setMinimumWidth(320);
+}
+
+QString TAboutBox::versionText() const
+{
+    return m_version->text();
+}
+
+QString programVersion()
+{
+    return QStringLiteral(VELM_VERSION);
 }
 
 void TAboutBox::paintEvent(QPaintEvent *event)

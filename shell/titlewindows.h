@@ -54,6 +54,8 @@ public:
     TAboutBox(const QString &applicationTitle, const QString &supportUrl, QWidget *parent = nullptr);
     TURLLink *URLLink() const { return m_link; }
     QString captionText() const { return m_caption; }
+    // "バージョン 0.1": the version the program was built as.
+    QString versionText() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -61,7 +63,11 @@ protected:
 private:
     QString m_caption;
     TURLLink *m_link = nullptr;
+    QLabel *m_version = nullptr;
 };
+
+// The program's version, as its build names it ("0.1").
+QString programVersion();
 
 class TMsgF : public QWidget {
     Q_OBJECT

@@ -164,6 +164,7 @@ TTools::TTools(AppSettings &settings, QMenu *toolMenu, QWidget *parent)
     , m_settings(settings)
     , m_menu(toolMenu)
 {
+    setHelpTopic(this, HelpTopic);
     setObjectName(QStringLiteral("Tools"));
     setWindowTitle(QStringLiteral("ﾂｰﾙの設定"));
 

@@ -286,6 +286,19 @@ TEST(NumbersCheck, EmptyCellsTakeDefaultsAndOneFaultPerColumn)
 
     tables.setAnE("1.5");
     EXPECT_FALSE(checkTables(tables).anKenOk);
+
+    // Digits too many for any integer are out of range, not "not an integer".
+    NumberTables huge;
+    huge.setCell(NumberTable::KanSG, 1, 1, "99999999999");
+    huge.setCell(NumberTable::KanSG, 2, 1, "-99999999999");
+    huge.setCell(NumberTable::KanSG, 3, 1, "+99999999999");
+    huge.setCell(NumberTable::KanSG, 4, 1, "9999999999x");
+    check = checkTables(huge);
+    ASSERT_EQ(check.faults.size(), 4u);
+    EXPECT_EQ(check.faults[0].kind, CellFault::Kind::AboveMaximum);
+    EXPECT_EQ(check.faults[1].kind, CellFault::Kind::BelowMinimum);
+    EXPECT_EQ(check.faults[2].kind, CellFault::Kind::AboveMaximum);
+    EXPECT_EQ(check.faults[3].kind, CellFault::Kind::NotInteger);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include <QApplication>
 #include <QEnterEvent>
 #include <QGuiApplication>
@@ -22,6 +24,8 @@ TEST(AboutWindows, LinkOpensTheSupportAddressOrSaysWhyNot)
     TAboutBox about(QStringLiteral("VELM 1.0"), QStringLiteral("http://www.quorvel.example/velm/"));
     TURLLink *link = about.URLLink();
     EXPECT_EQ(link->text(), "http://www.quorvel.example/velm/");
+    EXPECT_TRUE(QRegularExpression("^\\d+\\.\\d+").match(programVersion()).hasMatch()) << programVersion().toStdString();
+    EXPECT_EQ(about.versionText(), QStringLiteral("バージョン ") + programVersion());
     EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(Qt::red));
 

@@ -98,7 +98,7 @@ struct Fixture {
 
 } // namespace
 
-TEST(BackF, GroupsSelectWholeExtensionsInTheirStoredCase)
+TEST(BackF, GroupsSelectWholeExtensionsInAnyCase)
 {
     struct Row {
         const char *name;
@@ -106,10 +106,11 @@ TEST(BackF, GroupsSelectWholeExtensionsInTheirStoredCase)
         bool selected;
     };
     const Row rows[] = {
-        {"client.nam", 1, true},     {"CLIENT.NAM", 1, true},    {"client.Nam", 1, false},
-        {"SuuFile.Dat", 2, false},   {"SETUFILE.DAT", 2, true},  {"Senji.dat", 2, true},
-        {"VELMWIN.ini", 4, true},    {"x.SET", 4, true},         {"x.Ini", 4, false},
-        {"VLW.reg", 8, true},        {"VLW.REG", 8, true},       {"VLW.Reg", 8, false},
+        {"client.nam", 1, true},     {"CLIENT.NAM", 1, true},    {"client.Nam", 1, true},
+        {"SuuFile.Dat", 2, true},    {"SETUFILE.DAT", 2, true},  {"Senji.dat", 2, true},
+        {"VELMWIN.ini", 4, true},    {"x.SET", 4, true},         {"x.Ini", 4, true},
+        {"VLW.reg", 8, true},        {"VLW.REG", 8, true},       {"VLW.Reg", 8, true},
+        {"Senji.Idx", 15, false},    {"SuuFile.Dat", 13, false},
         {"Senji.dat", 13, false},    {"README", 15, false},      {"trailing.", 15, false},
         {"a.at", 15, false},         {"a.N", 15, false},         {"a.nam.txt", 15, false},
         {"archive.tar.dat", 2, true}, {".dat", 2, true},
@@ -130,8 +131,14 @@ TEST(BackF, StatisticsAndSettings)
     EXPECT_TRUE(f.dialog->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(f.dialog->groups(), 15); // the default: every group
     EXPECT_EQ(f.dialog->Ap()->text(), EditChk(f.program.path()));
-    // Not SuuFile.Dat (".Dat"), Senji.Idx, or README (no extension).
-    EXPECT_EQ(f.dialog->InPnl()->text(), selectionStatistics(6, 14 + 3000 + 8 + 18 + 17 + 5));
+    // Every file but README (no extension); Senji.Idx goes with Senji.dat.
+    EXPECT_EQ(f.dialog->InPnl()->text(), selectionStatistics(8, 9 + 14 + 3000 + 7 + 8 + 18 + 17 + 5));
+    f.setGroups(2);
+    EXPECT_EQ(f.dialog->InPnl()->text(), selectionStatistics(4, 9 + 14 + 3000 + 7));
+    QFile::remove(f.program.filePath("Senji.dat"));
+    f.dialog->FormActivate();
+    EXPECT_EQ(f.dialog->InPnl()->text(), selectionStatistics(2, 9 + 14)); // no index without its data
+    put(f.program.filePath("Senji.dat"), QByteArray(3000, 'x'));
     EXPECT_EQ(f.dialog->OutPnl()->text(), selectionStatistics(0, 0));
 
     f.setGroups(4);
@@ -165,10 +172,26 @@ TEST(BackF, OnlySettingsDataCopiesIniAndSetFiles)
     Fixture f;
     f.setGroups(4);
     f.click("BBtn");
-    EXPECT_EQ(f.messages.texts,
-              (QStringList{"バックアップを実行してよろしいですか？", "バックアップが終了しました。"}));
+    EXPECT_EQ(f.messages.texts, (QStringList{"バックアップを実行してよろしいですか？",
+                                             "バックアップが終了しました。\n\n3 個のファイルをコピーしました。"}));
     EXPECT_EQ(snapshot(f.media.path()).keys(), (QStringList{"MainF.ini", "VELMWIN.ini", "mine.set"}));
     EXPECT_EQ(f.dialog->OutPnl()->text(), selectionStatistics(3, 18 + 17 + 5));
+}
+
+// The user's master data are stored as "SuuFile.Dat", "Senji.Dat", "Senji.Idx"
+// and "SetuFile.Dat": all four go with 編集データ, and the count says so.
+TEST(BackF, EditDataCopiesTheMasterDataInAnyCase)
+{
+    Fixture f;
+    QFile::remove(f.program.filePath("Senji.dat"));
+    QFile::remove(f.program.filePath("SETUFILE.DAT"));
+    put(f.program.filePath("Senji.Dat"), "matters\r\n");
+    put(f.program.filePath("SetuFile.Dat"), "texts\r\n");
+    f.setGroups(2);
+    f.click("BBtn");
+    EXPECT_EQ(f.messages.texts.last(), QStringLiteral("バックアップが終了しました。\n\n4 個のファイルをコピーしました。"));
+    EXPECT_EQ(snapshot(f.media.path()).keys(),
+              (QStringList{"Senji.Dat", "Senji.Idx", "SetuFile.Dat", "SuuFile.Dat"}));
 }
 
 TEST(BackF, MissingFoldersAreOfferedOneLevelOnly)
@@ -196,8 +219,9 @@ TEST(BackF, MissingFoldersAreOfferedOneLevelOnly)
     f.messages.clear();
     f.type(usb);
     f.click("BBtn");
-    EXPECT_EQ(f.messages.texts, (QStringList{"フォルダ がありません。作成しますか？", "バックアップを実行してよろしいですか？",
-                                             "バックアップが終了しました。"}));
+    ASSERT_EQ(f.messages.texts.size(), 3);
+    EXPECT_EQ(f.messages.texts[1], QStringLiteral("バックアップを実行してよろしいですか？"));
+    EXPECT_TRUE(f.messages.texts[2].startsWith(QStringLiteral("バックアップが終了しました。")));
     EXPECT_TRUE(QFileInfo(usb + "/SETUFILE.DAT").isFile());
     EXPECT_TRUE(QFileInfo(usb + "/VLW.reg").isFile());
     EXPECT_NE(f.dialog->OutPnl()->text(), NoFolder);
@@ -251,7 +275,7 @@ TEST(BackF, RestoreBringsFilesAndSettingsBack)
     EXPECT_EQ(f.messages.texts[1], QStringLiteral("リストアを実行してよろしいですか？"));
     EXPECT_TRUE(f.messages.texts[2].contains("VLW.reg"));
     EXPECT_EQ(f.messages.texts.last(), QStringLiteral("リストアが終了しました。内容を反映させる為、\n\n一旦、VELM を終了しますので、\n\n"
-                                                      "再度、VELM起動してください。"));
+                                                      "再度、VELM起動してください。\n\n9 個のファイルをコピーしました。"));
     EXPECT_EQ(f.ended, 1);
 
     QMap<QString, QByteArray> after = snapshot(f.program.path());

@@ -302,6 +302,8 @@ TEST(BanWindow, CopiesGoToTheClipboardInBoxes)
     EXPECT_FALSE(w->copyPalaceAction()->isEnabled());
     EXPECT_EQ(w->copyPalaceAction()->text(), "宮(東南)のみコピー");
 
+    pressPalace(*w, 0);
+    EXPECT_EQ(w->copyPalaceAction()->text(), "中宮のみコピー");
     pressPalace(*w, 5);
     EXPECT_EQ(w->copyPalaceAction()->text(), "坎宮( 北)のみコピー");
     w->copyPalaceAction()->trigger();

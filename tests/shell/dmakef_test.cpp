@@ -6,6 +6,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -133,11 +134,11 @@ TEST(DMakeF, OpensWithItsDefaults)
     EXPECT_TRUE(f.dialog.DayHourCB()->isChecked());
     EXPECT_EQ(f.dialog.YearMonthCB()->text(), QStringLiteral("年月データ"));
     EXPECT_EQ(f.dialog.DayHourCB()->text(), QStringLiteral("日時データ"));
-    EXPECT_EQ(f.dialog.FYearE()->text(), QStringLiteral("2003"));
-    EXPECT_EQ(f.dialog.EYearE()->text(), QStringLiteral("2006"));
+    EXPECT_EQ(f.dialog.FYearE()->text(), QString::number(QDate::currentDate().year()));
+    EXPECT_EQ(f.dialog.EYearE()->text(), QString::number(QDate::currentDate().year() + 1));
     EXPECT_EQ(f.dialog.RG1()->checkedButton()->text(), QStringLiteral("コード"));
     EXPECT_EQ(f.dialog.RG2()->checkedButton()->text(), QStringLiteral("同一フォルダ(200301.dat～200312.dat)"));
-    EXPECT_EQ(f.dialog.RG2()->button(0)->text(), QStringLiteral("年フォルダ＋日時データ(2003\\01～12.dat)"));
+    EXPECT_EQ(f.dialog.RG2()->button(0)->text(), QStringLiteral("年フォルダ＋日時データ(2003/01～12.dat)"));
     EXPECT_EQ(f.dialog.DispL()->text(), QStringLiteral("処理中の内容"));
     EXPECT_EQ(f.dialog.Button1()->text(), QStringLiteral("データ生成実行！"));
     EXPECT_EQ(f.dialog.OKBtn()->text(), QStringLiteral("閉じる"));

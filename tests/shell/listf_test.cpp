@@ -18,8 +18,11 @@
 #include <QToolBar>
 
 #include "engine/symbols.h"
+#include "output/calendar.h"
+#include "output/chartdata.h"
 #include "shell/listf.h"
 #include "shell/messages.h"
+#include "clipping.h"
 #include "shell_fixtures.h"
 
 using namespace velm;
@@ -274,4 +277,41 @@ TEST(ListF, PopupMenuDeletesAndOpensTheRowUnderThePointer)
     popupAt(QPoint(5, w.grid()->viewport()->height() - 2));
     EXPECT_FALSE(w.popupMenu()->isVisible());
     EXPECT_EQ(w.list().dataRowCount(), 2);
+}
+
+// The chart-data list shows its pillars, terms and doors whole ("休-乾", never
+// "休…"); a file of another kind, such as the calendar's export, is refused by
+// name and the list stays as it was.
+TEST(ListF, ChartDataShowsWholeTextsAndOtherFilesAreRefused)
+{
+    RecordedMessages messages;
+    QTemporaryDir dir;
+    AppSettings settings(dir.path(), dir.path());
+    TListF w(settings);
+    for (int kind : {0, 3}) {
+        ChartDataListOptions o;
+        o.start = {2024, 3, 1, 10, 45, 0};
+        o.kind = kind;
+        o.count = 24;
+        w.showList(chartDataListModel(ListProc(o)), false);
+        EXPECT_NE(w.list().rows[1][12].find('-'), std::string::npos) << w.list().rows[1][12]; // "休-乾"
+        EXPECT_EQ(clippedTexts(&w), QStringList()) << kind;
+    }
+    w.showList(searchList(), false);
+    EXPECT_EQ(clippedTexts(&w), QStringList());
+
+    ListModel calendar;
+    calendar.SenL = "2024/03/10 13:00 ～ 2024/03/11 07:00";
+    calendar.CntL = "10:件";
+    calendar.rows = {calendarCaptions(), row("時盤", "2024/03/10", "13", "")};
+    const QString path = dir.filePath(QStringLiteral("calendar.csv"));
+    ASSERT_EQ(writeListFile(path.toStdString(), calendar), "");
+    w.openFileName = [&](QWidget *) { return path; };
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("OpenBtn")), Qt::LeftButton);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("calendar.csv"))) << messages.texts[0].toStdString();
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("一覧表ファイルではありません")));
+    EXPECT_EQ(w.list().SenL, searchList().SenL);
+    EXPECT_EQ(w.list().dataRowCount(), 3);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("検索一覧表"));
 }

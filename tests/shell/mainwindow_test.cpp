@@ -12,6 +12,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -193,7 +194,7 @@ TEST_F(MainWindowTest, DatePanelShowsTheFactsOfTheEnteredMoment)
     EXPECT_TRUE(m.Panel1()->text().startsWith(QStringLiteral("癸卯：乙丑：")));
     // The down-arrow key opens the month calendar.
     m.DateE()->setFocus();
-    QTest::keyClick(m.DateE(), Qt::Key_Down);
+    QTest::keyClick(m.DateE()->lineEdit(), Qt::Key_Down);
     EXPECT_TRUE(m.DateE()->calendarWidget()->isVisible());
     m.DateE()->calendarWidget()->window()->hide();
     EXPECT_TRUE(messages.texts.isEmpty());
@@ -630,7 +631,61 @@ TEST_F(MainWindowTest, HelpOpensAtTheContents)
     EXPECT_EQ(help->currentTopic(), 40001);
     showHelp(99999); // no such topic: the contents
     EXPECT_EQ(help->currentTopic(), HelpContents);
+    // Every window has its own section.
+    for (int topic : {30000, 40020, 40010, 20002, 10001, 40001, 40030, 3001, 40040, HelpChartData, HelpFixedViews,
+                      HelpListWindow, HelpCalendar, HelpQuickSearch, HelpPreview, HelpNotices}) {
+        showHelp(topic);
+        EXPECT_EQ(help->currentTopic(), topic);
+    }
+    // F1 opens the section of the window it is pressed in.
+    installHelpKey();
+    QWidget calendar;
+    setHelpTopic(&calendar, HelpCalendar);
+    auto *field = new QLineEdit(&calendar);
+    calendar.show();
+    QTest::keyClick(field, Qt::Key_F1);
+    EXPECT_EQ(help->currentTopic(), HelpCalendar);
+    QTest::keyClick(main->TimeE(), Qt::Key_F1);
+    EXPECT_EQ(help->currentTopic(), HelpContents);
     help->close();
+}
+
+// A date is typed whole over a selection, an impossible one is refused and
+// never turned into a neighbour, and Enter in either field makes the charts.
+TEST_F(MainWindowTest, DatesAreTypedWholeOrRefused)
+{
+    TMainF &m = open();
+    onlyKinds({0});
+    enter(2026, 12, 8, "12:00");
+    QLineEdit *date = m.DateE()->lineEdit();
+    const auto typeDate = [&](const QString &text) {
+        date->setFocus();
+        date->selectAll();
+        QTest::keyClicks(date, text);
+    };
+    typeDate("2024/03/01");
+    EXPECT_EQ(date->text(), "2024/03/01");
+    EXPECT_EQ(m.DateE()->date(), QDate(2024, 3, 1));
+    EXPECT_EQ(m.Panel1()->text(), Summary20240301);
+    typeDate("20230230"); // the slashes are the field's own
+    EXPECT_EQ(date->text(), "2023/02/30");
+    EXPECT_EQ(m.DateE()->date(), QDate(2024, 3, 1));
+    for (const char *button : {"BanBtn", "NBanBtn"}) {
+        messages.clear();
+        click(button);
+        EXPECT_TRUE(m.chartWindows().isEmpty()) << button;
+        ASSERT_EQ(messages.texts.size(), 1) << button;
+        EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("『2023/02/30』"))) << messages.texts[0].toStdString();
+        EXPECT_EQ(date->text(), "2023/02/30");
+    }
+    messages.clear();
+    typeDate("2024/03/01");
+    QTest::keyClick(date, Qt::Key_Return);
+    EXPECT_EQ(titles(), QStringList{"年盤:2024/03/01"});
+    onlyKinds({3});
+    QTest::keyClick(m.TimeE(), Qt::Key_Enter);
+    EXPECT_EQ(titles(), (QStringList{"年盤:2024/03/01", "時盤:24/03/01 12時"}));
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.all().toStdString();
 }
 
 TEST_F(MainWindowTest, ChartsAreRefusedWithAClearMessage)
@@ -658,4 +713,45 @@ TEST_F(MainWindowTest, ChartsAreRefusedWithAClearMessage)
     click("BanBtn");
     EXPECT_TRUE(m.chartWindows().isEmpty());
     EXPECT_EQ(messages.texts.size(), 3);
+}
+
+// The 2024-03-01 year chart scores 西 -33, 南西 -53 and 南東 -10: the totals grid
+// must show each sign, at any size of the font, and the pane forgets the chart
+// once every chart is closed.
+TEST_F(MainWindowTest, TotalsShowTheirSignsAndLeaveWithTheCharts)
+{
+    TMainF &m = open();
+    onlyKinds({0});
+    enter(2024, 3, 1, "12:00");
+    click("BanBtn");
+    TBanF *year = m.chartWindow("年盤:2024/03/01");
+    ASSERT_TRUE(year);
+    clickPalace(year, 4);
+    QTableWidget *sg2 = m.pane()->SG2();
+    EXPECT_EQ(sg2->item(1, 0)->text(), QStringLiteral(" 西"));
+    EXPECT_EQ(sg2->item(1, 1)->text(), "-33.00");
+    EXPECT_EQ(sg2->item(1, 3)->text(), "-53.00");
+    EXPECT_EQ(sg2->item(3, 3)->text(), "-10.00");
+    for (int points : {8, 9, 12, 16, 24}) {
+        QFont f = m.pane()->font();
+        f.setPointSize(points);
+        m.pane()->setFont(f);
+        const QFontMetrics metrics(sg2->font());
+        for (int c = 0; c < 4; ++c) {
+            const int needed = metrics.horizontalAdvance(c % 2 ? QStringLiteral("-100.00") : sg2->item(0, c)->text());
+            EXPECT_GT(sg2->columnWidth(c) - 5, needed) << points << " pt, column " << c;
+        }
+        EXPECT_GE(sg2->width(), sg2->horizontalHeader()->length());
+        EXPECT_GE(sg2->rowHeight(0), metrics.height());
+    }
+
+    click("ClrBtn");
+    flushDeletes();
+    EXPECT_TRUE(m.chartWindows().isEmpty());
+    EXPECT_EQ(m.pane()->BanL()->text(), "");
+    EXPECT_EQ(m.pane()->SuuPnl()->text(), "");
+    EXPECT_EQ(m.pane()->Memo1()->toPlainText(), "");
+    EXPECT_EQ(sg2->item(1, 1)->text(), "");
+    EXPECT_EQ(sg2->item(1, 0)->text(), QStringLiteral(" 西"));
+    EXPECT_FALSE(m.pane()->ExpBtn()->isEnabled());
 }

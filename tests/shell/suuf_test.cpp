@@ -23,6 +23,7 @@
 #include "shell/appsettings.h"
 #include "shell/messages.h"
 #include "shell/suuf.h"
+#include "clipping.h"
 #include "shell_fixtures.h"
 
 using namespace velm;
@@ -127,8 +128,20 @@ TEST_F(SuuFTest, ShowsTheFileUnderItsCaptionsWithUnusedColumnsHidden)
     EXPECT_FALSE(w.grid(NumberTable::HmPSG)->isColumnHidden(0));
     for (int c = 1; c < 5; ++c)
         EXPECT_TRUE(w.grid(NumberTable::HmPSG)->isColumnHidden(c));
-    EXPECT_FALSE(w.grid(NumberTable::KsSG)->isColumnHidden(9));
+    EXPECT_TRUE(w.grid(NumberTable::KsSG)->isColumnHidden(9)); // belongs to no palace
     EXPECT_EQ(w.AnE()->alignment() & Qt::AlignRight, Qt::AlignRight);
+
+    // Every caption whole ("加算比率" included), and the grids grow with the dialog.
+    for (int p = 0; p < 8; ++p) {
+        w.pages()->setCurrentIndex(p);
+        EXPECT_EQ(clippedTexts(&w), QStringList()) << p;
+    }
+    const QSize before = w.grid(NumberTable::KakuSG)->size();
+    w.resize(w.width() + 200, w.height() + 200);
+    QApplication::processEvents();
+    EXPECT_GT(w.grid(NumberTable::KakuSG)->width(), before.width());
+    EXPECT_GT(w.grid(NumberTable::KakuSG)->height(), before.height());
+    EXPECT_GT(w.grid(NumberTable::KakuSG)->columnWidth(1), before.width() / 10);
 }
 
 TEST_F(SuuFTest, OkFillsEmptyCellsWithTheirDefaultsSavesAndCloses)
@@ -182,6 +195,14 @@ TEST_F(SuuFTest, AValueAboveTheRangeIsToldAndNothingIsWritten)
     EXPECT_FALSE(w.SGCheck());
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(messages.texts[0], "「干の数値」の「丁＼兌」\n[-51]は設定可能最小値より小さな値です");
+
+    // Full-width digits are the numbers they show; too many digits are out of range.
+    messages.clear();
+    w.setCellText(NumberTable::KanSG, 3, 4, QStringLiteral("－１２")); // as an input method commits it
+    type(NumberTable::PerSG, 1, 1, QStringLiteral("99999999999"));
+    EXPECT_FALSE(w.SGCheck());
+    EXPECT_EQ(messages.texts, QStringList{"「全般的な設定」の「天盤＼加算比率」\n[99999999999]は設定可能最大値より大きな値です"});
+    EXPECT_EQ(w.cellText(NumberTable::KanSG, 3, 4), "-12");
 }
 
 TEST_F(SuuFTest, EveryFaultyColumnOfEveryGridIsToldOnce)
