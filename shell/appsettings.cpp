@@ -1,5 +1,6 @@
 #include "shell/appsettings.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QDir>
@@ -241,8 +242,9 @@ void AppSettings::setNowE(const QString &text) { putText("NowE", text, NowE()); 
 FontSetting AppSettings::fontOf(const char *prefix, const FontSetting &fallback) const
 {
     const QString p = QLatin1String(prefix);
+    // A size outside the range (a hand-edited file) is brought to its nearest end.
     return {m_store.text(Sys, p + QStringLiteral("FntName"), fallback.name),
-            m_store.integer(Sys, p + QStringLiteral("FntSize"), fallback.size)};
+            std::clamp(m_store.integer(Sys, p + QStringLiteral("FntSize"), fallback.size), MinFontSize, MaxFontSize)};
 }
 
 void AppSettings::putFont(const char *prefix, const FontSetting &font, const FontSetting &now)

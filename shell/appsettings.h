@@ -29,6 +29,11 @@
 
 namespace velm {
 
+// The sizes, in points, the three fonts of the settings may take: every
+// window is laid out to show its texts whole up to the largest.
+inline constexpr int MinFontSize = 6;
+inline constexpr int MaxFontSize = 20;
+
 // A font as the settings keep it: family and point size.
 struct FontSetting {
     QString name;

@@ -71,6 +71,9 @@ TBDataF::TBDataF(TMainF &main, AppSettings &settings, TListF &list, QWidget *par
     connect(buttons.okBtn, &QPushButton::clicked, this, &TBDataF::OKBtnClick);
 
     auto *layout = new QVBoxLayout(this);
+    // As large as its contents and no larger: nothing in it grows, and a
+    // resizable frame would only add a bare strip below the buttons.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(rg1);
     layout->addLayout(limit);
     layout->addWidget(m_srcPnl);

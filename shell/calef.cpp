@@ -303,7 +303,9 @@ void TCaleF::fitWidths()
     const int rowHeight = std::max(15, metrics.height() + 3);
     m_grid->verticalHeader()->setDefaultSectionSize(rowHeight);
     m_frozen->verticalHeader()->setDefaultSectionSize(rowHeight);
-    setFixedWidth(gridWindowWidth(m_grid, layout(), sum, 2));
+    // The heading row (its title and count included) shows whole too, when
+    // it needs more than the grid.
+    setFixedWidth(std::max(gridWindowWidth(m_grid, layout(), sum, 2), layout()->minimumSize().width()));
     syncFrozen();
 }
 
@@ -417,6 +419,7 @@ void TCaleF::FormShow()
     m_model->setRows(std::move(rows), pcolorSettings(m_settings));
     m_senL->setText(qs(list.SenL));
     m_cntL->setText(qs(list.CntL));
+    fitWidths();
     applyHidden(calendarHiddenRows(m_model->rows(), m_settings.CB8()));
     m_grid->scrollToTop();
     syncFrozen();

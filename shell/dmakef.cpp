@@ -141,6 +141,9 @@ TDMakeF::TDMakeF(AppSettings &settings, const ConstData &names, std::function<En
     buttons->addWidget(m_okBtn);
 
     auto *layout = new QVBoxLayout(this);
+    // As large as its contents and no larger: nothing in it grows, and a
+    // resizable frame would only add a bare strip below the buttons.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(dirRow);
     layout->addWidget(cg1);
     layout->addLayout(yearRow);

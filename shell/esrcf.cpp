@@ -61,6 +61,9 @@ TESrcF::TESrcF(TMainF &main, AppSettings &settings, QWidget *parent)
     setWindowTitle(QStringLiteral("簡易検索作盤"));
 
     auto *layout = new QVBoxLayout(this);
+    // As large as its contents and no larger: nothing in it grows, and a
+    // resizable frame would only add a bare strip below the buttons.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto radioGroup = [this, layout](int n, const QString &caption, const QStringList &items, int columns) {
         const RadioGroup radio = makeRadioGroup(this, QStringLiteral("CB%1").arg(n), caption, items, columns, 0);
         m_cb[n - 1] = radio.group;

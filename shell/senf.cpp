@@ -73,8 +73,10 @@ QTableWidget *makeGrid(QWidget *parent, const char *name, bool groupNumbers)
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setItemDelegate(new GridDelegate(grid));
     grid->setColumnWidth(0, CaptionWidth);
+    // A target is a pattern name of up to four characters ("飛鳥跌穴"), shown whole.
+    const int targetWidth = std::max(CellWidths[2], grid->fontMetrics().horizontalAdvance(QStringLiteral("飛鳥跌穴")) + 6);
     for (int c = 1; c < GridColumns; ++c)
-        grid->setColumnWidth(c, CellWidths[(c - 1) % 3]);
+        grid->setColumnWidth(c, (c - 1) % 3 == 2 ? targetWidth : CellWidths[(c - 1) % 3]);
     const int rowHeight = grid->fontMetrics().height() + 6;
     for (int r = 0; r < GridRows; ++r)
         grid->setRowHeight(r, rowHeight);

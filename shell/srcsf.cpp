@@ -98,6 +98,9 @@ TSrcSF::TSrcSF(AppSettings &settings, const ConstData &names,
     connect(buttons.okBtn, &QPushButton::clicked, this, &TSrcSF::OKBtnClick);
 
     auto *layout = new QVBoxLayout(this);
+    // As large as its contents and no larger: nothing in it grows, and a
+    // resizable frame would only add a bare strip below the buttons.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(form);
     layout->addWidget(rg1.box);
     layout->addWidget(rg2.box);

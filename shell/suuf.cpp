@@ -65,6 +65,13 @@ constexpr std::array<const char *, 5> SeasonColumns{"相", "旺", "死", "休", 
 
 constexpr int VisibleRowsOfLongGrids = 15;
 
+// Tables of one visible column keep their own width: one number spread over
+// the whole dialog reads badly.
+constexpr bool narrowTable(NumberTable t)
+{
+    return t == NumberTable::PerSG || t == NumberTable::HmPSG;
+}
+
 // Value cells white with black text, right-aligned 2 pixels from the right
 // edge and 1 below the top; the current cell of a focused grid gets a frame
 // so the user sees where typing and the copy commands act.
@@ -194,7 +201,7 @@ TSuuF::TSuuF(AppSettings &settings, const ConstData &names, QWidget *parent)
         QVBoxLayout *layout = pageLayouts[static_cast<std::size_t>(info.page)];
         layout->addWidget(label);
         // The long tables take the height the dialog is given, every table its width.
-        layout->addWidget(g, info.scrolls ? 1 : 0);
+        layout->addWidget(g, info.scrolls ? 1 : 0, narrowTable(table) ? Qt::AlignLeft : Qt::Alignment());
         if (table == NumberTable::KyuSG) {
             auto *anLabel = new QLabel(QStringLiteral("暗剣による加算数値"));
             anLabel->setObjectName(QStringLiteral("Label10"));
@@ -275,8 +282,9 @@ QTableWidget *TSuuF::makeGrid(NumberTable table)
     g->verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     // Columns share the width the dialog gives them, never narrower than
     // their caption and widest value (fitColumns).
-    g->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    g->setSizePolicy(QSizePolicy::Expanding, info.scrolls ? QSizePolicy::Expanding : QSizePolicy::Fixed);
+    g->horizontalHeader()->setSectionResizeMode(narrowTable(table) ? QHeaderView::Fixed : QHeaderView::Stretch);
+    g->setSizePolicy(narrowTable(table) ? QSizePolicy::Fixed : QSizePolicy::Expanding,
+                     info.scrolls ? QSizePolicy::Expanding : QSizePolicy::Fixed);
     g->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     g->horizontalHeader()->setHighlightSections(false);
     g->verticalHeader()->setHighlightSections(false);

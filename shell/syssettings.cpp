@@ -1,5 +1,6 @@
 #include "shell/syssettings.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QButtonGroup>
@@ -680,6 +681,14 @@ void TSysF::SysFntBtnClick(QLabel *sample)
     f.name = chosen->family();
     if (chosen->pointSize() > 0)
         f.size = chosen->pointSize();
+    if (f.size < MinFontSize || f.size > MaxFontSize) {
+        const int size = std::clamp(f.size, MinFontSize, MaxFontSize);
+        ui::showWarning(this, QStringLiteral("ﾌｫﾝﾄの大きさは、%1～%2 ﾎﾟｲﾝﾄで指定して下さい。\n%3 ﾎﾟｲﾝﾄにしました。")
+                                  .arg(MinFontSize)
+                                  .arg(MaxFontSize)
+                                  .arg(size));
+        f.size = size;
+    }
     showFont(sample, f);
     if (sample != m_banFont)
         FontSetF(this);

@@ -85,9 +85,19 @@ inline void checkGrid(const QTableView *grid, QStringList &out, int maxRows)
             QFont font = grid->font();
             if (const QVariant f = index.data(Qt::FontRole); f.isValid())
                 font = f.value<QFont>();
-            const int need = advance(QFontMetrics(font), text) + 2 * textMargin;
-            if (need > width)
-                out << line(grid, QStringLiteral("%1 (row %2)").arg(text).arg(r), need, width);
+            const QFontMetrics metrics(font);
+            const int need = advance(metrics, text) + 2 * textMargin;
+            if (need <= width)
+                continue;
+            // A grid that wraps its texts may show one on several lines, if
+            // the row is high enough for them.
+            if (grid->wordWrap()) {
+                const QRect wrapped = metrics.boundingRect(QRect(0, 0, width - 2 * textMargin, 10000),
+                                                           Qt::TextWordWrap, text);
+                if (wrapped.width() <= width - 2 * textMargin && wrapped.height() <= grid->rowHeight(r))
+                    continue;
+            }
+            out << line(grid, QStringLiteral("%1 (row %2)").arg(text).arg(r), need, width);
         }
     }
 }
@@ -146,6 +156,12 @@ inline QStringList clippedTexts(const QWidget *window, int maxRows = 200)
         }
     }
     return out;
+}
+
+// The same as one text, a line a clipped text, for a test's failure.
+inline std::string clippedReport(const QWidget *window, int maxRows = 200)
+{
+    return clippedTexts(window, maxRows).join(QLatin1Char('\n')).toStdString();
 }
 
 } // namespace velm

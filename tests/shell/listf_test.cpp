@@ -295,10 +295,10 @@ TEST(ListF, ChartDataShowsWholeTextsAndOtherFilesAreRefused)
         o.count = 24;
         w.showList(chartDataListModel(ListProc(o)), false);
         EXPECT_NE(w.list().rows[1][12].find('-'), std::string::npos) << w.list().rows[1][12]; // "休-乾"
-        EXPECT_EQ(clippedTexts(&w), QStringList()) << kind;
+        EXPECT_EQ(clippedReport(&w), "") << kind;
     }
     w.showList(searchList(), false);
-    EXPECT_EQ(clippedTexts(&w), QStringList());
+    EXPECT_EQ(clippedReport(&w), "");
 
     ListModel calendar;
     calendar.SenL = "2024/03/10 13:00 ～ 2024/03/11 07:00";

@@ -1,4 +1,5 @@
-// The system settings window as the main window reaches it.
+// The system settings window as the main window reaches it, and every
+// window made at start or on demand showing its texts whole.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 #include <QTimer>
 #include <QApplication>
 #include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QToolBar>
 
 #include "shell/app.h"
@@ -19,7 +22,24 @@
 #include "shell/messages.h"
 #include "shell/startwindows.h"
 #include "shell/syssettings.h"
+#include "shell/backf.h"
+#include "shell/banwindow.h"
+#include "shell/bdataf.h"
 #include "shell/calef.h"
+#include "shell/dmakef.h"
+#include "shell/esrcf.h"
+#include "shell/fixedviews.h"
+#include "shell/gaiji.h"
+#include "shell/listf.h"
+#include "shell/noticesf.h"
+#include "shell/prevf.h"
+#include "shell/senf.h"
+#include "shell/setuf.h"
+#include "shell/srcsf.h"
+#include "shell/suuf.h"
+#include "shell/titlewindows.h"
+#include "shell/tools.h"
+#include "clipping.h"
 #include "shell_fixtures.h"
 
 using namespace velm;
@@ -129,5 +149,82 @@ TEST(StartWindows, TheCalendarOpensAtStartWhenAsked)
             main.action(QStringLiteral("New1"))->trigger();
             EXPECT_FALSE(windows->calendar->isVisible());
         }
+    }
+}
+
+// The guard against clipped texts: every window and grid with its usual
+// contents, at the default fonts and at the largest the settings allow.
+TEST(StartWindows, EveryWindowShowsItsTextsWhole)
+{
+    for (const bool largest : {false, true}) {
+        SCOPED_TRACE(largest ? "largest fonts" : "default fonts");
+        ScratchProgram program;
+        QTemporaryDir config;
+        RecordedMessages messages;
+        AppSettings settings{program.path(), config.path()};
+        if (largest) {
+            settings.setSysFont({settings.SysFont().name, MaxFontSize});
+            settings.setBanFont({settings.BanFont().name, MaxFontSize});
+            settings.setSetuFont({settings.SetuFont().name, MaxFontSize});
+        }
+        TMainF main{settings};
+        std::unique_ptr<StartWindows> windows = makeStartWindows(main, settings);
+        main.showAtStart();
+        main.setMoment(CivilTime{2024, 3, 1, 12, 0, 0});
+        main.BanBtnClick();
+        ASSERT_FALSE(main.chartWindows().isEmpty());
+        emit main.chartWindows().first()->palaceClicked(6); // as a click on 坤 does
+        EXPECT_EQ(clippedReport(&main), "");
+
+        // Every page of the windows with pages.
+        const auto everyPage = [](QWidget *w) {
+            w->show();
+            QApplication::processEvents();
+            const QList<QTabWidget *> tabs = w->findChildren<QTabWidget *>();
+            if (tabs.isEmpty()) {
+                EXPECT_EQ(clippedReport(w), "") << w->objectName().toStdString();
+            }
+            for (QTabWidget *t : tabs)
+                for (int p = 0; p < t->count(); ++p) {
+                    t->setCurrentIndex(p);
+                    EXPECT_EQ(clippedReport(w), "") << w->objectName().toStdString() << " page " << p;
+                }
+            w->hide();
+        };
+        windows->sys->showSettings();
+        everyPage(windows->sys.get());
+        for (QWidget *w : std::initializer_list<QWidget *>{windows->suu.get(), windows->sen.get(), windows->setu.get(),
+                                                           windows->teii.get(), windows->teii2.get(),
+                                                           windows->about.get()})
+            everyPage(w);
+        windows->calendar->showCalendar();
+        QApplication::processEvents();
+        EXPECT_EQ(clippedReport(windows->calendar.get()), "");
+        windows->calendar->hide();
+
+        const ConstData names = MakeConstData();
+        TListF list(settings);
+        TSrcSF search(settings, names, [] { return std::optional<CivilTime>(CivilTime{2024, 3, 1, 12, 0, 0}); },
+                      [&] { return engineOptions(settings); });
+        search.setListWindow(&list);
+        TBDataF chartData(main, settings, list);
+        TESrcF quick(main, settings);
+        TDMakeF files(settings, names, [&] { return engineOptions(settings); });
+        TBackF backup(settings);
+        TGaijiF gaiji(settings);
+        TNoticeF notices(settings);
+        TPrevF preview(settings);
+        QMenu toolMenu;
+        TTools tools(settings, &toolMenu);
+        for (QWidget *w : std::initializer_list<QWidget *>{&search, &chartData, &quick, &files, &backup, &gaiji,
+                                                           &notices, &preview, &tools})
+            everyPage(w);
+        // The run dialogs take the size of their contents: no bare frame below the buttons.
+        for (QDialog *d : std::initializer_list<QDialog *>{&search, &chartData, &quick, &files})
+            EXPECT_EQ(d->minimumSize(), d->maximumSize()) << d->objectName().toStdString();
+        chartData.findChild<QPushButton *>(QStringLiteral("OKBtn"))->click();
+        ASSERT_TRUE(list.isVisible());
+        EXPECT_EQ(clippedReport(&list), "");
+        EXPECT_TRUE(messages.texts.isEmpty()) << messages.all().toStdString();
     }
 }

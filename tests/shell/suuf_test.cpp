@@ -134,7 +134,7 @@ TEST_F(SuuFTest, ShowsTheFileUnderItsCaptionsWithUnusedColumnsHidden)
     // Every caption whole ("加算比率" included), and the grids grow with the dialog.
     for (int p = 0; p < 8; ++p) {
         w.pages()->setCurrentIndex(p);
-        EXPECT_EQ(clippedTexts(&w), QStringList()) << p;
+        EXPECT_EQ(clippedReport(&w), "") << p;
     }
     const QSize before = w.grid(NumberTable::KakuSG)->size();
     w.resize(w.width() + 200, w.height() + 200);

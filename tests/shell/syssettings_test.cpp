@@ -336,6 +336,16 @@ TEST(SysSettings, ColourAndFontDialogsGoThroughTheSeams)
     font = std::nullopt;
     click(&w, "SetuFntBtn");
     EXPECT_EQ(w.current().SetuFont, SystemSettings{}.SetuFont);
+
+    // Sizes beyond what the windows are laid out for come back to the nearest end, said so.
+    RecordedMessages messages;
+    font = QFont(QStringLiteral("IPAGothic"), 48);
+    click(&w, "BanFntBtn");
+    EXPECT_EQ(w.current().BanFont, (FontSetting{"IPAGothic", MaxFontSize}));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("ﾎﾟｲﾝﾄ")));
+    settings.store().setInteger("Sys", "SetuFntSize", 2);
+    EXPECT_EQ(settings.SetuFont().size, MinFontSize);
 }
 
 TEST(SysSettings, EngineOptionsFollowTheSettings)
