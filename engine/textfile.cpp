@@ -141,12 +141,12 @@ std::string readRegularFile(const std::string &path, std::string &bytes, std::in
     return {};
 }
 
-TextFile StFileRead(const std::string &path)
+TextFile StFileRead(const std::string &path, std::int64_t maxBytes)
 {
     TextFile file;
     std::string bytes;
     bool missing = false;
-    if (std::string error = readRegularFile(path, bytes, MaxTextFileBytes, &missing); !error.empty()) {
+    if (std::string error = readRegularFile(path, bytes, maxBytes, &missing); !error.empty()) {
         file.status = missing ? TextFile::Status::Missing : TextFile::Status::Unreadable;
         file.message = std::move(error);
         return file;

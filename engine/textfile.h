@@ -12,10 +12,14 @@
 
 namespace velm {
 
-// The largest file any reader takes. The master files are a few KiB and a
-// list of a hundred thousand rows stays under it; anything larger is not a
-// file of this program, and reading it whole would only exhaust memory.
+// The largest master or settings file a reader takes. The master files are a
+// few KiB; anything larger is not a file of this program, and reading it
+// whole would only exhaust memory.
 inline constexpr std::int64_t MaxTextFileBytes = 8 * 1024 * 1024;
+// List files hold one row per matching moment: a search of a century of
+// double-hours may keep 438,300 rows (about 40 MiB), and the program must be
+// able to open every list it saved.
+inline constexpr std::int64_t MaxListFileBytes = 256 * 1024 * 1024;
 
 struct TextFile {
     enum class Status { Ok, Missing, Unreadable, BadEncoding };
@@ -31,7 +35,8 @@ struct TextFile {
 // "『" + path + "』が、見つかりません。". Only regular files are read (a FIFO or
 // a device is refused without blocking), none above MaxTextFileBytes, and
 // UTF-16 text or NUL bytes are refused as not CP932 (no lines then).
-TextFile StFileRead(const std::string &path);
+// Files the program writes in bulk (list files) pass a larger `maxBytes`.
+TextFile StFileRead(const std::string &path, std::int64_t maxBytes = MaxTextFileBytes);
 
 // Reads a whole regular file of at most `maxBytes` into `bytes`. Returns an
 // empty text on success, else the message naming the file (missing files

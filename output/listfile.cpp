@@ -373,7 +373,7 @@ std::string writeListFileStream(const std::string &path, std::string_view SenL, 
 ListFileRead readListFile(const std::string &path)
 {
     ListFileRead result;
-    TextFile file = StFileRead(path);
+    TextFile file = StFileRead(path, MaxListFileBytes);
     switch (file.status) {
     case TextFile::Status::Ok:
         break;

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/textfile.h"
+
 namespace velm {
 namespace {
 
@@ -131,6 +133,24 @@ TEST(ListFile, RoundTripKeepsEveryByte)
         ASSERT_EQ(writeListFile(out, r.model), "");
         EXPECT_EQ(bytesOf(out), bytesOf(fixture(name))) << name;
     }
+}
+
+// A long search keeps far more rows than any master file has lines: every
+// list the program saves must open again.
+TEST(ListFile, ListsLargerThanAMasterFileOpenAgain)
+{
+    TempDir dir;
+    ListModel model = readListFile(fixture("list-search.csv")).model;
+    ASSERT_GE(model.rows.size(), 2u);
+    const auto row = model.rows.back();
+    while (static_cast<std::int64_t>(model.rows.size()) * 90 < MaxTextFileBytes + 1024 * 1024)
+        model.rows.push_back(row);
+    const std::string out = dir.file("long.csv");
+    ASSERT_EQ(writeListFile(out, model), "");
+    ASSERT_GT(static_cast<std::int64_t>(fs::file_size(out)), MaxTextFileBytes);
+    ListFileRead r = readListFile(out);
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.model.rows.size(), model.rows.size());
 }
 
 TEST(ListFile, ToleratesLfAMissingFinalCommaAndTrailingBlankLines)
