@@ -1,11 +1,13 @@
 #include "cli/args.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 
 #include "engine/datetime.h"
+#include "engine/precise.h"
 #include "engine/symbols.h"
 
 namespace velm::cli {
@@ -128,22 +130,34 @@ std::optional<CivilTime> parseMoment(std::string_view text, std::string &error)
     return parseDateTime(text.substr(0, t), text.substr(t + 1), error);
 }
 
-std::optional<double> parseTimeZone(std::string_view text, std::string &error)
+namespace {
+
+// Decimal digits with one optional point and one leading sign, within lo..hi:
+// strtod alone would also take blanks, hexadecimal and exponents.
+std::optional<double> parsePlainDecimal(const std::string &s, double lo, double hi)
 {
-    std::string s(text);
-    // Decimal digits with one optional point and one leading sign: strtod
-    // alone would also take blanks, hexadecimal and exponents.
     const std::size_t body = !s.empty() && (s[0] == '-' || s[0] == '+') ? 1 : 0;
     const bool plain = s.find_first_not_of("0123456789.", body) == std::string::npos
         && s.find_first_of("0123456789", body) != std::string::npos
         && s.find('.') == s.rfind('.');
     char *end = nullptr;
-    double tz = plain ? std::strtod(s.c_str(), &end) : 0;
-    if (!plain || end != s.c_str() + s.size() || !std::isfinite(tz) || tz < -14 || tz > 14) {
+    const double value = plain ? std::strtod(s.c_str(), &end) : 0;
+    if (!plain || end != s.c_str() + s.size() || !std::isfinite(value) || value < lo || value > hi)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<double> parseTimeZone(std::string_view text, std::string &error)
+{
+    std::string s(text);
+    const std::optional<double> tz = parsePlainDecimal(s, -14, 14);
+    if (!tz) {
         error = "タイムゾーンは -14～14 の数値で指定して下さい: " + s;
         return std::nullopt;
     }
-    return tz;
+    return *tz;
 }
 
 bool parsePeriods(std::string_view text, KoyomiOptions &into, std::string &error)
@@ -176,16 +190,137 @@ const std::string *takeValue(const std::vector<std::string> &args, std::size_t &
     return &args[++i];
 }
 
+namespace {
+
+constexpr std::array<std::string_view, 5> CalendarFlags{"--astronomy", "--zone", "--longitude",
+                                                        "--solar-time", "--fold"};
+
+bool present(const std::vector<std::string> &args, std::string_view flag)
+{
+    for (const std::string &a : args)
+        if (a == flag)
+            return true;
+    return false;
+}
+
+FlagResult takeCalendarFlag(const std::vector<std::string> &args, const std::string &flag,
+                            const std::string &value, KoyomiOptions &options, std::string &error)
+{
+    if (flag == "--astronomy") {
+        if (value != "short" && value != "precise") {
+            error = "節気の計算は short (簡略式) か precise (精密) で指定して下さい: " + value;
+            return FlagResult::Bad;
+        }
+        options.astronomy = value == "precise" ? Astronomy::Precise : Astronomy::Short;
+        return FlagResult::Taken;
+    }
+    if (flag == "--zone") {
+        if (present(args, "--tz")) {
+            error = "--zone と --tz は同時に指定できません";
+            return FlagResult::Bad;
+        }
+        if (!zoneKnown(value)) {
+            error = "タイムゾーンが見つかりません: " + value;
+            return FlagResult::Bad;
+        }
+        options.clock.zone = value;
+        return FlagResult::Taken;
+    }
+    if (flag == "--longitude") {
+        const std::optional<double> degrees = parsePlainDecimal(value, -180, 180);
+        if (!degrees) {
+            error = "経度は -180～180 の数値 (東経が正) で指定して下さい: " + value;
+            return FlagResult::Bad;
+        }
+        options.clock.longitude = *degrees;
+        if (!present(args, "--solar-time")) {
+            error = "--longitude には --solar-time mean|true を添えて下さい";
+            return FlagResult::Bad;
+        }
+        return FlagResult::Taken;
+    }
+    if (flag == "--solar-time") {
+        if (value != "mean" && value != "true") {
+            error = "地方時は mean (平均太陽時) か true (真太陽時) で指定して下さい: " + value;
+            return FlagResult::Bad;
+        }
+        if (!present(args, "--longitude")) {
+            error = "--solar-time には --longitude で経度を指定して下さい";
+            return FlagResult::Bad;
+        }
+        options.clock.solarTime = value == "mean" ? SolarTime::Mean : SolarTime::True;
+        return FlagResult::Taken;
+    }
+    if (value != "first" && value != "second") {
+        error = "--fold は first か second で指定して下さい: " + value;
+        return FlagResult::Bad;
+    }
+    options.clock.fold = value == "first" ? Fold::First : Fold::Second;
+    return FlagResult::Taken;
+}
+
+std::string utcText(Instant instant)
+{
+    return isoText(civilFromInstant(instant)) + "Z";
+}
+
+} // namespace
+
+bool hasCalendarOption(const std::vector<std::string> &args)
+{
+    for (std::string_view flag : CalendarFlags)
+        if (present(args, flag))
+            return true;
+    return false;
+}
+
+std::optional<ResolvedMoment> resolveEntered(const CivilTime &entered, KoyomiOptions &options,
+                                             std::string &error)
+{
+    const ResolvedMoment r = resolveMoment(entered, options.tz, options.clock);
+    const std::string given = isoText(entered).substr(0, 16);
+    switch (r.status) {
+    case ResolvedMoment::Status::Ok:
+        break;
+    case ResolvedMoment::Status::UnknownZone:
+        error = "タイムゾーンが見つかりません: " + options.clock.zone;
+        return std::nullopt;
+    case ResolvedMoment::Status::Nonexistent:
+        error = given + " は " + options.clock.zone + " では夏時間の切り替えで存在しない時刻です。--fold first ("
+            + utcText(r.first) + ") か --fold second (" + utcText(r.second) + ") を指定して下さい";
+        return std::nullopt;
+    case ResolvedMoment::Status::Ambiguous:
+        error = given + " は " + options.clock.zone + " では夏時間の切り替えで二度ある時刻です。--fold first ("
+            + utcText(r.first) + ") か --fold second (" + utcText(r.second) + ") を指定して下さい";
+        return std::nullopt;
+    }
+    if (options.astronomy == Astronomy::Precise && !preciseCoversYear(r.calendar.year)) {
+        error = "精密な節気の計算は " + std::to_string(PreciseFirstYear) + "～" + std::to_string(PreciseLastYear)
+            + " 年の範囲です: " + std::to_string(r.calendar.year);
+        return std::nullopt;
+    }
+    if (!options.clock.isDefault())
+        options.tz = r.tz;
+    return r;
+}
+
 FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
                           KoyomiOptions &options, std::string &error)
 {
     const std::string &flag = args[i];
-    if (flag != "--tz" && flag != "--periods" && flag != "--kcb1")
+    const bool calendar = std::find(CalendarFlags.begin(), CalendarFlags.end(), flag) != CalendarFlags.end();
+    if (flag != "--tz" && flag != "--periods" && flag != "--kcb1" && !calendar)
         return FlagResult::NotMine;
     const std::string *value = takeValue(args, i, error);
     if (!value)
         return FlagResult::Bad;
+    if (calendar)
+        return takeCalendarFlag(args, flag, *value, options, error);
     if (flag == "--tz") {
+        if (present(args, "--zone")) {
+            error = "--zone と --tz は同時に指定できません";
+            return FlagResult::Bad;
+        }
         auto tz = parseTimeZone(*value, error);
         if (!tz)
             return FlagResult::Bad;

@@ -48,10 +48,22 @@ std::optional<int> parseKind(std::string_view text, std::string &error);
 const std::string *takeValue(const std::vector<std::string> &args, std::size_t &i, std::string &error);
 
 enum class FlagResult { NotMine, Taken, Bad };
-// Takes --tz H, --periods ABCD or --kcb1 0|1 at args[i] (advancing i past its
-// value) into the options.
+// Takes --tz H, --periods ABCD, --kcb1 0|1, or one of the calendar options
+// --astronomy short|precise, --zone NAME, --longitude DEG,
+// --solar-time mean|true, --fold first|second at args[i] (advancing i past
+// its value) into the options.
 FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
                           KoyomiOptions &options, std::string &error);
+
+// Any of the calendar options beyond --tz, --periods and --kcb1 among args.
+bool hasCalendarOption(const std::vector<std::string> &args);
+
+// The entered moment on the options' clock: the resolution, with options.tz
+// set to the calendar clock's offset, or an empty optional and the message
+// (an unknown zone, a skipped or repeated time without --fold, a year the
+// precise terms do not cover).
+std::optional<ResolvedMoment> resolveEntered(const CivilTime &entered, KoyomiOptions &options,
+                                             std::string &error);
 
 // The calendar and laying options every walk command accepts: --tz H,
 // --periods ABCD, --kcb1 0|1, --method 0|1 (0 活盤式, 1 飛宮式).

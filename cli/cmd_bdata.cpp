@@ -64,6 +64,10 @@ int runBdata(const Args &argsIn)
     auto start = parseDateTime(positional[0], positional[1], error);
     if (!start)
         return usageError(error);
+    const std::optional<ResolvedMoment> resolved = resolveEntered(*start, engine.koyomi, error);
+    if (!resolved)
+        return usageError(error);
+    start = resolved->calendar;
 
     options.start = *start;
     options.kind = *kind;

@@ -30,6 +30,11 @@ int runCalendar(const Args &given)
     CalendarOptions options;
     bool csv = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        const FlagResult taken = takeKoyomiFlag(args, i, options.koyomi, error);
+        if (taken == FlagResult::Bad)
+            return usageError(error);
+        if (taken == FlagResult::Taken)
+            continue;
         const std::string &a = args[i];
         const std::string *v = nullptr;
         if ((a == "--rows" || a == "--from" || a == "--hours") && !(v = takeValue(args, i, error)))
@@ -62,7 +67,10 @@ int runCalendar(const Args &given)
     auto entry = parseDateTime(positional[0], positional[1], error);
     if (!entry)
         return usageError(error);
-    options.entry = *entry;
+    const std::optional<ResolvedMoment> resolved = resolveEntered(*entry, options.koyomi, error);
+    if (!resolved)
+        return usageError(error);
+    options.entry = resolved->calendar;
 
     const NumbersFile numbers = readNumbersReporting(dataFile(*dataDir, "SuuFile.Dat"));
     if (!numbers.ok())

@@ -70,6 +70,12 @@ int runCgidata(const Args &argsIn)
     options.method = engine.method;
     if (std::string message = chartFileOptionsError(options); !message.empty())
         return usageError(message);
+    // Both ends must lie in the precise range; the files run on the calendar
+    // clock in force at the first year's start.
+    KoyomiOptions last = options.koyomi;
+    if (!resolveEntered(CivilTime{options.toYear, 12, 31, 0, 0, 0}, last, error)
+        || !resolveEntered(CivilTime{options.fromYear, 1, 1, 0, 0, 0}, options.koyomi, error))
+        return usageError(error);
 
     const ChartFileResult result = writeChartDataFiles(options);
     for (const std::string &path : result.written)

@@ -182,6 +182,10 @@ int runChart(const Args &argsIn)
     auto moment = parseDateTime(positional[0], positional[1], error);
     if (!moment)
         return usageError(error);
+    const std::optional<ResolvedMoment> resolved = resolveEntered(*moment, options, error);
+    if (!resolved)
+        return usageError(error);
+    moment = resolved->calendar;
     if (numbersPath.empty())
         numbersPath = dataFile(*dataDir, "SuuFile.Dat");
 
@@ -212,10 +216,20 @@ int runBatch(const Args &argsIn)
     if (!dataDir)
         return usageError(error);
     std::string numbersPath = dataFile(*dataDir, "SuuFile.Dat");
+    // The calendar options apply to every request; a zone reads each
+    // request's moment in place of its fixed offset.
+    KoyomiOptions calendar;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--numbers" && i + 1 < args.size())
+        if (args[i] == "--numbers" && i + 1 < args.size()) {
             numbersPath = args[++i];
-        else
+            continue;
+        }
+        const FlagResult taken = args[i] == "--tz" || args[i] == "--periods" || args[i] == "--kcb1"
+            ? FlagResult::NotMine
+            : takeKoyomiFlag(args, i, calendar, error);
+        if (taken == FlagResult::Bad)
+            return usageError(error);
+        if (taken == FlagResult::NotMine)
             return usageError("使い方: velm-cli batch [--numbers FILE] < 要求行");
     }
     const NumberTables tables = loadNumbers(numbersPath);
@@ -235,7 +249,7 @@ int runBatch(const Args &argsIn)
         std::string momentText, kindText, methodText, periods, kcb1, tz, extra;
         in >> momentText >> kindText >> methodText >> periods >> kcb1 >> tz;
         std::string error;
-        KoyomiOptions options;
+        KoyomiOptions options = calendar;
         std::optional<CivilTime> moment = parseMoment(momentText, error);
         std::optional<int> kind = parseInt(kindText, 0, 3);
         std::optional<LayingMethod> method = parseMethod(methodText);
@@ -249,6 +263,11 @@ int runBatch(const Args &argsIn)
             if (zone && (in >> extra))
                 error = "要求行の項目が多すぎます";
         }
+        if (zone && error.empty()) {
+            options.tz = *zone;
+            if (const std::optional<ResolvedMoment> r = resolveEntered(*moment, options, error))
+                moment = r->calendar;
+        }
         if (!moment || !kind || !method || !zone || !error.empty()) {
             JsonObject obj;
             obj.integer("line", lineNo).text("error", error);
@@ -256,7 +275,6 @@ int runBatch(const Args &argsIn)
             ++bad;
             continue;
         }
-        options.tz = *zone;
         const Koyomi k = DateToKyu(*moment, options, true);
         ChartRecord chart = BanCreate(k, *kind, *method, &standardPatternDetector());
         SuuScores scores = SuuSan(chart, k, tables, *method);

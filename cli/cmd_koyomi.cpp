@@ -1,10 +1,14 @@
+#include <cmath>
+#include <cstdio>
 #include <iostream>
 
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/datadir.h"
 #include "engine/astro.h"
+#include "engine/clock.h"
 #include "engine/datetime.h"
+#include "engine/precise.h"
 #include "engine/symbols.h"
 
 namespace velm::cli {
@@ -56,11 +60,20 @@ int runKoyomi(const Args &given)
     auto moment = parseDateTime(positional[0], positional[1], error);
     if (!moment)
         return usageError(error);
+    const std::optional<ResolvedMoment> resolved = resolveEntered(*moment, options, error);
+    if (!resolved)
+        return usageError(error);
 
-    Koyomi k = DateToKyu(*moment, options, true);
+    Koyomi k = DateToKyu(resolved->calendar, options, true);
     if (json) {
         JsonObject obj;
         addKoyomiJson(obj, k);
+        if (hasCalendarOption(args)) {
+            obj.text("astronomy", options.astronomy == Astronomy::Precise ? "precise" : "short")
+                .integer("utcOffsetSeconds", resolved->offsetSeconds)
+                .text("instantUtc", isoText(civilFromInstant(resolved->instant)) + "Z")
+                .text("calendarMoment", isoText(resolved->calendar));
+        }
         std::cout << obj.str() << "\n";
     } else {
         std::cout << k.summary << "\n";
@@ -68,21 +81,72 @@ int runKoyomi(const Args &given)
     return 0;
 }
 
+namespace {
+
+// One line of the terms listing.
+struct ClockNote {
+    int offsetSeconds;
+    Instant instant;
+};
+
+void printTerm(int year, long double termLongitude, const CivilTime &c, const ClockNote *note = nullptr)
+{
+    int index = static_cast<int>(((static_cast<int>(termLongitude) - 270) / 15 + 24) % 24);
+    char time[32];
+    std::snprintf(time, sizeof time, "%04d-%02d-%02dT%02d:%02d:%02d", c.year, c.month, c.day, c.hour,
+                  c.minute, c.second);
+    JsonObject obj;
+    obj.integer("year", year).integer("index", index).text("name", TermName[static_cast<std::size_t>(index)]).text("time", time);
+    if (note != nullptr)
+        obj.integer("utcOffsetSeconds", note->offsetSeconds)
+            .text("instantUtc", isoText(civilFromInstant(note->instant)) + "Z");
+    std::cout << obj.str() << "\n";
+}
+
+// The year's terms on the calendar clock of the options. The short series
+// finds each term (cheaply, day by day); the precise source refines it; each
+// instant is then shown on the calendar clock in force at it.
+void printTermsOnClock(int year, const KoyomiOptions &options)
+{
+    const long first = dayNumberFromCivil(year, 1, 1);
+    const long last = dayNumberFromCivil(year + 1, 1, 1);
+    const Instant yearStart = instantFromCivil(CivilTime{year, 1, 1, 0, 0, 0});
+    const double tz0 = calendarOffsetAt(yearStart, options.tz, options.clock) / 3600.0;
+    long double previousTarget = -1;
+    for (long day = first - 2; day <= last + 2; ++day) {
+        TermSearch s = before_nibun(0, tz0, static_cast<DayValue>(day));
+        if (s.TermLongitude == previousTarget)
+            continue;
+        previousTarget = s.TermLongitude;
+        DayValue local = s.instant;
+        if (options.astronomy == Astronomy::Precise)
+            local = preciseCrossing(s.TermLongitude, local, tz0);
+        const long double ut = local - static_cast<long double>(tz0) / 24;
+        const auto instant = static_cast<Instant>(std::floor((ut - dayNumberFromCivil(1970, 1, 1)) * 86400));
+        const int offset = calendarOffsetAt(instant, options.tz, options.clock);
+        const CivilTime c = civilFromInstant(instant + offset);
+        if (c.year != year)
+            continue;
+        const ClockNote note{offset, instant};
+        printTerm(year, s.TermLongitude, c, &note);
+    }
+}
+
+} // namespace
+
 int runTerms(const Args &given)
 {
     Args args = given;
     std::string error;
     if (!takeDataDir(args, error))
         return usageError(error);
-    double tz = 9.0;
+    KoyomiOptions options;
     std::optional<int> year;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--tz") {
-            const std::string *value = takeValue(args, i, error);
-            auto v = value ? parseTimeZone(*value, error) : std::nullopt;
-            if (!v)
+        if (args[i] == "--tz" || hasCalendarOption({args[i]})) {
+            const FlagResult taken = takeKoyomiFlag(args, i, options, error);
+            if (taken == FlagResult::Bad)
                 return usageError(error);
-            tz = *v;
         } else if (!year) {
             year = parseInt(args[i], 1, 9998);
             if (!year)
@@ -93,6 +157,14 @@ int runTerms(const Args &given)
     }
     if (!year)
         return usageError("使い方: velm-cli terms YEAR [--tz H]");
+    if (hasCalendarOption(args)) {
+        if (options.astronomy == Astronomy::Precise && !preciseCoversYear(*year))
+            return usageError("精密な節気の計算は " + std::to_string(PreciseFirstYear) + "～"
+                              + std::to_string(PreciseLastYear) + " 年の範囲です: " + std::to_string(*year));
+        printTermsOnClock(*year, options);
+        return 0;
+    }
+    const double tz = options.tz;
 
     // Walk the year day by day from its first midnight to the next year's;
     // each new latest term seen is one instant of the year.
@@ -106,14 +178,7 @@ int runTerms(const Args &given)
         previousTarget = s.TermLongitude;
         if (s.instant < first || s.instant >= last)
             continue;
-        CivilTime c = JD2YMDTParts(s.instant);
-        int index = static_cast<int>(((static_cast<int>(s.TermLongitude) - 270) / 15 + 24) % 24);
-        char time[32];
-        std::snprintf(time, sizeof time, "%04d-%02d-%02dT%02d:%02d:%02d", c.year, c.month, c.day,
-                      c.hour, c.minute, c.second);
-        JsonObject obj;
-        obj.integer("year", *year).integer("index", index).text("name", TermName[static_cast<std::size_t>(index)]).text("time", time);
-        std::cout << obj.str() << "\n";
+        printTerm(*year, s.TermLongitude, JD2YMDTParts(s.instant));
     }
     return 0;
 }

@@ -98,6 +98,10 @@ int runQuick(const Args &argsIn)
     auto start = parseDateTime(positional[0], positional[1], error);
     if (!start)
         return usageError(error);
+    const std::optional<ResolvedMoment> resolved = resolveEntered(*start, engine.koyomi, error);
+    if (!resolved)
+        return usageError(error);
+    start = resolved->calendar;
 
     if (!quickConditionPossible(options.condition))
         return usageError("天干「" + std::string(StemName[static_cast<std::size_t>(*options.condition.stem)])

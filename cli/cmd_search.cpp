@@ -87,7 +87,10 @@ int runSearch(const Args &given)
     auto start = parseDateTime(positional[0], positional[1], error);
     if (!start)
         return usageError(error);
-    settings.start = *start;
+    const std::optional<ResolvedMoment> resolved = resolveEntered(*start, settings.koyomi, error);
+    if (!resolved)
+        return usageError(error);
+    settings.start = resolved->calendar;
 
     SenMatterLoad load = loadSenMatter(dataFile(*dataDir, "Senji.Dat"), *matterName);
     for (const std::string &w : load.warnings)

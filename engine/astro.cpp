@@ -1,6 +1,7 @@
 #include "engine/astro.h"
 
 #include "engine/fpu.h"
+#include "engine/precise.h"
 
 #include <array>
 #include <cmath>
@@ -58,6 +59,104 @@ long double cosine(long double radians)
 long double roundHalfEven(long double x)
 {
     return std::nearbyint(x); // default rounding mode is to-nearest-even
+}
+
+// The longitude each mode searches for, from the longitude L at the moment.
+long double termTarget(int mode, long double L)
+{
+    switch (mode) {
+    case 1:
+        return 30 * roundHalfEven(L / 30) - 15;
+    case 3:
+        return 315;
+    case 5:
+        return (L >= 80.87500001L && L <= 260.8750001L) ? 90 : 270;
+    default:
+        return 15 * Int(L / 15);
+    }
+}
+
+long double foldDegrees(long double delta)
+{
+    if (delta > 180)
+        return delta - 360;
+    if (delta < -180)
+        return delta + 360;
+    return delta;
+}
+
+// The civil Julian Date of a local day value in two parts, the whole day kept
+// exact.
+struct CivilJd {
+    double j1;
+    double j2;
+};
+CivilJd civilJd(DayValue v, double tz)
+{
+    const long double whole = Int(v);
+    return {static_cast<double>(whole) + 0.5,
+            static_cast<double>(v - whole - static_cast<long double>(tz) / 24)};
+}
+
+long double preciseLongitudeAt(DayValue v, double tz)
+{
+    const CivilJd jd = civilJd(v, tz);
+    return preciseSunLongitude(jd.j1, jd.j2);
+}
+
+constexpr long double MeanDaysPerDegree = 365.2422L / 360;
+
+// The crossing of the short series near `estimate`, by Newton steps on its
+// mean motion (it is cheap), to well under a second.
+DayValue shortCrossing(long double target, DayValue estimate, double tz)
+{
+    DayValue x = estimate;
+    for (int round = 0; round < 40; ++round) {
+        const long double step = foldDegrees(sunLongitudeAt(x, tz) - target) * MeanDaysPerDegree;
+        x -= step;
+        if (std::fabs(step) < 1e-6L)
+            break;
+    }
+    return x;
+}
+
+} // namespace
+
+DayValue preciseCrossing(long double target, DayValue estimate, double tz)
+{
+    // The short series lies within a quarter hour of the precise sun and has
+    // nearly its rate: it gives the starting point and the slope, and a few
+    // Newton steps on the precise longitude finish to under 0.01 s.
+    DayValue x = shortCrossing(target, estimate, tz);
+    constexpr long double h = 0.01L;
+    long double rate = foldDegrees(sunLongitudeAt(x + h, tz) - sunLongitudeAt(x - h, tz)) / (2 * h);
+    if (!(rate > 0.9L && rate < 1.1L))
+        rate = 1 / MeanDaysPerDegree;
+    const CivilJd at = civilJd(x, tz);
+    const long double dpsi = nutationInLongitude(at.j1, at.j2);
+    for (int round = 0; round < 20; ++round) {
+        const CivilJd jd = civilJd(x, tz);
+        const long double L = sunLongitudeMeanEquinox(jd.j1, jd.j2) + dpsi;
+        const long double step = foldDegrees(L - target - 360 * std::floor((L - target) / 360 + 0.5L)) / rate;
+        x -= step;
+        if (std::fabs(step) < 1e-7L)
+            break;
+    }
+    return x;
+}
+
+namespace {
+
+// The crossing of the target nearest in time, as the short search finds it.
+TermSearch preciseBeforeNibun(int mode, double tz, DayValue v)
+{
+    TermSearch result;
+    const long double L = preciseLongitudeAt(v, tz);
+    result.SunLongitude = L;
+    result.TermLongitude = termTarget(mode, L);
+    const DayValue estimate = v - foldDegrees(L - result.TermLongitude) * MeanDaysPerDegree;
+    result.instant = preciseCrossing(result.TermLongitude, estimate, tz);
+    return result;
 }
 
 } // namespace
@@ -131,16 +230,20 @@ long double sun_longitude(long double T)
     return norm_angle(th + M);
 }
 
-long double sunLongitudeAt(DayValue v, double tz)
+long double sunLongitudeAt(DayValue v, double tz, Astronomy astronomy)
 {
+    if (astronomy == Astronomy::Precise)
+        return preciseLongitudeAt(v, tz);
     long double tm1 = Int(v);
     long double tm2 = v - tm1 - static_cast<long double>(tz) / 24;
     long double T = (tm2 + 0.5L) / 36525 + (tm1 - 2451545) / 36525;
     return sun_longitude(T);
 }
 
-TermSearch before_nibun(int mode, double tz, DayValue v)
+TermSearch before_nibun(int mode, double tz, DayValue v, Astronomy astronomy)
 {
+    if (astronomy == Astronomy::Precise)
+        return preciseBeforeNibun(mode, tz, v);
     TermSearch result;
     long double tm1 = Int(v);
     long double tm2 = v - tm1 - static_cast<long double>(tz) / 24; // tm1 + tm2 is UT
@@ -149,23 +252,7 @@ TermSearch before_nibun(int mode, double tz, DayValue v)
     long double L = sun_longitude(T);
     result.SunLongitude = L;
 
-    switch (mode) {
-    case 0:
-        result.TermLongitude = 15 * Int(L / 15);
-        break;
-    case 1:
-        result.TermLongitude = 30 * roundHalfEven(L / 30) - 15;
-        break;
-    case 3:
-        result.TermLongitude = 315;
-        break;
-    case 5:
-        result.TermLongitude = (L >= 80.87500001L && L <= 260.8750001L) ? 90 : 270;
-        break;
-    default:
-        result.TermLongitude = 15 * Int(L / 15);
-        break;
-    }
+    result.TermLongitude = termTarget(mode, L);
 
     // Newton-like steps of one mean-motion estimate each. The fold into ±180°
     // makes the search land on the crossing nearest in time. It converges in a

@@ -15,6 +15,13 @@ namespace velm {
 
 using DayValue = long double;
 
+// Where the sun's longitude comes from: the short series below (the
+// calendar's own, and the default) or the precise models of precise.h.
+enum class Astronomy {
+    Short,
+    Precise,
+};
+
 // Offset between a day value and the platform date-time (days since
 // 1899-12-30 00:00).
 inline constexpr long double DateTimeOffset = 2415018.0L;
@@ -46,7 +53,11 @@ long double sun_longitude(long double T);
 
 // The sun's longitude at a local day value, computed exactly as the term
 // search reads it at its starting moment.
-long double sunLongitudeAt(DayValue v, double tz);
+long double sunLongitudeAt(DayValue v, double tz, Astronomy astronomy = Astronomy::Short);
+
+// The instant (local day value) near `estimate`, within a few days of it, at
+// which the precise longitude reaches `target` degrees.
+DayValue preciseCrossing(long double target, DayValue estimate, double tz);
 
 struct TermSearch {
     DayValue instant = 0;           // local day value of the found crossing
@@ -56,7 +67,8 @@ struct TermSearch {
 
 // Modes: 0 latest of the 24 terms, 1 latest month-opening term (節),
 // 3 立春, 5 the solstice governing the half-year (from about nine days before
-// it). tz in hours east of Greenwich; v is local.
-TermSearch before_nibun(int mode, double tz, DayValue v);
+// it). tz in hours east of Greenwich; v is local. The precise source finds the
+// same crossing to a hundredth of a second.
+TermSearch before_nibun(int mode, double tz, DayValue v, Astronomy astronomy = Astronomy::Short);
 
 } // namespace velm

@@ -49,10 +49,10 @@ int KSToJun(int stem, int branch)
     }
 }
 
-FutoDayResult solsticeXunHead(DayValue r, double tz)
+FutoDayResult solsticeXunHead(DayValue r, double tz, Astronomy astronomy)
 {
     FutoDayResult result;
-    TermSearch s = before_nibun(5, tz, r);
+    TermSearch s = before_nibun(5, tz, r, astronomy);
     result.solstice = s.instant;
     result.SunLongitude = s.SunLongitude;
     result.TermLongitude = s.TermLongitude;
@@ -71,14 +71,14 @@ FutoDayResult solsticeXunHead(DayValue r, double tz)
     return result;
 }
 
-FutoDayResult FutoDay(DayValue r, double tz)
+FutoDayResult FutoDay(DayValue r, double tz, Astronomy astronomy)
 {
-    FutoDayResult result = solsticeXunHead(r, tz);
+    FutoDayResult result = solsticeXunHead(r, tz, astronomy);
     if (fpu::truncToLong(r) - result.day >= 0)
         return result;
     // The xun-head day of the coming solstice lies ahead: the moment still
     // belongs to the previous half-year, reached from thirty days earlier.
-    return solsticeXunHead(r - 30, tz);
+    return solsticeXunHead(r - 30, tz, astronomy);
 }
 
 } // namespace velm

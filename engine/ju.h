@@ -30,9 +30,9 @@ struct FutoDayResult {
 
 // One round of the search: the solstice before_nibun mode 5 finds from r and
 // the xun-head day nearest to its local date.
-FutoDayResult solsticeXunHead(DayValue r, double tz);
+FutoDayResult solsticeXunHead(DayValue r, double tz, Astronomy astronomy = Astronomy::Short);
 
 // The xun-head day that governs the moment r (a local day value).
-FutoDayResult FutoDay(DayValue r, double tz);
+FutoDayResult FutoDay(DayValue r, double tz, Astronomy astronomy = Astronomy::Short);
 
 } // namespace velm

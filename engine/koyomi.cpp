@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/clock.h"
 #include "engine/fpu.h"
 #include "engine/ju.h"
 #include "engine/koyomi_inputs.h"
@@ -69,24 +70,27 @@ DayValue hourChartDay(DayValue r, int hour)
     return hour == 23 ? fpu::trunc(r) + 1.02083333333333L : r;
 }
 
-KoyomiInputs gatherKoyomiInputs(const CivilTime &moment, double tz)
+KoyomiInputs gatherKoyomiInputs(const CivilTime &moment, double tz, Astronomy astronomy)
 {
     KoyomiInputs in;
     in.r = YMDT2JD(moment.year, moment.month, moment.day, moment.hour, 0, 0);
-    TermSearch e = before_nibun(1, tz, in.r);
+    TermSearch e = before_nibun(1, tz, in.r, astronomy);
     in.monthTerm = e.instant;
     in.SunLongitude = e.SunLongitude;
     in.doyo = inDoyo(e.SunLongitude);
-    in.latestTerm = before_nibun(0, tz, in.r).instant;
+    in.latestTerm = before_nibun(0, tz, in.r, astronomy).instant;
     in.monthTermText = JD2YMDTParts(in.monthTerm);
     in.latestTermText = JD2YMDTParts(in.latestTerm);
-    in.futo = FutoDay(hourChartDay(in.r, moment.hour), tz);
+    in.futo = FutoDay(hourChartDay(in.r, moment.hour), tz, astronomy);
     return in;
 }
 
 Koyomi DateToKyu(const CivilTime &moment, const KoyomiOptions &options, bool withSummary)
 {
-    return composeKoyomi(moment, options, gatherKoyomiInputs(moment, options.tz), withSummary);
+    const double tz = options.clock.solarTime == SolarTime::True
+        ? trueSolarOffsetFor(moment, options.clock.longitude) / 3600.0
+        : options.tz;
+    return composeKoyomi(moment, options, gatherKoyomiInputs(moment, tz, options.astronomy), withSummary);
 }
 
 Koyomi composeKoyomi(const CivilTime &moment, const KoyomiOptions &options,
@@ -267,10 +271,10 @@ Koyomi composeKoyomi(const CivilTime &moment, const KoyomiOptions &options,
     return k;
 }
 
-CivilTime DateToSet(const CivilTime &moment, int mode, double tz)
+CivilTime DateToSet(const CivilTime &moment, int mode, double tz, Astronomy astronomy)
 {
     DayValue v = YMDT2JD(moment.year, moment.month, moment.day, moment.hour, moment.minute, 0);
-    return JD2YMDTParts(before_nibun(mode, tz, v).instant);
+    return JD2YMDTParts(before_nibun(mode, tz, v, astronomy).instant);
 }
 
 } // namespace velm

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/astro.h"
+#include "engine/clock.h"
 #include "engine/datetime.h"
 
 namespace velm {
@@ -21,6 +22,13 @@ struct KoyomiOptions {
     // Without system settings every ju takes the short rule and no period
     // override is applied (the time zone is then 9.0 as the caller passes it).
     bool settingsExist = true;
+    // Source of every term instant and of the sun's longitude.
+    Astronomy astronomy = Astronomy::Short;
+    // How entered times are read. The moments the engine is given are
+    // already on the calendar clock (resolveMoment) and tz is that clock's
+    // offset; only on true solar time does the engine work the offset out
+    // for each moment itself.
+    ClockOptions clock;
 };
 
 struct Koyomi {
@@ -52,6 +60,7 @@ struct Koyomi {
 Koyomi DateToKyu(const CivilTime &moment, const KoyomiOptions &options, bool withSummary = false);
 
 // The instant before_nibun finds for the mode from the moment (year .. minute).
-CivilTime DateToSet(const CivilTime &moment, int mode, double tz);
+CivilTime DateToSet(const CivilTime &moment, int mode, double tz,
+                    Astronomy astronomy = Astronomy::Short);
 
 } // namespace velm

@@ -22,7 +22,7 @@ struct KoyomiInputs {
     const FutoDayResult *futoRef = nullptr;
 };
 
-KoyomiInputs gatherKoyomiInputs(const CivilTime &moment, double tz);
+KoyomiInputs gatherKoyomiInputs(const CivilTime &moment, double tz, Astronomy astronomy);
 Koyomi composeKoyomi(const CivilTime &moment, const KoyomiOptions &options,
                      const KoyomiInputs &inputs, bool withSummary);
 

@@ -54,8 +54,10 @@ long double fold(long double delta)
 }
 
 // The instant near `estimate` where the computed longitude reaches `angle`.
-DayValue crossing(long double angle, DayValue estimate, double tz)
+DayValue crossing(long double angle, DayValue estimate, double tz, Astronomy astronomy)
 {
+    if (astronomy == Astronomy::Precise)
+        return preciseCrossing(angle, estimate, tz);
     DayValue v = estimate;
     for (int i = 0; i < 30; ++i) {
         long double step = fold(sunLongitudeAt(v, tz) - angle) * DaysPerDegree;
@@ -94,21 +96,21 @@ void KoyomiWalker::cover(DayValue v)
     // From well before the earliest moment that needs it (the governing
     // solstice of a moment 30 days back may lie half a year before it), to
     // past hi.
-    long double L = sunLongitudeAt(lo - CoverBack, tz);
+    long double L = sunLongitudeAt(lo - CoverBack, tz, m_options.astronomy);
     std::size_t next = static_cast<std::size_t>(
         std::upper_bound(Thresholds.begin(), Thresholds.end(), L) - Thresholds.begin());
     std::size_t k = (next + Thresholds.size() - 1) % Thresholds.size();
     long double back = L - Thresholds[k];
     if (back < 0)
         back += 360;
-    DayValue c = crossing(Thresholds[k], lo - CoverBack - back * DaysPerDegree, tz);
+    DayValue c = crossing(Thresholds[k], lo - CoverBack - back * DaysPerDegree, tz, m_options.astronomy);
     m_crossings.push_back({c, static_cast<int>(k)});
     while (c <= hi) {
         std::size_t n = (k + 1) % Thresholds.size();
         long double gap = Thresholds[n] - Thresholds[k];
         if (gap <= 0)
             gap += 360;
-        c = crossing(Thresholds[n], c + gap * DaysPerDegree, tz);
+        c = crossing(Thresholds[n], c + gap * DaysPerDegree, tz, m_options.astronomy);
         m_crossings.push_back({c, static_cast<int>(n)});
         k = n;
     }
@@ -162,7 +164,7 @@ const KoyomiWalker::Span &KoyomiWalker::span(int index)
     // The longitude anywhere in the span decides what each term search looks
     // for; the search lands on the crossing of that longitude, which is in the
     // list (found to a fraction of a second, as the search finds it).
-    const long double L = sunLongitudeAt(mid, tz);
+    const long double L = sunLongitudeAt(mid, tz, m_options.astronomy);
     s.doyo = inDoyo(L);
     const int latest = crossingBefore(index, thresholdIndex(15 * fpu::trunc(L / 15)));
     long double monthAngle = 30 * std::nearbyint(L / 30) - 15;
@@ -216,6 +218,9 @@ Koyomi KoyomiWalker::at(const CivilTime &moment)
         return k;
     };
 
+    // On true solar time every moment has its own offset: nothing to share.
+    if (m_options.clock.solarTime == SolarTime::True)
+        return full();
     int i = spanOf(in.r);
     if (i < 0)
         return full();
@@ -248,7 +253,7 @@ Koyomi KoyomiWalker::at(const CivilTime &moment)
     // No span is looked up after this, so the spans stay where they are.
     in.futoRef = futo;
     m_last = i;
-    in.SunLongitude = m_exactLongitude ? sunLongitudeAt(in.r, m_options.tz)
+    in.SunLongitude = m_exactLongitude ? sunLongitudeAt(in.r, m_options.tz, m_options.astronomy)
                                        : std::numeric_limits<long double>::quiet_NaN();
     return composeKoyomi(moment, m_options, in, false);
 }

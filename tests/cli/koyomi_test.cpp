@@ -46,7 +46,12 @@ TEST(CliKoyomi, BadArgumentsExitWithStatusTwo)
                              "koyomi 2024-01-01 -0", "koyomi 2024-01-01 +5", "koyomi 2024-01-01 12:-0",
                              "koyomi 2024-01-01 12:+5", "koyomi 2024-01-01 －1", "koyomi 2024-+1-01 12",
                              "koyomi 2024-01-01 12 --tz 0x9", "koyomi 2024-01-01 12 --tz ' 9'",
-                             "koyomi 2024-01-01 12 --tz 9e0", "terms -0", "terms +2024"}) {
+                             "koyomi 2024-01-01 12 --tz 9e0", "terms -0", "terms +2024",
+                             "koyomi 2024-03-01 12 --zone Asia/Tokyo --tz 9",
+                             "koyomi 2024-03-01 12 --solar-time mean", "koyomi 2024-03-01 12 --longitude 200 --solar-time mean",
+                             "koyomi 2024-03-01 12 --zone Nowhere/X", "koyomi 2024-03-01 12 --astronomy exact",
+                             "koyomi 1799-12-31 12 --astronomy precise", "terms 2201 --astronomy precise",
+                             "koyomi 2024-11-03 01:30 --zone America/Los_Angeles --fold third"}) {
         CliRun r = cli(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.out, "") << args;
@@ -63,4 +68,39 @@ TEST(CliTerms, TwentyFourInstantsOfTheYear)
         << r.out;
     EXPECT_NE(r.out.find("\"name\":\"冬至\",\"time\":\"2024-12-21T18:"), std::string::npos);
     EXPECT_NE(r.out.find("\"name\":\"小寒\",\"time\":\"2024-01-06T"), std::string::npos);
+}
+
+TEST(CliKoyomi, CalendarOptions)
+{
+    // The new keys come only with the new options.
+    EXPECT_EQ(cli("koyomi 2024-03-01 12:00 --json").out.find("instantUtc"), std::string::npos);
+    CliRun precise = cli("koyomi 2024-03-01 12:00 --json --astronomy precise");
+    ASSERT_EQ(precise.status, 0);
+    for (const char *key : {"月初：2/4 17:27", "\"astronomy\":\"precise\"", "\"utcOffsetSeconds\":32400",
+                            "\"instantUtc\":\"2024-03-01T03:00:00Z\"", "\"calendarMoment\":\"2024-03-01T12:00:00\""})
+        EXPECT_NE(precise.out.find(key), std::string::npos) << key << "\n" << precise.out;
+    CliRun summer = cli("koyomi 1988-07-01 12:00 --json --zone Asia/Shanghai");
+    EXPECT_NE(summer.out.find("\"calendarMoment\":\"1988-07-01T11:00:00\""), std::string::npos) << summer.out;
+    EXPECT_NE(summer.out.find("\"instantUtc\":\"1988-07-01T03:00:00Z\""), std::string::npos) << summer.out;
+
+    // A repeated time without --fold names both instants.
+    CliRun repeated = cliWithErrors("koyomi 2024-11-03 01:30 --zone America/Los_Angeles");
+    EXPECT_EQ(repeated.status, 2);
+    EXPECT_NE(repeated.out.find("2024-11-03T08:30:00Z"), std::string::npos) << repeated.out;
+    EXPECT_NE(repeated.out.find("2024-11-03T09:30:00Z"), std::string::npos) << repeated.out;
+    EXPECT_EQ(cli("koyomi 2024-11-03 01:30 --zone America/Los_Angeles --fold first").status, 0);
+}
+
+TEST(CliTerms, PreciseInstantsOnTheChosenClock)
+{
+    CliRun r = cli("terms 2024 --astronomy precise");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(countLines(r.out), 24);
+    EXPECT_NE(r.out.find("\"name\":\"立春\",\"time\":\"2024-02-04T17:27:07\",\"utcOffsetSeconds\":32400,"
+                         "\"instantUtc\":\"2024-02-04T08:27:07Z\""),
+              std::string::npos)
+        << r.out;
+    // On Osaka's mean solar time the same instant reads 2 minutes later.
+    CliRun osaka = cli("terms 2024 --astronomy precise --longitude 135.5 --solar-time mean");
+    EXPECT_NE(osaka.out.find("\"time\":\"2024-02-04T17:29:07\""), std::string::npos) << osaka.out;
 }

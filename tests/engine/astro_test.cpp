@@ -6,6 +6,7 @@
 
 #include "engine/astro.h"
 #include "engine/datetime.h"
+#include "engine/precise.h"
 
 using namespace velm;
 
@@ -187,4 +188,61 @@ TEST(DayValue, CivilDayNumberEqualsYmdt2jdFromYear1To9999)
             }
         }
     }
+}
+
+// The precise source against the national almanac's published instants (JST,
+// rounded to the minute): /work/shared fixtures of 2023-2025.
+TEST(PreciseTerms, MatchTheAlmanacToTheMinute)
+{
+    struct Row {
+        int year, month, day, hour, minute;
+        int longitude;
+    };
+    const Row almanac[] = {
+        {2023, 2, 4, 11, 43, 315},  {2023, 3, 21, 6, 24, 0},    {2023, 6, 21, 23, 58, 90},
+        {2023, 8, 8, 3, 23, 135},   {2023, 9, 23, 15, 50, 180}, {2023, 12, 22, 12, 27, 270},
+        {2024, 2, 4, 17, 27, 315},  {2024, 3, 20, 12, 6, 0},    {2024, 6, 21, 5, 51, 90},
+        {2024, 8, 7, 9, 9, 135},    {2024, 9, 22, 21, 44, 180}, {2024, 12, 21, 18, 21, 270},
+        {2025, 2, 3, 23, 10, 315},  {2025, 3, 20, 18, 1, 0},    {2025, 6, 21, 11, 42, 90},
+        {2025, 8, 7, 14, 52, 135},  {2025, 9, 23, 3, 19, 180},  {2025, 12, 22, 0, 3, 270},
+    };
+    for (const Row &r : almanac) {
+        // Two days later the latest term is the published one.
+        TermSearch s = before_nibun(0, 9.0, dayValue(civil(r.year, r.month, r.day + 2)), Astronomy::Precise);
+        EXPECT_EQ(s.TermLongitude, r.longitude);
+        const DayValue published = dayValue(civil(r.year, r.month, r.day, r.hour, r.minute));
+        EXPECT_LE(std::fabs(static_cast<double>(s.instant - published) * 86400), 30.0)
+            << r.year << "-" << r.month << "-" << r.day << " " << JD2YMDT(s.instant);
+    }
+}
+
+// Each precise term instant lies within a second of the root of the
+// longitude it was searched for, over the whole offered range, and the
+// source refuses nothing inside it.
+TEST(PreciseTerms, EveryTermWithinOneSecondOfItsRoot)
+{
+    for (int y = PreciseFirstYear; y <= PreciseLastYear; y += 9) {
+        for (int m = 1; m <= 12; ++m) {
+            for (int d : {3, 18}) {
+                const TermSearch s = before_nibun(0, 9.0, dayValue(civil(y, m, d)), Astronomy::Precise);
+                const long double target = s.TermLongitude;
+                auto offset = [&](double seconds) {
+                    long double l = sunLongitudeAt(s.instant + seconds / 86400, 9.0, Astronomy::Precise) - target;
+                    return l > 180 ? l - 360 : l < -180 ? l + 360 : l;
+                };
+                ASSERT_LT(offset(-1), 0) << y << "-" << m << "-" << d;
+                ASSERT_GT(offset(1), 0) << y << "-" << m << "-" << d;
+            }
+        }
+    }
+}
+
+TEST(PreciseTerms, TimeScales)
+{
+    // TT - UTC from the leap-second table, kept at its last value; ΔT before.
+    EXPECT_DOUBLE_EQ(ttMinusCivil(2460310.5), 69.184);  // 2024
+    EXPECT_DOUBLE_EQ(ttMinusCivil(2506332.5), 69.184);  // 2150
+    EXPECT_DOUBLE_EQ(ttMinusCivil(2441317.5), 42.184);  // 1972-01-01
+    EXPECT_NEAR(ttMinusCivil(2433282.5), 29.1, 0.2);    // 1950 (ΔT 29.15 s)
+    EXPECT_NEAR(ttMinusCivil(2415020.5), -2.7, 0.3);    // 1900
 }

@@ -74,6 +74,14 @@ TEST(KoyomiWalker, OtherOptionsAndTimeZones)
     KoyomiOptions none;
     none.settingsExist = false;
     sweep(none, CivilTime{1950, 6, 1, 0, 0, 0}, 2L * 8766, 3);
+    KoyomiOptions precise;
+    precise.astronomy = Astronomy::Precise;
+    sweep(precise, CivilTime{2023, 12, 1, 0, 0, 0}, 2200, 11);
+    // On true solar time every moment takes the full computation.
+    KoyomiOptions solar = precise;
+    solar.clock.solarTime = SolarTime::True;
+    solar.clock.longitude = 139.77;
+    sweep(solar, CivilTime{2024, 10, 25, 0, 0, 0}, 240, 13);
 }
 
 TEST(KoyomiWalker, BackwardAndJumpingWalks)

@@ -1,0 +1,175 @@
+#include "engine/clock.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include <date/tz.h>
+
+#include "engine/datetime.h"
+#include "engine/precise.h"
+
+namespace velm {
+namespace {
+
+const long UnixEpochDay = dayNumberFromCivil(1970, 1, 1);
+
+long floorDiv(Instant a, Instant b)
+{
+    return static_cast<long>(a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0));
+}
+
+const date::time_zone *findZone(const std::string &name)
+{
+    try {
+        return date::locate_zone(name);
+    } catch (const std::exception &) {
+        return nullptr;
+    }
+}
+
+// The zone's standard offset at an instant: the offset of the period in
+// force, or, in summer time, of the latest period before it without summer
+// time (the database marks summer time but does not store its amount).
+int standardOffset(const date::time_zone &zone, Instant instant)
+{
+    using std::chrono::seconds;
+    date::sys_seconds at{seconds{instant}};
+    date::sys_info info = zone.get_info(at);
+    const date::sys_info inForce = info;
+    for (int step = 0; step < 20 && info.save != std::chrono::minutes{0}; ++step) {
+        if (info.begin <= date::sys_seconds::min() + seconds{1})
+            break;
+        info = zone.get_info(info.begin - seconds{1});
+    }
+    if (info.save != std::chrono::minutes{0})
+        info = inForce; // no period without summer time before it
+    return static_cast<int>(info.offset.count());
+}
+
+double equationOfTimeAt(Instant instant)
+{
+    const long day = floorDiv(instant, 86400);
+    const double seconds = static_cast<double>(instant - static_cast<Instant>(day) * 86400);
+    return equationOfTime(2440587.5 + static_cast<double>(day), seconds / 86400);
+}
+
+int roundSeconds(double s)
+{
+    return static_cast<int>(std::lround(s));
+}
+
+} // namespace
+
+CivilTime civilFromInstant(Instant instant)
+{
+    const long day = floorDiv(instant, 86400);
+    const Instant rest = instant - static_cast<Instant>(day) * 86400; // [0, 86399]
+    CivilTime t = civilFromDayNumber(UnixEpochDay + day);
+    t.hour = static_cast<int>(rest / 3600);
+    t.minute = static_cast<int>(rest % 3600 / 60);
+    t.second = static_cast<int>(rest % 60);
+    return t;
+}
+
+Instant instantFromCivil(const CivilTime &utc)
+{
+    const Instant day = dayNumberFromCivil(utc.year, utc.month, utc.day) - UnixEpochDay;
+    return day * 86400 + utc.hour * 3600 + utc.minute * 60 + utc.second;
+}
+
+int calendarOffsetAt(Instant instant, double fixedTz, const ClockOptions &clock)
+{
+    switch (clock.solarTime) {
+    case SolarTime::Mean:
+        return roundSeconds(clock.longitude * 240);
+    case SolarTime::True:
+        return roundSeconds(clock.longitude * 240 + equationOfTimeAt(instant) * 86400);
+    case SolarTime::None:
+        break;
+    }
+    if (!clock.zone.empty()) {
+        if (const date::time_zone *zone = findZone(clock.zone))
+            return standardOffset(*zone, instant);
+    }
+    return roundSeconds(fixedTz * 3600);
+}
+
+int trueSolarOffsetFor(const CivilTime &onClock, double longitude)
+{
+    // The equation of time changes by under 30 s a day: two rounds settle
+    // the instant to well under a second.
+    const Instant reading = instantFromCivil(onClock);
+    double offset = longitude * 240;
+    for (int round = 0; round < 2; ++round) {
+        const Instant instant = reading - static_cast<Instant>(std::lround(offset));
+        offset = longitude * 240 + equationOfTimeAt(instant) * 86400;
+    }
+    return roundSeconds(offset);
+}
+
+ResolvedMoment resolveMoment(const CivilTime &entered, double fixedTz, const ClockOptions &clock)
+{
+    ResolvedMoment r;
+    const Instant reading = instantFromCivil(entered);
+    if (clock.zone.empty()) {
+        r.instant = reading - roundSeconds(fixedTz * 3600);
+    } else {
+        const date::time_zone *zone = findZone(clock.zone);
+        if (zone == nullptr) {
+            r.status = ResolvedMoment::Status::UnknownZone;
+            return r;
+        }
+        const date::local_seconds local{std::chrono::seconds{reading}};
+        const date::local_info info = zone->get_info(local);
+        r.instant = reading - info.first.offset.count();
+        if (info.result != date::local_info::unique) {
+            // first: with the offset before the change; second: after it.
+            r.first = reading - info.first.offset.count();
+            r.second = reading - info.second.offset.count();
+            if (clock.fold == Fold::Refuse) {
+                r.status = info.result == date::local_info::nonexistent
+                    ? ResolvedMoment::Status::Nonexistent
+                    : ResolvedMoment::Status::Ambiguous;
+                return r;
+            }
+            r.instant = clock.fold == Fold::First ? r.first : r.second;
+        }
+    }
+    r.offsetSeconds = calendarOffsetAt(r.instant, fixedTz, clock);
+    r.tz = r.offsetSeconds / 3600.0;
+    r.calendar = civilFromInstant(r.instant + r.offsetSeconds);
+    return r;
+}
+
+bool zoneKnown(const std::string &name)
+{
+    return !name.empty() && findZone(name) != nullptr;
+}
+
+std::vector<std::string> zoneNames()
+{
+    std::vector<std::string> names;
+    try {
+        const date::tzdb &db = date::get_tzdb();
+        for (const date::time_zone &z : db.zones)
+            names.emplace_back(z.name());
+        // Read from the system's zone files, where links are zones too.
+    } catch (const std::exception &) {
+        return {};
+    }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+
+std::string isoText(const CivilTime &t)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return buf;
+}
+
+} // namespace velm

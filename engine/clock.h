@@ -1,0 +1,87 @@
+#pragma once
+
+// Clocks: which instant an entered date and time stands for, and the clock
+// whose day and double-hour make the pillars.
+//
+// By default the entered time is read at a fixed offset (the time zone
+// setting) and the calendar runs on that same offset. A named time zone from
+// the system's tz database reads the entered time as civil time there, summer
+// time included; the calendar then runs on the zone's standard offset at that
+// instant (summer time removed). Local solar time from a longitude replaces
+// the calendar clock: mean solar time is UT + longitude / 15 h, true solar
+// time adds the equation of time. Term instants stay absolute; only their
+// display follows the calendar clock.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/astro.h"
+
+namespace velm {
+
+enum class SolarTime {
+    None,
+    Mean,
+    True,
+};
+
+// How to read a civil time that a summer-time change skipped or repeated.
+enum class Fold {
+    Refuse, // report it and let the user choose
+    First,  // with the offset in force before the change
+    Second, // with the offset in force after it
+};
+
+struct ClockOptions {
+    std::string zone; // IANA name; empty: the fixed offset
+    SolarTime solarTime = SolarTime::None;
+    double longitude = 0; // degrees, east positive; used with solarTime
+    Fold fold = Fold::Refuse;
+
+    bool isDefault() const { return zone.empty() && solarTime == SolarTime::None; }
+};
+
+// Seconds since 1970-01-01 00:00 on the civil time scale (UTC from 1972,
+// UT before).
+using Instant = std::int64_t;
+
+struct ResolvedMoment {
+    enum class Status {
+        Ok,
+        UnknownZone,
+        Nonexistent, // skipped by a change; `first` and `second` are its two readings
+        Ambiguous,   // repeated by a change; likewise
+    };
+    Status status = Status::Ok;
+    Instant instant = 0;
+    Instant first = 0;
+    Instant second = 0;
+    CivilTime calendar;     // the moment on the calendar clock
+    int offsetSeconds = 0;  // calendar clock minus UTC at the instant
+    double tz = 9.0;        // the same in hours, for the term searches
+};
+
+// The entered civil time read on the clock; fixedTz (hours) is the offset
+// used without a zone.
+ResolvedMoment resolveMoment(const CivilTime &entered, double fixedTz, const ClockOptions &clock);
+
+// The calendar clock's offset from UTC at an instant, in whole seconds.
+int calendarOffsetAt(Instant instant, double fixedTz, const ClockOptions &clock);
+
+// Offset of true solar time at the given longitude for a moment read on that
+// clock, in whole seconds.
+int trueSolarOffsetFor(const CivilTime &onClock, double longitude);
+
+CivilTime civilFromInstant(Instant instant);
+Instant instantFromCivil(const CivilTime &utc);
+
+bool zoneKnown(const std::string &name);
+// Every zone name of the system's tz database, sorted.
+std::vector<std::string> zoneNames();
+
+// "YYYY-MM-DDTHH:MM:SS".
+std::string isoText(const CivilTime &t);
+
+} // namespace velm
