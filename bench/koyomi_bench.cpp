@@ -42,8 +42,25 @@ void BM_KoyomiWalker(benchmark::State &state)
     state.counters["full"] = static_cast<double>(walker.fullComputations());
 }
 
+// The 24 precise term instants of one year, each searched from the middle of
+// its own span of the year, as the terms listing and a walk's cover find them.
+void BM_PreciseTermsOfAYear(benchmark::State &state)
+{
+    int year = 2024;
+    for (auto _ : state) {
+        const velm::DayValue first = velm::dayNumberFromCivil(year, 1, 1);
+        for (int t = 0; t < 24; ++t) {
+            velm::TermSearch s = velm::before_nibun(0, 9.0, first + 15.2L * t + 8, velm::Astronomy::Precise);
+            benchmark::DoNotOptimize(s);
+        }
+        year = year == 2100 ? 2024 : year + 1;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 } // namespace
 
+BENCHMARK(BM_PreciseTermsOfAYear)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KoyomiWalker);
 BENCHMARK(BM_DateToKyu);
 BENCHMARK(BM_DateToKyuWithSummary);
