@@ -1,12 +1,18 @@
 #include "shell/appsettings.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+
+#include <date/tz.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStringList>
+
+#include "engine/precise.h"
 
 #include "engine/textfile.h"
 
@@ -238,6 +244,49 @@ void AppSettings::setTZE(const QString &text) { putText("TZE", text, TZE()); }
 QString AppSettings::NowE() const { return m_store.text(Sys, "NowE", "0.0"); }
 void AppSettings::setNowE(const QString &text) { putText("NowE", text, NowE()); }
 
+void AppSettings::putIfUsed(const QString &key, const QVariant &value, const QVariant &fallback)
+{
+    if (value == fallback && !m_store.contains(Sys, key))
+        return;
+    if (value.typeId() == QMetaType::QString)
+        putText(key, value.toString(), m_store.text(Sys, key, fallback.toString()));
+    else
+        putInt(key, value.toInt(), m_store.integer(Sys, key, fallback.toInt()));
+}
+
+Astronomy AppSettings::termSource() const
+{
+    return m_store.integer(Sys, "TermSource", 0) == 1 ? Astronomy::Precise : Astronomy::Short;
+}
+void AppSettings::setTermSource(Astronomy source)
+{
+    putIfUsed("TermSource", source == Astronomy::Precise ? 1 : 0, 0);
+}
+bool AppSettings::useTimeZone() const { return m_store.integer(Sys, "UseTimeZone", 0) == 1; }
+void AppSettings::setUseTimeZone(bool on) { putIfUsed("UseTimeZone", on ? 1 : 0, 0); }
+QString AppSettings::timeZoneName() const { return m_store.text(Sys, "TimeZoneName", "Asia/Tokyo"); }
+void AppSettings::setTimeZoneName(const QString &name)
+{
+    putIfUsed("TimeZoneName", name, QStringLiteral("Asia/Tokyo"));
+}
+SolarTime AppSettings::localSolarTime() const
+{
+    switch (m_store.integer(Sys, "LocalSolarTime", 0)) {
+    case 1:
+        return SolarTime::Mean;
+    case 2:
+        return SolarTime::True;
+    default:
+        return SolarTime::None;
+    }
+}
+void AppSettings::setLocalSolarTime(SolarTime kind)
+{
+    putIfUsed("LocalSolarTime", kind == SolarTime::Mean ? 1 : kind == SolarTime::True ? 2 : 0, 0);
+}
+QString AppSettings::longitude() const { return m_store.text(Sys, "Longitude", "139.77"); }
+void AppSettings::setLongitude(const QString &text) { putIfUsed("Longitude", text, QStringLiteral("139.77")); }
+
 // The three fonts are kept alike: "<prefix>FntName" and "<prefix>FntSize".
 FontSetting AppSettings::fontOf(const char *prefix, const FontSetting &fallback) const
 {
@@ -465,7 +514,89 @@ EngineOptions engineOptions(const AppSettings &settings, std::optional<bool> kcb
     o.koyomi.kcb1 = kcb1.value_or(settings.KCB1());
     o.koyomi.settingsExist = true;
     o.method = settings.RG10() == 1 ? LayingMethod::Flying : LayingMethod::Rotating;
+    o.koyomi.astronomy = settings.termSource();
+    if (settings.useTimeZone()) {
+        o.koyomi.clock.zone = settings.timeZoneName().toStdString();
+        // A zone the system no longer knows stops the calendar, as a bad offset does.
+        o.tzOk = zoneKnown(o.koyomi.clock.zone);
+        o.tzText = settings.timeZoneName();
+    }
+    const std::optional<double> longitude = parseDecimal(settings.longitude());
+    if (settings.localSolarTime() != SolarTime::None && longitude && std::fabs(*longitude) <= 180) {
+        o.koyomi.clock.solarTime = settings.localSolarTime();
+        o.koyomi.clock.longitude = *longitude;
+    }
     return o;
+}
+
+QString calendarCaption(const KoyomiOptions &koyomi)
+{
+    QStringList parts;
+    if (koyomi.astronomy == Astronomy::Precise)
+        parts << QStringLiteral("精密");
+    if (!koyomi.clock.zone.empty())
+        parts << QString::fromStdString(koyomi.clock.zone);
+    if (koyomi.clock.solarTime != SolarTime::None) {
+        const double lon = koyomi.clock.longitude;
+        parts << (koyomi.clock.solarTime == SolarTime::Mean ? QStringLiteral("平均太陽時 ") : QStringLiteral("真太陽時 "))
+                + QString::number(std::fabs(lon), 'f', 2) + (lon < 0 ? QStringLiteral("°W") : QStringLiteral("°E"));
+    }
+    return parts.join(QStringLiteral("・"));
+}
+
+std::optional<CivilTime> calendarMoment(const CivilTime &entered, EngineOptions &options, Fold fold,
+                                        QString &error)
+{
+    if (options.koyomi.clock.isDefault())
+        return entered;
+    ClockOptions clock = options.koyomi.clock;
+    clock.fold = fold;
+    const ResolvedMoment r = resolveMoment(entered, options.koyomi.tz, clock);
+    const auto utc = [](Instant i) { return QString::fromStdString(isoText(civilFromInstant(i))) + QStringLiteral("Z"); };
+    switch (r.status) {
+    case ResolvedMoment::Status::Ok:
+        break;
+    case ResolvedMoment::Status::UnknownZone:
+        error = QStringLiteral("タイムゾーン『%1』が見つかりません。").arg(QString::fromStdString(clock.zone));
+        return std::nullopt;
+    case ResolvedMoment::Status::Nonexistent:
+    case ResolvedMoment::Status::Ambiguous:
+        error = QStringLiteral("%1 は、夏時間の切り替えで%2時刻です（切り替え前の時差で %3、切り替え後の時差で %4）。")
+                    .arg(QString::fromStdString(isoText(entered).substr(0, 16)),
+                         r.status == ResolvedMoment::Status::Nonexistent ? QStringLiteral("存在しない")
+                                                                         : QStringLiteral("二度ある"),
+                         utc(r.first), utc(r.second));
+        return std::nullopt;
+    }
+    if (options.koyomi.astronomy == Astronomy::Precise && !preciseCoversYear(r.calendar.year)) {
+        error = QStringLiteral("精密な節気の計算は、%1～%2年の範囲です。").arg(PreciseFirstYear).arg(PreciseLastYear);
+        return std::nullopt;
+    }
+    options.koyomi.tz = r.tz;
+    return r.calendar;
+}
+
+CivilTime enteredFromCalendar(const CivilTime &calendar, const EngineOptions &options)
+{
+    const ClockOptions &clock = options.koyomi.clock;
+    if (clock.isDefault())
+        return calendar;
+    // The calendar clock's offset at the moment, then the entry clock's at that instant.
+    const Instant reading = instantFromCivil(calendar);
+    int offset = clock.solarTime == SolarTime::True ? trueSolarOffsetFor(calendar, clock.longitude)
+                                                    : calendarOffsetAt(reading, options.koyomi.tz, clock);
+    if (clock.solarTime == SolarTime::None)
+        offset = calendarOffsetAt(reading - offset, options.koyomi.tz, clock);
+    const Instant instant = reading - offset;
+    int entryOffset = static_cast<int>(std::lround(options.koyomi.tz * 3600));
+    if (!clock.zone.empty()) {
+        try {
+            const date::time_zone *zone = date::locate_zone(clock.zone);
+            entryOffset = static_cast<int>(zone->get_info(date::sys_seconds{std::chrono::seconds{instant}}).offset.count());
+        } catch (const std::exception &) {
+        }
+    }
+    return civilFromInstant(instant + entryOffset);
 }
 
 QString settingsSummary(const AppSettings &settings)

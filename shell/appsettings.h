@@ -134,6 +134,20 @@ public:
     void setTZE(const QString &text);
     QString NowE() const;
     void setNowE(const QString &text);
+
+    // --- the calendar page "暦", section "Sys" --------------------------------
+    // Written only once they leave their defaults, so the settings file and its
+    // export stay as they were for everyone who never uses them.
+    Astronomy termSource() const; // "TermSource": 0 簡略式, 1 精密
+    void setTermSource(Astronomy source);
+    bool useTimeZone() const; // "UseTimeZone": the named zone instead of the fixed offset
+    void setUseTimeZone(bool on);
+    QString timeZoneName() const; // "TimeZoneName": IANA name
+    void setTimeZoneName(const QString &name);
+    SolarTime localSolarTime() const; // "LocalSolarTime": 0 使わない, 1 平均太陽時, 2 真太陽時
+    void setLocalSolarTime(SolarTime kind);
+    QString longitude() const; // "Longitude": degrees east, as typed
+    void setLongitude(const QString &text);
     FontSetting SysFont() const;
     void setSysFont(const FontSetting &font);
     FontSetting BanFont() const;
@@ -180,6 +194,8 @@ private:
     void putInt(const QString &key, int value, int current);
     void putBool(const QString &key, bool value, bool current);
     void putText(const QString &key, const QString &value, const QString &current);
+    // Leaves a key unwritten while it holds its default and was never stored.
+    void putIfUsed(const QString &key, const QVariant &value, const QVariant &fallback);
 
     QString m_programFolder;
     SettingsStore m_store;
@@ -190,12 +206,26 @@ private:
 struct EngineOptions {
     KoyomiOptions koyomi;
     LayingMethod method = LayingMethod::Rotating;
-    bool tzOk = true;  // "TZE" read as a number
+    bool tzOk = true;  // "TZE" read as a number (or a usable named zone)
     QString tzText;    // as stored, for the message when it is not
 };
 
 // kcb1: the main window's copy of the option, when it has one.
 EngineOptions engineOptions(const AppSettings &settings, std::optional<bool> kcb1 = std::nullopt);
+
+// The calendar in use when it is not the default, for example
+// "精密・真太陽時 139.77°E"; empty for the default calendar.
+QString calendarCaption(const KoyomiOptions &koyomi);
+
+// The entered civil time on the options' calendar clock, with koyomi.tz set to
+// that clock's offset. A time that a summer-time change skipped or repeated
+// is read with `fold`; without one it is refused and `error` names both
+// readings.
+std::optional<CivilTime> calendarMoment(const CivilTime &entered, EngineOptions &options, Fold fold,
+                                        QString &error);
+// The civil time to enter for a moment on the calendar clock (the way back,
+// for charts opened from a list).
+CivilTime enteredFromCalendar(const CivilTime &calendar, const EngineOptions &options);
 
 // "　　【活盤式】　【６０年１局　６０月１局　６０日１局　６０刻１局　】"
 QString settingsSummary(const AppSettings &settings);

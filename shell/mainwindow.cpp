@@ -30,6 +30,7 @@
 #include "shell/checkres.h"
 #include "shell/helpwindow.h"
 #include "shell/icons.h"
+#include "shell/mainwindow_entry.h"
 #include "shell/mainwindow_imipnl.h"
 #include "shell/messages.h"
 
@@ -82,6 +83,9 @@ TMainF::TMainF(AppSettings &settings, QWidget *parent)
     buildToolBars();
     buildMenus();
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    m_calendarL = new QLabel;
+    m_calendarL->setObjectName(QStringLiteral("CalendarL"));
+    statusBar()->addPermanentWidget(m_calendarL);
 
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { UpdateMenuItems(); });
 
@@ -472,7 +476,12 @@ void TMainF::setKCB1(bool on)
 
 EngineOptions TMainF::engineOptions() const
 {
-    return velm::engineOptions(m_settings, m_KCB1);
+    EngineOptions o = velm::engineOptions(m_settings, m_KCB1);
+    if (const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text())) {
+        QString error;
+        calendarMoment(*entered, o, foldFor(*entered), error); // sets the offset
+    }
+    return o;
 }
 
 PColorSettings pcolorSettings(const AppSettings &settings)

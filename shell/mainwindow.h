@@ -89,7 +89,9 @@ public:
     void setDateValue(std::int64_t seconds);
     // DateE and TimeE (as "hh:nn") from a moment; runs DispDateData through the time change.
     void setMoment(const CivilTime &moment);
-    // The moment of DateE and TimeE; nullopt while the time is half typed.
+    // The moment of DateE and TimeE on the calendar clock (the entered time
+    // itself unless the settings name a zone or local solar time); nullopt
+    // while the time is half typed or the clock cannot read it.
     std::optional<CivilTime> enteredMoment() const;
     // The calendar facts of the last DispDateData.
     const Koyomi &koyomi() const { return m_koyomi; }
@@ -110,7 +112,8 @@ public:
     // --- shared state ---------------------------------------------------------
     AppSettings &settings() { return m_settings; }
     const ConstData &constData() const { return m_constData; }
-    // Time zone, ju periods, KCB1 (this window's copy) and laying method.
+    // Time zone (the calendar clock's offset at the entered moment), ju
+    // periods, KCB1 (this window's copy), laying method, terms and clock.
     EngineOptions engineOptions() const;
     bool KCB1() const { return m_KCB1; }
     ImiPnl *pane() const { return m_pane; }
@@ -193,6 +196,13 @@ private:
     ConstData m_constData;
     bool m_KCB1 = true;
     Koyomi m_koyomi;
+    // How to read an entered time that a summer-time change skipped or
+    // repeated, as the user chose for that time.
+    std::optional<std::pair<CivilTime, Fold>> m_fold;
+    Fold foldFor(const CivilTime &entered) const;
+    // Asks for m_fold when the entered time needs it.
+    void chooseFold(const CivilTime &entered);
+    QLabel *m_calendarL = nullptr; // the calendar in use, on the status line
     std::int64_t m_dateSeconds = 0;
     bool m_settingDate = false;
     bool m_making = false;

@@ -187,19 +187,48 @@ void TMainF::setMoment(const CivilTime &moment)
 
 std::optional<CivilTime> TMainF::enteredMoment() const
 {
-    return velm::enteredMoment(m_dateSeconds, m_timeE->text());
+    const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text());
+    if (!entered)
+        return entered;
+    EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
+    QString error;
+    return calendarMoment(*entered, options, foldFor(*entered), error);
+}
+
+Fold TMainF::foldFor(const CivilTime &entered) const
+{
+    return m_fold && m_fold->first == entered ? m_fold->second : Fold::Refuse;
+}
+
+void TMainF::chooseFold(const CivilTime &entered)
+{
+    EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
+    QString error;
+    if (calendarMoment(entered, options, foldFor(entered), error)
+        || !calendarMoment(entered, options, Fold::First, error))
+        return; // readable as it is, or not for want of a choice
+    calendarMoment(entered, options, Fold::Refuse, error);
+    const bool before = ui::askYesNo(this, error + QStringLiteral("\n切り替え前の時差で読みますか？（いいえ：切り替え後の時差で読みます）"));
+    m_fold = std::pair(entered, before ? Fold::First : Fold::Second);
 }
 
 // --- DispDateData and the stepping buttons ---------------------------------------------
 
 void TMainF::DispDateData()
 {
-    const std::optional<CivilTime> moment = enteredMoment();
-    if (!moment)
+    const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text());
+    if (!entered)
         return; // a half-typed time: the panel keeps what it showed
-    const EngineOptions options = engineOptions();
-    if (!options.tzOk) {
+    EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
+    m_calendarL->setText(calendarCaption(options.koyomi));
+    if (!options.tzOk && options.koyomi.clock.zone.empty()) {
         m_panel1->setText(QStringLiteral("天体計算のタイムゾーン『%1』は、数値ではありません。").arg(options.tzText));
+        return;
+    }
+    QString error;
+    const std::optional<CivilTime> moment = calendarMoment(*entered, options, foldFor(*entered), error);
+    if (!moment) {
+        m_panel1->setText(error);
         return;
     }
     m_koyomi = DateToKyu(*moment, options.koyomi, true);
@@ -319,7 +348,17 @@ void TMainF::openChart(int kind, const CivilTime &moment)
 {
     if (!BanGrp(kind))
         setBanGrp(kind, true);
-    setMoment(moment);
+    // Listed moments are on the calendar clock; the entry takes the civil
+    // time of the same instant, read the same way again.
+    const EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
+    const CivilTime entered = enteredFromCalendar(moment, options);
+    if (!options.koyomi.clock.isDefault()) {
+        EngineOptions first = options;
+        QString error;
+        m_fold = std::pair(entered, calendarMoment(entered, first, Fold::First, error) == moment ? Fold::First
+                                                                                                 : Fold::Second);
+    }
+    setMoment(entered);
     BanBtnClick();
 }
 
@@ -329,17 +368,25 @@ void TMainF::BanBtnClick()
         return;
     if (!dateReadable())
         return;
+    if (const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text()))
+        chooseFold(*entered);
     DispDateData();
-    const std::optional<CivilTime> moment = enteredMoment();
-    if (!moment) {
+    if (!velm::enteredMoment(m_dateSeconds, m_timeE->text())) {
         ui::showWarning(this, TimeMessage);
         return;
     }
     const EngineOptions options = engineOptions();
-    if (!options.tzOk) {
+    const std::optional<CivilTime> moment = enteredMoment();
+    if (!options.tzOk || !moment) {
         ui::showError(this, m_panel1->text());
         return;
     }
+    // The calendar in use beside each chart's title, when it is not the default.
+    const QString calendar = calendarCaption(options.koyomi);
+    const auto titleOf = [&calendar](int kind, const CivilTime &at) {
+        const QString title = qs(chartTitle(kind, at));
+        return calendar.isEmpty() ? title : title + QStringLiteral("  ") + calendar;
+    };
     const std::optional<NumberTables> numbers = loadNumbers();
     if (!numbers)
         return;
@@ -351,7 +398,7 @@ void TMainF::BanBtnClick()
         for (int n = 3; n >= 0; --n) {
             if (!BanGrp(n))
                 continue;
-            const QString title = qs(chartTitle(n, *moment));
+            const QString title = titleOf(n, *moment);
             if (bringToFront(title))
                 continue;
             const bool made = makeChart(n, title, *numbers);
@@ -363,7 +410,7 @@ void TMainF::BanBtnClick()
                 const std::optional<CivilTime> at = enteredMoment();
                 if (!at)
                     continue;
-                const QString hourTitle = qs(chartTitle(3, *at));
+                const QString hourTitle = titleOf(3, *at);
                 if (!bringToFront(hourTitle))
                     makeChart(3, hourTitle, *numbers);
             }

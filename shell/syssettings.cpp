@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -125,6 +126,11 @@ SystemSettings loadSystemSettings(const AppSettings &s)
     for (int k = 0; k < 4; ++k)
         v.RG0k[static_cast<std::size_t>(k)] = s.RG0k(k);
     v.TCB = s.TCB();
+    v.TermSource = s.termSource() == Astronomy::Precise ? 1 : 0;
+    v.UseTimeZone = s.useTimeZone();
+    v.TimeZoneName = s.timeZoneName();
+    v.LocalSolarTime = static_cast<int>(s.localSolarTime());
+    v.Longitude = s.longitude();
     return v;
 }
 
@@ -155,6 +161,11 @@ void saveSystemSettings(AppSettings &s, const SystemSettings &v)
     s.setSysFont(v.SysFont);
     s.setBanFont(v.BanFont);
     s.setSetuFont(v.SetuFont);
+    s.setTermSource(v.TermSource == 1 ? Astronomy::Precise : Astronomy::Short);
+    s.setUseTimeZone(v.UseTimeZone);
+    s.setTimeZoneName(v.TimeZoneName);
+    s.setLocalSolarTime(v.LocalSolarTime == 1 ? SolarTime::Mean : v.LocalSolarTime == 2 ? SolarTime::True : SolarTime::None);
+    s.setLongitude(v.Longitude);
 }
 
 std::optional<double> timeZone(const SystemSettings &v)
@@ -175,6 +186,14 @@ KoyomiOptions koyomiOptions(const SystemSettings &v)
         o.periods[k] = v.RG0k[k] == 0 ? 0 : 1;
     o.kcb1 = v.KCB1;
     o.settingsExist = true;
+    o.astronomy = v.TermSource == 1 ? Astronomy::Precise : Astronomy::Short;
+    if (v.UseTimeZone)
+        o.clock.zone = v.TimeZoneName.toStdString();
+    const std::optional<double> longitude = parseDecimal(v.Longitude);
+    if (v.LocalSolarTime != 0 && longitude && std::fabs(*longitude) <= 180) {
+        o.clock.solarTime = v.LocalSolarTime == 1 ? SolarTime::Mean : SolarTime::True;
+        o.clock.longitude = *longitude;
+    }
     return o;
 }
 
@@ -287,6 +306,8 @@ TSysF::TSysF(AppSettings &settings, QWidget *parent)
     m_pages->widget(0)->setObjectName(QStringLiteral("Tab1"));
     m_pages->widget(1)->setObjectName(QStringLiteral("Tab2"));
     m_pages->widget(2)->setObjectName(QStringLiteral("Tab3"));
+    m_pages->addTab(buildCalendarPage(), QStringLiteral(" 暦 "));
+    m_pages->widget(3)->setObjectName(QStringLiteral("Tab4"));
 
     auto *closeBtn = new QPushButton(QStringLiteral("閉じる"));
     closeBtn->setObjectName(QStringLiteral("CloseBtn"));
@@ -474,6 +495,123 @@ QWidget *TSysF::buildMakingPage()
     return page;
 }
 
+namespace {
+
+struct Place {
+    const char *name;
+    double longitude; // degrees east
+    const char *zone;
+};
+
+constexpr std::array<Place, 16> Places{{
+    {"東京", 139.77, "Asia/Tokyo"},
+    {"大阪", 135.50, "Asia/Tokyo"},
+    {"名古屋", 136.91, "Asia/Tokyo"},
+    {"札幌", 141.35, "Asia/Tokyo"},
+    {"仙台", 140.87, "Asia/Tokyo"},
+    {"福岡", 130.40, "Asia/Tokyo"},
+    {"那覇", 127.68, "Asia/Tokyo"},
+    {"ソウル", 126.98, "Asia/Seoul"},
+    {"台北", 121.56, "Asia/Taipei"},
+    {"香港", 114.17, "Asia/Hong_Kong"},
+    {"北京", 116.40, "Asia/Shanghai"},
+    {"上海", 121.47, "Asia/Shanghai"},
+    {"シンガポール", 103.82, "Asia/Singapore"},
+    {"ロサンゼルス", -118.24, "America/Los_Angeles"},
+    {"ニューヨーク", -74.01, "America/New_York"},
+    {"ロンドン", -0.13, "Europe/London"},
+}};
+
+} // namespace
+
+QWidget *TSysF::buildCalendarPage()
+{
+    auto *page = new QWidget;
+    auto *v = new QVBoxLayout(page);
+
+    const auto radios = [](const QString &name, const QString &title, std::initializer_list<const char *> items,
+                           QButtonGroup *&group, QBoxLayout *into) {
+        auto *box = new QGroupBox(title);
+        box->setObjectName(name);
+        auto *h = new QHBoxLayout(box);
+        group = new QButtonGroup(box);
+        int i = 0;
+        for (const char *item : items) {
+            auto *rb = new QRadioButton(QString::fromUtf8(item));
+            rb->setObjectName(name + QLatin1Char('_') + QString::number(i));
+            group->addButton(rb, i++);
+            h->addWidget(rb);
+        }
+        h->addStretch(1);
+        into->addWidget(box);
+        return box;
+    };
+    radios(QStringLiteral("TermSource"), QStringLiteral("節気の計算 "), {"簡略式", "精密"}, m_termSource, v);
+    QGroupBox *clock = radios(QStringLiteral("ClockKind"), QStringLiteral("時刻 "), {"固定時差", "地域のタイムゾーン"},
+                              m_clockKind, v);
+    auto *zoneBox = new QVBoxLayout;
+    m_zoneFilter = new QLineEdit;
+    m_zoneFilter->setObjectName(QStringLiteral("ZoneFilter"));
+    m_zoneFilter->setPlaceholderText(QStringLiteral("タイムゾーンを検索"));
+    m_zones = new QListWidget;
+    m_zones->setObjectName(QStringLiteral("ZoneList"));
+    for (const std::string &name : zoneNames())
+        m_zones->addItem(QString::fromStdString(name));
+    m_zones->setMinimumHeight(120);
+    zoneBox->addWidget(m_zoneFilter);
+    zoneBox->addWidget(m_zones);
+    static_cast<QBoxLayout *>(clock->layout())->addLayout(zoneBox, 1);
+    connect(m_zoneFilter, &QLineEdit::textChanged, this, &TSysF::filterZones);
+    connect(m_zones, &QListWidget::currentTextChanged, this, [this](const QString &name) {
+        if (!name.isEmpty())
+            m_zone = name;
+    });
+
+    radios(QStringLiteral("LocalSolarTime"), QStringLiteral("地方時 "), {"使わない", "平均太陽時", "真太陽時"}, m_solar, v);
+    m_longitude = field("Longitude", 80);
+    m_places = new QComboBox;
+    m_places->setObjectName(QStringLiteral("Places"));
+    m_places->addItem(QStringLiteral("（地名から）"));
+    for (const Place &p : Places)
+        m_places->addItem(QString::fromUtf8(p.name));
+    connect(m_places, &QComboBox::activated, this, [this](int index) {
+        if (index < 1)
+            return;
+        const Place &p = Places[static_cast<std::size_t>(index - 1)];
+        m_longitude->setText(QString::number(p.longitude, 'f', 2));
+        selectZone(QString::fromLatin1(p.zone));
+    });
+    v->addLayout(row({new QLabel(QStringLiteral("経度")), m_longitude, new QLabel(QStringLiteral("度（東経が正）")),
+                      m_places}));
+    v->addStretch(1);
+    return page;
+}
+
+void TSysF::filterZones(const QString &text)
+{
+    const QString needle = text.trimmed();
+    for (int i = 0; i < m_zones->count(); ++i) {
+        QListWidgetItem *item = m_zones->item(i);
+        item->setHidden(!needle.isEmpty() && !item->text().contains(needle, Qt::CaseInsensitive));
+    }
+}
+
+void TSysF::selectZone(const QString &name)
+{
+    m_zone = name;
+    const QList<QListWidgetItem *> found = m_zones->findItems(name, Qt::MatchExactly);
+    if (!found.isEmpty()) {
+        found.front()->setHidden(false);
+        m_zones->setCurrentItem(found.front());
+        m_zones->scrollToItem(found.front());
+    }
+}
+
+QString TSysF::selectedZone() const
+{
+    return m_zone;
+}
+
 // --- values in the controls ----------------------------------------------------------------
 
 SystemSettings TSysF::current() const
@@ -511,6 +649,11 @@ SystemSettings TSysF::current() const
     for (std::size_t k = 0; k < 4; ++k)
         v.RG0k[k] = m_rg[k]->checkedId() == 0 ? 0 : 1;
     v.TCB = m_tcb->isChecked();
+    v.TermSource = m_termSource->checkedId() == 1 ? 1 : 0;
+    v.UseTimeZone = m_clockKind->checkedId() == 1;
+    v.TimeZoneName = selectedZone();
+    v.LocalSolarTime = std::max(0, m_solar->checkedId());
+    v.Longitude = m_longitude->text();
     return v;
 }
 
@@ -543,6 +686,11 @@ void TSysF::setCurrent(const SystemSettings &v)
     for (std::size_t k = 0; k < 4; ++k)
         m_rg[k]->button(v.RG0k[k] == 0 ? 0 : 1)->setChecked(true);
     m_tcb->setChecked(v.TCB);
+    m_termSource->button(v.TermSource == 1 ? 1 : 0)->setChecked(true);
+    m_clockKind->button(v.UseTimeZone ? 1 : 0)->setChecked(true);
+    selectZone(v.TimeZoneName);
+    m_solar->button(v.LocalSolarTime >= 0 && v.LocalSolarTime <= 2 ? v.LocalSolarTime : 0)->setChecked(true);
+    m_longitude->setText(v.Longitude);
     FontSetF(this);
 }
 
@@ -613,6 +761,17 @@ bool TSysF::FormCloseQuery()
     if (!timeZone(v)) {
         ui::showError(this, QStringLiteral("天体計算のタイムゾーンは、-12.0～14.0の数値で指定して下さい。"));
         focusField(m_tze);
+        return false;
+    }
+    const std::optional<double> longitude = parseDecimal(v.Longitude);
+    if (v.LocalSolarTime != 0 && (!longitude || std::fabs(*longitude) > 180)) {
+        ui::showError(this, QStringLiteral("経度は、-180～180の数値（東経が正）で指定して下さい。"));
+        focusField(m_longitude);
+        return false;
+    }
+    if (v.UseTimeZone && !zoneKnown(v.TimeZoneName.toStdString())) {
+        ui::showError(this, QStringLiteral("タイムゾーンを一覧から選んで下さい。"));
+        focusField(m_zoneFilter);
         return false;
     }
     const std::optional<double> now = parseDecimal(v.NowE);

@@ -28,6 +28,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QTabWidget;
 
 namespace velm {
@@ -80,6 +81,13 @@ struct SystemSettings {
     std::array<int, 4> RG0k{1, 1, 1, 1};  // "RG00".."RG03": 0 short rule, 1 sixty-step rule
     bool TCB = true;                      // summary beside the program title
 
+    // Page "暦"
+    int TermSource = 0;     // 節気の計算: 0 簡略式, 1 精密
+    bool UseTimeZone = false; // 時刻: 固定時差, or 地域のタイムゾーン
+    QString TimeZoneName = QStringLiteral("Asia/Tokyo");
+    int LocalSolarTime = 0; // 地方時: 0 使わない, 1 平均太陽時, 2 真太陽時
+    QString Longitude = QStringLiteral("139.77"); // 経度, degrees east
+
     friend bool operator==(const SystemSettings &, const SystemSettings &) = default;
 };
 
@@ -90,7 +98,8 @@ void saveSystemSettings(AppSettings &settings, const SystemSettings &values);
 // "TZE" as hours; nullopt when it is no decimal number or no real time zone
 // (outside -12 .. +14 hours).
 std::optional<double> timeZone(const SystemSettings &values);
-// Time zone (9.0 when "TZE" is not usable), ju periods and KCB1.
+// Time zone (9.0 when "TZE" is not usable), ju periods, KCB1, the term
+// source and the clock.
 KoyomiOptions koyomiOptions(const SystemSettings &values);
 // "RG10": item 0 活盤式 lays by rotating the plates, item 1 飛宮式 by flying them.
 LayingMethod layingMethod(const SystemSettings &values);
@@ -150,6 +159,10 @@ private:
     QWidget *buildSystemPage();
     QWidget *buildDisplayPage();
     QWidget *buildMakingPage();
+    QWidget *buildCalendarPage();
+    void filterZones(const QString &text);
+    void selectZone(const QString &name);
+    QString selectedZone() const;
     void CP0Click(int k);
     void ClrBtnClick();
     void SysFntBtnClick(QLabel *sample);
@@ -176,6 +189,14 @@ private:
     QButtonGroup *m_rg10 = nullptr;
     std::array<QButtonGroup *, 4> m_rg{};
     int m_rg0 = 1; // the hidden group
+    QButtonGroup *m_termSource = nullptr;
+    QButtonGroup *m_clockKind = nullptr;
+    QLineEdit *m_zoneFilter = nullptr;
+    QListWidget *m_zones = nullptr;
+    QString m_zone; // the chosen zone, also while the filter hides it
+    QButtonGroup *m_solar = nullptr;
+    QLineEdit *m_longitude = nullptr;
+    QComboBox *m_places = nullptr;
 };
 
 } // namespace velm

@@ -755,3 +755,26 @@ TEST_F(MainWindowTest, TotalsShowTheirSignsAndLeaveWithTheCharts)
     EXPECT_EQ(sg2->item(1, 0)->text(), QStringLiteral(" 西"));
     EXPECT_FALSE(m.pane()->ExpBtn()->isEnabled());
 }
+
+TEST_F(MainWindowTest, ZonesAndPreciseTermsReachTheChartsTitleAndStatusLine)
+{
+    settings->setTermSource(Astronomy::Precise);
+    settings->setUseTimeZone(true);
+    settings->setTimeZoneName(QStringLiteral("Asia/Shanghai"));
+    TMainF &m = open();
+    onlyKinds({3});
+    // Noon in Shanghai's 1988 summer time is 11:00 standard time.
+    enter(1988, 7, 1, "12:00");
+    click("BanBtn");
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("時盤:88/07/01 11時  精密・Asia/Shanghai")});
+    EXPECT_EQ(m.findChild<QLabel *>("CalendarL")->text(), QStringLiteral("精密・Asia/Shanghai"));
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
+
+    // A repeated hour (the end of summer time) is read as the user chooses.
+    messages.yesTo = [](const QString &) { return false; };
+    enter(1988, 9, 11, "01:30");
+    click("BanBtn");
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("二度ある"))) << messages.texts[0].toStdString();
+    EXPECT_TRUE(m.chartWindow(QStringLiteral("時盤:88/09/11 01時  精密・Asia/Shanghai")));
+}

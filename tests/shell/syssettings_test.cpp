@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -398,4 +399,56 @@ TEST(SysSettings, FontSetFGivesFamiliesAndTheMemoFont)
     EXPECT_EQ(title->font().pointSize(), 20); // size and style as designed
     EXPECT_TRUE(title->font().bold());
     EXPECT_EQ(plain->font().family(), "IPAPGothic"); // follows the window
+}
+
+TEST(SysSettings, CalendarPageStoresTheClockAndTermSource)
+{
+    QTemporaryDir dir;
+    RecordedMessages messages;
+    {
+        AppSettings settings(dir.path(), dir.path());
+        TSysF w(settings);
+        // Untouched, the page writes none of its keys: the file stays as it was.
+        w.showSettings();
+        click(&w, "CloseBtn");
+        for (const char *key : {"TermSource", "UseTimeZone", "TimeZoneName", "LocalSolarTime", "Longitude"})
+            EXPECT_FALSE(settings.store().contains("Sys", key)) << key;
+        EXPECT_EQ(calendarCaption(engineOptions(settings).koyomi), "");
+
+        w.showSettings();
+        click(&w, "TermSource_1");
+        click(&w, "ClockKind_1");
+        click(&w, "LocalSolarTime_2");
+        type(&w, "Longitude", "200");
+        click(&w, "CloseBtn");
+        ASSERT_EQ(messages.texts.size(), 1); // a longitude off the globe is refused
+        EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("経度")));
+        // A place fills in its longitude and selects its zone; the list filters.
+        auto *places = child<QComboBox>(&w, "Places");
+        places->setCurrentIndex(15);
+        emit places->activated(15); // ニューヨーク
+        EXPECT_EQ(child<QLineEdit>(&w, "Longitude")->text(), "-74.01");
+        type(&w, "ZoneFilter", "shang");
+        auto *zones = child<QListWidget>(&w, "ZoneList");
+        const QList<QListWidgetItem *> shown = zones->findItems(QStringLiteral("Asia/Shanghai"), Qt::MatchExactly);
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_FALSE(shown[0]->isHidden());
+        EXPECT_TRUE(zones->findItems(QStringLiteral("Asia/Tokyo"), Qt::MatchExactly)[0]->isHidden());
+        zones->setCurrentItem(shown[0]);
+        click(&w, "CloseBtn");
+        EXPECT_EQ(messages.texts.size(), 1);
+    }
+    AppSettings again(dir.path(), dir.path());
+    EXPECT_EQ(again.termSource(), Astronomy::Precise);
+    EXPECT_TRUE(again.useTimeZone());
+    EXPECT_EQ(again.timeZoneName(), "Asia/Shanghai");
+    EXPECT_EQ(again.localSolarTime(), SolarTime::True);
+    const EngineOptions o = engineOptions(again);
+    EXPECT_EQ(o.koyomi.astronomy, Astronomy::Precise);
+    EXPECT_EQ(o.koyomi.clock.zone, "Asia/Shanghai");
+    EXPECT_DOUBLE_EQ(o.koyomi.clock.longitude, -74.01);
+    EXPECT_EQ(calendarCaption(o.koyomi), QStringLiteral("精密・Asia/Shanghai・真太陽時 74.01°W"));
+    TSysF w(again);
+    EXPECT_EQ(w.current().TimeZoneName, "Asia/Shanghai");
+    EXPECT_TRUE(child<QRadioButton>(&w, "LocalSolarTime_2")->isChecked());
 }
