@@ -2,8 +2,8 @@
 // the search on every core, on one thread, and by the plain loop that
 // computes every moment afresh; their ratios; and the time of a 100-year
 // search (438,300 double-hours), on the short series and on the precise
-// terms, which should cost under a tenth more. On two cores the search on both should
-// run at least 1.6 times as fast as on one.
+// terms, which should cost under a tenth more. On two cores the search on
+// both should run at least 1.6 times as fast as on one.
 //
 // Other programs' work on a shared machine shows up in the times; run it as
 // `chrt -f 10 search_timing` (as root) to give it the cores.
