@@ -49,6 +49,7 @@ TEST(CliKoyomi, BadArgumentsExitWithStatusTwo)
                              "koyomi 2024-01-01 12 --tz 9e0", "terms -0", "terms +2024",
                              "koyomi 2024-03-01 12 --zone Asia/Tokyo --tz 9",
                              "koyomi 2024-03-01 12 --solar-time mean", "koyomi 2024-03-01 12 --longitude 200 --solar-time mean",
+                             "koyomi 2024-03-01 12 --longitude 1e2 --solar-time mean",
                              "koyomi 2024-03-01 12 --zone Nowhere/X", "koyomi 2024-03-01 12 --astronomy exact",
                              "koyomi 1799-12-31 12 --astronomy precise", "terms 2201 --astronomy precise",
                              "koyomi 2024-11-03 01:30 --zone America/Los_Angeles --fold third"}) {
