@@ -1,7 +1,6 @@
 #include "shell/bdataf.h"
 
 #include <QButtonGroup>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -78,12 +77,12 @@ TBDataF::TBDataF(TMainF &main, AppSettings &settings, TListF &list, QWidget *par
     layout->addLayout(limit);
     layout->addWidget(m_srcPnl);
     layout->addWidget(m_btnPnl);
-    setRunning(false);
+    showRunning(false);
 }
 
 void TBDataF::showEvent(QShowEvent *event)
 {
-    if (!event->spontaneous() && !m_run.running)
+    if (!event->spontaneous() && !m_run.running())
         FormShow();
     QDialog::showEvent(event);
 }
@@ -91,12 +90,11 @@ void TBDataF::showEvent(QShowEvent *event)
 void TBDataF::FormShow()
 {
     m_cntL->clear();
-    setRunning(false);
+    showRunning(false);
 }
 
-void TBDataF::setRunning(bool running)
+void TBDataF::showRunning(bool running)
 {
-    m_run.running = running;
     m_srcPnl->setVisible(running);
     m_btnPnl->setEnabled(!running);
     m_srcE->setEnabled(!running);
@@ -111,7 +109,7 @@ void TBDataF::showCount(qint64 made)
 
 void TBDataF::OKBtnClick()
 {
-    if (m_run.running)
+    if (m_run.running())
         return;
     const std::optional<qint64> count = readLimit(this, m_srcE, QStringLiteral("作成上限"));
     if (!count)
@@ -130,40 +128,40 @@ void TBDataF::OKBtnClick()
     options.koyomi = engine.koyomi;
     options.method = engine.method;
 
-    m_run.start();
-    setRunning(true);
+    showRunning(true);
     showCount(0);
     m_stopBtn->setFocus();
-    // Each wave of moments is quick (a few milliseconds), so the run stays on
-    // this thread and lets the window breathe between waves.
-    ChartDataList result = ListProc(options, [this](long made) {
-        showCount(made);
-        emit progressed(made);
-        QCoreApplication::processEvents();
-        return !m_run.stopRequested;
+    auto result = std::make_shared<ChartDataList>();
+    auto work = [this, options, result](const RunTicket &run) {
+        *result = ListProc(options, [this, &run](long made) {
+            run.report([this, made] {
+                showCount(made);
+                emit progressed(made);
+            });
+            return !run.stopRequested();
+        });
+    };
+    m_run.start(std::move(work), [this, result] {
+        showCount(result->count);
+        showRunning(false);
+        if (result->count == 0) {
+            ui::showInfo(this, qs(ChartDataStoppedMessage));
+            FormShow();
+            return;
+        }
+        const ListModel model = chartDataListModel(*result);
+        accept();
+        m_list.showList(model, m_settings.CB(1));
     });
-    showCount(result.count);
-    setRunning(false);
-
-    if (m_run.closeAfterStop) {
-        // Closed while running: the user wanted out, not a list.
-        QDialog::done(QDialog::Rejected);
-        return;
-    }
-    if (result.count == 0) {
-        ui::showInfo(this, qs(ChartDataStoppedMessage));
-        FormShow();
-        return;
-    }
-    const ListModel model = chartDataListModel(result);
-    accept();
-    m_list.showList(model, m_settings.CB(1));
 }
 
 void TBDataF::done(int result)
 {
-    if (m_run.holdClose())
-        return;
+    // Closed while running: the user wanted out, not a list.
+    if (m_run.running()) {
+        m_run.abandon();
+        showRunning(false);
+    }
     m_settings.store().setText(Section, LimitKey, m_srcE->text().trimmed());
     QDialog::done(result);
 }

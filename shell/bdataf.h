@@ -28,11 +28,11 @@ public:
 
     // FormShow: idle look, progress cleared.
     void FormShow();
-    // Runs a whole list and hands it to the list window.
+    // Starts a list on a worker thread; it goes to the list window when it ends.
     void OKBtnClick();
     // Stops the running list; the rows made so far are shown.
-    void StopBtnClick() { m_run.stopRequested = true; }
-    bool running() const { return m_run.running; }
+    void StopBtnClick() { m_run.stop(); }
+    bool running() const { return m_run.running(); }
 
     QButtonGroup *RG1() const { return m_rg1; }
     QLineEdit *SrcE() const { return m_srcE; }
@@ -47,11 +47,12 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    // Closing while a list runs stops it first; every close stores the limit.
+    // Closing while a list runs stops it and drops its rows; every close
+    // stores the limit.
     void done(int result) override;
 
 private:
-    void setRunning(bool running);
+    void showRunning(bool running);
     void showCount(qint64 made);
 
     TMainF &m_main;
@@ -63,7 +64,7 @@ private:
     QLabel *m_cntL = nullptr;
     QPushButton *m_stopBtn = nullptr;
     QWidget *m_btnPnl = nullptr;
-    RunState m_run;
+    WindowRun m_run{this};
 };
 
 } // namespace velm

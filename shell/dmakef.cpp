@@ -162,7 +162,7 @@ QAbstractButton *TDMakeF::OpenBtn() const
 
 void TDMakeF::OpenBtnClick()
 {
-    if (m_run.running || !chooseFolder)
+    if (m_run.running() || !chooseFolder)
         return;
     const QString current = outputFolder();
     const QString start = QDir(current).exists() ? current : m_settings.programFolder();
@@ -191,9 +191,8 @@ void TDMakeF::setStatus(const QString &status)
     emit statusChanged(status);
 }
 
-void TDMakeF::setRunning(bool running)
+void TDMakeF::showRunning(bool running)
 {
-    m_run.running = running;
     for (QWidget *w : m_inputs)
         w->setEnabled(!running);
     if (running)
@@ -217,7 +216,7 @@ bool TDMakeF::yearOf(QLineEdit *edit, const QString &caption, int &year)
 
 void TDMakeF::Button1Click()
 {
-    if (m_run.running || CheckRes(ResAtChartData, this))
+    if (m_run.running() || CheckRes(ResAtChartData, this))
         return;
 
     ChartFileOptions options;
@@ -248,20 +247,20 @@ void TDMakeF::Button1Click()
     options.koyomi = engine.koyomi;
     options.method = engine.method;
 
-    m_run.start();
-    setRunning(true);
-    const ChartFileResult result = writeChartDataFiles(options, [this](std::string_view status) {
-        setStatus(qs(status));
-        // Called once per day line: the window repaints and the close button is heard.
-        QCoreApplication::processEvents();
-        return !m_run.stopRequested;
-    });
-    setRunning(false);
+    showRunning(true);
+    auto result = std::make_shared<ChartFileResult>();
+    auto work = [this, options = std::move(options), result](const RunTicket &run) {
+        *result = writeChartDataFiles(options, [this, &run](std::string_view status) {
+            run.report([this, text = qs(status)] { setStatus(text); });
+            return !run.stopRequested();
+        });
+    };
+    m_run.start(std::move(work), [this, result] { runEnded(*result); });
+}
 
-    if (m_run.closeAfterStop) {
-        QDialog::done(QDialog::Rejected);
-        return;
-    }
+void TDMakeF::runEnded(const ChartFileResult &result)
+{
+    showRunning(false);
     switch (result.status) {
     case ChartFileResult::Status::Done:
         setStatus(qs(ChartFileDoneStatus));
@@ -281,8 +280,10 @@ void TDMakeF::Button1Click()
 void TDMakeF::done(int result)
 {
     // The files written so far stay; the one in hand is not written.
-    if (m_run.holdClose())
-        return;
+    if (m_run.running()) {
+        m_run.abandon();
+        showRunning(false);
+    }
     QDialog::done(result);
 }
 

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "engine/constdata.h"
+#include "output/chartdata.h"
 #include "shell/appsettings.h"
 #include "shell/runpanel.h"
 
@@ -42,9 +43,10 @@ public:
 
     // The folder browser; the chosen folder replaces the output folder.
     void OpenBtnClick();
-    // Checks the entries and writes the files, keeping the window usable.
+    // Checks the entries and writes the files on a worker thread, keeping the
+    // window usable.
     void Button1Click();
-    bool running() const { return m_run.running; }
+    bool running() const { return m_run.running(); }
 
     QLineEdit *DirE() const { return m_dirE; }
     QAbstractButton *OpenBtn() const;
@@ -66,11 +68,13 @@ signals:
     void statusChanged(const QString &status);
 
 protected:
-    // Closing while the files are written stops the run after the file in hand.
+    // Closing while the files are written stops the run after the file in
+    // hand and waits for it.
     void done(int result) override;
 
 private:
-    void setRunning(bool running);
+    void showRunning(bool running);
+    void runEnded(const ChartFileResult &result);
     void setStatus(const QString &status);
     bool yearOf(QLineEdit *edit, const QString &caption, int &year);
     QString outputFolder() const;
@@ -91,7 +95,7 @@ private:
     QLabel *m_dispL = nullptr;
     QPushButton *m_button1 = nullptr;
     QPushButton *m_okBtn = nullptr;
-    RunState m_run;
+    WindowRun m_run{this};
 };
 
 // CGIBtnClick: makes the generator over the main window's options, shows it

@@ -99,14 +99,13 @@ QButtonGroup *TESrcF::CB(int n) const
 
 void TESrcF::showEvent(QShowEvent *event)
 {
-    if (!event->spontaneous() && !m_run.running)
+    if (!event->spontaneous() && !m_run.running())
         m_cntL->setText(IdleCount);
     QDialog::showEvent(event);
 }
 
-void TESrcF::setRunning(bool running)
+void TESrcF::showRunning(bool running)
 {
-    m_run.running = running;
     m_button1->setEnabled(!running);
     m_cntE->setEnabled(!running);
     for (QButtonGroup *group : m_cb)
@@ -121,7 +120,7 @@ void TESrcF::showCount(qint64 examined)
 
 void TESrcF::Button1Click()
 {
-    if (m_run.running)
+    if (m_run.running())
         return;
     const std::optional<qint64> limit = readLimit(this, m_cntE, QStringLiteral("検索上限"));
     if (!limit)
@@ -146,28 +145,28 @@ void TESrcF::Button1Click()
     options.koyomi = engine.koyomi;
     options.method = engine.method;
 
-    m_run.start();
-    setRunning(true);
-    const QuickSearchResult result = quickSearch(options, [this](long examined) {
-        showCount(examined);
-        emit progressed(examined);
-        // Repainting, and a close of the window, are heard here.
-        QCoreApplication::processEvents();
-        return !m_run.stopRequested;
-    });
-    setRunning(false);
-    showCount(result.examined);
+    showRunning(true);
+    auto result = std::make_shared<QuickSearchResult>();
+    auto work = [this, options, result](const RunTicket &run) {
+        *result = quickSearch(options, [this, &run](long examined) {
+            run.report([this, examined] {
+                showCount(examined);
+                emit progressed(examined);
+            });
+            return !run.stopRequested();
+        });
+    };
+    m_run.start(std::move(work), [this, result, kind = options.condition.kind] { searchEnded(*result, kind); });
+}
 
-    if (m_run.closeAfterStop) {
-        QDialog::done(QDialog::Rejected);
-        return;
-    }
+void TESrcF::searchEnded(const QuickSearchResult &result, int kind)
+{
+    showRunning(false);
+    showCount(result.examined);
     if (!result.ok()) {
         ui::showInfo(this, qs(QuickSearchNotFoundMessage));
         return;
     }
-
-    const int kind = options.condition.kind;
     if (!m_main.BanGrp(kind)) {
         QApplication::beep();
         const QString caption = m_cb[0]->button(kind)->text();
@@ -180,8 +179,10 @@ void TESrcF::Button1Click()
 
 void TESrcF::done(int result)
 {
-    if (m_run.holdClose())
-        return;
+    if (m_run.running()) {
+        m_run.abandon();
+        showRunning(false);
+    }
     m_settings.store().setText(Section, LimitKey, m_cntE->text().trimmed());
     QDialog::done(result);
 }

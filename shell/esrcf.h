@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include "output/quicksearch.h"
 #include "shell/appsettings.h"
 #include "shell/runpanel.h"
 
@@ -24,9 +25,10 @@ class TESrcF : public QDialog {
 public:
     TESrcF(TMainF &main, AppSettings &settings, QWidget *parent = nullptr);
 
-    // Runs the search and, when a moment is found, makes its charts and closes.
+    // Starts the search on a worker thread; when it finds a moment, its charts
+    // are made and the window closes.
     void Button1Click();
-    bool running() const { return m_run.running; }
+    bool running() const { return m_run.running(); }
 
     // The five choices: 1 "盤", 2 "天干", 3 "地支", 4 "陰陽", 5 "局"; the
     // checked id is the item index.
@@ -41,11 +43,13 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    // Closing while a search runs stops it first; every close stores the limit.
+    // Closing while a search runs stops it and drops what it found; every
+    // close stores the limit.
     void done(int result) override;
 
 private:
-    void setRunning(bool running);
+    void showRunning(bool running);
+    void searchEnded(const QuickSearchResult &result, int kind);
     void showCount(qint64 examined);
 
     TMainF &m_main;
@@ -54,7 +58,7 @@ private:
     QLineEdit *m_cntE = nullptr;
     QLabel *m_cntL = nullptr;
     QPushButton *m_button1 = nullptr;
-    RunState m_run;
+    WindowRun m_run{this};
 };
 
 } // namespace velm

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "shell/helpwindow.h"
 
@@ -63,6 +64,58 @@ DialogButtons makeDialogButtons(QDialog *dialog, const QString &okCaption, int h
     layout->addWidget(cancelBtn);
     layout->addWidget(helpBtn);
     return buttons;
+}
+
+void RunTicket::report(std::function<void()> onWindow) const
+{
+    // The ticket is shared with the run, so it outlives a window that let it go.
+    QMetaObject::invokeMethod(
+        m_window,
+        [self = shared_from_this(), onWindow = std::move(onWindow)] {
+            if (!self->m_dropped.load())
+                onWindow();
+        },
+        Qt::QueuedConnection);
+}
+
+void WindowRun::start(std::function<void(const RunTicket &)> work, std::function<void()> finished)
+{
+    if (running())
+        return;
+    auto ticket = std::make_shared<RunTicket>();
+    ticket->m_window = m_window;
+    m_ticket = ticket;
+    m_watcher = new QFutureWatcher<void>(m_window);
+    QFutureWatcher<void> *watcher = m_watcher;
+    QObject::connect(watcher, &QFutureWatcher<void>::finished, m_window,
+                     [this, watcher, ticket, finished = std::move(finished)] {
+                         watcher->deleteLater();
+                         if (ticket->m_dropped.load())
+                             return;
+                         m_watcher = nullptr;
+                         m_ticket.reset();
+                         if (finished)
+                             finished();
+                     });
+    watcher->setFuture(QtConcurrent::run([ticket, work = std::move(work)] { work(*ticket); }));
+}
+
+void WindowRun::stop()
+{
+    if (m_ticket)
+        m_ticket->m_stop.store(true);
+}
+
+void WindowRun::abandon()
+{
+    if (!m_watcher)
+        return;
+    m_ticket->m_dropped.store(true);
+    m_ticket->m_stop.store(true);
+    // The run hears the stop within one wave; nothing it does waits on this thread.
+    m_watcher->waitForFinished();
+    m_watcher = nullptr;
+    m_ticket.reset();
 }
 
 } // namespace velm

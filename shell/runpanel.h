@@ -2,9 +2,14 @@
 
 // The parts the run dialogs (the search and the chart-data list) share: the
 // panel shown while a run goes on, with its counts, a busy bar and the stop
-// button; the row of run, cancel and help buttons; and the state that lets a
-// close wait for the run in hand to stop.
+// button; the row of run, cancel and help buttons; and the worker thread a
+// run goes on while its window stays responsive.
 
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include <QFutureWatcher>
 #include <QList>
 #include <QString>
 
@@ -32,29 +37,48 @@ struct DialogButtons {
 // Run, "ｷｬﾝｾﾙ" (rejects the dialog) and "ﾍﾙﾌﾟ(&H)" (opens the help topic), to the right.
 DialogButtons makeDialogButtons(QDialog *dialog, const QString &okCaption, int helpTopic);
 
-// Whether a run goes on, and what was asked of it meanwhile. The run lets the
-// window breathe between waves of work and asks stopRequested each time.
-struct RunState {
-    bool running = false;
-    bool stopRequested = false;
-    bool closeAfterStop = false; // the window was closed during the run
+// What a run on a worker thread sees of its window: whether it was asked to
+// stop, and a way to hand the window something to show. The run never touches
+// a widget itself.
+class RunTicket : public std::enable_shared_from_this<RunTicket> {
+public:
+    // Read by the run between its waves of work.
+    bool stopRequested() const { return m_stop.load(std::memory_order_relaxed); }
+    // Runs `onWindow` later on the window's thread, unless the window has let
+    // the run go meanwhile (it was closed): a late wave shows nothing.
+    void report(std::function<void()> onWindow) const;
 
-    // A new run: nothing asked of it yet.
-    void start()
-    {
-        stopRequested = false;
-        closeAfterStop = false;
-    }
-    // A close during a run stops the run and closes once it has stopped; true
-    // when the close has to wait so.
-    bool holdClose()
-    {
-        if (!running)
-            return false;
-        stopRequested = true;
-        closeAfterStop = true;
-        return true;
-    }
+private:
+    friend class WindowRun;
+    QObject *m_window = nullptr;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_dropped{false};
+};
+
+// One run at a time on a worker thread, owned by a window. The window stays
+// responsive while the run goes on; its stop button asks the run to stop, and
+// a close lets the run go: it stops, is waited for, and its result is dropped.
+class WindowRun {
+public:
+    explicit WindowRun(QObject *window) : m_window(window) {}
+    ~WindowRun() { abandon(); }
+    WindowRun(const WindowRun &) = delete;
+    WindowRun &operator=(const WindowRun &) = delete;
+
+    bool running() const { return m_watcher != nullptr; }
+    // Runs `work` on a worker thread, then `finished` on the window's thread
+    // (running() is false by then). Nothing happens while a run goes on.
+    void start(std::function<void(const RunTicket &)> work, std::function<void()> finished);
+    // Asks the run in hand to stop after its wave of work; it still finishes.
+    void stop();
+    // Stops the run in hand, waits for it, and drops what it would still have
+    // shown or finished. Nothing happens when no run goes on.
+    void abandon();
+
+private:
+    QObject *m_window;
+    QFutureWatcher<void> *m_watcher = nullptr;
+    std::shared_ptr<RunTicket> m_ticket;
 };
 
 } // namespace velm

@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -107,12 +106,12 @@ TSrcSF::TSrcSF(AppSettings &settings, const ConstData &names,
     layout->addLayout(limits);
     layout->addWidget(m_srcPnl);
     layout->addWidget(m_btnPnl);
-    setRunning(false);
+    showRunning(false);
 }
 
 void TSrcSF::showEvent(QShowEvent *event)
 {
-    if (!event->spontaneous() && !m_run.running)
+    if (!event->spontaneous() && !m_run.running())
         FormShow();
     QDialog::showEvent(event);
 }
@@ -127,14 +126,13 @@ void TSrcSF::FormShow()
     m_houiBox->setCurrentIndex(0);
     m_findL->clear();
     m_cntL->clear();
-    setRunning(false);
+    showRunning(false);
     if (!load.message.empty())
         ui::showWarning(this, qs(load.message));
 }
 
-void TSrcSF::setRunning(bool running)
+void TSrcSF::showRunning(bool running)
 {
-    m_run.running = running;
     m_srcPnl->setVisible(running);
     m_btnPnl->setEnabled(!running);
     m_srcE->setEnabled(!running);
@@ -149,7 +147,7 @@ void TSrcSF::showCounts(qint64 matches, qint64 examined)
 
 void TSrcSF::OKBtnClick()
 {
-    if (m_run.running)
+    if (m_run.running())
         return;
     const std::optional<qint64> limit = readLimit(this, m_srcE, QStringLiteral("検索上限"));
     if (!limit)
@@ -195,40 +193,43 @@ void TSrcSF::OKBtnClick()
     search.koyomi = options.koyomi;
     search.method = options.method;
 
-    m_run.start();
-    setRunning(true);
+    showRunning(true);
     showCounts(0, 0);
     m_stopBtn->setFocus();
-    SearchOutcome outcome = SrcProc(search, matter.matter, numbers.tables, m_names,
-                                     [this](std::int64_t matches, std::int64_t examined) {
-                                         showCounts(matches, examined);
-                                         emit progressed(matches, examined);
-                                         // The stop button and repainting are heard here.
-                                         QCoreApplication::processEvents();
-                                         return !m_run.stopRequested;
-                                     });
-    showCounts(outcome.matches, outcome.examined);
-    setRunning(false);
-
-    if (m_run.closeAfterStop) {
-        // Closed while running: the user wanted out, not a list.
-        QDialog::done(QDialog::Rejected);
-        return;
-    }
-    if (outcome.found.empty()) {
-        ui::showInfo(this, NotFound);
-        return;
-    }
-    ListModel list = searchListModel(matterName.toStdString(), search.direction, std::move(outcome));
-    accept();
-    if (m_list)
-        m_list->showList(list, m_settings.CB(1));
+    auto outcome = std::make_shared<SearchOutcome>();
+    // The walk's own threads call the progress: it only reads the stop and
+    // hands the counts over to this window's thread.
+    auto work = [this, search, outcome, senMatter = std::move(matter.matter),
+                 tables = std::move(numbers.tables)](const RunTicket &run) {
+        *outcome = SrcProc(search, senMatter, tables, m_names, [this, &run](std::int64_t matches, std::int64_t examined) {
+            run.report([this, matches, examined] {
+                showCounts(matches, examined);
+                emit progressed(matches, examined);
+            });
+            return !run.stopRequested();
+        });
+    };
+    m_run.start(std::move(work), [this, outcome, matterName, direction = search.direction] {
+        showCounts(outcome->matches, outcome->examined);
+        showRunning(false);
+        if (outcome->found.empty()) {
+            ui::showInfo(this, NotFound);
+            return;
+        }
+        ListModel list = searchListModel(matterName.toStdString(), direction, std::move(*outcome));
+        accept();
+        if (m_list)
+            m_list->showList(list, m_settings.CB(1));
+    });
 }
 
 void TSrcSF::done(int result)
 {
-    if (m_run.holdClose())
-        return;
+    // Closed while running: the user wanted out, not a list.
+    if (m_run.running()) {
+        m_run.abandon();
+        showRunning(false);
+    }
     m_settings.setSrc(m_srcE->text().trimmed());
     m_settings.setCnt(m_cntE->text().trimmed());
     QDialog::done(result);

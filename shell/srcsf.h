@@ -42,11 +42,12 @@ public:
 
     // FormShow: the matter list afresh, first matter and "全方位", idle look.
     void FormShow();
-    // Runs a whole search.
+    // Starts a search on a worker thread; the matches go to the list window
+    // when it ends.
     void OKBtnClick();
     // Asks the running search to stop after the moments in hand.
-    void StopBtnClick() { m_run.stopRequested = true; }
-    bool running() const { return m_run.running; }
+    void StopBtnClick() { m_run.stop(); }
+    bool running() const { return m_run.running(); }
 
     QComboBox *SenBox() const { return m_senBox; }
     QComboBox *HouiBox() const { return m_houiBox; }
@@ -63,11 +64,12 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    // Closing while a search runs stops it first; every close stores the limits.
+    // Closing while a search runs stops it and drops its matches; every close
+    // stores the limits.
     void done(int result) override;
 
 private:
-    void setRunning(bool running);
+    void showRunning(bool running);
     void showCounts(qint64 matches, qint64 examined);
 
     AppSettings &m_settings;
@@ -87,7 +89,7 @@ private:
     QLabel *m_cntL = nullptr;
     QPushButton *m_stopBtn = nullptr;
     QWidget *m_btnPnl = nullptr;
-    RunState m_run;
+    WindowRun m_run{this};
 };
 
 // The search dialog and the list window of the main window, joined to it: the

@@ -73,7 +73,11 @@ protected:
         QTest::keyClick(e, Qt::Key_Delete);
         QTest::keyClicks(e, text);
     }
-    void run() { QTest::mouseClick(dialog->Button1(), Qt::LeftButton); }
+    void run()
+    {
+        QTest::mouseClick(dialog->Button1(), Qt::LeftButton);
+        EXPECT_TRUE(runEnds(*dialog));
+    }
     bool hasChart(int kind, const CivilTime &t) const
     {
         return main->chartWindow(QString::fromStdString(chartTitle(kind, t))) != nullptr;

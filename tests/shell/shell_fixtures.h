@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "shell/app.h"
 #include "shell/messages.h"
@@ -112,5 +113,13 @@ public:
     ui::Answer answer;
     std::function<bool(const QString &question)> yesTo;
 };
+
+// Waits, hearing events, for a window's run on its worker thread to end;
+// false when it has not ended within a minute.
+template <class Window>
+bool runEnds(const Window &window)
+{
+    return QTest::qWaitFor([&] { return !window.running(); }, 60000);
+}
 
 } // namespace velm

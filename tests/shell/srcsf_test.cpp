@@ -62,6 +62,7 @@ struct Fixture {
             b->click();
         else
             QTest::mouseClick(b, Qt::LeftButton);
+        EXPECT_TRUE(runEnds(dialog));
     }
     bool idle() const { return dialog.BtnPnl()->isEnabled() && !dialog.SrcPnl()->isVisible(); }
 };
@@ -150,7 +151,7 @@ TEST(SrcSF, StopButtonShowsTheMatchesSoFar)
         QTest::mouseClick(f.dialog.findChild<QPushButton *>(QStringLiteral("StopBtn")), Qt::LeftButton);
     });
     f.click("OKBtn");
-    EXPECT_EQ(waves, 1);
+    EXPECT_GE(waves, 1); // the run hears the stop at its next wave or soon after
     ASSERT_TRUE(f.list.isVisible());
     const QStringList counts = f.list.CntL()->text().split(QLatin1Char('/'));
     ASSERT_EQ(counts.size(), 2);

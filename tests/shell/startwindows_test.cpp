@@ -223,6 +223,7 @@ TEST(StartWindows, EveryWindowShowsItsTextsWhole)
         for (QDialog *d : std::initializer_list<QDialog *>{&search, &chartData, &quick, &files})
             EXPECT_EQ(d->minimumSize(), d->maximumSize()) << d->objectName().toStdString();
         chartData.findChild<QPushButton *>(QStringLiteral("OKBtn"))->click();
+        ASSERT_TRUE(runEnds(chartData));
         ASSERT_TRUE(list.isVisible());
         EXPECT_EQ(clippedReport(&list), "");
         EXPECT_TRUE(messages.texts.isEmpty()) << messages.all().toStdString();
