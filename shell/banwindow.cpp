@@ -1,4 +1,5 @@
 #include "shell/banwindow.h"
+#include "shell/strings.h"
 
 #include <algorithm>
 
@@ -24,11 +25,6 @@
 using namespace velm;
 
 namespace {
-
-QString qs(const std::string &s)
-{
-    return QString::fromStdString(s);
-}
 
 QString joinLines(const std::vector<std::string> &lines)
 {

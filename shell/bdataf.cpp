@@ -17,6 +17,7 @@
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
 #include "shell/runpanel.h"
+#include "shell/strings.h"
 
 namespace velm {
 
@@ -26,11 +27,6 @@ constexpr int HelpTopic = 10001;
 const QString Section = QStringLiteral("Sys");
 const QString LimitKey = QStringLiteral("BData");
 const QString LimitDefault = QStringLiteral("300");
-
-QString qs(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 } // namespace
 

@@ -26,16 +26,12 @@
 #include "shell/listgrid.h"
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
+#include "shell/strings.h"
 #include "shell/syssettings.h"
 
 namespace velm {
 
 namespace {
-
-QString qs(const std::string &s)
-{
-    return QString::fromStdString(s);
-}
 
 const QString PlacementKey = QStringLiteral("CaleF");
 const QString GridHint = QStringLiteral("右ｸﾘｯｸでﾒﾆｭｰがでます");

@@ -23,15 +23,11 @@
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
 #include "shell/runpanel.h"
+#include "shell/strings.h"
 
 namespace velm {
 
 namespace {
-
-QString qs(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 const QString IdleStatus = QStringLiteral("処理中の内容");
 const QString FailedStatus = QStringLiteral("生成を中断しました！");

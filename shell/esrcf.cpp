@@ -19,6 +19,7 @@
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
 #include "shell/runpanel.h"
+#include "shell/strings.h"
 
 namespace velm {
 
@@ -28,11 +29,6 @@ const QString Section = QStringLiteral("Sys");
 const QString LimitKey = QStringLiteral("ESrc");
 const QString LimitDefault = QStringLiteral("500");
 const QString IdleCount = QStringLiteral("検索件数　");
-
-QString qs(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // "不問" first, then the names: item n stands for value n - 1.
 QStringList withAny(auto names, const QString &suffix = {})

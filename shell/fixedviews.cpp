@@ -18,14 +18,10 @@
 #include "output/charttext.h"
 #include "shell/helpwindow.h"
 #include "shell/settingsstore.h"
+#include "shell/strings.h"
 
 namespace velm {
 namespace {
-
-QString qs(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // Code of the outer palaces 乾 兌 艮 離 坎 坤 震 巽 (palace index 1..8) from
 // which the home door and the two deity arrangements follow.

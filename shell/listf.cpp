@@ -19,16 +19,12 @@
 #include "shell/helpwindow.h"
 #include "shell/listgrid.h"
 #include "shell/messages.h"
+#include "shell/strings.h"
 #include "shell/syssettings.h"
 
 namespace velm {
 
 namespace {
-
-QString qs(const std::string &s)
-{
-    return QString::fromStdString(s);
-}
 
 const QString PlacementKey = QStringLiteral("ListF");
 

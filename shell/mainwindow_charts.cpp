@@ -30,6 +30,7 @@
 #include "shell/mainwindow_entry.h"
 #include "shell/mainwindow_imipnl.h"
 #include "shell/messages.h"
+#include "shell/strings.h"
 
 namespace velm {
 namespace {
@@ -37,11 +38,6 @@ namespace {
 const QString TimeMessage = QStringLiteral("時刻が正しくありません。「時:分」の形で入力して下さい。");
 const QString DateMessage = QStringLiteral("日付『%1』は正しくありません。「年/月/日」の形で、暦にある日付を入力して下さい。");
 constexpr int MaxWindowMenuEntries = 100;
-
-QString qs(const std::string &s)
-{
-    return QString::fromStdString(s);
-}
 
 // Restores the cursor however chart making ends.
 struct WaitCursor {

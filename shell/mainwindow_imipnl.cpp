@@ -16,6 +16,7 @@
 
 #include "engine/symbols.h"
 #include "shell/icons.h"
+#include "shell/strings.h"
 
 namespace velm {
 namespace {
@@ -29,11 +30,6 @@ const QString WidestScore = QStringLiteral("-100.00");
 // Room the delegate leaves around a cell's text: 2 px left, 3 px right, and
 // the grid line.
 constexpr int CellPadding = 2 + 3 + 2;
-
-QString qs(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 void setColours(QWidget *w, const QColor &background, const QColor &text)
 {

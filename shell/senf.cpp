@@ -24,6 +24,7 @@
 #include "shell/appsettings.h"
 #include "shell/helpwindow.h"
 #include "shell/messages.h"
+#include "shell/strings.h"
 #include "shell/syssettings.h"
 
 namespace velm {
@@ -36,8 +37,6 @@ constexpr int CaptionWidth = 40;
 constexpr int CellWidths[3] = {40, 13, 50};        // element, operator, target
 constexpr int ValuesWidth = 525;                   // the visible part of the value columns
 
-QString qs(const std::string &s) { return QString::fromStdString(s); }
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // Caption cells aqua, value cells white, black text centred from 2 pixels
 // below the top; the clicked cell gets a focus frame.

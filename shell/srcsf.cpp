@@ -22,6 +22,7 @@
 #include "shell/mainwindow.h"
 #include "shell/messages.h"
 #include "shell/runpanel.h"
+#include "shell/strings.h"
 #include "shell/syssettings.h"
 
 namespace velm {
@@ -29,11 +30,6 @@ namespace velm {
 namespace {
 
 constexpr int HelpTopic = 20002;
-
-QString qs(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 const QString NotFound = QStringLiteral("条件に合うものは、見つかりませんでした。");
 

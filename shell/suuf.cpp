@@ -23,14 +23,13 @@
 #include "shell/helpwindow.h"
 #include "shell/icons.h"
 #include "shell/messages.h"
+#include "shell/strings.h"
 #include "shell/syssettings.h"
 
 namespace velm {
 
 namespace {
 
-QString qs(const std::string &s) { return QString::fromStdString(s); }
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 constexpr std::size_t ix(NumberTable t) { return static_cast<std::size_t>(t); }
 
