@@ -102,6 +102,22 @@ void civilToTT(double j1, double j2, double &t1, double &t2)
     t2 = j2 + ttMinusCivil(j1 + j2) / ERFA_DAYSEC;
 }
 
+// The Sun's apparent direction at a civil moment, with the TT it was taken at.
+struct ApparentSunAt {
+    double t1 = 0;
+    double t2 = 0;
+    double direction[3] = {};
+};
+
+ApparentSunAt apparentSunAtCivil(double j1, double j2)
+{
+    ApparentSunAt sun;
+    civilToTT(j1, j2, sun.t1, sun.t2);
+    double distance = 0;
+    apparentSun(sun.t1, sun.t2, sun.direction, distance);
+    return sun;
+}
+
 } // namespace
 
 double ttMinusCivil(double jdCivil)
@@ -129,16 +145,11 @@ double ttMinusCivil(double jdCivil)
 
 double sunLongitudeMeanEquinox(double j1, double j2)
 {
-    double t1 = 0;
-    double t2 = 0;
-    civilToTT(j1, j2, t1, t2);
-    double direction[3];
-    double distance = 0;
-    apparentSun(t1, t2, direction, distance);
+    ApparentSunAt sun = apparentSunAtCivil(j1, j2);
     double rm[3][3];
-    eraEcm06(t1, t2, rm);
+    eraEcm06(sun.t1, sun.t2, rm);
     double ecliptic[3];
-    eraRxp(rm, direction, ecliptic);
+    eraRxp(rm, sun.direction, ecliptic);
     return std::atan2(ecliptic[1], ecliptic[0]) * ERFA_DR2D;
 }
 
@@ -161,20 +172,15 @@ double preciseSunLongitude(double j1, double j2)
 
 double equationOfTime(double j1, double j2)
 {
-    double t1 = 0;
-    double t2 = 0;
-    civilToTT(j1, j2, t1, t2);
-    double direction[3];
-    double distance = 0;
-    apparentSun(t1, t2, direction, distance);
+    ApparentSunAt sun = apparentSunAtCivil(j1, j2);
     // Right ascension on the true equator and equinox of date.
     double npb[3][3];
-    eraPnm06a(t1, t2, npb);
+    eraPnm06a(sun.t1, sun.t2, npb);
     double ofDate[3];
-    eraRxp(npb, direction, ofDate);
+    eraRxp(npb, sun.direction, ofDate);
     const double ra = std::atan2(ofDate[1], ofDate[0]);
     // UT1 taken as the civil time: under a second apart.
-    const double gast = eraGst06a(j1, j2, t1, t2);
+    const double gast = eraGst06a(j1, j2, sun.t1, sun.t2);
     // Apparent solar time at Greenwich is the sun's hour angle plus 12 h,
     // mean solar time is UT; their difference within half a day.
     const double ut = std::fmod(j1 - 0.5, 1.0) + std::fmod(j2, 1.0);
