@@ -5,7 +5,7 @@
 
 #include <QByteArray>
 
-#include "shell/regfile.h"
+#include "shell/settings/regfile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

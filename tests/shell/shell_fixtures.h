@@ -16,8 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "shell/app.h"
-#include "shell/messages.h"
+#include "shell/app/app.h"
+#include "shell/common/messages.h"
 
 namespace velm {
 

@@ -1,0 +1,13 @@
+// velm: the desktop program.
+
+#include <QApplication>
+
+#include "shell/app/app.h"
+#include "shell/app/japanese.h"
+
+int main(int argc, char **argv)
+{
+    velm::preferJapaneseTimes();
+    QApplication app(argc, argv);
+    return velm::runVelm(app);
+}

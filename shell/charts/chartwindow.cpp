@@ -1,0 +1,401 @@
+#include "shell/charts/chartwindow.h"
+#include "shell/common/strings.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "engine/symbols.h"
+#include "evaluation/patterns.h"
+#include "output/listfile.h"
+
+using namespace velm;
+
+namespace {
+
+QString joinLines(const std::vector<std::string> &lines)
+{
+    QStringList text;
+    for (const std::string &line : lines)
+        text << qs(line);
+    return text.join(QLatin1Char('\n'));
+}
+
+constexpr int LinesPerCell = 5; // slices 0..4; 5 and 6 only go into the hint
+constexpr int LinesRole = Qt::UserRole + 1;
+constexpr int DefaultBanFontSize = 10;
+// The smallest cell, as the chart was first laid out; larger fonts grow it.
+constexpr int MinCellWidth = 58;
+constexpr int MinCellHeight = 66;
+
+// Draws the five lines of a palace centred, one fifth of the cell each, in
+// the text colour that reads on the cell's background.
+class PalaceDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        painter->save();
+        painter->setClipRect(option.rect);
+        QColor background = index.data(Qt::BackgroundRole).value<QColor>();
+        if (!background.isValid())
+            background = (option.state & QStyle::State_Selected) ? option.palette.highlight().color()
+                                                                  : option.palette.base().color();
+        painter->fillRect(option.rect, background);
+        painter->setPen(FColor(background));
+        painter->setFont(option.font);
+        const QStringList lines = index.data(LinesRole).toStringList();
+        const int h = option.rect.height() / LinesPerCell;
+        for (int k = 0; k < lines.size() && k < LinesPerCell; ++k) {
+            const QRect line(QPoint(option.rect.left() + 2, option.rect.top() + 1 + k * h),
+                             option.rect.bottomRight());
+            painter->drawText(line, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, lines[k]);
+        }
+        painter->restore();
+    }
+};
+
+} // namespace
+
+TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTables &numbers,
+             const ConstData &names, const QString &title, const QString &moment,
+             const BanDisplay &display, QWidget *parent)
+    : QWidget(parent)
+    , m_koyomi(koyomi)
+    , m_title(title)
+    , m_moment(moment)
+{
+    setWindowTitle(titled() ? title : QStringLiteral("BanF"));
+    m_chart = BanCreate(koyomi, kind, method, &standardPatternDetector());
+    m_scores = SuuSan(m_chart, koyomi, numbers, method);
+    m_labels = chartLabels(m_chart, koyomi, names);
+    for (int p = 0; p < 9; ++p)
+        m_palaces[static_cast<std::size_t>(p)] = velm::palaceText(m_chart.Ban, p, names);
+
+    // Labels keep the window's 13-pixel size and take only the basic font's name.
+    QFont basic(display.sysFont);
+    basic.setPixelSize(13);
+    setFont(basic);
+
+    m_kyokuL = new QLabel(qs(m_labels.KyokuL), this);
+    m_junL = new QLabel(qs(m_labels.JunL), this);
+    m_tyuL = new QLabel(qs(m_labels.TyuL), this);
+    m_close = new QToolButton(this);
+    m_close->setText(QStringLiteral("×"));
+    m_close->setAutoRaise(true);
+    m_close->setFixedSize(16, 16);
+    m_close->setFocusPolicy(Qt::NoFocus);
+    m_close->setToolTip(QStringLiteral("閉じる"));
+    connect(m_close, &QToolButton::clicked, this, [this] {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            sub->close();
+        else
+            close();
+    });
+
+    auto *top = new QHBoxLayout;
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(8);
+    top->addWidget(m_kyokuL);
+    top->addWidget(m_junL);
+    top->addWidget(m_tyuL);
+    top->addStretch(1);
+    top->addWidget(m_close);
+
+    buildGrid(display);
+
+    m_label5 = new QLabel(qs(m_labels.Label5), this);
+    m_label6 = new QLabel(qs(m_labels.Label6), this);
+    m_label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto *bottom = new QHBoxLayout;
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->addWidget(m_label5);
+    bottom->addStretch(1);
+    bottom->addWidget(m_label6);
+    m_label5->setVisible(display.CB4);
+    m_label6->setVisible(display.CB4);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->addLayout(top);
+    layout->addWidget(m_grid);
+    layout->addLayout(bottom);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    m_menu = new QMenu(this);
+    m_cp1 = m_menu->addAction(QStringLiteral("盤をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ"), this, &TBanF::CP1Click);
+    m_cp2 = m_menu->addAction(QStringLiteral("宮(東南)のみコピー"), this, &TBanF::CP2Click);
+    // Until a palace has been pressed there is no palace to copy.
+    m_cp2->setEnabled(false);
+    m_menu->addSeparator();
+    m_cp3 = m_menu->addAction(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"), this, &TBanF::printRequested);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { showMenu(mapToGlobal(pos)); });
+
+    setActiveLook(false);
+}
+
+void TBanF::buildGrid(const BanDisplay &display)
+{
+    m_grid = new QTableWidget(3, 3, this);
+    m_grid->horizontalHeader()->hide();
+    m_grid->verticalHeader()->hide();
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grid->setItemDelegate(new PalaceDelegate(m_grid));
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { showMenu(m_grid->viewport()->mapToGlobal(pos)); });
+    m_grid->viewport()->installEventFilter(this);
+
+    QFont chartFont(display.banFont);
+    chartFont.setPointSize(display.banFontSize > 0 ? display.banFontSize : DefaultBanFontSize);
+    m_grid->setFont(chartFont);
+
+    // Cells grow with the chart font so that the five lines are never cut:
+    // each line gets a fifth of the cell, and the delegate draws 1 pixel
+    // below the top, 2 from the left, inside the grid line.
+    const QFontMetrics fm(chartFont);
+    int textWidth = fm.horizontalAdvance(QStringLiteral("　　　　"));
+    for (const PalaceText &text : m_palaces)
+        for (int k = 0; k < LinesPerCell; ++k)
+            textWidth = std::max(textWidth, fm.horizontalAdvance(qs(text[static_cast<std::size_t>(k)])));
+    const int lineHeight = std::max(fm.height(), fm.lineSpacing());
+    const int gridLine = 1;
+    const int cellWidth = std::max(MinCellWidth, textWidth + 2 + 4 + gridLine);
+    const int cellHeight = std::max(MinCellHeight, LinesPerCell * lineHeight + 1 + 2 + gridLine);
+    for (int c = 0; c < 3; ++c)
+        m_grid->setColumnWidth(c, cellWidth);
+    for (int r = 0; r < 3; ++r)
+        m_grid->setRowHeight(r, cellHeight);
+    const int frame = 2 * m_grid->frameWidth();
+    m_grid->setFixedSize(3 * cellWidth + frame, 3 * cellHeight + frame);
+
+    for (int p = 0; p < 9; ++p) {
+        auto *item = new QTableWidgetItem;
+        const PalaceText &text = m_palaces[static_cast<std::size_t>(p)];
+        QStringList lines;
+        for (int k = 0; k < LinesPerCell; ++k)
+            lines << qs(text[static_cast<std::size_t>(k)]);
+        item->setData(LinesRole, lines);
+        item->setToolTip(qs(palaceHint(text, "\n")));
+        if (display.CB3) {
+            // Coloured by the total as the cell would print it (two decimals),
+            // so 9.996 takes the colour of 10.00.
+            const std::string score = formatScore(m_scores.BanSuu[8][static_cast<std::size_t>(p)]);
+            item->setData(Qt::BackgroundRole, PColor(qs(score), display.colours));
+        }
+        m_grid->setItem(PalaceRow[static_cast<std::size_t>(p)], PalaceColumn[static_cast<std::size_t>(p)], item);
+    }
+}
+
+QStringList TBanF::cellLines(int column, int row) const
+{
+    const QTableWidgetItem *item = m_grid->item(row, column);
+    return item ? item->data(LinesRole).toStringList() : QStringList{};
+}
+
+QString TBanF::cellHint(int column, int row) const
+{
+    const QTableWidgetItem *item = m_grid->item(row, column);
+    return item ? item->toolTip() : QString{};
+}
+
+QColor TBanF::cellBackground(int column, int row) const
+{
+    const QTableWidgetItem *item = m_grid->item(row, column);
+    return item ? item->data(Qt::BackgroundRole).value<QColor>() : QColor{};
+}
+
+bool TBanF::titled() const
+{
+    return !m_title.isEmpty() && m_title != QLatin1String("BanF");
+}
+
+void TBanF::setActiveLook(bool active)
+{
+    m_active = active;
+    const QColor face = active ? QColor(0x00, 0x80, 0x80) : QApplication::palette().color(QPalette::Button);
+    const QColor text = active ? QColor(Qt::white) : QColor(Qt::black);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, face);
+    pal.setColor(QPalette::WindowText, text);
+    setAutoFillBackground(true);
+    setPalette(pal);
+    for (QLabel *label : {m_kyokuL, m_junL, m_label5, m_label6}) {
+        QPalette lp = label->palette();
+        lp.setColor(QPalette::WindowText, text);
+        label->setPalette(lp);
+    }
+    QPalette tp = m_tyuL->palette();
+    tp.setColor(QPalette::WindowText, active ? QColor(Qt::yellow) : QColor(0x80, 0x80, 0x80));
+    m_tyuL->setPalette(tp);
+    m_grid->viewport()->update();
+}
+
+void TBanF::notifyClick()
+{
+    // An untitled window has no moment to write back.
+    if (titled())
+        emit windowClicked();
+}
+
+void TBanF::gridPressed(const QPoint &pos)
+{
+    notifyClick();
+    const QModelIndex index = m_grid->indexAt(pos);
+    const int palace = index.isValid() ? palaceAt(index.column(), index.row()) : -1;
+    if (palace < 0)
+        return; // off every cell: no palace
+    m_lastPalace = palace;
+    const auto i = static_cast<std::size_t>(palace);
+    // The centre's direction name is "中宮" itself: it is not repeated.
+    m_cp2->setText(palace == 0 ? QStringLiteral("中宮のみコピー")
+                               : qs(std::string(TrigramName[i])) + QStringLiteral("宮(")
+                                     + qs(std::string(DirectionName[i])) + QStringLiteral(")のみコピー"));
+    m_cp2->setEnabled(true);
+    emit palaceClicked(palace);
+}
+
+void TBanF::showMenu(const QPoint &globalPos)
+{
+    m_menu->popup(globalPos);
+}
+
+bool TBanF::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonPress) {
+        gridPressed(static_cast<QMouseEvent *>(event)->position().toPoint());
+        return false; // the grid still moves its selection
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TBanF::mousePressEvent(QMouseEvent *event)
+{
+    notifyClick();
+    QWidget::mousePressEvent(event);
+}
+
+void TBanF::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    watchSubWindow();
+}
+
+void TBanF::watchSubWindow()
+{
+    // Inside the main window the sub-window's state says which chart is
+    // active; the main window's own activation reaches every child and says
+    // nothing about which one.
+    auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (!sub || sub == m_subWindow)
+        return;
+    if (m_subWindow)
+        disconnect(m_subWindow, nullptr, this, nullptr);
+    m_subWindow = sub;
+    connect(sub, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates, Qt::WindowStates now) { followActivation(now.testFlag(Qt::WindowActive)); });
+    followActivation(sub->windowState().testFlag(Qt::WindowActive));
+}
+
+void TBanF::followActivation(bool active)
+{
+    if (active == m_active)
+        return;
+    setActiveLook(active);
+    if (active)
+        emit activated();
+}
+
+void TBanF::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ParentChange) {
+        watchSubWindow();
+        return;
+    }
+    // A window of its own (not inside the main window) follows its activation.
+    if (event->type() == QEvent::ActivationChange && !qobject_cast<QMdiSubWindow *>(parentWidget()))
+        followActivation(isActiveWindow());
+}
+
+namespace {
+
+QString printCaption(const QString &title, const ChartLabels &labels)
+{
+    return title + qs(labels.Label7);
+}
+
+int captionHeight(const QFont &font)
+{
+    return QFontMetrics(font).height() + 4;
+}
+
+} // namespace
+
+QSize TBanF::printSize()
+{
+    if (QLayout *l = layout())
+        l->activate();
+    const QFontMetrics fm(font());
+    const int captionWidth = fm.horizontalAdvance(printCaption(m_title, m_labels)) + 4;
+    return {std::max(width(), captionWidth), captionHeight(font()) + height()};
+}
+
+void TBanF::paintChart(QPainter &painter)
+{
+    if (QLayout *l = layout())
+        l->activate();
+    const bool active = m_active;
+    if (active)
+        setActiveLook(false);
+    const int caption = captionHeight(font());
+    painter.save();
+    painter.setFont(font());
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(0, 0, printSize().width(), caption), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     printCaption(m_title, m_labels));
+    painter.restore();
+    // The window's background stays off the paper; its labels and grid paint
+    // themselves (the close button is no part of the chart).
+    for (QWidget *w : std::initializer_list<QWidget *>{m_kyokuL, m_junL, m_tyuL, m_grid, m_label5, m_label6}) {
+        if (w->isHidden())
+            continue;
+        const RenderFlags flags = w == m_grid ? RenderFlags(DrawWindowBackground | DrawChildren) : RenderFlags(DrawChildren);
+        w->render(&painter, QPoint(w->x(), caption + w->y()), QRegion(), flags);
+    }
+    if (active)
+        setActiveLook(true);
+}
+
+void TBanF::CP1Click()
+{
+    QApplication::clipboard()->setText(joinLines(chartCopyLines(m_title.toStdString(), m_labels, m_palaces)));
+}
+
+void TBanF::CP2Click()
+{
+    if (m_lastPalace < 0)
+        return;
+    const auto &text = m_palaces[static_cast<std::size_t>(m_lastPalace)];
+    QApplication::clipboard()->setText(joinLines(palaceCopyLines(m_title.toStdString(), m_lastPalace, text)));
+}

@@ -1,0 +1,139 @@
+#pragma once
+
+// A chart window: one chart of one kind for one moment, as a child of the
+// main window. It lays and scores its chart once, when it is made, and keeps
+// its own copy, so any number of charts of different moments can be open and
+// each still describes its own moment when clicked.
+
+#include <array>
+
+#include <QColor>
+#include <QPointer>
+#include <QWidget>
+
+#include "engine/ban.h"
+#include "engine/constdata.h"
+#include "engine/koyomi.h"
+#include "evaluation/numbers.h"
+#include "evaluation/suusan.h"
+#include "output/charttext.h"
+#include "shell/common/pcolor.h"
+
+class QAction;
+class QLabel;
+class QMdiSubWindow;
+class QMenu;
+class QPainter;
+class QTableWidget;
+class QToolButton;
+
+namespace velm {
+
+// How chart windows look: the system settings' options, read when a window
+// is made.
+struct BanDisplay {
+    bool CB3 = true;  // colour the palaces by their scores
+    bool CB4 = false; // show the duty door and duty star below the grid
+    PColorSettings colours;
+    QString banFont = QStringLiteral("IPAGothic"); // chart font of the cells
+    int banFontSize = 10;                          // points; 0 or less: 10
+    QString sysFont = QStringLiteral("IPAGothic"); // basic font: labels take its name
+};
+
+} // namespace velm
+
+class TBanF : public QWidget {
+    Q_OBJECT
+public:
+    // `title` is the caption (時盤:24/03/01 12時); an empty title shows "BanF",
+    // and a window titled "BanF" never writes its moment back. `moment` is
+    // the moment text "yyyy/MM/dd hh:mm".
+    TBanF(const velm::Koyomi &koyomi, int kind, velm::LayingMethod method,
+          const velm::NumberTables &numbers, const velm::ConstData &names, const QString &title,
+          const QString &moment, const velm::BanDisplay &display, QWidget *parent = nullptr);
+
+    QString title() const { return m_title; }
+    QString momentText() const { return m_moment; }
+    const velm::ChartRecord &chart() const { return m_chart; }
+    const velm::Koyomi &koyomi() const { return m_koyomi; }
+    // The score snapshot; row 8 holds the total of each palace index.
+    const velm::SuuScores &scores() const { return m_scores; }
+    const velm::ChartLabels &labels() const { return m_labels; }
+    const std::array<velm::PalaceText, 9> &palaceTexts() const { return m_palaces; }
+    const velm::PalaceText &palaceText(int palace) const { return m_palaces[static_cast<std::size_t>(palace)]; }
+
+    // What the grid cell at (column, row) shows: its five lines, its hint and
+    // its background (invalid when the cell is not coloured by score).
+    QStringList cellLines(int column, int row) const;
+    QString cellHint(int column, int row) const;
+    QColor cellBackground(int column, int row) const;
+    QTableWidget *grid() const { return m_grid; }
+    QMenu *popupMenu() const { return m_menu; }
+    // The palace the last press in the grid hit (what CP2 copies), -1 before any.
+    int lastPalace() const { return m_lastPalace; }
+    QAction *copyChartAction() const { return m_cp1; }
+    QAction *copyPalaceAction() const { return m_cp2; }
+    QAction *printAction() const { return m_cp3; }
+
+    // The chart on paper: its caption (title and pillar) over the window's
+    // own labels and grid, painted by the same widgets as on screen, at
+    // screen scale from (0, 0). The labels print dark whether or not the
+    // window is active.
+    QSize printSize();
+    void paintChart(QPainter &painter);
+
+    // Teal with white labels and a yellow centre note while active; button
+    // face with black labels and a grey note while not.
+    void setActiveLook(bool active);
+    bool activeLook() const { return m_active; }
+
+    void CP1Click();
+    void CP2Click();
+
+signals:
+    // After a press on a cell; palace index 0..8.
+    void palaceClicked(int palace);
+    // A press anywhere on the window: the main window takes its moment back.
+    void windowClicked();
+    void activated();
+    // "印刷ﾌﾟﾚﾋﾞｭｰ" chosen in the pop-up menu.
+    void printRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildGrid(const velm::BanDisplay &display);
+    void gridPressed(const QPoint &pos);
+    void notifyClick();
+    void showMenu(const QPoint &globalPos);
+    bool titled() const;
+    void watchSubWindow();
+    void followActivation(bool active);
+
+    velm::Koyomi m_koyomi;
+    velm::ChartRecord m_chart;
+    velm::SuuScores m_scores;
+    velm::ChartLabels m_labels;
+    std::array<velm::PalaceText, 9> m_palaces;
+    QString m_title;
+    QString m_moment;
+    int m_lastPalace = -1;
+    bool m_active = false;
+
+    QLabel *m_kyokuL = nullptr;
+    QLabel *m_junL = nullptr;
+    QLabel *m_tyuL = nullptr;
+    QLabel *m_label5 = nullptr;
+    QLabel *m_label6 = nullptr;
+    QTableWidget *m_grid = nullptr;
+    QToolButton *m_close = nullptr;
+    QMenu *m_menu = nullptr;
+    QAction *m_cp1 = nullptr;
+    QAction *m_cp2 = nullptr;
+    QAction *m_cp3 = nullptr;
+    QPointer<QMdiSubWindow> m_subWindow;
+};

@@ -1,0 +1,318 @@
+#include "shell/lists/listwindow.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "shell/tools/helpwindow.h"
+#include "shell/lists/listgrid.h"
+#include "shell/common/messages.h"
+#include "shell/common/strings.h"
+#include "shell/settings/systemsettings.h"
+
+namespace velm {
+
+namespace {
+
+const QString PlacementKey = QStringLiteral("ListF");
+
+} // namespace
+
+// --- the model -------------------------------------------------------------------------------
+
+void ListTableModel::setList(ListModel list)
+{
+    beginResetModel();
+    m_list = std::move(list);
+    if (m_list.rows.empty())
+        m_list.rows.emplace_back();
+    endResetModel();
+}
+
+bool ListTableModel::removeListRow(int listRow)
+{
+    if (listRow < 1 || listRow > m_list.dataRowCount())
+        return false;
+    beginRemoveRows({}, listRow - 1, listRow - 1);
+    deleteListRow(m_list, listRow);
+    endRemoveRows();
+    return true;
+}
+
+int ListTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_list.dataRowCount();
+}
+
+int ListTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ListColumnCount;
+}
+
+QVariant ListTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= ListColumnCount)
+        return {};
+    const ListRow &row = m_list.rows[static_cast<std::size_t>(index.row() + 1)];
+    switch (role) {
+    case Qt::DisplayRole:
+        return qs(row[static_cast<std::size_t>(index.column())]);
+    case Qt::TextAlignmentRole:
+        // The kind column is centred, the rest read like numbers.
+        return index.column() == 0 ? int(Qt::AlignCenter) : int(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::BackgroundRole: {
+        const std::optional<int> marked = markedColumn(row);
+        if (marked && *marked == index.column())
+            return QColor(Qt::yellow);
+        return index.column() > 0 ? QVariant(QColor(Qt::white)) : QVariant();
+    }
+    case Qt::ForegroundRole:
+        return index.column() > 0 ? QVariant(QColor(Qt::black)) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= ListColumnCount)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return qs(m_list.rows[0][static_cast<std::size_t>(section)]);
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    return {};
+}
+
+// --- the window ------------------------------------------------------------------------------
+
+TListF::TListF(AppSettings &settings, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_settings(settings)
+{
+    setHelpTopic(this, HelpListWindow);
+    setObjectName(QStringLiteral("ListF"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    const ListHeading heading = makeListHeading(this);
+    m_senL = heading.senL;
+    m_cntL = heading.cntL;
+
+    QPushButton *openBtn = makeToolButton(this, "OpenBtn", QStringLiteral("開く"), QStringLiteral("一覧表ファイルを開く"));
+    QPushButton *expBtn = makeExportButton(this);
+    m_prevBtn = makePreviewButton(this);
+    m_prevBtn->setEnabled(false);
+    connect(openBtn, &QPushButton::clicked, this, &TListF::OpenBtnClick);
+    connect(expBtn, &QPushButton::clicked, this, &TListF::ExpBtnClick);
+    connect(m_prevBtn, &QPushButton::clicked, this, [this] {
+        if (m_preview)
+            m_preview(m_grid);
+    });
+
+    m_model = new ListTableModel(this);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("SG1"));
+    m_grid->setModel(m_model);
+    setUpListGrid(m_grid);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
+    const std::array<int, ListColumnCount> widths = listInitialWidths();
+    for (int c = 0; c < ListColumnCount; ++c)
+        m_grid->setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
+    m_grid->setColumnHidden(ListColumnCount - 1, true);
+
+    m_popup = makeRowMenu(this, [this] { BanItemClick(m_menuRow); }, [this] { DelItemClick(m_menuRow); });
+    connect(m_grid, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        m_menuRow = rowAt(pos);
+        if (m_menuRow > 0)
+            m_popup->popup(m_grid->viewport()->mapToGlobal(pos));
+    });
+    connect(m_grid, &QTableView::doubleClicked, this,
+            [this](const QModelIndex &index) { SG1DblClick(index.row() + 1); });
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(m_senL, 1);
+    top->addWidget(m_cntL);
+    top->addWidget(openBtn);
+    top->addWidget(expBtn);
+    top->addWidget(m_prevBtn);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addLayout(top);
+    layout->addWidget(m_grid, 1);
+
+    saveFileName = chooseCsvSaveFile;
+    openFileName = [](QWidget *parent) {
+        return QFileDialog::getOpenFileName(parent, {}, {}, QStringLiteral("Csv (*.csv);;すべて (*)"));
+    };
+
+    resize(700, 400);
+    restorePlacement(this, m_settings, PlacementKey);
+}
+
+TListF::~TListF()
+{
+    storePlacement();
+}
+
+void TListF::storePlacement()
+{
+    m_settings.setWindowPlacement(PlacementKey, saveGeometry());
+}
+
+void TListF::setPreview(std::function<void(QTableView *grid)> preview)
+{
+    m_preview = std::move(preview);
+    m_prevBtn->setEnabled(static_cast<bool>(m_preview));
+}
+
+void TListF::setList(ListModel list)
+{
+    m_model->setList(std::move(list));
+    m_senL->setText(qs(m_model->list().SenL));
+    m_cntL->setText(qs(m_model->list().CntL));
+    layoutForKind();
+}
+
+void TListF::showList(const ListModel &list, bool onTop)
+{
+    setList(list);
+    showWindow(onTop);
+}
+
+void TListF::showWindow(bool onTop)
+{
+    layoutForKind();
+    showRaised(this, onTop);
+}
+
+void TListF::layoutForKind()
+{
+    std::array<int, ListColumnCount> current{};
+    for (int c = 0; c < ListColumnCount; ++c)
+        current[static_cast<std::size_t>(c)] = m_grid->columnWidth(c);
+    ListModel list = m_model->list();
+    const ListLayout layout = listLayout(list, current);
+    m_kind = layout.kind;
+    if (layout.kind == ListKind::Other) {
+        setWindowTitle(QString());
+        return;
+    }
+    applyListCaptions(list, layout);
+    m_model->setList(std::move(list));
+    setWindowTitle(qs(layout.caption));
+
+    // The widths are pixels of the small font the lists were designed for;
+    // a larger font widens them in proportion so that cells are not cut.
+    const double scale = gridFontScale(m_grid);
+    int sum = 0;
+    for (int c = 0; c < ListColumnCount; ++c) {
+        int w = static_cast<int>(std::lround(layout.widths[static_cast<std::size_t>(c)] * scale));
+        if (c < ListColumnCount - 1) {
+            // Every cell shows whole: a pillar cut to "甲…" or a door to "休…"
+            // reads as another. The caption and the rows tell the width,
+            // measured directly: a view not yet laid out sees no rows to fit.
+            const QFontMetrics metrics(m_grid->font());
+            const ListModel &shown = m_model->list();
+            int widest = metrics.horizontalAdvance(m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+            for (std::size_t r = 1; r < shown.rows.size(); ++r)
+                widest = std::max(widest, metrics.horizontalAdvance(qs(shown.rows[r][static_cast<std::size_t>(c)])));
+            w = std::max(w, widest + 2 * m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 8);
+        }
+        m_grid->setColumnWidth(c, w);
+        sum += c == ListColumnCount - 1 ? 0 : w;
+    }
+    m_grid->setColumnHidden(ListColumnCount - 1, true);
+    // Only the height is the user's to change.
+    setFixedWidth(gridWindowWidth(m_grid, QWidget::layout(), sum, 8));
+}
+
+int TListF::rowAt(const QPoint &viewportPos) const
+{
+    const QModelIndex index = m_grid->indexAt(viewportPos);
+    return index.isValid() ? index.row() + 1 : 0;
+}
+
+void TListF::BanItemClick(int listRow)
+{
+    const ListModel &list = m_model->list();
+    if (listRow < 1 || listRow > list.dataRowCount())
+        return;
+    const std::optional<RowMoment> at = chartOfRow(this, list.rows[static_cast<std::size_t>(listRow)], kindChecked);
+    if (at)
+        emit openChart(at->kind, *at->moment);
+}
+
+void TListF::SG1DblClick(int listRow)
+{
+    // "数値カレンダー＆作盤データ一覧表でダブルクリックで作盤する"
+    if (m_settings.CB(7))
+        BanItemClick(listRow);
+}
+
+void TListF::DelItemClick(int listRow)
+{
+    m_model->removeListRow(listRow);
+}
+
+void TListF::ExpBtnClick()
+{
+    const QString path = saveFileName ? saveFileName(this) : QString();
+    if (path.isEmpty())
+        return;
+    ListModel list = m_model->list();
+    list.SenL = m_senL->text().toStdString();
+    list.CntL = m_cntL->text().toStdString();
+    const std::string error = writeListFile(path.toStdString(), list);
+    if (!error.empty())
+        ui::showError(this, qs(error));
+}
+
+void TListF::OpenBtnClick()
+{
+    const QString path = openFileName ? openFileName(this) : QString();
+    if (path.isEmpty()) {
+        layoutForKind();
+        return;
+    }
+    ListFileRead read = readListFile(path.toStdString());
+    if (!read.ok()) {
+        ui::showError(this, qs(read.error));
+        return;
+    }
+    // Another program's CSV, or the calendar's, has the shape of a list but
+    // none of its meaning: its cells would be marked and opened as charts.
+    if (listKindOf(read.model.SenL) == ListKind::Other) {
+        ui::showError(this, QStringLiteral("『%1』は、一覧表ファイルではありません。\n"
+                                           "検索一覧表または作盤データ一覧表を出力したファイルを開いて下さい。")
+                                .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    setList(std::move(read.model));
+}
+
+void TListF::showEvent(QShowEvent *event)
+{
+    const SystemSettings values = loadSystemSettings(m_settings);
+    velm::FontSetF(this, values.SysFont, values.SetuFont);
+    QWidget::showEvent(event);
+}
+
+void TListF::hideEvent(QHideEvent *event)
+{
+    if (!event->spontaneous())
+        storePlacement();
+    QWidget::hideEvent(event);
+}
+
+} // namespace velm

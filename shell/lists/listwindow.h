@@ -1,0 +1,112 @@
+#pragma once
+
+// The list window TListF ("検索一覧表" / "作盤データ一覧表"): one list of
+// moments in a grid, filled by the search or the chart-data list, or read from
+// a list file. A row opens its chart (popup menu or double click), can be
+// deleted, and the whole list can be saved and opened again. The window is
+// made once at start; closing it only hides it.
+
+#include <functional>
+#include <optional>
+
+#include <QAbstractTableModel>
+#include <QWidget>
+
+#include "engine/astro.h"
+#include "output/listfile.h"
+#include "shell/settings/appsettings.h"
+
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTableView;
+
+namespace velm {
+
+// The grid's model: a copy of the list. Row 0 of the list (the captions) is
+// the horizontal header; data rows 1.. are the model's rows 0...
+class ListTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    const ListModel &list() const { return m_list; }
+    void setList(ListModel list);
+    // Data row 1.. of the list; false when out of range.
+    bool removeListRow(int listRow);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    ListModel m_list = ListModel::fresh();
+};
+
+class TListF : public QWidget {
+    Q_OBJECT
+public:
+    explicit TListF(AppSettings &settings, QWidget *parent = nullptr);
+    ~TListF() override;
+
+    // A new list from the search or the chart-data list: laid out for its
+    // kind and shown, on top of other windows when `onTop`.
+    void showList(const ListModel &list, bool onTop);
+    // Shows the list it holds (ListBtn, "検索一覧表を開く"), restored if minimised.
+    void showWindow(bool onTop);
+    bool hasRows() const { return m_model->list().dataRowCount() > 0; }
+    const ListModel &list() const { return m_model->list(); }
+    ListKind listKind() const { return m_kind; }
+
+    // FormActivate: captions, column widths and the held width for the list kind.
+    void layoutForKind();
+
+    // Actions on a data row (1..), as the popup menu and the double click do them.
+    void BanItemClick(int listRow);
+    void DelItemClick(int listRow);
+    void SG1DblClick(int listRow);
+    void ExpBtnClick();
+    void OpenBtnClick();
+
+    // Seams for the platform's file dialogs: the chosen path, empty when cancelled.
+    std::function<QString(QWidget *parent)> saveFileName;
+    std::function<QString(QWidget *parent)> openFileName;
+    // Whether a chart kind is checked in the main window's "作盤" group; when
+    // empty every kind counts as checked.
+    std::function<bool(int kind)> kindChecked;
+    // The print preview of the grid; PrevBtn is disabled while it is empty.
+    void setPreview(std::function<void(QTableView *grid)> preview);
+
+    QTableView *grid() const { return m_grid; }
+    QLabel *SenL() const { return m_senL; }
+    QLabel *CntL() const { return m_cntL; }
+    QMenu *popupMenu() const { return m_popup; }
+
+signals:
+    // A row asks for its chart; the main window checks the kind, sets the
+    // moment and makes the charts.
+    void openChart(int kind, const velm::CivilTime &moment);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void setList(ListModel list);
+    void storePlacement();
+    int rowAt(const QPoint &viewportPos) const;
+
+    AppSettings &m_settings;
+    ListTableModel *m_model = nullptr;
+    QTableView *m_grid = nullptr;
+    QLabel *m_senL = nullptr;
+    QLabel *m_cntL = nullptr;
+    QPushButton *m_prevBtn = nullptr;
+    QMenu *m_popup = nullptr;
+    std::function<void(QTableView *)> m_preview;
+    ListKind m_kind = ListKind::Other;
+    int m_menuRow = 0; // the row the popup menu acts on (0: none)
+};
+
+} // namespace velm

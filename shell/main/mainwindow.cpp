@@ -1,0 +1,580 @@
+#include "shell/main/mainwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QDateEdit>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "engine/codec.h"
+#include "engine/textfile.h"
+#include "shell/app/app.h"
+#include "shell/common/checkres.h"
+#include "shell/tools/helpwindow.h"
+#include "shell/common/icons.h"
+#include "shell/main/mainwindow_entry.h"
+#include "shell/main/explanationpane.h"
+#include "shell/common/messages.h"
+
+namespace velm {
+namespace {
+
+// Hints keep the two bytes LF CR as their line break; a tool tip shows it as
+// a line break, the one-line status bar as a blank.
+QString toolTipOf(QString hint)
+{
+    return hint.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+}
+
+QString statusTipOf(QString hint)
+{
+    return hint.replace(QStringLiteral("\n\r"), QStringLiteral(" "));
+}
+
+const char *const BarNames[6] = {"FindBar", "EntBar", "SystemBar", "WindowBar", "KoyomiBar", "Netbar"};
+const char *const BarCaptions[6] = {"検索Bar", "作盤Bar", "ｼｽﾃﾑBar", "WindowBar", "暦Bar", "NetBar"};
+const char *const BarEntryNames[5] = {"FBar", "EBar", "SBar", "WBar", "KBar"};
+
+} // namespace
+
+TMainF::TMainF(AppSettings &settings, QWidget *parent)
+    : QMainWindow(parent)
+    , m_settings(settings)
+{
+    setHelpTopic(this, HelpContents);
+    setObjectName(QStringLiteral("MainF"));
+    setWindowTitle(QLatin1String(ApplicationTitle));
+    setWindowIcon(velmIcon(IconId::App));
+    setMinimumSize(640, 400);
+    setDockNestingEnabled(false);
+
+    saveFileName = [](QWidget *parent, const QString &caption) {
+        QFileDialog dialog(parent, caption);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters({QStringLiteral("ﾃｷｽﾄ (*.txt)"), QStringLiteral("すべて (*)")});
+        dialog.setDefaultSuffix(QStringLiteral("txt"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().first();
+    };
+    openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+
+    buildActions();
+    buildCentre();
+    buildEntry();
+    buildToolBars();
+    buildMenus();
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    m_calendarL = new QLabel;
+    m_calendarL->setObjectName(QStringLiteral("CalendarL"));
+    statusBar()->addPermanentWidget(m_calendarL);
+
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { UpdateMenuItems(); });
+
+    NowBtnClick();
+    DataRead();
+    restoreState(m_settings.toolbarState());
+    for (QToolBar *bar : m_bars)
+        bar->installEventFilter(this);
+    updateHookActions();
+    UpdateMenuItems();
+    FormActivate();
+    connect(&m_settings, &AppSettings::changed, this, &TMainF::refreshFromSettings);
+}
+
+TMainF::~TMainF() = default;
+
+// --- building --------------------------------------------------------------------
+
+QAction *TMainF::makeAction(const QString &name, const QString &caption, const QString &hint)
+{
+    auto *a = new QAction(caption, this);
+    a->setObjectName(name);
+    if (!hint.isEmpty()) {
+        a->setToolTip(toolTipOf(hint));
+        a->setStatusTip(statusTipOf(hint));
+    }
+    return a;
+}
+
+QAction *TMainF::action(const QString &name) const
+{
+    return findChild<QAction *>(name);
+}
+
+void TMainF::buildActions()
+{
+    // Menu entries.
+    connect(makeAction(QStringLiteral("Exit1"), QStringLiteral("終了(&X)"), {}), &QAction::triggered, this, &QWidget::close);
+    connect(makeAction(QStringLiteral("SysItem"), QStringLiteral("ｼｽﾃﾑ設定(&S)"), {}), &QAction::triggered, this, &TMainF::SysBtnClick);
+    connect(makeAction(QStringLiteral("Gaiji1"), QStringLiteral("特殊文字の設定(&G)"), {}), &QAction::triggered, this, [this] {
+        if (m_hooks.showGaiji)
+            m_hooks.showGaiji();
+    });
+    m_stsBar = makeAction(QStringLiteral("StsBar"), QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ(&S)"), {});
+    m_stsBar->setCheckable(true);
+    connect(m_stsBar, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+    const auto showTeii = [this] {
+        if (m_hooks.showTeii)
+            m_hooks.showTeii();
+    };
+    connect(makeAction(QStringLiteral("TeiiItem"), QStringLiteral("定位の一覧(&P)"), {}), &QAction::triggered, this, showTeii);
+    connect(makeAction(QStringLiteral("Clr1"), QStringLiteral("遁甲盤を全て閉じる(&N)"), {}), &QAction::triggered, this, &TMainF::Clr1Click);
+    connect(makeAction(QStringLiteral("Tile1"), QStringLiteral("並べて表示(&T)"), {}), &QAction::triggered, this, &TMainF::Tile1Click);
+    connect(makeAction(QStringLiteral("Cascade1"), QStringLiteral("重ねて表示(&C)"), {}), &QAction::triggered, this, &TMainF::Cascade1Click);
+    connect(makeAction(QStringLiteral("ArrangeAll1"), QStringLiteral("ｱｲｺﾝの整列(&A)"), {}), &QAction::triggered, this, &TMainF::ArrangeAll1Click);
+    connect(makeAction(QStringLiteral("Contents1"), QStringLiteral("目次(&C)"), {}), &QAction::triggered, this, &TMainF::HelpBtnClick);
+    connect(makeAction(QStringLiteral("WebItem"), QStringLiteral("ｻﾎﾟｰﾄﾍﾟｰｼﾞへ(&W)"), {}), &QAction::triggered, this, &TMainF::URLBtnClick);
+    connect(makeAction(QStringLiteral("About1"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), {}), &QAction::triggered, this, [this] {
+        if (m_hooks.showAbout)
+            m_hooks.showAbout();
+    });
+
+    // Toolbar buttons.
+    auto button = [this](const char *name, const QString &hint, IconId icon) {
+        QAction *a = makeAction(QLatin1String(name), hint, hint);
+        a->setIcon(velmIcon(icon));
+        return a;
+    };
+    connect(button("BanBtn", QStringLiteral("遁甲盤を作成します"), IconId::MakeCharts), &QAction::triggered, this, &TMainF::BanBtnClick);
+    QAction *prev = makeAction(QStringLiteral("PBanBtn"), QStringLiteral("<"), QStringLiteral("前の遁甲盤を作成します"));
+    connect(prev, &QAction::triggered, this, &TMainF::PBanBtnClick);
+    QAction *next = makeAction(QStringLiteral("NBanBtn"), QStringLiteral(">"), QStringLiteral("次の遁甲盤を作成します"));
+    connect(next, &QAction::triggered, this, &TMainF::NBanBtnClick);
+    connect(button("NowBtn", QStringLiteral("現在の日付をセットします"), IconId::Now), &QAction::triggered, this, &TMainF::NowBtnClick);
+    connect(button("BExpBtn", QStringLiteral("遁甲盤の内容をﾃｷｽﾄに出力します"), IconId::ExportCharts), &QAction::triggered, this, &TMainF::BExpBtnClick);
+    connect(button("ClrBtn", QStringLiteral("遁甲盤を全て閉じます"), IconId::CloseAll), &QAction::triggered, this, &TMainF::Clr1Click);
+    connect(button("TileBtn", QStringLiteral("並べて表示します"), IconId::Tile), &QAction::triggered, this, &TMainF::Tile1Click);
+    connect(button("CasBtn", QStringLiteral("重ねて表示します"), IconId::Cascade), &QAction::triggered, this, &TMainF::Cascade1Click);
+    QAction *teii = makeAction(QStringLiteral("TeiiBtn"), QStringLiteral("定"), QStringLiteral("定位一覧を表示します"));
+    connect(teii, &QAction::triggered, this, showTeii);
+    connect(button("HelpBtn", QStringLiteral("ヘルプを起動します"), IconId::Help), &QAction::triggered, this, &TMainF::HelpBtnClick);
+    connect(button("SysBtn", QStringLiteral("システムの設定をします"), IconId::System), &QAction::triggered, this, &TMainF::SysBtnClick);
+    connect(button("URLBtn", QStringLiteral("ｻﾎﾟｰﾄﾎｰﾑﾍﾟｰｼﾞへ接続します"), IconId::Web), &QAction::triggered, this, &TMainF::URLBtnClick);
+}
+
+void TMainF::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MnuBar"));
+    const char *const captions[7] = {"ﾌｧｲﾙ(&F)", "編集(&E)", "設定(&S)", "表示(&V)", "ｳｨﾝﾄﾞｳ(&W)", "ﾂｰﾙ(&T)", "ﾍﾙﾌﾟ(&H)"};
+    const char *const names[7] = {"File1", "Edit1", "Setting1", "View1", "Window1", "T1", "Help1"};
+    for (int i = 0; i < 7; ++i) {
+        m_menus[i] = bar->addMenu(QString::fromUtf8(captions[i]));
+        m_menus[i]->setObjectName(QLatin1String(names[i]));
+    }
+    m_menus[FileMenu]->addAction(action(QStringLiteral("Exit1")));
+    m_menus[SettingsMenu]->addAction(action(QStringLiteral("SysItem")));
+    m_menus[SettingsMenu]->addAction(action(QStringLiteral("Gaiji1")));
+
+    m_barMenu = m_menus[ViewMenu]->addMenu(QStringLiteral("ﾂｰﾙﾊﾞｰ(&T)"));
+    m_barMenu->setObjectName(QStringLiteral("TBar1"));
+    for (int i = 0; i < 5; ++i) {
+        QToolBar *tb = m_bars[i];
+        QAction *entry = makeAction(QLatin1String(BarEntryNames[i]), QString::fromUtf8(BarCaptions[i]), {});
+        entry->setCheckable(true);
+        entry->setChecked(true);
+        // BarDisp: the entry and its toolbar share the tag of their position.
+        entry->setData(i + 1);
+        tb->setProperty("tag", i + 1);
+        connect(entry, &QAction::triggered, tb, &QToolBar::setVisible);
+        connect(tb, &QToolBar::visibilityChanged, entry, &QAction::setChecked);
+        m_barMenu->addAction(entry);
+        m_barEntries[i] = entry;
+    }
+    m_barEntries[FindBar]->setEnabled(!m_bars[FindBar]->actions().isEmpty());
+    m_menus[ViewMenu]->addAction(m_stsBar);
+    m_menus[ViewMenu]->addSeparator();
+    m_menus[ViewMenu]->addAction(action(QStringLiteral("TeiiItem")));
+
+    QMenu *w = m_menus[WindowMenu];
+    w->addAction(action(QStringLiteral("Clr1")));
+    w->addSeparator();
+    w->addAction(action(QStringLiteral("Tile1")));
+    w->addAction(action(QStringLiteral("Cascade1")));
+    w->addAction(action(QStringLiteral("ArrangeAll1")));
+    connect(w, &QMenu::aboutToShow, this, &TMainF::MnuBarInitMenu);
+
+    m_menus[HelpMenu]->addAction(action(QStringLiteral("Contents1")));
+    m_menus[HelpMenu]->addAction(action(QStringLiteral("WebItem")));
+    m_menus[HelpMenu]->addSeparator();
+    m_menus[HelpMenu]->addAction(action(QStringLiteral("About1")));
+
+    // A menu shows once it has entries (the editors and tools add theirs later).
+    for (QMenu *m : m_menus) {
+        m->menuAction()->setVisible(!m->actions().isEmpty());
+        m->installEventFilter(this);
+    }
+}
+
+void TMainF::buildToolBars()
+{
+    for (int i = 0; i < 6; ++i) {
+        auto *tb = new QToolBar(QString::fromUtf8(BarCaptions[i]), this);
+        tb->setObjectName(QLatin1String(BarNames[i]));
+        tb->setIconSize(QSize(20, 20));
+        tb->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        m_bars[i] = tb;
+    }
+    // The entry bar holds the moment: it stays docked.
+    m_bars[EntBar]->setFloatable(false);
+
+    m_bars[EntBar]->addAction(action(QStringLiteral("PBanBtn")));
+    m_bars[EntBar]->addAction(action(QStringLiteral("BanBtn")));
+    m_bars[EntBar]->addAction(action(QStringLiteral("NBanBtn")));
+    m_bars[EntBar]->addSeparator();
+    m_bars[EntBar]->addWidget(m_dateE);
+    m_bars[EntBar]->addWidget(m_timeE);
+    m_bars[EntBar]->addWidget(findChild<QWidget *>(QStringLiteral("TimeBtn")));
+    m_bars[EntBar]->addAction(action(QStringLiteral("NowBtn")));
+
+    m_bars[SystemBar]->addWidget(m_banGrpBox);
+    m_bars[SystemBar]->addWidget(m_cgsBox);
+    m_bars[SystemBar]->addSeparator();
+    m_bars[SystemBar]->addAction(action(QStringLiteral("SysBtn")));
+    connect(m_bars[SystemBar], &QToolBar::orientationChanged, this, &TMainF::SystemBarOrientation);
+
+    for (const char *name : {"BExpBtn", "ClrBtn", "TileBtn", "CasBtn", "TeiiBtn", "HelpBtn"})
+        m_bars[WindowBar]->addAction(action(QLatin1String(name)));
+    m_bars[NetBar]->addAction(action(QStringLiteral("URLBtn")));
+    m_bars[KoyomiBar]->addWidget(m_panel1);
+
+    addToolBar(Qt::TopToolBarArea, m_bars[FindBar]);
+    addToolBar(Qt::TopToolBarArea, m_bars[EntBar]);
+    addToolBar(Qt::TopToolBarArea, m_bars[WindowBar]);
+    addToolBar(Qt::LeftToolBarArea, m_bars[SystemBar]);
+    addToolBar(Qt::LeftToolBarArea, m_bars[NetBar]);
+    addToolBar(Qt::BottomToolBarArea, m_bars[KoyomiBar]);
+    SystemBarOrientation(m_bars[SystemBar]->orientation());
+    // The search bar gets its buttons with the search windows.
+    m_bars[FindBar]->setVisible(!m_bars[FindBar]->actions().isEmpty());
+}
+
+void TMainF::buildCentre()
+{
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("MdiArea"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_pane = new ImiPnl(this);
+    connect(m_pane, &ImiPnl::houiChanged, this, [this](int pos) {
+        // HouiBoxChange: only while a chart can be described.
+        if (!chartWindows().isEmpty())
+            PnlRead(pos);
+    });
+    connect(m_pane, &ImiPnl::exportRequested, this, &TMainF::ExpBtnClick);
+
+    m_split = new QSplitter(Qt::Horizontal, this);
+    m_split->setObjectName(QStringLiteral("Splitter1"));
+    m_split->setChildrenCollapsible(false);
+    m_split->addWidget(m_mdi);
+    m_split->addWidget(m_pane);
+    m_split->setStretchFactor(0, 1);
+    m_split->setStretchFactor(1, 0);
+    setCentralWidget(m_split);
+}
+
+QToolBar *TMainF::toolBar(Bar bar) const
+{
+    return m_bars[bar];
+}
+
+QMenu *TMainF::menu(Menu m) const
+{
+    return m_menus[m];
+}
+
+void TMainF::SystemBarOrientation(Qt::Orientation orientation)
+{
+    // Docked at the side the chart kinds stand in one column, else in a row.
+    auto *grid = static_cast<QGridLayout *>(m_banGrpBox->layout());
+    for (int n = 0; n < 4; ++n) {
+        grid->removeWidget(m_banGrp[n]);
+        if (orientation == Qt::Vertical)
+            grid->addWidget(m_banGrp[n], n, 0);
+        else
+            grid->addWidget(m_banGrp[n], 0, n);
+    }
+}
+
+void TMainF::setHooks(Hooks hooks)
+{
+    m_hooks = std::move(hooks);
+    updateHookActions();
+}
+
+void TMainF::updateHookActions()
+{
+    const bool sys = static_cast<bool>(m_hooks.showSystemSettings);
+    action(QStringLiteral("SysItem"))->setEnabled(sys);
+    action(QStringLiteral("SysBtn"))->setEnabled(sys);
+    action(QStringLiteral("Gaiji1"))->setEnabled(static_cast<bool>(m_hooks.showGaiji));
+    action(QStringLiteral("TeiiItem"))->setEnabled(static_cast<bool>(m_hooks.showTeii));
+    action(QStringLiteral("TeiiBtn"))->setEnabled(static_cast<bool>(m_hooks.showTeii));
+    action(QStringLiteral("About1"))->setEnabled(static_cast<bool>(m_hooks.showAbout));
+}
+
+QMenu *TMainF::createPopupMenu()
+{
+    // The toolbars' own menu offers what "ﾂｰﾙﾊﾞｰ(&T)" offers: the network bar
+    // has no entry and so cannot be closed, as it has no close button.
+    auto *menu = new QMenu(this);
+    menu->addActions(m_barMenu->actions());
+    return menu;
+}
+
+bool TMainF::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved) {
+        if (auto *m = qobject_cast<QMenu *>(watched))
+            m->menuAction()->setVisible(!m->actions().isEmpty());
+        if (watched == m_bars[FindBar] && event->type() == QEvent::ActionAdded && m_barEntries[FindBar])
+            m_barEntries[FindBar]->setEnabled(true);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- settings -----------------------------------------------------------------------
+
+void TMainF::DataRead()
+{
+    std::array<std::string, 3> codes;
+    for (int n = 1; n <= 3; ++n)
+        codes[static_cast<std::size_t>(n - 1)] = m_settings.Gaiji(n).toStdString();
+    m_constData = MakeConstData(codes);
+    for (const std::string &message : m_constData.messages)
+        ui::showWarning(nullptr, QString::fromStdString(message));
+
+    m_KCB1 = m_settings.KCB1();
+    m_stsBar->setChecked(m_settings.StsBar());
+    statusBar()->setVisible(m_settings.StsBar());
+    for (int n = 0; n < 4; ++n)
+        m_banGrp[n]->setChecked(m_settings.BanGrp(n));
+    m_cgs->setChecked(m_settings.CGS() & 1);
+    m_pane->Memo1()->setFont(m_settings.FL().font());
+    m_split->setSizes({std::max(200, width() - m_settings.ImiPnl()), std::max(185, m_settings.ImiPnl())});
+    m_pane->setKyuPnlHeight(m_settings.KyuPnl());
+    applyColourRule();
+}
+
+void TMainF::DataSave()
+{
+    for (int n = 0; n < 4; ++n)
+        m_settings.setBanGrp(n, m_banGrp[n]->isChecked());
+    m_settings.setImiPnl(m_pane->width());
+    m_settings.setKyuPnl(m_pane->kyuPnlHeight());
+    m_settings.setStsBar(m_stsBar->isChecked());
+    m_settings.setCGS((m_settings.CGS() & ~1) | (m_cgs->isChecked() ? 1 : 0));
+    FontRecord fl = m_settings.FL();
+    m_settings.setFL(fl);
+}
+
+void TMainF::writeLayout()
+{
+    MainPlacement p;
+    p.stored = true;
+    p.maximized = isMaximized() || isMinimized();
+    p.bounds = normalGeometry();
+    m_settings.setMainPlacement(p);
+    m_settings.setToolbarState(saveState());
+}
+
+void TMainF::showAtStart()
+{
+    const bool firstStart = !m_settings.layoutFileExists();
+    const MainPlacement placement = m_settings.mainPlacement();
+    if (placement.stored && placement.bounds.isValid()) {
+        QRect bounds = placement.bounds;
+        // A place off every screen (a monitor since removed) falls back to the default.
+        bool onScreen = false;
+        for (QScreen *screen : QGuiApplication::screens())
+            onScreen = onScreen || screen->availableGeometry().contains(bounds.topLeft());
+        if (!onScreen && QGuiApplication::primaryScreen())
+            bounds.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft() + QPoint(40, 40));
+        resize(bounds.size().expandedTo(minimumSize()));
+        move(bounds.topLeft());
+    }
+    if (firstStart || placement.maximized)
+        showMaximized();
+    else
+        show();
+    m_split->setSizes({std::max(200, m_split->width() - m_settings.ImiPnl()), std::max(185, m_settings.ImiPnl())});
+    m_pane->setKyuPnlHeight(m_settings.KyuPnl());
+    applyFonts();
+    // FormShow: now again, this time with the user's offset of "now".
+    NowBtnClick();
+}
+
+void TMainF::closeEvent(QCloseEvent *event)
+{
+    if (m_hooks.closeStartWindows)
+        m_hooks.closeStartWindows();
+    DataSave();
+    writeLayout();
+    const QString error = m_settings.sync();
+    if (!error.isEmpty())
+        ui::showError(this, error);
+    event->accept();
+}
+
+void TMainF::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+    QMainWindow::changeEvent(event);
+}
+
+QString TMainF::summary() const
+{
+    return settingsSummary(m_settings);
+}
+
+void TMainF::FormActivate()
+{
+    CheckRes(ResAtActivation, this); // a warning only
+    const QString s = summary();
+    const QString hint = QStringLiteral("システムの設定をします") + QStringLiteral("\n\r") + s;
+    QAction *sys = action(QStringLiteral("SysBtn"));
+    sys->setToolTip(toolTipOf(hint));
+    sys->setStatusTip(statusTipOf(hint));
+    QString caption = QLatin1String(ApplicationTitle);
+    if (m_settings.TCB())
+        caption += s;
+    setWindowTitle(caption);
+}
+
+void TMainF::refreshFromSettings()
+{
+    m_stsBar->setChecked(m_settings.StsBar());
+    FormActivate();
+    applyFonts();
+    applyColourRule();
+}
+
+void TMainF::setKCB1(bool on)
+{
+    m_KCB1 = on;
+}
+
+EngineOptions TMainF::engineOptions() const
+{
+    EngineOptions o = velm::engineOptions(m_settings, m_KCB1);
+    if (const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text())) {
+        QString error;
+        calendarMoment(*entered, o, foldFor(*entered), error); // sets the offset
+    }
+    return o;
+}
+
+PColorSettings pcolorSettings(const AppSettings &settings)
+{
+    PColorSettings s;
+    for (int k = 0; k < 4; ++k)
+        s.thresholds[static_cast<std::size_t>(k)] = settings.ED(k);
+    for (int k = 0; k < 5; ++k)
+        s.colours[static_cast<std::size_t>(k)] = colorFromBgr(settings.Color(k));
+    return s;
+}
+
+void TMainF::applyColourRule()
+{
+    m_pane->setColourRule(
+        [this](const QString &number) { return PColor(number, pcolorSettings(m_settings)); },
+        [](const QColor &background) { return FColor(background); });
+}
+
+void TMainF::applyFonts()
+{
+    const FontSetting basic = m_settings.SysFont();
+    const FontSetting setu = m_settings.SetuFont();
+    QFont memo(setu.name);
+    if (setu.size > 0)
+        memo.setPointSize(setu.size);
+    m_pane->applyFonts(basic.name, memo);
+    for (QWidget *w : std::initializer_list<QWidget *>{m_panel1, m_dateE, m_timeE, m_banGrpBox, m_cgsBox}) {
+        QFont f = w->font();
+        f.setFamily(basic.name);
+        w->setFont(f);
+    }
+}
+
+// --- commands -------------------------------------------------------------------------
+
+void TMainF::UpdateMenuItems()
+{
+    const bool any = !chartWindows().isEmpty();
+    for (const char *name : {"ClrBtn", "TileBtn", "CasBtn", "BExpBtn", "Clr1", "Tile1", "Cascade1", "ArrangeAll1"})
+        action(QLatin1String(name))->setEnabled(any);
+    if (QAction *print = action(QStringLiteral("PrnItem")))
+        print->setEnabled(any);
+}
+
+void TMainF::SysBtnClick()
+{
+    if (!m_hooks.showSystemSettings)
+        return;
+    // Options change how charts are laid and coloured: no chart may outlive them.
+    Clr1Click();
+    m_hooks.showSystemSettings();
+}
+
+void TMainF::HelpBtnClick()
+{
+    showHelp(HelpContents);
+}
+
+void TMainF::URLBtnClick()
+{
+    const QString address = m_settings.SetURL();
+    if (!openUrl || !openUrl(QUrl(address)))
+        ui::showError(this, QStringLiteral("『%1』を開けません。").arg(address));
+}
+
+bool TMainF::writeTextLines(const QStringList &lines)
+{
+    const QString path = saveFileName ? saveFileName(this, QStringLiteral("名前を付けて保存")) : QString();
+    if (path.isEmpty())
+        return false;
+    std::string bytes;
+    for (const QString &line : lines) {
+        const CodecResult encoded = encodeCp932(line.toStdString());
+        if (!encoded.ok) {
+            ui::showError(this, QStringLiteral("Shift-JIS で書けない文字があるため、『%1』に出力できません。\n%2")
+                                    .arg(path, line));
+            return false;
+        }
+        bytes += encoded.text;
+        bytes += "\r\n";
+    }
+    const std::string error = writeBytesAtomic(path.toStdString(), bytes);
+    if (!error.empty()) {
+        ui::showError(this, QString::fromStdString(error));
+        return false;
+    }
+    return true;
+}
+
+void TMainF::ExpBtnClick()
+{
+    writeTextLines(m_pane->exportLines());
+}
+
+} // namespace velm

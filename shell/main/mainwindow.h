@@ -1,0 +1,231 @@
+#pragma once
+
+// The main window TMainF: the parent of every chart window, the date and time
+// entry from which charts are made, the commands of the menus and toolbars,
+// and the explanation pane that describes the palace last picked.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QUrl>
+
+#include "engine/constdata.h"
+#include "engine/koyomi.h"
+#include "evaluation/numbers.h"
+#include "shell/settings/appsettings.h"
+#include "shell/main/dateentry.h"
+#include "shell/common/pcolor.h"
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+
+class TBanF;
+
+namespace velm {
+
+class ImiPnl;
+
+// The colour rule of numbers as the settings hold it.
+PColorSettings pcolorSettings(const AppSettings &settings);
+
+class TMainF : public QMainWindow {
+    Q_OBJECT
+public:
+    // The toolbars, in the order of their entries under "ﾂｰﾙﾊﾞｰ(&T)" (NetBar has none).
+    enum Bar { FindBar, EntBar, SystemBar, WindowBar, KoyomiBar, NetBar };
+    // The top-level menus.
+    enum Menu { FileMenu, EditMenu, SettingsMenu, ViewMenu, WindowMenu, ToolMenu, HelpMenu };
+
+    // Windows made elsewhere, reached through these. An empty hook leaves its
+    // menu entry and button disabled.
+    struct Hooks {
+        std::function<void()> showSystemSettings; // SysBtnClick, after the chart windows are closed
+        std::function<void()> showGaiji;          // Gaiji1Click: special characters, modal
+        std::function<void()> showTeii;           // TeiiBtnClick: both fixed-position windows
+        std::function<void()> showAbout;          // About1Click: modal
+        std::function<void()> closeStartWindows;  // FormClose: the windows made at start store their values
+        // The print preview of chart windows, opened from `opener`.
+        std::function<void(const QList<TBanF *> &charts, QWidget *opener)> printCharts;
+    };
+
+    explicit TMainF(AppSettings &settings, QWidget *parent = nullptr);
+    ~TMainF() override;
+
+    void setHooks(Hooks hooks);
+    const Hooks &hooks() const { return m_hooks; }
+
+    // Seams for dialogs a test must not wait on. saveFileName: the file to
+    // write, empty when cancelled. openUrl: the platform's browser.
+    std::function<QString(QWidget *parent, const QString &caption)> saveFileName;
+    std::function<bool(const QUrl &url)> openUrl;
+
+    // First showing: maximised at the first start (no "VELMWIN.ini"), else
+    // normal at the stored placement; then the moment is set to now.
+    void showAtStart();
+
+    // --- the entry ------------------------------------------------------------
+    DateEntry *DateE() const { return m_dateE; }
+    QLineEdit *TimeE() const { return m_timeE; }
+    QLabel *Panel1() const { return m_panel1; }
+    bool BanGrp(int kind) const;
+    void setBanGrp(int kind, bool checked);
+    bool CGS() const;
+    void setCGS(bool checked);
+    // The date value, a date that may carry a fraction of a day (seconds).
+    std::int64_t dateValue() const { return m_dateSeconds; }
+    void setDateValue(std::int64_t seconds);
+    // DateE and TimeE (as "hh:nn") from a moment; runs DispDateData through the time change.
+    void setMoment(const CivilTime &moment);
+    // The moment of DateE and TimeE on the calendar clock (the entered time
+    // itself unless the settings name a zone or local solar time); nullopt
+    // while the time is half typed or the clock cannot read it.
+    std::optional<CivilTime> enteredMoment() const;
+    // The calendar facts of the last DispDateData.
+    const Koyomi &koyomi() const { return m_koyomi; }
+
+    // Opening a chart from another window: check the kind, set the moment, make the charts.
+    void openChart(int kind, const CivilTime &moment);
+
+    // --- the chart windows ----------------------------------------------------
+    QMdiArea *mdiArea() const { return m_mdi; }
+    // Most recently active first.
+    QList<TBanF *> chartWindows() const;
+    TBanF *chartWindow(const QString &title) const;
+    // The chart window the explanation pane describes (the active one).
+    TBanF *activeChartWindow() const;
+    // The order of tiling and printing: the window list's, hour charts ascending.
+    QList<TBanF *> tiledCharts() const;
+
+    // --- shared state ---------------------------------------------------------
+    AppSettings &settings() { return m_settings; }
+    const ConstData &constData() const { return m_constData; }
+    // Time zone (the calendar clock's offset at the entered moment), ju
+    // periods, KCB1 (this window's copy), laying method, terms and clock.
+    EngineOptions engineOptions() const;
+    bool KCB1() const { return m_KCB1; }
+    ImiPnl *pane() const { return m_pane; }
+    QToolBar *toolBar(Bar bar) const;
+    QMenu *menu(Menu menu) const;
+    QAction *action(const QString &name) const;
+    // The settings summary in the caption and in SysBtn's hint.
+    QString summary() const;
+
+public slots:
+    void DispDateData();
+    void BanBtnClick();
+    void NowBtnClick();
+    void TimeBtnUpClick();
+    void TimeBtnDownClick();
+    void PBanBtnClick();
+    void NBanBtnClick();
+    void Clr1Click();
+    void Tile1Click();
+    void Cascade1Click();
+    void ArrangeAll1Click();
+    void BExpBtnClick();
+    void ExpBtnClick();
+    void HelpBtnClick();
+    void URLBtnClick();
+    void SysBtnClick();
+    // The system settings changed KCB1 (or TCB): the main window's copy.
+    void setKCB1(bool on);
+    // Options were stored: caption, hints, fonts, colours and the status bar follow.
+    void refreshFromSettings();
+    // A palace of the active chart window picked (HouiBoxChange and clicks).
+    void PnlRead(int pos);
+
+public:
+    QMenu *createPopupMenu() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // mainwindow.cpp: frame, commands, settings
+    void buildActions();
+    void buildMenus();
+    void buildToolBars();
+    void buildCentre();
+    QAction *makeAction(const QString &name, const QString &caption, const QString &hint);
+    void DataRead();
+    void DataSave();
+    void FormActivate();
+    void UpdateMenuItems();
+    void updateHookActions();
+    void SystemBarOrientation(Qt::Orientation orientation);
+    void applyFonts();
+    void applyColourRule();
+    void writeLayout();
+    bool writeTextLines(const QStringList &lines);
+
+    // mainwindow_charts.cpp: the entry and chart making
+    void buildEntry();
+    void dateEdited();
+    // Whether the date field holds a whole, existing date; otherwise says so.
+    bool dateReadable();
+    // DateE and TimeE together, DispDateData once.
+    void setEntry(std::int64_t dateSeconds, const QString &time);
+    void stepTime(int direction);
+    void PNBtn(int direction);
+    bool makeChart(int kind, const QString &title, const NumberTables &numbers);
+    bool bringToFront(const QString &title);
+    void chartClicked(TBanF *window);
+    void palaceClicked(TBanF *window, int pos);
+    void MnuBarInitMenu();
+    void CldMenuClick(QMdiSubWindow *sub);
+    std::optional<NumberTables> loadNumbers();
+    QMdiSubWindow *subWindowOf(const TBanF *window) const;
+
+    AppSettings &m_settings;
+    Hooks m_hooks;
+    ConstData m_constData;
+    bool m_KCB1 = true;
+    Koyomi m_koyomi;
+    // How to read an entered time that a summer-time change skipped or
+    // repeated, as the user chose for that time.
+    std::optional<std::pair<CivilTime, Fold>> m_fold;
+    Fold foldFor(const CivilTime &entered) const;
+    // Asks for m_fold when the entered time needs it.
+    void chooseFold(const CivilTime &entered);
+    QLabel *m_calendarL = nullptr; // the calendar in use, on the status line
+    std::int64_t m_dateSeconds = 0;
+    bool m_settingDate = false;
+    bool m_making = false;
+    QString m_numbersWarned;
+
+    QPointer<TBanF> m_paneChart; // the chart the pane describes
+    QMdiArea *m_mdi = nullptr;
+    QSplitter *m_split = nullptr;
+    ImiPnl *m_pane = nullptr;
+    QToolBar *m_bars[6] = {};
+    QAction *m_barEntries[5] = {};
+    QMenu *m_menus[7] = {};
+    QMenu *m_barMenu = nullptr;
+    QList<QAction *> m_windowListEntries;
+    QAction *m_stsBar = nullptr;
+
+    DateEntry *m_dateE = nullptr;
+    QLineEdit *m_timeE = nullptr;
+    QLabel *m_panel1 = nullptr;
+    QGroupBox *m_banGrpBox = nullptr;
+    QCheckBox *m_banGrp[4] = {};
+    QGroupBox *m_cgsBox = nullptr;
+    QCheckBox *m_cgs = nullptr;
+};
+
+} // namespace velm

@@ -1,0 +1,670 @@
+// The main window's date and time entry and the making of chart windows.
+
+#include "shell/main/mainwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "engine/symbols.h"
+#include "evaluation/explanations.h"
+#include "evaluation/suusan.h"
+#include "output/charttext.h"
+#include "shell/app/app.h"
+#include "shell/common/checkres.h"
+#include "shell/charts/chartwindow.h"
+#include "shell/common/icons.h"
+#include "shell/app/japanese.h"
+#include "shell/main/mainwindow_entry.h"
+#include "shell/main/explanationpane.h"
+#include "shell/common/messages.h"
+#include "shell/common/strings.h"
+
+namespace velm {
+namespace {
+
+const QString TimeMessage = QStringLiteral("時刻が正しくありません。「時:分」の形で入力して下さい。");
+const QString DateMessage = QStringLiteral("日付『%1』は正しくありません。「年/月/日」の形で、暦にある日付を入力して下さい。");
+constexpr int MaxWindowMenuEntries = 100;
+
+// Restores the cursor however chart making ends.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+// --- the entry widgets ------------------------------------------------------------------
+
+void TMainF::buildEntry()
+{
+    m_dateE = new DateEntry(this);
+    m_dateE->setObjectName(QStringLiteral("DateE"));
+    m_dateE->setDateRange(QDate(EntryFirstYear, 1, 1), QDate(EntryLastYear, 12, 31));
+    // The month pop-up in Japanese ("2024年3月").
+    m_dateE->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    japaneseMonthHeading(m_dateE->calendarWidget());
+    connect(m_dateE, &DateEntry::dateChanged, this, &TMainF::dateEdited);
+    // Enter in either field makes the charts, as the chart button does.
+    connect(m_dateE, &DateEntry::returnPressed, this, &TMainF::BanBtnClick);
+
+    m_timeE = new QLineEdit(this);
+    m_timeE->setObjectName(QStringLiteral("TimeE"));
+    m_timeE->setInputMask(QStringLiteral("99:99;_"));
+    m_timeE->setFixedWidth(m_timeE->fontMetrics().horizontalAdvance(QStringLiteral("000:000")) + 8);
+    m_timeE->setAlignment(Qt::AlignCenter);
+    connect(m_timeE, &QLineEdit::textChanged, this, &TMainF::DispDateData);
+    connect(m_timeE, &QLineEdit::returnPressed, this, &TMainF::BanBtnClick);
+
+    // TimeBtn: the spin button beside the time, two hours a step.
+    auto *spin = new QWidget(this);
+    spin->setObjectName(QStringLiteral("TimeBtn"));
+    spin->setToolTip(QStringLiteral("時間を増減します"));
+    spin->setStatusTip(spin->toolTip());
+    auto *up = new QToolButton(spin);
+    up->setObjectName(QStringLiteral("TimeBtnUp"));
+    up->setArrowType(Qt::UpArrow);
+    auto *down = new QToolButton(spin);
+    down->setObjectName(QStringLiteral("TimeBtnDown"));
+    down->setArrowType(Qt::DownArrow);
+    for (QToolButton *b : {up, down}) {
+        b->setFixedSize(16, 11);
+        b->setAutoRepeat(true);
+        b->setAutoRepeatDelay(500);
+        b->setToolTip(spin->toolTip());
+        b->setStatusTip(spin->toolTip());
+    }
+    connect(up, &QToolButton::clicked, this, &TMainF::TimeBtnUpClick);
+    connect(down, &QToolButton::clicked, this, &TMainF::TimeBtnDownClick);
+    auto *spinLayout = new QVBoxLayout(spin);
+    spinLayout->setContentsMargins(0, 0, 0, 0);
+    spinLayout->setSpacing(0);
+    spinLayout->addWidget(up);
+    spinLayout->addWidget(down);
+
+    m_panel1 = new QLabel(QStringLiteral("DatePnl"), this);
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    m_panel1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_panel1->setContentsMargins(6, 2, 6, 2);
+
+    m_banGrpBox = new QGroupBox(QStringLiteral("作盤"), this);
+    m_banGrpBox->setObjectName(QStringLiteral("BanGrp"));
+    auto *grid = new QGridLayout(m_banGrpBox);
+    grid->setContentsMargins(4, 0, 4, 0);
+    grid->setSpacing(2);
+    for (int n = 0; n < 4; ++n) {
+        m_banGrp[n] = new QCheckBox(QString::fromUtf8(KindChar[static_cast<std::size_t>(n)].data(),
+                                                      static_cast<qsizetype>(KindChar[static_cast<std::size_t>(n)].size())),
+                                    m_banGrpBox);
+        m_banGrp[n]->setObjectName(QStringLiteral("BanGrp%1").arg(n));
+        m_banGrp[n]->setChecked(true);
+        grid->addWidget(m_banGrp[n], 0, n);
+    }
+    m_cgsBox = new QGroupBox(QStringLiteral("指定"), this);
+    m_cgsBox->setObjectName(QStringLiteral("CGSBox"));
+    auto *cgsLayout = new QVBoxLayout(m_cgsBox);
+    cgsLayout->setContentsMargins(4, 0, 4, 0);
+    m_cgs = new QCheckBox(QStringLiteral("◎"), m_cgsBox);
+    m_cgs->setObjectName(QStringLiteral("CGS"));
+    m_cgs->setToolTip(QStringLiteral("時盤の作成時に、指定作成する時盤も作成します"));
+    cgsLayout->addWidget(m_cgs);
+}
+
+bool TMainF::BanGrp(int kind) const
+{
+    return kind >= 0 && kind < 4 && m_banGrp[kind]->isChecked();
+}
+
+void TMainF::setBanGrp(int kind, bool checked)
+{
+    if (kind >= 0 && kind < 4)
+        m_banGrp[kind]->setChecked(checked);
+}
+
+bool TMainF::CGS() const
+{
+    return m_cgs->isChecked();
+}
+
+void TMainF::setCGS(bool checked)
+{
+    m_cgs->setChecked(checked);
+}
+
+void TMainF::setDateValue(std::int64_t seconds)
+{
+    m_dateSeconds = seconds;
+    m_settingDate = true;
+    m_dateE->setDate(entryDate(seconds));
+    m_settingDate = false;
+}
+
+// A date picked by the user keeps the time of day the value carried.
+void TMainF::dateEdited()
+{
+    if (m_settingDate)
+        return;
+    m_dateSeconds = entrySeconds(m_dateE->date(), entrySecondsOfDay(m_dateSeconds));
+    // The panel shows the facts of the moment entered, date included.
+    DispDateData();
+}
+
+void TMainF::setEntry(std::int64_t dateSeconds, const QString &time)
+{
+    setDateValue(dateSeconds);
+    // A changed time text recomputes by itself; an unchanged one is recomputed here.
+    if (m_timeE->text() == time)
+        DispDateData();
+    else
+        m_timeE->setText(time);
+}
+
+void TMainF::setMoment(const CivilTime &moment)
+{
+    setEntry(entrySeconds(QDate(moment.year, moment.month, moment.day),
+                          moment.hour * 3600 + moment.minute * 60 + moment.second),
+             timeText({moment.hour, moment.minute}));
+}
+
+std::optional<CivilTime> TMainF::enteredMoment() const
+{
+    const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text());
+    if (!entered)
+        return entered;
+    EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
+    QString error;
+    return calendarMoment(*entered, options, foldFor(*entered), error);
+}
+
+Fold TMainF::foldFor(const CivilTime &entered) const
+{
+    return m_fold && m_fold->first == entered ? m_fold->second : Fold::Refuse;
+}
+
+void TMainF::chooseFold(const CivilTime &entered)
+{
+    EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
+    QString error;
+    if (calendarMoment(entered, options, foldFor(entered), error)
+        || !calendarMoment(entered, options, Fold::First, error))
+        return; // readable as it is, or not for want of a choice
+    calendarMoment(entered, options, Fold::Refuse, error);
+    const bool before = ui::askYesNo(this, error + QStringLiteral("\n切り替え前の時差で読みますか？（いいえ：切り替え後の時差で読みます）"));
+    m_fold = std::pair(entered, before ? Fold::First : Fold::Second);
+}
+
+// --- DispDateData and the stepping buttons ---------------------------------------------
+
+void TMainF::DispDateData()
+{
+    const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text());
+    if (!entered)
+        return; // a half-typed time: the panel keeps what it showed
+    EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
+    m_calendarL->setText(calendarCaption(options.koyomi));
+    if (!options.tzOk && options.koyomi.clock.zone.empty()) {
+        m_panel1->setText(QStringLiteral("天体計算のタイムゾーン『%1』は、数値ではありません。").arg(options.tzText));
+        return;
+    }
+    QString error;
+    const std::optional<CivilTime> moment = calendarMoment(*entered, options, foldFor(*entered), error);
+    if (!moment) {
+        m_panel1->setText(error);
+        return;
+    }
+    m_koyomi = DateToKyu(*moment, options.koyomi, true);
+    m_panel1->setText(qs(m_koyomi.summary));
+}
+
+void TMainF::NowBtnClick()
+{
+    // The user's offset of "now", in minutes; none while the window is being built.
+    double offsetMinutes = 0;
+    if (isVisible()) {
+        const std::optional<double> offset = parseDecimal(m_settings.NowE());
+        if (offset)
+            offsetMinutes = *offset;
+        else
+            ui::showWarning(this, QStringLiteral("現在日時とシステム日時の差違『%1』は、数値ではありません。\n差違なしで現在日時をセットします。")
+                                      .arg(m_settings.NowE()));
+    }
+    const QDateTime now = QDateTime::currentDateTime().addSecs(static_cast<qint64>(std::llround(offsetMinutes * 60)));
+    const QTime t = now.time();
+    setMoment(CivilTime{now.date().year(), now.date().month(), now.date().day(), t.hour(), t.minute(), t.second()});
+}
+
+void TMainF::TimeBtnUpClick()
+{
+    stepTime(+1);
+}
+
+void TMainF::TimeBtnDownClick()
+{
+    stepTime(-1);
+}
+
+bool TMainF::dateReadable()
+{
+    if (m_dateE->typedDate())
+        return true;
+    // Never a neighbouring date in its place: a wrong date gives a wrong
+    // chart that looks right.
+    ui::showWarning(this, DateMessage.arg(m_dateE->lineEdit()->displayText()));
+    m_dateE->lineEdit()->setFocus();
+    m_dateE->lineEdit()->selectAll();
+    return false;
+}
+
+void TMainF::stepTime(int direction)
+{
+    if (!dateReadable())
+        return;
+    const std::optional<HourMinute> t = parseTimeText(m_timeE->text());
+    if (!t) {
+        ui::showWarning(this, TimeMessage);
+        return;
+    }
+    const EntryValue v = stepTwoHours({m_dateSeconds, *t}, direction);
+    if (!entryInRange(v.dateSeconds)) {
+        QApplication::beep(); // past the first or last date the entry takes
+        return;
+    }
+    setEntry(v.dateSeconds, timeText(v.time));
+}
+
+void TMainF::PNBtn(int direction)
+{
+    const bool checked[4] = {BanGrp(0), BanGrp(1), BanGrp(2), BanGrp(3)};
+    const int kind = steppingKind(checked);
+    if (!dateReadable())
+        return;
+    const std::optional<HourMinute> t = parseTimeText(m_timeE->text());
+    if (!t) {
+        ui::showWarning(this, TimeMessage);
+        return;
+    }
+    const std::optional<EntryValue> v = stepEntry({m_dateSeconds, *t}, kind, direction);
+    if (!v) {
+        QApplication::beep(); // past the first or last date the entry takes
+        return;
+    }
+    setEntry(v->dateSeconds, timeText(v->time));
+    BanBtnClick();
+}
+
+void TMainF::PBanBtnClick()
+{
+    PNBtn(-1);
+}
+
+void TMainF::NBanBtnClick()
+{
+    PNBtn(+1);
+}
+
+// --- making charts -------------------------------------------------------------------------
+
+std::optional<NumberTables> TMainF::loadNumbers()
+{
+    NumbersFile file = readNumbersFile(programFile(QStringLiteral("SuuFile.Dat")).toStdString());
+    if (!file.ok()) {
+        ui::showError(this, qs(file.error));
+        return std::nullopt;
+    }
+    if (!file.warnings.empty()) {
+        QStringList lines;
+        for (const std::string &w : file.warnings)
+            lines << qs(w);
+        const QString text = lines.join(QLatin1Char('\n'));
+        // Once per fault, not on every chart.
+        if (text != m_numbersWarned) {
+            m_numbersWarned = text;
+            ui::showWarning(this, text);
+        }
+    }
+    return std::move(file.tables);
+}
+
+void TMainF::openChart(int kind, const CivilTime &moment)
+{
+    if (!BanGrp(kind))
+        setBanGrp(kind, true);
+    // Listed moments are on the calendar clock; the entry takes the civil
+    // time of the same instant, read the same way again.
+    const EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
+    const CivilTime entered = enteredFromCalendar(moment, options);
+    if (!options.koyomi.clock.isDefault()) {
+        EngineOptions first = options;
+        QString error;
+        m_fold = std::pair(entered, calendarMoment(entered, first, Fold::First, error) == moment ? Fold::First
+                                                                                                 : Fold::Second);
+    }
+    setMoment(entered);
+    BanBtnClick();
+}
+
+void TMainF::BanBtnClick()
+{
+    if (m_making || CheckRes(ResAtChart, this))
+        return;
+    if (!dateReadable())
+        return;
+    if (const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text()))
+        chooseFold(*entered);
+    DispDateData();
+    if (!velm::enteredMoment(m_dateSeconds, m_timeE->text())) {
+        ui::showWarning(this, TimeMessage);
+        return;
+    }
+    const EngineOptions options = engineOptions();
+    const std::optional<CivilTime> moment = enteredMoment();
+    if (!options.tzOk || !moment) {
+        ui::showError(this, m_panel1->text());
+        return;
+    }
+    // The calendar in use beside each chart's title, when it is not the default.
+    const QString calendar = calendarCaption(options.koyomi);
+    const auto titleOf = [&calendar](int kind, const CivilTime &at) {
+        const QString title = qs(chartTitle(kind, at));
+        return calendar.isEmpty() ? title : title + QStringLiteral("  ") + calendar;
+    };
+    const std::optional<NumberTables> numbers = loadNumbers();
+    if (!numbers)
+        return;
+
+    m_making = true;
+    {
+        WaitCursor wait;
+        const QString enteredTime = m_timeE->text();
+        for (int n = 3; n >= 0; --n) {
+            if (!BanGrp(n))
+                continue;
+            const QString title = titleOf(n, *moment);
+            if (bringToFront(title))
+                continue;
+            const bool made = makeChart(n, title, *numbers);
+            if (n != 3 || !made || !CGS())
+                continue;
+            // The designated hours of the same day, each from its own facts.
+            for (int hour : designatedHours(m_settings.CG1())) {
+                m_timeE->setText(timeText({hour, 0}));
+                const std::optional<CivilTime> at = enteredMoment();
+                if (!at)
+                    continue;
+                const QString hourTitle = titleOf(3, *at);
+                if (!bringToFront(hourTitle))
+                    makeChart(3, hourTitle, *numbers);
+            }
+            // The other kinds belong to the moment entered, not to the last designated hour.
+            if (m_timeE->text() != enteredTime)
+                m_timeE->setText(enteredTime);
+        }
+    }
+    m_making = false;
+    UpdateMenuItems();
+    if (m_settings.CB(2))
+        Tile1Click();
+}
+
+bool TMainF::bringToFront(const QString &title)
+{
+    TBanF *w = chartWindow(title);
+    if (!w)
+        return false;
+    QMdiSubWindow *sub = subWindowOf(w);
+    if (sub->isMinimized())
+        sub->showNormal();
+    m_mdi->setActiveSubWindow(sub);
+    sub->raise();
+    return true;
+}
+
+bool TMainF::makeChart(int kind, const QString &title, const NumberTables &numbers)
+{
+    const EngineOptions options = engineOptions();
+    const QString moment = m_dateE->date().toString(QStringLiteral("yyyy/MM/dd ")) + m_timeE->text();
+    BanDisplay display;
+    display.CB3 = m_settings.CB(3);
+    display.CB4 = m_settings.CB(4);
+    display.colours = pcolorSettings(m_settings);
+    display.banFont = m_settings.BanFont().name;
+    display.banFontSize = m_settings.BanFont().size;
+    display.sysFont = m_settings.SysFont().name;
+    auto *w = new TBanF(m_koyomi, kind, options.method, numbers, m_constData, title, moment, display);
+    QMdiSubWindow *sub = m_mdi->addSubWindow(w, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                                     | Qt::WindowMinimizeButtonHint);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(velmIcon(IconId::App));
+    sub->setWindowTitle(title);
+    connect(w, &TBanF::windowClicked, this, [this, w] { chartClicked(w); });
+    connect(w, &TBanF::palaceClicked, this, [this, w](int pos) { palaceClicked(w, pos); });
+    connect(w, &TBanF::printRequested, this, [this, w] {
+        if (m_hooks.printCharts)
+            m_hooks.printCharts({w}, w);
+    });
+    connect(sub, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &TMainF::UpdateMenuItems); });
+    sub->show();
+    sub->adjustSize();
+    sub->setFixedSize(sub->size());
+    m_mdi->setActiveSubWindow(sub);
+    return true;
+}
+
+// --- the chart windows ------------------------------------------------------------------------
+
+QMdiSubWindow *TMainF::subWindowOf(const TBanF *window) const
+{
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (sub->widget() == window)
+            return sub;
+    return nullptr;
+}
+
+QList<TBanF *> TMainF::chartWindows() const
+{
+    QList<TBanF *> list;
+    const QList<QMdiSubWindow *> subs = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = subs.crbegin(); it != subs.crend(); ++it) {
+        // A window being closed is hidden until it is deleted.
+        if ((*it)->isHidden())
+            continue;
+        if (auto *w = qobject_cast<TBanF *>((*it)->widget()))
+            list << w;
+    }
+    return list;
+}
+
+TBanF *TMainF::chartWindow(const QString &title) const
+{
+    for (TBanF *w : chartWindows())
+        if (w->title() == title)
+            return w;
+    return nullptr;
+}
+
+TBanF *TMainF::activeChartWindow() const
+{
+    if (QMdiSubWindow *sub = m_mdi->currentSubWindow())
+        if (auto *w = qobject_cast<TBanF *>(sub->widget()); w && !sub->isHidden())
+            return w;
+    const QList<TBanF *> all = chartWindows();
+    return all.isEmpty() ? nullptr : all.first();
+}
+
+void TMainF::chartClicked(TBanF *window)
+{
+    const QDateTime at = QDateTime::fromString(window->momentText(), QStringLiteral("yyyy/MM/dd hh:mm"));
+    if (!at.isValid())
+        return;
+    setEntry(entrySeconds(at.date(), at.time().hour() * 3600 + at.time().minute() * 60),
+             at.time().toString(QStringLiteral("hh:mm")));
+}
+
+void TMainF::palaceClicked(TBanF *window, int pos)
+{
+    m_paneChart = window;
+    PnlRead(pos);
+}
+
+void TMainF::PnlRead(int pos)
+{
+    TBanF *w = m_paneChart ? m_paneChart.data() : activeChartWindow();
+    if (!w || pos < 0 || pos > 8)
+        return;
+    m_paneChart = w;
+    const std::optional<NumberTables> numbers = loadNumbers();
+    if (!numbers)
+        return;
+    const SetuTexts texts = SetuTexts::load(programFile(QStringLiteral("SetuFile.Dat")).toStdString());
+    if (!texts.ok())
+        ui::showError(this, qs(texts.error()));
+    const ChartRecord &chart = w->chart();
+    const SuuScores scores = SuuSan(chart, w->koyomi(), *numbers, engineOptions().method);
+    const std::string note = chartLabels(chart, w->koyomi(), m_constData).TyuL;
+    const PanelView view = velm::PnlRead(chart.Ban, scores, pos, texts, m_constData, note, "\n");
+    m_pane->showPanel(view, w->title());
+}
+
+void TMainF::Clr1Click()
+{
+    const QList<QMdiSubWindow *> subs = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (QMdiSubWindow *sub : subs)
+        sub->close();
+    // The pane described a chart that is gone: its numbers must not be read
+    // as those of the next chart.
+    if (chartWindows().empty())
+        m_pane->clearPanel();
+    UpdateMenuItems();
+}
+
+QList<TBanF *> TMainF::tiledCharts() const
+{
+    const QList<TBanF *> charts = chartWindows();
+    std::vector<QString> hourMoments;
+    for (TBanF *w : charts)
+        hourMoments.push_back(w->chart().BanShu == 3 ? w->momentText() : QString());
+    QList<TBanF *> ordered;
+    for (int i : tileOrder(hourMoments))
+        ordered << charts[i];
+    return ordered;
+}
+
+void TMainF::Tile1Click()
+{
+    std::vector<QMdiSubWindow *> subs;
+    std::vector<QSize> sizes;
+    for (TBanF *w : tiledCharts()) {
+        QMdiSubWindow *sub = subWindowOf(w);
+        if (sub->isMinimized())
+            continue;
+        subs.push_back(sub);
+        sizes.push_back(sub->size());
+    }
+    const std::vector<QPoint> at = tilePositions(sizes, m_mdi->viewport()->width());
+    for (std::size_t i = 0; i < subs.size(); ++i)
+        subs[i]->move(at[i]);
+}
+
+void TMainF::Cascade1Click()
+{
+    m_mdi->cascadeSubWindows();
+}
+
+void TMainF::ArrangeAll1Click()
+{
+    // Minimised chart windows line up along the bottom, rows growing upwards.
+    const int width = m_mdi->viewport()->width();
+    int x = 0;
+    int y = m_mdi->viewport()->height();
+    int rowHeight = 0;
+    for (QMdiSubWindow *sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isMinimized() || sub->isHidden())
+            continue;
+        const QSize s = sub->size();
+        if (rowHeight == 0) {
+            rowHeight = s.height();
+            y -= rowHeight;
+        }
+        if (x > 0 && x + s.width() > width) {
+            x = 0;
+            y -= rowHeight;
+        }
+        sub->move(x, std::max(0, y));
+        x += s.width();
+    }
+}
+
+void TMainF::MnuBarInitMenu()
+{
+    QMenu *w = m_menus[WindowMenu];
+    for (QAction *a : m_windowListEntries) {
+        w->removeAction(a);
+        a->deleteLater();
+    }
+    m_windowListEntries.clear();
+    const QList<TBanF *> charts = chartWindows(); // most recent first
+    if (charts.isEmpty())
+        return;
+    m_windowListEntries << w->addSeparator();
+    // The most recent hundred, oldest first, the active one checked.
+    const int count = std::min<int>(MaxWindowMenuEntries, static_cast<int>(charts.size()));
+    TBanF *active = activeChartWindow();
+    for (int i = count - 1; i >= 0; --i) {
+        TBanF *chart = charts[i];
+        QString caption = chart->title();
+        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction *a = w->addAction(caption);
+        a->setCheckable(true);
+        a->setChecked(chart == active);
+        QMdiSubWindow *sub = subWindowOf(chart);
+        connect(a, &QAction::triggered, this, [this, sub = QPointer<QMdiSubWindow>(sub)] {
+            if (sub)
+                CldMenuClick(sub);
+        });
+        m_windowListEntries << a;
+    }
+}
+
+void TMainF::CldMenuClick(QMdiSubWindow *sub)
+{
+    if (sub->isMinimized())
+        sub->showNormal();
+    m_mdi->setActiveSubWindow(sub);
+    if (m_settings.CB(2))
+        Tile1Click();
+    else
+        Cascade1Click();
+}
+
+void TMainF::BExpBtnClick()
+{
+    QStringList lines;
+    for (TBanF *w : chartWindows()) {
+        const ChartRecord &chart = w->chart();
+        std::array<PalaceText, 9> palaces;
+        for (int p = 0; p < 9; ++p)
+            palaces[static_cast<std::size_t>(p)] = palaceText(chart.Ban, p, m_constData);
+        const ChartLabels labels = chartLabels(chart, w->koyomi(), m_constData);
+        for (const std::string &line : chartCopyLines(w->title().toStdString(), labels, palaces))
+            lines << qs(line);
+    }
+    if (!lines.isEmpty())
+        writeTextLines(lines);
+}
+
+} // namespace velm

@@ -1,0 +1,248 @@
+#include "shell/runs/searchdialog.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include "evaluation/matters.h"
+#include "evaluation/numbers.h"
+#include "evaluation/sencheck.h"
+#include "output/search.h"
+#include "shell/tools/helpwindow.h"
+#include "shell/app/app.h"
+#include "shell/common/entryfields.h"
+#include "shell/lists/listwindow.h"
+#include "shell/main/mainwindow.h"
+#include "shell/common/messages.h"
+#include "shell/common/runpanel.h"
+#include "shell/common/strings.h"
+#include "shell/settings/systemsettings.h"
+
+namespace velm {
+
+namespace {
+
+constexpr int HelpTopic = 20002;
+
+const QString NotFound = QStringLiteral("条件に合うものは、見つかりませんでした。");
+
+QString joined(const std::vector<std::string> &lines)
+{
+    QStringList out;
+    for (const std::string &l : lines)
+        out << qs(l);
+    return out.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+TSrcSF::TSrcSF(AppSettings &settings, const ConstData &names,
+               std::function<std::optional<CivilTime>()> startMoment,
+               std::function<EngineOptions()> engineOptions, QWidget *parent)
+    : QDialog(parent), m_settings(settings), m_names(names), m_startMoment(std::move(startMoment)),
+      m_engineOptions(std::move(engineOptions))
+{
+    setHelpTopic(this, HelpTopic);
+    setObjectName(QStringLiteral("SrcSF"));
+    setWindowTitle(QStringLiteral("検索一覧表の作成指定"));
+
+    m_senBox = new QComboBox(this);
+    m_senBox->setObjectName(QStringLiteral("SenBox"));
+    m_senBox->setMinimumContentsLength(16);
+
+    m_houiBox = new QComboBox(this);
+    m_houiBox->setObjectName(QStringLiteral("HouiBox"));
+    for (int d = 0; d <= 8; ++d)
+        m_houiBox->addItem(qs(searchDirectionText(d)));
+
+    const RadioGroup rg1 = makeRadioGroup(this, QStringLiteral("RG1"), QStringLiteral("検索する盤"),
+                                          captionList(SearchKindCaption), 4, KindDay);
+    const RadioGroup rg2 = makeRadioGroup(this, QStringLiteral("RG2"), QStringLiteral("表示する要素"),
+                                          captionList(SearchElementCaption), 4, 0);
+    m_rg1 = rg1.group;
+    m_rg2 = rg2.group;
+
+    m_srcE = makeLimitEdit(this, "SrcE", m_settings.Src());
+    m_cntE = makeLimitEdit(this, "CntE", m_settings.Cnt());
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("対象占事"), m_senBox);
+    form->addRow(QStringLiteral("検索する方位"), m_houiBox);
+    auto *limits = new QHBoxLayout;
+    limits->addWidget(new QLabel(QStringLiteral("検索上限"), this));
+    limits->addWidget(m_srcE);
+    limits->addWidget(new QLabel(QStringLiteral("該当上限"), this));
+    limits->addWidget(m_cntE);
+
+    const RunPanel run = makeRunPanel(this, QStringLiteral("検索中断"), {"FindL", "CntL"});
+    m_srcPnl = run.panel;
+    m_findL = run.counts[0];
+    m_cntL = run.counts[1];
+    m_stopBtn = run.stopBtn;
+    connect(m_stopBtn, &QPushButton::clicked, this, &TSrcSF::StopBtnClick);
+
+    const DialogButtons buttons = makeDialogButtons(this, QStringLiteral("検索実行"), HelpTopic);
+    m_btnPnl = buttons.panel;
+    connect(buttons.okBtn, &QPushButton::clicked, this, &TSrcSF::OKBtnClick);
+
+    auto *layout = new QVBoxLayout(this);
+    // As large as its contents and no larger: nothing in it grows, and a
+    // resizable frame would only add a bare strip below the buttons.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addLayout(form);
+    layout->addWidget(rg1.box);
+    layout->addWidget(rg2.box);
+    layout->addLayout(limits);
+    layout->addWidget(m_srcPnl);
+    layout->addWidget(m_btnPnl);
+    showRunning(false);
+}
+
+void TSrcSF::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous() && !m_run.running())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TSrcSF::FormShow()
+{
+    MatterListLoad load = readMatterList(programFile(QStringLiteral("Senji.Idx")).toStdString());
+    m_senBox->clear();
+    for (const std::string &name : load.list.names)
+        m_senBox->addItem(qs(name));
+    m_senBox->setCurrentIndex(0);
+    m_houiBox->setCurrentIndex(0);
+    m_findL->clear();
+    m_cntL->clear();
+    showRunning(false);
+    if (!load.message.empty())
+        ui::showWarning(this, qs(load.message));
+}
+
+void TSrcSF::showRunning(bool running)
+{
+    m_srcPnl->setVisible(running);
+    m_btnPnl->setEnabled(!running);
+    m_srcE->setEnabled(!running);
+    m_cntE->setEnabled(!running);
+}
+
+void TSrcSF::showCounts(qint64 matches, qint64 examined)
+{
+    m_findL->setText(QStringLiteral("該当件数：%1件").arg(matches, 5));
+    m_cntL->setText(QStringLiteral("検索件数：%1件").arg(examined, 5));
+}
+
+void TSrcSF::OKBtnClick()
+{
+    if (m_run.running())
+        return;
+    const std::optional<qint64> limit = readLimit(this, m_srcE, QStringLiteral("検索上限"));
+    if (!limit)
+        return;
+    const std::optional<qint64> maxMatches = readLimit(this, m_cntE, QStringLiteral("該当上限"));
+    if (!maxMatches)
+        return;
+    const std::optional<CivilTime> start = m_startMoment ? m_startMoment() : std::nullopt;
+    if (!checkEnteredMoment(this, start))
+        return;
+    const EngineOptions options = m_engineOptions ? m_engineOptions() : EngineOptions{};
+    if (!checkTimeZone(this, options))
+        return;
+    if (m_senBox->currentIndex() < 0) {
+        ui::showWarning(this, QStringLiteral("対象占事を選んで下さい。"));
+        return;
+    }
+
+    const QString matterName = m_senBox->currentText();
+    // A file or matter that cannot be used ends the search before it starts;
+    // the dialog stays usable so another matter can be chosen.
+    SenMatterLoad matter = loadSenMatter(programFile(QStringLiteral("Senji.Dat")).toStdString(),
+                                         matterName.toStdString());
+    if (!matter.ok) {
+        ui::showError(this, qs(matter.message));
+        return;
+    }
+    if (!matter.warnings.empty())
+        ui::showWarning(this, joined(matter.warnings));
+    NumbersFile numbers = readNumbersFile(programFile(QStringLiteral("SuuFile.Dat")).toStdString());
+    if (!numbers.ok()) {
+        ui::showError(this, qs(numbers.error));
+        return;
+    }
+
+    SearchSettings search;
+    search.start = *start;
+    search.kind = m_rg1->checkedId();
+    search.direction = m_houiBox->currentIndex();
+    search.element = static_cast<SearchElement>(m_rg2->checkedId());
+    search.limit = *limit;
+    search.maxMatches = *maxMatches;
+    search.koyomi = options.koyomi;
+    search.method = options.method;
+
+    showRunning(true);
+    showCounts(0, 0);
+    m_stopBtn->setFocus();
+    auto outcome = std::make_shared<SearchOutcome>();
+    // The walk's own threads call the progress: it only reads the stop and
+    // hands the counts over to this window's thread.
+    auto work = [this, search, outcome, senMatter = std::move(matter.matter),
+                 tables = std::move(numbers.tables)](const RunTicket &run) {
+        *outcome = SrcProc(search, senMatter, tables, m_names, [this, &run](std::int64_t matches, std::int64_t examined) {
+            run.report([this, matches, examined] {
+                showCounts(matches, examined);
+                emit progressed(matches, examined);
+            });
+            return !run.stopRequested();
+        });
+    };
+    m_run.start(std::move(work), [this, outcome, matterName, direction = search.direction] {
+        showCounts(outcome->matches, outcome->examined);
+        showRunning(false);
+        if (outcome->found.empty()) {
+            ui::showInfo(this, NotFound);
+            return;
+        }
+        ListModel list = searchListModel(matterName.toStdString(), direction, std::move(*outcome));
+        accept();
+        if (m_list)
+            m_list->showList(list, m_settings.CB(1));
+    });
+}
+
+void TSrcSF::done(int result)
+{
+    // Closed while running: the user wanted out, not a list.
+    if (m_run.running()) {
+        m_run.abandon();
+        showRunning(false);
+    }
+    m_settings.setSrc(m_srcE->text().trimmed());
+    m_settings.setCnt(m_cntE->text().trimmed());
+    QDialog::done(result);
+}
+
+SearchWindows makeSearchWindows(TMainF &main)
+{
+    SearchWindows windows;
+    windows.list = new TListF(main.settings(), &main);
+    windows.list->kindChecked = [&main](int kind) { return main.BanGrp(kind); };
+    QObject::connect(windows.list, &TListF::openChart, &main,
+                     [&main](int kind, const CivilTime &moment) { main.openChart(kind, moment); });
+    windows.search = new TSrcSF(
+        main.settings(), main.constData(), [&main] { return main.enteredMoment(); },
+        [&main] { return main.engineOptions(); }, &main);
+    windows.search->setListWindow(windows.list);
+    return windows;
+}
+
+} // namespace velm

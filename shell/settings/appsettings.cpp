@@ -1,0 +1,613 @@
+#include "shell/settings/appsettings.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include <date/tz.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStringList>
+
+#include "engine/precise.h"
+
+#include "engine/textfile.h"
+
+namespace velm {
+namespace {
+
+const QString Sys = QStringLiteral("Sys");
+
+// Font defaults: the metric equivalents of the fonts the charts were designed with.
+const FontSetting DefaultSysFont{QStringLiteral("IPAPGothic"), 9};
+const FontSetting DefaultBanFont{QStringLiteral("IPAGothic"), 10};
+const FontSetting DefaultSetuFont{QStringLiteral("IPAPMincho"), 9};
+
+// CB1 .. CB7 as the settings window is designed: on, on, on, off, on, off, on.
+constexpr std::array<bool, 8> DefaultCB{false, true, true, true, false, true, false, true};
+
+bool validKind(int k)
+{
+    return k >= 0 && k <= 3;
+}
+
+QString indexed(const char *name, int n)
+{
+    return QLatin1String(name) + QString::number(n);
+}
+
+} // namespace
+
+// --- small conversions -------------------------------------------------------
+
+QColor colorFromBgr(quint32 bgr)
+{
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+quint32 bgrFromColor(const QColor &color)
+{
+    return static_cast<quint32>(color.red()) | (static_cast<quint32>(color.green()) << 8)
+         | (static_cast<quint32>(color.blue()) << 16);
+}
+
+std::optional<double> parseDecimal(const QString &text)
+{
+    static const QRegularExpression decimal(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)\\s*$"));
+    if (!decimal.match(text).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QFont FontRecord::font() const
+{
+    QFont f(name.isEmpty() ? DefaultSetuFont.name : name);
+    f.setPointSize(size > 0 ? size : DefaultSetuFont.size);
+    f.setBold(style & 1);
+    f.setItalic(style & 2);
+    f.setUnderline(style & 4);
+    f.setStrikeOut(style & 8);
+    return f;
+}
+
+FontRecord FontRecord::fromFont(const QFont &font, quint32 color)
+{
+    FontRecord r;
+    r.name = font.family();
+    r.size = font.pointSize() > 0 ? font.pointSize() : DefaultSetuFont.size;
+    r.style = (font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0)
+            | (font.strikeOut() ? 8 : 0);
+    r.color = color;
+    return r;
+}
+
+// --- the store ------------------------------------------------------------------
+
+AppSettings::AppSettings(const QString &programFolder, const QString &configDir, QObject *parent)
+    : QObject(parent)
+    , m_programFolder(programFolder)
+    , m_store(configDir)
+{
+}
+
+QString AppSettings::commit()
+{
+    const QString error = m_store.sync();
+    emit changed();
+    return error;
+}
+
+// While the file on disk could not be read, a value that merely repeats what
+// is in effect is not written: saving at close must not replace the user's
+// damaged file with defaults.
+void AppSettings::putInt(const QString &key, int value, int current)
+{
+    if (!m_store.loadError().isEmpty() && value == current)
+        return;
+    m_store.setInteger(Sys, key, value);
+}
+
+void AppSettings::putBool(const QString &key, bool value, bool current)
+{
+    if (!m_store.loadError().isEmpty() && value == current)
+        return;
+    m_store.setBoolean(Sys, key, value);
+}
+
+void AppSettings::putText(const QString &key, const QString &value, const QString &current)
+{
+    if (!m_store.loadError().isEmpty() && value == current)
+        return;
+    m_store.setText(Sys, key, value);
+}
+
+int AppSettings::ImiPnl() const { return m_store.integer(Sys, "ImiPnl", 355); }
+void AppSettings::setImiPnl(int width) { putInt("ImiPnl", width, ImiPnl()); }
+int AppSettings::KyuPnl() const { return m_store.integer(Sys, "KyuPnl", 125); }
+void AppSettings::setKyuPnl(int height) { putInt("KyuPnl", height, KyuPnl()); }
+bool AppSettings::StsBar() const { return m_store.boolean(Sys, "StsBar", true); }
+void AppSettings::setStsBar(bool shown) { putBool("StsBar", shown, StsBar()); }
+
+bool AppSettings::BanGrp(int kind) const
+{
+    return validKind(kind) ? m_store.boolean(Sys, indexed("BanGrp", kind), true) : false;
+}
+
+void AppSettings::setBanGrp(int kind, bool checked)
+{
+    if (validKind(kind))
+        putBool(indexed("BanGrp", kind), checked, BanGrp(kind));
+}
+
+int AppSettings::CGS() const { return m_store.integer(Sys, "CGS", 1); }
+void AppSettings::setCGS(int bits) { putInt("CGS", bits, CGS()); }
+QString AppSettings::Src() const { return m_store.text(Sys, "Src", "500"); }
+void AppSettings::setSrc(const QString &text) { putText("Src", text, Src()); }
+QString AppSettings::Cnt() const { return m_store.text(Sys, "Cnt", "100"); }
+void AppSettings::setCnt(const QString &text) { putText("Cnt", text, Cnt()); }
+bool AppSettings::KCB1() const { return m_store.boolean(Sys, "KCB1", true); }
+void AppSettings::setKCB1(bool on) { putBool("KCB1", on, KCB1()); }
+
+bool AppSettings::CB(int n) const
+{
+    if (n < 1 || n > 7)
+        return false;
+    return m_store.boolean(Sys, indexed("CB", n), DefaultCB[static_cast<std::size_t>(n)]);
+}
+
+void AppSettings::setCB(int n, bool on)
+{
+    if (n >= 1 && n <= 7)
+        putBool(indexed("CB", n), on, CB(n));
+}
+
+int AppSettings::CB8() const
+{
+    const int item = m_store.integer(Sys, "CB8", 0);
+    return item >= 0 && item <= 2 ? item : 0;
+}
+
+void AppSettings::setCB8(int item) { putInt("CB8", item, CB8()); }
+bool AppSettings::TCB() const { return m_store.boolean(Sys, "TCB", true); }
+void AppSettings::setTCB(bool on) { putBool("TCB", on, TCB()); }
+int AppSettings::CG1() const { return m_store.integer(Sys, "CG1", 4095) & 4095; }
+void AppSettings::setCG1(int bits) { putInt("CG1", bits & 4095, CG1()); }
+
+int AppSettings::RG10() const
+{
+    return m_store.integer(Sys, "RG10", 0) == 1 ? 1 : 0;
+}
+
+void AppSettings::setRG10(int item) { putInt("RG10", item == 1 ? 1 : 0, RG10()); }
+
+int AppSettings::RG0() const
+{
+    return m_store.integer(Sys, "RG0", 1) == 0 ? 0 : 1;
+}
+
+void AppSettings::setRG0(int item) { putInt("RG0", item == 0 ? 0 : 1, RG0()); }
+
+int AppSettings::RG0k(int kind) const
+{
+    if (!validKind(kind))
+        return 1;
+    const int item = m_store.integer(Sys, indexed("RG0", kind), RG0());
+    return item == 0 || item == 1 ? item : RG0();
+}
+
+void AppSettings::setRG0k(int kind, int item)
+{
+    if (validKind(kind))
+        putInt(indexed("RG0", kind), item == 0 ? 0 : 1, RG0k(kind));
+}
+
+quint32 AppSettings::Color(int k) const
+{
+    if (k < 0 || k > 4)
+        return 0xFFFFFF;
+    const quint32 def = DefaultColors[static_cast<std::size_t>(k)];
+    return static_cast<quint32>(m_store.integer(Sys, indexed("Color", k), static_cast<int>(def)))
+         & 0xFFFFFF;
+}
+
+void AppSettings::setColor(int k, quint32 bgr)
+{
+    if (k >= 0 && k <= 4)
+        putInt(indexed("Color", k), static_cast<int>(bgr & 0xFFFFFF), static_cast<int>(Color(k)));
+}
+
+int AppSettings::ED(int k) const
+{
+    if (k < 0 || k > 3)
+        return 0;
+    return m_store.integer(Sys, indexed("ED", k), DefaultThresholds[static_cast<std::size_t>(k)]);
+}
+
+void AppSettings::setED(int k, int value)
+{
+    if (k >= 0 && k <= 3)
+        putInt(indexed("ED", k), value, ED(k));
+}
+
+QString AppSettings::CFrom() const { return m_store.text(Sys, "CFrom", "0"); }
+void AppSettings::setCFrom(const QString &text) { putText("CFrom", text, CFrom()); }
+QString AppSettings::TZE() const { return m_store.text(Sys, "TZE", "9.0"); }
+void AppSettings::setTZE(const QString &text) { putText("TZE", text, TZE()); }
+QString AppSettings::NowE() const { return m_store.text(Sys, "NowE", "0.0"); }
+void AppSettings::setNowE(const QString &text) { putText("NowE", text, NowE()); }
+
+void AppSettings::putIfUsed(const QString &key, const QVariant &value, const QVariant &fallback)
+{
+    if (value == fallback && !m_store.contains(Sys, key))
+        return;
+    if (value.typeId() == QMetaType::QString)
+        putText(key, value.toString(), m_store.text(Sys, key, fallback.toString()));
+    else
+        putInt(key, value.toInt(), m_store.integer(Sys, key, fallback.toInt()));
+}
+
+Astronomy AppSettings::termSource() const
+{
+    return m_store.integer(Sys, "TermSource", 0) == 1 ? Astronomy::Precise : Astronomy::Short;
+}
+void AppSettings::setTermSource(Astronomy source)
+{
+    putIfUsed("TermSource", source == Astronomy::Precise ? 1 : 0, 0);
+}
+bool AppSettings::useTimeZone() const { return m_store.integer(Sys, "UseTimeZone", 0) == 1; }
+void AppSettings::setUseTimeZone(bool on) { putIfUsed("UseTimeZone", on ? 1 : 0, 0); }
+QString AppSettings::timeZoneName() const { return m_store.text(Sys, "TimeZoneName", "Asia/Tokyo"); }
+void AppSettings::setTimeZoneName(const QString &name)
+{
+    putIfUsed("TimeZoneName", name, QStringLiteral("Asia/Tokyo"));
+}
+SolarTime AppSettings::localSolarTime() const
+{
+    switch (m_store.integer(Sys, "LocalSolarTime", 0)) {
+    case 1:
+        return SolarTime::Mean;
+    case 2:
+        return SolarTime::True;
+    default:
+        return SolarTime::None;
+    }
+}
+void AppSettings::setLocalSolarTime(SolarTime kind)
+{
+    putIfUsed("LocalSolarTime", kind == SolarTime::Mean ? 1 : kind == SolarTime::True ? 2 : 0, 0);
+}
+QString AppSettings::longitude() const { return m_store.text(Sys, "Longitude", "139.77"); }
+void AppSettings::setLongitude(const QString &text) { putIfUsed("Longitude", text, QStringLiteral("139.77")); }
+
+// The three fonts are kept alike: "<prefix>FntName" and "<prefix>FntSize".
+FontSetting AppSettings::fontOf(const char *prefix, const FontSetting &fallback) const
+{
+    const QString p = QLatin1String(prefix);
+    // A size outside the range (a hand-edited file) is brought to its nearest end.
+    return {m_store.text(Sys, p + QStringLiteral("FntName"), fallback.name),
+            std::clamp(m_store.integer(Sys, p + QStringLiteral("FntSize"), fallback.size), MinFontSize, MaxFontSize)};
+}
+
+void AppSettings::putFont(const char *prefix, const FontSetting &font, const FontSetting &now)
+{
+    const QString p = QLatin1String(prefix);
+    putInt(p + QStringLiteral("FntSize"), font.size, now.size);
+    putText(p + QStringLiteral("FntName"), font.name, now.name);
+}
+
+FontSetting AppSettings::SysFont() const { return fontOf("Sys", DefaultSysFont); }
+void AppSettings::setSysFont(const FontSetting &font) { putFont("Sys", font, SysFont()); }
+FontSetting AppSettings::BanFont() const { return fontOf("Ban", DefaultBanFont); }
+void AppSettings::setBanFont(const FontSetting &font) { putFont("Ban", font, BanFont()); }
+FontSetting AppSettings::SetuFont() const { return fontOf("Setu", DefaultSetuFont); }
+void AppSettings::setSetuFont(const FontSetting &font) { putFont("Setu", font, SetuFont()); }
+
+QString AppSettings::Gaiji(int n) const
+{
+    if (n < 1 || n > 3)
+        return {};
+    return m_store.text(Sys, indexed("Gaiji", n),
+                        QString::fromLatin1(GaijiDefault[static_cast<std::size_t>(n - 1)].data(),
+                                            static_cast<qsizetype>(GaijiDefault[static_cast<std::size_t>(n - 1)].size())));
+}
+
+void AppSettings::setGaiji(int n, const QString &code)
+{
+    if (n >= 1 && n <= 3)
+        putText(indexed("Gaiji", n), code, Gaiji(n));
+}
+
+QByteArray AppSettings::TeiiPlacement(int window) const
+{
+    if (window == 1)
+        return m_store.binary("Teii", "TeiiFWinPlace1");
+    if (window == 2)
+        return m_store.binary("Teii2", "Teii2FWinPlace1");
+    return {};
+}
+
+void AppSettings::setTeiiPlacement(int window, const QByteArray &placement)
+{
+    if (window == 1)
+        m_store.setBinary("Teii", "TeiiFWinPlace1", placement);
+    else if (window == 2)
+        m_store.setBinary("Teii2", "Teii2FWinPlace1", placement);
+}
+
+// --- the support address ----------------------------------------------------------
+
+namespace {
+
+// The layout files (and the maker's key) are read by QSettings, which would
+// block on a FIFO and read a device without end: only a regular file of sane
+// size (or none yet) is used.
+bool layoutFileUsable(const QString &path)
+{
+    const QFileInfo info(path);
+    return !info.exists() || (info.isFile() && info.size() <= velm::MaxTextFileBytes);
+}
+
+} // namespace
+
+QString AppSettings::builtInSupportAddress()
+{
+    return QStringLiteral("http://www.quorvel.example/velm/");
+}
+
+QString AppSettings::SetURL() const
+{
+    // The maker's key one level above the program's: Quorvel.ini beside VELM.ini.
+    if (!layoutFileUsable(m_store.configDir() + QStringLiteral("/Quorvel.ini")))
+        return builtInSupportAddress();
+    QSettings maker(m_store.configDir() + QStringLiteral("/Quorvel.ini"), QSettings::IniFormat);
+    const QString stored = maker.value(QStringLiteral("80")).toString().trimmed();
+    // Secure addresses count as web addresses too.
+    if (stored.startsWith(QLatin1String("http://")) || stored.startsWith(QLatin1String("https://")))
+        return stored;
+    return builtInSupportAddress();
+}
+
+// --- layout files --------------------------------------------------------------------
+
+QString AppSettings::layoutFilePath() const
+{
+    return QDir(m_programFolder).filePath(QStringLiteral("VELMWIN.ini"));
+}
+
+QString AppSettings::mainFilePath() const
+{
+    return QDir(m_programFolder).filePath(QStringLiteral("MainF.ini"));
+}
+
+bool AppSettings::layoutFileExists() const
+{
+    return QFileInfo::exists(layoutFilePath());
+}
+
+QByteArray AppSettings::toolbarState() const
+{
+    if (!layoutFileUsable(layoutFilePath()))
+        return {};
+    QSettings file(layoutFilePath(), QSettings::IniFormat);
+    return file.value(QStringLiteral("ToolBars/State")).toByteArray();
+}
+
+// The layout files hold nothing the user typed; when the program folder is
+// read-only they are simply not kept.
+void AppSettings::setToolbarState(const QByteArray &state)
+{
+    if (!layoutFileUsable(layoutFilePath()))
+        return;
+    QSettings file(layoutFilePath(), QSettings::IniFormat);
+    file.setValue(QStringLiteral("ToolBars/State"), state);
+    file.setValue(QStringLiteral("ToolBars/Rev"), 3);
+}
+
+QByteArray AppSettings::windowPlacement(const QString &window) const
+{
+    if (!layoutFileUsable(layoutFilePath()))
+        return {};
+    QSettings file(layoutFilePath(), QSettings::IniFormat);
+    return file.value(window + QStringLiteral("/Geometry")).toByteArray();
+}
+
+void AppSettings::setWindowPlacement(const QString &window, const QByteArray &geometry)
+{
+    if (!layoutFileUsable(layoutFilePath()))
+        return;
+    QSettings file(layoutFilePath(), QSettings::IniFormat);
+    file.setValue(window + QStringLiteral("/Geometry"), geometry);
+}
+
+MainPlacement AppSettings::mainPlacement() const
+{
+    MainPlacement p;
+    if (!QFileInfo::exists(mainFilePath()))
+        return p;
+    if (!layoutFileUsable(mainFilePath()))
+        return p;
+    QSettings file(mainFilePath(), QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("MainF"));
+    if (!file.contains(QStringLiteral("WinState")) && !file.contains(QStringLiteral("Left")))
+        return p;
+    p.stored = true;
+    p.maximized = file.value(QStringLiteral("WinState"), 0).toInt() == 1;
+    bool okL = false, okT = false, okW = false, okH = false;
+    const int left = file.value(QStringLiteral("Left")).toInt(&okL);
+    const int top = file.value(QStringLiteral("Top")).toInt(&okT);
+    const int width = file.value(QStringLiteral("Width")).toInt(&okW);
+    const int height = file.value(QStringLiteral("Height")).toInt(&okH);
+    if (okL && okT && okW && okH && width > 0 && height > 0)
+        p.bounds = QRect(left, top, width, height);
+    return p;
+}
+
+void AppSettings::setMainPlacement(const MainPlacement &placement)
+{
+    if (!layoutFileUsable(mainFilePath()))
+        return;
+    QSettings file(mainFilePath(), QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("MainF"));
+    file.setValue(QStringLiteral("WinState"), placement.maximized ? 1 : 0);
+    // A maximised window's bounds say nothing of its normal place: keep the old ones.
+    if (!placement.maximized && placement.bounds.isValid()) {
+        file.setValue(QStringLiteral("Left"), placement.bounds.left());
+        file.setValue(QStringLiteral("Top"), placement.bounds.top());
+        file.setValue(QStringLiteral("Height"), placement.bounds.height());
+        file.setValue(QStringLiteral("Width"), placement.bounds.width());
+    }
+}
+
+FontRecord AppSettings::FL() const
+{
+    FontRecord r;
+    r.name = DefaultSetuFont.name;
+    r.size = DefaultSetuFont.size;
+    if (!QFileInfo::exists(mainFilePath()))
+        return r;
+    if (!layoutFileUsable(mainFilePath()))
+        return r;
+    QSettings file(mainFilePath(), QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("FL"));
+    r.name = file.value(QStringLiteral("Name"), r.name).toString();
+    bool ok = false;
+    const int size = file.value(QStringLiteral("Size")).toInt(&ok);
+    if (ok && size > 0 && size < 200)
+        r.size = size;
+    r.style = file.value(QStringLiteral("Style"), 0).toInt() & 15;
+    r.color = static_cast<quint32>(file.value(QStringLiteral("Color"), 0).toLongLong()) & 0xFFFFFF;
+    return r;
+}
+
+void AppSettings::setFL(const FontRecord &font)
+{
+    if (!layoutFileUsable(mainFilePath()))
+        return;
+    QSettings file(mainFilePath(), QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("FL"));
+    file.setValue(QStringLiteral("Size"), font.size);
+    file.setValue(QStringLiteral("Style"), font.style);
+    file.setValue(QStringLiteral("Name"), font.name);
+    file.setValue(QStringLiteral("Color"), static_cast<qint64>(font.color));
+}
+
+// --- derived values ----------------------------------------------------------------------
+
+EngineOptions engineOptions(const AppSettings &settings, std::optional<bool> kcb1)
+{
+    EngineOptions o;
+    o.tzText = settings.TZE();
+    const std::optional<double> tz = parseDecimal(o.tzText);
+    // Real time zones run from -12 to +14 hours; anything else is a typing slip.
+    o.tzOk = tz.has_value() && *tz >= -12.0 && *tz <= 14.0;
+    o.koyomi.tz = o.tzOk ? *tz : 9.0;
+    for (int k = 0; k < 4; ++k)
+        o.koyomi.periods[static_cast<std::size_t>(k)] = settings.RG0k(k);
+    o.koyomi.kcb1 = kcb1.value_or(settings.KCB1());
+    o.koyomi.settingsExist = true;
+    o.method = settings.RG10() == 1 ? LayingMethod::Flying : LayingMethod::Rotating;
+    o.koyomi.astronomy = settings.termSource();
+    if (settings.useTimeZone()) {
+        o.koyomi.clock.zone = settings.timeZoneName().toStdString();
+        // A zone the system no longer knows stops the calendar, as a bad offset does.
+        o.tzOk = zoneKnown(o.koyomi.clock.zone);
+        o.tzText = settings.timeZoneName();
+    }
+    const std::optional<double> longitude = parseDecimal(settings.longitude());
+    if (settings.localSolarTime() != SolarTime::None && longitude && std::fabs(*longitude) <= 180) {
+        o.koyomi.clock.solarTime = settings.localSolarTime();
+        o.koyomi.clock.longitude = *longitude;
+    }
+    return o;
+}
+
+QString calendarCaption(const KoyomiOptions &koyomi)
+{
+    QStringList parts;
+    if (koyomi.astronomy == Astronomy::Precise)
+        parts << QStringLiteral("精密");
+    if (!koyomi.clock.zone.empty())
+        parts << QString::fromStdString(koyomi.clock.zone);
+    if (koyomi.clock.solarTime != SolarTime::None) {
+        const double lon = koyomi.clock.longitude;
+        parts << (koyomi.clock.solarTime == SolarTime::Mean ? QStringLiteral("平均太陽時 ") : QStringLiteral("真太陽時 "))
+                + QString::number(std::fabs(lon), 'f', 2) + (lon < 0 ? QStringLiteral("°W") : QStringLiteral("°E"));
+    }
+    return parts.join(QStringLiteral("・"));
+}
+
+std::optional<CivilTime> calendarMoment(const CivilTime &entered, EngineOptions &options, Fold fold,
+                                        QString &error)
+{
+    if (options.koyomi.clock.isDefault())
+        return entered;
+    ClockOptions clock = options.koyomi.clock;
+    clock.fold = fold;
+    const ResolvedMoment r = resolveMoment(entered, options.koyomi.tz, clock);
+    const auto utc = [](Instant i) { return QString::fromStdString(isoText(civilFromInstant(i))) + QStringLiteral("Z"); };
+    switch (r.status) {
+    case ResolvedMoment::Status::Ok:
+        break;
+    case ResolvedMoment::Status::UnknownZone:
+        error = QStringLiteral("タイムゾーン『%1』が見つかりません。").arg(QString::fromStdString(clock.zone));
+        return std::nullopt;
+    case ResolvedMoment::Status::Nonexistent:
+    case ResolvedMoment::Status::Ambiguous:
+        error = QStringLiteral("%1 は、夏時間の切り替えで%2時刻です（切り替え前の時差で %3、切り替え後の時差で %4）。")
+                    .arg(QString::fromStdString(isoText(entered).substr(0, 16)),
+                         r.status == ResolvedMoment::Status::Nonexistent ? QStringLiteral("存在しない")
+                                                                         : QStringLiteral("二度ある"),
+                         utc(r.first), utc(r.second));
+        return std::nullopt;
+    }
+    if (options.koyomi.astronomy == Astronomy::Precise && !preciseCoversYear(r.calendar.year)) {
+        error = QStringLiteral("精密な節気の計算は、%1～%2年の範囲です。").arg(PreciseFirstYear).arg(PreciseLastYear);
+        return std::nullopt;
+    }
+    options.koyomi.tz = r.tz;
+    return r.calendar;
+}
+
+CivilTime enteredFromCalendar(const CivilTime &calendar, const EngineOptions &options)
+{
+    const ClockOptions &clock = options.koyomi.clock;
+    if (clock.isDefault())
+        return calendar;
+    // The calendar clock's offset at the moment, then the entry clock's at that instant.
+    const Instant reading = instantFromCivil(calendar);
+    int offset = clock.solarTime == SolarTime::True ? trueSolarOffsetFor(calendar, clock.longitude)
+                                                    : calendarOffsetAt(reading, options.koyomi.tz, clock);
+    if (clock.solarTime == SolarTime::None)
+        offset = calendarOffsetAt(reading - offset, options.koyomi.tz, clock);
+    const Instant instant = reading - offset;
+    int entryOffset = static_cast<int>(std::lround(options.koyomi.tz * 3600));
+    if (!clock.zone.empty()) {
+        try {
+            const date::time_zone *zone = date::locate_zone(clock.zone);
+            entryOffset = static_cast<int>(zone->get_info(date::sys_seconds{std::chrono::seconds{instant}}).offset.count());
+        } catch (const std::exception &) {
+        }
+    }
+    return civilFromInstant(instant + entryOffset);
+}
+
+QString settingsSummary(const AppSettings &settings)
+{
+    QString s = QStringLiteral("　　【") + QString::fromUtf8(RG10Items[static_cast<std::size_t>(settings.RG10())])
+              + QStringLiteral("】") + QStringLiteral("　【");
+    for (int k = 0; k < 4; ++k)
+        s += QString::fromUtf8(RG0Items[static_cast<std::size_t>(k)][static_cast<std::size_t>(settings.RG0k(k))])
+           + QStringLiteral("　");
+    s += QStringLiteral("】");
+    return s;
+}
+
+} // namespace velm

@@ -1,0 +1,231 @@
+// The system settings window as the main window reaches it, and every
+// window made at start or on demand showing its texts whole.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QAction>
+#include <QFile>
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QApplication>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolBar>
+
+#include "shell/app/app.h"
+#include "shell/settings/appsettings.h"
+#include "shell/main/mainwindow.h"
+#include "shell/common/messages.h"
+#include "shell/app/startwindows.h"
+#include "shell/settings/systemsettings.h"
+#include "shell/tools/backupdialog.h"
+#include "shell/charts/chartwindow.h"
+#include "shell/runs/chartdatalistdialog.h"
+#include "shell/lists/calendarwindow.h"
+#include "shell/runs/webdatadialog.h"
+#include "shell/runs/quicksearchdialog.h"
+#include "shell/charts/fixedviews.h"
+#include "shell/editors/specialcharacters.h"
+#include "shell/lists/listwindow.h"
+#include "shell/tools/noticeswindow.h"
+#include "shell/print/printpreview.h"
+#include "shell/editors/matterseditor.h"
+#include "shell/editors/explanationseditor.h"
+#include "shell/runs/searchdialog.h"
+#include "shell/editors/numberseditor.h"
+#include "shell/tools/titlewindows.h"
+#include "shell/tools/toolsmenu.h"
+#include "clipping.h"
+#include "shell_fixtures.h"
+
+using namespace velm;
+
+namespace {
+
+// The main window and the windows made at start, over a scratch program folder.
+struct Started {
+    ScratchProgram program;
+    QTemporaryDir config;
+    RecordedMessages messages;
+    AppSettings settings{program.path(), config.path()};
+    TMainF main{settings};
+    std::unique_ptr<StartWindows> windows = makeStartWindows(main, settings);
+};
+
+} // namespace
+
+TEST(StartWindows, SystemSettingsCloseTheChartsAndFeedTheMainWindow)
+{
+    Started started;
+    TMainF &main = started.main;
+    auto &windows = started.windows;
+    main.showAtStart();
+    main.setMoment(CivilTime{2024, 3, 1, 12, 0, 0});
+    main.BanBtnClick();
+    ASSERT_FALSE(main.findChild<QMdiArea *>()->subWindowList().isEmpty());
+
+    main.SysBtnClick();
+    QTest::qWait(10);
+    EXPECT_TRUE(windows->sys->isVisible());
+    EXPECT_TRUE(main.findChild<QMdiArea *>()->subWindowList().isEmpty());
+    windows->sys->close();
+    EXPECT_FALSE(windows->sys->isVisible());
+}
+
+TEST(StartWindows, EditorAndSearchCommandsAreInTheMainWindow)
+{
+    Started started;
+    TMainF &main = started.main;
+    for (const char *name : {"SetuItem", "I1", "SenItem", "New1", "Open1", "ListBtn"}) {
+        QAction *a = main.findChild<QAction *>(QString::fromLatin1(name));
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_TRUE(a->isEnabled()) << name;
+    }
+    EXPECT_EQ(main.findChild<QAction *>("I1")->text(), "数値の設定(&I)");
+    EXPECT_EQ(main.findChild<QAction *>("SenItem")->text(), "占事ﾏｽﾀｰの設定(&M)");
+    EXPECT_EQ(main.findChild<QAction *>("SetuItem")->text(), "説明文の編集(&E)");
+    EXPECT_EQ(main.findChild<QAction *>("New1")->text(), "検索一覧表作成(&N)");
+}
+
+namespace {
+
+QStringList namesOf(const QList<QAction *> &actions)
+{
+    QStringList names;
+    for (QAction *a : actions)
+        if (!a->isSeparator())
+            names << a->objectName();
+    return names;
+}
+
+} // namespace
+
+TEST(StartWindows, CommandsStandInTheOrderOfTheirMenusAndBars)
+{
+    Started started;
+    TMainF &main = started.main;
+    EXPECT_EQ(namesOf(main.menu(TMainF::FileMenu)->actions()),
+              QStringList({"CaleItem", "New1", "Open1", "BData1", "BRItem", "InfItem", "PrnItem", "Exit1"}));
+    EXPECT_EQ(namesOf(main.toolBar(TMainF::FindBar)->actions()),
+              QStringList({"CaleItem", "ListBtn", "New1", "BData1", "ESrcBtn"}));
+    const QStringList system = namesOf(main.toolBar(TMainF::SystemBar)->actions());
+    EXPECT_EQ(system.mid(system.indexOf("SetuItem")),
+              QStringList({"SetuItem", "SenItem", "I1", "SysBtn", "BRItem"}));
+    EXPECT_EQ(namesOf(main.toolBar(TMainF::WindowBar)->actions()).value(0), "CGIBtn");
+    // Printing the charts stands beside their text export; with no chart it waits.
+    const QStringList window = namesOf(main.toolBar(TMainF::WindowBar)->actions());
+    EXPECT_EQ(window.indexOf("PrnItem"), window.indexOf("BExpBtn") + 1);
+    EXPECT_FALSE(main.action(QStringLiteral("PrnItem"))->isEnabled());
+    EXPECT_EQ(namesOf(main.toolBar(TMainF::NetBar)->actions()), QStringList({"URLBtn", "InfItem"}));
+    const QList<QAction *> tools = main.menu(TMainF::ToolMenu)->actions();
+    ASSERT_GE(tools.size(), 2);
+    EXPECT_EQ(tools[0]->text(), "ﾂｰﾙの設定(&S)");
+    EXPECT_TRUE(tools[1]->isSeparator());
+    EXPECT_EQ(main.action(QStringLiteral("CaleItem"))->toolTip(), "数値カレンダーを表します。");
+}
+
+TEST(StartWindows, TheCalendarOpensAtStartWhenAsked)
+{
+    ScratchProgram program;
+    QTemporaryDir config;
+    RecordedMessages messages;
+    for (bool cb6 : {false, true}) {
+        AppSettings settings(program.path(), config.path());
+        settings.setCB(6, cb6);
+        TMainF main(settings);
+        auto windows = makeStartWindows(main, settings);
+        showStartWindowsAfterMain(*windows, main, settings);
+        EXPECT_EQ(windows->calendar->isVisible(), cb6);
+        // Making a search list closes the calendar first.
+        if (cb6) {
+            QTimer::singleShot(0, [] {
+                if (QWidget *dialog = QApplication::activeModalWidget())
+                    dialog->close();
+            });
+            main.action(QStringLiteral("New1"))->trigger();
+            EXPECT_FALSE(windows->calendar->isVisible());
+        }
+    }
+}
+
+// The guard against clipped texts: every window and grid with its usual
+// contents, at the default fonts and at the largest the settings allow.
+TEST(StartWindows, EveryWindowShowsItsTextsWhole)
+{
+    for (const bool largest : {false, true}) {
+        SCOPED_TRACE(largest ? "largest fonts" : "default fonts");
+        ScratchProgram program;
+        QTemporaryDir config;
+        RecordedMessages messages;
+        AppSettings settings{program.path(), config.path()};
+        if (largest) {
+            settings.setSysFont({settings.SysFont().name, MaxFontSize});
+            settings.setBanFont({settings.BanFont().name, MaxFontSize});
+            settings.setSetuFont({settings.SetuFont().name, MaxFontSize});
+        }
+        TMainF main{settings};
+        std::unique_ptr<StartWindows> windows = makeStartWindows(main, settings);
+        main.showAtStart();
+        main.setMoment(CivilTime{2024, 3, 1, 12, 0, 0});
+        main.BanBtnClick();
+        ASSERT_FALSE(main.chartWindows().isEmpty());
+        emit main.chartWindows().first()->palaceClicked(6); // as a click on 坤 does
+        EXPECT_EQ(clippedReport(&main), "");
+
+        // Every page of the windows with pages.
+        const auto everyPage = [](QWidget *w) {
+            w->show();
+            QApplication::processEvents();
+            const QList<QTabWidget *> tabs = w->findChildren<QTabWidget *>();
+            if (tabs.isEmpty()) {
+                EXPECT_EQ(clippedReport(w), "") << w->objectName().toStdString();
+            }
+            for (QTabWidget *t : tabs)
+                for (int p = 0; p < t->count(); ++p) {
+                    t->setCurrentIndex(p);
+                    EXPECT_EQ(clippedReport(w), "") << w->objectName().toStdString() << " page " << p;
+                }
+            w->hide();
+        };
+        windows->sys->showSettings();
+        everyPage(windows->sys.get());
+        for (QWidget *w : std::initializer_list<QWidget *>{windows->suu.get(), windows->sen.get(), windows->setu.get(),
+                                                           windows->teii.get(), windows->teii2.get(),
+                                                           windows->about.get()})
+            everyPage(w);
+        windows->calendar->showCalendar();
+        QApplication::processEvents();
+        EXPECT_EQ(clippedReport(windows->calendar.get()), "");
+        windows->calendar->hide();
+
+        const ConstData names = MakeConstData();
+        TListF list(settings);
+        TSrcSF search(settings, names, [] { return std::optional<CivilTime>(CivilTime{2024, 3, 1, 12, 0, 0}); },
+                      [&] { return engineOptions(settings); });
+        search.setListWindow(&list);
+        TBDataF chartData(main, settings, list);
+        TESrcF quick(main, settings);
+        TDMakeF files(settings, names, [&] { return engineOptions(settings); });
+        TBackF backup(settings);
+        TGaijiF gaiji(settings);
+        TNoticeF notices(settings);
+        TPrevF preview(settings);
+        QMenu toolMenu;
+        TTools tools(settings, &toolMenu);
+        for (QWidget *w : std::initializer_list<QWidget *>{&search, &chartData, &quick, &files, &backup, &gaiji,
+                                                           &notices, &preview, &tools})
+            everyPage(w);
+        // The run dialogs take the size of their contents: no bare frame below the buttons.
+        for (QDialog *d : std::initializer_list<QDialog *>{&search, &chartData, &quick, &files})
+            EXPECT_EQ(d->minimumSize(), d->maximumSize()) << d->objectName().toStdString();
+        chartData.findChild<QPushButton *>(QStringLiteral("OKBtn"))->click();
+        ASSERT_TRUE(runEnds(chartData));
+        ASSERT_TRUE(list.isVisible());
+        EXPECT_EQ(clippedReport(&list), "");
+        EXPECT_TRUE(messages.texts.isEmpty()) << messages.all().toStdString();
+    }
+}

@@ -1,0 +1,317 @@
+// The list window: layout by list kind, the marked direction cell, saving and
+// opening list files, opening a row's chart, and deleting rows.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include "engine/symbols.h"
+#include "output/calendar.h"
+#include "output/chartdata.h"
+#include "shell/lists/listwindow.h"
+#include "shell/common/messages.h"
+#include "clipping.h"
+#include "shell_fixtures.h"
+
+using namespace velm;
+
+namespace {
+
+ListRow row(const char *kind, const char *date, const char *hour, const char *dir)
+{
+    ListRow r;
+    r[0] = kind;
+    r[1] = date;
+    r[2] = hour;
+    r[3] = "火";
+    r[4] = "旬首中宮";
+    for (int c = 5; c <= 13; ++c)
+        r[static_cast<std::size_t>(c)] = std::to_string(c) + ".50";
+    r[14] = dir;
+    return r;
+}
+
+ListModel searchList()
+{
+    ListModel m = ListModel::fresh();
+    m.SenL = " 占事「求財」 方位「全方位」 ";
+    m.CntL = "3/57";
+    m.rows.push_back(row("日盤", "2024/03/05", "14", "2"));
+    m.rows.push_back(row("時盤", "2024/03/06", "08", "9"));
+    m.rows.push_back(row("日盤", "2024/03/07", "00", "5"));
+    return m;
+}
+
+QModelIndex cell(TListF &w, int listRow, int column)
+{
+    return w.grid()->model()->index(listRow - 1, column);
+}
+
+QPoint centre(TListF &w, int listRow, int column)
+{
+    return w.grid()->visualRect(cell(w, listRow, column)).center();
+}
+
+// A double click as the user makes it: the first click selects the row.
+void doubleClick(TListF &w, int listRow, int column)
+{
+    const QPoint at = centre(w, listRow, column);
+    QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w.grid()->viewport(), Qt::LeftButton, {}, at);
+}
+
+} // namespace
+
+TEST(ListF, SearchListLayoutCaptionsAndMarkedDirection)
+{
+    QTemporaryDir dir;
+    AppSettings settings(dir.path(), dir.path());
+    TListF w(settings);
+    w.showList(searchList(), false);
+
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("検索一覧表"));
+    EXPECT_EQ(w.listKind(), ListKind::Search);
+    EXPECT_EQ(w.SenL()->text(), QStringLiteral(" 占事「求財」 方位「全方位」 "));
+    EXPECT_EQ(w.CntL()->text(), QStringLiteral("3/57"));
+    QAbstractItemModel *model = w.grid()->model();
+    EXPECT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("盤"));
+    EXPECT_EQ(model->headerData(5, Qt::Horizontal).toString(), QStringLiteral("中宮"));
+    EXPECT_EQ(model->headerData(13, Qt::Horizontal).toString(), QStringLiteral("北西"));
+    EXPECT_TRUE(w.grid()->isColumnHidden(14));
+    // Only the height may change: the width is held.
+    EXPECT_EQ(w.minimumWidth(), w.maximumWidth());
+
+    // Direction 2 (west) is marked in its ring column, 9 in the centre column.
+    const int west = 5 + KyuToRing[2];
+    for (int c = 1; c < 14; ++c) {
+        const QColor bg = cell(w, 1, c).data(Qt::BackgroundRole).value<QColor>();
+        EXPECT_EQ(bg == QColor(Qt::yellow), c == west) << c;
+    }
+    EXPECT_EQ(cell(w, 2, 5).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
+
+    // Shown again later (the list button): the same list, now on top when asked.
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+    w.showWindow(true);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(w.hasRows());
+    EXPECT_EQ(w.grid()->model()->rowCount(), 3);
+}
+
+TEST(ListF, FirstShownInTheChartAreaNotOverTheToolbars)
+{
+    QTemporaryDir dir;
+    AppSettings settings(dir.path(), dir.path());
+    QMainWindow main;
+    auto *charts = new QWidget;
+    main.setCentralWidget(charts);
+    main.menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    main.addToolBar(QStringLiteral("検索Bar"))->addAction(QStringLiteral("検索"));
+    main.setGeometry(100, 100, 900, 600);
+    main.show();
+    TListF w(settings, &main);
+    w.showList(searchList(), true);
+    EXPECT_EQ(w.pos(), charts->mapToGlobal(QPoint(8, 8)));
+    // Once it has a place, that place is kept.
+    w.move(300, 40);
+    w.hide();
+    w.showWindow(false);
+    EXPECT_EQ(w.pos(), QPoint(300, 40));
+    // Without a parent it finds the main window all the same.
+    QTemporaryDir other;
+    AppSettings fresh(other.path(), other.path());
+    TListF alone(fresh);
+    alone.showList(searchList(), false);
+    EXPECT_EQ(alone.pos(), charts->mapToGlobal(QPoint(8, 8)));
+}
+
+TEST(ListF, SaveAndOpenRoundTrip)
+{
+    RecordedMessages messages;
+    QTemporaryDir dir;
+    AppSettings settings(dir.path(), dir.path());
+    TListF w(settings);
+    w.showList(searchList(), false);
+    const QString path = dir.filePath(QStringLiteral("list.csv"));
+    w.saveFileName = [&](QWidget *) { return path; };
+    w.openFileName = [&](QWidget *) { return path; };
+
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("ExpBtn")), Qt::LeftButton);
+    ASSERT_TRUE(QFileInfo::exists(path));
+    const ListModel saved = w.list();
+
+    // Another list replaces it, then the file brings it back whole.
+    ListModel other = ListModel::fresh();
+    other.SenL = " 作盤データ  ";
+    other.CntL = "1";
+    w.showList(other, false);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("作盤データ一覧表"));
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("OpenBtn")), Qt::LeftButton);
+
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(w.list().SenL, saved.SenL);
+    EXPECT_EQ(w.list().CntL, saved.CntL);
+    EXPECT_EQ(w.list().rows, saved.rows);
+    EXPECT_EQ(w.SenL()->text(), QStringLiteral(" 占事「求財」 方位「全方位」 "));
+    EXPECT_EQ(w.CntL()->text(), QStringLiteral("3/57"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("検索一覧表"));
+    EXPECT_EQ(cell(w, 3, 5 + KyuToRing[5]).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
+
+    // Cancelling the save writes nothing; a missing file leaves the list as it is.
+    QFile::remove(path);
+    w.saveFileName = [](QWidget *) { return QString(); };
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("ExpBtn")), Qt::LeftButton);
+    EXPECT_FALSE(QFileInfo::exists(path));
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("OpenBtn")), Qt::LeftButton);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("見つかりません"))) << messages.texts[0].toStdString();
+    EXPECT_EQ(w.list().rows, saved.rows);
+}
+
+TEST(ListF, SavingACellWithACommaIsRefused)
+{
+    RecordedMessages messages;
+    QTemporaryDir dir;
+    AppSettings settings(dir.path(), dir.path());
+    TListF w(settings);
+    ListModel list = searchList();
+    list.rows[1][4] = "a,b";
+    w.showList(list, false);
+    const QString path = dir.filePath(QStringLiteral("bad.csv"));
+    w.saveFileName = [&](QWidget *) { return path; };
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("ExpBtn")), Qt::LeftButton);
+    EXPECT_EQ(messages.texts.size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST(ListF, DoubleClickOpensTheRowsChart)
+{
+    RecordedMessages messages;
+    QTemporaryDir dir;
+    AppSettings settings(dir.path(), dir.path());
+    TListF w(settings);
+    w.showList(searchList(), false);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    std::vector<std::pair<int, CivilTime>> opened;
+    QObject::connect(&w, &TListF::openChart, [&](int kind, const CivilTime &t) { opened.emplace_back(kind, t); });
+
+    doubleClick(w, 1, 2);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].first, KindDay);
+    EXPECT_EQ(opened[0].second, (CivilTime{2024, 3, 5, 14, 0, 0}));
+
+    // A kind the main window has not checked: asked first; "No" makes nothing.
+    w.kindChecked = [](int kind) { return kind != KindHour; };
+    messages.answer = ui::Answer::No;
+    doubleClick(w, 2, 1);
+    EXPECT_EQ(opened.size(), 1u);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_EQ(messages.texts[0], QStringLiteral("システム設定で、『時盤』はチェックされていませんが、チェックしますか？"));
+    messages.answer = ui::Answer::Yes;
+    doubleClick(w, 2, 1);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[1].first, KindHour);
+    EXPECT_EQ(opened[1].second, (CivilTime{2024, 3, 6, 8, 0, 0}));
+
+    // With the double click switched off in the settings nothing happens.
+    settings.setCB(7, false);
+    doubleClick(w, 1, 2);
+    EXPECT_EQ(opened.size(), 2u);
+
+    // A row whose date cannot be read says so and opens nothing.
+    settings.setCB(7, true);
+    ListModel bad = searchList();
+    bad.rows[1][1] = "2024/13/40";
+    w.showList(bad, false);
+    doubleClick(w, 1, 2);
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(messages.texts.last().contains(QStringLiteral("2024/13/40")));
+}
+
+TEST(ListF, PopupMenuDeletesAndOpensTheRowUnderThePointer)
+{
+    RecordedMessages messages;
+    QTemporaryDir dir;
+    AppSettings settings(dir.path(), dir.path());
+    TListF w(settings);
+    w.showList(searchList(), false);
+    int opened = 0;
+    QObject::connect(&w, &TListF::openChart, [&](int, const CivilTime &) { ++opened; });
+
+    auto popupAt = [&](QPoint pos) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, w.grid()->viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(w.grid()->viewport(), &event);
+    };
+    auto item = [&](const char *name) { return w.popupMenu()->findChild<QAction *>(QLatin1String(name)); };
+
+    popupAt(centre(w, 2, 3));
+    ASSERT_TRUE(w.popupMenu()->isVisible());
+    item("DelItem")->trigger();
+    w.popupMenu()->hide();
+    ASSERT_EQ(w.list().dataRowCount(), 2);
+    EXPECT_EQ(w.list().rows[1][1], "2024/03/05");
+    EXPECT_EQ(w.list().rows[2][1], "2024/03/07");
+    EXPECT_EQ(w.CntL()->text(), QStringLiteral("3/57")); // the count stays as the search left it
+
+    popupAt(centre(w, 2, 3));
+    item("BanItem")->trigger();
+    w.popupMenu()->hide();
+    EXPECT_EQ(opened, 1);
+
+    // Below the last row there is no row to act on: no menu.
+    popupAt(QPoint(5, w.grid()->viewport()->height() - 2));
+    EXPECT_FALSE(w.popupMenu()->isVisible());
+    EXPECT_EQ(w.list().dataRowCount(), 2);
+}
+
+// The chart-data list shows its pillars, terms and doors whole ("休-乾", never
+// "休…"); a file of another kind, such as the calendar's export, is refused by
+// name and the list stays as it was.
+TEST(ListF, ChartDataShowsWholeTextsAndOtherFilesAreRefused)
+{
+    RecordedMessages messages;
+    QTemporaryDir dir;
+    AppSettings settings(dir.path(), dir.path());
+    TListF w(settings);
+    for (int kind : {0, 3}) {
+        ChartDataListOptions o;
+        o.start = {2024, 3, 1, 10, 45, 0};
+        o.kind = kind;
+        o.count = 24;
+        w.showList(chartDataListModel(ListProc(o)), false);
+        EXPECT_NE(w.list().rows[1][12].find('-'), std::string::npos) << w.list().rows[1][12]; // "休-乾"
+        EXPECT_EQ(clippedReport(&w), "") << kind;
+    }
+    w.showList(searchList(), false);
+    EXPECT_EQ(clippedReport(&w), "");
+
+    ListModel calendar;
+    calendar.SenL = "2024/03/10 13:00 ～ 2024/03/11 07:00";
+    calendar.CntL = "10:件";
+    calendar.rows = {calendarCaptions(), row("時盤", "2024/03/10", "13", "")};
+    const QString path = dir.filePath(QStringLiteral("calendar.csv"));
+    ASSERT_EQ(writeListFile(path.toStdString(), calendar), "");
+    w.openFileName = [&](QWidget *) { return path; };
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("OpenBtn")), Qt::LeftButton);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("calendar.csv"))) << messages.texts[0].toStdString();
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("一覧表ファイルではありません")));
+    EXPECT_EQ(w.list().SenL, searchList().SenL);
+    EXPECT_EQ(w.list().dataRowCount(), 3);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("検索一覧表"));
+}
