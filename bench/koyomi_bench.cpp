@@ -6,6 +6,7 @@
 #include "engine/datetime.h"
 #include "engine/koyomi.h"
 #include "engine/koyomiwalk.h"
+#include "engine/preciseterms.h"
 
 namespace {
 
@@ -43,7 +44,8 @@ void BM_KoyomiWalker(benchmark::State &state)
 }
 
 // The 24 precise term instants of one year, each searched from the middle of
-// its own span of the year, as the terms listing and a walk's cover find them.
+// its own span of the year, as the terms listing finds them: the sun at the
+// moment from the models, the crossing from the table made at build time.
 void BM_PreciseTermsOfAYear(benchmark::State &state)
 {
     int year = 2024;
@@ -58,9 +60,25 @@ void BM_PreciseTermsOfAYear(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 
+// The same 24 crossings computed from the models, as outside the table.
+void BM_PreciseTermsOfAYearComputed(benchmark::State &state)
+{
+    int year = 2024;
+    for (auto _ : state) {
+        const velm::DayValue first = velm::dayNumberFromCivil(year, 1, 1);
+        for (int t = 0; t < 24; ++t) {
+            const velm::DayValue estimate = first + 15.2L * t + 5;
+            benchmark::DoNotOptimize(velm::computePreciseCrossing(15.0L * ((t + 19) % 24), estimate, 9.0));
+        }
+        year = year == 2100 ? 2024 : year + 1;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 } // namespace
 
 BENCHMARK(BM_PreciseTermsOfAYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreciseTermsOfAYearComputed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KoyomiWalker);
 BENCHMARK(BM_DateToKyu);
 BENCHMARK(BM_DateToKyuWithSummary);

@@ -65,8 +65,8 @@ int main(int argc, char **argv)
     // slow runs, and a burst of it then slows both kinds alike.
     SearchSettings serialSettings = s;
     serialSettings.threads = 1;
-    // The same search on the precise terms: the walker finds each crossing
-    // once, so the precise sun should add little.
+    // The same search on the precise terms: the walker reads its crossings
+    // from the table made at build time, so the precise sun should add little.
     SearchSettings preciseSettings = s;
     preciseSettings.koyomi.astronomy = Astronomy::Precise;
     SearchOutcome parallel;
@@ -114,7 +114,7 @@ int main(int argc, char **argv)
     std::printf("100-year hour-chart search: %lld moments, %lld matches, %.3f s with %u threads (median of 7)\n",
                 static_cast<long long>(parallel.examined), static_cast<long long>(parallel.matches),
                 parallelSeconds, std::thread::hardware_concurrency());
-    std::printf("with precise terms   : %lld moments, %lld matches, %.3f s (%.1f %% more)\n",
+    std::printf("with precise terms   : %lld moments, %lld matches, %.3f s (%+.1f %%)\n",
                 static_cast<long long>(precise.examined), static_cast<long long>(precise.matches),
                 preciseSeconds, 100 * (preciseSeconds / parallelSeconds - 1));
     std::printf("parallel search      : %12.0f moments/s\n", parallelRate);

@@ -2,6 +2,7 @@
 
 #include "engine/fpu.h"
 #include "engine/precise.h"
+#include "engine/preciseterms.h"
 
 #include <array>
 #include <cmath>
@@ -122,7 +123,28 @@ DayValue shortCrossing(long double target, DayValue estimate, double tz)
 
 } // namespace
 
+int thresholdIndex(long double angle)
+{
+    for (std::size_t i = 0; i < TermThresholds.size(); ++i)
+        if (TermThresholds[i] == angle)
+            return static_cast<int>(i);
+    return -1;
+}
+
+PreciseCrossing findPreciseCrossing(long double target, DayValue estimate, double tz)
+{
+    const long double offset = static_cast<long double>(tz) / 24;
+    if (const std::optional<DayValue> utc = tabledCrossing(thresholdIndex(target), estimate - offset))
+        return {*utc + offset, true};
+    return {computePreciseCrossing(target, estimate, tz), false};
+}
+
 DayValue preciseCrossing(long double target, DayValue estimate, double tz)
+{
+    return findPreciseCrossing(target, estimate, tz).instant;
+}
+
+DayValue computePreciseCrossing(long double target, DayValue estimate, double tz)
 {
     // The short series lies within a quarter hour of the precise sun and has
     // nearly its rate: it gives the starting point and the slope, and a few

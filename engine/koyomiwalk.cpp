@@ -8,23 +8,10 @@
 #include "engine/datetime.h"
 #include "engine/fpu.h"
 #include "engine/koyomi_inputs.h"
+#include "engine/preciseterms.h"
 
 namespace velm {
 namespace {
-
-// Longitudes where some derived fact can change: every 15° (mode 0 target,
-// and mode 1 rounding at odd multiples of 15°), the 土用 starts, and the
-// thresholds of the solstice mode.
-constexpr std::array<long double, 30> Thresholds = [] {
-    std::array<long double, 30> t{};
-    int n = 0;
-    for (int i = 0; i < 24; ++i)
-        t[static_cast<std::size_t>(n++)] = 15.0L * i;
-    for (long double d : {27.0L, 117.0L, 207.0L, 297.0L, 80.87500001L, 260.8750001L})
-        t[static_cast<std::size_t>(n++)] = d;
-    std::sort(t.begin(), t.end());
-    return t;
-}();
 
 // Moments closer than this to a crossing are computed in full: the crossing
 // instants are found to well under a second.
@@ -36,14 +23,6 @@ constexpr long double MidnightMargin = 5.0L / 86400;
 constexpr long double DaysPerDegree = 365.2422L / 360;
 constexpr long double CoverBack = 200;
 
-int thresholdIndex(long double angle)
-{
-    for (std::size_t i = 0; i < Thresholds.size(); ++i)
-        if (Thresholds[i] == angle)
-            return static_cast<int>(i);
-    return -1;
-}
-
 long double fold(long double delta)
 {
     while (delta > 180)
@@ -53,11 +32,12 @@ long double fold(long double delta)
     return delta;
 }
 
-// The instant near `estimate` where the computed longitude reaches `angle`.
-DayValue crossing(long double angle, DayValue estimate, double tz, Astronomy astronomy)
+// The instant near `estimate` where the computed longitude reaches `angle`;
+// `tabled` when every search for it returns this very value.
+PreciseCrossing crossing(long double angle, DayValue estimate, double tz, Astronomy astronomy)
 {
     if (astronomy == Astronomy::Precise)
-        return preciseCrossing(angle, estimate, tz);
+        return findPreciseCrossing(angle, estimate, tz);
     DayValue v = estimate;
     for (int i = 0; i < 30; ++i) {
         long double step = fold(sunLongitudeAt(v, tz) - angle) * DaysPerDegree;
@@ -65,7 +45,7 @@ DayValue crossing(long double angle, DayValue estimate, double tz, Astronomy ast
         if (std::fabs(step) < 1e-7L)
             break;
     }
-    return v;
+    return {v, false};
 }
 
 bool awayFromMidnight(DayValue v)
@@ -95,23 +75,24 @@ void KoyomiWalker::cover(DayValue v)
 
     // From well before the earliest moment that needs it (the governing
     // solstice of a moment 30 days back may lie half a year before it), to
-    // past hi.
-    long double L = sunLongitudeAt(lo - CoverBack, tz, m_options.astronomy);
+    // past hi. The short series only picks the first longitude: any crossing
+    // around there will do.
+    long double L = sunLongitudeAt(lo - CoverBack, tz);
     std::size_t next = static_cast<std::size_t>(
-        std::upper_bound(Thresholds.begin(), Thresholds.end(), L) - Thresholds.begin());
-    std::size_t k = (next + Thresholds.size() - 1) % Thresholds.size();
-    long double back = L - Thresholds[k];
+        std::upper_bound(TermThresholds.begin(), TermThresholds.end(), L) - TermThresholds.begin());
+    std::size_t k = (next + TermThresholds.size() - 1) % TermThresholds.size();
+    long double back = L - TermThresholds[k];
     if (back < 0)
         back += 360;
-    DayValue c = crossing(Thresholds[k], lo - CoverBack - back * DaysPerDegree, tz, m_options.astronomy);
-    m_crossings.push_back({c, static_cast<int>(k)});
-    while (c <= hi) {
-        std::size_t n = (k + 1) % Thresholds.size();
-        long double gap = Thresholds[n] - Thresholds[k];
+    PreciseCrossing c = crossing(TermThresholds[k], lo - CoverBack - back * DaysPerDegree, tz, m_options.astronomy);
+    m_crossings.push_back({c.instant, static_cast<int>(k), c.tabled});
+    while (c.instant <= hi) {
+        std::size_t n = (k + 1) % TermThresholds.size();
+        long double gap = TermThresholds[n] - TermThresholds[k];
         if (gap <= 0)
             gap += 360;
-        c = crossing(Thresholds[n], c + gap * DaysPerDegree, tz, m_options.astronomy);
-        m_crossings.push_back({c, static_cast<int>(n)});
+        c = crossing(TermThresholds[n], c.instant + gap * DaysPerDegree, tz, m_options.astronomy);
+        m_crossings.push_back({c.instant, static_cast<int>(n), c.tabled});
         k = n;
     }
     m_spans.resize(m_crossings.size() - 1);
@@ -158,13 +139,19 @@ const KoyomiWalker::Span &KoyomiWalker::span(int index)
         return s;
     s.ready = true;
     s.safe = false;
-    const double tz = m_options.tz;
     const auto i = static_cast<std::size_t>(index);
     const DayValue mid = (m_crossings[i].at + m_crossings[i + 1].at) / 2;
     // The longitude anywhere in the span decides what each term search looks
     // for; the search lands on the crossing of that longitude, which is in the
-    // list (found to a fraction of a second, as the search finds it).
-    const long double L = sunLongitudeAt(mid, tz, m_options.astronomy);
+    // list (found to a fraction of a second, as the search finds it). Every
+    // such decision turns on a threshold, and the span lies between two
+    // neighbouring ones: the longitude halfway between them decides alike,
+    // without computing the sun.
+    const long double from = TermThresholds[static_cast<std::size_t>(m_crossings[i].angle)];
+    long double to = TermThresholds[static_cast<std::size_t>(m_crossings[i + 1].angle)];
+    if (to <= from)
+        to += 360;
+    const long double L = norm_angle((from + to) / 2);
     s.doyo = inDoyo(L);
     const int latest = crossingBefore(index, thresholdIndex(15 * fpu::trunc(L / 15)));
     long double monthAngle = 30 * std::nearbyint(L / 30) - 15;
@@ -196,8 +183,13 @@ const KoyomiWalker::Span &KoyomiWalker::span(int index)
     if (!day)
         return s;
     f.day = *day;
-    s.safe = awayFromMidnight(s.monthTerm) && awayFromMidnight(s.latestTerm)
-        && awayFromMidnight(f.solstice);
+    // Crossings from the precise table are the values every search returns,
+    // so no date read from them can differ.
+    const bool exact = m_crossings[static_cast<std::size_t>(month)].exact
+        && m_crossings[static_cast<std::size_t>(latest)].exact
+        && m_crossings[static_cast<std::size_t>(solstice)].exact;
+    s.safe = exact
+        || (awayFromMidnight(s.monthTerm) && awayFromMidnight(s.latestTerm) && awayFromMidnight(f.solstice));
     return s;
 }
 

@@ -12,7 +12,9 @@
 // may differ by a fraction of a second (the search's own tolerance). Moments
 // within a few seconds of a crossing, and spans whose term instant falls within
 // a few seconds of midnight, take the full computation, so no derived date can
-// differ. One walker per thread; it is not shared.
+// differ; precise crossings read from the table (preciseterms.h) are the very
+// values the full computation finds, so their spans need no such care. One
+// walker per thread; it is not shared.
 
 #include <cstdint>
 #include <vector>
@@ -53,7 +55,8 @@ private:
     bool m_exactLongitude;
     struct Crossing {
         DayValue at;
-        int angle; // index into the threshold longitudes
+        int angle;  // index into TermThresholds
+        bool exact; // every search for it returns `at` (the precise table)
     };
     // Latest crossing at or before `index` of the threshold `angle`, or -1.
     int crossingBefore(int index, int angle) const;

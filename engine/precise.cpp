@@ -143,9 +143,12 @@ double ttMinusCivil(double jdCivil)
     return espenakMeeusDeltaT(iy + (im - 0.5) / 12);
 }
 
-double sunLongitudeMeanEquinox(double j1, double j2)
+namespace {
+
+// Longitude of the apparent direction from the mean equinox of date, in
+// degrees within one turn either way.
+double meanEquinoxLongitude(ApparentSunAt sun)
 {
-    ApparentSunAt sun = apparentSunAtCivil(j1, j2);
     double rm[3][3];
     eraEcm06(sun.t1, sun.t2, rm);
     double ecliptic[3];
@@ -153,20 +156,33 @@ double sunLongitudeMeanEquinox(double j1, double j2)
     return std::atan2(ecliptic[1], ecliptic[0]) * ERFA_DR2D;
 }
 
-double nutationInLongitude(double j1, double j2)
+double nutationAtTT(double t1, double t2)
 {
-    double t1 = 0;
-    double t2 = 0;
-    civilToTT(j1, j2, t1, t2);
     double dpsi = 0;
     double deps = 0;
     eraNut06a(t1, t2, &dpsi, &deps);
     return dpsi * ERFA_DR2D;
 }
 
+} // namespace
+
+double sunLongitudeMeanEquinox(double j1, double j2)
+{
+    return meanEquinoxLongitude(apparentSunAtCivil(j1, j2));
+}
+
+double nutationInLongitude(double j1, double j2)
+{
+    double t1 = 0;
+    double t2 = 0;
+    civilToTT(j1, j2, t1, t2);
+    return nutationAtTT(t1, t2);
+}
+
 double preciseSunLongitude(double j1, double j2)
 {
-    const double lon = sunLongitudeMeanEquinox(j1, j2) + nutationInLongitude(j1, j2);
+    const ApparentSunAt sun = apparentSunAtCivil(j1, j2);
+    const double lon = meanEquinoxLongitude(sun) + nutationAtTT(sun.t1, sun.t2);
     return lon - 360 * std::floor(lon / 360);
 }
 

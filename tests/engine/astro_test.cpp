@@ -7,6 +7,7 @@
 #include "engine/astro.h"
 #include "engine/datetime.h"
 #include "engine/precise.h"
+#include "engine/preciseterms.h"
 
 using namespace velm;
 
@@ -235,6 +236,31 @@ TEST(PreciseTerms, EveryTermWithinOneSecondOfItsRoot)
             }
         }
     }
+}
+
+// The crossings read from the table made at build time are the ones the
+// models give, at any offset; far from any tabled crossing the search
+// computes instead.
+TEST(PreciseTerms, TableEqualsTheComputation)
+{
+    for (int y : {1799, 1800, 1901, 2024, 2100, 2200, 2210}) {
+        for (std::size_t k = 0; k < TermThresholds.size(); k += 7) {
+            const long double angle = TermThresholds[k];
+            const DayValue estimate = dayValue(civil(y, 3, 20)) + angle * 365.2422L / 360;
+            for (double tz : {9.0, -5.0}) {
+                const PreciseCrossing read = findPreciseCrossing(angle, estimate, tz);
+                EXPECT_TRUE(read.tabled) << y << " " << angle;
+                EXPECT_NEAR(static_cast<double>(read.instant - computePreciseCrossing(angle, estimate, tz)) * 86400, 0, 1e-3)
+                    << y << " " << angle << " " << tz;
+            }
+        }
+    }
+    const DayValue late = dayValue(civil(2300, 6, 1));
+    const PreciseCrossing computed = findPreciseCrossing(90, late, 9.0);
+    EXPECT_EQ(computed.instant, computePreciseCrossing(90, late, 9.0));
+    EXPECT_FALSE(computed.tabled);
+    EXPECT_FALSE(tabledCrossing(0, dayValue(civil(2000, 9, 22))).has_value()); // half a year off
+    EXPECT_FALSE(tabledCrossing(-1, dayValue(civil(2000, 3, 20))).has_value());
 }
 
 TEST(PreciseTerms, TimeScales)

@@ -77,6 +77,9 @@ TEST(KoyomiWalker, OtherOptionsAndTimeZones)
     KoyomiOptions precise;
     precise.astronomy = Astronomy::Precise;
     sweep(precise, CivilTime{2023, 12, 1, 0, 0, 0}, 2200, 11);
+    // Both ends of the precise range, where a walk reaches past its table.
+    sweep(precise, CivilTime{1800, 1, 1, 0, 0, 0}, 2L * 8766, 97);
+    sweep(precise, CivilTime{2199, 1, 1, 0, 0, 0}, 2L * 8766, 97);
     // On true solar time every moment takes the full computation.
     KoyomiOptions solar = precise;
     solar.clock.solarTime = SolarTime::True;
