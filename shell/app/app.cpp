@@ -29,61 +29,9 @@
 namespace velm {
 namespace {
 
-QString &folderStore()
-{
-    static QString folder;
-    return folder;
-}
-
 const QByteArray RaiseRequest = "raise\n";
 
 } // namespace
-
-QString programFolder()
-{
-    return folderStore();
-}
-
-void setProgramFolder(const QString &folder)
-{
-    folderStore() = QDir::cleanPath(QDir(folder).absolutePath());
-}
-
-QString programFile(const QString &folder, const QString &name)
-{
-    const QDir dir(folder);
-    if (dir.exists(name))
-        return dir.filePath(name);
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden);
-    for (const QString &entry : entries)
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return dir.filePath(entry);
-    return dir.filePath(name);
-}
-
-QString programFile(const QString &name)
-{
-    return programFile(programFolder(), name);
-}
-
-QString firstMissingRequiredFile(const QString &folder)
-{
-    for (const char *name : RequiredFiles) {
-        const QString n = QLatin1String(name);
-        if (!QFileInfo(programFile(folder, n)).isFile())
-            return n;
-    }
-    return {};
-}
-
-bool checkRequiredFiles(const QString &folder)
-{
-    const QString missing = firstMissingRequiredFile(folder);
-    if (missing.isEmpty())
-        return true;
-    ui::showError(nullptr, missing + QStringLiteral("が、ありません。"));
-    return false;
-}
 
 std::optional<StartOptions> parseStartOptions(const QStringList &arguments, QString *error)
 {

@@ -11,33 +11,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "shell/common/programfiles.h"
+
 class QApplication;
 class QLocalServer;
 
 namespace velm {
-
-// The application title: the main window's caption and the title of every box.
-inline constexpr const char *ApplicationTitle = "VELM";
-
-// The program folder (every data file is looked up there): the folder of the
-// executable, or --data DIR, or $VELM_DATA_DIR. Set once at start.
-QString programFolder();
-void setProgramFolder(const QString &folder);
-
-// Path of a data file in `folder`. File names are matched without regard to
-// case, as the data files have always been named loosely ("SETUFILE.DAT" is
-// "SetuFile.Dat"); a missing file gives the name as asked for.
-QString programFile(const QString &folder, const QString &name);
-QString programFile(const QString &name); // in programFolder()
-
-// The files that must exist at start, checked in this order.
-inline constexpr std::array<const char *, 5> RequiredFiles{
-    "VELMWIN.html", "SETUFILE.DAT", "SUUFILE.DAT", "SENJI.DAT", "SENJI.IDX"};
-
-// The first required file missing from `folder`; empty when all are there.
-QString firstMissingRequiredFile(const QString &folder);
-// Shows "<file>が、ありません。" for the first missing file; false then.
-bool checkRequiredFiles(const QString &folder);
 
 struct StartOptions {
     QString dataDir;      // --data DIR

@@ -6,7 +6,7 @@
 #include "shell/charts/chartwindow.h"
 #include "shell/runs/chartdatalistdialog.h"
 #include "shell/lists/calendarwindow.h"
-#include "shell/runs/webdatadialog.h"
+#include "shell/runs/chartdatafilesdialog.h"
 #include "shell/runs/quicksearchdialog.h"
 #include "shell/charts/fixedviews.h"
 #include "shell/editors/specialcharacters.h"
@@ -110,7 +110,7 @@ void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &s
     // The calendar first: CaleItem heads the file menu, CaleBtn the 検索Bar.
     command(main, QStringLiteral("CaleItem"), QStringLiteral("カレンダー表示(&C)"), QStringLiteral("数値カレンダーを表します。"),
             IconId::Calendar, fileCommand(TMainF::FindBar), [&main, &settings, calendar, sys] {
-                CaleBtnClick(main, settings, *calendar);
+                CaleBtnClick(&main, settings, *calendar);
                 // The guard may have checked every double-hour: the settings window follows.
                 sys->reload();
             });
@@ -123,13 +123,13 @@ void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &s
             IconId::Search, fileCommand(TMainF::FindBar), runSearch);
     command(main, QStringLiteral("Open1"), QStringLiteral("検索一覧表を開く(&O)"), QString(), IconId::List,
             fileCommand(std::nullopt), [list, &settings] {
-                list->showWindow(settings.CB(1));
+                list->showWindow(settings.searchListOnTop());
                 list->OpenBtnClick();
             });
     command(main, QStringLiteral("ListBtn"), QStringLiteral("検索一覧表"), QStringLiteral("検索一覧表を表示します"),
             IconId::List, Placement{std::nullopt, TMainF::FindBar, nullptr, "New1"}, [list, runSearch, &settings] {
                 if (list->hasRows())
-                    list->showWindow(settings.CB(1));
+                    list->showWindow(settings.searchListOnTop());
                 else
                     runSearch();
             });
@@ -164,7 +164,7 @@ void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &s
             IconId::QuickSearch, Placement{std::nullopt, TMainF::FindBar}, [quick] { quick->exec(); });
     command(main, QStringLiteral("CGIBtn"), QStringLiteral("CGI用データ"), QStringLiteral("CGI用データを生成します"),
             IconId::CgiData, Placement{std::nullopt, TMainF::WindowBar, nullptr, "BExpBtn"},
-            [&main, &settings] { CGIBtnClick(main, settings); });
+            [&main, &settings] { CGIBtnClick(main, settings, &main); });
     command(main, QStringLiteral("BRItem"), QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ・ﾘｽﾄｱ(&B)"), QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ・ﾘｽﾄｱします"),
             IconId::Backup, fileCommand(TMainF::SystemBar), [&main, &settings] { TBackF::BRBtnClick(settings, &main); });
     auto *notices = new TNoticeF(settings, &main);
@@ -195,7 +195,7 @@ std::unique_ptr<StartWindows> makeStartWindows(TMainF &main, AppSettings &settin
 
     // In the order of the start: fixed positions, about, the solar terms, the notice window.
     windows->teii = std::make_unique<TTeiiF>(main.constData(), settings.store(), &main);
-    windows->about = std::make_unique<TAboutBox>(QLatin1String(ApplicationTitle), settings.SetURL(), &main);
+    windows->about = std::make_unique<TAboutBox>(QLatin1String(ApplicationTitle), settings.supportAddress(), &main);
     windows->teii2 = std::make_unique<TTeii2F>(settings.store(), &main);
     windows->message = std::make_unique<TMsgF>(&main);
     TTeiiF *teii = windows->teii.get();
@@ -235,9 +235,9 @@ std::unique_ptr<StartWindows> makeStartWindows(TMainF &main, AppSettings &settin
     windows->setu = std::make_unique<TSetuF>(settings, main.constData(), &main);
     windows->suu = std::make_unique<TSuuF>(settings, main.constData(), &main);
     windows->sen = std::make_unique<TSenF>(settings, main.constData(), &main);
-    const SearchWindows search = makeSearchWindows(main);
+    const SearchWindows search = makeSearchWindows(main, settings, &main);
     windows->calendar = std::make_unique<TCaleF>(main, settings);
-    windows->calendar->rowCountText = [sys] { return sys->current().CCnt; };
+    windows->calendar->rowCountText = [sys] { return sys->current().calendarRows; };
     addMasterDataCommands(main, *windows, search, settings);
     TMainF::Hooks withCalendar = main.hooks();
     const auto closeOthers = withCalendar.closeStartWindows;
@@ -255,8 +255,8 @@ std::unique_ptr<StartWindows> makeStartWindows(TMainF &main, AppSettings &settin
 
 void showStartWindowsAfterMain(StartWindows &windows, TMainF &main, AppSettings &settings)
 {
-    if (settings.CB(6) && windows.calendar)
-        CaleBtnClick(main, settings, *windows.calendar);
+    if (settings.calendarAtStart() && windows.calendar)
+        CaleBtnClick(&main, settings, *windows.calendar);
 }
 
 } // namespace velm

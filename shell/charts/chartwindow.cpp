@@ -126,8 +126,8 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
     bottom->addWidget(m_label5);
     bottom->addStretch(1);
     bottom->addWidget(m_label6);
-    m_label5->setVisible(display.CB4);
-    m_label6->setVisible(display.CB4);
+    m_label5->setVisible(display.showDutyDoorAndStar);
+    m_label6->setVisible(display.showDutyDoorAndStar);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -197,7 +197,7 @@ void TBanF::buildGrid(const BanDisplay &display)
             lines << qs(text[static_cast<std::size_t>(k)]);
         item->setData(LinesRole, lines);
         item->setToolTip(qs(palaceHint(text, "\n")));
-        if (display.CB3) {
+        if (display.colourChartsByScore) {
             // Coloured by the total as the cell would print it (two decimals),
             // so 9.996 takes the colour of 10.00.
             const std::string score = formatScore(m_scores.BanSuu[8][static_cast<std::size_t>(p)]);

@@ -32,8 +32,8 @@ namespace velm {
 // How chart windows look: the system settings' options, read when a window
 // is made.
 struct BanDisplay {
-    bool CB3 = true;  // colour the palaces by their scores
-    bool CB4 = false; // show the duty door and duty star below the grid
+    bool colourChartsByScore = true;  // colour the palaces by their scores
+    bool showDutyDoorAndStar = false; // show the duty door and duty star below the grid
     PColorSettings colours;
     QString banFont = QStringLiteral("IPAGothic"); // chart font of the cells
     int banFontSize = 10;                          // points; 0 or less: 10

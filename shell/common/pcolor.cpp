@@ -55,4 +55,14 @@ QColor FColor(const QColor &c)
     return lightness <= 50 ? QColor(Qt::white) : QColor(Qt::black);
 }
 
+PColorSettings pcolorSettings(const AppSettings &settings)
+{
+    PColorSettings s;
+    for (int k = 0; k < 4; ++k)
+        s.thresholds[static_cast<std::size_t>(k)] = settings.scoreThreshold(k);
+    for (int k = 0; k < 5; ++k)
+        s.colours[static_cast<std::size_t>(k)] = colorFromBgr(settings.scoreColour(k));
+    return s;
+}
+
 } // namespace velm

@@ -11,6 +11,8 @@
 
 namespace velm {
 
+class AppSettings;
+
 struct PColorSettings {
     // "数値1".."数値4" 以上の色, highest first: the first threshold a number
     // reaches gives its colour.
@@ -26,6 +28,9 @@ struct PColorSettings {
     // Colour k as the settings store it (blue-green-red, red in the low byte).
     quint32 storedColour(int k) const;
 };
+
+// The colour rule as the user's settings hold it.
+PColorSettings pcolorSettings(const AppSettings &settings);
 
 // Colour of a number. NaN reaches no threshold and stays white.
 QColor PColor(double value, const PColorSettings &settings);

@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "engine/codec.h"
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/settings/appsettings.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/common/icons.h"
@@ -121,7 +121,7 @@ int TSetuF::SetuItemClick()
 
 QString TSetuF::setuPath()
 {
-    return programFile(QStringLiteral("SetuFile.Dat"));
+    return programFile(ExplanationsFileName);
 }
 
 void TSetuF::showEvent(QShowEvent *event)
@@ -129,7 +129,7 @@ void TSetuF::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     // FormCreate / FormPaint: the basic font for the window, the explanation
     // font for the memo, as the user last set them.
-    FontSetF(this, m_settings.SysFont(), m_settings.SetuFont());
+    FontSetF(this, m_settings.baseFont(), m_settings.explanationFont());
     if (!m_loaded) {
         m_loaded = true;
         FormActivate();

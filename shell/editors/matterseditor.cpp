@@ -20,7 +20,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/settings/appsettings.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/common/messages.h"
@@ -257,8 +257,8 @@ QWidget *TSenF::buildEditPanel()
     return panel;
 }
 
-QString TSenF::datPath() const { return programFile(QStringLiteral("Senji.Dat")); }
-QString TSenF::idxPath() const { return programFile(QStringLiteral("Senji.Idx")); }
+QString TSenF::datPath() const { return programFile(MattersFileName); }
+QString TSenF::idxPath() const { return programFile(MatterIndexFileName); }
 
 QStringList TSenF::matterNames() const
 {
@@ -517,7 +517,7 @@ void TSenF::done(int result)
 
 void TSenF::showEvent(QShowEvent *event)
 {
-    FontSetF(this, m_settings.SysFont(), m_settings.SetuFont());
+    FontSetF(this, m_settings.baseFont(), m_settings.explanationFont());
     QDialog::showEvent(event);
 }
 

@@ -18,7 +18,7 @@
 
 #include "engine/symbols.h"
 #include "engine/textfile.h"
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/settings/appsettings.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/common/icons.h"
@@ -387,7 +387,7 @@ void TSuuF::refreshCaptions()
 
 QString TSuuF::filePath() const
 {
-    return programFile(QStringLiteral("SuuFile.Dat"));
+    return programFile(NumbersFileName);
 }
 
 int TSuuF::pageOf(NumberTable table) const
@@ -561,7 +561,7 @@ void TSuuF::done(int result)
 void TSuuF::showEvent(QShowEvent *event)
 {
     refreshCaptions();
-    FontSetF(this, m_settings.SysFont(), m_settings.SetuFont());
+    FontSetF(this, m_settings.baseFont(), m_settings.explanationFont());
     fitColumns();
     QDialog::showEvent(event);
 }

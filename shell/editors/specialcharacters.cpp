@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "engine/constdata.h"
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/common/messages.h"
 
@@ -160,7 +160,7 @@ void TGaijiF::showEvent(QShowEvent *event)
 void TGaijiF::FormActivate()
 {
     for (std::size_t i = 0; i < 3; ++i) {
-        m_savEdit[i] = m_settings.Gaiji(static_cast<int>(i) + 1);
+        m_savEdit[i] = m_settings.specialCharacter(static_cast<int>(i) + 1);
         m_edit[i]->setText(m_savEdit[i]);
     }
     Button1Click();
@@ -190,7 +190,7 @@ bool TGaijiF::store()
 {
     bool changed = false;
     for (std::size_t i = 0; i < 3; ++i) {
-        m_settings.setGaiji(static_cast<int>(i) + 1, m_edit[i]->text());
+        m_settings.setSpecialCharacter(static_cast<int>(i) + 1, m_edit[i]->text());
         changed = changed || m_edit[i]->text() != m_savEdit[i];
     }
     const QString error = m_settings.sync();

@@ -21,10 +21,10 @@
 
 #include "evaluation/numbers.h"
 #include "shell/tools/helpwindow.h"
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/common/entryfields.h"
 #include "shell/lists/listgrid.h"
-#include "shell/main/mainwindow.h"
+#include "shell/common/chartopener.h"
 #include "shell/common/messages.h"
 #include "shell/common/strings.h"
 #include "shell/settings/systemsettings.h"
@@ -150,7 +150,7 @@ QVariant CaleTableModel::headerData(int section, Qt::Orientation orientation, in
 
 // --- the window ------------------------------------------------------------------------------
 
-TCaleF::TCaleF(TMainF &main, AppSettings &settings, QWidget *parent)
+TCaleF::TCaleF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     : QWidget(parent, Qt::Window), m_main(main), m_settings(settings)
 {
     setHelpTopic(this, HelpCalendar);
@@ -324,7 +324,7 @@ void TCaleF::syncFrozen()
 
 void TCaleF::showCalendar()
 {
-    const bool onTop = m_settings.CB(5);
+    const bool onTop = m_settings.calendarOnTop();
     m_showing = true;
     showRaised(this, onTop);
     m_showing = false;
@@ -334,7 +334,7 @@ void TCaleF::showCalendar()
 void TCaleF::showEvent(QShowEvent *event)
 {
     const SystemSettings values = loadSystemSettings(m_settings);
-    velm::FontSetF(this, values.SysFont, values.SetuFont);
+    velm::FontSetF(this, values.baseFont, values.explanationFont);
     fitWidths();
     QWidget::showEvent(event);
     // Restoring from the task bar is no new showing.
@@ -359,7 +359,7 @@ void TCaleF::FormShow()
     if (!checkEnteredMoment(this, entry))
         return;
     const QString countText = rowCountText ? rowCountText() : QStringLiteral("100");
-    const CalendarCounts counts = parseCalendarCounts(countText.toStdString(), m_settings.CFrom().toStdString());
+    const CalendarCounts counts = parseCalendarCounts(countText.toStdString(), m_settings.calendarHoursBefore().toStdString());
     if (!counts.ok()) {
         ui::showError(this, qs(counts.error));
         return;
@@ -369,7 +369,7 @@ void TCaleF::FormShow()
         ui::showError(this, QStringLiteral("天体計算のタイムゾーン『%1』は、数値ではありません。").arg(options.tzText));
         return;
     }
-    NumbersFile numbers = readNumbersFile(programFile(QStringLiteral("SuuFile.Dat")).toStdString());
+    NumbersFile numbers = readNumbersFile(programFile(NumbersFileName).toStdString());
     if (!numbers.ok()) {
         ui::showError(this, qs(numbers.error));
         return;
@@ -390,7 +390,7 @@ void TCaleF::FormShow()
     calendar.entry = *entry;
     calendar.rows = counts.rows;
     calendar.from = counts.from;
-    calendar.hours = static_cast<std::uint16_t>(m_settings.CG1() & CalendarAllHours);
+    calendar.hours = static_cast<std::uint16_t>(m_settings.designatedHours() & CalendarAllHours);
     calendar.koyomi = options.koyomi;
     calendar.method = options.method;
 
@@ -416,7 +416,7 @@ void TCaleF::FormShow()
     m_senL->setText(qs(list.SenL));
     m_cntL->setText(qs(list.CntL));
     fitWidths();
-    applyHidden(calendarHiddenRows(m_model->rows(), m_settings.CB8()));
+    applyHidden(calendarHiddenRows(m_model->rows(), m_settings.calendarHourRows()));
     m_grid->scrollToTop();
     syncFrozen();
     if (list.status == CalendarList::Status::OutOfRange)
@@ -443,7 +443,7 @@ void TCaleF::applyHidden(const std::vector<bool> &hidden)
 
 void TCaleF::stepDay(int days)
 {
-    const QDate date = m_main.DateE()->date().addDays(days);
+    const QDate date = m_main.enteredDate().addDays(days);
     if (!date.isValid() || date.year() < 1 || date.year() > 9999) {
         ui::showWarning(this, QStringLiteral("日付は1～9999年の範囲で指定して下さい。"));
         return;
@@ -492,7 +492,7 @@ void TCaleF::BanItemClick(int row)
 void TCaleF::CSGDblClick(int row)
 {
     // "数値カレンダー＆作盤データ一覧表でダブルクリックで作盤する"
-    if (m_settings.CB(7))
+    if (m_settings.doubleClickOpensChart())
         BanItemClick(row);
 }
 
@@ -583,14 +583,14 @@ bool TCaleF::eventFilter(QObject *watched, QEvent *event)
 
 // --- the main window's command ------------------------------------------------------------
 
-void CaleBtnClick(TMainF &main, AppSettings &settings, TCaleF &calendar)
+void CaleBtnClick(QWidget *parent, AppSettings &settings, TCaleF &calendar)
 {
-    if ((settings.CG1() & CalendarAllHours) == 0) {
-        ui::showWarning(&main, boxText(CalendarNoHoursMessage));
-        settings.setCG1(CalendarAllHours);
+    if ((settings.designatedHours() & CalendarAllHours) == 0) {
+        ui::showWarning(parent, boxText(CalendarNoHoursMessage));
+        settings.setDesignatedHours(CalendarAllHours);
         const QString error = settings.commit();
         if (!error.isEmpty())
-            ui::showError(&main, error);
+            ui::showError(parent, error);
     }
     calendar.showCalendar();
 }

@@ -24,7 +24,7 @@ class QTableView;
 
 namespace velm {
 
-class TMainF;
+class ChartOpener;
 
 // The grid's model: the chart rows (model row r is grid row r + 1; the
 // captions are the horizontal header), coloured as the calendar shows them.
@@ -51,7 +51,7 @@ private:
 class TCaleF : public QWidget {
     Q_OBJECT
 public:
-    TCaleF(TMainF &main, AppSettings &settings, QWidget *parent = nullptr);
+    TCaleF(ChartOpener &main, AppSettings &settings, QWidget *parent = nullptr);
     ~TCaleF() override;
 
     // Shown by the main window: on top when CB5 is on, restored if minimised,
@@ -108,7 +108,7 @@ private:
     std::vector<bool> hiddenRows() const;
     void applyHidden(const std::vector<bool> &hidden);
 
-    TMainF &m_main;
+    ChartOpener &m_main;
     AppSettings &m_settings;
     CaleTableModel *m_model = nullptr;
     QTableView *m_grid = nullptr;
@@ -126,6 +126,6 @@ private:
 
 // CaleBtnClick, the main window's "カレンダー表示(&C)": with no double-hour
 // selected, says so and selects all twelve; then shows the calendar.
-void CaleBtnClick(TMainF &main, AppSettings &settings, TCaleF &calendar);
+void CaleBtnClick(QWidget *parent, AppSettings &settings, TCaleF &calendar);
 
 } // namespace velm

@@ -256,7 +256,7 @@ void TListF::BanItemClick(int listRow)
 void TListF::SG1DblClick(int listRow)
 {
     // "数値カレンダー＆作盤データ一覧表でダブルクリックで作盤する"
-    if (m_settings.CB(7))
+    if (m_settings.doubleClickOpensChart())
         BanItemClick(listRow);
 }
 
@@ -304,7 +304,7 @@ void TListF::OpenBtnClick()
 void TListF::showEvent(QShowEvent *event)
 {
     const SystemSettings values = loadSystemSettings(m_settings);
-    velm::FontSetF(this, values.SysFont, values.SetuFont);
+    velm::FontSetF(this, values.baseFont, values.explanationFont);
     QWidget::showEvent(event);
 }
 

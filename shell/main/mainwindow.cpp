@@ -26,7 +26,7 @@
 
 #include "engine/codec.h"
 #include "engine/textfile.h"
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/common/checkres.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/common/icons.h"
@@ -358,33 +358,33 @@ void TMainF::DataRead()
 {
     std::array<std::string, 3> codes;
     for (int n = 1; n <= 3; ++n)
-        codes[static_cast<std::size_t>(n - 1)] = m_settings.Gaiji(n).toStdString();
+        codes[static_cast<std::size_t>(n - 1)] = m_settings.specialCharacter(n).toStdString();
     m_constData = MakeConstData(codes);
     for (const std::string &message : m_constData.messages)
         ui::showWarning(nullptr, QString::fromStdString(message));
 
-    m_KCB1 = m_settings.KCB1();
-    m_stsBar->setChecked(m_settings.StsBar());
-    statusBar()->setVisible(m_settings.StsBar());
+    m_KCB1 = m_settings.hourStarFollowsDun();
+    m_stsBar->setChecked(m_settings.statusBarShown());
+    statusBar()->setVisible(m_settings.statusBarShown());
     for (int n = 0; n < 4; ++n)
-        m_banGrp[n]->setChecked(m_settings.BanGrp(n));
-    m_cgs->setChecked(m_settings.CGS() & 1);
-    m_pane->Memo1()->setFont(m_settings.FL().font());
-    m_split->setSizes({std::max(200, width() - m_settings.ImiPnl()), std::max(185, m_settings.ImiPnl())});
-    m_pane->setKyuPnlHeight(m_settings.KyuPnl());
+        m_banGrp[n]->setChecked(m_settings.chartKindChecked(n));
+    m_cgs->setChecked(m_settings.designatedChartFlags() & 1);
+    m_pane->Memo1()->setFont(m_settings.memoFont().font());
+    m_split->setSizes({std::max(200, width() - m_settings.explanationPaneWidth()), std::max(185, m_settings.explanationPaneWidth())});
+    m_pane->setKyuPnlHeight(m_settings.palacePanelHeight());
     applyColourRule();
 }
 
 void TMainF::DataSave()
 {
     for (int n = 0; n < 4; ++n)
-        m_settings.setBanGrp(n, m_banGrp[n]->isChecked());
-    m_settings.setImiPnl(m_pane->width());
-    m_settings.setKyuPnl(m_pane->kyuPnlHeight());
-    m_settings.setStsBar(m_stsBar->isChecked());
-    m_settings.setCGS((m_settings.CGS() & ~1) | (m_cgs->isChecked() ? 1 : 0));
-    FontRecord fl = m_settings.FL();
-    m_settings.setFL(fl);
+        m_settings.setChartKindChecked(n, m_banGrp[n]->isChecked());
+    m_settings.setExplanationPaneWidth(m_pane->width());
+    m_settings.setPalacePanelHeight(m_pane->kyuPnlHeight());
+    m_settings.setStatusBarShown(m_stsBar->isChecked());
+    m_settings.setDesignatedChartFlags((m_settings.designatedChartFlags() & ~1) | (m_cgs->isChecked() ? 1 : 0));
+    FontRecord fl = m_settings.memoFont();
+    m_settings.setMemoFont(fl);
 }
 
 void TMainF::writeLayout()
@@ -416,8 +416,8 @@ void TMainF::showAtStart()
         showMaximized();
     else
         show();
-    m_split->setSizes({std::max(200, m_split->width() - m_settings.ImiPnl()), std::max(185, m_settings.ImiPnl())});
-    m_pane->setKyuPnlHeight(m_settings.KyuPnl());
+    m_split->setSizes({std::max(200, m_split->width() - m_settings.explanationPaneWidth()), std::max(185, m_settings.explanationPaneWidth())});
+    m_pane->setKyuPnlHeight(m_settings.palacePanelHeight());
     applyFonts();
     // FormShow: now again, this time with the user's offset of "now".
     NowBtnClick();
@@ -456,14 +456,14 @@ void TMainF::FormActivate()
     sys->setToolTip(toolTipOf(hint));
     sys->setStatusTip(statusTipOf(hint));
     QString caption = QLatin1String(ApplicationTitle);
-    if (m_settings.TCB())
+    if (m_settings.summaryInTitle())
         caption += s;
     setWindowTitle(caption);
 }
 
 void TMainF::refreshFromSettings()
 {
-    m_stsBar->setChecked(m_settings.StsBar());
+    m_stsBar->setChecked(m_settings.statusBarShown());
     FormActivate();
     applyFonts();
     applyColourRule();
@@ -484,16 +484,6 @@ EngineOptions TMainF::engineOptions() const
     return o;
 }
 
-PColorSettings pcolorSettings(const AppSettings &settings)
-{
-    PColorSettings s;
-    for (int k = 0; k < 4; ++k)
-        s.thresholds[static_cast<std::size_t>(k)] = settings.ED(k);
-    for (int k = 0; k < 5; ++k)
-        s.colours[static_cast<std::size_t>(k)] = colorFromBgr(settings.Color(k));
-    return s;
-}
-
 void TMainF::applyColourRule()
 {
     m_pane->setColourRule(
@@ -503,8 +493,8 @@ void TMainF::applyColourRule()
 
 void TMainF::applyFonts()
 {
-    const FontSetting basic = m_settings.SysFont();
-    const FontSetting setu = m_settings.SetuFont();
+    const FontSetting basic = m_settings.baseFont();
+    const FontSetting setu = m_settings.explanationFont();
     QFont memo(setu.name);
     if (setu.size > 0)
         memo.setPointSize(setu.size);
@@ -543,7 +533,7 @@ void TMainF::HelpBtnClick()
 
 void TMainF::URLBtnClick()
 {
-    const QString address = m_settings.SetURL();
+    const QString address = m_settings.supportAddress();
     if (!openUrl || !openUrl(QUrl(address)))
         ui::showError(this, QStringLiteral("『%1』を開けません。").arg(address));
 }

@@ -18,6 +18,7 @@
 #include "evaluation/numbers.h"
 #include "shell/settings/appsettings.h"
 #include "shell/main/dateentry.h"
+#include "shell/common/chartopener.h"
 #include "shell/common/pcolor.h"
 
 class QAction;
@@ -38,10 +39,7 @@ namespace velm {
 
 class ImiPnl;
 
-// The colour rule of numbers as the settings hold it.
-PColorSettings pcolorSettings(const AppSettings &settings);
-
-class TMainF : public QMainWindow {
+class TMainF : public QMainWindow, public ChartOpener {
     Q_OBJECT
 public:
     // The toolbars, in the order of their entries under "ﾂｰﾙﾊﾞｰ(&T)" (NetBar has none).
@@ -80,7 +78,7 @@ public:
     DateEntry *DateE() const { return m_dateE; }
     QLineEdit *TimeE() const { return m_timeE; }
     QLabel *Panel1() const { return m_panel1; }
-    bool BanGrp(int kind) const;
+    bool BanGrp(int kind) const override;
     void setBanGrp(int kind, bool checked);
     bool CGS() const;
     void setCGS(bool checked);
@@ -88,16 +86,17 @@ public:
     std::int64_t dateValue() const { return m_dateSeconds; }
     void setDateValue(std::int64_t seconds);
     // DateE and TimeE (as "hh:nn") from a moment; runs DispDateData through the time change.
-    void setMoment(const CivilTime &moment);
+    void setMoment(const CivilTime &moment) override;
     // The moment of DateE and TimeE on the calendar clock (the entered time
     // itself unless the settings name a zone or local solar time); nullopt
     // while the time is half typed or the clock cannot read it.
-    std::optional<CivilTime> enteredMoment() const;
+    std::optional<CivilTime> enteredMoment() const override;
+    QDate enteredDate() const override;
     // The calendar facts of the last DispDateData.
     const Koyomi &koyomi() const { return m_koyomi; }
 
     // Opening a chart from another window: check the kind, set the moment, make the charts.
-    void openChart(int kind, const CivilTime &moment);
+    void openChart(int kind, const CivilTime &moment) override;
 
     // --- the chart windows ----------------------------------------------------
     QMdiArea *mdiArea() const { return m_mdi; }
@@ -111,10 +110,10 @@ public:
 
     // --- shared state ---------------------------------------------------------
     AppSettings &settings() { return m_settings; }
-    const ConstData &constData() const { return m_constData; }
+    const ConstData &constData() const override { return m_constData; }
     // Time zone (the calendar clock's offset at the entered moment), ju
     // periods, KCB1 (this window's copy), laying method, terms and clock.
-    EngineOptions engineOptions() const;
+    EngineOptions engineOptions() const override;
     bool KCB1() const { return m_KCB1; }
     ImiPnl *pane() const { return m_pane; }
     QToolBar *toolBar(Bar bar) const;
@@ -126,7 +125,7 @@ public:
 public slots:
     void DispDateData();
     void BanBtnClick();
-    void NowBtnClick();
+    void NowBtnClick() override;
     void TimeBtnUpClick();
     void TimeBtnDownClick();
     void PBanBtnClick();

@@ -22,7 +22,7 @@
 #include "evaluation/explanations.h"
 #include "evaluation/suusan.h"
 #include "output/charttext.h"
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/common/checkres.h"
 #include "shell/charts/chartwindow.h"
 #include "shell/common/icons.h"
@@ -181,6 +181,11 @@ void TMainF::setMoment(const CivilTime &moment)
              timeText({moment.hour, moment.minute}));
 }
 
+QDate TMainF::enteredDate() const
+{
+    return m_dateE->date();
+}
+
 std::optional<CivilTime> TMainF::enteredMoment() const
 {
     const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text());
@@ -236,12 +241,12 @@ void TMainF::NowBtnClick()
     // The user's offset of "now", in minutes; none while the window is being built.
     double offsetMinutes = 0;
     if (isVisible()) {
-        const std::optional<double> offset = parseDecimal(m_settings.NowE());
+        const std::optional<double> offset = parseDecimal(m_settings.clockCorrection());
         if (offset)
             offsetMinutes = *offset;
         else
             ui::showWarning(this, QStringLiteral("現在日時とシステム日時の差違『%1』は、数値ではありません。\n差違なしで現在日時をセットします。")
-                                      .arg(m_settings.NowE()));
+                                      .arg(m_settings.clockCorrection()));
     }
     const QDateTime now = QDateTime::currentDateTime().addSecs(static_cast<qint64>(std::llround(offsetMinutes * 60)));
     const QTime t = now.time();
@@ -321,7 +326,7 @@ void TMainF::NBanBtnClick()
 
 std::optional<NumberTables> TMainF::loadNumbers()
 {
-    NumbersFile file = readNumbersFile(programFile(QStringLiteral("SuuFile.Dat")).toStdString());
+    NumbersFile file = readNumbersFile(programFile(NumbersFileName).toStdString());
     if (!file.ok()) {
         ui::showError(this, qs(file.error));
         return std::nullopt;
@@ -401,7 +406,7 @@ void TMainF::BanBtnClick()
             if (n != 3 || !made || !CGS())
                 continue;
             // The designated hours of the same day, each from its own facts.
-            for (int hour : designatedHours(m_settings.CG1())) {
+            for (int hour : designatedHours(m_settings.designatedHours())) {
                 m_timeE->setText(timeText({hour, 0}));
                 const std::optional<CivilTime> at = enteredMoment();
                 if (!at)
@@ -417,7 +422,7 @@ void TMainF::BanBtnClick()
     }
     m_making = false;
     UpdateMenuItems();
-    if (m_settings.CB(2))
+    if (m_settings.tileAfterCharts())
         Tile1Click();
 }
 
@@ -439,12 +444,12 @@ bool TMainF::makeChart(int kind, const QString &title, const NumberTables &numbe
     const EngineOptions options = engineOptions();
     const QString moment = m_dateE->date().toString(QStringLiteral("yyyy/MM/dd ")) + m_timeE->text();
     BanDisplay display;
-    display.CB3 = m_settings.CB(3);
-    display.CB4 = m_settings.CB(4);
+    display.colourChartsByScore = m_settings.colourChartsByScore();
+    display.showDutyDoorAndStar = m_settings.showDutyDoorAndStar();
     display.colours = pcolorSettings(m_settings);
-    display.banFont = m_settings.BanFont().name;
-    display.banFontSize = m_settings.BanFont().size;
-    display.sysFont = m_settings.SysFont().name;
+    display.banFont = m_settings.chartFont().name;
+    display.banFontSize = m_settings.chartFont().size;
+    display.sysFont = m_settings.baseFont().name;
     auto *w = new TBanF(m_koyomi, kind, options.method, numbers, m_constData, title, moment, display);
     QMdiSubWindow *sub = m_mdi->addSubWindow(w, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                                                      | Qt::WindowMinimizeButtonHint);
@@ -530,7 +535,7 @@ void TMainF::PnlRead(int pos)
     const std::optional<NumberTables> numbers = loadNumbers();
     if (!numbers)
         return;
-    const SetuTexts texts = SetuTexts::load(programFile(QStringLiteral("SetuFile.Dat")).toStdString());
+    const SetuTexts texts = SetuTexts::load(programFile(ExplanationsFileName).toStdString());
     if (!texts.ok())
         ui::showError(this, qs(texts.error()));
     const ChartRecord &chart = w->chart();
@@ -645,7 +650,7 @@ void TMainF::CldMenuClick(QMdiSubWindow *sub)
     if (sub->isMinimized())
         sub->showNormal();
     m_mdi->setActiveSubWindow(sub);
-    if (m_settings.CB(2))
+    if (m_settings.tileAfterCharts())
         Tile1Click();
     else
         Cascade1Click();

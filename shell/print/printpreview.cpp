@@ -25,7 +25,6 @@
 
 #include "output/listfile.h"
 #include "shell/tools/helpwindow.h"
-#include "shell/main/mainwindow.h"
 #include "shell/common/messages.h"
 #include "shell/settings/systemsettings.h"
 
@@ -587,7 +586,7 @@ void TPrevF::stayAbove(QWidget *opener)
 void TPrevF::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    FontSetF(this, m_settings.SysFont(), m_settings.SetuFont());
+    FontSetF(this, m_settings.baseFont(), m_settings.explanationFont());
     FormActivate();
 }
 

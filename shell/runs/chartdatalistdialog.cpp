@@ -14,7 +14,7 @@
 #include "shell/tools/helpwindow.h"
 #include "shell/common/entryfields.h"
 #include "shell/lists/listwindow.h"
-#include "shell/main/mainwindow.h"
+#include "shell/common/chartopener.h"
 #include "shell/common/messages.h"
 #include "shell/common/runpanel.h"
 #include "shell/common/strings.h"
@@ -30,7 +30,7 @@ const QString LimitDefault = QStringLiteral("300");
 
 } // namespace
 
-TBDataF::TBDataF(TMainF &main, AppSettings &settings, TListF &list, QWidget *parent)
+TBDataF::TBDataF(ChartOpener &main, AppSettings &settings, TListF &list, QWidget *parent)
     : QDialog(parent), m_main(main), m_settings(settings), m_list(list)
 {
     setHelpTopic(this, HelpTopic);
@@ -147,7 +147,7 @@ void TBDataF::OKBtnClick()
         }
         const ListModel model = chartDataListModel(*result);
         accept();
-        m_list.showList(model, m_settings.CB(1));
+        m_list.showList(model, m_settings.searchListOnTop());
     });
 }
 

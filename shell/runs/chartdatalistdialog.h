@@ -19,12 +19,12 @@ class QPushButton;
 namespace velm {
 
 class TListF;
-class TMainF;
+class ChartOpener;
 
 class TBDataF : public QDialog {
     Q_OBJECT
 public:
-    TBDataF(TMainF &main, AppSettings &settings, TListF &list, QWidget *parent = nullptr);
+    TBDataF(ChartOpener &main, AppSettings &settings, TListF &list, QWidget *parent = nullptr);
 
     // FormShow: idle look, progress cleared.
     void FormShow();
@@ -55,7 +55,7 @@ private:
     void showRunning(bool running);
     void showCount(qint64 made);
 
-    TMainF &m_main;
+    ChartOpener &m_main;
     AppSettings &m_settings;
     TListF &m_list;
     QButtonGroup *m_rg1 = nullptr;

@@ -16,7 +16,7 @@
 #include "output/quicksearch.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/common/entryfields.h"
-#include "shell/main/mainwindow.h"
+#include "shell/common/chartopener.h"
 #include "shell/common/messages.h"
 #include "shell/common/runpanel.h"
 #include "shell/common/strings.h"
@@ -49,7 +49,7 @@ std::optional<int> valueOf(int item)
 
 } // namespace
 
-TESrcF::TESrcF(TMainF &main, AppSettings &settings, QWidget *parent)
+TESrcF::TESrcF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     : QDialog(parent), m_main(main), m_settings(settings)
 {
     setHelpTopic(this, HelpQuickSearch);

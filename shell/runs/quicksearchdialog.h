@@ -18,12 +18,12 @@ class QPushButton;
 
 namespace velm {
 
-class TMainF;
+class ChartOpener;
 
 class TESrcF : public QDialog {
     Q_OBJECT
 public:
-    TESrcF(TMainF &main, AppSettings &settings, QWidget *parent = nullptr);
+    TESrcF(ChartOpener &main, AppSettings &settings, QWidget *parent = nullptr);
 
     // Starts the search on a worker thread; when it finds a moment, its charts
     // are made and the window closes.
@@ -52,7 +52,7 @@ private:
     void searchEnded(const QuickSearchResult &result, int kind);
     void showCount(qint64 examined);
 
-    TMainF &m_main;
+    ChartOpener &m_main;
     AppSettings &m_settings;
     QButtonGroup *m_cb[5] = {};
     QLineEdit *m_cntE = nullptr;

@@ -16,10 +16,10 @@
 #include "evaluation/sencheck.h"
 #include "output/search.h"
 #include "shell/tools/helpwindow.h"
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/common/entryfields.h"
 #include "shell/lists/listwindow.h"
-#include "shell/main/mainwindow.h"
+#include "shell/common/chartopener.h"
 #include "shell/common/messages.h"
 #include "shell/common/runpanel.h"
 #include "shell/common/strings.h"
@@ -69,8 +69,8 @@ TSrcSF::TSrcSF(AppSettings &settings, const ConstData &names,
     m_rg1 = rg1.group;
     m_rg2 = rg2.group;
 
-    m_srcE = makeLimitEdit(this, "SrcE", m_settings.Src());
-    m_cntE = makeLimitEdit(this, "CntE", m_settings.Cnt());
+    m_srcE = makeLimitEdit(this, "SrcE", m_settings.searchLimit());
+    m_cntE = makeLimitEdit(this, "CntE", m_settings.searchMatchLimit());
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("対象占事"), m_senBox);
@@ -114,7 +114,7 @@ void TSrcSF::showEvent(QShowEvent *event)
 
 void TSrcSF::FormShow()
 {
-    MatterListLoad load = readMatterList(programFile(QStringLiteral("Senji.Idx")).toStdString());
+    MatterListLoad load = readMatterList(programFile(MatterIndexFileName).toStdString());
     m_senBox->clear();
     for (const std::string &name : load.list.names)
         m_senBox->addItem(qs(name));
@@ -165,7 +165,7 @@ void TSrcSF::OKBtnClick()
     const QString matterName = m_senBox->currentText();
     // A file or matter that cannot be used ends the search before it starts;
     // the dialog stays usable so another matter can be chosen.
-    SenMatterLoad matter = loadSenMatter(programFile(QStringLiteral("Senji.Dat")).toStdString(),
+    SenMatterLoad matter = loadSenMatter(programFile(MattersFileName).toStdString(),
                                          matterName.toStdString());
     if (!matter.ok) {
         ui::showError(this, qs(matter.message));
@@ -173,7 +173,7 @@ void TSrcSF::OKBtnClick()
     }
     if (!matter.warnings.empty())
         ui::showWarning(this, joined(matter.warnings));
-    NumbersFile numbers = readNumbersFile(programFile(QStringLiteral("SuuFile.Dat")).toStdString());
+    NumbersFile numbers = readNumbersFile(programFile(NumbersFileName).toStdString());
     if (!numbers.ok()) {
         ui::showError(this, qs(numbers.error));
         return;
@@ -215,7 +215,7 @@ void TSrcSF::OKBtnClick()
         ListModel list = searchListModel(matterName.toStdString(), direction, std::move(*outcome));
         accept();
         if (m_list)
-            m_list->showList(list, m_settings.CB(1));
+            m_list->showList(list, m_settings.searchListOnTop());
     });
 }
 
@@ -226,21 +226,21 @@ void TSrcSF::done(int result)
         m_run.abandon();
         showRunning(false);
     }
-    m_settings.setSrc(m_srcE->text().trimmed());
-    m_settings.setCnt(m_cntE->text().trimmed());
+    m_settings.setSearchLimit(m_srcE->text().trimmed());
+    m_settings.setSearchMatchLimit(m_cntE->text().trimmed());
     QDialog::done(result);
 }
 
-SearchWindows makeSearchWindows(TMainF &main)
+SearchWindows makeSearchWindows(ChartOpener &main, AppSettings &settings, QWidget *parent)
 {
     SearchWindows windows;
-    windows.list = new TListF(main.settings(), &main);
+    windows.list = new TListF(settings, parent);
     windows.list->kindChecked = [&main](int kind) { return main.BanGrp(kind); };
-    QObject::connect(windows.list, &TListF::openChart, &main,
+    QObject::connect(windows.list, &TListF::openChart, parent,
                      [&main](int kind, const CivilTime &moment) { main.openChart(kind, moment); });
     windows.search = new TSrcSF(
-        main.settings(), main.constData(), [&main] { return main.enteredMoment(); },
-        [&main] { return main.engineOptions(); }, &main);
+        settings, main.constData(), [&main] { return main.enteredMoment(); },
+        [&main] { return main.engineOptions(); }, parent);
     windows.search->setListWindow(windows.list);
     return windows;
 }

@@ -26,7 +26,7 @@ class QWidget;
 namespace velm {
 
 class TListF;
-class TMainF;
+class ChartOpener;
 
 class TSrcSF : public QDialog {
     Q_OBJECT
@@ -98,6 +98,6 @@ struct SearchWindows {
     TSrcSF *search = nullptr;
     TListF *list = nullptr;
 };
-SearchWindows makeSearchWindows(TMainF &main);
+SearchWindows makeSearchWindows(ChartOpener &main, AppSettings &settings, QWidget *parent);
 
 } // namespace velm

@@ -1,5 +1,7 @@
 #include "shell/settings/appsettings.h"
 
+#include "shell/common/programfiles.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -129,87 +131,87 @@ void AppSettings::putText(const QString &key, const QString &value, const QStrin
     m_store.setText(Sys, key, value);
 }
 
-int AppSettings::ImiPnl() const { return m_store.integer(Sys, "ImiPnl", 355); }
-void AppSettings::setImiPnl(int width) { putInt("ImiPnl", width, ImiPnl()); }
-int AppSettings::KyuPnl() const { return m_store.integer(Sys, "KyuPnl", 125); }
-void AppSettings::setKyuPnl(int height) { putInt("KyuPnl", height, KyuPnl()); }
-bool AppSettings::StsBar() const { return m_store.boolean(Sys, "StsBar", true); }
-void AppSettings::setStsBar(bool shown) { putBool("StsBar", shown, StsBar()); }
+int AppSettings::explanationPaneWidth() const { return m_store.integer(Sys, "ImiPnl", 355); }
+void AppSettings::setExplanationPaneWidth(int width) { putInt("ImiPnl", width, explanationPaneWidth()); }
+int AppSettings::palacePanelHeight() const { return m_store.integer(Sys, "KyuPnl", 125); }
+void AppSettings::setPalacePanelHeight(int height) { putInt("KyuPnl", height, palacePanelHeight()); }
+bool AppSettings::statusBarShown() const { return m_store.boolean(Sys, "StsBar", true); }
+void AppSettings::setStatusBarShown(bool shown) { putBool("StsBar", shown, statusBarShown()); }
 
-bool AppSettings::BanGrp(int kind) const
+bool AppSettings::chartKindChecked(int kind) const
 {
     return validKind(kind) ? m_store.boolean(Sys, indexed("BanGrp", kind), true) : false;
 }
 
-void AppSettings::setBanGrp(int kind, bool checked)
+void AppSettings::setChartKindChecked(int kind, bool checked)
 {
     if (validKind(kind))
-        putBool(indexed("BanGrp", kind), checked, BanGrp(kind));
+        putBool(indexed("BanGrp", kind), checked, chartKindChecked(kind));
 }
 
-int AppSettings::CGS() const { return m_store.integer(Sys, "CGS", 1); }
-void AppSettings::setCGS(int bits) { putInt("CGS", bits, CGS()); }
-QString AppSettings::Src() const { return m_store.text(Sys, "Src", "500"); }
-void AppSettings::setSrc(const QString &text) { putText("Src", text, Src()); }
-QString AppSettings::Cnt() const { return m_store.text(Sys, "Cnt", "100"); }
-void AppSettings::setCnt(const QString &text) { putText("Cnt", text, Cnt()); }
-bool AppSettings::KCB1() const { return m_store.boolean(Sys, "KCB1", true); }
-void AppSettings::setKCB1(bool on) { putBool("KCB1", on, KCB1()); }
+int AppSettings::designatedChartFlags() const { return m_store.integer(Sys, "CGS", 1); }
+void AppSettings::setDesignatedChartFlags(int bits) { putInt("CGS", bits, designatedChartFlags()); }
+QString AppSettings::searchLimit() const { return m_store.text(Sys, "Src", "500"); }
+void AppSettings::setSearchLimit(const QString &text) { putText("Src", text, searchLimit()); }
+QString AppSettings::searchMatchLimit() const { return m_store.text(Sys, "Cnt", "100"); }
+void AppSettings::setSearchMatchLimit(const QString &text) { putText("Cnt", text, searchMatchLimit()); }
+bool AppSettings::hourStarFollowsDun() const { return m_store.boolean(Sys, "KCB1", true); }
+void AppSettings::setHourStarFollowsDun(bool on) { putBool("KCB1", on, hourStarFollowsDun()); }
 
-bool AppSettings::CB(int n) const
+bool AppSettings::option(int n) const
 {
     if (n < 1 || n > 7)
         return false;
     return m_store.boolean(Sys, indexed("CB", n), DefaultCB[static_cast<std::size_t>(n)]);
 }
 
-void AppSettings::setCB(int n, bool on)
+void AppSettings::setOption(int n, bool on)
 {
     if (n >= 1 && n <= 7)
-        putBool(indexed("CB", n), on, CB(n));
+        putBool(indexed("CB", n), on, option(n));
 }
 
-int AppSettings::CB8() const
+int AppSettings::calendarHourRows() const
 {
     const int item = m_store.integer(Sys, "CB8", 0);
     return item >= 0 && item <= 2 ? item : 0;
 }
 
-void AppSettings::setCB8(int item) { putInt("CB8", item, CB8()); }
-bool AppSettings::TCB() const { return m_store.boolean(Sys, "TCB", true); }
-void AppSettings::setTCB(bool on) { putBool("TCB", on, TCB()); }
-int AppSettings::CG1() const { return m_store.integer(Sys, "CG1", 4095) & 4095; }
-void AppSettings::setCG1(int bits) { putInt("CG1", bits & 4095, CG1()); }
+void AppSettings::setCalendarHourRows(int item) { putInt("CB8", item, calendarHourRows()); }
+bool AppSettings::summaryInTitle() const { return m_store.boolean(Sys, "TCB", true); }
+void AppSettings::setSummaryInTitle(bool on) { putBool("TCB", on, summaryInTitle()); }
+int AppSettings::designatedHours() const { return m_store.integer(Sys, "CG1", 4095) & 4095; }
+void AppSettings::setDesignatedHours(int bits) { putInt("CG1", bits & 4095, designatedHours()); }
 
-int AppSettings::RG10() const
+int AppSettings::layingMethod() const
 {
     return m_store.integer(Sys, "RG10", 0) == 1 ? 1 : 0;
 }
 
-void AppSettings::setRG10(int item) { putInt("RG10", item == 1 ? 1 : 0, RG10()); }
+void AppSettings::setLayingMethod(int item) { putInt("RG10", item == 1 ? 1 : 0, layingMethod()); }
 
-int AppSettings::RG0() const
+int AppSettings::defaultJuPeriod() const
 {
     return m_store.integer(Sys, "RG0", 1) == 0 ? 0 : 1;
 }
 
-void AppSettings::setRG0(int item) { putInt("RG0", item == 0 ? 0 : 1, RG0()); }
+void AppSettings::setDefaultJuPeriod(int item) { putInt("RG0", item == 0 ? 0 : 1, defaultJuPeriod()); }
 
-int AppSettings::RG0k(int kind) const
+int AppSettings::juPeriod(int kind) const
 {
     if (!validKind(kind))
         return 1;
-    const int item = m_store.integer(Sys, indexed("RG0", kind), RG0());
-    return item == 0 || item == 1 ? item : RG0();
+    const int item = m_store.integer(Sys, indexed("RG0", kind), defaultJuPeriod());
+    return item == 0 || item == 1 ? item : defaultJuPeriod();
 }
 
-void AppSettings::setRG0k(int kind, int item)
+void AppSettings::setJuPeriod(int kind, int item)
 {
     if (validKind(kind))
-        putInt(indexed("RG0", kind), item == 0 ? 0 : 1, RG0k(kind));
+        putInt(indexed("RG0", kind), item == 0 ? 0 : 1, juPeriod(kind));
 }
 
-quint32 AppSettings::Color(int k) const
+quint32 AppSettings::scoreColour(int k) const
 {
     if (k < 0 || k > 4)
         return 0xFFFFFF;
@@ -218,31 +220,31 @@ quint32 AppSettings::Color(int k) const
          & 0xFFFFFF;
 }
 
-void AppSettings::setColor(int k, quint32 bgr)
+void AppSettings::setScoreColour(int k, quint32 bgr)
 {
     if (k >= 0 && k <= 4)
-        putInt(indexed("Color", k), static_cast<int>(bgr & 0xFFFFFF), static_cast<int>(Color(k)));
+        putInt(indexed("Color", k), static_cast<int>(bgr & 0xFFFFFF), static_cast<int>(scoreColour(k)));
 }
 
-int AppSettings::ED(int k) const
+int AppSettings::scoreThreshold(int k) const
 {
     if (k < 0 || k > 3)
         return 0;
     return m_store.integer(Sys, indexed("ED", k), DefaultThresholds[static_cast<std::size_t>(k)]);
 }
 
-void AppSettings::setED(int k, int value)
+void AppSettings::setScoreThreshold(int k, int value)
 {
     if (k >= 0 && k <= 3)
-        putInt(indexed("ED", k), value, ED(k));
+        putInt(indexed("ED", k), value, scoreThreshold(k));
 }
 
-QString AppSettings::CFrom() const { return m_store.text(Sys, "CFrom", "0"); }
-void AppSettings::setCFrom(const QString &text) { putText("CFrom", text, CFrom()); }
-QString AppSettings::TZE() const { return m_store.text(Sys, "TZE", "9.0"); }
-void AppSettings::setTZE(const QString &text) { putText("TZE", text, TZE()); }
-QString AppSettings::NowE() const { return m_store.text(Sys, "NowE", "0.0"); }
-void AppSettings::setNowE(const QString &text) { putText("NowE", text, NowE()); }
+QString AppSettings::calendarHoursBefore() const { return m_store.text(Sys, "CFrom", "0"); }
+void AppSettings::setCalendarHoursBefore(const QString &text) { putText("CFrom", text, calendarHoursBefore()); }
+QString AppSettings::fixedTimeZone() const { return m_store.text(Sys, "TZE", "9.0"); }
+void AppSettings::setFixedTimeZone(const QString &text) { putText("TZE", text, fixedTimeZone()); }
+QString AppSettings::clockCorrection() const { return m_store.text(Sys, "NowE", "0.0"); }
+void AppSettings::setClockCorrection(const QString &text) { putText("NowE", text, clockCorrection()); }
 
 void AppSettings::putIfUsed(const QString &key, const QVariant &value, const QVariant &fallback)
 {
@@ -303,14 +305,14 @@ void AppSettings::putFont(const char *prefix, const FontSetting &font, const Fon
     putText(p + QStringLiteral("FntName"), font.name, now.name);
 }
 
-FontSetting AppSettings::SysFont() const { return fontOf("Sys", DefaultSysFont); }
-void AppSettings::setSysFont(const FontSetting &font) { putFont("Sys", font, SysFont()); }
-FontSetting AppSettings::BanFont() const { return fontOf("Ban", DefaultBanFont); }
-void AppSettings::setBanFont(const FontSetting &font) { putFont("Ban", font, BanFont()); }
-FontSetting AppSettings::SetuFont() const { return fontOf("Setu", DefaultSetuFont); }
-void AppSettings::setSetuFont(const FontSetting &font) { putFont("Setu", font, SetuFont()); }
+FontSetting AppSettings::baseFont() const { return fontOf("Sys", DefaultSysFont); }
+void AppSettings::setBaseFont(const FontSetting &font) { putFont("Sys", font, baseFont()); }
+FontSetting AppSettings::chartFont() const { return fontOf("Ban", DefaultBanFont); }
+void AppSettings::setChartFont(const FontSetting &font) { putFont("Ban", font, chartFont()); }
+FontSetting AppSettings::explanationFont() const { return fontOf("Setu", DefaultSetuFont); }
+void AppSettings::setExplanationFont(const FontSetting &font) { putFont("Setu", font, explanationFont()); }
 
-QString AppSettings::Gaiji(int n) const
+QString AppSettings::specialCharacter(int n) const
 {
     if (n < 1 || n > 3)
         return {};
@@ -319,13 +321,13 @@ QString AppSettings::Gaiji(int n) const
                                             static_cast<qsizetype>(GaijiDefault[static_cast<std::size_t>(n - 1)].size())));
 }
 
-void AppSettings::setGaiji(int n, const QString &code)
+void AppSettings::setSpecialCharacter(int n, const QString &code)
 {
     if (n >= 1 && n <= 3)
-        putText(indexed("Gaiji", n), code, Gaiji(n));
+        putText(indexed("Gaiji", n), code, specialCharacter(n));
 }
 
-QByteArray AppSettings::TeiiPlacement(int window) const
+QByteArray AppSettings::fixedViewPlacement(int window) const
 {
     if (window == 1)
         return m_store.binary("Teii", "TeiiFWinPlace1");
@@ -334,7 +336,7 @@ QByteArray AppSettings::TeiiPlacement(int window) const
     return {};
 }
 
-void AppSettings::setTeiiPlacement(int window, const QByteArray &placement)
+void AppSettings::setFixedViewPlacement(int window, const QByteArray &placement)
 {
     if (window == 1)
         m_store.setBinary("Teii", "TeiiFWinPlace1", placement);
@@ -362,7 +364,7 @@ QString AppSettings::builtInSupportAddress()
     return QStringLiteral("http://www.quorvel.example/velm/");
 }
 
-QString AppSettings::SetURL() const
+QString AppSettings::supportAddress() const
 {
     // The maker's key one level above the program's: Quorvel.ini beside VELM.ini.
     if (!layoutFileUsable(m_store.configDir() + QStringLiteral("/Quorvel.ini")))
@@ -379,12 +381,12 @@ QString AppSettings::SetURL() const
 
 QString AppSettings::layoutFilePath() const
 {
-    return QDir(m_programFolder).filePath(QStringLiteral("VELMWIN.ini"));
+    return QDir(m_programFolder).filePath(QLatin1String(LayoutFileName));
 }
 
 QString AppSettings::mainFilePath() const
 {
-    return QDir(m_programFolder).filePath(QStringLiteral("MainF.ini"));
+    return QDir(m_programFolder).filePath(QLatin1String(MainPlacementFileName));
 }
 
 bool AppSettings::layoutFileExists() const
@@ -466,7 +468,7 @@ void AppSettings::setMainPlacement(const MainPlacement &placement)
     }
 }
 
-FontRecord AppSettings::FL() const
+FontRecord AppSettings::memoFont() const
 {
     FontRecord r;
     r.name = DefaultSetuFont.name;
@@ -487,7 +489,7 @@ FontRecord AppSettings::FL() const
     return r;
 }
 
-void AppSettings::setFL(const FontRecord &font)
+void AppSettings::setMemoFont(const FontRecord &font)
 {
     if (!layoutFileUsable(mainFilePath()))
         return;
@@ -504,16 +506,16 @@ void AppSettings::setFL(const FontRecord &font)
 EngineOptions engineOptions(const AppSettings &settings, std::optional<bool> kcb1)
 {
     EngineOptions o;
-    o.tzText = settings.TZE();
+    o.tzText = settings.fixedTimeZone();
     const std::optional<double> tz = parseDecimal(o.tzText);
     // Real time zones run from -12 to +14 hours; anything else is a typing slip.
     o.tzOk = tz.has_value() && *tz >= -12.0 && *tz <= 14.0;
     o.koyomi.tz = o.tzOk ? *tz : 9.0;
     for (int k = 0; k < 4; ++k)
-        o.koyomi.periods[static_cast<std::size_t>(k)] = settings.RG0k(k);
-    o.koyomi.kcb1 = kcb1.value_or(settings.KCB1());
+        o.koyomi.periods[static_cast<std::size_t>(k)] = settings.juPeriod(k);
+    o.koyomi.kcb1 = kcb1.value_or(settings.hourStarFollowsDun());
     o.koyomi.settingsExist = true;
-    o.method = settings.RG10() == 1 ? LayingMethod::Flying : LayingMethod::Rotating;
+    o.method = settings.layingMethod() == 1 ? LayingMethod::Flying : LayingMethod::Rotating;
     o.koyomi.astronomy = settings.termSource();
     if (settings.useTimeZone()) {
         o.koyomi.clock.zone = settings.timeZoneName().toStdString();
@@ -601,10 +603,10 @@ CivilTime enteredFromCalendar(const CivilTime &calendar, const EngineOptions &op
 
 QString settingsSummary(const AppSettings &settings)
 {
-    QString s = QStringLiteral("　　【") + QString::fromUtf8(RG10Items[static_cast<std::size_t>(settings.RG10())])
+    QString s = QStringLiteral("　　【") + QString::fromUtf8(RG10Items[static_cast<std::size_t>(settings.layingMethod())])
               + QStringLiteral("】") + QStringLiteral("　【");
     for (int k = 0; k < 4; ++k)
-        s += QString::fromUtf8(RG0Items[static_cast<std::size_t>(k)][static_cast<std::size_t>(settings.RG0k(k))])
+        s += QString::fromUtf8(RG0Items[static_cast<std::size_t>(k)][static_cast<std::size_t>(settings.juPeriod(k))])
            + QStringLiteral("　");
     s += QStringLiteral("】");
     return s;

@@ -91,49 +91,64 @@ public:
     // After a window has stored its options: write them and tell the readers.
     QString commit();
 
+    // Each option is named for what it means; the comment gives the key the
+    // settings file has always stored it under.
+
     // --- main window, section "Sys" ---------------------------------------
-    int ImiPnl() const;
-    void setImiPnl(int width);
-    int KyuPnl() const;
-    void setKyuPnl(int height);
-    bool StsBar() const;
-    void setStsBar(bool shown);
-    bool BanGrp(int kind) const; // kind 0..3
-    void setBanGrp(int kind, bool checked);
-    int CGS() const;
-    void setCGS(int bits);
-    QString Src() const;
-    void setSrc(const QString &text);
-    QString Cnt() const;
-    void setCnt(const QString &text);
-    bool KCB1() const;
-    void setKCB1(bool on);
+    int explanationPaneWidth() const; // "ImiPnl"
+    void setExplanationPaneWidth(int width);
+    int palacePanelHeight() const; // "KyuPnl"
+    void setPalacePanelHeight(int height);
+    bool statusBarShown() const; // "StsBar"
+    void setStatusBarShown(bool shown);
+    bool chartKindChecked(int kind) const; // "BanGrp0".."BanGrp3": year, month, day, hour
+    void setChartKindChecked(int kind, bool checked);
+    int designatedChartFlags() const; // "CGS": bit 0 = also make the designated hour charts
+    void setDesignatedChartFlags(int bits);
+    QString searchLimit() const; // "Src": moments a search walks at most, as typed
+    void setSearchLimit(const QString &text);
+    QString searchMatchLimit() const; // "Cnt": matches a search lists at most, as typed
+    void setSearchMatchLimit(const QString &text);
+    bool hourStarFollowsDun() const; // "KCB1": the hour nine-star follows the hour dun
+    void setHourStarFollowsDun(bool on);
 
     // --- system settings, section "Sys" -------------------------------------
-    bool CB(int n) const; // n = 1..7; CB8 is an item index
-    void setCB(int n, bool on);
-    int CB8() const;
-    void setCB8(int item);
-    bool TCB() const;
-    void setTCB(bool on);
-    int CG1() const; // bit i = designated hour item i (丑 1:00 .. 子 23:00)
-    void setCG1(int bits);
-    int RG10() const; // 0 活盤式, 1 飛宮式; a stored 2 (or anything else) reads 0
-    void setRG10(int item);
-    int RG0() const; // the hidden group: default of the four below
-    void setRG0(int item);
-    int RG0k(int kind) const; // "RG00".."RG03": ju period item of kind 0..3
-    void setRG0k(int kind, int item);
-    quint32 Color(int k) const; // "Color0".."Color4", blue-green-red
-    void setColor(int k, quint32 bgr);
-    int ED(int k) const; // "ED0".."ED3", thresholds
-    void setED(int k, int value);
-    QString CFrom() const;
-    void setCFrom(const QString &text);
-    QString TZE() const;
-    void setTZE(const QString &text);
-    QString NowE() const;
-    void setNowE(const QString &text);
+    bool searchListOnTop() const { return option(1); } // "CB1"
+    void setSearchListOnTop(bool on) { setOption(1, on); }
+    bool tileAfterCharts() const { return option(2); } // "CB2"
+    void setTileAfterCharts(bool on) { setOption(2, on); }
+    bool colourChartsByScore() const { return option(3); } // "CB3"
+    void setColourChartsByScore(bool on) { setOption(3, on); }
+    bool showDutyDoorAndStar() const { return option(4); } // "CB4"
+    void setShowDutyDoorAndStar(bool on) { setOption(4, on); }
+    bool calendarOnTop() const { return option(5); } // "CB5"
+    void setCalendarOnTop(bool on) { setOption(5, on); }
+    bool calendarAtStart() const { return option(6); } // "CB6"
+    void setCalendarAtStart(bool on) { setOption(6, on); }
+    bool doubleClickOpensChart() const { return option(7); } // "CB7": in the calendar and the lists
+    void setDoubleClickOpensChart(bool on) { setOption(7, on); }
+    int calendarHourRows() const; // "CB8": hour rows of the calendar: 0 shown, 1 hidden, 2 today only
+    void setCalendarHourRows(int item);
+    bool summaryInTitle() const; // "TCB": laying method and periods beside the title
+    void setSummaryInTitle(bool on);
+    int designatedHours() const; // "CG1": bit i = designated hour item i (丑 1:00 .. 子 23:00)
+    void setDesignatedHours(int bits);
+    int layingMethod() const; // "RG10": 0 活盤式, 1 飛宮式; a stored 2 (or anything else) reads 0
+    void setLayingMethod(int item);
+    int defaultJuPeriod() const; // "RG0", hidden: the default of the four below
+    void setDefaultJuPeriod(int item);
+    int juPeriod(int kind) const; // "RG00".."RG03": ju period item of kind 0..3
+    void setJuPeriod(int kind, int item);
+    quint32 scoreColour(int k) const; // "Color0".."Color4", blue-green-red
+    void setScoreColour(int k, quint32 bgr);
+    int scoreThreshold(int k) const; // "ED0".."ED3"
+    void setScoreThreshold(int k, int value);
+    QString calendarHoursBefore() const; // "CFrom": double-hours before the entered one, as typed
+    void setCalendarHoursBefore(const QString &text);
+    QString fixedTimeZone() const; // "TZE": hours east of Greenwich, as typed
+    void setFixedTimeZone(const QString &text);
+    QString clockCorrection() const; // "NowE": minutes added to the system clock, as typed
+    void setClockCorrection(const QString &text);
 
     // --- the calendar page "暦", section "Sys" --------------------------------
     // Written only once they leave their defaults, so the settings file and its
@@ -148,24 +163,24 @@ public:
     void setLocalSolarTime(SolarTime kind);
     QString longitude() const; // "Longitude": degrees east, as typed
     void setLongitude(const QString &text);
-    FontSetting SysFont() const;
-    void setSysFont(const FontSetting &font);
-    FontSetting BanFont() const;
-    void setBanFont(const FontSetting &font);
-    FontSetting SetuFont() const;
-    void setSetuFont(const FontSetting &font);
+    FontSetting baseFont() const; // "SysFont": the windows' text
+    void setBaseFont(const FontSetting &font);
+    FontSetting chartFont() const; // "BanFont": the charts
+    void setChartFont(const FontSetting &font);
+    FontSetting explanationFont() const; // "SetuFont": the explanation texts
+    void setExplanationFont(const FontSetting &font);
 
     // --- special characters: "Gaiji1".."Gaiji3" -----------------------------
-    QString Gaiji(int n) const; // n = 1..3
-    void setGaiji(int n, const QString &code);
+    QString specialCharacter(int n) const; // n = 1..3
+    void setSpecialCharacter(int n, const QString &code);
 
     // --- fixed-position windows: sub-keys "Teii" and "Teii2" ----------------
-    QByteArray TeiiPlacement(int window) const; // window 1 (定位盤) or 2 (節気盤)
-    void setTeiiPlacement(int window, const QByteArray &placement);
+    QByteArray fixedViewPlacement(int window) const; // window 1 (定位盤) or 2 (節気盤)
+    void setFixedViewPlacement(int window, const QByteArray &placement);
 
     // --- the support address ("Software\Quorvel", value "80") -------------
-    // SetURL: the stored address when it is a web address, else the built-in one.
-    QString SetURL() const;
+    // The stored address when it is a web address, else the built-in one.
+    QString supportAddress() const;
     static QString builtInSupportAddress();
 
     // --- layout files in the program folder -------------------------------
@@ -181,14 +196,17 @@ public:
     void setWindowPlacement(const QString &window, const QByteArray &geometry);
     MainPlacement mainPlacement() const;
     void setMainPlacement(const MainPlacement &placement);
-    FontRecord FL() const;
-    void setFL(const FontRecord &font);
+    FontRecord memoFont() const; // the hidden label "FL"
+    void setMemoFont(const FontRecord &font);
 
 signals:
     // Options were stored by a window; readers should look again.
     void changed();
 
 private:
+    // The switches "CB1".."CB7" of the system settings.
+    bool option(int n) const;
+    void setOption(int n, bool on);
     FontSetting fontOf(const char *prefix, const FontSetting &fallback) const;
     void putFont(const char *prefix, const FontSetting &font, const FontSetting &now);
     void putInt(const QString &key, int value, int current);

@@ -101,31 +101,31 @@ QColor opaque(const QColor &c)
 SystemSettings loadSystemSettings(const AppSettings &s)
 {
     SystemSettings v;
-    v.CB1 = s.CB(1);
-    v.CB2 = s.CB(2);
-    v.CB3 = s.CB(3);
-    v.CB4 = s.CB(4);
-    v.CB5 = s.CB(5);
-    v.CB6 = s.CB(6);
-    v.CB7 = s.CB(7);
-    v.CB8 = s.CB8();
-    v.CFrom = s.CFrom();
-    v.CG1 = s.CG1();
+    v.searchListOnTop = s.searchListOnTop();
+    v.tileAfterCharts = s.tileAfterCharts();
+    v.colourChartsByScore = s.colourChartsByScore();
+    v.showDutyDoorAndStar = s.showDutyDoorAndStar();
+    v.calendarOnTop = s.calendarOnTop();
+    v.calendarAtStart = s.calendarAtStart();
+    v.doubleClickOpensChart = s.doubleClickOpensChart();
+    v.calendarHourRows = s.calendarHourRows();
+    v.calendarHoursBefore = s.calendarHoursBefore();
+    v.designatedHours = s.designatedHours();
     for (int k = 0; k < 4; ++k)
-        v.ED[static_cast<std::size_t>(k)] = s.ED(k);
+        v.scoreThresholds[static_cast<std::size_t>(k)] = s.scoreThreshold(k);
     for (int k = 0; k < 5; ++k)
-        v.Color[static_cast<std::size_t>(k)] = s.Color(k);
-    v.SysFont = s.SysFont();
-    v.SetuFont = s.SetuFont();
-    v.BanFont = s.BanFont();
-    v.NowE = s.NowE();
-    v.TZE = s.TZE();
-    v.KCB1 = s.KCB1();
-    v.RG10 = s.RG10();
-    v.RG0 = s.RG0();
+        v.scoreColours[static_cast<std::size_t>(k)] = s.scoreColour(k);
+    v.baseFont = s.baseFont();
+    v.explanationFont = s.explanationFont();
+    v.chartFont = s.chartFont();
+    v.clockCorrection = s.clockCorrection();
+    v.fixedTimeZone = s.fixedTimeZone();
+    v.hourStarFollowsDun = s.hourStarFollowsDun();
+    v.layingMethod = s.layingMethod();
+    v.defaultJuPeriod = s.defaultJuPeriod();
     for (int k = 0; k < 4; ++k)
-        v.RG0k[static_cast<std::size_t>(k)] = s.RG0k(k);
-    v.TCB = s.TCB();
+        v.juPeriods[static_cast<std::size_t>(k)] = s.juPeriod(k);
+    v.summaryInTitle = s.summaryInTitle();
     v.TermSource = s.termSource() == Astronomy::Precise ? 1 : 0;
     v.UseTimeZone = s.useTimeZone();
     v.TimeZoneName = s.timeZoneName();
@@ -136,31 +136,31 @@ SystemSettings loadSystemSettings(const AppSettings &s)
 
 void saveSystemSettings(AppSettings &s, const SystemSettings &v)
 {
-    s.setCB(1, v.CB1);
-    s.setCB(2, v.CB2);
-    s.setCB(3, v.CB3);
-    s.setCB(4, v.CB4);
-    s.setCB(5, v.CB5);
-    s.setCB(6, v.CB6);
-    s.setCB(7, v.CB7);
-    s.setCB8(v.CB8);
-    s.setKCB1(v.KCB1);
-    s.setTCB(v.TCB);
-    s.setCG1(v.CG1);
-    s.setRG10(v.RG10);
-    s.setRG0(v.RG0);
+    s.setSearchListOnTop(v.searchListOnTop);
+    s.setTileAfterCharts(v.tileAfterCharts);
+    s.setColourChartsByScore(v.colourChartsByScore);
+    s.setShowDutyDoorAndStar(v.showDutyDoorAndStar);
+    s.setCalendarOnTop(v.calendarOnTop);
+    s.setCalendarAtStart(v.calendarAtStart);
+    s.setDoubleClickOpensChart(v.doubleClickOpensChart);
+    s.setCalendarHourRows(v.calendarHourRows);
+    s.setHourStarFollowsDun(v.hourStarFollowsDun);
+    s.setSummaryInTitle(v.summaryInTitle);
+    s.setDesignatedHours(v.designatedHours);
+    s.setLayingMethod(v.layingMethod);
+    s.setDefaultJuPeriod(v.defaultJuPeriod);
     for (int k = 0; k < 4; ++k)
-        s.setRG0k(k, v.RG0k[static_cast<std::size_t>(k)]);
+        s.setJuPeriod(k, v.juPeriods[static_cast<std::size_t>(k)]);
     for (int k = 0; k < 5; ++k)
-        s.setColor(k, v.Color[static_cast<std::size_t>(k)]);
+        s.setScoreColour(k, v.scoreColours[static_cast<std::size_t>(k)]);
     for (int k = 0; k < 4; ++k)
-        s.setED(k, v.ED[static_cast<std::size_t>(k)]);
-    s.setCFrom(v.CFrom);
-    s.setTZE(v.TZE);
-    s.setNowE(v.NowE);
-    s.setSysFont(v.SysFont);
-    s.setBanFont(v.BanFont);
-    s.setSetuFont(v.SetuFont);
+        s.setScoreThreshold(k, v.scoreThresholds[static_cast<std::size_t>(k)]);
+    s.setCalendarHoursBefore(v.calendarHoursBefore);
+    s.setFixedTimeZone(v.fixedTimeZone);
+    s.setClockCorrection(v.clockCorrection);
+    s.setBaseFont(v.baseFont);
+    s.setChartFont(v.chartFont);
+    s.setExplanationFont(v.explanationFont);
     s.setTermSource(v.TermSource == 1 ? Astronomy::Precise : Astronomy::Short);
     s.setUseTimeZone(v.UseTimeZone);
     s.setTimeZoneName(v.TimeZoneName);
@@ -170,7 +170,7 @@ void saveSystemSettings(AppSettings &s, const SystemSettings &v)
 
 std::optional<double> timeZone(const SystemSettings &v)
 {
-    const std::optional<double> tz = parseDecimal(v.TZE);
+    const std::optional<double> tz = parseDecimal(v.fixedTimeZone);
     if (!tz || *tz < MinTimeZone || *tz > MaxTimeZone)
         return std::nullopt;
     return tz;
@@ -183,8 +183,8 @@ KoyomiOptions koyomiOptions(const SystemSettings &v)
     // let an unusable text be stored, so this only meets hand-edited files.
     o.tz = timeZone(v).value_or(9.0);
     for (std::size_t k = 0; k < 4; ++k)
-        o.periods[k] = v.RG0k[k] == 0 ? 0 : 1;
-    o.kcb1 = v.KCB1;
+        o.periods[k] = v.juPeriods[k] == 0 ? 0 : 1;
+    o.kcb1 = v.hourStarFollowsDun;
     o.settingsExist = true;
     o.astronomy = v.TermSource == 1 ? Astronomy::Precise : Astronomy::Short;
     if (v.UseTimeZone)
@@ -199,7 +199,7 @@ KoyomiOptions koyomiOptions(const SystemSettings &v)
 
 LayingMethod layingMethod(const SystemSettings &v)
 {
-    return v.RG10 == 1 ? LayingMethod::Flying : LayingMethod::Rotating;
+    return v.layingMethod == 1 ? LayingMethod::Flying : LayingMethod::Rotating;
 }
 
 // --- fonts -------------------------------------------------------------------------
@@ -620,35 +620,35 @@ SystemSettings TSysF::current() const
     // not close on them, so they are never stored.
     const SystemSettings stored = loadSystemSettings(m_settings);
     SystemSettings v;
-    v.CB1 = m_cb[1]->isChecked();
-    v.CB2 = m_cb[2]->isChecked();
-    v.CB3 = m_cb[3]->isChecked();
-    v.CB4 = m_cb[4]->isChecked();
-    v.CB5 = m_cb[5]->isChecked();
-    v.CB6 = m_cb[6]->isChecked();
-    v.CB7 = m_cb[7]->isChecked();
-    v.CFrom = m_cFrom->text();
-    v.CCnt = m_cCnt->text();
-    v.CB8 = std::max(0, m_cb8->currentIndex());
-    v.CG1 = 0;
+    v.searchListOnTop = m_cb[1]->isChecked();
+    v.tileAfterCharts = m_cb[2]->isChecked();
+    v.colourChartsByScore = m_cb[3]->isChecked();
+    v.showDutyDoorAndStar = m_cb[4]->isChecked();
+    v.calendarOnTop = m_cb[5]->isChecked();
+    v.calendarAtStart = m_cb[6]->isChecked();
+    v.doubleClickOpensChart = m_cb[7]->isChecked();
+    v.calendarHoursBefore = m_cFrom->text();
+    v.calendarRows = m_cCnt->text();
+    v.calendarHourRows = std::max(0, m_cb8->currentIndex());
+    v.designatedHours = 0;
     for (int i = 0; i < 12; ++i)
         if (m_cg1[static_cast<std::size_t>(i)]->isChecked())
-            v.CG1 |= 1 << i;
+            v.designatedHours |= 1 << i;
     for (std::size_t k = 0; k < 4; ++k)
-        v.ED[k] = parseInteger(m_ed[k]->text()).value_or(stored.ED[k]);
+        v.scoreThresholds[k] = parseInteger(m_ed[k]->text()).value_or(stored.scoreThresholds[k]);
     for (std::size_t k = 0; k < 5; ++k)
-        v.Color[k] = bgrFromColor(m_cp[k]->colour());
-    v.SysFont = fontOf(m_sysFont);
-    v.SetuFont = fontOf(m_setuFont);
-    v.BanFont = fontOf(m_banFont);
-    v.NowE = m_nowE->text();
-    v.TZE = m_tze->text();
-    v.KCB1 = m_kcb1->isChecked();
-    v.RG10 = m_rg10->checkedId() == 1 ? 1 : 0;
-    v.RG0 = m_rg0;
+        v.scoreColours[k] = bgrFromColor(m_cp[k]->colour());
+    v.baseFont = fontOf(m_sysFont);
+    v.explanationFont = fontOf(m_setuFont);
+    v.chartFont = fontOf(m_banFont);
+    v.clockCorrection = m_nowE->text();
+    v.fixedTimeZone = m_tze->text();
+    v.hourStarFollowsDun = m_kcb1->isChecked();
+    v.layingMethod = m_rg10->checkedId() == 1 ? 1 : 0;
+    v.defaultJuPeriod = m_rg0;
     for (std::size_t k = 0; k < 4; ++k)
-        v.RG0k[k] = m_rg[k]->checkedId() == 0 ? 0 : 1;
-    v.TCB = m_tcb->isChecked();
+        v.juPeriods[k] = m_rg[k]->checkedId() == 0 ? 0 : 1;
+    v.summaryInTitle = m_tcb->isChecked();
     v.TermSource = m_termSource->checkedId() == 1 ? 1 : 0;
     v.UseTimeZone = m_clockKind->checkedId() == 1;
     v.TimeZoneName = selectedZone();
@@ -659,33 +659,33 @@ SystemSettings TSysF::current() const
 
 void TSysF::setCurrent(const SystemSettings &v)
 {
-    m_cb[1]->setChecked(v.CB1);
-    m_cb[2]->setChecked(v.CB2);
-    m_cb[3]->setChecked(v.CB3);
-    m_cb[4]->setChecked(v.CB4);
-    m_cb[5]->setChecked(v.CB5);
-    m_cb[6]->setChecked(v.CB6);
-    m_cb[7]->setChecked(v.CB7);
-    m_cFrom->setText(v.CFrom);
-    m_cCnt->setText(v.CCnt);
-    m_cb8->setCurrentIndex(v.CB8 >= 0 && v.CB8 <= 2 ? v.CB8 : 0);
+    m_cb[1]->setChecked(v.searchListOnTop);
+    m_cb[2]->setChecked(v.tileAfterCharts);
+    m_cb[3]->setChecked(v.colourChartsByScore);
+    m_cb[4]->setChecked(v.showDutyDoorAndStar);
+    m_cb[5]->setChecked(v.calendarOnTop);
+    m_cb[6]->setChecked(v.calendarAtStart);
+    m_cb[7]->setChecked(v.doubleClickOpensChart);
+    m_cFrom->setText(v.calendarHoursBefore);
+    m_cCnt->setText(v.calendarRows);
+    m_cb8->setCurrentIndex(v.calendarHourRows >= 0 && v.calendarHourRows <= 2 ? v.calendarHourRows : 0);
     for (int i = 0; i < 12; ++i)
-        m_cg1[static_cast<std::size_t>(i)]->setChecked(v.CG1 & (1 << i));
+        m_cg1[static_cast<std::size_t>(i)]->setChecked(v.designatedHours & (1 << i));
     for (std::size_t k = 0; k < 4; ++k)
-        m_ed[k]->setText(number(v.ED[k]));
+        m_ed[k]->setText(number(v.scoreThresholds[k]));
     for (std::size_t k = 0; k < 5; ++k)
-        m_cp[k]->setColour(colorFromBgr(v.Color[k]));
-    showFont(m_sysFont, v.SysFont);
-    showFont(m_setuFont, v.SetuFont);
-    showFont(m_banFont, v.BanFont);
-    m_nowE->setText(v.NowE);
-    m_tze->setText(v.TZE);
-    m_kcb1->setChecked(v.KCB1);
-    m_rg10->button(v.RG10 == 1 ? 1 : 0)->setChecked(true);
-    m_rg0 = v.RG0 == 0 ? 0 : 1;
+        m_cp[k]->setColour(colorFromBgr(v.scoreColours[k]));
+    showFont(m_sysFont, v.baseFont);
+    showFont(m_setuFont, v.explanationFont);
+    showFont(m_banFont, v.chartFont);
+    m_nowE->setText(v.clockCorrection);
+    m_tze->setText(v.fixedTimeZone);
+    m_kcb1->setChecked(v.hourStarFollowsDun);
+    m_rg10->button(v.layingMethod == 1 ? 1 : 0)->setChecked(true);
+    m_rg0 = v.defaultJuPeriod == 0 ? 0 : 1;
     for (std::size_t k = 0; k < 4; ++k)
-        m_rg[k]->button(v.RG0k[k] == 0 ? 0 : 1)->setChecked(true);
-    m_tcb->setChecked(v.TCB);
+        m_rg[k]->button(v.juPeriods[k] == 0 ? 0 : 1)->setChecked(true);
+    m_tcb->setChecked(v.summaryInTitle);
     m_termSource->button(v.TermSource == 1 ? 1 : 0)->setChecked(true);
     m_clockKind->button(v.UseTimeZone ? 1 : 0)->setChecked(true);
     selectZone(v.TimeZoneName);
@@ -698,7 +698,7 @@ void TSysF::reload()
 {
     SystemSettings v = loadSystemSettings(m_settings);
     // The calendar's row count lives only as long as the run.
-    v.CCnt = m_cCnt->text().isEmpty() ? SystemSettings{}.CCnt : m_cCnt->text();
+    v.calendarRows = m_cCnt->text().isEmpty() ? SystemSettings{}.calendarRows : m_cCnt->text();
     setCurrent(v);
 }
 
@@ -774,19 +774,19 @@ bool TSysF::FormCloseQuery()
         focusField(m_zoneFilter);
         return false;
     }
-    const std::optional<double> now = parseDecimal(v.NowE);
+    const std::optional<double> now = parseDecimal(v.clockCorrection);
     if (!now || std::fabs(*now) > MaxNowOffset) {
         ui::showError(this, QStringLiteral("現在日時とシステム日時の差違は、-9999999～9999999の数値(分)で指定して下さい。"));
         focusField(m_nowE);
         return false;
     }
-    const std::optional<int> from = parseInteger(v.CFrom);
+    const std::optional<int> from = parseInteger(v.calendarHoursBefore);
     if (!from || *from < 0 || *from > MaxCalendarCount) {
         ui::showError(this, QStringLiteral("数値カレンダーの開始は、0～9999の整数で指定して下さい。"));
         focusField(m_cFrom);
         return false;
     }
-    const std::optional<int> count = parseInteger(v.CCnt);
+    const std::optional<int> count = parseInteger(v.calendarRows);
     if (!count || *count < 1 || *count > MaxCalendarCount) {
         ui::showError(this, QStringLiteral("数値カレンダーの行数は、1～9999の整数で指定して下さい。"));
         focusField(m_cCnt);

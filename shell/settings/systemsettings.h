@@ -53,36 +53,36 @@ private:
 
 struct SystemSettings {
     // Page "システム"
-    bool CB1 = true;  // 検索一覧表を常に手前に表示する
-    bool CB2 = true;  // 作盤後、並べて表示する
-    bool CB4 = false; // 遁甲盤に八門-直使と九星-直符について表示する
-    bool CB5 = true;  // 数値カレンダーを常に手前に表示する
-    bool CB6 = false; // 起動時に数値カレンダーを表示する
-    bool CB7 = true;  // 数値カレンダー＆作盤データ一覧表でダブルクリックで作盤する
-    QString CFrom = QStringLiteral("0");  // double-hours before the entered hour
-    QString CCnt = QStringLiteral("100"); // calendar rows; never stored
-    int CB8 = 0;                          // 0 表示する, 1 表示しない, 2 当日のみ表示
-    int CG1 = 4095;                       // bit i: designated hour item i (丑 1:00 .. 子 23:00)
+    bool searchListOnTop = true; // 検索一覧表を常に手前に表示する
+    bool tileAfterCharts = true; // 作盤後、並べて表示する
+    bool showDutyDoorAndStar = false; // 遁甲盤に八門-直使と九星-直符について表示する
+    bool calendarOnTop = true; // 数値カレンダーを常に手前に表示する
+    bool calendarAtStart = false; // 起動時に数値カレンダーを表示する
+    bool doubleClickOpensChart = true; // 数値カレンダー＆作盤データ一覧表でダブルクリックで作盤する
+    QString calendarHoursBefore = QStringLiteral("0"); // double-hours before the entered hour
+    QString calendarRows = QStringLiteral("100"); // calendar rows; never stored
+    int calendarHourRows = 0; // 0 表示する, 1 表示しない, 2 当日のみ表示
+    int designatedHours = 4095; // bit i: designated hour item i (丑 1:00 .. 子 23:00)
 
     // Page "表示"
-    bool CB3 = true; // 遁甲盤に数値による着色をする
-    std::array<int, 4> ED = DefaultThresholds;
-    std::array<quint32, 5> Color = DefaultColors; // blue-green-red, red in the low byte
-    FontSetting SysFont{QStringLiteral("IPAPGothic"), 9};
-    FontSetting SetuFont{QStringLiteral("IPAPMincho"), 9};
-    FontSetting BanFont{QStringLiteral("IPAGothic"), 10};
+    bool colourChartsByScore = true; // 遁甲盤に数値による着色をする
+    std::array<int, 4> scoreThresholds = DefaultThresholds;
+    std::array<quint32, 5> scoreColours = DefaultColors; // blue-green-red, red in the low byte
+    FontSetting baseFont{QStringLiteral("IPAPGothic"), 9};
+    FontSetting explanationFont{QStringLiteral("IPAPMincho"), 9};
+    FontSetting chartFont{QStringLiteral("IPAGothic"), 10};
 
     // Page "作盤"
-    QString NowE = QStringLiteral("0.0"); // minutes added to the system clock
-    QString TZE = QStringLiteral("9.0");  // hours east of Greenwich
-    bool KCB1 = true;                     // 時盤紫白の置潤を局の置潤に合わせる
-    int RG10 = 0;                         // 0 活盤式, 1 飛宮式
-    int RG0 = 1;                          // hidden: the default of the four below
-    std::array<int, 4> RG0k{1, 1, 1, 1};  // "RG00".."RG03": 0 short rule, 1 sixty-step rule
-    bool TCB = true;                      // summary beside the program title
+    QString clockCorrection = QStringLiteral("0.0"); // minutes added to the system clock
+    QString fixedTimeZone = QStringLiteral("9.0"); // hours east of Greenwich
+    bool hourStarFollowsDun = true; // 時盤紫白の置潤を局の置潤に合わせる
+    int layingMethod = 0; // 0 活盤式, 1 飛宮式
+    int defaultJuPeriod = 1; // hidden: the default of the four below
+    std::array<int, 4> juPeriods{1, 1, 1, 1}; // "RG00".."RG03": 0 short rule, 1 sixty-step rule
+    bool summaryInTitle = true; // summary beside the program title
 
     // Page "暦"
-    int TermSource = 0;     // 節気の計算: 0 簡略式, 1 精密
+    int TermSource = 0; // 節気の計算: 0 簡略式, 1 精密
     bool UseTimeZone = false; // 時刻: 固定時差, or 地域のタイムゾーン
     QString TimeZoneName = QStringLiteral("Asia/Tokyo");
     int LocalSolarTime = 0; // 地方時: 0 使わない, 1 平均太陽時, 2 真太陽時

@@ -23,7 +23,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/settings/appsettings.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/common/messages.h"

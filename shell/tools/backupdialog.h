@@ -17,6 +17,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "shell/common/programfiles.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -41,7 +43,6 @@ inline constexpr std::array<const char *, 4> CG1Extensions{
 };
 inline constexpr int RegistryDataBit = 3;
 inline constexpr int AllBackupGroups = 15;
-inline constexpr const char *RegistryExportName = "VLW.reg";
 
 // Whether the groups that are on (bits of CG1) select a file: its extension,
 // from the last dot, must be one of the extensions listed for those groups,

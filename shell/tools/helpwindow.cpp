@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "engine/textfile.h"
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/common/icons.h"
 #include "shell/common/messages.h"
 
@@ -79,7 +79,7 @@ HelpWindow::HelpWindow(QWidget *parent)
 
 QString HelpWindow::helpFile()
 {
-    return programFile(QStringLiteral("VELMWIN.html"));
+    return programFile(HelpFileName);
 }
 
 bool HelpWindow::load()

@@ -34,7 +34,7 @@ QString TNoticeF::failureText()
 
 TNoticeF::TNoticeF(AppSettings &settings, QWidget *parent)
     : QDialog(parent)
-    , m_url(noticeAddress(settings.SetURL()))
+    , m_url(noticeAddress(settings.supportAddress()))
 {
     setHelpTopic(this, HelpNotices);
     setObjectName(QStringLiteral("NoticeF"));

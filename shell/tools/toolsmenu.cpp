@@ -18,7 +18,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/common/icons.h"
 #include "shell/common/messages.h"

@@ -26,7 +26,7 @@
 #include "shell/charts/chartwindow.h"
 #include "shell/runs/chartdatalistdialog.h"
 #include "shell/lists/calendarwindow.h"
-#include "shell/runs/webdatadialog.h"
+#include "shell/runs/chartdatafilesdialog.h"
 #include "shell/runs/quicksearchdialog.h"
 #include "shell/charts/fixedviews.h"
 #include "shell/editors/specialcharacters.h"
@@ -135,7 +135,7 @@ TEST(StartWindows, TheCalendarOpensAtStartWhenAsked)
     RecordedMessages messages;
     for (bool cb6 : {false, true}) {
         AppSettings settings(program.path(), config.path());
-        settings.setCB(6, cb6);
+        settings.setCalendarAtStart(cb6);
         TMainF main(settings);
         auto windows = makeStartWindows(main, settings);
         showStartWindowsAfterMain(*windows, main, settings);
@@ -163,9 +163,9 @@ TEST(StartWindows, EveryWindowShowsItsTextsWhole)
         RecordedMessages messages;
         AppSettings settings{program.path(), config.path()};
         if (largest) {
-            settings.setSysFont({settings.SysFont().name, MaxFontSize});
-            settings.setBanFont({settings.BanFont().name, MaxFontSize});
-            settings.setSetuFont({settings.SetuFont().name, MaxFontSize});
+            settings.setBaseFont({settings.baseFont().name, MaxFontSize});
+            settings.setChartFont({settings.chartFont().name, MaxFontSize});
+            settings.setExplanationFont({settings.explanationFont().name, MaxFontSize});
         }
         TMainF main{settings};
         std::unique_ptr<StartWindows> windows = makeStartWindows(main, settings);

@@ -134,7 +134,7 @@ TEST(BanWindow, BothMethodsFillTheirOwnCells)
 TEST(BanWindow, DutyLabelsOnlyWithCB4)
 {
     BanDisplay on;
-    on.CB4 = true;
+    on.showDutyDoorAndStar = true;
     auto shown = exampleWindow(LayingMethod::Flying, on);
     shown->show();
     QLabel *door = labelWithText(*shown, "直使:休-兌");
@@ -202,7 +202,7 @@ TEST(BanWindow, ScoreColoursFollowTheSetting)
               coloured->cellBackground(1, 2));
 
     BanDisplay off;
-    off.CB3 = false;
+    off.colourChartsByScore = false;
     auto plain = exampleWindow(LayingMethod::Rotating, off);
     plain->show();
     EXPECT_FALSE(plain->cellBackground(1, 2).isValid());

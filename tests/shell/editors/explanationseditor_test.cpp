@@ -324,7 +324,7 @@ TEST_F(SetuFTest, ACharacterShiftJisCannotHoldIsNamedAndNothingIsLost)
 TEST_F(SetuFTest, HelpOpensItsTopicAndTheMemoTakesTheExplanationFont)
 {
     FontSetting setu{QStringLiteral("IPAGothic"), 14};
-    settings->setSetuFont(setu);
+    settings->setExplanationFont(setu);
     TSetuF &w = open();
     EXPECT_EQ(w.Memo1()->font().family(), setu.name);
     EXPECT_EQ(w.Memo1()->font().pointSize(), 14);

@@ -118,9 +118,9 @@ TEST(Gaiji, DefaultButtonThenOkStoresDefaultsAndAsksForARestart)
 {
     QTemporaryDir dir;
     AppSettings settings(dir.path(), dir.path());
-    settings.setGaiji(1, "F040");
-    settings.setGaiji(2, "E0A0");
-    settings.setGaiji(3, "93AB");
+    settings.setSpecialCharacter(1, "F040");
+    settings.setSpecialCharacter(2, "E0A0");
+    settings.setSpecialCharacter(3, "93AB");
     ASSERT_EQ(settings.sync(), "");
     RecordedMessages messages;
     TGaijiF w(settings);
@@ -131,16 +131,16 @@ TEST(Gaiji, DefaultButtonThenOkStoresDefaultsAndAsksForARestart)
     click(w, "Button2");
     EXPECT_EQ(w.Edit(1)->text(), "93E0");
     EXPECT_EQ(panels(w), (QStringList{"内", "ｴｲ", "騰"}));
-    EXPECT_EQ(AppSettings(dir.path(), dir.path()).Gaiji(1), "F040"); // nothing stored yet
+    EXPECT_EQ(AppSettings(dir.path(), dir.path()).specialCharacter(1), "F040"); // nothing stored yet
 
     click(w, "OKBtn");
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(messages.texts, QStringList{Restart});
     EXPECT_EQ(changed.count(), 1);
     AppSettings again(dir.path(), dir.path());
-    EXPECT_EQ(again.Gaiji(1), "93E0");
-    EXPECT_EQ(again.Gaiji(2), "B4B2");
-    EXPECT_EQ(again.Gaiji(3), "93AB");
+    EXPECT_EQ(again.specialCharacter(1), "93E0");
+    EXPECT_EQ(again.specialCharacter(2), "B4B2");
+    EXPECT_EQ(again.specialCharacter(3), "93AB");
 }
 
 TEST(Gaiji, CloseBoxChecksAgainBeforeStoring)
@@ -155,21 +155,21 @@ TEST(Gaiji, CloseBoxChecksAgainBeforeStoring)
     type(w, 3, "ZZZZ");
     EXPECT_FALSE(w.close());
     EXPECT_EQ(messages.texts, QStringList{"『ZZZZ』は、不正なS-JISｺｰﾄﾞです。"});
-    EXPECT_EQ(AppSettings(dir.path(), dir.path()).Gaiji(3), "93AB");
+    EXPECT_EQ(AppSettings(dir.path(), dir.path()).specialCharacter(3), "93AB");
 
     // A good code: stored like OK.
     messages.clear();
     type(w, 3, "9E78");
     EXPECT_TRUE(w.close());
     EXPECT_EQ(messages.texts, QStringList{Restart});
-    EXPECT_EQ(AppSettings(dir.path(), dir.path()).Gaiji(3), "9E78");
+    EXPECT_EQ(AppSettings(dir.path(), dir.path()).specialCharacter(3), "9E78");
 }
 
 TEST(Gaiji, FaultyStoredCodeIsReportedOnceAndCancelKeepsTheStore)
 {
     QTemporaryDir dir;
     AppSettings settings(dir.path(), dir.path());
-    settings.setGaiji(2, "B4");
+    settings.setSpecialCharacter(2, "B4");
     ASSERT_EQ(settings.sync(), "");
     RecordedMessages messages;
     TGaijiF w(settings);
@@ -192,6 +192,6 @@ TEST(Gaiji, FaultyStoredCodeIsReportedOnceAndCancelKeepsTheStore)
     EXPECT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(changed.count(), 0);
     AppSettings again(dir.path(), dir.path());
-    EXPECT_EQ(again.Gaiji(1), "93E0");
-    EXPECT_EQ(again.Gaiji(2), "B4");
+    EXPECT_EQ(again.specialCharacter(1), "93E0");
+    EXPECT_EQ(again.specialCharacter(2), "B4");
 }

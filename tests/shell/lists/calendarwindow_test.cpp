@@ -132,12 +132,12 @@ TEST_F(CaleFTest, RowCountAndHourRowSettings)
     EXPECT_EQ(cale->model()->rowCount(), 10);
     EXPECT_EQ(visibleRows(), 10);
 
-    settings->setCB8(1); // 表示しない
+    settings->setCalendarHourRows(1); // 表示しない
     cale->FormShow();
     for (int r = 0; r < cale->model()->rowCount(); ++r)
         EXPECT_EQ(cale->grid()->isRowHidden(r), cell(r, 0) == QStringLiteral("時盤")) << r;
 
-    settings->setCB8(2); // 当日のみ表示
+    settings->setCalendarHourRows(2); // 当日のみ表示
     rows = QStringLiteral("14");
     cale->FormShow();
     int shownOtherDays = 0;
@@ -173,7 +173,7 @@ TEST_F(CaleFTest, BadRowCountOrNumbersFileBuildsNothing)
 
 TEST_F(CaleFTest, OnlyTheRatHourGivesOneHourRowPerDay)
 {
-    settings->setCG1(1 << 11); // 子：23:00
+    settings->setDesignatedHours(1 << 11); // 子：23:00
     rows = QStringLiteral("9");
     cale->show();
     ASSERT_EQ(cale->model()->rowCount(), 9);
@@ -289,12 +289,12 @@ TEST_F(CaleFTest, DoubleClickOpensChartsOnlyWhenSetTo)
 {
     cale->show();
     QWidget *viewport = cale->grid()->viewport();
-    settings->setCB(7, false);
+    settings->setDoubleClickOpensChart(false);
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, cellCentre(4, 8));
     EXPECT_TRUE(main->chartWindows().isEmpty());
 
     // On a day row the double click opens the day's charts and leaves its hours unfolded.
-    settings->setCB(7, true);
+    settings->setDoubleClickOpensChart(true);
     QTest::mouseClick(viewport, Qt::LeftButton, {}, cellCentre(2, 0));
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, cellCentre(2, 0));
     EXPECT_EQ(visibleRows(), 12);
@@ -305,7 +305,7 @@ TEST_F(CaleFTest, DoubleClickOpensChartsOnlyWhenSetTo)
 
 TEST_F(CaleFTest, ExportWritesTheWholeList)
 {
-    settings->setCB8(1); // hidden rows are written too
+    settings->setCalendarHourRows(1); // hidden rows are written too
     rows = QStringLiteral("6");
     cale->show();
     const QString path = program.filePath(QStringLiteral("cale.csv"));
@@ -329,19 +329,19 @@ TEST_F(CaleFTest, ExportWritesTheWholeList)
 
 TEST_F(CaleFTest, CaleBtnClickChecksAllHoursWhenNoneIs)
 {
-    settings->setCG1(0);
+    settings->setDesignatedHours(0);
     rows = QStringLiteral("4");
-    CaleBtnClick(*main, *settings, *cale);
+    CaleBtnClick(main.get(), *settings, *cale);
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(messages.texts[0], QStringLiteral("[指定作成する時盤]が、指定されていません。\n\n全ての時盤を作成するよう変更しました。"));
-    EXPECT_EQ(settings->CG1(), 4095);
+    EXPECT_EQ(settings->designatedHours(), 4095);
     EXPECT_TRUE(cale->isVisible());
     EXPECT_EQ(cale->model()->rowCount(), 4);
     EXPECT_TRUE(cale->windowFlags().testFlag(Qt::WindowStaysOnTopHint)); // CB5 is on by default
 
     // Emptied while open: a navigation says so and keeps the list.
     messages.clear();
-    settings->setCG1(0);
+    settings->setDesignatedHours(0);
     clickButton("NxtBtn");
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(cale->model()->rowCount(), 4);

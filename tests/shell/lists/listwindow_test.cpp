@@ -229,12 +229,12 @@ TEST(ListF, DoubleClickOpensTheRowsChart)
     EXPECT_EQ(opened[1].second, (CivilTime{2024, 3, 6, 8, 0, 0}));
 
     // With the double click switched off in the settings nothing happens.
-    settings.setCB(7, false);
+    settings.setDoubleClickOpensChart(false);
     doubleClick(w, 1, 2);
     EXPECT_EQ(opened.size(), 2u);
 
     // A row whose date cannot be read says so and opens nothing.
-    settings.setCB(7, true);
+    settings.setDoubleClickOpensChart(true);
     ListModel bad = searchList();
     bad.rows[1][1] = "2024/13/40";
     w.showList(bad, false);

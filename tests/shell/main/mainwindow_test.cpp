@@ -278,7 +278,7 @@ TEST_F(MainWindowTest, DesignatedHoursMakeUpToThirteenHourCharts)
     // Only 丑 and 子 designated: three hour charts.
     click("ClrBtn");
     flushDeletes();
-    settings->setCG1((1 << 0) | (1 << 11));
+    settings->setDesignatedHours((1 << 0) | (1 << 11));
     typeTime("1200");
     click("BanBtn");
     EXPECT_EQ(titles(), (QStringList{"時盤:24/03/01 01時", "時盤:24/03/01 12時", "時盤:24/03/01 23時"}));
@@ -403,7 +403,7 @@ TEST_F(MainWindowTest, TheSpinButtonWrapsAroundMidnight)
 TEST_F(MainWindowTest, PreviousAndNextStepByTheHighestCheckedKind)
 {
     TMainF &m = open();
-    settings->setCB(2, false);
+    settings->setTileAfterCharts(false);
     // Only 月: 30.29 days a step, the fraction of a day carried in the value.
     onlyKinds({1});
     enter(2024, 3, 1, "12:00");
@@ -482,7 +482,7 @@ TEST(MainWindowEntry, TileFillsRowsLeftToRight)
 TEST_F(MainWindowTest, WindowMenuListsTheChartsUpToAHundred)
 {
     TMainF &m = open();
-    settings->setCB(2, false);
+    settings->setTileAfterCharts(false);
     onlyKinds({2});
     QMenu *menu = m.menu(TMainF::WindowMenu);
     emit menu->aboutToShow();
@@ -586,8 +586,8 @@ TEST_F(MainWindowTest, CaptionHintsAndTheWindowsOfOtherParts)
     const QString summary = QStringLiteral("　　【活盤式】　【６０年１局　６０月１局　６０日１局　６０刻１局　】");
     EXPECT_EQ(m.windowTitle(), "VELM" + summary);
     EXPECT_EQ(m.action("SysBtn")->toolTip(), QStringLiteral("システムの設定をします\n") + summary);
-    settings->setTCB(false);
-    settings->setRG10(1);
+    settings->setSummaryInTitle(false);
+    settings->setLayingMethod(1);
     settings->commit();
     EXPECT_EQ(m.windowTitle(), "VELM");
     EXPECT_TRUE(m.action("SysBtn")->toolTip().contains(QStringLiteral("【飛宮式】")));
@@ -707,7 +707,7 @@ TEST_F(MainWindowTest, ChartsAreRefusedWithAClearMessage)
     EXPECT_TRUE(messages.texts[1].contains("SuuFile.Dat"));
     // A time zone that is not a number: the panel says so and no chart is made.
     QFile::copy(QStringLiteral(VELM_DATA_DIR "/SuuFile.Dat"), program.filePath("SuuFile.Dat"));
-    settings->setTZE("nine");
+    settings->setFixedTimeZone("nine");
     typeTime("1300");
     EXPECT_TRUE(m.Panel1()->text().contains(QStringLiteral("『nine』")));
     click("BanBtn");

@@ -98,7 +98,7 @@ TEST_F(BDataFTest, StartsIdleWithTheHourChartAndStoredLimit)
 
 TEST_F(BDataFTest, HourChartsFromAQuarterToElevenFillTheListWindow)
 {
-    settings->setCB(1, true);
+    settings->setSearchListOnTop(true);
     typeLimit(QStringLiteral("１３")); // as an input method types it
     click("OKBtn");
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
@@ -129,7 +129,7 @@ TEST_F(BDataFTest, HourChartsFromAQuarterToElevenFillTheListWindow)
 
 TEST_F(BDataFTest, StopKeepsTheRowsMade)
 {
-    settings->setCB(1, false); // the list is an ordinary window then
+    settings->setSearchListOnTop(false); // the list is an ordinary window then
     click("RG1_2");
     typeLimit(QStringLiteral("5000"));
     int waves = 0;

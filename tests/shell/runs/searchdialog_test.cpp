@@ -120,7 +120,7 @@ TEST(SrcSF, RunFillsTheListWindow)
     // An hour search from 10:45 lists the even hours of its steps.
     EXPECT_EQ(f.list.list().rows[1][0], "時盤");
     // The limits are kept for the next start.
-    EXPECT_EQ(f.settings.Src(), QStringLiteral("120"));
+    EXPECT_EQ(f.settings.searchLimit(), QStringLiteral("120"));
 }
 
 TEST(SrcSF, NoMatchSaysSoAndStaysOpen)

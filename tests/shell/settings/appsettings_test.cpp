@@ -41,44 +41,48 @@ TEST(AppSettings, DefaultsOfTheSettingsTable)
     Folders d;
     AppSettings s(d.program.path(), d.config.path());
     EXPECT_EQ(s.loadError(), "");
-    EXPECT_EQ(s.ImiPnl(), 355);
-    EXPECT_EQ(s.KyuPnl(), 125);
-    EXPECT_TRUE(s.StsBar());
+    EXPECT_EQ(s.explanationPaneWidth(), 355);
+    EXPECT_EQ(s.palacePanelHeight(), 125);
+    EXPECT_TRUE(s.statusBarShown());
     for (int n = 0; n < 4; ++n)
-        EXPECT_TRUE(s.BanGrp(n)) << n;
-    EXPECT_EQ(s.CGS(), 1);
-    EXPECT_EQ(s.Src(), "500");
-    EXPECT_EQ(s.Cnt(), "100");
-    EXPECT_TRUE(s.KCB1());
-    // CB1..CB7 as designed: on on on off on off on; CB8 item 0.
-    const bool cb[8] = {false, true, true, true, false, true, false, true};
-    for (int n = 1; n <= 7; ++n)
-        EXPECT_EQ(s.CB(n), cb[n]) << "CB" << n;
-    EXPECT_EQ(s.CB8(), 0);
-    EXPECT_TRUE(s.TCB());
-    EXPECT_EQ(s.CG1(), 4095);
-    EXPECT_EQ(s.RG10(), 0);
-    EXPECT_EQ(s.RG0(), 1);
+        EXPECT_TRUE(s.chartKindChecked(n)) << n;
+    EXPECT_EQ(s.designatedChartFlags(), 1);
+    EXPECT_EQ(s.searchLimit(), "500");
+    EXPECT_EQ(s.searchMatchLimit(), "100");
+    EXPECT_TRUE(s.hourStarFollowsDun());
+    // The seven switches as designed: on on on off on off on; the hour rows item 0.
+    EXPECT_TRUE(s.searchListOnTop());
+    EXPECT_TRUE(s.tileAfterCharts());
+    EXPECT_TRUE(s.colourChartsByScore());
+    EXPECT_FALSE(s.showDutyDoorAndStar());
+    EXPECT_TRUE(s.calendarOnTop());
+    EXPECT_FALSE(s.calendarAtStart());
+    EXPECT_TRUE(s.doubleClickOpensChart());
+    EXPECT_EQ(s.calendarHourRows(), 0);
+    EXPECT_TRUE(s.summaryInTitle());
+    EXPECT_EQ(s.designatedHours(), 4095);
+    EXPECT_EQ(s.layingMethod(), 0);
+    EXPECT_EQ(s.defaultJuPeriod(), 1);
     for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(s.RG0k(k), 1);
+        EXPECT_EQ(s.juPeriod(k), 1);
     const quint32 colours[5] = {0xFFFF8E, 0xCCFFBB, 0x9DFFFF, 0xFFA6FF, 0x8888FF};
     for (int k = 0; k < 5; ++k)
-        EXPECT_EQ(s.Color(k), colours[k]);
+        EXPECT_EQ(s.scoreColour(k), colours[k]);
     const int thresholds[4] = {10, 5, 0, -5};
     for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(s.ED(k), thresholds[k]);
-    EXPECT_EQ(s.CFrom(), "0");
-    EXPECT_EQ(s.TZE(), "9.0");
-    EXPECT_EQ(s.NowE(), "0.0");
-    EXPECT_EQ(s.SysFont(), (FontSetting{"IPAPGothic", 9}));
-    EXPECT_EQ(s.BanFont(), (FontSetting{"IPAGothic", 10}));
-    EXPECT_EQ(s.SetuFont(), (FontSetting{"IPAPMincho", 9}));
-    EXPECT_EQ(s.Gaiji(1), "93E0");
-    EXPECT_EQ(s.Gaiji(2), "B4B2");
-    EXPECT_EQ(s.Gaiji(3), "93AB");
-    EXPECT_TRUE(s.TeiiPlacement(1).isEmpty());
+        EXPECT_EQ(s.scoreThreshold(k), thresholds[k]);
+    EXPECT_EQ(s.calendarHoursBefore(), "0");
+    EXPECT_EQ(s.fixedTimeZone(), "9.0");
+    EXPECT_EQ(s.clockCorrection(), "0.0");
+    EXPECT_EQ(s.baseFont(), (FontSetting{"IPAPGothic", 9}));
+    EXPECT_EQ(s.chartFont(), (FontSetting{"IPAGothic", 10}));
+    EXPECT_EQ(s.explanationFont(), (FontSetting{"IPAPMincho", 9}));
+    EXPECT_EQ(s.specialCharacter(1), "93E0");
+    EXPECT_EQ(s.specialCharacter(2), "B4B2");
+    EXPECT_EQ(s.specialCharacter(3), "93AB");
+    EXPECT_TRUE(s.fixedViewPlacement(1).isEmpty());
     // Default colour 0 is $FFFF8E in blue-green-red order: red 8E, green FF, blue FF.
-    EXPECT_EQ(colorFromBgr(s.Color(0)), QColor(0x8E, 0xFF, 0xFF));
+    EXPECT_EQ(colorFromBgr(s.scoreColour(0)), QColor(0x8E, 0xFF, 0xFF));
     EXPECT_EQ(bgrFromColor(QColor(0x8E, 0xFF, 0xFF)), 0xFFFF8Eu);
 }
 
@@ -87,45 +91,45 @@ TEST(AppSettings, ValuesSurviveARestartUnderTheirKeys)
     Folders d;
     {
         AppSettings s(d.program.path(), d.config.path());
-        s.setImiPnl(300);
-        s.setKyuPnl(90);
-        s.setStsBar(false);
-        s.setBanGrp(0, false);
-        s.setCGS(0);
-        s.setKCB1(false);
-        s.setCB(2, false);
-        s.setCB8(2);
-        s.setCG1(0x801);
-        s.setRG10(1);
-        s.setRG0k(3, 0);
-        s.setColor(4, 0x123456);
-        s.setED(3, -7);
-        s.setTZE("8.5");
-        s.setSetuFont({"IPAGothic", 12});
-        s.setGaiji(2, "889F");
-        s.setTeiiPlacement(2, QByteArray("\x2c\0\0\0", 4));
+        s.setExplanationPaneWidth(300);
+        s.setPalacePanelHeight(90);
+        s.setStatusBarShown(false);
+        s.setChartKindChecked(0, false);
+        s.setDesignatedChartFlags(0);
+        s.setHourStarFollowsDun(false);
+        s.setTileAfterCharts(false);
+        s.setCalendarHourRows(2);
+        s.setDesignatedHours(0x801);
+        s.setLayingMethod(1);
+        s.setJuPeriod(3, 0);
+        s.setScoreColour(4, 0x123456);
+        s.setScoreThreshold(3, -7);
+        s.setFixedTimeZone("8.5");
+        s.setExplanationFont({"IPAGothic", 12});
+        s.setSpecialCharacter(2, "889F");
+        s.setFixedViewPlacement(2, QByteArray("\x2c\0\0\0", 4));
         EXPECT_EQ(s.commit(), "");
     }
     AppSettings s(d.program.path(), d.config.path());
-    EXPECT_EQ(s.ImiPnl(), 300);
-    EXPECT_EQ(s.KyuPnl(), 90);
-    EXPECT_FALSE(s.StsBar());
-    EXPECT_FALSE(s.BanGrp(0));
-    EXPECT_TRUE(s.BanGrp(1));
-    EXPECT_EQ(s.CGS(), 0);
-    EXPECT_FALSE(s.KCB1());
-    EXPECT_FALSE(s.CB(2));
-    EXPECT_EQ(s.CB8(), 2);
-    EXPECT_EQ(s.CG1(), 0x801);
-    EXPECT_EQ(s.RG10(), 1);
-    EXPECT_EQ(s.RG0k(3), 0);
-    EXPECT_EQ(s.RG0k(2), 1);
-    EXPECT_EQ(s.Color(4), 0x123456u);
-    EXPECT_EQ(s.ED(3), -7);
-    EXPECT_EQ(s.TZE(), "8.5");
-    EXPECT_EQ(s.SetuFont(), (FontSetting{"IPAGothic", 12}));
-    EXPECT_EQ(s.Gaiji(2), "889F");
-    EXPECT_EQ(s.TeiiPlacement(2), QByteArray("\x2c\0\0\0", 4));
+    EXPECT_EQ(s.explanationPaneWidth(), 300);
+    EXPECT_EQ(s.palacePanelHeight(), 90);
+    EXPECT_FALSE(s.statusBarShown());
+    EXPECT_FALSE(s.chartKindChecked(0));
+    EXPECT_TRUE(s.chartKindChecked(1));
+    EXPECT_EQ(s.designatedChartFlags(), 0);
+    EXPECT_FALSE(s.hourStarFollowsDun());
+    EXPECT_FALSE(s.tileAfterCharts());
+    EXPECT_EQ(s.calendarHourRows(), 2);
+    EXPECT_EQ(s.designatedHours(), 0x801);
+    EXPECT_EQ(s.layingMethod(), 1);
+    EXPECT_EQ(s.juPeriod(3), 0);
+    EXPECT_EQ(s.juPeriod(2), 1);
+    EXPECT_EQ(s.scoreColour(4), 0x123456u);
+    EXPECT_EQ(s.scoreThreshold(3), -7);
+    EXPECT_EQ(s.fixedTimeZone(), "8.5");
+    EXPECT_EQ(s.explanationFont(), (FontSetting{"IPAGothic", 12}));
+    EXPECT_EQ(s.specialCharacter(2), "889F");
+    EXPECT_EQ(s.fixedViewPlacement(2), QByteArray("\x2c\0\0\0", 4));
 
     // The keys are those of the settings table, in section "Sys".
     QSettings raw(d.config.path() + "/VELM.ini", QSettings::IniFormat);
@@ -149,12 +153,12 @@ TEST(AppSettings, OddStoredValuesFallBack)
         raw.setValue("Sys/CB8", 7);
     }
     AppSettings s(d.program.path(), d.config.path());
-    EXPECT_EQ(s.RG10(), 0);
+    EXPECT_EQ(s.layingMethod(), 0);
     for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(s.RG0k(k), 0) << k;
-    EXPECT_EQ(s.ImiPnl(), 355);
-    EXPECT_TRUE(s.StsBar());
-    EXPECT_EQ(s.CB8(), 0);
+        EXPECT_EQ(s.juPeriod(k), 0) << k;
+    EXPECT_EQ(s.explanationPaneWidth(), 355);
+    EXPECT_TRUE(s.statusBarShown());
+    EXPECT_EQ(s.calendarHourRows(), 0);
 }
 
 TEST(AppSettings, DamagedFileIsKeptUntilTheUserChangesSomething)
@@ -167,23 +171,23 @@ TEST(AppSettings, DamagedFileIsKeptUntilTheUserChangesSomething)
         AppSettings s(d.program.path(), d.config.path());
         ASSERT_NE(s.loadError(), "");
         EXPECT_TRUE(s.loadError().contains(path));
-        EXPECT_EQ(s.ImiPnl(), 355);
+        EXPECT_EQ(s.explanationPaneWidth(), 355);
         // Closing the main window stores what is in effect: nothing new.
-        s.setImiPnl(355);
+        s.setExplanationPaneWidth(355);
         for (int n = 0; n < 4; ++n)
-            s.setBanGrp(n, true);
-        s.setCGS(1);
+            s.setChartKindChecked(n, true);
+        s.setDesignatedChartFlags(1);
         EXPECT_EQ(s.sync(), "");
         EXPECT_EQ(readFile(path), damaged);
         EXPECT_FALSE(QFile::exists(path + ".bad"));
         // A real change replaces it; the damaged file is kept aside.
-        s.setBanGrp(0, false);
+        s.setChartKindChecked(0, false);
         EXPECT_EQ(s.sync(), "");
         EXPECT_EQ(readFile(path + ".bad"), damaged);
     }
     AppSettings again(d.program.path(), d.config.path());
     EXPECT_EQ(again.loadError(), "");
-    EXPECT_FALSE(again.BanGrp(0));
+    EXPECT_FALSE(again.chartKindChecked(0));
 }
 
 TEST(AppSettings, LayoutFilesBesideTheProgram)
@@ -193,11 +197,11 @@ TEST(AppSettings, LayoutFilesBesideTheProgram)
         AppSettings s(d.program.path(), d.config.path());
         EXPECT_FALSE(s.layoutFileExists());
         EXPECT_FALSE(s.mainPlacement().stored);
-        EXPECT_EQ(s.FL().name, "IPAPMincho");
+        EXPECT_EQ(s.memoFont().name, "IPAPMincho");
         s.setToolbarState(QByteArray("state\x01", 6));
         s.setWindowPlacement("ListF", QByteArray("geo"));
         s.setMainPlacement({true, false, QRect(10, 20, 800, 600)});
-        s.setFL({"IPAGothic", 11, 1 | 2, 0x0000FF});
+        s.setMemoFont({"IPAGothic", 11, 1 | 2, 0x0000FF});
     }
     AppSettings s(d.program.path(), d.config.path());
     EXPECT_TRUE(s.layoutFileExists());
@@ -208,7 +212,7 @@ TEST(AppSettings, LayoutFilesBesideTheProgram)
     EXPECT_TRUE(p.stored);
     EXPECT_FALSE(p.maximized);
     EXPECT_EQ(p.bounds, QRect(10, 20, 800, 600));
-    const FontRecord fl = s.FL();
+    const FontRecord fl = s.memoFont();
     EXPECT_EQ(fl.name, "IPAGothic");
     EXPECT_EQ(fl.size, 11);
     EXPECT_TRUE(fl.font().bold());
@@ -236,25 +240,25 @@ TEST(AppSettings, FifosInPlaceOfTheLayoutFilesNeverBlock)
     s.setMainPlacement({true, false, QRect(10, 20, 800, 600)});
     EXPECT_EQ(s.toolbarState(), QByteArray());
     EXPECT_FALSE(s.mainPlacement().stored);
-    EXPECT_EQ(s.FL().name, "IPAPMincho");
-    EXPECT_EQ(s.SetURL(), AppSettings::builtInSupportAddress());
+    EXPECT_EQ(s.memoFont().name, "IPAPMincho");
+    EXPECT_EQ(s.supportAddress(), AppSettings::builtInSupportAddress());
 }
 
 TEST(AppSettings, SupportAddress)
 {
     Folders d;
     AppSettings s(d.program.path(), d.config.path());
-    EXPECT_EQ(s.SetURL(), AppSettings::builtInSupportAddress());
+    EXPECT_EQ(s.supportAddress(), AppSettings::builtInSupportAddress());
     QSettings maker(d.config.path() + "/Quorvel.ini", QSettings::IniFormat);
     maker.setValue("80", "ftp://files.example/");
     maker.sync();
-    EXPECT_EQ(s.SetURL(), AppSettings::builtInSupportAddress());
+    EXPECT_EQ(s.supportAddress(), AppSettings::builtInSupportAddress());
     maker.setValue("80", "http://support.example/velm");
     maker.sync();
-    EXPECT_EQ(s.SetURL(), "http://support.example/velm");
+    EXPECT_EQ(s.supportAddress(), "http://support.example/velm");
     maker.setValue("80", "https://support.example/velm");
     maker.sync();
-    EXPECT_EQ(s.SetURL(), "https://support.example/velm");
+    EXPECT_EQ(s.supportAddress(), "https://support.example/velm");
 }
 
 TEST(AppSettings, EngineOptionsAndSummary)
@@ -271,10 +275,10 @@ TEST(AppSettings, EngineOptionsAndSummary)
     EXPECT_EQ(settingsSummary(s),
               QStringLiteral("　　【活盤式】　【６０年１局　６０月１局　６０日１局　６０刻１局　】"));
 
-    s.setRG10(1);
-    s.setRG0k(0, 0);
-    s.setRG0k(3, 0);
-    s.setTZE(" -3.5 ");
+    s.setLayingMethod(1);
+    s.setJuPeriod(0, 0);
+    s.setJuPeriod(3, 0);
+    s.setFixedTimeZone(" -3.5 ");
     o = engineOptions(s, false);
     EXPECT_EQ(o.method, LayingMethod::Flying);
     EXPECT_EQ(o.koyomi.periods, (std::array<int, 4>{0, 1, 1, 0}));
@@ -284,7 +288,7 @@ TEST(AppSettings, EngineOptionsAndSummary)
               QStringLiteral("　　【飛宮式】　【\u3000１年１局　６０月１局　６０日１局　１０刻１局　】"));
 
     for (const char *bad : {"abc", "", "9,0", "1e3", "30", "-13"}) {
-        s.setTZE(bad);
+        s.setFixedTimeZone(bad);
         o = engineOptions(s);
         EXPECT_FALSE(o.tzOk) << bad;
         EXPECT_EQ(o.tzText, bad);

@@ -135,20 +135,20 @@ TEST(SysSettings, EveryValueSurvivesClosingAndANewStart)
         EXPECT_FALSE(kcb1[1][0].toBool());
         EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
 
-        expected.CB1 = expected.CB2 = expected.CB3 = expected.CB5 = expected.CB7 = false;
-        expected.CB4 = expected.CB6 = true;
-        expected.KCB1 = expected.TCB = false;
-        expected.CG1 = 4095 & ~1 & ~(1 << 5);
-        expected.CB8 = 2;
-        expected.CFrom = "3";
-        expected.CCnt = "40";
-        expected.ED = {20, 7, -1, -9};
-        expected.Color[3] = 0x030201;
-        expected.SetuFont = {QStringLiteral("IPAMincho"), 14};
-        expected.NowE = "-15.5";
-        expected.TZE = "8.0";
-        expected.RG10 = 1;
-        expected.RG0k = {0, 1, 1, 0};
+        expected.searchListOnTop = expected.tileAfterCharts = expected.colourChartsByScore = expected.calendarOnTop = expected.doubleClickOpensChart = false;
+        expected.showDutyDoorAndStar = expected.calendarAtStart = true;
+        expected.hourStarFollowsDun = expected.summaryInTitle = false;
+        expected.designatedHours = 4095 & ~1 & ~(1 << 5);
+        expected.calendarHourRows = 2;
+        expected.calendarHoursBefore = "3";
+        expected.calendarRows = "40";
+        expected.scoreThresholds = {20, 7, -1, -9};
+        expected.scoreColours[3] = 0x030201;
+        expected.explanationFont = {QStringLiteral("IPAMincho"), 14};
+        expected.clockCorrection = "-15.5";
+        expected.fixedTimeZone = "8.0";
+        expected.layingMethod = 1;
+        expected.juPeriods = {0, 1, 1, 0};
         EXPECT_EQ(w.current(), expected);
     }
     // The values under the keys the rest of the program (and older exports) use.
@@ -173,7 +173,7 @@ TEST(SysSettings, EveryValueSurvivesClosingAndANewStart)
 
     // A new run: everything back except the row count, which starts at 100.
     TSysF w(again);
-    expected.CCnt = "100";
+    expected.calendarRows = "100";
     EXPECT_EQ(w.current(), expected);
     EXPECT_TRUE(child<QRadioButton>(&w, "RG10_1")->isChecked());
     EXPECT_EQ(child<QLabel>(&w, "SetuFont")->text(), "IPAMincho");
@@ -232,7 +232,7 @@ TEST(SysSettings, ThresholdsMustDescend)
     messages.clear();
     EXPECT_TRUE(w.close());
     EXPECT_TRUE(messages.texts.isEmpty());
-    EXPECT_EQ(AppSettings(dir.path(), dir.path()).ED(1), 10);
+    EXPECT_EQ(AppSettings(dir.path(), dir.path()).scoreThreshold(1), 10);
 }
 
 TEST(SysSettings, TextFieldsMustBeUsableNumbers)
@@ -278,7 +278,7 @@ TEST(SysSettings, TextFieldsMustBeUsableNumbers)
     messages.clear();
     EXPECT_TRUE(w.close());
     EXPECT_TRUE(messages.texts.isEmpty());
-    EXPECT_EQ(settings.TZE(), "-3.5");
+    EXPECT_EQ(settings.fixedTimeZone(), "-3.5");
 }
 
 TEST(SysSettings, HiddenWindowClosesQuietly)
@@ -329,24 +329,24 @@ TEST(SysSettings, ColourAndFontDialogsGoThroughTheSeams)
     // Each font button edits its own sample; the window takes the basic
     // font's family, the samples keep their own fonts.
     click(&w, "SysFntBtn");
-    EXPECT_EQ(w.current().SysFont, (FontSetting{"IPAGothic", 12}));
-    EXPECT_EQ(w.current().BanFont, SystemSettings{}.BanFont);
+    EXPECT_EQ(w.current().baseFont, (FontSetting{"IPAGothic", 12}));
+    EXPECT_EQ(w.current().chartFont, SystemSettings{}.chartFont);
     EXPECT_EQ(child<QLabel>(&w, "SysFont")->text(), "IPAGothic");
     EXPECT_EQ(w.font().family(), "IPAGothic");
     EXPECT_EQ(child<QLabel>(&w, "SetuFont")->font().family(), "IPAPMincho");
     font = std::nullopt;
     click(&w, "SetuFntBtn");
-    EXPECT_EQ(w.current().SetuFont, SystemSettings{}.SetuFont);
+    EXPECT_EQ(w.current().explanationFont, SystemSettings{}.explanationFont);
 
     // Sizes beyond what the windows are laid out for come back to the nearest end, said so.
     RecordedMessages messages;
     font = QFont(QStringLiteral("IPAGothic"), 48);
     click(&w, "BanFntBtn");
-    EXPECT_EQ(w.current().BanFont, (FontSetting{"IPAGothic", MaxFontSize}));
+    EXPECT_EQ(w.current().chartFont, (FontSetting{"IPAGothic", MaxFontSize}));
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("ﾎﾟｲﾝﾄ")));
     settings.store().setInteger("Sys", "SetuFntSize", 2);
-    EXPECT_EQ(settings.SetuFont().size, MinFontSize);
+    EXPECT_EQ(settings.explanationFont().size, MinFontSize);
 }
 
 TEST(SysSettings, EngineOptionsFollowTheSettings)
@@ -361,10 +361,10 @@ TEST(SysSettings, EngineOptionsFollowTheSettings)
     EXPECT_EQ(layingMethod(defaults), LayingMethod::Rotating);
 
     SystemSettings v;
-    v.TZE = " -3.5 ";
-    v.RG0k = {0, 1, 0, 1};
-    v.KCB1 = false;
-    v.RG10 = 1;
+    v.fixedTimeZone = " -3.5 ";
+    v.juPeriods = {0, 1, 0, 1};
+    v.hourStarFollowsDun = false;
+    v.layingMethod = 1;
     const KoyomiOptions c = koyomiOptions(v);
     EXPECT_DOUBLE_EQ(c.tz, -3.5);
     EXPECT_EQ(c.periods, (std::array<int, 4>{0, 1, 0, 1}));
@@ -372,11 +372,11 @@ TEST(SysSettings, EngineOptionsFollowTheSettings)
     EXPECT_EQ(layingMethod(v), LayingMethod::Flying);
 
     for (const char *bad : {"", "abc", "14.5", "-12.5", "9..0"}) {
-        v.TZE = bad;
+        v.fixedTimeZone = bad;
         EXPECT_FALSE(timeZone(v).has_value()) << bad;
         EXPECT_DOUBLE_EQ(koyomiOptions(v).tz, 9.0) << bad;
     }
-    v.TZE = "14";
+    v.fixedTimeZone = "14";
     EXPECT_DOUBLE_EQ(koyomiOptions(v).tz, 14.0);
 }
 

@@ -20,7 +20,7 @@
 
 #include "output/chartdata.h"
 #include "shell/app/app.h"
-#include "shell/runs/webdatadialog.h"
+#include "shell/runs/chartdatafilesdialog.h"
 #include "shell/main/mainwindow.h"
 #include "shell/common/messages.h"
 #include "shell_fixtures.h"
@@ -352,7 +352,7 @@ TEST(DMakeF, MainWindowCommandShowsItModally)
         modal = dialog->isModal();
         QTest::mouseClick(dialog->OKBtn(), Qt::LeftButton);
     });
-    CGIBtnClick(main, settings);
+    CGIBtnClick(main, settings, &main);
     EXPECT_EQ(title, QStringLiteral("CGI 用 作盤データ生成"));
     EXPECT_EQ(folder, program.filePath(QStringLiteral("cgidata/")));
     EXPECT_TRUE(modal);

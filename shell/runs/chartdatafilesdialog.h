@@ -26,7 +26,7 @@ class QWidget;
 
 namespace velm {
 
-class TMainF;
+class ChartOpener;
 
 class TDMakeF : public QDialog {
     Q_OBJECT
@@ -100,6 +100,6 @@ private:
 
 // CGIBtnClick: makes the generator over the main window's options, shows it
 // modally and frees it when it closes.
-void CGIBtnClick(TMainF &main, AppSettings &settings);
+void CGIBtnClick(ChartOpener &main, AppSettings &settings, QWidget *parent);
 
 } // namespace velm

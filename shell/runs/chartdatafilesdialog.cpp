@@ -1,4 +1,4 @@
-#include "shell/runs/webdatadialog.h"
+#include "shell/runs/chartdatafilesdialog.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -17,10 +17,10 @@
 
 #include "output/chartdata.h"
 #include "shell/tools/helpwindow.h"
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/common/checkres.h"
 #include "shell/common/entryfields.h"
-#include "shell/main/mainwindow.h"
+#include "shell/common/chartopener.h"
 #include "shell/common/messages.h"
 #include "shell/common/runpanel.h"
 #include "shell/common/strings.h"
@@ -283,9 +283,9 @@ void TDMakeF::done(int result)
     QDialog::done(result);
 }
 
-void CGIBtnClick(TMainF &main, AppSettings &settings)
+void CGIBtnClick(ChartOpener &main, AppSettings &settings, QWidget *parent)
 {
-    TDMakeF dialog(settings, main.constData(), [&main] { return main.engineOptions(); }, &main);
+    TDMakeF dialog(settings, main.constData(), [&main] { return main.engineOptions(); }, parent);
     dialog.exec();
 }
 
