@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "engine/codec.h"
+#include "engine/syserror.h"
 
 namespace velm {
 
@@ -206,7 +207,7 @@ namespace {
 
 std::string writeFailure(const std::string &path, int error)
 {
-    return "『" + path + "』に書き込めません。(" + std::strerror(error) + ")";
+    return "『" + path + "』に書き込めません。(" + systemErrorText(error) + ")";
 }
 
 std::string folderOf(const std::string &path)

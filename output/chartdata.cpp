@@ -6,6 +6,7 @@
 
 #include "engine/datetime.h"
 #include "engine/ju.h"
+#include "engine/syserror.h"
 #include "engine/textfile.h"
 #include "evaluation/patterns.h"
 #include "output/listfile.h"
@@ -109,7 +110,7 @@ std::vector<std::string> monthLines(int year, const ChartFileOptions &o)
 
 std::string folderError(const fs::path &folder, const std::error_code &ec)
 {
-    return "『" + folder.string() + "』フォルダを作成できません。(" + ec.message() + ")";
+    return "『" + folder.string() + "』フォルダを作成できません。(" + systemErrorText(ec) + ")";
 }
 
 // Creates the folder with its missing parents; empty on success.

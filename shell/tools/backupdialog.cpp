@@ -1,5 +1,6 @@
 #include "shell/tools/backupdialog.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include <unistd.h>
@@ -28,6 +29,7 @@
 #include "shell/tools/helpwindow.h"
 #include "shell/common/messages.h"
 #include "shell/settings/regfile.h"
+#include "engine/syserror.h"
 
 namespace velm {
 
@@ -61,6 +63,13 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+// The reason of the system call that has just failed, in Japanese (the
+// system's own texts are English). Read at once, before errno changes.
+QString lastReason()
+{
+    return QString::fromStdString(systemErrorText(errno));
+}
+
 // One file to `target`; bytes done are added to `done`. Empty text on success.
 QString copyOne(const QString &source, const QString &target, qint64 &done, qint64 total, const QString &name,
                 const CopyProgress &progress, bool &cancelled)
@@ -70,20 +79,20 @@ QString copyOne(const QString &source, const QString &target, qint64 &done, qint
         return QStringLiteral("『%1』は、通常のファイルではないため読めません。").arg(shown(source));
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        return QStringLiteral("ファイル『%1』が読めません。\n%2").arg(shown(source), in.errorString());
+        return QStringLiteral("ファイル『%1』が読めません。\n%2").arg(shown(source), lastReason());
     QFile out(target);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QStringLiteral("ファイル『%1』を作れません。\n%2").arg(shown(target), out.errorString());
+        return QStringLiteral("ファイル『%1』を作れません。\n%2").arg(shown(target), lastReason());
     QByteArray buffer;
     while (true) {
         buffer = in.read(1 << 16);
         if (buffer.isEmpty()) {
             if (in.error() != QFileDevice::NoError || !in.atEnd())
-                return QStringLiteral("ファイル『%1』が読めません。\n%2").arg(shown(source), in.errorString());
+                return QStringLiteral("ファイル『%1』が読めません。\n%2").arg(shown(source), lastReason());
             break;
         }
         if (out.write(buffer) != buffer.size())
-            return QStringLiteral("ファイル『%1』に書き込めません。\n%2").arg(shown(target), out.errorString());
+            return QStringLiteral("ファイル『%1』に書き込めません。\n%2").arg(shown(target), lastReason());
         done += buffer.size();
         if (progress && !progress(done, total, name)) {
             cancelled = true;
@@ -91,10 +100,10 @@ QString copyOne(const QString &source, const QString &target, qint64 &done, qint
         }
     }
     if (!out.flush())
-        return QStringLiteral("ファイル『%1』に書き込めません。\n%2").arg(shown(target), out.errorString());
+        return QStringLiteral("ファイル『%1』に書き込めません。\n%2").arg(shown(target), lastReason());
     out.close();
     if (out.error() != QFileDevice::NoError)
-        return QStringLiteral("ファイル『%1』に書き込めません。\n%2").arg(shown(target), out.errorString());
+        return QStringLiteral("ファイル『%1』に書き込めません。\n%2").arg(shown(target), lastReason());
     // A copy carries its original's date, as a file manager's copy does.
     QFile stamp(target);
     if (stamp.open(QIODevice::ReadWrite))

@@ -274,5 +274,7 @@ TEST(TextFile, ConcurrentWritersNeverMixOrLoseContent)
 TEST(TextFile, UnwritableFolderKeepsNothingHalfWritten)
 {
     std::string msg = writeTextFileAtomic("/nonexistent-dir/x.Dat", {"a"});
-    EXPECT_NE(msg.find("『/nonexistent-dir/x.Dat』に書き込めません"), std::string::npos);
+    EXPECT_NE(msg.find("『/nonexistent-dir/x.Dat』に書き込めません。(ファイルまたはフォルダがありません)"),
+              std::string::npos)
+        << msg;
 }

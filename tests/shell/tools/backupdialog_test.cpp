@@ -355,6 +355,10 @@ TEST(BackF, AFailedRestoreLeavesTheProgramFolderAsItWas)
         locked.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     EXPECT_TRUE(f.messages.texts.last().contains("Senji.dat"));
+    // The reason in Japanese, not the system's English text.
+    EXPECT_TRUE(f.messages.texts.last().contains(geteuid() == 0 ? "ディスクの読み書きに失敗しました"
+                                                               : "アクセスが許可されていません"))
+        << f.messages.texts.last().toStdString();
     EXPECT_TRUE(f.messages.texts.last().contains("プログラムのフォルダは元のままです。"));
     EXPECT_EQ(snapshot(f.program.path()), before);
     EXPECT_EQ(f.settings.store().text("Sys", "TZE"), "8.0");
