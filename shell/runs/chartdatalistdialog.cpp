@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "output/chartdata.h"
+#include "output/walk.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/common/entryfields.h"
 #include "shell/lists/listwindow.h"
@@ -145,6 +146,8 @@ void TBDataF::OKBtnClick()
             FormShow();
             return;
         }
+        if (result->ended)
+            ui::showInfo(this, qs(walkEndMessage(result->last, result->count, "作成")));
         const ListModel model = chartDataListModel(*result);
         accept();
         m_list.showList(model, m_settings.searchListOnTop());

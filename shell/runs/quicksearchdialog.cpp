@@ -14,6 +14,7 @@
 #include "output/chartdata.h"
 #include "output/listfile.h"
 #include "output/quicksearch.h"
+#include "output/walk.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/common/entryfields.h"
 #include "shell/common/chartopener.h"
@@ -161,6 +162,8 @@ void TESrcF::searchEnded(const QuickSearchResult &result, int kind)
     showCount(result.examined);
     if (!result.ok()) {
         ui::showInfo(this, qs(QuickSearchNotFoundMessage));
+        if (result.ended)
+            ui::showInfo(this, qs(walkEndMessage(result.last, result.examined, "検索")));
         return;
     }
     if (!m_main.BanGrp(kind)) {

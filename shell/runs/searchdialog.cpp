@@ -15,6 +15,7 @@
 #include "evaluation/numbers.h"
 #include "evaluation/sencheck.h"
 #include "output/search.h"
+#include "output/walk.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/common/programfiles.h"
 #include "shell/common/entryfields.h"
@@ -205,9 +206,15 @@ void TSrcSF::OKBtnClick()
             return !run.stopRequested();
         });
     };
-    m_run.start(std::move(work), [this, outcome, matterName, direction = search.direction] {
+    m_run.start(std::move(work), [this, outcome, matterName, direction = search.direction, start = search.start,
+                                  kind = search.kind] {
         showCounts(outcome->matches, outcome->examined);
         showRunning(false);
+        // A walk cut short by the end of the calendar says so: the user asked
+        // for more moments than were searched.
+        if (outcome->ended && outcome->examined > 0)
+            ui::showInfo(this, qs(walkEndMessage(walkMoment(start, kind, outcome->examined - 1),
+                                                 outcome->examined, "検索")));
         if (outcome->found.empty()) {
             ui::showInfo(this, NotFound);
             return;

@@ -37,7 +37,8 @@ struct Fixture {
     AppSettings settings{dir.path(), dir.path()};
     ConstData names = MakeConstData();
     TListF list{settings};
-    TSrcSF dialog{settings, names, [] { return std::optional<CivilTime>(Start); },
+    CivilTime start = Start;
+    TSrcSF dialog{settings, names, [this] { return std::optional<CivilTime>(start); },
                   [] { return EngineOptions{}; }};
 
     explicit Fixture(const QString &folder = QStringLiteral(VELM_DATA_DIR))
@@ -134,6 +135,17 @@ TEST(SrcSF, NoMatchSaysSoAndStaysOpen)
     EXPECT_TRUE(f.dialog.isVisible());
     EXPECT_TRUE(f.idle());
     EXPECT_FALSE(f.list.isVisible());
+}
+
+TEST(SrcSF, AWalkCutShortByTheCalendarEndSaysSo)
+{
+    RecordedMessages messages;
+    Fixture f;
+    f.start = CivilTime{9999, 12, 31, 10, 0, 0};
+    f.click("RG1_3");
+    f.click("OKBtn");
+    ASSERT_FALSE(messages.texts.isEmpty());
+    EXPECT_EQ(messages.texts[0], QStringLiteral("日付が9999年12月31日を超えるため、9999/12/31 22:00までの7件で検索を終えました。"));
 }
 
 TEST(SrcSF, StopButtonShowsTheMatchesSoFar)
