@@ -11,6 +11,7 @@
 #include "engine/symbols.h"
 #include "evaluation/patterns.h"
 #include "evaluation/suusan.h"
+#include "output/chartshapes.h"
 #include "output/walk.h"
 #include "output/walkthreads.h"
 
@@ -171,65 +172,44 @@ private:
     std::atomic<std::size_t> m_count{0};
 };
 
-// A long walk meets the same few charts again and again: an hour chart's
-// plates come in a few thousand shapes, and beyond its plates a chart reads
-// only a little of the other pillars (the pattern signature), the season and
-// the term. The cache lays each shape once and judges each chart once, from
-// exactly those inputs, so every moment gets what the full computation gives.
-// One cache per thread; with several threads, what one judges the others
-// find in the walk's JudgedCharts.
+// One cache per thread: each chart shape (chartshapes.h) is judged once.
+// With several threads, what one judges the others find in the walk's
+// JudgedCharts.
 class ChartCache {
 public:
     ChartCache(const SearchSettings &settings, const SenMatter &matter, const NumberTables &tables,
                const ConstData &names, std::uint32_t thread, JudgedCharts *shared)
         : m_settings(settings), m_matter(matter), m_tables(tables), m_names(names), m_thread(thread)
-        , m_shared(shared)
+        , m_shared(shared), m_shapes(settings.kind, settings.method)
     {
     }
 
     // The outcome of the chart of the walk's kind for these calendar facts.
     OutcomeRef at(const Koyomi &koyomi)
     {
-        const int K = m_settings.kind;
-        const PlateInputs in = plateInputs(koyomi, K, m_settings.method);
-        const auto k = static_cast<std::size_t>(K);
-        const std::optional<std::size_t> slot = slotOf(in);
-        if (!slot || koyomi.Kisetsu < 0 || koyomi.Kisetsu > 7 || koyomi.BanSekki[k] < 0
-            || koyomi.BanSekki[k] > 255) {
+        const std::optional<ChartShapes::Shape> shape = m_shapes.find(koyomi);
+        if (!shape) {
             // Outside the table's range (never for real dates): computed afresh.
-            return store(judge(BanCreate(koyomi, K, m_settings.method, &standardPatternDetector()), koyomi,
-                               m_settings, m_matter, m_tables, m_names));
+            return store(judge(BanCreate(koyomi, m_settings.kind, m_settings.method, &standardPatternDetector()),
+                               koyomi, m_settings, m_matter, m_tables, m_names));
         }
-        std::uint32_t &index = slotTable()[*slot];
-        if (index == 0) {
-            m_plates.push_back(layPlates(in, K, m_settings.method));
-            m_probes.push_back(pillarProbe(m_plates.back()));
-            index = static_cast<std::uint32_t>(m_plates.size());
-        }
-        const auto plate = static_cast<std::uint32_t>(index - 1);
-        const std::uint64_t key = pillarSignature(m_probes[plate], koyomi)
-            | static_cast<std::uint64_t>(koyomi.Kisetsu) << 48
-            | static_cast<std::uint64_t>(koyomi.BanSekki[k]) << 51;
+        const std::uint32_t plate = shape->plate;
+        const std::uint64_t key = shape->key;
         std::size_t at = findJudged(plate, key);
         if (m_judged[at].plate == plate && m_judged[at].key == key)
             return m_judged[at].match == NoMatch ? Unmatched : m_matches[m_judged[at].match];
 
-        const auto slotNumber = static_cast<std::uint32_t>(*slot);
         std::optional<OutcomeRef> outcome;
         if (m_shared)
-            outcome = m_shared->find(slotNumber, key);
+            outcome = m_shared->find(shape->slot, key);
         if (!outcome) {
             // Judged from the plates, the marks and the scores' own inputs
             // only, so nothing else of this moment can leak into what later
             // moments reuse.
-            ChartRecord chart = m_plates[plate];
-            markChart(chart, koyomi, &standardPatternDetector());
-            Koyomi scoring;
-            scoring.Kisetsu = koyomi.Kisetsu;
-            scoring.BanSekki[k] = koyomi.BanSekki[k];
-            outcome = store(judge(chart, scoring, m_settings, m_matter, m_tables, m_names));
+            outcome = store(judge(m_shapes.chart(*shape, koyomi), m_shapes.scoringFacts(koyomi), m_settings,
+                                  m_matter, m_tables, m_names));
             if (m_shared)
-                outcome = m_shared->add(slotNumber, key, *outcome);
+                outcome = m_shared->add(shape->slot, key, *outcome);
         }
         if (2 * (m_judgedCount + 1) > m_judged.size()) {
             growJudged();
@@ -294,40 +274,13 @@ private:
         return OutcomeRef{m_thread} << 32 | (m_outcomes.size() - 1);
     }
 
-    // Direct table over every plate input: stem, branch, dun, ju, nine-star, term.
-    static constexpr std::size_t TermSlots = 32;
-    static constexpr std::size_t SlotCount = 10 * 12 * 2 * 9 * 9 * TermSlots;
-
-    static std::optional<std::size_t> slotOf(const PlateInputs &in)
-    {
-        if (in.stem < 0 || in.stem > 9 || in.branch < 0 || in.branch > 11 || in.dun < 0 || in.dun > 1
-            || in.ju < 0 || in.ju > 8 || in.nineStar < 0 || in.nineStar > 8 || in.term < 0
-            || in.term >= static_cast<int>(TermSlots))
-            return std::nullopt;
-        const auto u = [](int v) { return static_cast<std::size_t>(v); };
-        // The term outermost: a rotating-plate walk (term always 0) then
-        // touches only the first 19,440 slots, which stay in the cache.
-        return ((((u(in.term) * 10 + u(in.stem)) * 12 + u(in.branch)) * 2 + u(in.dun)) * 9 + u(in.ju)) * 9
-            + u(in.nineStar);
-    }
-
-    std::vector<std::uint32_t> &slotTable()
-    {
-        if (m_slots.empty())
-            m_slots.assign(SlotCount, 0);
-        return m_slots;
-    }
-
     const SearchSettings &m_settings;
     const SenMatter &m_matter;
     const NumberTables &m_tables;
     const ConstData &m_names;
     const std::uint32_t m_thread;
     JudgedCharts *m_shared;
-    std::vector<std::uint32_t> m_slots; // plate index + 1, 0 when not laid yet
-    // Deques: they grow without moving what they hold.
-    std::deque<ChartRecord> m_plates;
-    std::vector<PillarProbe> m_probes;  // by plate index
+    ChartShapes m_shapes;
     std::vector<Judged> m_judged;
     std::size_t m_judgedCount = 0;
     std::vector<OutcomeRef> m_matches; // the matching charts this thread has met
