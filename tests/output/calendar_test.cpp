@@ -1,5 +1,6 @@
 // The numbers calendar: where it starts, which double-hours it lists, which
-// kind each row is, that it always ends, and the hint of a score cell.
+// kind each row is, that it always ends, and the hint of a score cell; and
+// the heat map, whose values are the calendar's scores drawn as a picture.
 //
 // Pillar changes used below (this engine, time zone 9): the day pillar turns
 // at midnight, so 23:00 still belongs to the old day; 立春 2024 falls at
@@ -16,7 +17,11 @@
 #include "engine/codec.h"
 #include "evaluation/patterns.h"
 #include "evaluation/suusan.h"
+#include "evaluation/matters.h"
+#include "evaluation/sencheck.h"
 #include "output/charttext.h"
+#include "output/heatmap.h"
+#include "output/walk.h"
 
 namespace velm {
 namespace {
@@ -356,6 +361,117 @@ TEST(CalendarCounts, SettingsTexts)
         EXPECT_FALSE(parseCalendarCounts(bad, "0").ok()) << bad;
     for (const char *bad : {"", "x", "2.0", "-100000"})
         EXPECT_NE(parseCalendarCounts("10", bad).error.find("[時間前から]"), std::string::npos) << bad;
+}
+
+// A calendar run over the same days from midnight lists the same moments;
+// every hour row (or day row) must carry the heat map's scores. The spans
+// cross 立春 and 啓蟄 2024 and a year's end, under both laying methods and
+// other calendar settings. The matter's outlines equal its test on the plainly
+// computed chart.
+TEST(HeatMap, ValuesAreTheCalendarsScoresForTheSameMoments)
+{
+    const MatterListLoad names = readMatterList(std::string(VELM_DATA_DIR) + "/Senji.Idx");
+    ASSERT_FALSE(names.list.names.empty());
+    const SenMatterLoad matter =
+        loadSenMatter(std::string(VELM_DATA_DIR) + "/Senji.Dat", names.list.names.front());
+    ASSERT_TRUE(matter.ok) << matter.message;
+
+    struct Case {
+        CivilTime start;
+        int days;
+        int kind;
+        LayingMethod method;
+        std::array<int, 4> periods;
+        bool kcb1;
+    };
+    const Case cases[] = {
+        {{2024, 2, 1, 0, 0, 0}, 8, KindHour, LayingMethod::Rotating, {1, 1, 1, 1}, true},
+        {{2024, 3, 2, 15, 30, 0}, 6, KindHour, LayingMethod::Flying, {1, 1, 1, 1}, true},
+        {{2023, 12, 28, 0, 0, 0}, 7, KindHour, LayingMethod::Rotating, {0, 0, 0, 0}, false},
+        {{2024, 1, 20, 0, 0, 0}, 50, KindDay, LayingMethod::Rotating, {1, 1, 1, 1}, true},
+        {{2024, 1, 20, 0, 0, 0}, 50, KindDay, LayingMethod::Flying, {0, 0, 0, 0}, false},
+    };
+    for (const Case &c : cases) {
+        CalendarOptions o = optionsAt({c.start.year, c.start.month, c.start.day, 0, 30, 0}, 0);
+        o.method = c.method;
+        o.koyomi.periods = c.periods;
+        o.koyomi.kcb1 = c.kcb1;
+        o.rows = c.days * 16 + 3;
+        const CalendarList list = buildCalendar(o, dataTables());
+        HeatMapper mapper(dataTables(), o.koyomi, c.method, &matter.matter);
+        // Built twice: the second draws from what the first computed.
+        mapper.build(c.start, c.days, c.kind == KindHour ? KindDay : KindHour);
+        const HeatMap map = mapper.build(c.start, c.days, c.kind);
+        ASSERT_EQ(map.days, c.days);
+        ASSERT_EQ(map.cells.size(), static_cast<std::size_t>(c.days * (c.kind == KindHour ? 12 : 1)));
+
+        std::size_t compared = 0;
+        for (const CalendarRow &r : list.rows) {
+            if (secondsFromCivil(r.moment) > secondsFromCivil(map.cells.back().moment))
+                break;
+            // A year or month turning during a day gives a second day row
+            // there; the day's own is the one at midnight.
+            if (r.kind != c.kind || (c.kind == KindDay && r.moment.hour != 0))
+                continue;
+            const HeatCell &cell = map.cells[compared++];
+            ASSERT_EQ(cell.moment, r.moment) << r.cells[1] << " " << r.cells[2];
+            for (std::size_t ring = 1; ring < 9; ++ring)
+                EXPECT_EQ(heatValueText(cell, RingToKyu[ring]), r.cells[5 + ring])
+                    << r.cells[1] << " " << r.cells[2] << " ring " << ring;
+            EXPECT_EQ(formatScore(cell.scores[0]), r.cells[5]);
+
+            const Koyomi k = DateToKyu(cell.moment, o.koyomi);
+            const ChartRecord chart = BanCreate(k, c.kind, c.method, &standardPatternDetector());
+            const SuuScores scores = SuuSan(chart, k, dataTables(), c.method);
+            for (int p = 1; p <= 8; ++p)
+                EXPECT_EQ(cell.matched(p), SenCheck(matter.matter, p, chart.Ban, scores).matched)
+                    << r.cells[1] << " " << r.cells[2] << " palace " << p;
+        }
+        EXPECT_EQ(compared, map.cells.size()) << c.start.month << "/" << c.start.day;
+    }
+}
+
+TEST(HeatMap, BestIsTheHighestAndTiesGoToTheFirstColumn)
+{
+    struct Case {
+        std::array<double, 9> scores; // by palace index: 中宮 北西 西 北東 南 北 南西 東 南東
+        int best;
+        const char *text;
+    };
+    const Case cases[] = {
+        {{99, 1, 2, 3, 4, 5, 6, 7, 8}, 8, "南東:8.00"},        // the centre never counts
+        {{0, 0, 0, 0, 0, 0, 0, 0, 0}, 5, "北:0.00"},           // all tie: 北 first
+        {{0, 30, 0, 0, 0, -1, 0, 30, 0}, 7, "東:30.00"},       // 東 comes before 北西
+        {{0, -5, -5, -2, -5, -3, -5, -5, -5}, 3, "北東:-2.00"},
+        {{0, 0, 0, 0, 0, 20.004, 0, 0, 20.001}, 5, "北:20.00"}, // equal as shown: a tie
+        {{0, 0, 0, 0, 0, 20.004, 0, 0, 20.006}, 8, "南東:20.01"},
+    };
+    for (const Case &c : cases) {
+        HeatCell cell;
+        cell.scores = c.scores;
+        EXPECT_EQ(heatBestDirection(c.scores), c.best) << c.text;
+        EXPECT_EQ(heatValueText(cell, HeatBest), c.text);
+        EXPECT_EQ(heatValueText(cell, 2), formatScore(c.scores[2]));
+    }
+}
+
+TEST(HeatMap, LinesAndTheEndOfTheCalendar)
+{
+    HeatMapper mapper(dataTables(), KoyomiOptions{}, LayingMethod::Rotating);
+    const HeatMap hours = mapper.build({2024, 3, 10, 14, 20, 0}, 2, KindHour);
+    const std::vector<std::string> csv = heatMapLines(hours, 5, true);
+    ASSERT_EQ(csv.size(), 2u);
+    EXPECT_EQ(csv[1].substr(0, 11), "2024-03-11,");
+    EXPECT_EQ(std::count(csv[0].begin(), csv[0].end(), ','), 12);
+    const std::vector<std::string> text = heatMapLines(hours, HeatBest, false);
+    EXPECT_EQ(cp932Width(text[0]), cp932Width(text[1])); // aligned
+    EXPECT_EQ(text[0].find(','), std::string::npos);
+
+    const HeatMap end = mapper.build({9999, 12, 30, 0, 0, 0}, 5, KindDay);
+    EXPECT_TRUE(end.ended);
+    EXPECT_EQ(end.days, 2);
+    EXPECT_EQ(heatMapLines(end, 1, true).back().substr(0, 10), "9999-12-31");
+    EXPECT_EQ(mapper.build({2024, 1, 1, 0, 0, 0}, 0, KindHour).cells.size(), 0u);
 }
 
 } // namespace
