@@ -1,7 +1,7 @@
 #pragma once
 
 // velm-cli commands over the walks of the output layer: the quick search, the
-// chart-data list and the chart-data files.
+// chart-data list, the chart-data files and the heat map.
 
 #include "cli/commands.h"
 
@@ -14,5 +14,7 @@ int runBdata(const Args &args);
 // velm-cli cgidata --from-year Y1 --to-year Y2 --out DIR [--text] [--year-folders]
 //                  [--no-year-month] [--no-day-hour]
 int runCgidata(const Args &args);
+// velm-cli heatmap DATE --days N [--kind hour|day] [--direction 1..8|best] [--csv]
+int runHeatmap(const Args &args);
 
 } // namespace velm::cli

@@ -23,6 +23,7 @@ void printUsage(std::ostream &out)
            "  velm-cli bdata DATE TIME --kind K [--count N] [--out LIST.csv]\n"
            "  velm-cli cgidata --from-year Y1 --to-year Y2 --out DIR [--text] [--year-folders]\n"
            "                   [--no-year-month] [--no-day-hour]\n"
+           "  velm-cli heatmap DATE --days N [--kind hour|day] [--direction 1..8|best] [--csv]\n"
            "  共通: --data DIR でデータファイルのフォルダを指定\n";
 }
 
@@ -56,6 +57,8 @@ int main(int argc, char **argv)
         return runBdata(args);
     if (command == "cgidata")
         return runCgidata(args);
+    if (command == "heatmap")
+        return runHeatmap(args);
     if (command == "--help" || command == "-h" || command == "help") {
         printUsage(std::cout);
         return 0;

@@ -1,11 +1,13 @@
-// velm-cli search, calendar, quick, bdata and cgidata: the formats other
-// tools read and the errors they get.
+// velm-cli search, calendar, quick, bdata, cgidata and heatmap: the formats
+// other tools read and the errors they get.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "cli_run.h"
 
@@ -69,6 +71,40 @@ TEST(CliCalendar, RowsAndCsv)
     EXPECT_NE(r.out.find("年盤 2024/03/01 11"), std::string::npos) << r.out;
     EXPECT_EQ(cli("calendar 2024-03-01 12:00 --rows 5 --hours 0").status, 1);
     EXPECT_EQ(cli("calendar 2024-03-01 25:00").status, 2);
+}
+
+// The heat map of the 北 column, and of the best, for the hour rows the
+// calendar lists from midnight.
+TEST(CliHeatmap, TheCalendarsValues)
+{
+    CliRun calendar = cli("calendar 2024-03-01 00:00 --rows 15 --csv");
+    CliRun north = cli("heatmap 2024-03-01 --days 1 --direction 5 --csv");
+    CliRun best = cli("heatmap 2024/03/01 --days 1 --csv --periods 1111");
+    ASSERT_EQ(north.status, 0);
+    std::string expected = "2024-03-01";
+    std::string expectedBest = "2024-03-01";
+    std::size_t at = 0;
+    while ((at = calendar.out.find("\n時盤,2024/03/01,", at)) != std::string::npos) {
+        std::vector<std::string> cells;
+        std::size_t from = at + 1;
+        for (std::size_t comma; (comma = calendar.out.find(',', from)) < calendar.out.find('\n', at + 1);
+             from = comma + 1)
+            cells.push_back(calendar.out.substr(from, comma - from));
+        expected += "," + cells[6];
+        // The best of 北 … 北西 (columns 6..13), the first on a tie.
+        std::size_t top = 6;
+        for (std::size_t c = 7; c <= 13; ++c)
+            if (std::stod(cells[c]) > std::stod(cells[top]))
+                top = c;
+        const char *names[] = {"北", "北東", "東", "南東", "南", "南西", "西", "北西"};
+        expectedBest += std::string(",") + names[top - 6] + ":" + cells[top];
+        at = from;
+    }
+    EXPECT_EQ(north.out, expected + "\n");
+    EXPECT_EQ(best.out, expectedBest + "\n");
+    CliRun days = cli("heatmap 2024-03-01 --days 3 --kind day");
+    EXPECT_EQ(countLines(days.out), 3);
+    EXPECT_EQ(days.out.rfind("2024-03-01 ", 0), 0u) << days.out;
 }
 
 TEST(CliQuick, FoundAndNotFound)
@@ -138,6 +174,11 @@ TEST(CliCounts, WholeNumbersOnly)
         {"calendar 2024-03-01 12:00 --from -0", "--from は -99999～99999 の整数で指定して下さい: -0"},
         {"quick 2024-03-01 12:00 --kind 3 --dun 0 --ju -0", "局は 1～9 で指定して下さい: -0"},
         {"quick 2024-03-01 12:00 --kind -0 --dun 0", "盤は 年 月 日 時 のいずれかで指定して下さい: -0"},
+        {"heatmap 2024-03-01 --days 0", "--days は 1～99999 の整数で指定して下さい: 0"},
+        {"heatmap 2024-03-01 --days -0", "--days は 1～99999 の整数で指定して下さい: -0"},
+        {"heatmap 2024-03-01 --days 7 --direction 0", "--direction は 1～8 か best で指定して下さい: 0"},
+        {"heatmap 2024-03-01 --days 7 --kind month", "--kind は hour か day で指定して下さい: month"},
+        {"heatmap 2024-02-30 --days 7", "存在しない日付です: 2024-02-30"},
         {"bdata 2024-03-01 12:-0 --kind 3",
          "時刻は HH または HH:MM (00:00～23:59) で指定して下さい: 12:-0"},
     };
@@ -174,6 +215,7 @@ TEST(CliWalks, EndOnTheLastDayOfTheCalendar)
         {"quick 9999-12-31 19:00 --kind 3 --stem 0 --branch 0 --dun 0 --limit 2147483647",
          "9999/12/31 23:00までの3件で検索を終えました。\n"},
         {"bdata 9999-12-31 19:00 --kind 3 --count 2147483647", "9999/12/31 23:00までの3件で作成を終えました。\n"},
+        {"heatmap 9999-12-30 --days 5 --kind day", "9999/12/31 00:00までの2件で作成を終えました。\n"},
         {"bdata 9999-12-31 19:00 --kind 3 --count 2147483647 --out " + scratch("end.csv"),
          "9999/12/31 23:00までの3件で作成を終えました。\n"},
     };
@@ -207,6 +249,7 @@ TEST(CliOptions, MissingValueNamesTheOption)
         {"search 2026-01-01 00:00" + matter + " --threads", "--threads"},
         {"search 2026-01-01 00:00" + matter + " --data", "--data"},
         {"calendar 2024-03-01 12:00 --rows", "--rows"},
+        {"heatmap 2024-03-01 --days", "--days"},
         {"quick 2024-03-01 12:00 --kind 3 --dun 0 --method", "--method"},
         {"quick 2024-03-01 12:00 --kind 3 --dun 0 --limit", "--limit"},
         {"bdata 2024-03-01 12:00 --kind 3 --count", "--count"},
