@@ -107,6 +107,48 @@ std::vector<std::string> heatMapLines(const HeatMap &map, int direction, bool cs
     return lines;
 }
 
+HeatGrid heatGrid(const HeatMap &map)
+{
+    HeatGrid grid;
+    const auto monthDay = [](const CivilTime &t) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "%02d/%02d", t.month % 100, t.day % 100);
+        return std::string(buf);
+    };
+    if (map.kind == KindHour) {
+        grid.rows = map.days;
+        grid.columns = HeatHours;
+        for (int s = 0; s < HeatHours; ++s) {
+            char hour[4];
+            std::snprintf(hour, sizeof hour, "%02d", 2 * s);
+            // 00:00 lies in 子, 02:00 in 丑, and so on.
+            grid.columnCaptions.push_back(std::string(BranchName[static_cast<std::size_t>(s)]) + "\n" + hour);
+        }
+        grid.cells.resize(static_cast<std::size_t>(grid.rows * grid.columns));
+        for (int d = 0; d < map.days; ++d) {
+            const CivilTime &t = map.cell(d, 0).moment;
+            grid.rowCaptions.push_back(monthDay(t) + "(" + formatListWeekday(t) + ")");
+            for (int s = 0; s < HeatHours; ++s)
+                grid.cells[static_cast<std::size_t>(d * HeatHours + s)] = d * HeatHours + s;
+        }
+        return grid;
+    }
+    grid.columns = 7;
+    const long first = dayNumberFromCivil(map.start.year, map.start.month, map.start.day);
+    const int lead = weekday(first); // 0 = Sunday
+    for (int c = 0; c < 7; ++c)
+        grid.columnCaptions.push_back(formatListWeekday(civilFromDayNumber(first - lead + c)));
+    if (map.days <= 0)
+        return grid;
+    grid.rows = (lead + map.days + 6) / 7;
+    grid.cells.assign(static_cast<std::size_t>(grid.rows * grid.columns), -1);
+    for (int d = 0; d < map.days; ++d)
+        grid.cells[static_cast<std::size_t>(lead + d)] = d;
+    for (int r = 0; r < grid.rows; ++r)
+        grid.rowCaptions.push_back(monthDay(civilFromDayNumber(first - lead + 7L * r)) + "～");
+    return grid;
+}
+
 HeatMapper::HeatMapper(const NumberTables &tables, const KoyomiOptions &koyomi, LayingMethod method,
                        const SenMatter *matter)
     : m_tables(tables), m_method(method), m_matter(matter), m_walker(koyomi)

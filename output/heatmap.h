@@ -78,6 +78,25 @@ std::string heatDirectionName(int direction);
 // (csv) or right-aligned in columns of equal width (widths in CP932 bytes).
 std::vector<std::string> heatMapLines(const HeatMap &map, int direction, bool csv);
 
+// The map as a picture lays it out: for hour charts a row a day and a column
+// a double-hour; for day charts a row a week and a column a weekday (日 … 土),
+// the first row holding the first day. Captions may hold a line break.
+struct HeatGrid {
+    int rows = 0;
+    int columns = 0;
+    std::vector<int> cells;                  // rows x columns: index into HeatMap::cells, -1 for none
+    std::vector<std::string> rowCaptions;    // "03/10(日)", or for a week its Sunday "03/10～"
+    std::vector<std::string> columnCaptions; // "子\n00" … "亥\n22", or "日" … "土"
+
+    int at(int row, int column) const
+    {
+        if (row < 0 || row >= rows || column < 0 || column >= columns)
+            return -1;
+        return cells[static_cast<std::size_t>(row * columns + column)];
+    }
+};
+HeatGrid heatGrid(const HeatMap &map);
+
 // Builds maps and keeps what it computed, so that a new span, kind or
 // direction over the same settings is drawn at once. Not shared between
 // threads.

@@ -455,7 +455,7 @@ TEST(HeatMap, BestIsTheHighestAndTiesGoToTheFirstColumn)
     }
 }
 
-TEST(HeatMap, LinesAndTheEndOfTheCalendar)
+TEST(HeatMap, LinesGridAndTheEndOfTheCalendar)
 {
     HeatMapper mapper(dataTables(), KoyomiOptions{}, LayingMethod::Rotating);
     const HeatMap hours = mapper.build({2024, 3, 10, 14, 20, 0}, 2, KindHour);
@@ -466,6 +466,23 @@ TEST(HeatMap, LinesAndTheEndOfTheCalendar)
     const std::vector<std::string> text = heatMapLines(hours, HeatBest, false);
     EXPECT_EQ(cp932Width(text[0]), cp932Width(text[1])); // aligned
     EXPECT_EQ(text[0].find(','), std::string::npos);
+
+    const HeatGrid hourGrid = heatGrid(hours);
+    EXPECT_EQ(hourGrid.rows, 2);
+    EXPECT_EQ(hourGrid.columnCaptions.front(), "子\n00");
+    EXPECT_EQ(hourGrid.columnCaptions.back(), "亥\n22");
+    EXPECT_EQ(hourGrid.rowCaptions, (std::vector<std::string>{"03/10(日)", "03/11(月)"}));
+    EXPECT_EQ(hourGrid.at(1, 11), 23);
+    // Day charts by week: 2024-03-13 is a Wednesday, so ten days fill two rows.
+    const HeatGrid weeks = heatGrid(mapper.build({2024, 3, 13, 0, 0, 0}, 10, KindDay));
+    EXPECT_EQ(weeks.rows, 2);
+    EXPECT_EQ(weeks.columnCaptions.front(), "日");
+    EXPECT_EQ(weeks.rowCaptions, (std::vector<std::string>{"03/10～", "03/17～"}));
+    EXPECT_EQ(weeks.at(0, 2), -1);
+    EXPECT_EQ(weeks.at(0, 3), 0);
+    EXPECT_EQ(weeks.at(1, 5), 9);
+    EXPECT_EQ(weeks.at(1, 6), -1);
+    EXPECT_EQ(weeks.at(2, 0), -1);
 
     const HeatMap end = mapper.build({9999, 12, 30, 0, 0, 0}, 5, KindDay);
     EXPECT_TRUE(end.ended);
