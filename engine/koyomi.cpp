@@ -72,25 +72,58 @@ DayValue hourChartDay(DayValue r, int hour)
 
 KoyomiInputs gatherKoyomiInputs(const CivilTime &moment, double tz, Astronomy astronomy)
 {
+    const DayValue r = YMDT2JD(moment.year, moment.month, moment.day, moment.hour, 0, 0);
+    return gatherKoyomiInputs(moment, tz, astronomy, r, r);
+}
+
+KoyomiInputs gatherKoyomiInputs(const CivilTime &moment, double tz, Astronomy astronomy,
+                                DayValue termsAt, DayValue solsticeAt)
+{
     KoyomiInputs in;
     in.r = YMDT2JD(moment.year, moment.month, moment.day, moment.hour, 0, 0);
-    TermSearch e = before_nibun(1, tz, in.r, astronomy);
+    TermSearch e = before_nibun(1, tz, termsAt, astronomy);
     in.monthTerm = e.instant;
     in.SunLongitude = e.SunLongitude;
     in.doyo = inDoyo(e.SunLongitude);
-    in.latestTerm = before_nibun(0, tz, in.r, astronomy).instant;
+    in.latestTerm = before_nibun(0, tz, termsAt, astronomy).instant;
     in.monthTermText = JD2YMDTParts(in.monthTerm);
     in.latestTermText = JD2YMDTParts(in.latestTerm);
-    in.futo = FutoDay(hourChartDay(in.r, moment.hour), tz, astronomy);
+    in.futo = FutoDay(hourChartDay(solsticeAt, moment.hour), tz, astronomy);
     return in;
+}
+
+double termSearchTz(const CivilTime &moment, const KoyomiOptions &options)
+{
+    return options.clock.solarTime == SolarTime::True
+        ? trueSolarOffsetFor(moment, options.clock.longitude) / 3600.0
+        : options.tz;
+}
+
+DayValue termComparisonMoment(const CivilTime &moment, const KoyomiOptions &options)
+{
+    if (!options.exactMinutes)
+        return YMDT2JD(moment.year, moment.month, moment.day, moment.hour, 0, 0);
+    return YMDT2JD(moment.year, moment.month, moment.day, moment.hour, moment.minute, moment.second);
 }
 
 Koyomi DateToKyu(const CivilTime &moment, const KoyomiOptions &options, bool withSummary)
 {
-    const double tz = options.clock.solarTime == SolarTime::True
-        ? trueSolarOffsetFor(moment, options.clock.longitude) / 3600.0
-        : options.tz;
-    return composeKoyomi(moment, options, gatherKoyomiInputs(moment, tz, options.astronomy), withSummary);
+    const double tz = termSearchTz(moment, options);
+    if (!options.exactMinutes)
+        return composeKoyomi(moment, options, gatherKoyomiInputs(moment, tz, options.astronomy), withSummary);
+    const DayValue at = termComparisonMoment(moment, options);
+    return composeKoyomi(moment, options, gatherKoyomiInputs(moment, tz, options.astronomy, at, at),
+                         withSummary);
+}
+
+Koyomi DateToKyuTermsAt(const CivilTime &moment, const KoyomiOptions &options, DayValue termsAt,
+                        bool withSummary)
+{
+    const double tz = termSearchTz(moment, options);
+    return composeKoyomi(moment, options,
+                         gatherKoyomiInputs(moment, tz, options.astronomy, termsAt,
+                                            termComparisonMoment(moment, options)),
+                         withSummary);
 }
 
 Koyomi composeKoyomi(const CivilTime &moment, const KoyomiOptions &options,

@@ -29,6 +29,10 @@ struct KoyomiOptions {
     // offset; only on true solar time does the engine work the offset out
     // for each moment itself.
     ClockOptions clock;
+    // "節入り判定に分まで使う": every term comparison (month pillar, 月初,
+    // latest term, season, solstice, term period and yuan) is made at the
+    // entered minute rather than at the whole hour. Off: minutes are ignored.
+    bool exactMinutes = false;
 };
 
 struct Koyomi {
@@ -56,8 +60,24 @@ struct Koyomi {
     std::string error;   // an impossible stem/branch pair (never for real dates)
 };
 
-// year, month, day and hour of `moment` are used; minutes and seconds are ignored.
+// year, month, day and hour of `moment` are used; minutes and seconds only
+// with options.exactMinutes.
 Koyomi DateToKyu(const CivilTime &moment, const KoyomiOptions &options, bool withSummary = false);
+
+// The same moment with the term comparisons of the month pillar, 月初, the
+// latest term and the season made at `termsAt` (a local day value on the
+// moment's clock) in place of the moment itself. Day and hour pillars, the
+// xun-head day and what follows from it stay the moment's own: this lays the
+// chart on the other side of a term without moving its day or double-hour.
+Koyomi DateToKyuTermsAt(const CivilTime &moment, const KoyomiOptions &options, DayValue termsAt,
+                        bool withSummary = false);
+
+// The offset (hours) the term searches of the moment run on: the options'
+// time zone, or on true solar time the moment's own offset.
+double termSearchTz(const CivilTime &moment, const KoyomiOptions &options);
+// The day value the term comparisons of the moment are made at: its whole
+// hour, or with exactMinutes its minute and second.
+DayValue termComparisonMoment(const CivilTime &moment, const KoyomiOptions &options);
 
 // The instant before_nibun finds for the mode from the moment (year .. minute).
 CivilTime DateToSet(const CivilTime &moment, int mode, double tz,

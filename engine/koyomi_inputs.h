@@ -22,7 +22,11 @@ struct KoyomiInputs {
     const FutoDayResult *futoRef = nullptr;
 };
 
+// The term searches run from `termsAt` and the xun-head day from `solsticeAt`
+// (both local day values; the moment's whole hour unless minutes count).
 KoyomiInputs gatherKoyomiInputs(const CivilTime &moment, double tz, Astronomy astronomy);
+KoyomiInputs gatherKoyomiInputs(const CivilTime &moment, double tz, Astronomy astronomy,
+                                DayValue termsAt, DayValue solsticeAt);
 Koyomi composeKoyomi(const CivilTime &moment, const KoyomiOptions &options,
                      const KoyomiInputs &inputs, bool withSummary);
 

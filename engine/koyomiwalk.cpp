@@ -200,7 +200,13 @@ Koyomi KoyomiWalker::at(const CivilTime &moment)
     // single rounding it does.
     in.r = static_cast<DayValue>(dayNumberFromCivil(moment.year, moment.month, moment.day))
         + static_cast<DayValue>(moment.hour) / 24;
-    const DayValue rp = hourChartDay(in.r, moment.hour);
+    // Where the terms are compared: the whole hour, or the minute when minutes count.
+    const DayValue at = m_options.exactMinutes
+        ? static_cast<DayValue>(dayNumberFromCivil(moment.year, moment.month, moment.day))
+            + (static_cast<DayValue>(moment.hour) + static_cast<DayValue>(moment.minute) / 60
+               + static_cast<DayValue>(moment.second) / 3600) / 24
+        : in.r;
+    const DayValue rp = hourChartDay(at, moment.hour);
 
     auto full = [&]() {
         ++m_full;
@@ -213,7 +219,7 @@ Koyomi KoyomiWalker::at(const CivilTime &moment)
     // On true solar time every moment has its own offset: nothing to share.
     if (m_options.clock.solarTime == SolarTime::True)
         return full();
-    int i = spanOf(in.r);
+    int i = spanOf(at);
     if (i < 0)
         return full();
     const Span &here = span(i);
@@ -225,7 +231,7 @@ Koyomi KoyomiWalker::at(const CivilTime &moment)
     in.monthTermText = here.monthTermText;
     in.latestTermText = here.latestTermText;
 
-    int j = rp == in.r ? i : spanOf(rp);
+    int j = rp == at ? i : spanOf(rp);
     if (j < 0)
         return full();
     const Span &governing = span(j);
@@ -245,7 +251,7 @@ Koyomi KoyomiWalker::at(const CivilTime &moment)
     // No span is looked up after this, so the spans stay where they are.
     in.futoRef = futo;
     m_last = i;
-    in.SunLongitude = m_exactLongitude ? sunLongitudeAt(in.r, m_options.tz, m_options.astronomy)
+    in.SunLongitude = m_exactLongitude ? sunLongitudeAt(at, m_options.tz, m_options.astronomy)
                                        : std::numeric_limits<long double>::quiet_NaN();
     return composeKoyomi(moment, m_options, in, false);
 }

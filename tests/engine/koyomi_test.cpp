@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "engine/boundaries.h"
+#include "engine/clock.h"
 #include "engine/datetime.h"
 #include "engine/ju.h"
 #include "engine/koyomi.h"
@@ -325,4 +327,177 @@ TEST(DateToKyu, PropertiesHoldFrom1901To2099)
         prevAt = c;
         havePrev = true;
     }
+}
+
+namespace {
+
+CivilTime plusSeconds(const CivilTime &t, std::int64_t s)
+{
+    return civilFromInstant(instantFromCivil(t) + s);
+}
+
+// The year's term instants as the terms listing finds them: the latest term
+// of each local midnight, the first midnight after its crossing.
+std::vector<std::pair<std::string, CivilTime>> termList(int year, double tz)
+{
+    std::vector<std::pair<std::string, CivilTime>> terms;
+    long double previous = -1;
+    for (long day = dayNumberFromCivil(year, 1, 1); day <= dayNumberFromCivil(year + 1, 2, 28); ++day) {
+        const TermSearch s = before_nibun(0, tz, static_cast<DayValue>(day));
+        if (s.TermLongitude == previous)
+            continue;
+        previous = s.TermLongitude;
+        const int index = (static_cast<int>(s.TermLongitude) / 15 + 6) % 24;
+        terms.emplace_back(std::string(TermName[static_cast<std::size_t>(index)]), JD2YMDTParts(s.instant));
+    }
+    return terms;
+}
+
+} // namespace
+
+TEST(Boundaries, AgreeWithTheTermListAndTheClockOverASweep)
+{
+    const auto terms = termList(2024, 9.0);
+    // Every 7 h 13 min through 2024: minutes and hours of every kind.
+    for (std::int64_t s = 0; s < 366LL * 86400; s += 7 * 3600 + 13 * 60) {
+        const CivilTime t = plusSeconds(at(2024, 1, 10, 0), s);
+        const MomentBoundaries b = boundariesOf(t, KoyomiOptions{});
+        const std::string where = isoText(t);
+        std::size_t i = 0;
+        while (i + 1 < terms.size() && instantFromCivil(terms[i + 1].second) <= instantFromCivil(t))
+            ++i;
+        ASSERT_EQ(b[0].name, terms[i].first) << where;
+        ASSERT_EQ(b[0].time, terms[i].second) << where;
+        ASSERT_EQ(b[1].name, terms[i + 1].first) << where;
+        ASSERT_EQ(b[1].time, terms[i + 1].second) << where;
+        for (const Boundary &x : b)
+            ASSERT_EQ(x.seconds, instantFromCivil(x.time) - instantFromCivil(t)) << where;
+        ASSERT_TRUE(b[0].seconds <= 0 && b[1].seconds > 0) << where;
+        // Double-hours change at odd hours, days at midnight, the moment between.
+        ASSERT_TRUE(b[2].seconds <= 0 && b[3].seconds == b[2].seconds + 7200) << where;
+        ASSERT_EQ(b[2].time.hour % 2, 1) << where;
+        ASSERT_EQ(b[2].time.minute, 0) << where;
+        ASSERT_EQ(b[2].name, BranchName[static_cast<std::size_t>(koyomi(b[2].time).BanShi[3])]) << where;
+        ASSERT_TRUE(b[4].seconds <= 0 && b[5].seconds == b[4].seconds + 86400) << where;
+        ASSERT_EQ(b[4].time, at(t.year, t.month, t.day, 0)) << where;
+    }
+}
+
+TEST(Boundaries, AMomentOnATermSideAsTheTermSearchCountsIt)
+{
+    // The short 立春 of 2024 at 17:18:56.x: at :56 not yet begun, at :57 begun.
+    for (int second : {56, 57}) {
+        CivilTime t = at(2024, 2, 4, 17, 18);
+        t.second = second;
+        const MomentBoundaries b = boundariesOf(t, KoyomiOptions{});
+        const bool begun = before_nibun(0, 9.0, YMDT2JD(2024, 2, 4, 17, 18, second)).TermLongitude == 315;
+        EXPECT_EQ(begun, second == 57);
+        const Boundary &term = b[begun ? 0 : 1];
+        EXPECT_EQ(term.name, "立春");
+        EXPECT_EQ(term.seconds, begun ? -1 : 0);
+    }
+    // On an hour change or midnight the moment lies after it.
+    const MomentBoundaries b = boundariesOf(at(2024, 2, 5, 0, 0), KoyomiOptions{});
+    EXPECT_EQ(b[2].seconds, -3600);
+    EXPECT_EQ(b[4].seconds, 0);
+}
+
+TEST(Boundaries, TheElevenPmChangeOpensZi)
+{
+    struct Row {
+        CivilTime moment;
+        CivilTime previous, next;
+        const char *previousName, *nextName;
+    };
+    const Row rows[] = {
+        {at(2024, 3, 1, 23, 10), at(2024, 3, 1, 23, 0), at(2024, 3, 2, 1, 0), "子", "丑"},
+        {at(2024, 3, 1, 0, 10), at(2024, 2, 29, 23, 0), at(2024, 3, 1, 1, 0), "子", "丑"},
+        {at(2024, 3, 1, 22, 59), at(2024, 3, 1, 21, 0), at(2024, 3, 1, 23, 0), "亥", "子"},
+    };
+    for (const Row &r : rows) {
+        const MomentBoundaries b = boundariesOf(r.moment, KoyomiOptions{});
+        EXPECT_EQ(b[2].time, r.previous) << isoText(r.moment);
+        EXPECT_EQ(b[3].time, r.next) << isoText(r.moment);
+        EXPECT_EQ(b[2].name, r.previousName) << isoText(r.moment);
+        EXPECT_EQ(b[3].name, r.nextName) << isoText(r.moment);
+    }
+    // At 23:10 the hour change is the near one; the midnight is 50 minutes off.
+    const MomentBoundaries b = boundariesOf(at(2024, 3, 1, 23, 10), KoyomiOptions{});
+    EXPECT_EQ(nearestBoundary(b, 30, Astronomy::Short), 2);
+    EXPECT_EQ(boundaryDistanceText(b[2]), "子刻入りから10分");
+    EXPECT_EQ(nearestBoundary(b, 60, Astronomy::Short), 2);
+    EXPECT_EQ(otherSideMoment(b[2]), at(2024, 3, 1, 22, 59));
+    EXPECT_EQ(otherSideMoment(b[5]), at(2024, 3, 2, 0, 0));
+}
+
+TEST(Boundaries, MinutesAroundATermInsideOneDoubleHour)
+{
+    // The short 立春 of 2024 falls at 17:18, inside the 酉 double-hour.
+    KoyomiOptions exact;
+    exact.exactMinutes = true;
+    struct Row {
+        int minute;
+        const KoyomiOptions *options;
+        const char *year, *month;
+    };
+    const KoyomiOptions whole;
+    const Row rows[] = {
+        {10, &whole, "癸卯", "乙丑"}, {40, &whole, "癸卯", "乙丑"},
+        {10, &exact, "癸卯", "乙丑"}, {40, &exact, "甲辰", "丙寅"},
+    };
+    for (const Row &r : rows) {
+        const Koyomi k = koyomi(at(2024, 2, 4, 17, r.minute), *r.options);
+        EXPECT_EQ(pillar(k, 0), r.year) << r.minute << r.options->exactMinutes;
+        EXPECT_EQ(pillar(k, 1), r.month) << r.minute << r.options->exactMinutes;
+        EXPECT_EQ(pillar(k, 3), "辛酉");
+    }
+    // The chart of 17:40 compares at 17:00 and counts the term not begun,
+    // though the moment lies after it: that term is near whatever the reach.
+    const MomentBoundaries b = boundariesOf(at(2024, 2, 4, 17, 58), whole);
+    EXPECT_FALSE(b[0].counted);
+    EXPECT_TRUE(boundaryIsNear(b[0], 1, Astronomy::Short));
+    EXPECT_TRUE(boundariesOf(at(2024, 2, 4, 17, 58), exact)[0].counted);
+    EXPECT_FALSE(boundaryIsNear(boundariesOf(at(2024, 2, 4, 17, 58), exact)[0], 1, Astronomy::Short));
+}
+
+TEST(Boundaries, OtherSideOfAMonthOpening)
+{
+    // 17:40: the whole-hour chart lies before 立春; its other side is the
+    // exact-minute chart after it. Month and year pillars and the month ju
+    // change; day and hour pillars and the hour ju stay.
+    KoyomiOptions exact;
+    exact.exactMinutes = true;
+    const CivilTime t = at(2024, 2, 4, 17, 40);
+    const MomentBoundaries b = boundariesOf(t, KoyomiOptions{});
+    ASSERT_EQ(nearestBoundary(b, 30, Astronomy::Short, true), 0);
+    EXPECT_EQ(otherSideText(b[0]), "立春後");
+    EXPECT_EQ(boundaryDistanceText(b[0]), "立春から21分");
+    const Koyomi here = koyomi(t);
+    const Koyomi there = otherSideOfTerm(t, KoyomiOptions{}, b[0], true);
+    const Koyomi after = koyomi(t, exact);
+    EXPECT_EQ(there.BanKan, after.BanKan);
+    EXPECT_EQ(there.BanShi, after.BanShi);
+    EXPECT_EQ(there.BanKyoku, after.BanKyoku);
+    EXPECT_NE(pillar(there, 1), pillar(here, 1));
+    EXPECT_NE(there.BanKyoku[1], here.BanKyoku[1]);
+    EXPECT_EQ(pillar(there, 3), pillar(here, 3));
+    EXPECT_EQ(pillar(there, 2), pillar(here, 2));
+    EXPECT_EQ(there.BanKyoku[3], here.BanKyoku[3]);
+    // And back: from the exact-minute chart the other side is before it.
+    const MomentBoundaries e = boundariesOf(t, exact);
+    EXPECT_EQ(otherSideText(e[0]), "立春前");
+    EXPECT_EQ(otherSideOfTerm(t, exact, e[0]).BanShi, here.BanShi);
+}
+
+TEST(Boundaries, NoWarningWithZero)
+{
+    const MomentBoundaries b = boundariesOf(at(2024, 2, 4, 17, 58), KoyomiOptions{});
+    for (const Boundary &x : b)
+        EXPECT_FALSE(boundaryIsNear(x, 0, Astronomy::Short)) << x.name;
+    EXPECT_EQ(nearestBoundary(b, 0, Astronomy::Short), -1);
+    // The short series reaches 16 minutes further for terms only.
+    const MomentBoundaries early = boundariesOf(at(2024, 2, 4, 16, 35), KoyomiOptions{});
+    EXPECT_TRUE(boundaryIsNear(early[1], 30, Astronomy::Short));
+    EXPECT_FALSE(boundaryIsNear(early[1], 30, Astronomy::Precise));
+    EXPECT_FALSE(boundaryIsNear(early[3], 20, Astronomy::Short));
 }

@@ -33,6 +33,7 @@ void expectSameFacts(const Koyomi &walked, const Koyomi &fresh, const CivilTime 
     ASSERT_NEAR(static_cast<double>(walked.latestTerm - fresh.latestTerm), 0, 1.0 / 86400) << at;
 }
 
+// With exact minutes every moment gets some minute of its hour.
 void sweep(const KoyomiOptions &options, CivilTime start, long hours, int stepHours)
 {
     KoyomiWalker walker(options);
@@ -40,6 +41,8 @@ void sweep(const KoyomiOptions &options, CivilTime start, long hours, int stepHo
     for (long h = first; h < first + hours; h += stepHours) {
         CivilTime t = civilFromDayNumber(h / 24);
         t.hour = static_cast<int>(h % 24);
+        if (options.exactMinutes)
+            t.minute = static_cast<int>(h * 37 % 60);
         Koyomi walked = walker.at(t);
         Koyomi fresh = DateToKyu(t, options, false);
         expectSameFacts(walked, fresh, t);
@@ -85,6 +88,13 @@ TEST(KoyomiWalker, OtherOptionsAndTimeZones)
     solar.clock.solarTime = SolarTime::True;
     solar.clock.longitude = 139.77;
     sweep(solar, CivilTime{2024, 10, 25, 0, 0, 0}, 240, 13);
+    // Terms compared at the minute: the hours that hold a term split at it.
+    KoyomiOptions minutes;
+    minutes.exactMinutes = true;
+    sweep(minutes, CivilTime{2023, 1, 1, 0, 0, 0}, 2L * 8766, 1);
+    KoyomiOptions preciseMinutes = precise;
+    preciseMinutes.exactMinutes = true;
+    sweep(preciseMinutes, CivilTime{2024, 1, 1, 0, 0, 0}, 1200, 1);
 }
 
 TEST(KoyomiWalker, BackwardAndJumpingWalks)
