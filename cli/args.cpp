@@ -308,6 +308,10 @@ FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
                           KoyomiOptions &options, std::string &error)
 {
     const std::string &flag = args[i];
+    if (flag == "--exact-minutes") {
+        options.exactMinutes = true;
+        return FlagResult::Taken;
+    }
     const bool calendar = std::find(CalendarFlags.begin(), CalendarFlags.end(), flag) != CalendarFlags.end();
     if (flag != "--tz" && flag != "--periods" && flag != "--kcb1" && !calendar)
         return FlagResult::NotMine;
@@ -347,6 +351,32 @@ FlagResult takeEngineOption(const std::vector<std::string> &args, std::size_t &i
         return FlagResult::Bad;
     }
     into.method = static_cast<LayingMethod>(*method);
+    return FlagResult::Taken;
+}
+
+FlagResult takeBoundaryOption(const std::vector<std::string> &args, std::size_t &i,
+                              BoundaryOptions &into, std::string &error)
+{
+    const std::string &flag = args[i];
+    if (flag == "--boundaries") {
+        into.show = true;
+        return FlagResult::Taken;
+    }
+    if (flag == "--other-side") {
+        into.otherSide = true;
+        return FlagResult::Taken;
+    }
+    if (flag != "--warn-minutes")
+        return FlagResult::NotMine;
+    const std::string *value = takeValue(args, i, error);
+    if (!value)
+        return FlagResult::Bad;
+    const std::optional<int> minutes = parseInt(*value, 0, 1440);
+    if (!minutes) {
+        error = "--warn-minutes は 0～1440 の整数 (分) で指定して下さい: " + *value;
+        return FlagResult::Bad;
+    }
+    into.warnMinutes = *minutes;
     return FlagResult::Taken;
 }
 

@@ -48,12 +48,22 @@ std::optional<int> parseKind(std::string_view text, std::string &error);
 const std::string *takeValue(const std::vector<std::string> &args, std::size_t &i, std::string &error);
 
 enum class FlagResult { NotMine, Taken, Bad };
-// Takes --tz H, --periods ABCD, --kcb1 0|1, or one of the calendar options
+// Takes --tz H, --periods ABCD, --kcb1 0|1, --exact-minutes, or one of the calendar options
 // --astronomy short|precise, --zone NAME, --longitude DEG,
 // --solar-time mean|true, --fold first|second at args[i] (advancing i past
 // its value) into the options.
 FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
                           KoyomiOptions &options, std::string &error);
+
+// What --boundaries, --warn-minutes N and --other-side ask of koyomi and chart.
+struct BoundaryOptions {
+    bool show = false;    // "boundaries" in JSON, lines of the near ones in text
+    int warnMinutes = 30; // 0: no boundary is near
+    bool otherSide = false;
+};
+// Takes one of those options at args[i] (advancing i past its value).
+FlagResult takeBoundaryOption(const std::vector<std::string> &args, std::size_t &i,
+                              BoundaryOptions &into, std::string &error);
 
 // Any of the calendar options beyond --tz, --periods and --kcb1 among args.
 bool hasCalendarOption(const std::vector<std::string> &args);

@@ -59,8 +59,8 @@ std::string banSuuJson(const SuuScores &scores)
     return out + "]";
 }
 
-std::string chartJson(const Koyomi &k, const ChartRecord &chart, LayingMethod method,
-                      const SuuScores &scores)
+JsonObject chartJsonObject(const Koyomi &k, const ChartRecord &chart, LayingMethod method,
+                           const SuuScores &scores)
 {
     JsonObject obj;
     addKoyomiJson(obj, k);
@@ -76,7 +76,13 @@ std::string chartJson(const Koyomi &k, const ChartRecord &chart, LayingMethod me
         .integer("JiKanKyu", chart.JiKanKyu)
         .array("SuuBase", scores.SuuBase)
         .raw("BanSuu", banSuuJson(scores));
-    return obj.str();
+    return obj;
+}
+
+std::string chartJson(const Koyomi &k, const ChartRecord &chart, LayingMethod method,
+                      const SuuScores &scores)
+{
+    return chartJsonObject(k, chart, method, scores).str();
 }
 
 // Score of a direction as the windows show it: two decimals, never "-0.00".
@@ -90,15 +96,19 @@ std::string scoreText(double v)
     return s;
 }
 
+// `titleSuffix` marks a chart laid on the other side of a term; `notes`
+// follow the title line.
 std::vector<std::string> chartTextLines(const Koyomi &k, const ChartRecord &chart,
                                         const CivilTime &moment, const SuuScores &scores,
-                                        const ConstData &names)
+                                        const ConstData &names, const std::string &titleSuffix = {},
+                                        const std::vector<std::string> &notes = {})
 {
     std::array<PalaceText, 9> palaces;
     for (int p = 0; p < 9; ++p)
         palaces[static_cast<std::size_t>(p)] = palaceText(chart.Ban, p, names);
-    std::vector<std::string> lines = chartCopyLines(chartTitle(chart.BanShu, moment),
+    std::vector<std::string> lines = chartCopyLines(chartTitle(chart.BanShu, moment) + titleSuffix,
                                                     chartLabels(chart, k, names), palaces);
+    lines.insert(lines.begin() + 1, notes.begin(), notes.end());
     for (int p = 0; p < 9; ++p) {
         std::string name = padCp932(DirectionName[static_cast<std::size_t>(p)], 4);
         lines.push_back(name + " " + scoreText(scores.BanSuu[8][static_cast<std::size_t>(p)]));
@@ -137,9 +147,15 @@ int runChart(const Args &argsIn)
     LayingMethod method = LayingMethod::Rotating;
     std::vector<int> kinds{0, 1, 2, 3};
     std::string numbersPath;
+    BoundaryOptions near;
     bool json = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
+        const FlagResult boundary = takeBoundaryOption(args, i, near, error);
+        if (boundary == FlagResult::Bad)
+            return usageError(error);
+        if (boundary == FlagResult::Taken)
+            continue;
         FlagResult taken = takeKoyomiFlag(args, i, options, error);
         if (taken == FlagResult::Bad)
             return usageError(error);
@@ -178,6 +194,7 @@ int runChart(const Args &argsIn)
     if (positional.size() != 2)
         return usageError("使い方: velm-cli chart DATE TIME [--kind year|month|day|hour|all] "
                           "[--method rotating|flying] [--tz H] [--periods ABCD] [--kcb1 0|1] "
+                          "[--exact-minutes] [--boundaries] [--warn-minutes N] [--other-side] "
                           "[--numbers FILE] [--json]");
     auto moment = parseDateTime(positional[0], positional[1], error);
     if (!moment)
@@ -189,18 +206,51 @@ int runChart(const Args &argsIn)
     if (numbersPath.empty())
         numbersPath = dataFile(*dataDir, "SuuFile.Dat");
 
+    // The boundaries are those of the entered moment, also for the other side.
+    MomentBoundaries boundaries;
+    if (near.show || near.otherSide)
+        boundaries = boundariesOf(*moment, options);
+    Koyomi k;
+    std::string otherSide;
+    if (near.otherSide) {
+        const int nearest = nearestBoundary(boundaries, near.warnMinutes, options.astronomy, true);
+        if (nearest < 0) {
+            if (near.warnMinutes == 0)
+                report("--other-side: 境界の警告が 0 (使わない) なので、反対側の盤はありません");
+            else if (options.astronomy == Astronomy::Short)
+                report("--other-side: 前後" + std::to_string(near.warnMinutes) + "分 (簡略式の誤差を含めて"
+                       + std::to_string(near.warnMinutes + ShortSeriesMarginMinutes) + "分) 以内に節入りがありません");
+            else
+                report("--other-side: 前後" + std::to_string(near.warnMinutes) + "分以内に節入りがありません");
+            return 3;
+        }
+        const Boundary &term = boundaries[static_cast<std::size_t>(nearest)];
+        k = otherSideOfTerm(*moment, options, term, true);
+        otherSide = otherSideText(term);
+    } else {
+        k = DateToKyu(*moment, options, true);
+    }
+    std::vector<std::string> notes;
+    if (near.show && !json)
+        notes = nearBoundaryLines(boundaries, near.warnMinutes, options.astronomy);
+
     const NumberTables tables = loadNumbers(numbersPath);
     const ConstData names = MakeConstData();
-    const Koyomi k = DateToKyu(*moment, options, true);
     std::set<std::string> seen;
     for (int kind : kinds) {
         ChartRecord chart = BanCreate(k, kind, method, &standardPatternDetector());
         SuuScores scores = SuuSan(chart, k, tables, method);
         reportFaults(scores, tables, seen);
         if (json) {
-            std::cout << chartJson(k, chart, method, scores) << "\n";
+            JsonObject obj = chartJsonObject(k, chart, method, scores);
+            if (near.show)
+                obj.raw("boundaries", boundariesJson(boundaries));
+            if (near.otherSide)
+                obj.text("otherSide", otherSide);
+            std::cout << obj.str() << "\n";
         } else {
-            for (const std::string &line : chartTextLines(k, chart, *moment, scores, names))
+            const std::string suffix = otherSide.empty() ? std::string() : "［" + otherSide + "］";
+            for (const std::string &line : chartTextLines(k, chart, *moment, scores, names, suffix, notes))
                 std::cout << line << "\n";
             std::cout << "\n";
         }

@@ -37,12 +37,20 @@ int runKoyomi(const Args &given)
         return usageError(error);
     std::vector<std::string> positional;
     KoyomiOptions options;
+    BoundaryOptions near;
     bool json = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
         if (a == "--json") {
             json = true;
             continue;
+        }
+        if (a != "--other-side") {
+            const FlagResult boundary = takeBoundaryOption(args, i, near, error);
+            if (boundary == FlagResult::Bad)
+                return usageError(error);
+            if (boundary == FlagResult::Taken)
+                continue;
         }
         FlagResult taken = takeKoyomiFlag(args, i, options, error);
         if (taken == FlagResult::Bad)
@@ -56,7 +64,8 @@ int runKoyomi(const Args &given)
         }
     }
     if (positional.size() != 2)
-        return usageError("使い方: velm-cli koyomi DATE TIME [--tz H] [--periods ABCD] [--kcb1 0|1] [--json]");
+        return usageError("使い方: velm-cli koyomi DATE TIME [--tz H] [--periods ABCD] [--kcb1 0|1] "
+                          "[--exact-minutes] [--boundaries] [--warn-minutes N] [--json]");
     auto moment = parseDateTime(positional[0], positional[1], error);
     if (!moment)
         return usageError(error);
@@ -74,9 +83,15 @@ int runKoyomi(const Args &given)
                 .text("instantUtc", isoText(civilFromInstant(resolved->instant)) + "Z")
                 .text("calendarMoment", isoText(resolved->calendar));
         }
+        if (near.show)
+            obj.raw("boundaries", boundariesJson(boundariesOf(resolved->calendar, options)));
         std::cout << obj.str() << "\n";
     } else {
         std::cout << k.summary << "\n";
+        if (near.show)
+            for (const std::string &line :
+                 nearBoundaryLines(boundariesOf(resolved->calendar, options), near.warnMinutes, options.astronomy))
+                std::cout << line << "\n";
     }
     return 0;
 }

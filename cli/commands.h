@@ -4,13 +4,15 @@
 #include <vector>
 
 #include "cli/json.h"
+#include "engine/boundaries.h"
 #include "engine/koyomi.h"
 
 namespace velm::cli {
 
 using Args = std::vector<std::string>;
 
-// Exit statuses: 0 done, 1 failed at run time (a file), 2 bad arguments.
+// Exit statuses: 0 done, 1 failed at run time (a file), 2 bad arguments,
+// 3 no term near enough for --other-side.
 int runKoyomi(const Args &args);
 int runTerms(const Args &args);
 int runChart(const Args &args);
@@ -19,6 +21,11 @@ int runSearch(const Args &args);
 
 // The koyomi keys shared by every JSON object that describes a moment.
 void addKoyomiJson(JsonObject &json, const Koyomi &k);
+
+// The "boundaries" array: kind, name, time on the calendar clock, seconds from the moment.
+std::string boundariesJson(const MomentBoundaries &all);
+// "境界：立春まで7分  2024-02-04T17:18:56（簡略式の誤差を含む）", one per near boundary.
+std::vector<std::string> nearBoundaryLines(const MomentBoundaries &all, int warnMinutes, Astronomy astronomy);
 
 // "velm-cli: <message>" on standard error.
 void report(const std::string &message);

@@ -12,9 +12,11 @@ void printUsage(std::ostream &out)
 {
     out << "使い方:\n"
            "  velm-cli koyomi DATE TIME [--tz H] [--periods ABCD] [--kcb1 0|1] [--json]\n"
+           "                  [--exact-minutes] [--boundaries] [--warn-minutes N]\n"
            "  velm-cli terms YEAR [--tz H]\n"
            "  velm-cli chart DATE TIME [--kind year|month|day|hour|all] [--method rotating|flying]\n"
            "                 [--tz H] [--periods ABCD] [--kcb1 0|1] [--numbers FILE] [--json]\n"
+           "                 [--exact-minutes] [--boundaries] [--warn-minutes N] [--other-side]\n"
            "  velm-cli batch [--numbers FILE]   (要求行: MOMENT KIND METHOD PERIODS KCB1 TZ)\n"
            "  velm-cli search DATE TIME --matter NAME [--kind 0..3] [--direction 0..8] [--element 0..6]\n"
            "                  [--limit N] [--max-matches M] [--threads T] [--out LIST.csv]\n"

@@ -140,8 +140,49 @@ TEST(CliChart, BadArguments)
     for (const char *args : {"chart 2024-02-30 12:00", "chart 2024-03-01 12:00 --kind week",
                              "chart 2024-03-01 12:00 --method other", "chart 2024-03-01",
                              "chart 2024-03-01 12:00 --numbers", "batch --bogus", "chart 2024-03-01 12:-0",
-                             "chart 2024-03-01 -0", "chart 2024-03-01 12 --kind -0"}) {
+                             "chart 2024-03-01 -0", "chart 2024-03-01 12 --kind -0",
+                             "chart 2024-03-01 12 --warn-minutes x"}) {
         CliRun r = cli(args);
         EXPECT_EQ(r.status, 2) << args;
     }
+}
+
+TEST(CliChart, OtherSideOfTheNearestTerm)
+{
+    // 17:40 lies after the short 立春 (17:18) while its chart compares at
+    // 17:00: the other side is the chart after 立春, as the exact minute lays it.
+    CliRun other = cli("chart 2024-02-04 17:40 --other-side --json");
+    CliRun after = cli("chart 2024-02-04 17:40 --exact-minutes --json");
+    ASSERT_EQ(other.status, 0);
+    ASSERT_EQ(countLines(other.out), 4);
+    // All but the longitude, which is read where the terms were compared.
+    auto facts = [](const std::string &out) {
+        std::string kept;
+        for (std::size_t at = 0; at < out.size();) {
+            const std::size_t end = out.find('\n', at);
+            const std::string line = out.substr(at, end - at);
+            kept += line.substr(0, line.find("\"SunLongitude\"")) + line.substr(line.find("\"kind\"")) + "\n";
+            at = end + 1;
+        }
+        return kept;
+    };
+    std::string expected = facts(after.out);
+    for (std::size_t at = 0; (at = expected.find("}\n", at)) != std::string::npos; at += 30)
+        expected.replace(at, 2, ",\"otherSide\":\"立春後\"}\n");
+    EXPECT_EQ(facts(other.out), expected);
+
+    CliRun text = cli("chart 2024-02-04 17:40 --kind hour --other-side");
+    EXPECT_EQ(text.out.rfind("時盤:24/02/04 17時［立春後］ [辛酉]\n", 0), 0u) << text.out;
+    CliRun month = cli("chart 2024-02-04 17:40 --kind month --other-side --boundaries");
+    EXPECT_EQ(month.out.rfind("月盤:2024/02/04［立春後］ [丙寅]\n境界：立春から21分  2024-02-04T17:18:56（簡略式の誤差を含む）\n", 0), 0u)
+        << month.out;
+
+    // No term near: a message on standard error and status 3.
+    for (const char *args : {"chart 2024-02-04 12:00 --other-side", "chart 2024-02-04 17:40 --other-side --warn-minutes 0",
+                             "chart 2024-02-04 16:50 --other-side --astronomy precise --warn-minutes 30"}) {
+        CliRun r = cliWithErrors(args);
+        EXPECT_EQ(r.status, 3) << args;
+        EXPECT_EQ(r.out.rfind("velm-cli: --other-side: ", 0), 0u) << r.out;
+    }
+    EXPECT_EQ(cli("chart 2024-02-04 16:50 --other-side --astronomy precise --warn-minutes 40").status, 0);
 }

@@ -52,7 +52,9 @@ TEST(CliKoyomi, BadArgumentsExitWithStatusTwo)
                              "koyomi 2024-03-01 12 --longitude 1e2 --solar-time mean",
                              "koyomi 2024-03-01 12 --zone Nowhere/X", "koyomi 2024-03-01 12 --astronomy exact",
                              "koyomi 1799-12-31 12 --astronomy precise", "terms 2201 --astronomy precise",
-                             "koyomi 2024-11-03 01:30 --zone America/Los_Angeles --fold third"}) {
+                             "koyomi 2024-11-03 01:30 --zone America/Los_Angeles --fold third",
+                             "koyomi 2024-03-01 12 --warn-minutes -1", "koyomi 2024-03-01 12 --warn-minutes 1441",
+                             "koyomi 2024-03-01 12 --warn-minutes", "koyomi 2024-03-01 12 --other-side"}) {
         CliRun r = cli(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.out, "") << args;
@@ -104,4 +106,68 @@ TEST(CliTerms, PreciseInstantsOnTheChosenClock)
     // On Osaka's mean solar time the same instant reads 2 minutes later.
     CliRun osaka = cli("terms 2024 --astronomy precise --longitude 135.5 --solar-time mean");
     EXPECT_NE(osaka.out.find("\"time\":\"2024-02-04T17:29:07\""), std::string::npos) << osaka.out;
+}
+
+TEST(CliKoyomi, BoundariesAgreeWithTermsAndTheClock)
+{
+    // Only asked for: the default outputs stay as they were.
+    EXPECT_EQ(cli("koyomi 2024-02-04 17:40 --json").out.find("boundaries"), std::string::npos);
+    EXPECT_EQ(countLines(cli("koyomi 2024-02-04 17:40").out), 1);
+
+    struct Row {
+        const char *args;
+        const char *json; // the array as printed
+    };
+    const Row rows[] = {
+        {"koyomi 2024-02-04 17:40 --boundaries --json",
+         "\"boundaries\":[{\"kind\":\"term\",\"name\":\"立春\",\"time\":\"2024-02-04T17:18:56\",\"seconds\":-1264},"
+         "{\"kind\":\"term\",\"name\":\"雨水\",\"time\":\"2024-02-19T13:04:45\",\"seconds\":1279485},"
+         "{\"kind\":\"hour\",\"name\":\"酉\",\"time\":\"2024-02-04T17:00:00\",\"seconds\":-2400},"
+         "{\"kind\":\"hour\",\"name\":\"戌\",\"time\":\"2024-02-04T19:00:00\",\"seconds\":4800},"
+         "{\"kind\":\"day\",\"name\":\"日\",\"time\":\"2024-02-04T00:00:00\",\"seconds\":-63600},"
+         "{\"kind\":\"day\",\"name\":\"日\",\"time\":\"2024-02-05T00:00:00\",\"seconds\":22800}]"},
+        {"koyomi 2024-02-04 17:20 --boundaries --json --astronomy precise",
+         "{\"kind\":\"term\",\"name\":\"大寒\",\"time\":\"2024-01-20T"},
+        {"koyomi 2024-02-04 17:20 --boundaries --json --astronomy precise",
+         "{\"kind\":\"term\",\"name\":\"立春\",\"time\":\"2024-02-04T17:27:07\",\"seconds\":427}"},
+    };
+    for (const Row &r : rows) {
+        CliRun run = cli(r.args);
+        ASSERT_EQ(run.status, 0) << r.args;
+        EXPECT_NE(run.out.find(r.json), std::string::npos) << r.args << "\n" << run.out;
+    }
+    // The term instants are those of the terms listing, on either source.
+    EXPECT_NE(cli("terms 2024").out.find("\"time\":\"2024-02-19T13:04:45\""), std::string::npos);
+
+    // Text: the near ones after the summary line; the chart counts 立春 not
+    // begun at 17:00, so it is near with any reach but 0.
+    struct Text {
+        const char *args;
+        std::vector<std::string> extra;
+    };
+    const Text texts[] = {
+        {"koyomi 2024-02-04 17:40 --boundaries", {"境界：立春から21分  2024-02-04T17:18:56（簡略式の誤差を含む）"}},
+        {"koyomi 2024-02-04 17:40 --boundaries --warn-minutes 1", {"境界：立春から21分  2024-02-04T17:18:56（簡略式の誤差を含む）"}},
+        {"koyomi 2024-02-04 17:40 --boundaries --exact-minutes --warn-minutes 60",
+         {"境界：立春から21分  2024-02-04T17:18:56（簡略式の誤差を含む）", "境界：酉刻入りから40分  2024-02-04T17:00:00"}},
+        {"koyomi 2024-02-04 23:50 --boundaries --astronomy precise", {"境界：日替りまで10分  2024-02-05T00:00:00"}},
+        {"koyomi 2024-02-04 17:40 --boundaries --warn-minutes 0", {}},
+    };
+    for (const Text &t : texts) {
+        CliRun run = cli(t.args);
+        std::string expected;
+        for (const std::string &line : t.extra)
+            expected += line + "\n";
+        ASSERT_EQ(run.status, 0) << t.args;
+        EXPECT_EQ(run.out.substr(run.out.find('\n') + 1), expected) << t.args;
+    }
+}
+
+TEST(CliKoyomi, ExactMinutesCountTheTermAtTheMinute)
+{
+    // The short 立春 of 2024 at 17:18: 17:10 and 17:40 share a chart unless
+    // minutes count.
+    EXPECT_EQ(cli("koyomi 2024-02-04 17:10").out, cli("koyomi 2024-02-04 17:40").out);
+    EXPECT_EQ(cli("koyomi 2024-02-04 17:10 --exact-minutes").out, cli("koyomi 2024-02-04 17:10").out);
+    EXPECT_EQ(cli("koyomi 2024-02-04 17:40 --exact-minutes").out.rfind("甲辰：丙寅：戊戌：辛酉", 0), 0u);
 }
