@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QToolButton>
@@ -116,6 +117,27 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
     top->addStretch(1);
     top->addWidget(m_close);
 
+    // The boundary note, shown only near a boundary; its own colours stand
+    // out in either look of the window.
+    m_boundaryBar = new QWidget(this);
+    m_boundaryBar->setObjectName(QStringLiteral("BoundaryBar"));
+    m_boundaryL = new QLabel(m_boundaryBar);
+    m_boundaryL->setObjectName(QStringLiteral("BoundaryL"));
+    m_boundaryL->setStyleSheet(QStringLiteral("QLabel { background: #fff2b0; color: #b00000; font-weight: bold;"
+                                              " border: 1px solid #b00000; padding: 1px 4px; }"));
+    m_otherSideBtn = new QPushButton(QStringLiteral("境界の反対側"), m_boundaryBar);
+    m_otherSideBtn->setObjectName(QStringLiteral("OtherSideBtn"));
+    m_otherSideBtn->setFocusPolicy(Qt::NoFocus);
+    m_otherSideBtn->setEnabled(false);
+    m_otherSideBtn->setToolTip(QStringLiteral("境界の反対側の盤を作ります"));
+    connect(m_otherSideBtn, &QPushButton::clicked, this, &TBanF::otherSideRequested);
+    auto *bar = new QVBoxLayout(m_boundaryBar);
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setSpacing(2);
+    bar->addWidget(m_boundaryL);
+    bar->addWidget(m_otherSideBtn, 0, Qt::AlignRight);
+    m_boundaryBar->hide();
+
     buildGrid(display);
 
     m_label5 = new QLabel(qs(m_labels.Label5), this);
@@ -133,6 +155,7 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
     layout->addLayout(top);
+    layout->addWidget(m_boundaryBar);
     layout->addWidget(m_grid);
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -149,6 +172,20 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
             [this](const QPoint &pos) { showMenu(mapToGlobal(pos)); });
 
     setActiveLook(false);
+}
+
+void TBanF::setBoundaryNote(const BoundaryNote &note, const CivilTime &calendarMoment, bool crossable)
+{
+    m_note = note;
+    m_calendarMoment = calendarMoment;
+    // The short series' remark goes on a line of its own: the badge stays
+    // within the grid's width.
+    QString badge = note.badge;
+    badge.replace(QStringLiteral("（"), QStringLiteral("\n（"));
+    m_boundaryL->setText(badge);
+    m_boundaryL->setToolTip(note.hint);
+    m_otherSideBtn->setEnabled(note.isNear() && crossable);
+    m_boundaryBar->setVisible(note.isNear());
 }
 
 void TBanF::buildGrid(const BanDisplay &display)

@@ -17,12 +17,14 @@
 #include "evaluation/numbers.h"
 #include "evaluation/suusan.h"
 #include "output/charttext.h"
+#include "shell/common/boundarynote.h"
 #include "shell/common/pcolor.h"
 
 class QAction;
 class QLabel;
 class QMdiSubWindow;
 class QMenu;
+class QPushButton;
 class QPainter;
 class QTableWidget;
 class QToolButton;
@@ -90,6 +92,16 @@ public:
     void CP1Click();
     void CP2Click();
 
+    // The chart's moment near a boundary: a badge above the grid, the
+    // boundary's exact time as its hint, and the button "境界の反対側" when
+    // `crossable`. Nothing shows while the note has no boundary near.
+    // `calendarMoment` is the chart's moment on the calendar clock.
+    void setBoundaryNote(const velm::BoundaryNote &note, const velm::CivilTime &calendarMoment, bool crossable);
+    const velm::BoundaryNote &boundaryNote() const { return m_note; }
+    const velm::CivilTime &calendarMoment() const { return m_calendarMoment; }
+    QLabel *boundaryLabel() const { return m_boundaryL; }
+    QPushButton *otherSideButton() const { return m_otherSideBtn; }
+
 signals:
     // After a press on a cell; palace index 0..8.
     void palaceClicked(int palace);
@@ -98,6 +110,8 @@ signals:
     void activated();
     // "印刷ﾌﾟﾚﾋﾞｭｰ" chosen in the pop-up menu.
     void printRequested();
+    // "境界の反対側" pressed.
+    void otherSideRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -129,6 +143,11 @@ private:
     QLabel *m_tyuL = nullptr;
     QLabel *m_label5 = nullptr;
     QLabel *m_label6 = nullptr;
+    QWidget *m_boundaryBar = nullptr;
+    QLabel *m_boundaryL = nullptr;
+    QPushButton *m_otherSideBtn = nullptr;
+    velm::BoundaryNote m_note;
+    velm::CivilTime m_calendarMoment;
     QTableWidget *m_grid = nullptr;
     QToolButton *m_close = nullptr;
     QMenu *m_menu = nullptr;

@@ -85,6 +85,16 @@ void CaleTableModel::setRows(std::vector<ListRow> rows, const PColorSettings &co
     endResetModel();
 }
 
+void CaleTableModel::setBoundaryOptions(const KoyomiOptions &options, int warnMinutes)
+{
+    m_marks.setOptions(options, warnMinutes);
+}
+
+const QString &CaleTableModel::boundaryMark(int row) const
+{
+    return m_marks.markOf(m_rows[static_cast<std::size_t>(row)]);
+}
+
 bool CaleTableModel::removeRow(int row)
 {
     if (row < 0 || row >= rowCount())
@@ -115,6 +125,11 @@ QVariant CaleTableModel::data(const QModelIndex &index, int role) const
     // Year, month and day rows stand out in their leading columns.
     const bool periodRow = row[KindColumn] == "0" || row[KindColumn] == "1" || row[KindColumn] == "2";
     const bool scoreCell = column >= 5 && column < KindColumn;
+    // The date of a row near a term stands out, whatever its kind.
+    const bool marked = column == 1 && (role == Qt::BackgroundRole || role == Qt::ForegroundRole)
+        && !m_marks.markOf(row).isEmpty();
+    if (marked)
+        return role == Qt::BackgroundRole ? BoundaryMarkColour : QColor(Qt::black);
     switch (role) {
     case Qt::DisplayRole:
         return qs(cell);
@@ -412,6 +427,7 @@ void TCaleF::FormShow()
     for (CalendarRow &row : list.rows)
         rows.push_back(std::move(row.cells));
     m_menuRow = -1;
+    m_model->setBoundaryOptions(options.koyomi, options.warnMinutes);
     m_model->setRows(std::move(rows), pcolorSettings(m_settings));
     m_senL->setText(qs(list.SenL));
     m_cntL->setText(qs(list.CntL));
@@ -506,6 +522,8 @@ QString TCaleF::cellHint(int row, int column) const
 {
     if (row < 0 || row >= m_model->rowCount())
         return GridHint;
+    if (column == 1 && !m_model->boundaryMark(row).isEmpty())
+        return m_model->boundaryMark(row);
     const EngineOptions options = m_main.engineOptions();
     const std::optional<std::string> hint =
         calendarHint(m_model->rows()[static_cast<std::size_t>(row)], column, options.koyomi, options.method,

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include "output/calendar.h"
+#include "shell/common/boundarynote.h"
 #include "shell/settings/appsettings.h"
 #include "shell/common/pcolor.h"
 
@@ -36,6 +37,9 @@ public:
     const std::vector<ListRow> &rows() const { return m_rows; }
     void setRows(std::vector<ListRow> rows, const PColorSettings &colours);
     bool removeRow(int row);
+    // Rows near a term get their date cell marked (display only).
+    void setBoundaryOptions(const KoyomiOptions &options, int warnMinutes);
+    const QString &boundaryMark(int row) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -46,6 +50,7 @@ private:
     std::vector<ListRow> m_rows;
     ListRow m_captions = calendarCaptions();
     PColorSettings m_colours;
+    RowBoundaryMarks m_marks;
 };
 
 class TCaleF : public QWidget {
@@ -72,7 +77,8 @@ public:
     void toggleDay(int row);
     void ExpBtnClick();
 
-    // The hint of a cell: the palace of a score cell, else the grid's own hint.
+    // The hint of a cell: the palace of a score cell, the boundary of a date
+    // marked as near a term, else the grid's own hint.
     QString cellHint(int row, int column) const;
 
     // CCnt, the row count as the settings window holds it for this run (it is

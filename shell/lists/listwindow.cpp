@@ -51,6 +51,16 @@ bool ListTableModel::removeListRow(int listRow)
     return true;
 }
 
+void ListTableModel::setBoundaryOptions(const KoyomiOptions &options, int warnMinutes)
+{
+    m_marks.setOptions(options, warnMinutes);
+}
+
+const QString &ListTableModel::boundaryMark(int listRow) const
+{
+    return m_marks.markOf(m_list.rows[static_cast<std::size_t>(listRow)]);
+}
+
 int ListTableModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_list.dataRowCount();
@@ -76,10 +86,16 @@ QVariant ListTableModel::data(const QModelIndex &index, int role) const
         const std::optional<int> marked = markedColumn(row);
         if (marked && *marked == index.column())
             return QColor(Qt::yellow);
+        if (index.column() == 1 && !m_marks.markOf(row).isEmpty())
+            return BoundaryMarkColour;
         return index.column() > 0 ? QVariant(QColor(Qt::white)) : QVariant();
     }
     case Qt::ForegroundRole:
         return index.column() > 0 ? QVariant(QColor(Qt::black)) : QVariant();
+    case Qt::ToolTipRole:
+        if (index.column() == 1 && !m_marks.markOf(row).isEmpty())
+            return m_marks.markOf(row);
+        return {};
     default:
         return {};
     }
@@ -178,6 +194,8 @@ void TListF::setPreview(std::function<void(QTableView *grid)> preview)
 
 void TListF::setList(ListModel list)
 {
+    const EngineOptions options = engineOptions(m_settings);
+    m_model->setBoundaryOptions(options.koyomi, options.warnMinutes);
     m_model->setList(std::move(list));
     m_senL->setText(qs(m_model->list().SenL));
     m_cntL->setText(qs(m_model->list().CntL));

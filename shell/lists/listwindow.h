@@ -14,6 +14,7 @@
 
 #include "engine/astro.h"
 #include "output/listfile.h"
+#include "shell/common/boundarynote.h"
 #include "shell/settings/appsettings.h"
 
 class QLabel;
@@ -34,6 +35,10 @@ public:
     void setList(ListModel list);
     // Data row 1.. of the list; false when out of range.
     bool removeListRow(int listRow);
+    // Rows near a term get their date cell marked (display only).
+    void setBoundaryOptions(const KoyomiOptions &options, int warnMinutes);
+    // Of data row 1..; empty when the row is not near a term.
+    const QString &boundaryMark(int listRow) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -42,6 +47,7 @@ public:
 
 private:
     ListModel m_list = ListModel::fresh();
+    RowBoundaryMarks m_marks;
 };
 
 class TListF : public QWidget {

@@ -83,6 +83,10 @@ TMainF::TMainF(AppSettings &settings, QWidget *parent)
     buildToolBars();
     buildMenus();
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    m_boundaryL = new QLabel;
+    m_boundaryL->setObjectName(QStringLiteral("BoundaryL"));
+    m_boundaryL->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+    statusBar()->addPermanentWidget(m_boundaryL);
     m_calendarL = new QLabel;
     m_calendarL->setObjectName(QStringLiteral("CalendarL"));
     statusBar()->addPermanentWidget(m_calendarL);

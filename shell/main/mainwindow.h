@@ -16,6 +16,7 @@
 #include "engine/constdata.h"
 #include "engine/koyomi.h"
 #include "evaluation/numbers.h"
+#include "shell/common/boundarynote.h"
 #include "shell/settings/appsettings.h"
 #include "shell/main/dateentry.h"
 #include "shell/common/chartopener.h"
@@ -182,6 +183,17 @@ private:
     void stepTime(int direction);
     void PNBtn(int direction);
     bool makeChart(int kind, const QString &title, const NumberTables &numbers);
+    // A chart window of the facts given; `moment` is its entered time
+    // "yyyy/MM/dd hh:mm", `at` the same on the calendar clock with its note.
+    TBanF *addChartWindow(const Koyomi &koyomi, int kind, const QString &title, const QString &moment,
+                          const NumberTables &numbers, const BoundaryNote &note, const CivilTime &at,
+                          bool crossable);
+    // "境界の反対側" of a chart window: the chart across its nearest boundary.
+    void otherSide(TBanF *window);
+    // The title of a chart of the entered kind and moment, with the calendar
+    // in use; `side` ("立春後") marks a chart on one side of a term.
+    QString chartWindowTitle(int kind, const CivilTime &at, const EngineOptions &options,
+                             const QString &side = {}) const;
     bool bringToFront(const QString &title);
     void chartClicked(TBanF *window);
     void palaceClicked(TBanF *window, int pos);
@@ -202,6 +214,7 @@ private:
     // Asks for m_fold when the entered time needs it.
     void chooseFold(const CivilTime &entered);
     QLabel *m_calendarL = nullptr; // the calendar in use, on the status line
+    QLabel *m_boundaryL = nullptr; // the entered moment near a boundary, on the status line
     std::int64_t m_dateSeconds = 0;
     bool m_settingDate = false;
     bool m_making = false;

@@ -29,6 +29,7 @@
 #include "shell/app/japanese.h"
 #include "shell/main/mainwindow_entry.h"
 #include "shell/main/explanationpane.h"
+#include "shell/common/boundarynote.h"
 #include "shell/common/messages.h"
 #include "shell/common/strings.h"
 
@@ -222,6 +223,8 @@ void TMainF::DispDateData()
         return; // a half-typed time: the panel keeps what it showed
     EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
     m_calendarL->setText(calendarCaption(options.koyomi));
+    m_boundaryL->clear();
+    m_boundaryL->setToolTip(QString());
     if (!options.tzOk && options.koyomi.clock.zone.empty()) {
         m_panel1->setText(QStringLiteral("天体計算のタイムゾーン『%1』は、数値ではありません。").arg(options.tzText));
         return;
@@ -234,6 +237,9 @@ void TMainF::DispDateData()
     }
     m_koyomi = DateToKyu(*moment, options.koyomi, true);
     m_panel1->setText(qs(m_koyomi.summary));
+    const BoundaryNote note = boundaryNote(*moment, options.koyomi, options.warnMinutes);
+    m_boundaryL->setText(note.badge);
+    m_boundaryL->setToolTip(note.hint);
 }
 
 void TMainF::NowBtnClick()
@@ -382,11 +388,8 @@ void TMainF::BanBtnClick()
         ui::showError(this, m_panel1->text());
         return;
     }
-    // The calendar in use beside each chart's title, when it is not the default.
-    const QString calendar = calendarCaption(options.koyomi);
-    const auto titleOf = [&calendar](int kind, const CivilTime &at) {
-        const QString title = qs(chartTitle(kind, at));
-        return calendar.isEmpty() ? title : title + QStringLiteral("  ") + calendar;
+    const auto titleOf = [this, &options](int kind, const CivilTime &at) {
+        return chartWindowTitle(kind, at, options);
     };
     const std::optional<NumberTables> numbers = loadNumbers();
     if (!numbers)
@@ -439,10 +442,87 @@ bool TMainF::bringToFront(const QString &title)
     return true;
 }
 
+QString TMainF::chartWindowTitle(int kind, const CivilTime &at, const EngineOptions &options,
+                                 const QString &side) const
+{
+    QString title = qs(chartTitle(kind, at));
+    QString mark = side;
+    // Counting terms to the minute, two moments of one title can lie either
+    // side of a term of that hour (that day, for the other kinds): the title
+    // says which, so that a window is never taken for the other one.
+    if (mark.isEmpty() && options.koyomi.exactMinutes) {
+        const MomentBoundaries b = boundariesOf(at, options.koyomi);
+        for (const Boundary *term : {&b[0], &b[1]}) {
+            const CivilTime &t = term->time;
+            if (t.year == at.year && t.month == at.month && t.day == at.day && (kind != 3 || t.hour == at.hour))
+                mark = qs(term->name) + (term->seconds <= 0 ? QStringLiteral("後") : QStringLiteral("前"));
+        }
+    }
+    if (!mark.isEmpty())
+        title += QStringLiteral("［") + mark + QStringLiteral("］");
+    // The calendar in use beside each chart's title, when it is not the default.
+    const QString calendar = calendarCaption(options.koyomi);
+    return calendar.isEmpty() ? title : title + QStringLiteral("  ") + calendar;
+}
+
 bool TMainF::makeChart(int kind, const QString &title, const NumberTables &numbers)
 {
     const EngineOptions options = engineOptions();
     const QString moment = m_dateE->date().toString(QStringLiteral("yyyy/MM/dd ")) + m_timeE->text();
+    const std::optional<CivilTime> at = enteredMoment();
+    const BoundaryNote note = at ? boundaryNote(*at, options.koyomi, options.warnMinutes) : BoundaryNote{};
+    addChartWindow(m_koyomi, kind, title, moment, numbers, note, at.value_or(CivilTime{}), true);
+    return true;
+}
+
+void TMainF::otherSide(TBanF *window)
+{
+    const BoundaryNote &note = window->boundaryNote();
+    if (!note.isNear() || m_making)
+        return;
+    const Boundary &b = note.boundary();
+    const EngineOptions options = engineOptions();
+    const int kind = window->chart().BanShu;
+    // A term: the same day and double-hour with the term counted the other
+    // way. A double-hour change or midnight: the moment across it.
+    CivilTime at = window->calendarMoment();
+    Koyomi koyomi;
+    if (b.kind == BoundaryKind::Term) {
+        koyomi = otherSideOfTerm(at, options.koyomi, b, true);
+    } else {
+        at = otherSideMoment(b);
+        koyomi = DateToKyu(at, options.koyomi, true);
+    }
+    const QString title = chartWindowTitle(kind, at, options, qs(otherSideText(b)));
+    if (bringToFront(title))
+        return;
+    const std::optional<NumberTables> numbers = loadNumbers();
+    if (!numbers)
+        return;
+    const CivilTime entered = enteredFromCalendar(at, options);
+    const QString moment = QStringLiteral("%1/%2/%3 %4:%5")
+                               .arg(entered.year, 4, 10, QLatin1Char('0'))
+                               .arg(entered.month, 2, 10, QLatin1Char('0'))
+                               .arg(entered.day, 2, 10, QLatin1Char('0'))
+                               .arg(entered.hour, 2, 10, QLatin1Char('0'))
+                               .arg(entered.minute, 2, 10, QLatin1Char('0'));
+    // Across a term the note stays the same boundary, whose other side is the
+    // chart this one came from; across a change the new moment has its own.
+    if (b.kind == BoundaryKind::Term)
+        addChartWindow(koyomi, kind, title, moment, *numbers, note, at, false);
+    else
+        addChartWindow(koyomi, kind, title, moment, *numbers, boundaryNote(at, options.koyomi, options.warnMinutes),
+                       at, true);
+    UpdateMenuItems();
+    if (m_settings.tileAfterCharts())
+        Tile1Click();
+}
+
+TBanF *TMainF::addChartWindow(const Koyomi &koyomi, int kind, const QString &title, const QString &moment,
+                              const NumberTables &numbers, const BoundaryNote &note, const CivilTime &at,
+                              bool crossable)
+{
+    const EngineOptions options = engineOptions();
     BanDisplay display;
     display.colourChartsByScore = m_settings.colourChartsByScore();
     display.showDutyDoorAndStar = m_settings.showDutyDoorAndStar();
@@ -450,7 +530,8 @@ bool TMainF::makeChart(int kind, const QString &title, const NumberTables &numbe
     display.banFont = m_settings.chartFont().name;
     display.banFontSize = m_settings.chartFont().size;
     display.sysFont = m_settings.baseFont().name;
-    auto *w = new TBanF(m_koyomi, kind, options.method, numbers, m_constData, title, moment, display);
+    auto *w = new TBanF(koyomi, kind, options.method, numbers, m_constData, title, moment, display);
+    w->setBoundaryNote(note, at, crossable);
     QMdiSubWindow *sub = m_mdi->addSubWindow(w, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                                                      | Qt::WindowMinimizeButtonHint);
     sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -462,12 +543,13 @@ bool TMainF::makeChart(int kind, const QString &title, const NumberTables &numbe
         if (m_hooks.printCharts)
             m_hooks.printCharts({w}, w);
     });
+    connect(w, &TBanF::otherSideRequested, this, [this, w] { otherSide(w); });
     connect(sub, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &TMainF::UpdateMenuItems); });
     sub->show();
     sub->adjustSize();
     sub->setFixedSize(sub->size());
     m_mdi->setActiveSubWindow(sub);
-    return true;
+    return w;
 }
 
 // --- the chart windows ------------------------------------------------------------------------

@@ -288,6 +288,15 @@ void AppSettings::setLocalSolarTime(SolarTime kind)
 }
 QString AppSettings::longitude() const { return m_store.text(Sys, "Longitude", "139.77"); }
 void AppSettings::setLongitude(const QString &text) { putIfUsed("Longitude", text, QStringLiteral("139.77")); }
+bool AppSettings::exactMinutes() const { return m_store.integer(Sys, "ExactMinutes", 0) == 1; }
+void AppSettings::setExactMinutes(bool on) { putIfUsed("ExactMinutes", on ? 1 : 0, 0); }
+int AppSettings::boundaryWarn() const
+{
+    // A hand-edited value out of range means no warning rather than a wrong one.
+    const int minutes = m_store.integer(Sys, "BoundaryWarn", 30);
+    return minutes >= 0 && minutes <= MaxBoundaryWarn ? minutes : 0;
+}
+void AppSettings::setBoundaryWarn(int minutes) { putIfUsed("BoundaryWarn", minutes, 30); }
 
 // The three fonts are kept alike: "<prefix>FntName" and "<prefix>FntSize".
 FontSetting AppSettings::fontOf(const char *prefix, const FontSetting &fallback) const
@@ -528,6 +537,8 @@ EngineOptions engineOptions(const AppSettings &settings, std::optional<bool> kcb
         o.koyomi.clock.solarTime = settings.localSolarTime();
         o.koyomi.clock.longitude = *longitude;
     }
+    o.koyomi.exactMinutes = settings.exactMinutes();
+    o.warnMinutes = settings.boundaryWarn();
     return o;
 }
 
@@ -543,6 +554,8 @@ QString calendarCaption(const KoyomiOptions &koyomi)
         parts << (koyomi.clock.solarTime == SolarTime::Mean ? QStringLiteral("平均太陽時 ") : QStringLiteral("真太陽時 "))
                 + QString::number(std::fabs(lon), 'f', 2) + (lon < 0 ? QStringLiteral("°W") : QStringLiteral("°E"));
     }
+    if (koyomi.exactMinutes)
+        parts << QStringLiteral("節入り分単位");
     return parts.join(QStringLiteral("・"));
 }
 

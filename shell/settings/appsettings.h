@@ -163,6 +163,10 @@ public:
     void setLocalSolarTime(SolarTime kind);
     QString longitude() const; // "Longitude": degrees east, as typed
     void setLongitude(const QString &text);
+    bool exactMinutes() const; // "ExactMinutes": 節入り判定に分まで使う
+    void setExactMinutes(bool on);
+    int boundaryWarn() const; // "BoundaryWarn": 境界の警告, minutes (0 none); 0..MaxBoundaryWarn
+    void setBoundaryWarn(int minutes);
     FontSetting baseFont() const; // "SysFont": the windows' text
     void setBaseFont(const FontSetting &font);
     FontSetting chartFont() const; // "BanFont": the charts
@@ -221,8 +225,12 @@ private:
 
 // The engine's options from the settings: time zone, ju periods, KCB1 and
 // the laying method.
+// The widest warning of a boundary, in minutes: a day.
+inline constexpr int MaxBoundaryWarn = 1440;
+
 struct EngineOptions {
     KoyomiOptions koyomi;
+    int warnMinutes = 30; // 境界の警告: how near a boundary is worth a warning; 0 none
     LayingMethod method = LayingMethod::Rotating;
     bool tzOk = true;  // "TZE" read as a number (or a usable named zone)
     QString tzText;    // as stored, for the message when it is not

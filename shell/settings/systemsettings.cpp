@@ -131,6 +131,8 @@ SystemSettings loadSystemSettings(const AppSettings &s)
     v.TimeZoneName = s.timeZoneName();
     v.LocalSolarTime = static_cast<int>(s.localSolarTime());
     v.Longitude = s.longitude();
+    v.ExactMinutes = s.exactMinutes();
+    v.BoundaryWarn = number(s.boundaryWarn());
     return v;
 }
 
@@ -166,6 +168,9 @@ void saveSystemSettings(AppSettings &s, const SystemSettings &v)
     s.setTimeZoneName(v.TimeZoneName);
     s.setLocalSolarTime(v.LocalSolarTime == 1 ? SolarTime::Mean : v.LocalSolarTime == 2 ? SolarTime::True : SolarTime::None);
     s.setLongitude(v.Longitude);
+    s.setExactMinutes(v.ExactMinutes);
+    if (const std::optional<int> warn = parseInteger(v.BoundaryWarn); warn && *warn >= 0 && *warn <= MaxBoundaryWarn)
+        s.setBoundaryWarn(*warn);
 }
 
 std::optional<double> timeZone(const SystemSettings &v)
@@ -194,6 +199,7 @@ KoyomiOptions koyomiOptions(const SystemSettings &v)
         o.clock.solarTime = v.LocalSolarTime == 1 ? SolarTime::Mean : SolarTime::True;
         o.clock.longitude = *longitude;
     }
+    o.exactMinutes = v.ExactMinutes;
     return o;
 }
 
@@ -583,6 +589,18 @@ QWidget *TSysF::buildCalendarPage()
     });
     v->addLayout(row({new QLabel(QStringLiteral("経度")), m_longitude, new QLabel(QStringLiteral("度（東経が正）")),
                       m_places}));
+
+    // Moments near a term, a double-hour change or midnight.
+    m_exactMinutes = new QCheckBox(QStringLiteral("節入り判定に分まで使う"));
+    m_exactMinutes->setObjectName(QStringLiteral("ExactMinutes"));
+    m_exactMinutes->setToolTip(QStringLiteral("節入りの時刻と入力した時刻を、分まで比べます。\n"
+                                              "使わないときは、時の正時で比べます。"));
+    v->addWidget(m_exactMinutes);
+    m_boundaryWarn = field("BoundaryWarn", 50);
+    m_boundaryWarn->setToolTip(QStringLiteral("節入り・時の変わり目・日付の変わり目にこの分数まで近いとき、\n"
+                                              "盤とステータスバーに表示します（0：警告しない）。"));
+    v->addLayout(row({new QLabel(QStringLiteral("境界の警告")), m_boundaryWarn,
+                      new QLabel(QStringLiteral("分以内（0：警告しない）"))}));
     v->addStretch(1);
     return page;
 }
@@ -654,6 +672,8 @@ SystemSettings TSysF::current() const
     v.TimeZoneName = selectedZone();
     v.LocalSolarTime = std::max(0, m_solar->checkedId());
     v.Longitude = m_longitude->text();
+    v.ExactMinutes = m_exactMinutes->isChecked();
+    v.BoundaryWarn = m_boundaryWarn->text();
     return v;
 }
 
@@ -691,6 +711,8 @@ void TSysF::setCurrent(const SystemSettings &v)
     selectZone(v.TimeZoneName);
     m_solar->button(v.LocalSolarTime >= 0 && v.LocalSolarTime <= 2 ? v.LocalSolarTime : 0)->setChecked(true);
     m_longitude->setText(v.Longitude);
+    m_exactMinutes->setChecked(v.ExactMinutes);
+    m_boundaryWarn->setText(v.BoundaryWarn);
     FontSetF(this);
 }
 
@@ -772,6 +794,12 @@ bool TSysF::FormCloseQuery()
     if (v.UseTimeZone && !zoneKnown(v.TimeZoneName.toStdString())) {
         ui::showError(this, QStringLiteral("タイムゾーンを一覧から選んで下さい。"));
         focusField(m_zoneFilter);
+        return false;
+    }
+    const std::optional<int> warn = parseInteger(v.BoundaryWarn);
+    if (!warn || *warn < 0 || *warn > MaxBoundaryWarn) {
+        ui::showError(this, QStringLiteral("境界の警告は、0～1440の整数(分)で指定して下さい。"));
+        focusField(m_boundaryWarn);
         return false;
     }
     const std::optional<double> now = parseDecimal(v.clockCorrection);

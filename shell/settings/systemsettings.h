@@ -87,6 +87,8 @@ struct SystemSettings {
     QString TimeZoneName = QStringLiteral("Asia/Tokyo");
     int LocalSolarTime = 0; // 地方時: 0 使わない, 1 平均太陽時, 2 真太陽時
     QString Longitude = QStringLiteral("139.77"); // 経度, degrees east
+    bool ExactMinutes = false;                    // 節入り判定に分まで使う
+    QString BoundaryWarn = QStringLiteral("30");  // 境界の警告, minutes as typed
 
     friend bool operator==(const SystemSettings &, const SystemSettings &) = default;
 };
@@ -192,6 +194,8 @@ private:
     QButtonGroup *m_termSource = nullptr;
     QButtonGroup *m_clockKind = nullptr;
     QLineEdit *m_zoneFilter = nullptr;
+    QCheckBox *m_exactMinutes = nullptr;
+    QLineEdit *m_boundaryWarn = nullptr;
     QListWidget *m_zones = nullptr;
     QString m_zone; // the chosen zone, also while the filter hides it
     QButtonGroup *m_solar = nullptr;

@@ -373,3 +373,30 @@ TEST_F(CaleFTest, FixedRowsStayWhileTheGridScrolls)
 }
 
 } // namespace
+
+TEST_F(CaleFTest, RowsNearATermAreMarkedForTheEyeOnly)
+{
+    // The short 立春 of 2024 falls at 17:18: the 17:00 rows lie 19 minutes before it.
+    main->setMoment(CivilTime{2024, 2, 4, 16, 0, 0});
+    cale->show();
+    ASSERT_EQ(cale->model()->rowCount(), 12);
+    int marked = 0;
+    for (int r = 0; r < 12; ++r) {
+        const bool mark = cale->model()->index(r, 1).data(Qt::BackgroundRole).value<QColor>() == BoundaryMarkColour;
+        EXPECT_EQ(mark, cell(r, 2) == QStringLiteral("17")) << r;
+        if (!mark)
+            continue;
+        ++marked;
+        EXPECT_TRUE(cale->cellHint(r, 1).startsWith(QStringLiteral("立春まで19分（簡略式の誤差を含む）\n立春：2024/02/04 17:18:56")))
+            << cale->cellHint(r, 1).toStdString();
+        EXPECT_EQ(cell(r, 1), QStringLiteral("2024/02/04")); // the cells stay as they are
+    }
+    EXPECT_EQ(marked, 1);
+
+    settings->setBoundaryWarn(0);
+    cale->hide();
+    cale->show();
+    for (int r = 0; r < 12; ++r)
+        EXPECT_NE(cale->model()->index(r, 1).data(Qt::BackgroundRole).value<QColor>(), BoundaryMarkColour) << r;
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+}

@@ -315,3 +315,25 @@ TEST(ListF, ChartDataShowsWholeTextsAndOtherFilesAreRefused)
     EXPECT_EQ(w.list().dataRowCount(), 3);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("検索一覧表"));
 }
+
+TEST(ListF, RowsNearATermAreMarkedForTheEyeOnly)
+{
+    QTemporaryDir dir;
+    AppSettings settings(dir.path(), dir.path());
+    TListF w(settings);
+    ListModel list = searchList();
+    list.rows.push_back(row("時盤", "2024/02/04", "17", "1"));
+    w.showList(list, false);
+    for (int r = 1; r <= 4; ++r) {
+        const QModelIndex date = cell(w, r, 1);
+        EXPECT_EQ(date.data(Qt::BackgroundRole).value<QColor>() == BoundaryMarkColour, r == 4) << r;
+        EXPECT_EQ(date.data(Qt::ToolTipRole).toString().startsWith(QStringLiteral("立春まで19分")), r == 4) << r;
+    }
+    // Display only: the list the window saves is the list it was given.
+    EXPECT_EQ(w.grid()->model()->rowCount(), 4);
+    EXPECT_EQ(cell(w, 4, 1).data().toString(), QStringLiteral("2024/02/04"));
+
+    settings.setBoundaryWarn(0);
+    w.showList(list, false);
+    EXPECT_NE(cell(w, 4, 1).data(Qt::BackgroundRole).value<QColor>(), BoundaryMarkColour);
+}

@@ -19,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -777,4 +778,69 @@ TEST_F(MainWindowTest, ZonesAndPreciseTermsReachTheChartsTitleAndStatusLine)
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("二度ある"))) << messages.texts[0].toStdString();
     EXPECT_TRUE(m.chartWindow(QStringLiteral("時盤:88/09/11 01時  精密・Asia/Shanghai")));
+}
+
+TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
+{
+    TMainF &m = open();
+    onlyKinds({1, 3});
+    auto *status = m.findChild<QLabel *>("BoundaryL");
+    ASSERT_TRUE(status);
+
+    // 17:40 lies after the short 立春 of 17:18, which the whole hour does not count.
+    enter(2024, 2, 4, "17:40");
+    click("BanBtn");
+    EXPECT_EQ(status->text(), QStringLiteral("立春から21分（簡略式の誤差を含む）"));
+    EXPECT_TRUE(status->toolTip().startsWith(QStringLiteral("立春：2024/02/04 17:18:56\n"))) << status->toolTip().toStdString();
+    TBanF *hour = m.chartWindow("時盤:24/02/04 17時");
+    TBanF *month = m.chartWindow("月盤:2024/02/04");
+    ASSERT_TRUE(hour && month);
+    EXPECT_TRUE(hour->boundaryLabel()->isVisible());
+    EXPECT_EQ(hour->boundaryLabel()->text(), QStringLiteral("立春から21分\n（簡略式の誤差を含む）"));
+    ASSERT_TRUE(month->otherSideButton()->isEnabled());
+
+    // The other side: month pillar and ju change, the hour pillar does not.
+    QTest::mouseClick(month->otherSideButton(), Qt::LeftButton);
+    QTest::mouseClick(hour->otherSideButton(), Qt::LeftButton);
+    TBanF *monthAfter = m.chartWindow(QStringLiteral("月盤:2024/02/04［立春後］"));
+    TBanF *hourAfter = m.chartWindow(QStringLiteral("時盤:24/02/04 17時［立春後］"));
+    ASSERT_TRUE(monthAfter && hourAfter) << titles().join(' ').toStdString();
+    EXPECT_EQ(month->koyomi().BanShi[1], 1);     // 丑
+    EXPECT_EQ(monthAfter->koyomi().BanShi[1], 2); // 寅
+    EXPECT_NE(monthAfter->chart().Ban, month->chart().Ban);
+    EXPECT_EQ(hourAfter->koyomi().BanKan[3], hour->koyomi().BanKan[3]);
+    EXPECT_EQ(hourAfter->koyomi().BanShi[3], hour->koyomi().BanShi[3]);
+    EXPECT_FALSE(hourAfter->otherSideButton()->isEnabled()); // its other side is the chart it came from
+    EXPECT_EQ(titles().size(), 4);
+
+    // Far from every boundary: nothing to say, nothing to cross.
+    enter(2024, 2, 4, "12:00");
+    click("BanBtn");
+    EXPECT_EQ(status->text(), QString());
+    TBanF *noon = m.chartWindow("時盤:24/02/04 12時");
+    ASSERT_TRUE(noon);
+    EXPECT_FALSE(noon->boundaryLabel()->isVisible());
+    EXPECT_FALSE(noon->otherSideButton()->isEnabled());
+
+    // A double-hour change: the neighbouring double-hour.
+    enter(2024, 3, 1, "23:10");
+    click("BanBtn");
+    EXPECT_EQ(status->text(), QStringLiteral("子刻入りから10分"));
+    QTest::mouseClick(m.chartWindow("時盤:24/03/01 23時")->otherSideButton(), Qt::LeftButton);
+    TBanF *before = m.chartWindow(QStringLiteral("時盤:24/03/01 22時［子刻入り前］"));
+    ASSERT_TRUE(before) << titles().join(' ').toStdString();
+    EXPECT_EQ(before->momentText(), "2024/03/01 22:59");
+    EXPECT_EQ(before->koyomi().BanShi[3], 11); // 亥
+
+    // No warning with 0; counting to the minute names the side in the title.
+    settings->setBoundaryWarn(0);
+    settings->setExactMinutes(true);
+    enter(2024, 2, 4, "17:40");
+    EXPECT_EQ(status->text(), QString());
+    click("BanBtn");
+    TBanF *exact = m.chartWindow(QStringLiteral("時盤:24/02/04 17時［立春後］  節入り分単位"));
+    ASSERT_TRUE(exact) << titles().join(' ').toStdString();
+    EXPECT_EQ(exact->koyomi().BanShi[1], 2);
+    EXPECT_FALSE(exact->boundaryLabel()->isVisible());
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }

@@ -253,7 +253,10 @@ TEST(SysSettings, TextFieldsMustBeUsableNumbers)
     const QString now = "現在日時とシステム日時の差違は、-9999999～9999999の数値(分)で指定して下さい。";
     const QString from = "数値カレンダーの開始は、0～9999の整数で指定して下さい。";
     const QString count = "数値カレンダーの行数は、1～9999の整数で指定して下さい。";
+    const QString warn = "境界の警告は、0～1440の整数(分)で指定して下さい。";
     const std::vector<Case> cases{
+        {"BoundaryWarn", "-1", warn, 3}, {"BoundaryWarn", "1441", warn, 3},
+        {"BoundaryWarn", "x", warn, 3},
         {"TZE", "abc", tz, 2},        {"TZE", "", tz, 2},          {"TZE", "15", tz, 2},
         {"TZE", "9,0", tz, 2},        {"NowE", "ten", now, 2},     {"NowE", "1e9", now, 2},
         {"NowE", "99999999", now, 2}, {"CFrom", "-1", from, 0},    {"CFrom", "2.5", from, 0},
@@ -411,14 +414,19 @@ TEST(SysSettings, CalendarPageStoresTheClockAndTermSource)
         // Untouched, the page writes none of its keys: the file stays as it was.
         w.showSettings();
         click(&w, "CloseBtn");
-        for (const char *key : {"TermSource", "UseTimeZone", "TimeZoneName", "LocalSolarTime", "Longitude"})
+        for (const char *key : {"TermSource", "UseTimeZone", "TimeZoneName", "LocalSolarTime", "Longitude",
+                                "ExactMinutes", "BoundaryWarn"})
             EXPECT_FALSE(settings.store().contains("Sys", key)) << key;
+        EXPECT_EQ(engineOptions(settings).warnMinutes, 30);
+        EXPECT_FALSE(engineOptions(settings).koyomi.exactMinutes);
         EXPECT_EQ(calendarCaption(engineOptions(settings).koyomi), "");
 
         w.showSettings();
         click(&w, "TermSource_1");
         click(&w, "ClockKind_1");
         click(&w, "LocalSolarTime_2");
+        click(&w, "ExactMinutes");
+        type(&w, "BoundaryWarn", "0");
         type(&w, "Longitude", "200");
         click(&w, "CloseBtn");
         ASSERT_EQ(messages.texts.size(), 1); // a longitude off the globe is refused
@@ -447,7 +455,9 @@ TEST(SysSettings, CalendarPageStoresTheClockAndTermSource)
     EXPECT_EQ(o.koyomi.astronomy, Astronomy::Precise);
     EXPECT_EQ(o.koyomi.clock.zone, "Asia/Shanghai");
     EXPECT_DOUBLE_EQ(o.koyomi.clock.longitude, -74.01);
-    EXPECT_EQ(calendarCaption(o.koyomi), QStringLiteral("精密・Asia/Shanghai・真太陽時 74.01°W"));
+    EXPECT_EQ(calendarCaption(o.koyomi), QStringLiteral("精密・Asia/Shanghai・真太陽時 74.01°W・節入り分単位"));
+    EXPECT_TRUE(o.koyomi.exactMinutes);
+    EXPECT_EQ(o.warnMinutes, 0);
     TSysF w(again);
     EXPECT_EQ(w.current().TimeZoneName, "Asia/Shanghai");
     EXPECT_TRUE(child<QRadioButton>(&w, "LocalSolarTime_2")->isChecked());
