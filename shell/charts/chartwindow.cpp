@@ -420,6 +420,11 @@ void TBanF::paintChart(QPainter &painter)
         const RenderFlags flags = w == m_grid ? RenderFlags(DrawWindowBackground | DrawChildren) : RenderFlags(DrawChildren);
         w->render(&painter, QPoint(w->x(), caption + w->y()), QRegion(), flags);
     }
+    // The boundary note prints with the chart (its button does not).
+    if (!m_boundaryBar->isHidden()) {
+        const QPoint at = m_boundaryL->mapTo(this, QPoint(0, 0));
+        m_boundaryL->render(&painter, QPoint(at.x(), caption + at.y()), QRegion(), DrawWindowBackground | DrawChildren);
+    }
     if (active)
         setActiveLook(true);
 }
