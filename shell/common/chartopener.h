@@ -9,6 +9,8 @@
 
 #include <QDate>
 
+class QWidget;
+
 #include "engine/astro.h"
 #include "engine/constdata.h"
 
@@ -20,6 +22,10 @@ class ChartOpener {
 public:
     // The entered moment on the calendar clock; nullopt while half typed.
     virtual std::optional<CivilTime> enteredMoment() const = 0;
+    // The same for a window about to use it: a time that a summer-time change
+    // skipped or repeated is asked about (boxes over `parent`), anything
+    // unreadable is reported; nullopt when refused or cancelled.
+    virtual std::optional<CivilTime> askEnteredMoment(QWidget *parent) = 0;
     // The options the charts are laid with (zone, periods, method, terms).
     virtual EngineOptions engineOptions() const = 0;
     virtual const ConstData &constData() const = 0;

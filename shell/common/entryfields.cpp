@@ -55,14 +55,6 @@ std::optional<qint64> readLimit(QWidget *parent, QLineEdit *edit, const QString 
     return std::nullopt;
 }
 
-bool checkEnteredMoment(QWidget *parent, const std::optional<CivilTime> &moment)
-{
-    if (moment)
-        return true;
-    ui::showWarning(parent, QStringLiteral("時刻が正しくありません。「時:分」の形で入力して下さい。"));
-    return false;
-}
-
 bool checkTimeZone(QWidget *parent, const EngineOptions &options)
 {
     if (options.tzOk)

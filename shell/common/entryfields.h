@@ -51,10 +51,6 @@ QString typedNumber(const QLineEdit *edit);
 // gives nothing.
 std::optional<qint64> readLimit(QWidget *parent, QLineEdit *edit, const QString &caption);
 
-// The moment of the main window's date and time; when the time is half
-// typed, warns how it is written and gives false.
-bool checkEnteredMoment(QWidget *parent, const std::optional<CivilTime> &moment);
-
 // Whether the time zone of the settings was read as a number; otherwise says
 // so, naming the stored text, and gives false.
 bool checkTimeZone(QWidget *parent, const EngineOptions &options);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace velm::ui {
 namespace {
@@ -26,6 +27,16 @@ Answer realBox(QWidget *parent, const Message &m)
         QMessageBox::information(parent, title, m.text);
         return Answer::Ok;
     case MessageKind::Question:
+        if (!m.first.isEmpty()) {
+            QMessageBox box(QMessageBox::Question, title, m.text, QMessageBox::Cancel, parent);
+            QPushButton *first = box.addButton(m.first, QMessageBox::YesRole);
+            QPushButton *second = box.addButton(m.second, QMessageBox::NoRole);
+            box.setDefaultButton(QMessageBox::Cancel);
+            box.exec();
+            return box.clickedButton() == first ? Answer::Yes
+                : box.clickedButton() == second ? Answer::No
+                                                : Answer::Cancel;
+        }
         return QMessageBox::question(parent, title, m.text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
                 == QMessageBox::Yes
             ? Answer::Yes
@@ -34,12 +45,16 @@ Answer realBox(QWidget *parent, const Message &m)
     return Answer::Ok;
 }
 
+Answer show(QWidget *parent, const Message &m)
+{
+    if (m.kind != MessageKind::Question)
+        QApplication::beep();
+    return handler() ? handler()(parent, m) : realBox(parent, m);
+}
+
 Answer show(QWidget *parent, MessageKind kind, const QString &text, const QString &title)
 {
-    if (kind != MessageKind::Question)
-        QApplication::beep();
-    const Message m{kind, text, title};
-    return handler() ? handler()(parent, m) : realBox(parent, m);
+    return show(parent, Message{kind, text, title, {}, {}});
 }
 
 } // namespace
@@ -67,6 +82,13 @@ void showInfo(QWidget *parent, const QString &text, const QString &title)
 bool askYesNo(QWidget *parent, const QString &text, const QString &title)
 {
     return show(parent, MessageKind::Question, text, title) == Answer::Yes;
+}
+
+Answer askChoice(QWidget *parent, const QString &text, const QString &first, const QString &second,
+                 const QString &title)
+{
+    const Answer a = show(parent, Message{MessageKind::Question, text, title, first, second});
+    return a == Answer::Yes || a == Answer::No ? a : Answer::Cancel;
 }
 
 } // namespace velm::ui

@@ -18,6 +18,10 @@ struct Message {
     MessageKind kind = MessageKind::Information;
     QString text;
     QString title;
+    // A question between two named answers (Yes for the first, No for the
+    // second) that can be cancelled; empty for a plain yes/no.
+    QString first;
+    QString second;
 };
 
 using MessageHandler = std::function<Answer(QWidget *parent, const Message &message)>;
@@ -31,5 +35,9 @@ void showWarning(QWidget *parent, const QString &text, const QString &title = {}
 void showInfo(QWidget *parent, const QString &text, const QString &title = {});
 // Yes/no; any answer other than yes counts as no.
 bool askYesNo(QWidget *parent, const QString &text, const QString &title = {});
+// One of two named answers: Yes for `first`, No for `second`; any other
+// answer (the box closed) is Cancel.
+Answer askChoice(QWidget *parent, const QString &text, const QString &first, const QString &second,
+                 const QString &title = {});
 
 } // namespace velm::ui

@@ -370,8 +370,8 @@ void TCaleF::FormShow()
 {
     if (m_building)
         return;
-    const std::optional<CivilTime> entry = m_main.enteredMoment();
-    if (!checkEnteredMoment(this, entry))
+    const std::optional<CivilTime> entry = m_main.askEnteredMoment(this);
+    if (!entry)
         return;
     const QString countText = rowCountText ? rowCountText() : QStringLiteral("100");
     const CalendarCounts counts = parseCalendarCounts(countText.toStdString(), m_settings.calendarHoursBefore().toStdString());

@@ -92,6 +92,7 @@ public:
     // itself unless the settings name a zone or local solar time); nullopt
     // while the time is half typed or the clock cannot read it.
     std::optional<CivilTime> enteredMoment() const override;
+    std::optional<CivilTime> askEnteredMoment(QWidget *parent) override;
     QDate enteredDate() const override;
     // The calendar facts of the last DispDateData.
     const Koyomi &koyomi() const { return m_koyomi; }
@@ -211,8 +212,8 @@ private:
     // repeated, as the user chose for that time.
     std::optional<std::pair<CivilTime, Fold>> m_fold;
     Fold foldFor(const CivilTime &entered) const;
-    // Asks for m_fold when the entered time needs it.
-    void chooseFold(const CivilTime &entered);
+    // Asks for m_fold when the entered time needs it; false when cancelled.
+    bool chooseFold(const CivilTime &entered, QWidget *parent);
     QLabel *m_calendarL = nullptr; // the calendar in use, on the status line
     QLabel *m_boundaryL = nullptr; // the entered moment near a boundary, on the status line
     std::int64_t m_dateSeconds = 0;

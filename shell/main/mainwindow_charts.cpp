@@ -202,16 +202,39 @@ Fold TMainF::foldFor(const CivilTime &entered) const
     return m_fold && m_fold->first == entered ? m_fold->second : Fold::Refuse;
 }
 
-void TMainF::chooseFold(const CivilTime &entered)
+bool TMainF::chooseFold(const CivilTime &entered, QWidget *parent)
 {
     EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
     QString error;
     if (calendarMoment(entered, options, foldFor(entered), error)
         || !calendarMoment(entered, options, Fold::First, error))
-        return; // readable as it is, or not for want of a choice
+        return true; // readable as it is, or not for want of a choice
     calendarMoment(entered, options, Fold::Refuse, error);
-    const bool before = ui::askYesNo(this, error + QStringLiteral("\n切り替え前の時差で読みますか？（いいえ：切り替え後の時差で読みます）"));
-    m_fold = std::pair(entered, before ? Fold::First : Fold::Second);
+    const ui::Answer a = ui::askChoice(parent, error + QStringLiteral("\nどちらの時差で読みますか？"),
+                                       QStringLiteral("切り替え前の時差"), QStringLiteral("切り替え後の時差"));
+    if (a == ui::Answer::Cancel)
+        return false;
+    m_fold = std::pair(entered, a == ui::Answer::Yes ? Fold::First : Fold::Second);
+    return true;
+}
+
+std::optional<CivilTime> TMainF::askEnteredMoment(QWidget *parent)
+{
+    const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text());
+    if (!entered) {
+        ui::showWarning(parent, TimeMessage);
+        return std::nullopt;
+    }
+    if (!chooseFold(*entered, parent))
+        return std::nullopt;
+    // The panel shows the moment as now read.
+    DispDateData();
+    EngineOptions options = engineOptions();
+    QString error;
+    const std::optional<CivilTime> moment = calendarMoment(*entered, options, foldFor(*entered), error);
+    if (!moment && !error.isEmpty())
+        ui::showError(parent, error);
+    return moment;
 }
 
 // --- DispDateData and the stepping buttons ---------------------------------------------
@@ -375,8 +398,9 @@ void TMainF::BanBtnClick()
         return;
     if (!dateReadable())
         return;
-    if (const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text()))
-        chooseFold(*entered);
+    if (const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text());
+        entered && !chooseFold(*entered, this))
+        return;
     DispDateData();
     if (!velm::enteredMoment(m_dateSeconds, m_timeE->text())) {
         ui::showWarning(this, TimeMessage);

@@ -111,8 +111,8 @@ void TBDataF::OKBtnClick()
     const std::optional<qint64> count = readLimit(this, m_srcE, QStringLiteral("作成上限"));
     if (!count)
         return;
-    const std::optional<CivilTime> start = m_main.enteredMoment();
-    if (!checkEnteredMoment(this, start))
+    const std::optional<CivilTime> start = m_main.askEnteredMoment(this);
+    if (!start)
         return;
     const EngineOptions engine = m_main.engineOptions();
     if (!checkTimeZone(this, engine))

@@ -122,8 +122,8 @@ void TESrcF::Button1Click()
     const std::optional<qint64> limit = readLimit(this, m_cntE, QStringLiteral("検索上限"));
     if (!limit)
         return;
-    const std::optional<CivilTime> start = m_main.enteredMoment();
-    if (!checkEnteredMoment(this, start))
+    const std::optional<CivilTime> start = m_main.askEnteredMoment(this);
+    if (!start)
         return;
     const EngineOptions engine = m_main.engineOptions();
     if (!checkTimeZone(this, engine))

@@ -45,7 +45,7 @@ QString joined(const std::vector<std::string> &lines)
 } // namespace
 
 TSrcSF::TSrcSF(AppSettings &settings, const ConstData &names,
-               std::function<std::optional<CivilTime>()> startMoment,
+               std::function<std::optional<CivilTime>(QWidget *)> startMoment,
                std::function<EngineOptions()> engineOptions, QWidget *parent)
     : QDialog(parent), m_settings(settings), m_names(names), m_startMoment(std::move(startMoment)),
       m_engineOptions(std::move(engineOptions))
@@ -152,8 +152,9 @@ void TSrcSF::OKBtnClick()
     const std::optional<qint64> maxMatches = readLimit(this, m_cntE, QStringLiteral("該当上限"));
     if (!maxMatches)
         return;
-    const std::optional<CivilTime> start = m_startMoment ? m_startMoment() : std::nullopt;
-    if (!checkEnteredMoment(this, start))
+    // The source reports a moment it cannot give.
+    const std::optional<CivilTime> start = m_startMoment ? m_startMoment(this) : std::nullopt;
+    if (!start)
         return;
     const EngineOptions options = m_engineOptions ? m_engineOptions() : EngineOptions{};
     if (!checkTimeZone(this, options))
@@ -246,7 +247,7 @@ SearchWindows makeSearchWindows(ChartOpener &main, AppSettings &settings, QWidge
     QObject::connect(windows.list, &TListF::openChart, parent,
                      [&main](int kind, const CivilTime &moment) { main.openChart(kind, moment); });
     windows.search = new TSrcSF(
-        settings, main.constData(), [&main] { return main.enteredMoment(); },
+        settings, main.constData(), [&main](QWidget *asking) { return main.askEnteredMoment(asking); },
         [&main] { return main.engineOptions(); }, parent);
     windows.search->setListWindow(windows.list);
     return windows;

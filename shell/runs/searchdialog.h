@@ -34,7 +34,7 @@ public:
     // startMoment: the main window's date and "hh:nn" time; nullopt while the
     // time is half typed. engineOptions: time zone, ju periods, laying method.
     TSrcSF(AppSettings &settings, const ConstData &names,
-           std::function<std::optional<CivilTime>()> startMoment,
+           std::function<std::optional<CivilTime>(QWidget *)> startMoment,
            std::function<EngineOptions()> engineOptions, QWidget *parent = nullptr);
 
     // Where the matches go; without one a finished search only closes.
@@ -74,7 +74,7 @@ private:
 
     AppSettings &m_settings;
     const ConstData &m_names;
-    std::function<std::optional<CivilTime>()> m_startMoment;
+    std::function<std::optional<CivilTime>(QWidget *)> m_startMoment;
     std::function<EngineOptions()> m_engineOptions;
     TListF *m_list = nullptr;
 

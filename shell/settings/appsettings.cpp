@@ -575,13 +575,24 @@ std::optional<CivilTime> calendarMoment(const CivilTime &entered, EngineOptions 
         error = QStringLiteral("タイムゾーン『%1』が見つかりません。").arg(QString::fromStdString(clock.zone));
         return std::nullopt;
     case ResolvedMoment::Status::Nonexistent:
-    case ResolvedMoment::Status::Ambiguous:
-        error = QStringLiteral("%1 は、夏時間の切り替えで%2時刻です（切り替え前の時差で %3、切り替え後の時差で %4）。")
-                    .arg(QString::fromStdString(isoText(entered).substr(0, 16)),
+    case ResolvedMoment::Status::Ambiguous: {
+        // Each reading with the offset it takes, as "+09:00".
+        const Instant reading = instantFromCivil(entered);
+        const auto offset = [reading](Instant i) {
+            const long long s = reading - i;
+            const long long a = s < 0 ? -s : s;
+            return QStringLiteral("%1%2:%3")
+                .arg(s < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                .arg(a / 3600, 2, 10, QLatin1Char('0'))
+                .arg(a / 60 % 60, 2, 10, QLatin1Char('0'));
+        };
+        error = QStringLiteral("%1 は、%2 の夏時間の切り替えで%3時刻です（切り替え前の時差 %4 で %5、切り替え後の時差 %6 で %7）。")
+                    .arg(QString::fromStdString(isoText(entered).substr(0, 16)), QString::fromStdString(clock.zone),
                          r.status == ResolvedMoment::Status::Nonexistent ? QStringLiteral("存在しない")
                                                                          : QStringLiteral("二度ある"),
-                         utc(r.first), utc(r.second));
+                         offset(r.first), utc(r.first), offset(r.second), utc(r.second));
         return std::nullopt;
+    }
     }
     if (options.koyomi.astronomy == Astronomy::Precise && !preciseCoversYear(r.calendar.year)) {
         error = QStringLiteral("精密な節気の計算は、%1～%2年の範囲です。").arg(PreciseFirstYear).arg(PreciseLastYear);

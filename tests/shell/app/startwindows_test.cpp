@@ -204,7 +204,7 @@ TEST(StartWindows, EveryWindowShowsItsTextsWhole)
 
         const ConstData names = MakeConstData();
         TListF list(settings);
-        TSrcSF search(settings, names, [] { return std::optional<CivilTime>(CivilTime{2024, 3, 1, 12, 0, 0}); },
+        TSrcSF search(settings, names, [](QWidget *) { return std::optional<CivilTime>(CivilTime{2024, 3, 1, 12, 0, 0}); },
                       [&] { return engineOptions(settings); });
         search.setListWindow(&list);
         TBDataF chartData(main, settings, list);

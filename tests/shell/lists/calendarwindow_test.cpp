@@ -171,6 +171,40 @@ TEST_F(CaleFTest, BadRowCountOrNumbersFileBuildsNothing)
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("SuuFile.Dat"), Qt::CaseInsensitive)) << messages.texts[0].toStdString();
 }
 
+// A time that the end of summer time repeats is asked about, naming both
+// instants: a cancel builds nothing, a choice builds from that reading (the
+// calendar on standard time); a skipped time is reported the same way.
+TEST_F(CaleFTest, SummerTimeFoldIsAskedAbout)
+{
+    settings->setUseTimeZone(true);
+    settings->setTimeZoneName(QStringLiteral("Asia/Shanghai"));
+    main->setMoment(CivilTime{1988, 9, 11, 1, 30, 0});
+    messages.clear();
+    cale->FormShow(); // the recorder's Ok answers no choice: a cancel
+    ASSERT_EQ(messages.texts.size(), 1) << messages.all().toStdString();
+    for (const char *part : {"二度ある", "+09:00 で 1988-09-10T16:30:00Z", "+08:00 で 1988-09-10T17:30:00Z"})
+        EXPECT_TRUE(messages.texts[0].contains(QString::fromUtf8(part))) << part;
+    EXPECT_EQ(messages.seen[0].first, QStringLiteral("切り替え前の時差"));
+    EXPECT_EQ(cale->model()->rowCount(), 0);
+
+    messages.clear();
+    messages.yesTo = [](const QString &) { return true; };
+    cale->FormShow();
+    EXPECT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(cale->SenL()->text().startsWith(QStringLiteral("1988/09/11 00:00"))) << cale->SenL()->text().toStdString();
+    // The choice holds for that entry: asked once.
+    messages.clear();
+    cale->FormShow();
+    EXPECT_TRUE(messages.texts.isEmpty());
+
+    main->setMoment(CivilTime{1988, 4, 17, 2, 30, 0});
+    messages.yesTo = [](const QString &) { return false; };
+    cale->FormShow();
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("存在しない"))) << messages.texts[0].toStdString();
+    EXPECT_TRUE(cale->SenL()->text().startsWith(QStringLiteral("1988/04/17 01:00"))) << cale->SenL()->text().toStdString();
+}
+
 TEST_F(CaleFTest, OnlyTheRatHourGivesOneHourRowPerDay)
 {
     settings->setDesignatedHours(1 << 11); // 子：23:00

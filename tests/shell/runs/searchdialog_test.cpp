@@ -38,7 +38,7 @@ struct Fixture {
     ConstData names = MakeConstData();
     TListF list{settings};
     CivilTime start = Start;
-    TSrcSF dialog{settings, names, [this] { return std::optional<CivilTime>(start); },
+    TSrcSF dialog{settings, names, [this](QWidget *) { return std::optional<CivilTime>(start); },
                   [] { return EngineOptions{}; }};
 
     explicit Fixture(const QString &folder = QStringLiteral(VELM_DATA_DIR))
