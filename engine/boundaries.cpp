@@ -171,6 +171,23 @@ int nearestBoundary(const MomentBoundaries &all, int warnMinutes, Astronomy astr
     return best;
 }
 
+int boundaryToWarn(const MomentBoundaries &all, int warnMinutes, Astronomy astronomy, int kind)
+{
+    const int term = nearestBoundary(all, warnMinutes, astronomy, true);
+    if (term >= 0 || kind == KindYear || kind == KindMonth)
+        return term;
+    int best = -1;
+    for (int i = 0; i < static_cast<int>(all.size()); ++i) {
+        const Boundary &b = all[static_cast<std::size_t>(i)];
+        if (b.kind == BoundaryKind::Term || (kind == KindDay && b.kind != BoundaryKind::Day)
+            || !boundaryIsNear(b, warnMinutes, astronomy))
+            continue;
+        if (best < 0 || std::llabs(b.seconds) < std::llabs(all[static_cast<std::size_t>(best)].seconds))
+            best = i;
+    }
+    return best;
+}
+
 Koyomi otherSideOfTerm(const CivilTime &moment, const KoyomiOptions &options, const Boundary &term,
                        bool withSummary)
 {

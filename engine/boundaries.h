@@ -58,6 +58,14 @@ bool boundaryIsNear(const Boundary &b, int warnMinutes, Astronomy astronomy);
 int nearestBoundary(const MomentBoundaries &all, int warnMinutes, Astronomy astronomy,
                     bool termsOnly = false);
 
+// The boundary the chart of `kind` (0..3 year .. hour; -1: the entered moment
+// as a whole) warns about, or -1. A near term comes first whatever the
+// distances, since it turns the month pillar and the ju of every chart; then,
+// for a day chart, a near midnight, and for an hour chart or the moment, the
+// nearest double-hour change or midnight. Year and month charts change only
+// at terms.
+int boundaryToWarn(const MomentBoundaries &all, int warnMinutes, Astronomy astronomy, int kind);
+
 // The calendar facts on the other side of a term: the same day and
 // double-hour with the term counted the other way from the moment's chart.
 Koyomi otherSideOfTerm(const CivilTime &moment, const KoyomiOptions &options, const Boundary &term,

@@ -12,13 +12,15 @@ QString boundaryBadge(const Boundary &b, Astronomy astronomy)
     return badge;
 }
 
-BoundaryNote boundaryNote(const CivilTime &moment, const KoyomiOptions &options, int warnMinutes, bool termsOnly)
+BoundaryNote boundaryNote(const CivilTime &moment, const KoyomiOptions &options, int warnMinutes, bool termsOnly,
+                          int kind)
 {
     BoundaryNote note;
     if (warnMinutes <= 0)
         return note;
     note.boundaries = boundariesOf(moment, options);
-    note.index = nearestBoundary(note.boundaries, warnMinutes, options.astronomy, termsOnly);
+    note.index = termsOnly ? nearestBoundary(note.boundaries, warnMinutes, options.astronomy, true)
+                           : boundaryToWarn(note.boundaries, warnMinutes, options.astronomy, kind);
     if (!note.isNear())
         return note;
     const Boundary &b = note.boundary();

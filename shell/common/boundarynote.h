@@ -26,9 +26,11 @@ struct BoundaryNote {
 };
 
 // The note of a moment on the calendar clock; warnMinutes 0 gives none.
-// termsOnly leaves out the double-hour changes and midnights (list rows).
+// termsOnly leaves out the double-hour changes and midnights (list rows, and
+// the designated hour charts, laid at the start of their double-hours); else
+// the boundary that matters to a chart of `kind` (-1: the moment as a whole).
 BoundaryNote boundaryNote(const CivilTime &moment, const KoyomiOptions &options, int warnMinutes,
-                          bool termsOnly = false);
+                          bool termsOnly = false, int kind = -1);
 
 // "（簡略式の誤差を含む）" after the distance of a term of the short series.
 QString boundaryBadge(const Boundary &b, Astronomy astronomy);

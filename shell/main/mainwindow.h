@@ -183,7 +183,8 @@ private:
     void setEntry(std::int64_t dateSeconds, const QString &time);
     void stepTime(int direction);
     void PNBtn(int direction);
-    bool makeChart(int kind, const QString &title, const NumberTables &numbers);
+    // designated: a designated hour chart, laid at the start of its double-hour.
+    bool makeChart(int kind, const QString &title, const NumberTables &numbers, bool designated = false);
     // A chart window of the facts given; `moment` is its entered time
     // "yyyy/MM/dd hh:mm", `at` the same on the calendar clock with its note.
     TBanF *addChartWindow(const Koyomi &koyomi, int kind, const QString &title, const QString &moment,

@@ -440,7 +440,7 @@ void TMainF::BanBtnClick()
                     continue;
                 const QString hourTitle = titleOf(3, *at);
                 if (!bringToFront(hourTitle))
-                    makeChart(3, hourTitle, *numbers);
+                    makeChart(3, hourTitle, *numbers, true);
             }
             // The other kinds belong to the moment entered, not to the last designated hour.
             if (m_timeE->text() != enteredTime)
@@ -489,12 +489,15 @@ QString TMainF::chartWindowTitle(int kind, const CivilTime &at, const EngineOpti
     return calendar.isEmpty() ? title : title + QStringLiteral("  ") + calendar;
 }
 
-bool TMainF::makeChart(int kind, const QString &title, const NumberTables &numbers)
+bool TMainF::makeChart(int kind, const QString &title, const NumberTables &numbers, bool designated)
 {
     const EngineOptions options = engineOptions();
     const QString moment = m_dateE->date().toString(QStringLiteral("yyyy/MM/dd ")) + m_timeE->text();
     const std::optional<CivilTime> at = enteredMoment();
-    const BoundaryNote note = at ? boundaryNote(*at, options.koyomi, options.warnMinutes) : BoundaryNote{};
+    // A designated hour chart stands for its whole double-hour: only a term can
+    // put it on the wrong side.
+    const BoundaryNote note
+        = at ? boundaryNote(*at, options.koyomi, options.warnMinutes, designated, kind) : BoundaryNote{};
     addChartWindow(m_koyomi, kind, title, moment, numbers, note, at.value_or(CivilTime{}), true);
     return true;
 }
@@ -535,8 +538,8 @@ void TMainF::otherSide(TBanF *window)
     if (b.kind == BoundaryKind::Term)
         addChartWindow(koyomi, kind, title, moment, *numbers, note, at, false);
     else
-        addChartWindow(koyomi, kind, title, moment, *numbers, boundaryNote(at, options.koyomi, options.warnMinutes),
-                       at, true);
+        addChartWindow(koyomi, kind, title, moment, *numbers,
+                       boundaryNote(at, options.koyomi, options.warnMinutes, false, kind), at, true);
     UpdateMenuItems();
     if (m_settings.tileAfterCharts())
         Tile1Click();

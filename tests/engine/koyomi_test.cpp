@@ -428,6 +428,25 @@ TEST(Boundaries, TheElevenPmChangeOpensZi)
     EXPECT_EQ(nearestBoundary(b, 60, Astronomy::Short), 2);
     EXPECT_EQ(otherSideMoment(b[2]), at(2024, 3, 1, 22, 59));
     EXPECT_EQ(otherSideMoment(b[5]), at(2024, 3, 2, 0, 0));
+
+    // What each chart warns about: a near term before any nearer change; a
+    // day chart only midnights besides; year and month charts only terms.
+    struct Warn {
+        CivilTime moment;
+        int year, month, day, hour, whole; // boundary index per kind, then for the moment itself (-1: none)
+    };
+    const Warn warns[] = {
+        {at(2024, 2, 4, 17, 5), 1, 1, 1, 1, 1},    // 酉 began 5 min ago, 立春 (17:18) in 13
+        {at(2024, 3, 1, 23, 10), -1, -1, -1, 2, 2}, // 子 began 10 min ago, midnight in 50
+        {at(2024, 3, 1, 23, 50), -1, -1, 5, 5, 5},  // midnight in 10
+    };
+    for (const Warn &w : warns) {
+        const MomentBoundaries all = boundariesOf(w.moment, KoyomiOptions{});
+        const int want[] = {w.year, w.month, w.day, w.hour, w.whole};
+        for (int kind = -1; kind <= 3; ++kind)
+            EXPECT_EQ(boundaryToWarn(all, 30, Astronomy::Short, kind), want[kind < 0 ? 4 : kind])
+                << isoText(w.moment) << " kind " << kind;
+    }
 }
 
 TEST(Boundaries, MinutesAroundATermInsideOneDoubleHour)
