@@ -6,6 +6,7 @@
 #include "shell/charts/chartwindow.h"
 #include "shell/runs/chartdatalistdialog.h"
 #include "shell/lists/calendarwindow.h"
+#include "shell/lists/heatmapwindow.h"
 #include "shell/runs/chartdatafilesdialog.h"
 #include "shell/runs/quicksearchdialog.h"
 #include "shell/charts/fixedviews.h"
@@ -142,6 +143,16 @@ void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &s
     calendar->setPreview([preview, calendar](QTableView *grid) {
         preview->previewGrid(grid, [calendar] { return calendar->SenL()->text(); });
     });
+    // The heat map beside the calendar, in the 表示 menu too, printed as a picture.
+    THeatF *heat = w.heat.get();
+    command(main, QStringLiteral("HeatItem"), QStringLiteral("方位ヒートマップ(&H)"),
+            QStringLiteral("方位ごとの数値を日ごと・時ごとの図で表示します"), IconId::HeatMap,
+            Placement{TMainF::ViewMenu, TMainF::FindBar, nullptr, "ListBtn"}, [heat] { heat->showHeatMap(); });
+    heat->setPreview([preview, heat](PrintPicture picture, const QString &title) {
+        std::vector<PrintPicture> pictures;
+        pictures.push_back(std::move(picture));
+        preview->previewPictures(std::move(pictures), [title] { return title; }, heat);
+    });
     // And the chart windows, drawn as on screen.
     TMainF::Hooks hooks = main.hooks();
     hooks.printCharts = [preview](const QList<TBanF *> &charts, QWidget *opener) {
@@ -238,14 +249,18 @@ std::unique_ptr<StartWindows> makeStartWindows(TMainF &main, AppSettings &settin
     const SearchWindows search = makeSearchWindows(main, settings, &main);
     windows->calendar = std::make_unique<TCaleF>(main, settings);
     windows->calendar->rowCountText = [sys] { return sys->current().calendarRows; };
+    windows->heat = std::make_unique<THeatF>(main, settings);
     addMasterDataCommands(main, *windows, search, settings);
     TMainF::Hooks withCalendar = main.hooks();
     const auto closeOthers = withCalendar.closeStartWindows;
     TCaleF *calendar = windows->calendar.get();
-    withCalendar.closeStartWindows = [calendar, closeOthers] {
-        // It stores its placement as it hides.
+    THeatF *heat = windows->heat.get();
+    withCalendar.closeStartWindows = [calendar, heat, closeOthers] {
+        // They store their placement as they hide.
         if (calendar->isVisible())
             calendar->close();
+        if (heat->isVisible())
+            heat->close();
         if (closeOthers)
             closeOthers();
     };

@@ -16,6 +16,7 @@ class TMsgF;
 class TSuuF;
 class TSenF;
 class TCaleF;
+class THeatF;
 class TSetuF;
 
 struct StartWindows {
@@ -29,6 +30,7 @@ struct StartWindows {
     std::unique_ptr<TSenF> sen;
     // A window of its own beside the main window, not inside it.
     std::unique_ptr<TCaleF> calendar;
+    std::unique_ptr<THeatF> heat;
     ~StartWindows();
 };
 

@@ -236,6 +236,20 @@ void draw(QPainter &p, IconId id)
         p.drawLine(QPointF(7, 2.5), QPointF(7, 6.5));
         p.drawLine(QPointF(17, 2.5), QPointF(17, 6.5));
         break;
+    case IconId::HeatMap:
+        // Weeks of cells in the score colours, one outlined.
+        p.setPen(Qt::NoPen);
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c) {
+                p.setBrush(Score[(r * 3 + c * 2 + (r == c ? 0 : 1)) % 5]);
+                p.drawRect(QRectF(3 + c * 4.6, 3 + r * 4.6, 4.2, 4.2));
+            }
+        p.setPen(ink());
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(2.5, 2.5, 19, 19));
+        p.setPen(QPen(Red, 1.4));
+        p.drawRect(QRectF(7.4, 12.2, 4.6, 4.6));
+        break;
     case IconId::List:
         p.setPen(ink());
         p.setBrush(Paper);

@@ -31,7 +31,8 @@ enum class IconId {
     Backup,       // ﾊﾞｯｸｱｯﾌﾟ・ﾘｽﾄｱ
     Notices,      // お知らせ
     Tools,        // ツール
-    PrintCharts   // 遁甲盤を印刷します
+    PrintCharts,  // 遁甲盤を印刷します
+    HeatMap       // 方位ヒートマップ
 };
 
 // The icon at 16, 24, 32 and 48 pixels (cached).

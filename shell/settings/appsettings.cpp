@@ -271,6 +271,23 @@ void AppSettings::setTimeZoneName(const QString &name)
 {
     putIfUsed("TimeZoneName", name, QStringLiteral("Asia/Tokyo"));
 }
+int AppSettings::heatSpan() const
+{
+    const int item = m_store.integer(Sys, "HeatSpan", 2);
+    return item >= 0 && item <= 4 ? item : 2;
+}
+void AppSettings::setHeatSpan(int item) { putIfUsed("HeatSpan", item, 2); }
+int AppSettings::heatKind() const { return m_store.integer(Sys, "HeatKind", 3) == 2 ? 2 : 3; }
+void AppSettings::setHeatKind(int kind) { putIfUsed("HeatKind", kind == 2 ? 2 : 3, 3); }
+int AppSettings::heatDirection() const
+{
+    const int palace = m_store.integer(Sys, "HeatDirection", 0);
+    return palace >= 0 && palace <= 8 ? palace : 0;
+}
+void AppSettings::setHeatDirection(int palace) { putIfUsed("HeatDirection", palace, 0); }
+QString AppSettings::heatMatter() const { return m_store.text(Sys, "HeatMatter", QString()); }
+void AppSettings::setHeatMatter(const QString &name) { putIfUsed("HeatMatter", name, QString()); }
+
 SolarTime AppSettings::localSolarTime() const
 {
     switch (m_store.integer(Sys, "LocalSolarTime", 0)) {

@@ -174,6 +174,17 @@ public:
     FontSetting explanationFont() const; // "SetuFont": the explanation texts
     void setExplanationFont(const FontSetting &font);
 
+    // --- the direction heat map, section "Sys" --------------------------------
+    // Written only once they leave their defaults, like the calendar page.
+    int heatSpan() const; // "HeatSpan": 0 1週間, 1 2週間, 2 1か月 (default), 3 2か月, 4 3か月
+    void setHeatSpan(int item);
+    int heatKind() const; // "HeatKind": chart kind 3 時盤 (default) or 2 日盤
+    void setHeatKind(int kind);
+    int heatDirection() const; // "HeatDirection": 0 最良 (default), 1..8 a palace index
+    void setHeatDirection(int palace);
+    QString heatMatter() const; // "HeatMatter": the divination matter outlined; empty for none
+    void setHeatMatter(const QString &name);
+
     // --- special characters: "Gaiji1".."Gaiji3" -----------------------------
     QString specialCharacter(int n) const; // n = 1..3
     void setSpecialCharacter(int n, const QString &code);

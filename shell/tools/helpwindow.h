@@ -56,6 +56,7 @@ inline constexpr int HelpListWindow = 20010;  // 検索一覧表・作盤デー�
 inline constexpr int HelpCalendar = 20020;    // 数値カレンダー
 inline constexpr int HelpQuickSearch = 20030; // クイック検索
 inline constexpr int HelpPreview = 20040;     // 印刷プレビュー
+inline constexpr int HelpHeatMap = 20050;     // 方位ヒートマップ
 inline constexpr int HelpNotices = 40050;     // お知らせ
 
 } // namespace velm

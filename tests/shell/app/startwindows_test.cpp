@@ -111,7 +111,8 @@ TEST(StartWindows, CommandsStandInTheOrderOfTheirMenusAndBars)
     EXPECT_EQ(namesOf(main.menu(TMainF::FileMenu)->actions()),
               QStringList({"CaleItem", "New1", "Open1", "BData1", "BRItem", "InfItem", "PrnItem", "Exit1"}));
     EXPECT_EQ(namesOf(main.toolBar(TMainF::FindBar)->actions()),
-              QStringList({"CaleItem", "ListBtn", "New1", "BData1", "ESrcBtn"}));
+              QStringList({"CaleItem", "HeatItem", "ListBtn", "New1", "BData1", "ESrcBtn"}));
+    EXPECT_EQ(namesOf(main.menu(TMainF::ViewMenu)->actions()).last(), "HeatItem");
     const QStringList system = namesOf(main.toolBar(TMainF::SystemBar)->actions());
     EXPECT_EQ(system.mid(system.indexOf("SetuItem")),
               QStringList({"SetuItem", "SenItem", "I1", "SysBtn", "BRItem"}));

@@ -1,0 +1,684 @@
+#include "shell/lists/heatmapwindow.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHelpEvent>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+#include "engine/koyomi.h"
+#include "engine/textfile.h"
+#include "evaluation/matters.h"
+#include "evaluation/patterns.h"
+#include "output/charttext.h"
+#include "output/listfile.h"
+#include "shell/app/app.h"
+#include "shell/settings/appsettings.h"
+#include "shell/tools/helpwindow.h"
+#include "shell/lists/listgrid.h"
+#include "shell/main/mainwindow.h"
+#include "shell/common/messages.h"
+#include "shell/print/printpreview.h"
+#include "shell/common/strings.h"
+
+namespace velm {
+
+namespace {
+
+const QString PlacementKey = QStringLiteral("HeatF");
+const QString NoMatter = QStringLiteral("（占事なし）");
+
+// The spans offered: days, or whole months from the start.
+struct Span {
+    const char *caption;
+    int days;
+    int months;
+};
+constexpr std::array<Span, 5> Spans{{{"1週間", 7, 0}, {"2週間", 14, 0}, {"1か月", 0, 1}, {"2か月", 0, 2}, {"3か月", 0, 3}}};
+constexpr int DefaultSpan = 2;
+
+const QColor GridLine(0xC8, 0xC8, 0xC8);
+const QColor CaptionFace(0xF0, 0xF0, 0xF0);
+const QColor EmptyFace(0xE4, 0xE4, 0xE4);
+const QColor TodayMark(0xD0, 0x20, 0x20);
+const QColor MatterMark(0x00, 0x00, 0x80);
+
+QString directionCaption(int palace)
+{
+    return qs(heatDirectionName(palace));
+}
+
+// What a cell may show, fullest first: for day charts its date, then the
+// value; the best direction's name and score on lines of their own, or on
+// one line when the cell is too low for two. The first that fits is drawn.
+QList<QStringList> cellTexts(const HeatPicture &picture, const HeatCell &cell)
+{
+    const QString value = qs(heatValueText(cell, picture.direction));
+    QList<QStringList> values{{value}};
+    if (picture.direction == HeatBest) {
+        const qsizetype colon = value.indexOf(QLatin1Char(':'));
+        values.prepend({value.left(colon), value.mid(colon + 1)});
+    }
+    if (picture.map.kind != KindDay)
+        return values;
+    QList<QStringList> texts;
+    for (const QStringList &v : values)
+        texts << QStringList{QString::number(cell.moment.day)} + v;
+    return texts + values;
+}
+
+bool isToday(const HeatPicture &picture, const CivilTime &t)
+{
+    return picture.today == QDate(t.year, t.month, t.day);
+}
+
+} // namespace
+
+// --- the picture ---------------------------------------------------------------------------
+
+HeatCanvas::HeatCanvas(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("HeatCanvas"));
+    setMouseTracking(true);
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void HeatCanvas::setPicture(std::shared_ptr<const HeatPicture> picture)
+{
+    m_picture = std::move(picture);
+    // Cells may shrink to a few pixels: the whole span stays in view as far
+    // as it can, and the window scrolls beyond that.
+    if (m_picture) {
+        const Frame f = naturalFrame();
+        setMinimumSize(f.captionWidth + 6 * m_picture->grid.columns,
+                       f.titleHeight + f.headHeight + 4 * std::max(1, m_picture->grid.rows));
+    }
+    updateGeometry();
+    update();
+}
+
+HeatCanvas::Frame HeatCanvas::naturalFrame() const
+{
+    const QFontMetrics fm = fontMetrics();
+    Frame f;
+    f.captionWidth = fm.horizontalAdvance(QStringLiteral("00/00(日)")) + 10;
+    f.titleHeight = fm.height() + 8;
+    const bool hours = !m_picture || m_picture->map.kind == KindHour;
+    f.headHeight = (hours ? 2 : 1) * fm.height() + 6;
+    const int scoreWidth = fm.horizontalAdvance(QStringLiteral("-000.00"));
+    f.cellWidth = std::max(scoreWidth, fm.horizontalAdvance(QStringLiteral("南東"))) + 8;
+    int lines = 1;
+    if (m_picture) {
+        lines = m_picture->direction == HeatBest ? 2 : 1;
+        if (!hours)
+            ++lines;
+    }
+    f.cellHeight = lines * fm.height() + 6;
+    return f;
+}
+
+HeatCanvas::Frame HeatCanvas::frame(const QSize &size) const
+{
+    Frame f = naturalFrame();
+    if (!m_picture || m_picture->grid.columns == 0 || m_picture->grid.rows == 0)
+        return f;
+    f.cellWidth = double(size.width() - f.captionWidth) / m_picture->grid.columns;
+    f.cellHeight = double(size.height() - f.titleHeight - f.headHeight) / m_picture->grid.rows;
+    return f;
+}
+
+QSize HeatCanvas::naturalSize() const
+{
+    const Frame f = naturalFrame();
+    const int columns = m_picture ? m_picture->grid.columns : HeatHours;
+    const int rows = m_picture ? m_picture->grid.rows : 0;
+    // The title shows whole too.
+    const int titleWidth = m_picture ? fontMetrics().horizontalAdvance(m_picture->title) + 8 : 0;
+    return {std::max(titleWidth, f.captionWidth + static_cast<int>(std::ceil(columns * f.cellWidth))),
+            f.titleHeight + f.headHeight + static_cast<int>(std::ceil(rows * f.cellHeight))};
+}
+
+QSize HeatCanvas::sizeHint() const
+{
+    const QSize natural = naturalSize();
+    return {std::min(natural.width(), 1100), std::min(natural.height(), 720)};
+}
+
+void HeatCanvas::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    paintPicture(painter, size());
+}
+
+void HeatCanvas::paintPicture(QPainter &painter, const QSize &size) const
+{
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    if (!m_picture)
+        return;
+    const HeatPicture &pic = *m_picture;
+    const Frame f = frame(size);
+    const QFontMetrics fm(painter.font());
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(4, 0, size.width() - 8, f.titleHeight), Qt::AlignLeft | Qt::AlignVCenter, pic.title);
+
+    const double top = f.titleHeight + f.headHeight;
+    const auto cellBox = [&](int row, int column) {
+        return QRectF(f.captionWidth + column * f.cellWidth, top + row * f.cellHeight, f.cellWidth, f.cellHeight);
+    };
+    // Column captions.
+    painter.fillRect(QRectF(0, f.titleHeight, size.width(), f.headHeight), CaptionFace);
+    for (int c = 0; c < pic.grid.columns; ++c) {
+        const QRectF box(f.captionWidth + c * f.cellWidth, f.titleHeight, f.cellWidth, f.headHeight);
+        const QString caption = qs(pic.grid.columnCaptions[static_cast<std::size_t>(c)]);
+        if (fm.horizontalAdvance(caption.section(QLatin1Char('\n'), 0, 0)) <= box.width())
+            painter.drawText(box, Qt::AlignCenter, caption);
+    }
+    // Row captions and cells.
+    for (int r = 0; r < pic.grid.rows; ++r) {
+        const QRectF caption(0, top + r * f.cellHeight, f.captionWidth, f.cellHeight);
+        bool todayRow = false;
+        if (pic.map.kind == KindHour)
+            todayRow = isToday(pic, pic.map.cell(r, 0).moment);
+        painter.fillRect(caption, CaptionFace);
+        if (fm.height() <= caption.height() + 2) {
+            QFont font = painter.font();
+            font.setBold(todayRow);
+            painter.save();
+            painter.setFont(font);
+            painter.setPen(todayRow ? TodayMark : QColor(Qt::black));
+            painter.drawText(caption.adjusted(4, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                             qs(pic.grid.rowCaptions[static_cast<std::size_t>(r)]));
+            painter.restore();
+        }
+        for (int c = 0; c < pic.grid.columns; ++c) {
+            const QRectF box = cellBox(r, c);
+            const int index = pic.grid.at(r, c);
+            if (index < 0) {
+                painter.fillRect(box, EmptyFace);
+                continue;
+            }
+            const HeatCell &cell = pic.map.cells[static_cast<std::size_t>(index)];
+            const int palace = heatPalace(cell, pic.direction);
+            // Coloured by the score as its text shows it, as the chart windows colour palaces.
+            const QColor face = PColor(qs(formatScore(cell.scores[static_cast<std::size_t>(palace)])), pic.colours);
+            painter.fillRect(box, face);
+            for (const QStringList &lines : cellTexts(pic, cell)) {
+                int widest = 0;
+                for (const QString &line : lines)
+                    widest = std::max(widest, fm.horizontalAdvance(line));
+                if (widest + 2 <= box.width() && lines.size() * fm.height() <= box.height()) {
+                    painter.setPen(FColor(face));
+                    painter.drawText(box, Qt::AlignCenter, lines.join(QLatin1Char('\n')));
+                    break;
+                }
+            }
+            if (cell.matched(palace)) {
+                painter.setPen(QPen(MatterMark, 2));
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(box.adjusted(2, 2, -2, -2));
+            }
+            if (pic.nearTerm && pic.nearTerm(cell)) {
+                const double side = std::min({box.width(), box.height(), 8.0}) ;
+                const QPointF corner = box.topLeft();
+                const QPointF triangle[3] = {corner, corner + QPointF(side, 0), corner + QPointF(0, side)};
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(Qt::black);
+                painter.drawPolygon(triangle, 3);
+            }
+            if (pic.map.kind == KindDay && isToday(pic, cell.moment)) {
+                painter.setPen(QPen(TodayMark, 2));
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(box.adjusted(1, 1, -1, -1));
+            }
+        }
+        if (todayRow) {
+            painter.setPen(QPen(TodayMark, 2));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(QRectF(f.captionWidth, top + r * f.cellHeight, pic.grid.columns * f.cellWidth,
+                                    f.cellHeight)
+                                 .adjusted(1, 1, -1, -1));
+        }
+    }
+    // Grid lines over the cells, thin enough to leave small cells their colour.
+    painter.setPen(QPen(GridLine, 0));
+    const double right = f.captionWidth + pic.grid.columns * f.cellWidth;
+    const double bottom = top + pic.grid.rows * f.cellHeight;
+    for (int c = 0; c <= pic.grid.columns; ++c)
+        painter.drawLine(QPointF(f.captionWidth + c * f.cellWidth, f.titleHeight),
+                         QPointF(f.captionWidth + c * f.cellWidth, bottom));
+    if (f.cellHeight >= 4)
+        for (int r = 0; r <= pic.grid.rows; ++r)
+            painter.drawLine(QPointF(0, top + r * f.cellHeight), QPointF(right, top + r * f.cellHeight));
+}
+
+int HeatCanvas::cellAt(const QPoint &point) const
+{
+    if (!m_picture)
+        return -1;
+    const Frame f = frame(size());
+    const double x = point.x() - f.captionWidth;
+    const double y = point.y() - f.titleHeight - f.headHeight;
+    if (x < 0 || y < 0 || f.cellWidth <= 0 || f.cellHeight <= 0)
+        return -1;
+    return m_picture->grid.at(static_cast<int>(y / f.cellHeight), static_cast<int>(x / f.cellWidth));
+}
+
+QRect HeatCanvas::cellRect(int cell) const
+{
+    if (!m_picture)
+        return {};
+    const Frame f = frame(size());
+    for (int r = 0; r < m_picture->grid.rows; ++r)
+        for (int c = 0; c < m_picture->grid.columns; ++c)
+            if (m_picture->grid.at(r, c) == cell)
+                return QRectF(f.captionWidth + c * f.cellWidth, f.titleHeight + f.headHeight + r * f.cellHeight,
+                              f.cellWidth, f.cellHeight)
+                    .toRect();
+    return {};
+}
+
+bool HeatCanvas::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const int cell = cellAt(help->pos());
+        if (cell < 0 || !hintOf) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), hintOf(cell), this, cellRect(cell));
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void HeatCanvas::mousePressEvent(QMouseEvent *event)
+{
+    const int cell = event->button() == Qt::LeftButton ? cellAt(event->position().toPoint()) : -1;
+    if (cell >= 0 && clicked)
+        clicked(cell);
+    QWidget::mousePressEvent(event);
+}
+
+// --- the window ----------------------------------------------------------------------------
+
+THeatF::THeatF(TMainF &main, AppSettings &settings, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_main(main), m_settings(settings)
+{
+    setHelpTopic(this, HelpHeatMap);
+    setObjectName(QStringLiteral("HeatF"));
+    setWindowTitle(QStringLiteral("方位ヒートマップ"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    m_startE = new QDateEdit(this);
+    m_startE->setObjectName(QStringLiteral("StartE"));
+    m_startE->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    m_startE->setCalendarPopup(true);
+    m_startE->setDateRange(QDate(1, 1, 1), QDate(9999, 12, 31));
+    m_startE->setToolTip(QStringLiteral("表示を始める日"));
+    m_spanBox = new QComboBox(this);
+    m_spanBox->setObjectName(QStringLiteral("SpanBox"));
+    for (const Span &s : Spans)
+        m_spanBox->addItem(QString::fromUtf8(s.caption));
+    m_spanBox->setToolTip(QStringLiteral("表示する期間"));
+    m_kindBox = new QComboBox(this);
+    m_kindBox->setObjectName(QStringLiteral("KindBox"));
+    m_kindBox->addItem(QStringLiteral("時盤"), KindHour);
+    m_kindBox->addItem(QStringLiteral("日盤"), KindDay);
+    m_kindBox->setToolTip(QStringLiteral("時盤：日ごとに十二の時、日盤：週ごとに七日"));
+    m_dirBox = new QComboBox(this);
+    m_dirBox->setObjectName(QStringLiteral("DirBox"));
+    m_dirBox->addItem(QStringLiteral("最良"), HeatBest);
+    for (int palace : HeatColumnOrder)
+        m_dirBox->addItem(directionCaption(palace), palace);
+    m_dirBox->setToolTip(QStringLiteral("数値を表示する方位（最良：盤ごとに数値の最も高い方位）"));
+    m_senBox = new QComboBox(this);
+    m_senBox->setObjectName(QStringLiteral("SenBox"));
+    m_senBox->setToolTip(QStringLiteral("占事に合う升目を枠で囲みます"));
+    m_senBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+
+    QPushButton *preBtn = makeToolButton(this, "PreBtn", QStringLiteral("<<"), QStringLiteral("前の期間を表示します"));
+    QPushButton *nxtBtn = makeToolButton(this, "NxtBtn", QStringLiteral(">>"), QStringLiteral("次の期間を表示します"));
+    QPushButton *expBtn = makeToolButton(this, "ExpBtn", QStringLiteral("出力"),
+                                         QStringLiteral("図を画像(PNG)かPDFのファイルに出力します"));
+    for (QPushButton *b : {preBtn, nxtBtn})
+        b->setFixedWidth(std::max(28, b->fontMetrics().horizontalAdvance(QStringLiteral("<<")) + 14));
+    m_prevBtn = makePreviewButton(this);
+    m_prevBtn->hide();
+    connect(preBtn, &QPushButton::clicked, this, [this] { m_startE->setDate(m_startE->date().addDays(-spanDays())); });
+    connect(nxtBtn, &QPushButton::clicked, this, [this] { m_startE->setDate(m_startE->date().addDays(spanDays())); });
+    connect(expBtn, &QPushButton::clicked, this, &THeatF::ExpBtnClick);
+    connect(m_prevBtn, &QPushButton::clicked, this, [this] {
+        if (!m_preview || !m_canvas->picture())
+            return;
+        const QSize size = m_canvas->naturalSize();
+        m_preview(PrintPicture{size, [canvas = QPointer<HeatCanvas>(m_canvas), size](QPainter &painter) {
+                                   if (canvas)
+                                       canvas->paintPicture(painter, size);
+                               }},
+                  title());
+    });
+
+    m_canvas = new HeatCanvas;
+    m_canvas->hintOf = [this](int cell) { return cellHint(cell); };
+    m_canvas->clicked = [this](int cell) { openCell(cell); };
+    m_scroll = new QScrollArea(this);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(m_canvas);
+
+    auto *controls = new QHBoxLayout;
+    controls->setSpacing(4);
+    const auto label = [this](const QString &text) { return new QLabel(text, this); };
+    controls->addWidget(preBtn);
+    controls->addWidget(m_startE);
+    controls->addWidget(nxtBtn);
+    controls->addWidget(label(QStringLiteral("期間")));
+    controls->addWidget(m_spanBox);
+    controls->addWidget(label(QStringLiteral("盤")));
+    controls->addWidget(m_kindBox);
+    controls->addWidget(label(QStringLiteral("方位")));
+    controls->addWidget(m_dirBox);
+    controls->addWidget(label(QStringLiteral("占事")));
+    controls->addWidget(m_senBox);
+    controls->addStretch(1);
+    controls->addWidget(expBtn);
+    controls->addWidget(m_prevBtn);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->addLayout(controls);
+    layout->addWidget(m_scroll, 1);
+
+    saveFileName = [](QWidget *parent) {
+        return QFileDialog::getSaveFileName(parent, QString(), QString(),
+                                            QStringLiteral("PNG (*.png);;PDF (*.pdf);;すべて (*)"));
+    };
+
+    // The controls as last left.
+    m_restoring = true;
+    fillMatters();
+    m_spanBox->setCurrentIndex(std::clamp(m_settings.heatSpan(), 0, static_cast<int>(Spans.size()) - 1));
+    m_kindBox->setCurrentIndex(m_settings.heatKind() == KindDay ? 1 : 0);
+    m_dirBox->setCurrentIndex(std::max(0, m_dirBox->findData(m_settings.heatDirection())));
+    m_restoring = false;
+
+    for (QComboBox *box : {m_spanBox, m_kindBox, m_dirBox, m_senBox})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            if (!m_restoring && isVisible())
+                rebuild();
+        });
+    connect(m_startE, &QDateEdit::dateChanged, this, [this] {
+        if (!m_restoring && isVisible())
+            rebuild();
+    });
+    connect(&m_settings, &AppSettings::changed, this, [this] {
+        if (isVisible())
+            rebuild();
+    });
+
+    resize(900, 600);
+    restorePlacement(this, m_settings, PlacementKey);
+}
+
+THeatF::~THeatF()
+{
+    storeControls();
+}
+
+void THeatF::fillMatters()
+{
+    const QString chosen = m_senBox->count() > 0 ? m_senBox->currentText() : m_settings.heatMatter();
+    const bool wasRestoring = m_restoring;
+    m_restoring = true;
+    m_senBox->clear();
+    m_senBox->addItem(NoMatter);
+    const MatterListLoad list = readMatterList(programFile(QStringLiteral("Senji.Idx")).toStdString());
+    for (const std::string &name : list.list.names)
+        m_senBox->addItem(qs(name));
+    m_senBox->setCurrentIndex(std::max(0, chosen.isEmpty() ? 0 : m_senBox->findText(chosen)));
+    m_restoring = wasRestoring;
+}
+
+void THeatF::storeControls()
+{
+    m_settings.setWindowPlacement(PlacementKey, saveGeometry());
+    m_settings.setHeatSpan(m_spanBox->currentIndex());
+    m_settings.setHeatKind(kind());
+    m_settings.setHeatDirection(direction());
+    m_settings.setHeatMatter(m_senBox->currentIndex() > 0 ? m_senBox->currentText() : QString());
+}
+
+void THeatF::setPreview(std::function<void(PrintPicture, const QString &)> preview)
+{
+    m_preview = std::move(preview);
+    m_prevBtn->setVisible(static_cast<bool>(m_preview));
+}
+
+int THeatF::spanDays() const
+{
+    const Span &s = Spans[static_cast<std::size_t>(std::clamp(m_spanBox->currentIndex(), 0, 4))];
+    if (s.months == 0)
+        return s.days;
+    const QDate start = m_startE->date();
+    return static_cast<int>(start.daysTo(start.addMonths(s.months)));
+}
+
+int THeatF::direction() const
+{
+    return m_dirBox->currentData().toInt();
+}
+
+int THeatF::kind() const
+{
+    return m_kindBox->currentData().toInt();
+}
+
+QString THeatF::title() const
+{
+    const HeatPicture *pic = m_canvas->picture();
+    return pic ? pic->title : windowTitle();
+}
+
+QString THeatF::titleOf(const HeatMap &map) const
+{
+    if (map.cells.empty())
+        return windowTitle();
+    const auto date = [](const CivilTime &t) { return qs(formatListDate(t)); };
+    QString text = QStringLiteral("%1～%2  %3  方位：%4")
+                       .arg(date(map.cells.front().moment), date(map.cells.back().moment),
+                            m_kindBox->currentText(), m_dirBox->currentText());
+    if (m_senBox->currentIndex() > 0)
+        text += QStringLiteral("  占事：") + m_senBox->currentText();
+    return text;
+}
+
+void THeatF::showHeatMap()
+{
+    m_restoring = true;
+    fillMatters();
+    m_startE->setDate(m_main.DateE()->date());
+    m_restoring = false;
+    showRaised(this, false);
+    rebuild();
+}
+
+void THeatF::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous() && !m_canvas->picture())
+        rebuild();
+}
+
+void THeatF::hideEvent(QHideEvent *event)
+{
+    if (!event->spontaneous())
+        storeControls();
+    QWidget::hideEvent(event);
+}
+
+void THeatF::rebuild()
+{
+    const EngineOptions options = m_main.engineOptions();
+    if (!options.tzOk) {
+        ui::showError(this, QStringLiteral("天体計算のタイムゾーン『%1』は、数値ではありません。").arg(options.tzText));
+        return;
+    }
+    const QString numbersPath = programFile(QStringLiteral("SuuFile.Dat"));
+    const QString mattersPath = programFile(QStringLiteral("Senji.Dat"));
+    const QString matterName = m_senBox->currentIndex() > 0 ? m_senBox->currentText() : QString();
+    const auto stamp = [](const QString &path) {
+        const QFileInfo info(path);
+        return QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char('/') + QString::number(info.size());
+    };
+    const KoyomiOptions &k = options.koyomi;
+    // Everything the scores and outlines read; the mapper's work is kept while it stays the same.
+    const QString madeFor = QStringList{QString::number(k.tz, 'g', 17),
+                                        QString::number(k.periods[0]) + QString::number(k.periods[1])
+                                            + QString::number(k.periods[2]) + QString::number(k.periods[3]),
+                                        QString::number(k.kcb1), QString::number(k.settingsExist),
+                                        QString::number(static_cast<int>(k.astronomy)), qs(k.clock.zone),
+                                        QString::number(static_cast<int>(k.clock.solarTime)),
+                                        QString::number(k.clock.longitude, 'g', 17),
+                                        QString::number(static_cast<int>(options.method)), stamp(numbersPath),
+                                        matterName, matterName.isEmpty() ? QString() : stamp(mattersPath)}
+                                .join(QLatin1Char('|'));
+    if (madeFor != m_madeFor || !m_mapper) {
+        m_mapper.reset();
+        m_madeFor.clear();
+        m_numbers = readNumbersFile(numbersPath.toStdString());
+        if (!m_numbers.ok()) {
+            ui::showError(this, qs(m_numbers.error));
+            return;
+        }
+        if (!m_numbers.warnings.empty()) {
+            QStringList lines;
+            for (const std::string &w : m_numbers.warnings)
+                lines << qs(w);
+            const QString text = lines.join(QLatin1Char('\n'));
+            if (text != m_numbersWarned) {
+                m_numbersWarned = text;
+                ui::showWarning(this, text);
+            }
+        }
+        m_matter.reset();
+        if (!matterName.isEmpty()) {
+            SenMatterLoad load = loadSenMatter(mattersPath.toStdString(), matterName.toStdString());
+            if (load.ok)
+                m_matter = std::move(load.matter);
+            else
+                ui::showWarning(this, qs(load.message));
+        }
+        m_mapper = std::make_unique<HeatMapper>(m_numbers.tables, k, options.method, m_matter ? &*m_matter : nullptr);
+        m_madeFor = madeFor;
+    }
+
+    const QDate start = m_startE->date();
+    auto picture = std::make_shared<HeatPicture>();
+    picture->map = m_mapper->build(CivilTime{start.year(), start.month(), start.day(), 0, 0, 0}, spanDays(), kind());
+    picture->grid = heatGrid(picture->map);
+    picture->direction = direction();
+    picture->colours = pcolorSettings(m_settings);
+    picture->today = QDate::currentDate();
+    picture->title = titleOf(picture->map);
+    m_canvas->setPicture(std::move(picture));
+}
+
+void THeatF::openCell(int index)
+{
+    const HeatPicture *pic = m_canvas->picture();
+    if (!pic || index < 0 || index >= static_cast<int>(pic->map.cells.size()))
+        return;
+    const HeatCell &cell = pic->map.cells[static_cast<std::size_t>(index)];
+    const int k = pic->map.kind;
+    const std::string kindCell = std::string(KindChar[static_cast<std::size_t>(k)]) + "盤";
+    // Declining leaves the main window's choice alone and makes nothing.
+    if (!m_main.BanGrp(k) && !ui::askYesNo(this, qs(uncheckedKindQuestion(kindCell))))
+        return;
+    const CivilTime moment = cell.moment;
+    m_main.openChart(k, moment);
+}
+
+QString THeatF::cellHint(int index) const
+{
+    const HeatPicture *pic = m_canvas->picture();
+    if (!pic || index < 0 || index >= static_cast<int>(pic->map.cells.size()))
+        return {};
+    const HeatCell &cell = pic->map.cells[static_cast<std::size_t>(index)];
+    const EngineOptions options = m_main.engineOptions();
+    const Koyomi koyomi = DateToKyu(cell.moment, options.koyomi);
+    const ChartRecord chart = BanCreate(koyomi, pic->map.kind, options.method, &standardPatternDetector());
+    const int palace = heatPalace(cell, pic->direction);
+    const PalaceText text = palaceText(chart.Ban, palace, m_main.constData());
+    const QString heading = qs(formatListDate(cell.moment))
+        + (pic->map.kind == KindHour ? QLatin1Char(' ') + qs(formatListHour(cell.moment)) + QStringLiteral(":00") : QString())
+        + QLatin1Char(' ') + qs(std::string(KindChar[static_cast<std::size_t>(pic->map.kind)])) + QStringLiteral("盤 ")
+        + directionCaption(palace) + QLatin1Char(' ') + qs(formatScore(cell.scores[static_cast<std::size_t>(palace)]));
+    return heading + QLatin1Char('\n') + qs(palaceHint(text, "\n"));
+}
+
+QString THeatF::exportPicture(const QString &path) const
+{
+    const QSize size = m_canvas->naturalSize();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(96);
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setPageSize(QPageSize(QSizeF(size.width() * 72.0 / 96, size.height() * 72.0 / 96), QPageSize::Point));
+        QPainter painter(&writer);
+        painter.scale(double(writer.width()) / size.width(), double(writer.height()) / size.height());
+        painter.setFont(m_canvas->font());
+        m_canvas->paintPicture(painter, size);
+    } else {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            painter.setFont(m_canvas->font());
+            m_canvas->paintPicture(painter, size);
+        }
+        if (!image.save(&buffer, "PNG"))
+            return QStringLiteral("『%1』を、画像にできませんでした。").arg(path);
+    }
+    buffer.close();
+    return qs(writeBytesAtomic(path.toStdString(), bytes.toStdString()));
+}
+
+void THeatF::ExpBtnClick()
+{
+    if (!m_canvas->picture())
+        return;
+    QString path = saveFileName ? saveFileName(this) : QString();
+    if (path.isEmpty())
+        return;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
+        path += QStringLiteral(".png");
+    const QString error = exportPicture(path);
+    if (!error.isEmpty())
+        ui::showError(this, error);
+}
+
+} // namespace velm
