@@ -237,11 +237,12 @@ void HeatCanvas::paintPicture(QPainter &painter, const QSize &size) const
                 painter.drawRect(box.adjusted(2, 2, -2, -2));
             }
             if (pic.nearTerm && pic.nearTerm(cell)) {
-                const double side = std::min({box.width(), box.height(), 8.0}) ;
+                // A corner in the colour the calendar marks such rows with.
+                const double side = std::min({box.width() / 2, box.height() / 2, 10.0});
                 const QPointF corner = box.topLeft();
                 const QPointF triangle[3] = {corner, corner + QPointF(side, 0), corner + QPointF(0, side)};
-                painter.setPen(Qt::NoPen);
-                painter.setBrush(Qt::black);
+                painter.setPen(QPen(Qt::black, 0));
+                painter.setBrush(BoundaryMarkColour);
                 painter.drawPolygon(triangle, 3);
             }
             if (pic.map.kind == KindDay && isToday(pic, cell.moment)) {
@@ -559,7 +560,9 @@ void THeatF::rebuild()
                                         QString::number(static_cast<int>(k.astronomy)), qs(k.clock.zone),
                                         QString::number(static_cast<int>(k.clock.solarTime)),
                                         QString::number(k.clock.longitude, 'g', 17),
-                                        QString::number(static_cast<int>(options.method)), stamp(numbersPath),
+                                        QString::number(static_cast<int>(options.method)),
+                                        QString::number(k.exactMinutes), QString::number(options.warnMinutes),
+                                        stamp(numbersPath),
                                         matterName, matterName.isEmpty() ? QString() : stamp(mattersPath)}
                                 .join(QLatin1Char('|'));
     if (madeFor != m_madeFor || !m_mapper) {
@@ -589,6 +592,7 @@ void THeatF::rebuild()
                 ui::showWarning(this, qs(load.message));
         }
         m_mapper = std::make_unique<HeatMapper>(m_numbers.tables, k, options.method, m_matter ? &*m_matter : nullptr);
+        m_marks.setOptions(k, options.warnMinutes);
         m_madeFor = madeFor;
     }
 
@@ -600,6 +604,7 @@ void THeatF::rebuild()
     picture->colours = pcolorSettings(m_settings);
     picture->today = QDate::currentDate();
     picture->title = titleOf(picture->map);
+    picture->nearTerm = [this](const HeatCell &cell) { return !termMark(cell).isEmpty(); };
     m_canvas->setPicture(std::move(picture));
 }
 
@@ -633,7 +638,18 @@ QString THeatF::cellHint(int index) const
         + (pic->map.kind == KindHour ? QLatin1Char(' ') + qs(formatListHour(cell.moment)) + QStringLiteral(":00") : QString())
         + QLatin1Char(' ') + qs(std::string(KindChar[static_cast<std::size_t>(pic->map.kind)])) + QStringLiteral("盤 ")
         + directionCaption(palace) + QLatin1Char(' ') + qs(formatScore(cell.scores[static_cast<std::size_t>(palace)]));
-    return heading + QLatin1Char('\n') + qs(palaceHint(text, "\n"));
+    QString hint = heading + QLatin1Char('\n') + qs(palaceHint(text, "\n"));
+    if (const QString &mark = termMark(cell); !mark.isEmpty())
+        hint += QLatin1Char('\n') + mark;
+    return hint;
+}
+
+const QString &THeatF::termMark(const HeatCell &cell) const
+{
+    ListRow row;
+    row[1] = formatListDate(cell.moment);
+    row[2] = formatListHour(cell.moment);
+    return m_marks.markOf(row);
 }
 
 QString THeatF::exportPicture(const QString &path) const

@@ -18,6 +18,7 @@
 #include "evaluation/numbers.h"
 #include "evaluation/sencheck.h"
 #include "output/heatmap.h"
+#include "shell/common/boundarynote.h"
 #include "shell/common/pcolor.h"
 
 class QComboBox;
@@ -41,7 +42,8 @@ struct HeatPicture {
     QString title;
     PColorSettings colours;
     QDate today;
-    // Cells marked as lying near a solar term; empty when nothing is marked.
+    // Cells near a solar term, marked as the calendar marks its rows; empty
+    // when nothing is marked.
     std::function<bool(const HeatCell &cell)> nearTerm;
 };
 
@@ -101,6 +103,9 @@ public:
     // A cell opens its chart (after the usual question for an unchecked kind).
     void openCell(int cell);
     QString cellHint(int cell) const;
+    // The badge and hint of a cell's moment near a term, as the calendar's
+    // rows show them; empty when no term is near or the warning is off.
+    const QString &termMark(const HeatCell &cell) const;
     // "出力": the picture as PNG or PDF, by the chosen name's extension.
     void ExpBtnClick();
     // Writes the picture at its natural size; empty text or the message.
@@ -149,6 +154,7 @@ private:
     NumbersFile m_numbers;
     std::optional<SenMatter> m_matter;
     std::unique_ptr<HeatMapper> m_mapper;
+    RowBoundaryMarks m_marks; // kept per moment, so a redraw finds them at once
     QString m_numbersWarned;
     bool m_restoring = false;
 };

@@ -79,7 +79,17 @@ TEST_F(HeatFTest, CellsAreTheCalendarsScoresInTheScoreColours)
     const QColor face = PColor(qs(heatValueText(picture().map.cells[4], 5)), pcolorSettings(*settings));
     EXPECT_EQ(shown.pixelColor(heat->canvas()->cellRect(4).topLeft() + QPoint(4, 3)), face) << centre.x();
 
+    // 立春 2024 falls late in the afternoon of 02/04: the 18:00 cell is marked
+    // as the calendar marks its row, the morning is not.
+    heat->StartE()->setDate(QDate(2024, 2, 1));
+    const HeatCell &evening = picture().map.cells[3 * 12 + 9];
+    ASSERT_EQ(evening.moment, (CivilTime{2024, 2, 4, 18, 0, 0}));
+    EXPECT_TRUE(heat->termMark(evening).contains(QStringLiteral("立春"))) << heat->termMark(evening).toStdString();
+    EXPECT_TRUE(heat->cellHint(3 * 12 + 9).endsWith(heat->termMark(evening)));
+    EXPECT_TRUE(heat->termMark(picture().map.cells[3 * 12 + 4]).isEmpty());
+
     // Day charts lay out by week; a Sunday starts each row.
+    heat->StartE()->setDate(QDate(2024, 3, 10));
     heat->KindBox()->setCurrentIndex(1);
     EXPECT_EQ(picture().map.kind, KindDay);
     EXPECT_EQ(picture().grid.columnCaptions.front(), "日");
