@@ -30,11 +30,11 @@
 #include "evaluation/patterns.h"
 #include "output/charttext.h"
 #include "output/listfile.h"
-#include "shell/app/app.h"
+#include "shell/common/programfiles.h"
 #include "shell/settings/appsettings.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/lists/listgrid.h"
-#include "shell/main/mainwindow.h"
+#include "shell/common/chartopener.h"
 #include "shell/common/messages.h"
 #include "shell/print/printpreview.h"
 #include "shell/common/strings.h"
@@ -323,7 +323,7 @@ void HeatCanvas::mousePressEvent(QMouseEvent *event)
 
 // --- the window ----------------------------------------------------------------------------
 
-THeatF::THeatF(TMainF &main, AppSettings &settings, QWidget *parent)
+THeatF::THeatF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     : QWidget(parent, Qt::Window), m_main(main), m_settings(settings)
 {
     setHelpTopic(this, HelpHeatMap);
@@ -517,7 +517,7 @@ void THeatF::showHeatMap()
 {
     m_restoring = true;
     fillMatters();
-    m_startE->setDate(m_main.DateE()->date());
+    m_startE->setDate(m_main.enteredDate());
     m_restoring = false;
     showRaised(this, false);
     rebuild();

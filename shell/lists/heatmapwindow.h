@@ -31,7 +31,7 @@ class QScrollArea;
 namespace velm {
 
 class AppSettings;
-class TMainF;
+class ChartOpener;
 struct PrintPicture;
 
 // What the picture shows, and how big its parts are drawn.
@@ -92,7 +92,7 @@ private:
 class THeatF : public QWidget {
     Q_OBJECT
 public:
-    THeatF(TMainF &main, AppSettings &settings, QWidget *parent = nullptr);
+    THeatF(ChartOpener &main, AppSettings &settings, QWidget *parent = nullptr);
     ~THeatF() override;
 
     // Shown by the main window: from the main window's date, raised.
@@ -136,7 +136,7 @@ private:
     QString title() const;
     QString titleOf(const HeatMap &map) const;
 
-    TMainF &m_main;
+    ChartOpener &m_main;
     AppSettings &m_settings;
     HeatCanvas *m_canvas = nullptr;
     QScrollArea *m_scroll = nullptr;
