@@ -1,0 +1,225 @@
+#include "output/ics.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include <libical/ical.h>
+
+#include "engine/symbols.h"
+#include "engine/textfile.h"
+#include "evaluation/patterns.h"
+#include "evaluation/suusan.h"
+
+namespace velm {
+namespace {
+
+constexpr int SecondsPerDay = 86'400;
+
+std::string_view trimmedDirection(int palace)
+{
+    std::string_view name = DirectionName[static_cast<std::size_t>(palace)];
+    while (!name.empty() && name.front() == ' ')
+        name.remove_prefix(1);
+    return name;
+}
+
+// The calendar clock's offset for a moment read on that clock. A fixed offset
+// or mean solar time has one value; a zone's standard offset is looked up at
+// the instant the moment stands for (two rounds settle it); true solar time
+// is worked out from the moment itself.
+int offsetOnClock(const CivilTime &t, const KoyomiOptions &koyomi)
+{
+    if (koyomi.clock.solarTime == SolarTime::True)
+        return trueSolarOffsetFor(t, koyomi.clock.longitude);
+    const Instant reading = instantFromCivil(t);
+    int offset = calendarOffsetAt(reading, koyomi.tz, koyomi.clock);
+    offset = calendarOffsetAt(reading - offset, koyomi.tz, koyomi.clock);
+    return offset;
+}
+
+// "+09:00", "-03:30", "+09:18:59": the offset as the time zone's name shows it.
+std::string offsetName(int seconds)
+{
+    const char sign = seconds < 0 ? '-' : '+';
+    const int a = std::abs(seconds);
+    char text[24];
+    if (a % 60 != 0)
+        std::snprintf(text, sizeof text, "UTC%c%02d:%02d:%02d", sign, a / 3600, a / 60 % 60, a % 60);
+    else
+        std::snprintf(text, sizeof text, "UTC%c%02d:%02d", sign, a / 3600, a / 60 % 60);
+    return text;
+}
+
+icaltimetype icalTime(const CivilTime &t, bool dateOnly)
+{
+    icaltimetype v = icaltime_null_time();
+    v.year = t.year;
+    v.month = t.month;
+    v.day = t.day;
+    if (dateOnly) {
+        v.is_date = 1;
+    } else {
+        v.hour = t.hour;
+        v.minute = t.minute;
+        v.second = t.second;
+    }
+    return v;
+}
+
+icaltimetype utcTime(Instant instant)
+{
+    icaltimetype v = icalTime(civilFromInstant(instant), false);
+    v.zone = icaltimezone_get_utc_timezone();
+    return v;
+}
+
+struct ComponentFree {
+    void operator()(icalcomponent *c) const { icalcomponent_free(c); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+} // namespace
+
+std::vector<IcsEvent> icsEvents(const std::vector<ListRow> &rows, const IcsOptions &options,
+                                const NumberTables &tables)
+{
+    std::vector<IcsEvent> events;
+    const PatternDetector *detector = &standardPatternDetector();
+    for (const ListRow &row : rows) {
+        const RowMoment m = rowMoment(row);
+        if (!m.ok())
+            continue;
+        IcsEvent e;
+        e.kind = m.kind;
+        e.start = *m.moment;
+        e.start.minute = 0;
+        e.start.second = 0;
+        if (e.kind != KindHour)
+            e.start.hour = 0;
+        else if (e.start.hour % 2 == 0) // a double-hour begins at an odd hour: 0:00 belongs to 子 from 23:00
+            e.start = civilFromInstant(instantFromCivil(e.start) - 3600);
+
+        const Koyomi koyomi = DateToKyu(*m.moment, options.koyomi);
+        const ChartRecord chart = BanCreate(koyomi, e.kind, options.method, detector);
+        const SuuScores scores = SuuSan(chart, koyomi, tables, options.method);
+        std::vector<IcsDirection> all;
+        for (std::size_t c = 1; c < RingToKyu.size(); ++c) {
+            const int palace = RingToKyu[c];
+            all.push_back({palace, scores.BanSuu[ElementCount][static_cast<std::size_t>(palace)]});
+        }
+        std::stable_sort(all.begin(), all.end(),
+                         [](const IcsDirection &a, const IcsDirection &b) { return a.score > b.score; });
+        e.best.assign(all.begin(), all.begin() + std::clamp<std::ptrdiff_t>(options.bestCount, 0, 8));
+
+        e.summary = std::string(KindChar[static_cast<std::size_t>(e.kind)]) + "盤";
+        for (std::size_t i = 0; i < e.best.size(); ++i) {
+            e.summary += i == 0 ? " " : "・";
+            e.summary += trimmedDirection(e.best[i].palace);
+            e.summary += " " + formatScore(e.best[i].score);
+        }
+        if (!options.title.empty())
+            e.description = options.title + "\n";
+        e.description += row[1] + " " + row[2] + "時 " + row[3];
+        if (row[4].find_first_not_of("　 ") != std::string::npos)
+            e.description += " " + row[4];
+        e.description += "\n";
+        for (std::size_t c = 1; c < RingToKyu.size(); ++c) {
+            const int palace = RingToKyu[c];
+            if (c > 1)
+                e.description += "　";
+            e.description += std::string(trimmedDirection(palace)) + " "
+                + formatScore(scores.BanSuu[ElementCount][static_cast<std::size_t>(palace)]);
+        }
+        events.push_back(std::move(e));
+    }
+    return events;
+}
+
+std::string icsText(const std::vector<IcsEvent> &events, const IcsOptions &options, Instant stamp)
+{
+    Component calendar(icalcomponent_new_vcalendar());
+    icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//VELM//VELM//JA"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
+    // No METHOD: a file to import, not a scheduling message (which would
+    // need an organizer).
+
+    // One zone when every timed event shares its offset; otherwise UTC.
+    std::vector<int> offsets;
+    offsets.reserve(events.size());
+    for (const IcsEvent &e : events)
+        offsets.push_back(offsetOnClock(e.start, options.koyomi));
+    bool oneOffset = true;
+    for (std::size_t i = 0; i < events.size(); ++i)
+        if (events[i].kind == KindHour && offsets[i] != offsets.front())
+            oneOffset = false;
+    std::string zoneName;
+    if (oneOffset && !offsets.empty()) {
+        zoneName = offsetName(offsets.front());
+        icalcomponent *zone = icalcomponent_new_vtimezone();
+        icalcomponent_add_property(zone, icalproperty_new_tzid(zoneName.c_str()));
+        icalcomponent *standard = icalcomponent_new_xstandard();
+        icalcomponent_add_property(standard, icalproperty_new_dtstart(icalTime(CivilTime{1970, 1, 1}, false)));
+        icalcomponent_add_property(standard, icalproperty_new_tzoffsetfrom(offsets.front()));
+        icalcomponent_add_property(standard, icalproperty_new_tzoffsetto(offsets.front()));
+        icalcomponent_add_property(standard, icalproperty_new_tzname(zoneName.c_str()));
+        icalcomponent_add_component(zone, standard);
+        icalcomponent_add_component(calendar.get(), zone);
+    }
+
+    const icaltimetype stampTime = utcTime(stamp);
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const IcsEvent &e = events[i];
+        icalcomponent *event = icalcomponent_new_vevent();
+        char uid[64];
+        std::snprintf(uid, sizeof uid, "%04d%02d%02dT%02d00-%d@velm", e.start.year, e.start.month, e.start.day,
+                      e.start.hour, e.kind);
+        icalcomponent_add_property(event, icalproperty_new_uid(uid));
+        icalcomponent_add_property(event, icalproperty_new_dtstamp(stampTime));
+        if (e.kind == KindHour) {
+            icalproperty *start = nullptr;
+            icalproperty *end = nullptr;
+            const Instant local = instantFromCivil(e.start);
+            if (!zoneName.empty()) {
+                start = icalproperty_new_dtstart(icalTime(e.start, false));
+                end = icalproperty_new_dtend(icalTime(civilFromInstant(local + 2 * 3600), false));
+                icalproperty_add_parameter(start, icalparameter_new_tzid(zoneName.c_str()));
+                icalproperty_add_parameter(end, icalparameter_new_tzid(zoneName.c_str()));
+            } else {
+                const Instant utc = local - offsets[i];
+                start = icalproperty_new_dtstart(utcTime(utc));
+                end = icalproperty_new_dtend(utcTime(utc + 2 * 3600));
+            }
+            icalcomponent_add_property(event, start);
+            icalcomponent_add_property(event, end);
+        } else {
+            const CivilTime next = civilFromInstant(instantFromCivil(e.start) + SecondsPerDay);
+            icalcomponent_add_property(event, icalproperty_new_dtstart(icalTime(e.start, true)));
+            icalcomponent_add_property(event, icalproperty_new_dtend(icalTime(next, true)));
+        }
+        icalcomponent_add_property(event, icalproperty_new_summary(e.summary.c_str()));
+        if (!e.description.empty())
+            icalcomponent_add_property(event, icalproperty_new_description(e.description.c_str()));
+        // A chart is a reading of the time, not an appointment: it leaves the
+        // user free.
+        icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+        icalcomponent_add_component(calendar.get(), event);
+    }
+
+    char *text = icalcomponent_as_ical_string_r(calendar.get());
+    std::string result = text ? text : "";
+    std::free(text);
+    return result;
+}
+
+std::string writeIcsFile(const std::string &path, const std::vector<IcsEvent> &events,
+                         const IcsOptions &options, Instant stamp)
+{
+    if (events.empty())
+        return "『" + path + "』に書き出す盤がありません。";
+    return writeBytesAtomic(path, icsText(events, options, stamp));
+}
+
+} // namespace velm

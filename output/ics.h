@@ -1,0 +1,67 @@
+#pragma once
+
+// Calendar files (.ics): the chart rows of a list or of the numbers calendar
+// as events that a calendar program can import. An hour row becomes a
+// two-hour event from the odd hour that begins its double-hour (a search
+// from 12:00 lists 14:00, which is 未 from 13:00), a year, month or day row an
+// event over its whole day. The summary names the kind and the best
+// directions with their total scores, so a practitioner sees in the calendar
+// which way to go.
+//
+// The text is made by libical, so the quoting, folding and line ends are
+// those every calendar program reads. Event times are on the calendar clock:
+// when its offset from UTC is the same for every event (a fixed offset, or a
+// named zone's standard time) the file carries that offset as its own time
+// zone; when it varies (true solar time) the times are written in UTC.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/ban.h"
+#include "engine/clock.h"
+#include "engine/koyomi.h"
+#include "engine/symbols.h"
+#include "evaluation/numbers.h"
+#include "output/listfile.h"
+
+namespace velm {
+
+struct IcsDirection {
+    int palace = 0; // palace index 1..8
+    double score = 0;
+};
+
+struct IcsEvent {
+    int kind = KindHour;
+    CivilTime start;                 // on the calendar clock: the double-hour's first hour, or 0:00
+    std::vector<IcsDirection> best;  // highest total first
+    std::string summary;
+    std::string description;
+};
+
+struct IcsOptions {
+    KoyomiOptions koyomi;            // the clock and calendar the rows were made on
+    LayingMethod method = LayingMethod::Rotating;
+    int bestCount = 3;               // directions named in the summary
+    std::string title;               // the list's title, repeated in every description
+};
+
+// The events of the chart rows among `rows` (rows that name no chart, such as
+// a caption row, are skipped). Each chart is laid and scored again, so rows
+// showing stems or doors give the same events as rows showing scores.
+std::vector<IcsEvent> icsEvents(const std::vector<ListRow> &rows, const IcsOptions &options,
+                                const NumberTables &tables);
+
+// The calendar text (UTF-8, CR LF). `stamp` is the creation instant written
+// into every event.
+std::string icsText(const std::vector<IcsEvent> &events, const IcsOptions &options, Instant stamp);
+
+// Writes the text atomically. Empty text on success, else a message naming
+// the file. No events is refused: a calendar without events imports as
+// nothing and would only puzzle.
+std::string writeIcsFile(const std::string &path, const std::vector<IcsEvent> &events,
+                         const IcsOptions &options, Instant stamp);
+
+} // namespace velm
