@@ -9,12 +9,13 @@
 #include "engine/codec.h"
 #include "evaluation/numbers.h"
 #include "output/calendar.h"
+#include "output/ics.h"
 
 namespace velm::cli {
 namespace {
 
 constexpr const char *Usage =
-    "使い方: velm-cli calendar DATE TIME [--rows N] [--from N] [--hours MASK] [--csv] [--data DIR]";
+    "使い方: velm-cli calendar DATE TIME [--rows N] [--from N] [--hours MASK] [--csv] [--ics FILE] [--data DIR]";
 
 } // namespace
 
@@ -29,6 +30,7 @@ int runCalendar(const Args &given)
     std::vector<std::string> positional;
     CalendarOptions options;
     bool csv = false;
+    std::string icsPath;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const FlagResult taken = takeKoyomiFlag(args, i, options.koyomi, error);
         if (taken == FlagResult::Bad)
@@ -37,10 +39,12 @@ int runCalendar(const Args &given)
             continue;
         const std::string &a = args[i];
         const std::string *v = nullptr;
-        if ((a == "--rows" || a == "--from" || a == "--hours") && !(v = takeValue(args, i, error)))
+        if ((a == "--rows" || a == "--from" || a == "--hours" || a == "--ics") && !(v = takeValue(args, i, error)))
             return usageError(error);
         if (a == "--csv") {
             csv = true;
+        } else if (a == "--ics") {
+            icsPath = *v;
         } else if (a == "--rows") {
             auto n = parseInt(*v, 0, 99'999);
             if (!n)
@@ -80,7 +84,15 @@ int runCalendar(const Args &given)
     if (list.status == CalendarList::Status::NoHours)
         return runFailure(list.reason);
     const ListModel model = calendarListModel(list);
-    if (csv) {
+    if (!icsPath.empty()) {
+        std::vector<ListRow> rows;
+        for (const CalendarRow &row : list.rows)
+            rows.push_back(row.cells);
+        const std::string failure = writeIcs(icsPath, rows, options.koyomi, options.method,
+                                             "数値カレンダー " + list.SenL, numbers.tables);
+        if (!failure.empty())
+            return runFailure(failure);
+    } else if (csv) {
         for (const std::string &line : listFileLines(model))
             std::cout << line << "\n";
     } else {

@@ -11,6 +11,7 @@
 #include "engine/constdata.h"
 #include "evaluation/numbers.h"
 #include "evaluation/sencheck.h"
+#include "output/ics.h"
 #include "output/search.h"
 #include "output/walk.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 constexpr const char *Usage =
     "使い方: velm-cli search DATE TIME --matter NAME [--kind 0..3] [--direction 0..8] "
-    "[--element 0..6] [--limit N] [--max-matches M] [--threads T] [--out LIST.csv] [--data DIR]";
+    "[--element 0..6] [--limit N] [--max-matches M] [--threads T] [--out LIST.csv] [--ics FILE] [--data DIR]";
 
 } // namespace
 
@@ -35,6 +36,7 @@ int runSearch(const Args &given)
     SearchSettings settings;
     std::optional<std::string> matterName;
     std::string outPath;
+    std::string icsPath;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
         FlagResult taken = takeKoyomiFlag(args, i, settings.koyomi, error);
@@ -54,6 +56,8 @@ int runSearch(const Args &given)
             matterName = v;
         } else if (a == "--out") {
             outPath = v;
+        } else if (a == "--ics") {
+            icsPath = v;
         } else if (a == "--method") {
             auto method = parseMethod(v);
             if (!method)
@@ -111,7 +115,15 @@ int runSearch(const Args &given)
         std::string failure = writeListFile(outPath, model);
         if (!failure.empty())
             return runFailure(failure);
-    } else {
+    }
+    if (!icsPath.empty() && matches > 0) {
+        const std::vector<ListRow> rows(model.rows.begin() + 1, model.rows.end());
+        const std::string failure = writeIcs(icsPath, rows, settings.koyomi, settings.method, model.SenL,
+                                             numbers.tables);
+        if (!failure.empty())
+            return runFailure(failure);
+    }
+    if (outPath.empty() && icsPath.empty()) {
         printGrid(std::cout, model);
     }
     if (ended)

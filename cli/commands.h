@@ -5,7 +5,10 @@
 
 #include "cli/json.h"
 #include "engine/boundaries.h"
+#include "engine/ban.h"
 #include "engine/koyomi.h"
+#include "evaluation/numbers.h"
+#include "output/listfile.h"
 
 namespace velm::cli {
 
@@ -26,6 +29,10 @@ void addKoyomiJson(JsonObject &json, const Koyomi &k);
 std::string boundariesJson(const MomentBoundaries &all);
 // "境界：立春まで7分  2024-02-04T17:18:56（簡略式の誤差を含む）", one per near boundary.
 std::vector<std::string> nearBoundaryLines(const MomentBoundaries &all, int warnMinutes, Astronomy astronomy);
+// Writes the chart rows as a calendar file stamped with the current time.
+// Empty text on success, else the message.
+std::string writeIcs(const std::string &path, const std::vector<ListRow> &rows, const KoyomiOptions &koyomi,
+                     LayingMethod method, const std::string &title, const NumberTables &tables);
 
 // "velm-cli: <message>" on standard error.
 void report(const std::string &message);

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "output/datafolder.h"
+
 namespace velm::cli {
 
 std::optional<std::string> takeDataDir(Args &args, std::string &error)
@@ -22,9 +24,13 @@ std::optional<std::string> takeDataDir(Args &args, std::string &error)
         return env;
     std::error_code ec;
     auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec)
-        return exe.parent_path().string();
-    return ".";
+    const std::string program = ec ? std::string(".") : exe.parent_path().string();
+    // Installed, the program's folder holds no data: the user's own folder,
+    // filled from the installed defaults as the desktop program fills it.
+    const PreparedDataFolder prepared = prepareDataFolder({}, {}, program, userDataFolder());
+    for (const std::string &e : prepared.errors)
+        report(e);
+    return prepared.choice.folder;
 }
 
 std::string dataFile(const std::string &dir, const std::string &name)

@@ -9,7 +9,8 @@
 namespace velm::cli {
 
 // The folder of the data files: `--data DIR` (removed from args), else
-// $VELM_DATA_DIR, else the folder of the executable. Every command accepts
+// $VELM_DATA_DIR, else the folder of the executable when it holds the data
+// and can be written, else the user's data folder. Every command accepts
 // --data, needed or not. Empty, with the usage message in `error`, when
 // --data has no value.
 std::optional<std::string> takeDataDir(Args &args, std::string &error);

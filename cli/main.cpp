@@ -20,12 +20,14 @@ void printUsage(std::ostream &out)
            "  velm-cli batch [--numbers FILE]   (要求行: MOMENT KIND METHOD PERIODS KCB1 TZ)\n"
            "  velm-cli search DATE TIME --matter NAME [--kind 0..3] [--direction 0..8] [--element 0..6]\n"
            "                  [--limit N] [--max-matches M] [--threads T] [--out LIST.csv]\n"
-           "  velm-cli calendar DATE TIME [--rows N] [--from N] [--hours MASK] [--csv]\n"
+           "                  [--ics FILE]\n"
+           "  velm-cli calendar DATE TIME [--rows N] [--from N] [--hours MASK] [--csv] [--ics FILE]\n"
            "  velm-cli quick DATE TIME --kind K [--stem S] [--branch B] --dun D [--ju J] [--limit N]\n"
            "  velm-cli bdata DATE TIME --kind K [--count N] [--out LIST.csv]\n"
            "  velm-cli cgidata --from-year Y1 --to-year Y2 --out DIR [--text] [--year-folders]\n"
            "                   [--no-year-month] [--no-day-hour]\n"
            "  velm-cli heatmap DATE --days N [--kind hour|day] [--direction 1..8|best] [--csv]\n"
+           "  velm-cli --version\n"
            "  共通: --data DIR でデータファイルのフォルダを指定\n";
 }
 
@@ -61,6 +63,10 @@ int main(int argc, char **argv)
         return runCgidata(args);
     if (command == "heatmap")
         return runHeatmap(args);
+    if (command == "--version") {
+        std::cout << "velm-cli " << VELM_VERSION << "\n";
+        return 0;
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         printUsage(std::cout);
         return 0;

@@ -46,6 +46,22 @@ TEST(CliSearch, ListOnScreenAndAsAListFile)
     EXPECT_NE(bytes.find("/40\r\n\x94\xd5,"), std::string::npos);
     EXPECT_EQ(bytes.find("\n\n"), std::string::npos);
 
+    // As calendar events: one per row of the list, nothing printed.
+    const std::string ics = scratch("search.ics");
+    CliRun written = cli(args + " --ics " + ics);
+    ASSERT_EQ(written.status, 0);
+    EXPECT_EQ(written.out, "");
+    const std::string events = readFile(ics);
+    EXPECT_EQ(events.rfind("BEGIN:VCALENDAR\r\n", 0), 0u);
+    auto count = [](const std::string &text, const std::string &what) {
+        int n = 0;
+        for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count(events, "BEGIN:VEVENT"), count(shown.out, "\n時盤 "));
+    EXPECT_EQ(count(events, "\n"), count(events, "\r\n"));
+
     // One thread or two: the same list.
     EXPECT_EQ(cli(args + " --threads 1").out, cli(args + " --threads 2").out);
     EXPECT_EQ(cli(args + " --threads 0").out, cli(args + " --threads 1").out);
@@ -70,6 +86,10 @@ TEST(CliCalendar, RowsAndCsv)
     EXPECT_EQ(countLines(r.out), 2 + 5);
     EXPECT_NE(r.out.find("年盤 2024/03/01 11"), std::string::npos) << r.out;
     EXPECT_EQ(cli("calendar 2024-03-01 12:00 --rows 5 --hours 0").status, 1);
+    const std::string ics = scratch("calendar.ics");
+    ASSERT_EQ(cli("calendar 2024-03-01 12:00 --rows 5 --ics " + ics).status, 0);
+    EXPECT_NE(readFile(ics).find("DTSTART;TZID=\"UTC+09:00\":20240301T110000\r\n"), std::string::npos);
+    EXPECT_EQ(cli("calendar 2024-03-01 12:00 --rows 0 --ics " + ics).status, 1);
     EXPECT_EQ(cli("calendar 2024-03-01 25:00").status, 2);
 }
 
@@ -250,6 +270,8 @@ TEST(CliOptions, MissingValueNamesTheOption)
         {"search 2026-01-01 00:00" + matter + " --data", "--data"},
         {"calendar 2024-03-01 12:00 --rows", "--rows"},
         {"heatmap 2024-03-01 --days", "--days"},
+        {"calendar 2024-03-01 12:00 --ics", "--ics"},
+        {"search 2026-01-01 00:00" + matter + " --ics", "--ics"},
         {"quick 2024-03-01 12:00 --kind 3 --dun 0 --method", "--method"},
         {"quick 2024-03-01 12:00 --kind 3 --dun 0 --limit", "--limit"},
         {"bdata 2024-03-01 12:00 --kind 3 --count", "--count"},
