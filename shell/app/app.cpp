@@ -3,19 +3,26 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLocalServer>
+#include <QLocale>
 #include <QLocalSocket>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QTranslator>
 
 #include "output/charttext.h"
+#include "output/datafolder.h"
+#include "shell/charts/chartexport.h"
 #include "shell/tools/helpwindow.h"
 #include "shell/settings/appsettings.h"
 #include "shell/charts/chartwindow.h"
@@ -33,6 +40,56 @@ const QByteArray RaiseRequest = "raise\n";
 
 } // namespace
 
+namespace {
+
+// The options and their Japanese help, in the order --help lists them.
+struct OptionSpec {
+    const char *name;
+    const char *valueName; // nullptr: a switch
+    const char *help;
+};
+constexpr OptionSpec OptionSpecs[] = {
+    {"data", "DIR", "データファイルのフォルダ (省略時は $VELM_DATA_DIR、プログラムのフォルダ、ユーザーのデータフォルダの順)"},
+    {"moment", "YYYY-MM-DDTHH:MM", "盤を作る日時 (--screenshot、--export と共に)"},
+    {"kind", "year|month|day|hour", "--export で書き出す盤の種類 (省略時は時盤)"},
+    {"export", "OUT.png|OUT.svg|OUT.pdf", "ウィンドウを表示せずに盤を画像か PDF に書き出して終了"},
+    {"screenshot", "FILE", "盤を作り、メインウィンドウを PNG に保存して終了"},
+    {"version", nullptr, "バージョンを表示"},
+    {"help", nullptr, "このヘルプを表示"},
+};
+
+QList<QCommandLineOption> commandLineOptions()
+{
+    QList<QCommandLineOption> options;
+    for (const OptionSpec &spec : OptionSpecs) {
+        QStringList names{QLatin1String(spec.name)};
+        if (std::string_view(spec.name) == "help")
+            names << QStringLiteral("h");
+        if (spec.valueName)
+            options << QCommandLineOption(names, QString::fromUtf8(spec.help), QString::fromUtf8(spec.valueName));
+        else
+            options << QCommandLineOption(names, QString::fromUtf8(spec.help));
+    }
+    return options;
+}
+
+void setUpParser(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("VELM %1: 奇門遁甲の盤を作り、方位を採点し、検索します。").arg(programVersion()));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(commandLineOptions());
+}
+
+} // namespace
+
+QString startHelpText()
+{
+    QCommandLineParser parser;
+    setUpParser(parser);
+    return parser.helpText();
+}
+
 std::optional<StartOptions> parseStartOptions(const QStringList &arguments, QString *error)
 {
     StartOptions o;
@@ -41,50 +98,64 @@ std::optional<StartOptions> parseStartOptions(const QStringList &arguments, QStr
             *error = text;
         return std::nullopt;
     };
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &a = arguments[i];
-        QString *target = nullptr;
-        QString name = a;
-        QString value;
-        bool inlineValue = false;
-        if (const qsizetype eq = a.indexOf(QLatin1Char('=')); a.startsWith(QLatin1String("--")) && eq > 0) {
-            name = a.left(eq);
-            value = a.mid(eq + 1);
-            inlineValue = true;
+    QCommandLineParser parser;
+    setUpParser(parser);
+    if (!parser.parse(QStringList{QStringLiteral("velm")} + arguments)) {
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().front();
+            return fail(QStringLiteral("不明な引数です: %1%2").arg(name.size() == 1 ? "-" : "--", name));
         }
-        if (name == QLatin1String("--data"))
-            target = &o.dataDir;
-        else if (name == QLatin1String("--screenshot"))
-            target = &o.screenshot;
-        else if (name == QLatin1String("--moment"))
-            target = &o.moment;
-        else
-            return fail(QStringLiteral("不明な引数です: %1").arg(a));
-        if (!inlineValue) {
-            if (i + 1 >= arguments.size())
-                return fail(QStringLiteral("%1 の後に値がありません。").arg(name));
-            value = arguments[++i];
-        }
-        if (value.isEmpty())
-            return fail(QStringLiteral("%1 の値が空です。").arg(name));
-        *target = value;
+        // The only other failure: a value option given last without its value.
+        QString name = arguments.isEmpty() ? QString() : arguments.back();
+        return fail(QStringLiteral("%1 の後に値がありません。").arg(name));
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().front()));
+    o.help = parser.isSet(QStringLiteral("help"));
+    o.version = parser.isSet(QStringLiteral("version"));
+    const struct {
+        const char *name;
+        QString *target;
+    } values[] = {{"data", &o.dataDir}, {"screenshot", &o.screenshot}, {"moment", &o.moment},
+                  {"export", &o.exportFile}, {"kind", &o.kindName}};
+    for (const auto &v : values) {
+        const QString name = QLatin1String(v.name);
+        if (!parser.isSet(name))
+            continue;
+        *v.target = parser.value(name);
+        if (v.target->isEmpty())
+            return fail(QStringLiteral("--%1 の値が空です。").arg(name));
     }
     if (!o.moment.isEmpty()) {
         const QDateTime m = QDateTime::fromString(o.moment, QStringLiteral("yyyy-MM-ddTHH:mm"));
         if (!m.isValid())
             return fail(QStringLiteral("--moment は YYYY-MM-DDTHH:MM の形で指定して下さい: %1").arg(o.moment));
     }
+    if (!o.kindName.isEmpty()) {
+        static const QStringList kinds{"year", "month", "day", "hour"};
+        o.kind = static_cast<int>(kinds.indexOf(o.kindName));
+        if (o.kind < 0)
+            return fail(QStringLiteral("--kind は year、month、day、hour のいずれかで指定して下さい: %1").arg(o.kindName));
+    }
+    if (!o.exportFile.isEmpty() && !chartImageFormatOf(o.exportFile))
+        return fail(QStringLiteral("--export のファイル名は .png、.svg、.pdf のいずれかで終えて下さい: %1").arg(o.exportFile));
+    if (!o.kindName.isEmpty() && o.exportFile.isEmpty())
+        return fail(QStringLiteral("--kind は --export と共に指定して下さい。"));
     return o;
 }
 
-QString resolveProgramFolder(const StartOptions &options, const QString &executableFolder)
+QString resolveProgramFolder(const StartOptions &options, const QString &executableFolder,
+                             const QString &userFolder, QStringList *errors)
 {
-    if (!options.dataDir.isEmpty())
-        return options.dataDir;
-    const QString env = qEnvironmentVariable("VELM_DATA_DIR");
-    if (!env.isEmpty())
-        return env;
-    return executableFolder;
+    const PreparedDataFolder prepared =
+        prepareDataFolder(QFile::encodeName(options.dataDir).toStdString(),
+                          QFile::encodeName(qEnvironmentVariable("VELM_DATA_DIR")).toStdString(),
+                          QFile::encodeName(executableFolder).toStdString(),
+                          QFile::encodeName(userFolder).toStdString());
+    if (errors)
+        for (const std::string &e : prepared.errors)
+            *errors << QString::fromStdString(e);
+    return QFile::decodeName(QByteArray::fromStdString(prepared.choice.folder));
 }
 
 // --- one instance ------------------------------------------------------------------
@@ -191,10 +262,75 @@ void scheduleScreenshot(TMainF &main, const StartOptions &options)
 
 } // namespace
 
+namespace {
+
+// --export: the chart of one kind at a moment, written as a picture or PDF
+// without showing a window; messages go to standard error.
+int exportChart(const StartOptions &options)
+{
+    ui::setMessageHandler([](QWidget *, const ui::Message &m) {
+        std::fprintf(stderr, "velm: %s\n", qPrintable(QString(m.text).replace(QLatin1String("\n\r"), QLatin1String(" "))));
+        return ui::Answer::No;
+    });
+    if (!checkRequiredFiles(programFolder()))
+        return 1;
+    AppSettings settings(programFolder());
+    TMainF main(settings);
+    CivilTime moment;
+    if (options.moment.isEmpty()) {
+        const QDateTime now = QDateTime::currentDateTime();
+        moment = CivilTime{now.date().year(), now.date().month(), now.date().day(), now.time().hour(),
+                           now.time().minute(), 0};
+    } else {
+        const QDateTime m = QDateTime::fromString(options.moment, QStringLiteral("yyyy-MM-ddTHH:mm"));
+        moment = CivilTime{m.date().year(), m.date().month(), m.date().day(), m.time().hour(), m.time().minute(), 0};
+    }
+    // One chart: the kind asked for, without the designated hours of the day.
+    for (int k = 0; k < 4; ++k)
+        main.setBanGrp(k, k == options.kind);
+    main.setCGS(false);
+    main.setMoment(moment);
+    main.BanBtnClick();
+    const QList<TBanF *> charts = main.chartWindows();
+    if (charts.isEmpty()) {
+        std::fprintf(stderr, "velm: 盤を作成できませんでした。\n");
+        return 1;
+    }
+    const QString error = saveChartImage(*charts.front(), options.exportFile);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "velm: %s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int answerWithoutWindows(QCoreApplication &app)
+{
+    QTranslator translator;
+    if (translator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&translator);
+    QString error;
+    const std::optional<StartOptions> options = parseStartOptions(app.arguments().mid(1), &error);
+    if (!options) {
+        std::fprintf(stderr, "velm: %s\n", qPrintable(error));
+        return 2;
+    }
+    if (options->help)
+        std::fputs(qPrintable(startHelpText()), stdout);
+    else
+        std::printf("velm %s\n", qPrintable(programVersion()));
+    return 0;
+}
+
 int runVelm(QApplication &app)
 {
     QApplication::setApplicationName(QLatin1String(ApplicationTitle));
     QApplication::setOrganizationName(QStringLiteral("Quorvel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("velm"));
+    QApplication::setApplicationVersion(programVersion());
     installJapanese(app);
     QString error;
     const std::optional<StartOptions> options = parseStartOptions(app.arguments().mid(1), &error);
@@ -202,6 +338,22 @@ int runVelm(QApplication &app)
         std::fprintf(stderr, "velm: %s\n", qPrintable(error));
         return 2;
     }
+    if (options->help) {
+        std::fputs(qPrintable(startHelpText()), stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::printf("velm %s\n", qPrintable(programVersion()));
+        return 0;
+    }
+
+    QStringList folderErrors;
+    setProgramFolder(resolveProgramFolder(*options, QCoreApplication::applicationDirPath(),
+                                          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                                          &folderErrors));
+    // A script's export runs beside a running program and shows nothing.
+    if (!options->exportFile.isEmpty())
+        return exportChart(*options);
 
     SingleInstance instance;
     if (!instance.acquire())
@@ -211,8 +363,9 @@ int runVelm(QApplication &app)
     // No display name: the platform would add it to every caption, and the
     // main window's caption already starts with the program's name.
 
-    setProgramFolder(resolveProgramFolder(*options, QCoreApplication::applicationDirPath()));
     installHelpKey();
+    for (const QString &e : folderErrors)
+        ui::showWarning(nullptr, e);
     if (!checkRequiredFiles(programFolder()))
         return 1;
 

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -22,6 +24,8 @@
 #include "engine/symbols.h"
 #include "evaluation/patterns.h"
 #include "output/listfile.h"
+#include "shell/charts/chartexport.h"
+#include "shell/common/messages.h"
 
 using namespace velm;
 
@@ -167,6 +171,10 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
     m_cp2->setEnabled(false);
     m_menu->addSeparator();
     m_cp3 = m_menu->addAction(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"), this, &TBanF::printRequested);
+    m_saveImage = m_menu->addAction(QStringLiteral("画像として保存…"), this, &TBanF::saveImageClick);
+    saveImageName = [](QWidget *owner, const QString &suggested) {
+        return QFileDialog::getSaveFileName(owner, QStringLiteral("画像として保存"), suggested, chartImageFilters());
+    };
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { showMenu(mapToGlobal(pos)); });
@@ -427,6 +435,21 @@ void TBanF::paintChart(QPainter &painter)
     }
     if (active)
         setActiveLook(true);
+}
+
+void TBanF::saveImageClick()
+{
+    // "時盤:24/03/01 12時" as a file name: no slash or colon.
+    QString suggested = m_title;
+    suggested.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QLatin1Char(':'), QLatin1Char('_'));
+    QString path = saveImageName ? saveImageName(this, suggested + QStringLiteral(".png")) : QString();
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".png");
+    const QString error = velm::saveChartImage(*this, path);
+    if (!error.isEmpty())
+        velm::ui::showError(this, error);
 }
 
 void TBanF::CP1Click()

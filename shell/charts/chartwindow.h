@@ -6,6 +6,7 @@
 // each still describes its own moment when clicked.
 
 #include <array>
+#include <functional>
 
 #include <QColor>
 #include <QPointer>
@@ -76,6 +77,10 @@ public:
     QAction *copyChartAction() const { return m_cp1; }
     QAction *copyPalaceAction() const { return m_cp2; }
     QAction *printAction() const { return m_cp3; }
+    QAction *saveImageAction() const { return m_saveImage; }
+    // Seam for the file dialog of "画像として保存…": the file to write (its
+    // suffix picks PNG, SVG or PDF), empty when cancelled.
+    std::function<QString(QWidget *parent, const QString &suggested)> saveImageName;
 
     // The chart on paper: its caption (title and pillar) over the window's
     // own labels and grid, painted by the same widgets as on screen, at
@@ -91,6 +96,7 @@ public:
 
     void CP1Click();
     void CP2Click();
+    void saveImageClick();
 
     // The chart's moment near a boundary: a badge above the grid, the
     // boundary's exact time as its hint, and the button "境界の反対側" when
@@ -154,5 +160,6 @@ private:
     QAction *m_cp1 = nullptr;
     QAction *m_cp2 = nullptr;
     QAction *m_cp3 = nullptr;
+    QAction *m_saveImage = nullptr;
     QPointer<QMdiSubWindow> m_subWindow;
 };

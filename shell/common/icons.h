@@ -1,7 +1,9 @@
 #pragma once
 
-// The program's own toolbar and window icons, drawn with QPainter in one
-// style: a 24-unit canvas, navy outlines, teal and the score colours as fills.
+// The program's toolbar and window icons: SVG drawings on a 24-unit canvas
+// in one style (navy outlines, teal and the score colours as fills), kept as
+// resources; where the desktop's icon theme has an icon of the same meaning
+// (help, settings, search, print) that one is used.
 
 #include <QIcon>
 
@@ -35,7 +37,9 @@ enum class IconId {
     HeatMap       // 方位ヒートマップ
 };
 
-// The icon at 16, 24, 32 and 48 pixels (cached).
+// The icon, drawn at any size (cached).
 QIcon velmIcon(IconId id);
+// The resource path of the program's own drawing (":/icons/help.svg").
+QString iconResource(IconId id);
 
 } // namespace velm

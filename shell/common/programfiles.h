@@ -25,8 +25,10 @@ inline constexpr const char *MainPlacementFileName = "MainF.ini";
 // The settings as a registry-export file, written by the backup.
 inline constexpr const char *RegistryExportName = "VLW.reg";
 
-// The program folder (every data file is looked up there): the folder of the
-// executable, or --data DIR, or $VELM_DATA_DIR. Set once at start.
+// The program folder (every data file is looked up there): --data DIR, or
+// $VELM_DATA_DIR, or the folder of the executable when it holds the data and
+// can be written, else the user's data folder (see resolveProgramFolder in
+// app.h). Set once at start.
 QString programFolder();
 void setProgramFolder(const QString &folder);
 

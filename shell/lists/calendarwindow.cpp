@@ -189,6 +189,8 @@ TCaleF::TCaleF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     connect(nxtBtn, &QPushButton::clicked, this, &TCaleF::NxtBtnClick);
     connect(nowBtn, &QPushButton::clicked, this, &TCaleF::NowBtnClick);
     connect(expBtn, &QPushButton::clicked, this, &TCaleF::ExpBtnClick);
+    QPushButton *icsBtn = makeIcsButton(this);
+    connect(icsBtn, &QPushButton::clicked, this, &TCaleF::IcsBtnClick);
     connect(m_prevBtn, &QPushButton::clicked, this, [this] {
         if (m_preview)
             m_preview(m_grid);
@@ -261,6 +263,7 @@ TCaleF::TCaleF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     top->addWidget(m_senL, 1);
     top->addWidget(m_cntL);
     top->addWidget(expBtn);
+    top->addWidget(icsBtn);
     top->addWidget(m_prevBtn);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -269,6 +272,7 @@ TCaleF::TCaleF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     layout->addWidget(m_grid, 1);
 
     saveFileName = chooseCsvSaveFile;
+    saveIcsName = chooseIcsSaveFile;
 
     fitWidths();
     resize(width(), 480);
@@ -546,6 +550,22 @@ void TCaleF::ExpBtnClick()
     const std::string error = writeListFile(path.toStdString(), list);
     if (!error.empty())
         ui::showError(this, qs(error));
+}
+
+void TCaleF::IcsBtnClick()
+{
+    const std::vector<ListRow> &all = m_model->rows();
+    if (all.empty())
+        return;
+    const QString path = saveIcsName ? saveIcsName(this) : QString();
+    if (path.isEmpty())
+        return;
+    std::vector<ListRow> rows;
+    for (int r : icsRowsOf(m_grid, static_cast<int>(all.size())))
+        rows.push_back(all[static_cast<std::size_t>(r)]);
+    const QString error = writeIcsRows(path, rows, m_main.settings(), QStringLiteral("数値カレンダー ") + m_senL->text());
+    if (!error.isEmpty())
+        ui::showError(this, error);
 }
 
 QTableView *TCaleF::viewOf(QObject *viewport) const

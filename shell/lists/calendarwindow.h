@@ -76,6 +76,8 @@ public:
     // A left press on columns 0..3 of a day row folds or unfolds its hour rows.
     void toggleDay(int row);
     void ExpBtnClick();
+    // "予定表に書き出す (.ics)": the selected rows (or all) as calendar events.
+    void IcsBtnClick();
 
     // The hint of a cell: the palace of a score cell, the boundary of a date
     // marked as near a term, else the grid's own hint.
@@ -86,6 +88,7 @@ public:
     std::function<QString()> rowCountText;
     // The platform's save dialog: the chosen path, empty when cancelled.
     std::function<QString(QWidget *parent)> saveFileName;
+    std::function<QString(QWidget *parent)> saveIcsName;
     // The print preview of the grid; PrevBtn is hidden while it is empty.
     // Rows hidden in the grid do not print.
     void setPreview(std::function<void(QTableView *grid)> preview);

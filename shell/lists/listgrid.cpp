@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QItemSelectionModel>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +16,10 @@
 #include <QScrollBar>
 #include <QTableView>
 
+#include "evaluation/numbers.h"
+#include "output/ics.h"
+#include "shell/common/programfiles.h"
+#include "shell/common/strings.h"
 #include "shell/settings/appsettings.h"
 #include "shell/common/messages.h"
 
@@ -57,7 +64,8 @@ QPushButton *makePreviewButton(QWidget *parent)
 void setUpListGrid(QTableView *grid)
 {
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows (Ctrl or Shift with a click) go to a calendar file together.
+    grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setHighlightSections(false);
@@ -77,6 +85,53 @@ QMenu *makeRowMenu(QWidget *parent, std::function<void()> onBan, std::function<v
     QObject::connect(banItem, &QAction::triggered, parent, std::move(onBan));
     QObject::connect(delItem, &QAction::triggered, parent, std::move(onDelete));
     return menu;
+}
+
+QPushButton *makeIcsButton(QWidget *parent)
+{
+    return makeToolButton(parent, "IcsBtn", QStringLiteral("予定表に書き出す (.ics)"),
+                          QStringLiteral("選択した行 (選択がなければ全ての行) を予定表のファイルに書き出します"));
+}
+
+QString chooseIcsSaveFile(QWidget *parent)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("ics"));
+    dialog.setNameFilters({QStringLiteral("予定表 (*.ics)"), QStringLiteral("すべて (*)")});
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+std::vector<int> icsRowsOf(const QTableView *grid, int rowCount)
+{
+    std::vector<int> rows;
+    if (const QItemSelectionModel *selection = grid->selectionModel())
+        for (const QModelIndex &index : selection->selectedRows())
+            if (index.row() < rowCount)
+                rows.push_back(index.row());
+    if (rows.size() < 2) {
+        rows.clear();
+        for (int r = 0; r < rowCount; ++r)
+            rows.push_back(r);
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QString writeIcsRows(const QString &path, const std::vector<ListRow> &rows, const AppSettings &settings,
+                     const QString &title)
+{
+    const NumbersFile numbers = readNumbersFile(programFile(NumbersFileName).toStdString());
+    if (!numbers.ok())
+        return qs(numbers.error);
+    const EngineOptions engine = engineOptions(settings);
+    IcsOptions options;
+    options.koyomi = engine.koyomi;
+    options.method = engine.method;
+    options.title = title.trimmed().toStdString();
+    const std::vector<IcsEvent> events = icsEvents(rows, options, numbers.tables);
+    const Instant now = QDateTime::currentSecsSinceEpoch();
+    return qs(writeIcsFile(QFile::encodeName(path).toStdString(), events, options, now));
 }
 
 QString chooseCsvSaveFile(QWidget *parent)

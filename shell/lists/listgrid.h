@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <QString>
 
@@ -44,6 +45,19 @@ QMenu *makeRowMenu(QWidget *parent, std::function<void()> onBan, std::function<v
 
 // The platform's save dialog for a list file: the chosen path, empty when cancelled.
 QString chooseCsvSaveFile(QWidget *parent);
+
+// "IcsBtn" "予定表に書き出す (.ics)"; the caller wires it.
+QPushButton *makeIcsButton(QWidget *parent);
+// The save dialog for a calendar file (".ics" added when no suffix is given).
+QString chooseIcsSaveFile(QWidget *parent);
+// The rows a calendar file takes: the selected rows when two or more are
+// selected, else every row (one selected row is only where the user clicked).
+std::vector<int> icsRowsOf(const QTableView *grid, int rowCount);
+// Writes the rows as calendar events, laid and scored again with the
+// settings' calendar and the numbers file of the data folder. Empty text on
+// success, else the message for the user.
+QString writeIcsRows(const QString &path, const std::vector<ListRow> &rows, const AppSettings &settings,
+                     const QString &title);
 
 // The grids were laid out for a small font; a larger one widens the columns
 // in proportion so that no cell is cut.

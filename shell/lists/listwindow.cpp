@@ -131,6 +131,8 @@ TListF::TListF(AppSettings &settings, QWidget *parent)
     m_prevBtn->setEnabled(false);
     connect(openBtn, &QPushButton::clicked, this, &TListF::OpenBtnClick);
     connect(expBtn, &QPushButton::clicked, this, &TListF::ExpBtnClick);
+    QPushButton *icsBtn = makeIcsButton(this);
+    connect(icsBtn, &QPushButton::clicked, this, &TListF::IcsBtnClick);
     connect(m_prevBtn, &QPushButton::clicked, this, [this] {
         if (m_preview)
             m_preview(m_grid);
@@ -161,6 +163,7 @@ TListF::TListF(AppSettings &settings, QWidget *parent)
     top->addWidget(m_cntL);
     top->addWidget(openBtn);
     top->addWidget(expBtn);
+    top->addWidget(icsBtn);
     top->addWidget(m_prevBtn);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -168,6 +171,7 @@ TListF::TListF(AppSettings &settings, QWidget *parent)
     layout->addWidget(m_grid, 1);
 
     saveFileName = chooseCsvSaveFile;
+    saveIcsName = chooseIcsSaveFile;
     openFileName = [](QWidget *parent) {
         return QFileDialog::getOpenFileName(parent, {}, {}, QStringLiteral("Csv (*.csv);;すべて (*)"));
     };
@@ -294,6 +298,22 @@ void TListF::ExpBtnClick()
     const std::string error = writeListFile(path.toStdString(), list);
     if (!error.empty())
         ui::showError(this, qs(error));
+}
+
+void TListF::IcsBtnClick()
+{
+    const ListModel &list = m_model->list();
+    if (list.dataRowCount() == 0)
+        return;
+    const QString path = saveIcsName ? saveIcsName(this) : QString();
+    if (path.isEmpty())
+        return;
+    std::vector<ListRow> rows;
+    for (int r : icsRowsOf(m_grid, list.dataRowCount()))
+        rows.push_back(list.rows[static_cast<std::size_t>(r + 1)]);
+    const QString error = writeIcsRows(path, rows, m_settings, m_senL->text());
+    if (!error.isEmpty())
+        ui::showError(this, error);
 }
 
 void TListF::OpenBtnClick()

@@ -73,10 +73,13 @@ public:
     void DelItemClick(int listRow);
     void SG1DblClick(int listRow);
     void ExpBtnClick();
+    // "予定表に書き出す (.ics)": the selected rows (or all) as calendar events.
+    void IcsBtnClick();
     void OpenBtnClick();
 
     // Seams for the platform's file dialogs: the chosen path, empty when cancelled.
     std::function<QString(QWidget *parent)> saveFileName;
+    std::function<QString(QWidget *parent)> saveIcsName;
     std::function<QString(QWidget *parent)> openFileName;
     // Whether a chart kind is checked in the main window's "作盤" group; when
     // empty every kind counts as checked.

@@ -9,9 +9,11 @@
 #include <QDateEdit>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -21,11 +23,15 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
 #include "engine/codec.h"
 #include "engine/textfile.h"
+#include "engine/symbols.h"
+#include "shell/charts/chartexport.h"
+#include "shell/charts/chartwindow.h"
 #include "shell/common/programfiles.h"
 #include "shell/common/checkres.h"
 #include "shell/tools/helpwindow.h"
@@ -66,6 +72,10 @@ TMainF::TMainF(AppSettings &settings, QWidget *parent)
     setMinimumSize(640, 400);
     setDockNestingEnabled(false);
 
+    savePdfName = [](QWidget *parent) {
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("PDFに書き出す"), QString(),
+                                            QStringLiteral("PDF (*.pdf)"));
+    };
     saveFileName = [](QWidget *parent, const QString &caption) {
         QFileDialog dialog(parent, caption);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -128,6 +138,12 @@ void TMainF::buildActions()
 {
     // Menu entries.
     connect(makeAction(QStringLiteral("Exit1"), QStringLiteral("終了(&X)"), {}), &QAction::triggered, this, &QWidget::close);
+    connect(makeAction(QStringLiteral("PdfItem"), QStringLiteral("全ての遁甲盤をPDFに書き出す(&P)…"),
+                       QStringLiteral("開いている遁甲盤を1ページに1盤ずつPDFに書き出します")),
+            &QAction::triggered, this, [this] { exportChartsPdf(false); });
+    connect(makeAction(QStringLiteral("Pdf4Item"), QStringLiteral("全ての遁甲盤をPDFに書き出す・4盤ずつ(&4)…"),
+                       QStringLiteral("開いている遁甲盤を1ページに4盤ずつPDFに書き出します")),
+            &QAction::triggered, this, [this] { exportChartsPdf(true); });
     connect(makeAction(QStringLiteral("SysItem"), QStringLiteral("ｼｽﾃﾑ設定(&S)"), {}), &QAction::triggered, this, &TMainF::SysBtnClick);
     connect(makeAction(QStringLiteral("Gaiji1"), QStringLiteral("特殊文字の設定(&G)"), {}), &QAction::triggered, this, [this] {
         if (m_hooks.showGaiji)
@@ -185,6 +201,9 @@ void TMainF::buildMenus()
         m_menus[i] = bar->addMenu(QString::fromUtf8(captions[i]));
         m_menus[i]->setObjectName(QLatin1String(names[i]));
     }
+    m_menus[FileMenu]->addAction(action(QStringLiteral("PdfItem")));
+    m_menus[FileMenu]->addAction(action(QStringLiteral("Pdf4Item")));
+    m_menus[FileMenu]->addSeparator();
     m_menus[FileMenu]->addAction(action(QStringLiteral("Exit1")));
     m_menus[SettingsMenu]->addAction(action(QStringLiteral("SysItem")));
     m_menus[SettingsMenu]->addAction(action(QStringLiteral("Gaiji1")));
@@ -416,15 +435,51 @@ void TMainF::showAtStart()
         resize(bounds.size().expandedTo(minimumSize()));
         move(bounds.topLeft());
     }
-    if (firstStart || placement.maximized)
+    if (!firstStart && placement.maximized)
         showMaximized();
     else
         show();
+    if (firstStart)
+        placeForFourCharts();
     m_split->setSizes({std::max(200, m_split->width() - m_settings.explanationPaneWidth()), std::max(185, m_settings.explanationPaneWidth())});
     m_pane->setKyuPnlHeight(m_settings.palacePanelHeight());
     applyFonts();
     // FormShow: now again, this time with the user's offset of "now".
     NowBtnClick();
+}
+
+void TMainF::placeForFourCharts()
+{
+    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    // A chart window of this moment with the user's fonts gives the size the
+    // tiled charts need; its scores do not change its size.
+    BanDisplay display;
+    display.banFont = m_settings.chartFont().name;
+    display.banFontSize = m_settings.chartFont().size;
+    display.sysFont = m_settings.baseFont().name;
+    TBanF sample(m_koyomi, KindHour, engineOptions().method, NumberTables{}, m_constData, QString(), QString(),
+                 display);
+    if (QLayout *l = sample.layout())
+        l->activate();
+    const QSize chart = sample.sizeHint().expandedTo(sample.minimumSizeHint());
+    const QStyle *style = m_mdi->style();
+    const int frame = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    const int titleBar = style->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QSize tiled(2 * (chart.width() + 2 * frame), 2 * (chart.height() + titleBar + frame));
+    // Everything around the chart area (menus, tool bars, the entry, the
+    // status bar, the window frame) as it stands now that the window is shown.
+    const QSize around = frameGeometry().size() - m_mdi->viewport()->size();
+    const int pane = std::max(185, m_settings.explanationPaneWidth()) + m_split->handleWidth();
+    QSize wanted(tiled.width() + pane + around.width(), tiled.height() + around.height());
+    wanted = wanted.boundedTo(available.size());
+    const QSize frameExtra = frameGeometry().size() - size();
+    resize(wanted - frameExtra);
+    QRect placed(QPoint(0, 0), wanted);
+    placed.moveCenter(available.center());
+    move(placed.topLeft());
 }
 
 void TMainF::closeEvent(QCloseEvent *event)
@@ -515,7 +570,8 @@ void TMainF::applyFonts()
 void TMainF::UpdateMenuItems()
 {
     const bool any = !chartWindows().isEmpty();
-    for (const char *name : {"ClrBtn", "TileBtn", "CasBtn", "BExpBtn", "Clr1", "Tile1", "Cascade1", "ArrangeAll1"})
+    for (const char *name : {"ClrBtn", "TileBtn", "CasBtn", "BExpBtn", "Clr1", "Tile1", "Cascade1", "ArrangeAll1",
+                             "PdfItem", "Pdf4Item"})
         action(QLatin1String(name))->setEnabled(any);
     if (QAction *print = action(QStringLiteral("PrnItem")))
         print->setEnabled(any);
@@ -540,6 +596,21 @@ void TMainF::URLBtnClick()
     const QString address = m_settings.supportAddress();
     if (!openUrl || !openUrl(QUrl(address)))
         ui::showError(this, QStringLiteral("『%1』を開けません。").arg(address));
+}
+
+void TMainF::exportChartsPdf(bool fourPerSheet)
+{
+    const QList<TBanF *> charts = tiledCharts();
+    if (charts.isEmpty())
+        return;
+    QString path = savePdfName ? savePdfName(this) : QString();
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    const QString error = saveChartsPdf(charts, path, fourPerSheet);
+    if (!error.isEmpty())
+        ui::showError(this, error);
 }
 
 bool TMainF::writeTextLines(const QStringList &lines)

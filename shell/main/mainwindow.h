@@ -70,9 +70,15 @@ public:
     // write, empty when cancelled. openUrl: the platform's browser.
     std::function<QString(QWidget *parent, const QString &caption)> saveFileName;
     std::function<bool(const QUrl &url)> openUrl;
+    // The PDF of "全ての遁甲盤をPDFに書き出す": the file, empty when cancelled.
+    std::function<QString(QWidget *parent)> savePdfName;
+    // Every open chart window, in the order of tiling, into one PDF: one per
+    // page, or four to a sheet.
+    void exportChartsPdf(bool fourPerSheet);
 
-    // First showing: maximised at the first start (no "VELMWIN.ini"), else
-    // normal at the stored placement; then the moment is set to now.
+    // First showing: at the first start (no "VELMWIN.ini") sized for four
+    // tiled charts and the explanation pane (within the screen) and centred,
+    // else at the stored placement; then the moment is set to now.
     void showAtStart();
 
     // --- the entry ------------------------------------------------------------
@@ -172,6 +178,7 @@ private:
     void applyFonts();
     void applyColourRule();
     void writeLayout();
+    void placeForFourCharts();
     bool writeTextLines(const QStringList &lines);
 
     // mainwindow_charts.cpp: the entry and chart making

@@ -1,20 +1,25 @@
 #pragma once
 
-// THTTPGet fetches one web address on a worker thread of its own and reports
-// progress and the result in the user-interface thread, so a slow or absent
-// network never holds up the windows. One plain HTTP/1.0 request per
-// download: port 80 unless the address names one ("host:8080/path").
-// Secure addresses ("https://") are not served by this component and end in
-// OnError.
+// THTTPGet fetches one web address and reports progress and the result as
+// events, so a slow or absent network never holds up the windows. The
+// transfer runs in Qt's network machinery (QNetworkAccessManager): http and
+// https with the system's certificates and proxy, redirects followed (never
+// from https down to http), a timeout between two pieces of the answer.
+// An address without a scheme is fetched over http.
 
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
 namespace velm {
 
-class THTTPGetThread;
+class AtomicFile;
 
 // Where an address points. An address without any "/" after the host has an
 // empty host: it cannot be fetched.
@@ -23,7 +28,7 @@ struct HttpAddress {
     quint16 port = 80;
     QString path;   // from the first "/" on
     bool secure = false;
-    bool ok() const { return !host.isEmpty() && port != 0 && !secure; }
+    bool ok() const { return !host.isEmpty() && port != 0; }
 };
 HttpAddress splitHttpAddress(const QString &url);
 
@@ -90,11 +95,13 @@ signals:
     void OnDoneFile(const QString &fileName, qint64 size);
     void OnError();
 
-private slots:
-    void ThreadDone(bool ok, const QByteArray &text, qint64 size, const QString &error);
-
 private:
     void start(bool toFile);
+    // The end of a run: OnDoneFile or OnDoneString on success, else OnError.
+    void ThreadDone(bool ok, const QByteArray &text, qint64 size, const QString &error);
+    void readBlocks();
+    void replyFinished();
+    void drop();
 
     QString m_url;
     QString m_acceptTypes = QStringLiteral("*/*");
@@ -109,10 +116,15 @@ private:
     bool m_waitThread = false;
     int m_timeoutMs = 15000;
 
-    // The running worker; it frees itself when it ends.
-    QPointer<THTTPGetThread> m_worker;
-    quint64 m_run = 0; // counts the starts and aborts
+    QNetworkAccessManager *m_network = nullptr;
+    QPointer<QNetworkReply> m_reply; // the running download
+    bool m_starting = false;         // a start that failed before any request, its OnError queued
     bool m_toFile = false;
+    qint64 m_total = -1;             // the stated length, -1 when not said
+    qint64 m_soFar = 0;
+    QByteArray m_text;
+    std::unique_ptr<AtomicFile> m_file;
+    QString m_blockError;            // a failure while taking the body
     QString m_error;
 };
 

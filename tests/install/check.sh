@@ -33,6 +33,9 @@ fi
 zcat "$prefix/share/man/man1/velm-cli.1.gz" | grep -q '^\.TH VELM-CLI 1' || fail "man page"
 
 [ "$("$prefix/bin/velm-cli" --version)" = "velm-cli $version" ] || fail "velm-cli --version"
+if [ -x "$prefix/bin/velm" ]; then
+  [ "$("$prefix/bin/velm" --version)" = "velm $version" ] || fail "velm --version"
+fi
 
 # Read-only install: the user's folder is filled from share/velm, once.
 chmod -R a-w "$prefix"
@@ -45,6 +48,14 @@ cmp -s "$user/SuuFile.Dat" "$prefix/share/velm/SuuFile.Dat" || fail "defaults no
 printf 'edited\r\n' >>"$user/SetuFile.Dat"
 "$prefix/bin/velm-cli" koyomi 2024-03-01 12 >/dev/null
 tail -c 8 "$user/SetuFile.Dat" | grep -q edited || fail "a user's file was overwritten"
+if [ -x "$prefix/bin/velm" ]; then
+  # The desktop program from the same install: a chart written without a window.
+  rm -f "$user/SuuFile.Dat"
+  QT_QPA_PLATFORM=offscreen "$prefix/bin/velm" --export "$scratch/chart.png" --moment 2024-03-01T12:00 \
+    || fail "installed velm --export"
+  [ "$(head -c 4 "$scratch/chart.png" | tail -c 3)" = PNG ] || fail "no picture"
+  [ -f "$user/SuuFile.Dat" ] || fail "velm did not restore a missing default"
+fi
 (cd "$prefix" && find . -type f -print0 | sort -z | xargs -0 md5sum) | cmp -s - "$scratch/before" \
   || fail "wrote into the install"
 echo "install ok"

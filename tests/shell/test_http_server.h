@@ -1,7 +1,8 @@
 #pragma once
 
 // A one-shot HTTP server on 127.0.0.1 for the download tests: it answers
-// every request with a fixed response, as a web server would.
+// every request with a fixed response, as a web server would. Given a TLS
+// configuration it speaks https.
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -9,8 +10,12 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QSslConfiguration>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
+
+#include <memory>
 
 namespace velm {
 
@@ -18,27 +23,41 @@ namespace velm {
 // open after it (a transfer that never ends).
 class TestHttpServer : public QObject {
 public:
-    explicit TestHttpServer(QByteArray response, bool hold = false)
+    explicit TestHttpServer(QByteArray response, bool hold = false, const QSslConfiguration *tls = nullptr)
         : m_response(std::move(response))
         , m_hold(hold)
     {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                ++connections;
-                m_sockets << socket;
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
-            }
-        });
+        if (tls) {
+            auto *server = new QSslServer;
+            server->setSslConfiguration(*tls);
+            m_server.reset(server);
+            m_scheme = QStringLiteral("https");
+        } else {
+            m_server = std::make_unique<QTcpServer>();
+        }
+        m_server->listen(QHostAddress::LocalHost, 0);
+        // A TLS server hands a connection over once its handshake is done.
+        connect(m_server.get(), &QTcpServer::newConnection, this, [this] { take(); });
+        connect(m_server.get(), &QTcpServer::pendingConnectionAvailable, this, [this] { take(); });
     }
     QString url(const QString &path = QStringLiteral("/notice.txt")) const
     {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
+        return QStringLiteral("%1://127.0.0.1:%2%3").arg(m_scheme).arg(m_server->serverPort()).arg(path);
     }
     QByteArray request;
     int connections = 0;
 
 private:
+    void take()
+    {
+        while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+            ++connections;
+            m_sockets << socket;
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
+            if (socket->bytesAvailable() > 0)
+                answer(socket);
+        }
+    }
     void answer(QTcpSocket *socket)
     {
         request += socket->readAll();
@@ -49,7 +68,8 @@ private:
         if (!m_hold)
             socket->disconnectFromHost();
     }
-    QTcpServer m_server;
+    std::unique_ptr<QTcpServer> m_server;
+    QString m_scheme = QStringLiteral("http");
     QByteArray m_response;
     bool m_hold;
     QList<QPointer<QTcpSocket>> m_sockets;

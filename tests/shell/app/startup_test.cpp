@@ -124,6 +124,20 @@ TEST(Startup, CommandLine)
     EXPECT_FALSE(parseStartOptions({"--moment", "2024-13-01T12:00"}, &error));
     EXPECT_FALSE(parseStartOptions({"--moment", "2024-03-01 12:00"}, &error));
     EXPECT_FALSE(parseStartOptions({"--data="}, &error));
+
+    // The export for scripts, and what --help and --version answer.
+    o = parseStartOptions({"--export", "/tmp/a.svg", "--moment", "2024-03-01T12:00", "--kind", "day"}, &error);
+    ASSERT_TRUE(o) << error.toStdString();
+    EXPECT_EQ(o->exportFile, "/tmp/a.svg");
+    EXPECT_EQ(o->kind, 2);
+    EXPECT_FALSE(parseStartOptions({"--export", "/tmp/a.gif"}, &error));
+    EXPECT_FALSE(parseStartOptions({"--export", "/tmp/a.png", "--kind", "week"}, &error));
+    EXPECT_FALSE(parseStartOptions({"--kind", "day"}, &error));
+    EXPECT_FALSE(parseStartOptions({"stray"}, &error));
+    EXPECT_TRUE(parseStartOptions({"--version"}, &error)->version);
+    EXPECT_TRUE(parseStartOptions({"-h"}, &error)->help);
+    EXPECT_TRUE(startHelpText().contains("--export")) << startHelpText().toStdString();
+    EXPECT_TRUE(startHelpText().contains(QStringLiteral("データファイルのフォルダ")));
 }
 
 TEST(Startup, ProgramFolderPrecedence)
@@ -131,11 +145,30 @@ TEST(Startup, ProgramFolderPrecedence)
     StartOptions o;
     const QByteArray saved = qgetenv("VELM_DATA_DIR");
     qunsetenv("VELM_DATA_DIR");
-    EXPECT_EQ(resolveProgramFolder(o, "/usr/lib/velm"), "/usr/lib/velm");
+    QTemporaryDir build;
+    QTemporaryDir home;
+    const QString user = home.filePath("Quorvel/VELM");
+    {
+        QFile numbers(build.filePath("SuuFile.Dat"));
+        ASSERT_TRUE(numbers.open(QIODevice::WriteOnly));
+        numbers.write("numbers\r\n");
+    }
+    // A build runs from its own folder; an install without data beside it
+    // from the user's folder.
+    EXPECT_EQ(resolveProgramFolder(o, build.path(), user), QDir(build.path()).absolutePath());
+    EXPECT_EQ(resolveProgramFolder(o, "/usr/lib/velm", user), user);
+    // A read-only program folder: the user's folder, filled from it.
+    QFile::setPermissions(build.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
+    QStringList errors;
+    EXPECT_EQ(resolveProgramFolder(o, build.path(), user, &errors), user);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(QFile::exists(user + "/SuuFile.Dat"));
+    QFile::setPermissions(build.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
     qputenv("VELM_DATA_DIR", "/srv/velm-data");
-    EXPECT_EQ(resolveProgramFolder(o, "/usr/lib/velm"), "/srv/velm-data");
+    EXPECT_EQ(resolveProgramFolder(o, "/usr/lib/velm", user), "/srv/velm-data");
     o.dataDir = "/home/me/velm";
-    EXPECT_EQ(resolveProgramFolder(o, "/usr/lib/velm"), "/home/me/velm");
+    EXPECT_EQ(resolveProgramFolder(o, "/usr/lib/velm", user), "/home/me/velm");
     if (saved.isNull())
         qunsetenv("VELM_DATA_DIR");
     else

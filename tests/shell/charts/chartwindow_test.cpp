@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHelpEvent>
@@ -315,6 +318,35 @@ TEST(BanWindow, CopiesGoToTheClipboardInBoxes)
     EXPECT_EQ(palace[3], "│丁 任 三│");
     EXPECT_EQ(palace[4], "│甲 傷 地│");
     EXPECT_EQ(palace[8], "└────┘");
+}
+
+TEST(BanWindow, SavesAsPngSvgAndPdfDrawnAsOnScreen)
+{
+    auto w = exampleWindow(LayingMethod::Flying);
+    w->show();
+    EXPECT_EQ(w->saveImageAction()->text(), "画像として保存…");
+    QTemporaryDir dir;
+    const struct {
+        const char *name;
+        QByteArray start;
+    } files[] = {{"chart.png", "\x89PNG"}, {"chart.svg", "<?xml"}, {"chart.pdf", "%PDF"}};
+    for (const auto &f : files) {
+        const QString path = dir.filePath(QLatin1String(f.name));
+        w->saveImageName = [&](QWidget *, const QString &suggested) {
+            EXPECT_EQ(suggested, "時盤-24-03-01 12時.png");
+            return path;
+        };
+        w->saveImageAction()->trigger();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << f.name;
+        const QByteArray bytes = file.readAll();
+        EXPECT_TRUE(bytes.startsWith(f.start)) << f.name;
+        if (f.start == "<?xml") // the same texts as on screen
+            EXPECT_TRUE(bytes.contains("辛")) << f.name;
+    }
+    // Twice the screen's pixels.
+    const QImage png(dir.filePath("chart.png"));
+    EXPECT_EQ(png.size(), w->printSize() * 2);
 }
 
 TEST(BanWindow, RightClickingAPalaceCopiesThatPalace)

@@ -9,6 +9,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
@@ -359,6 +360,26 @@ TEST_F(CaleFTest, ExportWritesTheWholeList)
     EXPECT_TRUE(lines[2].endsWith(QStringLiteral(",0,")));
     EXPECT_TRUE(lines[5].startsWith(QStringLiteral("時盤,2024/03/10,13,日,")));
     EXPECT_EQ(lines[5].count(QLatin1Char(',')), 15);
+}
+
+TEST_F(CaleFTest, CalendarFileTakesTheSelectedRowsOrAll)
+{
+    rows = QStringLiteral("6");
+    cale->show();
+    const QString path = program.filePath(QStringLiteral("cale.ics"));
+    cale->saveIcsName = [&](QWidget *) { return path; };
+    auto events = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().count("BEGIN:VEVENT") : -1;
+    };
+    cale->grid()->selectRow(4); // one row is only where the user clicked: all rows
+    clickButton("IcsBtn");
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+    EXPECT_EQ(events(), 6);
+    cale->grid()->selectionModel()->select(cale->model()->index(5, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    clickButton("IcsBtn");
+    EXPECT_EQ(events(), 2);
 }
 
 TEST_F(CaleFTest, CaleBtnClickChecksAllHoursWhenNoneIs)

@@ -160,10 +160,14 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindowTest, FirstStartIsMaximisedThenTheClosedStateReturns)
+TEST_F(MainWindowTest, FirstStartIsCentredOnTheScreenThenTheClosedStateReturns)
 {
     TMainF &m = open();
-    EXPECT_TRUE(m.isMaximized());
+    // Sized for four tiled charts and the pane, never past the screen, centred.
+    EXPECT_FALSE(m.isMaximized());
+    const QRect available = m.screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(m.frameGeometry())) << m.frameGeometry().width() << "x" << m.frameGeometry().height();
+    EXPECT_LE((m.frameGeometry().center() - available.center()).manhattanLength(), 2);
     EXPECT_EQ(m.Panel1()->text().isEmpty(), false);
     m.showNormal();
     m.setGeometry(60, 70, 900, 640);
@@ -560,6 +564,28 @@ TEST_F(MainWindowTest, ExportsWriteShiftJisText)
     click("BExpBtn");
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains("x.txt"));
+}
+
+TEST_F(MainWindowTest, AllChartsGoToOnePdfOneOrFourToAPage)
+{
+    TMainF &m = open();
+    EXPECT_FALSE(m.action("PdfItem")->isEnabled());
+    onlyKinds({0, 1, 2, 3});
+    enter(2024, 3, 1, "12:00");
+    click("BanBtn");
+    ASSERT_EQ(m.chartWindows().size(), 4);
+    EXPECT_TRUE(m.action("PdfItem")->isEnabled());
+    const QString file = program.filePath("charts");
+    m.savePdfName = [&](QWidget *) { return file; };
+    for (const bool four : {false, true}) {
+        m.action(four ? "Pdf4Item" : "PdfItem")->trigger();
+        QFile f(file + ".pdf");
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        EXPECT_TRUE(bytes.startsWith("%PDF"));
+        EXPECT_TRUE(bytes.contains(four ? "/Count 1" : "/Count 4")) << four;
+    }
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }
 
 TEST_F(MainWindowTest, SettingsOfTheWindowSurviveARestart)

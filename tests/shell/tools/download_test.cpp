@@ -1,7 +1,8 @@
 // The download component against a small server on 127.0.0.1 run by the
 // test: a text arrives whole with progress per block, an empty or failed
 // answer ends in OnError, an abort or the component's end stops at once, and
-// an address that cannot be reached ends in OnError without hanging.
+// an address that cannot be reached ends in OnError without hanging; https
+// from a server whose certificate the test makes and trusts, after a redirect.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,10 @@
 #include <QList>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -70,8 +75,8 @@ TEST(HttpGet, TextArrivesWholeWithProgressPerBlock)
     }
     EXPECT_EQ(previous, body.size());
 
-    // A plain HTTP/1.0 request with the component's defaults.
-    EXPECT_TRUE(server.request.startsWith("GET /notice.txt HTTP/1.0\r\n")) << server.request.constData();
+    // A plain request with the component's defaults.
+    EXPECT_TRUE(server.request.startsWith("GET /notice.txt HTTP/1.1\r\n")) << server.request.constData();
     EXPECT_TRUE(server.request.contains("\r\nUser-Agent: VELM HTTPGet\r\n"));
     EXPECT_TRUE(server.request.contains("\r\nAccept: */*\r\n"));
     EXPECT_TRUE(server.request.contains("\r\nPragma: no-cache\r\n"));
@@ -197,6 +202,7 @@ TEST(HttpGet, SplitsTheAddress)
         {"http://www.example.com", "", 80, "", false},
         {"http://host:port/x", "host", 0, "/x", false},
         {"http:///x", "", 80, "/x", false},
+        {"https://example.com/x", "example.com", 443, "/x", true},
     };
     for (const Case &c : cases) {
         const HttpAddress a = splitHttpAddress(QString::fromUtf8(c.url));
@@ -205,7 +211,6 @@ TEST(HttpGet, SplitsTheAddress)
         EXPECT_EQ(a.path, QString::fromUtf8(c.path)) << c.url;
         EXPECT_EQ(a.ok(), c.ok) << c.url;
     }
-    EXPECT_FALSE(splitHttpAddress(QStringLiteral("https://example.com/x")).ok());
 }
 
 TEST(HttpGet, AbortStopsAtOnceAndAllowsANewStart)
@@ -280,9 +285,60 @@ TEST(HttpGet, PostSendsTheFormBody)
     QSignalSpy done(&http, &THTTPGet::OnDoneString);
     http.GetString();
     ASSERT_TRUE(done.wait(10000));
-    EXPECT_TRUE(server.request.startsWith("POST /form HTTP/1.0\r\n"));
+    EXPECT_TRUE(server.request.startsWith("POST /form HTTP/1.1\r\n"));
     EXPECT_TRUE(server.request.contains("\r\nContent-Type: application/x-www-form-urlencoded\r\n"));
     EXPECT_TRUE(server.request.contains("\r\nReferer: http://example.com/\r\n"));
     EXPECT_FALSE(server.request.contains("no-cache"));
     EXPECT_TRUE(server.request.endsWith("\r\n\r\na=1&b=2"));
+}
+
+TEST(HttpGet, HttpsWithATrustedCertificateAfterARedirect)
+{
+    // A certificate for 127.0.0.1, made for this test only.
+    QTemporaryDir dir;
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                   "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", dir.filePath("key.pem"), "-out",
+                   dir.filePath("cert.pem")});
+    ASSERT_TRUE(openssl.waitForFinished(30000));
+    ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
+    QFile keyFile(dir.filePath("key.pem"));
+    ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly));
+    const QList<QSslCertificate> certs = QSslCertificate::fromPath(dir.filePath("cert.pem"));
+    ASSERT_EQ(certs.size(), 1);
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(certs.front());
+    tls.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa));
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+
+    const QByteArray body("secure notice");
+    // Not yet trusted: refused, with a message.
+    {
+        TestHttpServer secure(ok(body), false, &tls);
+        THTTPGet http;
+        http.setURL(secure.url());
+        QSignalSpy error(&http, &THTTPGet::OnError);
+        http.GetString();
+        ASSERT_TRUE(error.wait(10000));
+        EXPECT_TRUE(http.errorString().contains(QStringLiteral("安全に接続できません"))) << http.errorString().toStdString();
+    }
+
+    const QSslConfiguration before = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = before;
+    trusting.addCaCertificates(certs);
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    {
+        TestHttpServer secure(ok(body), false, &tls);
+        TestHttpServer plain("HTTP/1.1 301 Moved Permanently\r\nLocation: " + secure.url().toUtf8()
+                             + "\r\nContent-Length: 0\r\n\r\n");
+        THTTPGet http;
+        http.setURL(plain.url());
+        QSignalSpy done(&http, &THTTPGet::OnDoneString);
+        http.GetString();
+        EXPECT_TRUE(done.wait(10000)) << http.errorString().toStdString();
+        EXPECT_EQ(done.value(0).value(0).toByteArray(), body);
+        EXPECT_EQ(secure.connections, 1);
+    }
+    QSslConfiguration::setDefaultConfiguration(before);
 }
