@@ -333,7 +333,7 @@ TEST(BanWindow, SavesAsPngSvgAndPdfDrawnAsOnScreen)
     for (const auto &f : files) {
         const QString path = dir.filePath(QLatin1String(f.name));
         w->saveImageName = [&](QWidget *, const QString &suggested) {
-            EXPECT_EQ(suggested, "時盤-24-03-01 12時.png");
+            EXPECT_EQ(suggested, "時盤_24-03-01 12時.png");
             return path;
         };
         w->saveImageAction()->trigger();
@@ -341,8 +341,9 @@ TEST(BanWindow, SavesAsPngSvgAndPdfDrawnAsOnScreen)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << f.name;
         const QByteArray bytes = file.readAll();
         EXPECT_TRUE(bytes.startsWith(f.start)) << f.name;
-        if (f.start == "<?xml") // the same texts as on screen
+        if (f.start == "<?xml") { // the same texts as on screen
             EXPECT_TRUE(bytes.contains("辛")) << f.name;
+        }
     }
     // Twice the screen's pixels.
     const QImage png(dir.filePath("chart.png"));
