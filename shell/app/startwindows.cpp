@@ -188,8 +188,12 @@ void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &s
                                      main.hooks().printCharts(main.tiledCharts(), &main);
                              });
     print->setEnabled(!main.chartWindows().isEmpty());
-    if (QMenu *file = main.menu(TMainF::FileMenu))
+    if (QMenu *file = main.menu(TMainF::FileMenu)) {
+        // The PDF of all charts stands beside their printing.
+        for (const char *name : {"PdfItem", "Pdf4Item"})
+            file->insertAction(main.action(QStringLiteral("Exit1")), main.action(QLatin1String(name)));
         file->insertSeparator(main.action(QStringLiteral("Exit1")));
+    }
     // The tools menu: its settings entry, a separator and the user's tools.
     new TTools(settings, main.menu(TMainF::ToolMenu), &main);
 }

@@ -263,13 +263,17 @@ TCaleF::TCaleF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     top->addWidget(m_senL, 1);
     top->addWidget(m_cntL);
     top->addWidget(expBtn);
-    top->addWidget(icsBtn);
     top->addWidget(m_prevBtn);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
     layout->addLayout(top);
     layout->addWidget(m_grid, 1);
+    // Below the grid, whose rows it writes; the heading keeps its width.
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(icsBtn);
+    layout->addLayout(bottom);
 
     saveFileName = chooseCsvSaveFile;
     saveIcsName = chooseIcsSaveFile;
@@ -563,7 +567,7 @@ void TCaleF::IcsBtnClick()
     std::vector<ListRow> rows;
     for (int r : icsRowsOf(m_grid, static_cast<int>(all.size())))
         rows.push_back(all[static_cast<std::size_t>(r)]);
-    const QString error = writeIcsRows(path, rows, m_main.settings(), QStringLiteral("数値カレンダー ") + m_senL->text());
+    const QString error = writeIcsRows(path, rows, m_main.engineOptions(), QStringLiteral("数値カレンダー ") + m_senL->text());
     if (!error.isEmpty())
         ui::showError(this, error);
 }

@@ -118,13 +118,12 @@ std::vector<int> icsRowsOf(const QTableView *grid, int rowCount)
     return rows;
 }
 
-QString writeIcsRows(const QString &path, const std::vector<ListRow> &rows, const AppSettings &settings,
+QString writeIcsRows(const QString &path, const std::vector<ListRow> &rows, const EngineOptions &engine,
                      const QString &title)
 {
     const NumbersFile numbers = readNumbersFile(programFile(NumbersFileName).toStdString());
     if (!numbers.ok())
         return qs(numbers.error);
-    const EngineOptions engine = engineOptions(settings);
     IcsOptions options;
     options.koyomi = engine.koyomi;
     options.method = engine.method;

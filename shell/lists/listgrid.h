@@ -22,6 +22,7 @@ class QWidget;
 namespace velm {
 
 class AppSettings;
+struct EngineOptions;
 
 // "SenL", black on yellow, and "CntL", right-aligned.
 struct ListHeading {
@@ -54,9 +55,9 @@ QString chooseIcsSaveFile(QWidget *parent);
 // selected, else every row (one selected row is only where the user clicked).
 std::vector<int> icsRowsOf(const QTableView *grid, int rowCount);
 // Writes the rows as calendar events, laid and scored again with the
-// settings' calendar and the numbers file of the data folder. Empty text on
-// success, else the message for the user.
-QString writeIcsRows(const QString &path, const std::vector<ListRow> &rows, const AppSettings &settings,
+// calendar the rows were made on and the numbers file of the data folder.
+// Empty text on success, else the message for the user.
+QString writeIcsRows(const QString &path, const std::vector<ListRow> &rows, const EngineOptions &engine,
                      const QString &title);
 
 // The grids were laid out for a small font; a larger one widens the columns

@@ -163,12 +163,16 @@ TListF::TListF(AppSettings &settings, QWidget *parent)
     top->addWidget(m_cntL);
     top->addWidget(openBtn);
     top->addWidget(expBtn);
-    top->addWidget(icsBtn);
     top->addWidget(m_prevBtn);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(top);
     layout->addWidget(m_grid, 1);
+    // Below the grid, whose rows it writes; the heading keeps its width.
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(icsBtn);
+    layout->addLayout(bottom);
 
     saveFileName = chooseCsvSaveFile;
     saveIcsName = chooseIcsSaveFile;
@@ -311,7 +315,7 @@ void TListF::IcsBtnClick()
     std::vector<ListRow> rows;
     for (int r : icsRowsOf(m_grid, list.dataRowCount()))
         rows.push_back(list.rows[static_cast<std::size_t>(r + 1)]);
-    const QString error = writeIcsRows(path, rows, m_settings, m_senL->text());
+    const QString error = writeIcsRows(path, rows, engineOptions(m_settings), m_senL->text());
     if (!error.isEmpty())
         ui::showError(this, error);
 }

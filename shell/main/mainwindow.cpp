@@ -203,7 +203,6 @@ void TMainF::buildMenus()
     }
     m_menus[FileMenu]->addAction(action(QStringLiteral("PdfItem")));
     m_menus[FileMenu]->addAction(action(QStringLiteral("Pdf4Item")));
-    m_menus[FileMenu]->addSeparator();
     m_menus[FileMenu]->addAction(action(QStringLiteral("Exit1")));
     m_menus[SettingsMenu]->addAction(action(QStringLiteral("SysItem")));
     m_menus[SettingsMenu]->addAction(action(QStringLiteral("Gaiji1")));

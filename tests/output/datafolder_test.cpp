@@ -31,7 +31,9 @@ class DataFolderTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        root = fs::path(testing::TempDir()) / "datafolder";
+        // One folder per test: ctest runs the tests of this file side by side.
+        root = fs::path(testing::TempDir())
+            / (std::string("datafolder-") + testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
         for (const char *d : {"build/bin", "ro/bin", "prefix/bin"})
             if (fs::exists(root / d))

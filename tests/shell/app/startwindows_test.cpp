@@ -109,7 +109,8 @@ TEST(StartWindows, CommandsStandInTheOrderOfTheirMenusAndBars)
     Started started;
     TMainF &main = started.main;
     EXPECT_EQ(namesOf(main.menu(TMainF::FileMenu)->actions()),
-              QStringList({"CaleItem", "New1", "Open1", "BData1", "BRItem", "InfItem", "PrnItem", "Exit1"}));
+              QStringList({"CaleItem", "New1", "Open1", "BData1", "BRItem", "InfItem", "PrnItem", "PdfItem", "Pdf4Item",
+                           "Exit1"}));
     EXPECT_EQ(namesOf(main.toolBar(TMainF::FindBar)->actions()),
               QStringList({"CaleItem", "HeatItem", "ListBtn", "New1", "BData1", "ESrcBtn"}));
     EXPECT_EQ(namesOf(main.menu(TMainF::ViewMenu)->actions()).last(), "HeatItem");
