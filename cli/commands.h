@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "cli/json.h"
-#include "engine/boundaries.h"
 #include "engine/ban.h"
+#include "engine/boundaries.h"
 #include "engine/koyomi.h"
 #include "evaluation/numbers.h"
 #include "output/listfile.h"
