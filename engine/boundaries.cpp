@@ -158,12 +158,17 @@ bool boundaryIsNear(const Boundary &b, int warnMinutes, Astronomy astronomy)
     return std::llabs(b.seconds) <= reach;
 }
 
-int nearestBoundary(const MomentBoundaries &all, int warnMinutes, Astronomy astronomy, bool termsOnly)
+namespace {
+
+// Index of the nearest boundary that asks for a warning among those `wanted`
+// accepts, or -1.
+template <class Wanted>
+int nearestWanted(const MomentBoundaries &all, int warnMinutes, Astronomy astronomy, Wanted wanted)
 {
     int best = -1;
     for (int i = 0; i < static_cast<int>(all.size()); ++i) {
         const Boundary &b = all[static_cast<std::size_t>(i)];
-        if ((termsOnly && b.kind != BoundaryKind::Term) || !boundaryIsNear(b, warnMinutes, astronomy))
+        if (!wanted(b) || !boundaryIsNear(b, warnMinutes, astronomy))
             continue;
         if (best < 0 || std::llabs(b.seconds) < std::llabs(all[static_cast<std::size_t>(best)].seconds))
             best = i;
@@ -171,21 +176,22 @@ int nearestBoundary(const MomentBoundaries &all, int warnMinutes, Astronomy astr
     return best;
 }
 
+} // namespace
+
+int nearestBoundary(const MomentBoundaries &all, int warnMinutes, Astronomy astronomy, bool termsOnly)
+{
+    return nearestWanted(all, warnMinutes, astronomy,
+                         [termsOnly](const Boundary &b) { return !termsOnly || b.kind == BoundaryKind::Term; });
+}
+
 int boundaryToWarn(const MomentBoundaries &all, int warnMinutes, Astronomy astronomy, int kind)
 {
     const int term = nearestBoundary(all, warnMinutes, astronomy, true);
     if (term >= 0 || kind == KindYear || kind == KindMonth)
         return term;
-    int best = -1;
-    for (int i = 0; i < static_cast<int>(all.size()); ++i) {
-        const Boundary &b = all[static_cast<std::size_t>(i)];
-        if (b.kind == BoundaryKind::Term || (kind == KindDay && b.kind != BoundaryKind::Day)
-            || !boundaryIsNear(b, warnMinutes, astronomy))
-            continue;
-        if (best < 0 || std::llabs(b.seconds) < std::llabs(all[static_cast<std::size_t>(best)].seconds))
-            best = i;
-    }
-    return best;
+    return nearestWanted(all, warnMinutes, astronomy, [kind](const Boundary &b) {
+        return kind == KindDay ? b.kind == BoundaryKind::Day : b.kind != BoundaryKind::Term;
+    });
 }
 
 Koyomi otherSideOfTerm(const CivilTime &moment, const KoyomiOptions &options, const Boundary &term,
