@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include <absl/time/time.h>
 #include <date/tz.h>
 
 #include "engine/datetime.h"
@@ -20,32 +21,47 @@ long floorDiv(Instant a, Instant b)
     return static_cast<long>(a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0));
 }
 
-const date::time_zone *findZone(const std::string &name)
+// A zone of the system's tz database. The names are those the database lists
+// (so no path or other name reaches the loader); the rules are read by
+// Abseil's loader, which, unlike the tz library's reader of the compiled
+// files, applies the rule that the files carry for the years after their
+// last listed change (2037): without it summer time would end in 2037.
+std::optional<absl::TimeZone> findZone(const std::string &name)
 {
     try {
-        return date::locate_zone(name);
+        (void)date::locate_zone(name);
     } catch (const std::exception &) {
-        return nullptr;
+        return std::nullopt;
     }
+    absl::TimeZone zone;
+    if (!absl::LoadTimeZone(name, &zone))
+        return std::nullopt;
+    return zone;
 }
 
-// The zone's standard offset at an instant: the offset of the period in
-// force, or, in summer time, of the latest period before it without summer
-// time (the database marks summer time but does not store its amount).
-int standardOffset(const date::time_zone &zone, Instant instant)
+Instant unixSeconds(absl::Time t)
 {
-    using std::chrono::seconds;
-    date::sys_seconds at{seconds{instant}};
-    date::sys_info info = zone.get_info(at);
-    const date::sys_info inForce = info;
-    for (int step = 0; step < 20 && info.save != std::chrono::minutes{0}; ++step) {
-        if (info.begin <= date::sys_seconds::min() + seconds{1})
-            break;
-        info = zone.get_info(info.begin - seconds{1});
+    return absl::ToUnixSeconds(t);
+}
+
+// The zone's standard offset at an instant: the offset in force, or, in
+// summer time, that of the latest period before it without summer time (the
+// compiled files mark summer time but do not store its amount).
+int standardOffset(const absl::TimeZone &zone, Instant instant)
+{
+    const absl::Time at = absl::FromUnixSeconds(instant);
+    const absl::TimeZone::CivilInfo inForce = zone.At(at);
+    if (!inForce.is_dst)
+        return inForce.offset;
+    absl::Time before = at;
+    absl::TimeZone::CivilTransition change;
+    for (int step = 0; step < 20 && zone.PrevTransition(before, &change); ++step) {
+        before = zone.At(change.to).trans; // the instant of the change
+        const absl::TimeZone::CivilInfo earlier = zone.At(before - absl::Seconds(1));
+        if (!earlier.is_dst)
+            return earlier.offset;
     }
-    if (info.save != std::chrono::minutes{0})
-        info = inForce; // no period without summer time before it
-    return static_cast<int>(info.offset.count());
+    return inForce.offset; // no period without summer time before it
 }
 
 double equationOfTimeAt(Instant instant)
@@ -90,7 +106,7 @@ int calendarOffsetAt(Instant instant, double fixedTz, const ClockOptions &clock)
         break;
     }
     if (!clock.zone.empty()) {
-        if (const date::time_zone *zone = findZone(clock.zone))
+        if (const std::optional<absl::TimeZone> zone = findZone(clock.zone))
             return standardOffset(*zone, instant);
     }
     return roundSeconds(fixedTz * 3600);
@@ -116,22 +132,21 @@ ResolvedMoment resolveMoment(const CivilTime &entered, double fixedTz, const Clo
     if (clock.zone.empty()) {
         r.instant = reading - roundSeconds(fixedTz * 3600);
     } else {
-        const date::time_zone *zone = findZone(clock.zone);
-        if (zone == nullptr) {
+        const std::optional<absl::TimeZone> zone = findZone(clock.zone);
+        if (!zone) {
             r.status = ResolvedMoment::Status::UnknownZone;
             return r;
         }
-        const date::local_seconds local{std::chrono::seconds{reading}};
-        const date::local_info info = zone->get_info(local);
-        r.instant = reading - info.first.offset.count();
-        if (info.result != date::local_info::unique) {
+        const absl::TimeZone::TimeInfo info = zone->At(absl::CivilSecond(
+            entered.year, entered.month, entered.day, entered.hour, entered.minute, entered.second));
+        r.instant = unixSeconds(info.pre);
+        if (info.kind != absl::TimeZone::TimeInfo::UNIQUE) {
             // first: with the offset before the change; second: after it.
-            r.first = reading - info.first.offset.count();
-            r.second = reading - info.second.offset.count();
+            r.first = unixSeconds(info.pre);
+            r.second = unixSeconds(info.post);
             if (clock.fold == Fold::Refuse) {
-                r.status = info.result == date::local_info::nonexistent
-                    ? ResolvedMoment::Status::Nonexistent
-                    : ResolvedMoment::Status::Ambiguous;
+                r.status = info.kind == absl::TimeZone::TimeInfo::SKIPPED ? ResolvedMoment::Status::Nonexistent
+                                                                         : ResolvedMoment::Status::Ambiguous;
                 return r;
             }
             r.instant = clock.fold == Fold::First ? r.first : r.second;
@@ -143,9 +158,17 @@ ResolvedMoment resolveMoment(const CivilTime &entered, double fixedTz, const Clo
     return r;
 }
 
+std::optional<int> zoneOffsetAt(Instant instant, const std::string &zone)
+{
+    const std::optional<absl::TimeZone> found = findZone(zone);
+    if (!found)
+        return std::nullopt;
+    return found->At(absl::FromUnixSeconds(instant)).offset;
+}
+
 bool zoneKnown(const std::string &name)
 {
-    return !name.empty() && findZone(name) != nullptr;
+    return !name.empty() && findZone(name).has_value();
 }
 
 std::vector<std::string> zoneNames()

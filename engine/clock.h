@@ -77,6 +77,10 @@ int trueSolarOffsetFor(const CivilTime &onClock, double longitude);
 CivilTime civilFromInstant(Instant instant);
 Instant instantFromCivil(const CivilTime &utc);
 
+// The civil offset from UTC (summer time included) of a zone at an instant,
+// in seconds; empty for an unknown zone.
+std::optional<int> zoneOffsetAt(Instant instant, const std::string &zone);
+
 bool zoneKnown(const std::string &name);
 // Every zone name of the system's tz database, sorted.
 std::vector<std::string> zoneNames();

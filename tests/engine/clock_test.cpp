@@ -1,5 +1,8 @@
 // Entered civil times on real time zones and local solar time.
 
+#include <cstdlib>
+#include <ctime>
+
 #include <gtest/gtest.h>
 
 #include "engine/clock.h"
@@ -85,6 +88,143 @@ TEST(Clock, SkippedAndRepeatedTimesNeedAChoice)
 
     EXPECT_EQ(resolveMoment(repeated, 9.0, zone("Nowhere/Atlantis")).status,
               ResolvedMoment::Status::UnknownZone);
+}
+
+// The compiled zone files list changes only to 2037 and carry the rule for
+// later years separately: summer time goes on after 2037.
+TEST(Clock, SummerTimeGoesOnAfter2037)
+{
+    const ResolvedMoment york = resolveMoment({2038, 7, 1, 12, 0, 0}, 9.0, zone("America/New_York"));
+    ASSERT_EQ(york.status, ResolvedMoment::Status::Ok);
+    EXPECT_EQ(civilFromInstant(york.instant), (CivilTime{2038, 7, 1, 16, 0, 0})); // EDT
+    EXPECT_EQ(york.calendar, (CivilTime{2038, 7, 1, 11, 0, 0}));               // EST
+    // Sydney: standard time in July, summer time in January.
+    EXPECT_EQ(zoneOffsetAt(instantFromCivil({2038, 7, 1, 0, 0, 0}), "Australia/Sydney"), 10 * 3600);
+    EXPECT_EQ(zoneOffsetAt(instantFromCivil({2039, 1, 1, 0, 0, 0}), "Australia/Sydney"), 11 * 3600);
+    const ResolvedMoment sydney = resolveMoment({2039, 1, 15, 12, 0, 0}, 9.0, zone("Australia/Sydney"));
+    EXPECT_EQ(sydney.offsetSeconds, 10 * 3600);
+    // New York springs forward on 2040-03-11 at 02:00.
+    EXPECT_EQ(resolveMoment({2040, 3, 11, 2, 30, 0}, 9.0, zone("America/New_York")).status,
+              ResolvedMoment::Status::Nonexistent);
+    EXPECT_EQ(resolveMoment({2040, 11, 4, 1, 30, 0}, 9.0, zone("America/New_York")).status,
+              ResolvedMoment::Status::Ambiguous);
+    // Dublin's database marks winter as the saving period: its standard
+    // offset is the summer's Irish Standard Time, all year.
+    EXPECT_EQ(calendarOffsetAt(instantFromCivil({2024, 1, 15, 0, 0, 0}), 9.0, zone("Europe/Dublin")), 3600);
+    EXPECT_EQ(calendarOffsetAt(instantFromCivil({2024, 7, 15, 0, 0, 0}), 9.0, zone("Europe/Dublin")), 3600);
+    EXPECT_FALSE(zoneOffsetAt(0, "Nowhere/Atlantis"));
+    EXPECT_FALSE(zoneKnown("../zoneinfo/Asia/Tokyo"));
+}
+
+namespace {
+
+// The C library's reading of the system's compiled zone files, which applies
+// their rule after the last listed change.
+struct SystemZone {
+    explicit SystemZone(const std::string &name)
+    {
+        ::setenv("TZ", (":" + name).c_str(), 1);
+        ::tzset();
+    }
+    ~SystemZone()
+    {
+        ::unsetenv("TZ");
+        ::tzset();
+    }
+    static std::tm at(Instant t)
+    {
+        const std::time_t time = t;
+        std::tm tm{};
+        ::localtime_r(&time, &tm);
+        return tm;
+    }
+};
+
+} // namespace
+
+// Every zone of the database against the C library from 1900 to 2100: the
+// civil offset at moments spread over every hour and weekday, the civil time
+// read back to its instant, the standard offset in summer time, and at each
+// change met, the times it skips refused and the times it repeats offered
+// both ways.
+TEST(Clock, EveryZoneAgreesWithTheSystemFrom1900To2100)
+{
+    const std::vector<std::string> names = zoneNames();
+    ASSERT_GT(names.size(), 300U);
+    const Instant from = instantFromCivil({1900, 1, 1, 0, 0, 0});
+    const Instant to = instantFromCivil({2101, 1, 1, 0, 0, 0});
+    const Instant step = 29 * 86400 + 7 * 3600 + 13 * 60 + 11;
+    int changes = 0;
+    for (const std::string &name : names) {
+        SCOPED_TRACE(name);
+        const SystemZone system(name);
+        const ClockOptions clock = zone(name.c_str());
+        std::optional<long> standard;
+        std::tm previous = SystemZone::at(from);
+        Instant previousAt = from;
+        int failures = 0;
+        for (Instant t = from; t < to && failures == 0; t += step) {
+            const std::tm tm = SystemZone::at(t);
+            const std::string when = isoText(civilFromInstant(t)) + "Z";
+            const std::optional<int> offset = zoneOffsetAt(t, name);
+            failures += offset != tm.tm_gmtoff;
+            EXPECT_EQ(offset, tm.tm_gmtoff) << when;
+
+            const ResolvedMoment r = resolveMoment(civilFromInstant(t + tm.tm_gmtoff), 9.0, clock);
+            if (r.status == ResolvedMoment::Status::Ambiguous) {
+                failures += t != r.first && t != r.second;
+                EXPECT_TRUE(t == r.first || t == r.second) << when;
+            } else {
+                failures += r.status != ResolvedMoment::Status::Ok || r.instant != t;
+                EXPECT_EQ(r.status, ResolvedMoment::Status::Ok) << when;
+                EXPECT_EQ(r.instant, t) << when;
+            }
+            // Each change since the previous moment (of the offset or of summer
+            // time), narrowed down to its first second.
+            const auto same = [](const std::tm &a, const std::tm &b) {
+                return a.tm_gmtoff == b.tm_gmtoff && a.tm_isdst == b.tm_isdst;
+            };
+            while (!same(tm, previous)) {
+                Instant lo = previousAt;
+                Instant hi = t;
+                while (hi - lo > 1) {
+                    const Instant mid = lo + (hi - lo) / 2;
+                    (same(SystemZone::at(mid), previous) ? lo : hi) = mid;
+                }
+                const std::tm next = SystemZone::at(hi);
+                const long before = previous.tm_gmtoff;
+                const long after = next.tm_gmtoff;
+                const std::string change = isoText(civilFromInstant(hi)) + "Z";
+                const ResolvedMoment first = resolveMoment(civilFromInstant(hi + after), 9.0, clock);
+                if (after >= before) {
+                    EXPECT_EQ(first.status, ResolvedMoment::Status::Ok) << change;
+                    EXPECT_EQ(first.instant, hi) << change;
+                    const ResolvedMoment gap = resolveMoment(civilFromInstant(hi + after - 1), 9.0, clock);
+                    if (after > before) {
+                        EXPECT_EQ(gap.status, ResolvedMoment::Status::Nonexistent) << change;
+                        EXPECT_EQ(gap.second, hi - 1) << change;
+                    }
+                } else {
+                    EXPECT_EQ(first.status, ResolvedMoment::Status::Ambiguous) << change;
+                    EXPECT_EQ(first.second, hi) << change;
+                    EXPECT_EQ(first.first, hi + after - before) << change;
+                }
+                if (next.tm_isdst == 0)
+                    standard = next.tm_gmtoff;
+                ++changes;
+                previous = next;
+                previousAt = hi;
+            }
+            if (tm.tm_isdst == 0) {
+                standard = tm.tm_gmtoff;
+            } else if (standard) {
+                EXPECT_EQ(calendarOffsetAt(t, 9.0, clock), *standard) << when;
+            }
+            previous = tm;
+            previousAt = t;
+        }
+    }
+    EXPECT_GT(changes, 10000);
 }
 
 TEST(Clock, LocalSolarTime)
