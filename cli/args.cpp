@@ -120,6 +120,19 @@ std::optional<CivilTime> parseDateTime(std::string_view date, std::string_view t
     return moment;
 }
 
+void splitMomentWord(std::vector<std::string> &positional)
+{
+    if (positional.empty())
+        return;
+    const std::string word = positional.front();
+    const std::size_t t = word.find('T');
+    if (t == std::string::npos || t == 0 || t + 1 == word.size()
+        || word.find_first_of("-/") > t)
+        return;
+    positional.front() = word.substr(0, t);
+    positional.insert(positional.begin() + 1, word.substr(t + 1));
+}
+
 std::optional<CivilTime> parseMoment(std::string_view text, std::string &error)
 {
     std::size_t t = text.find('T');

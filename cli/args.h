@@ -21,6 +21,9 @@ std::optional<CivilTime> parseDate(std::string_view text, std::string &error);
 bool parseTime(std::string_view text, CivilTime &into, std::string &error);
 // The DATE and TIME words every dated command starts with.
 std::optional<CivilTime> parseDateTime(std::string_view date, std::string_view time, std::string &error);
+// A moment given as one word, "YYYY-MM-DDTHH:MM" (as the program's --moment
+// writes it), becomes the DATE and TIME words the dated commands take.
+void splitMomentWord(std::vector<std::string> &positional);
 // "YYYY-MM-DDTHH:MM" (request lines of the batch command).
 std::optional<CivilTime> parseMoment(std::string_view text, std::string &error);
 std::optional<double> parseTimeZone(std::string_view text, std::string &error);

@@ -59,6 +59,7 @@ int runBdata(const Args &argsIn)
             out = v;
         }
     }
+    splitMomentWord(positional);
     if (positional.size() != 2 || !kind)
         return usageError(BdataUsage);
     auto start = parseDateTime(positional[0], positional[1], error);

@@ -66,6 +66,7 @@ int runCalendar(const Args &given)
             positional.push_back(a);
         }
     }
+    splitMomentWord(positional);
     if (positional.size() != 2)
         return usageError(Usage);
     auto entry = parseDateTime(positional[0], positional[1], error);

@@ -191,6 +191,7 @@ int runChart(const Args &argsIn)
             positional.push_back(a);
         }
     }
+    splitMomentWord(positional);
     if (positional.size() != 2)
         return usageError("使い方: velm-cli chart DATE TIME [--kind year|month|day|hour|all] "
                           "[--method rotating|flying] [--tz H] [--periods ABCD] [--kcb1 0|1] "

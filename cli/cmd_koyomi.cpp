@@ -63,6 +63,7 @@ int runKoyomi(const Args &given)
             positional.push_back(a);
         }
     }
+    splitMomentWord(positional);
     if (positional.size() != 2)
         return usageError("使い方: velm-cli koyomi DATE TIME [--tz H] [--periods ABCD] [--kcb1 0|1] "
                           "[--exact-minutes] [--boundaries] [--warn-minutes N] [--json]");

@@ -93,6 +93,7 @@ int runQuick(const Args &argsIn)
             options.limit = static_cast<int>(*limit);
         }
     }
+    splitMomentWord(positional);
     if (positional.size() != 2 || !kind || !dun)
         return usageError(QuickUsage);
     auto start = parseDateTime(positional[0], positional[1], error);

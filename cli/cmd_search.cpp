@@ -86,6 +86,7 @@ int runSearch(const Args &given)
             return usageError("不明なオプションです: " + a);
         }
     }
+    splitMomentWord(positional);
     if (positional.size() != 2 || !matterName)
         return usageError(Usage);
     auto start = parseDateTime(positional[0], positional[1], error);

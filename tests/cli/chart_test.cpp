@@ -30,6 +30,7 @@ TEST(CliChart, TextIsTheWindowCopyThenTheNineTotals)
     EXPECT_NE(r.out.find("│丙 杜 天│甲 傷 地│癸 生 雀│"), std::string::npos);
     EXPECT_NE(r.out.find("中宮 "), std::string::npos);
     EXPECT_EQ(countLines(r.out), 21 + 9 + 1);
+    EXPECT_EQ(cli("chart 2024-03-01T12:00 --kind hour --method flying").out, r.out);
 }
 
 TEST(CliChart, JsonHasTheChartRecordAndScores)

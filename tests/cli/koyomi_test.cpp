@@ -11,6 +11,8 @@ TEST(CliKoyomi, SummaryLine)
     EXPECT_EQ(r.out, "甲辰：丙寅：甲子：庚午  黄経:341.02゜春月 月初：2/4 17:18  雨水：2/19 13:4  "
                      "冬至12/17[己酉] 啓蟄上元 \n");
     EXPECT_EQ(cli("koyomi 2024/3/1 12").out, r.out);
+    // The date and time as one word, as the program's --moment writes them.
+    EXPECT_EQ(cli("koyomi 2024-03-01T12:00").out, r.out);
 }
 
 TEST(CliKoyomi, JsonKeys)
@@ -54,7 +56,8 @@ TEST(CliKoyomi, BadArgumentsExitWithStatusTwo)
                              "koyomi 1799-12-31 12 --astronomy precise", "terms 2201 --astronomy precise",
                              "koyomi 2024-11-03 01:30 --zone America/Los_Angeles --fold third",
                              "koyomi 2024-03-01 12 --warn-minutes -1", "koyomi 2024-03-01 12 --warn-minutes 1441",
-                             "koyomi 2024-03-01 12 --warn-minutes", "koyomi 2024-03-01 12 --other-side"}) {
+                             "koyomi 2024-03-01 12 --warn-minutes", "koyomi 2024-03-01 12 --other-side",
+                             "koyomi 2024-03-01T12:00 13:00", "koyomi 2024-03-01T", "koyomi T12:00"}) {
         CliRun r = cli(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.out, "") << args;
