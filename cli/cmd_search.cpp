@@ -107,26 +107,26 @@ int runSearch(const Args &given)
         return 1;
 
     const ConstData names = MakeConstData();
-    SearchOutcome outcome = SrcProc(settings, load.matter, numbers.tables, names);
+    const SearchOutcome outcome = SrcProc(settings, load.matter, numbers.tables, names);
     const std::int64_t matches = outcome.matches;
     const std::int64_t examined = outcome.examined;
     const bool ended = outcome.ended;
-    const ListModel model = searchListModel(*matterName, settings.direction, std::move(outcome));
+    // The rows are made from the compact matches as they are written: a
+    // century of rows is never held as text.
     if (!outPath.empty()) {
-        std::string failure = writeListFile(outPath, model);
+        std::string failure = writeSearchListFile(outPath, *matterName, settings.direction, outcome, settings.threads);
         if (!failure.empty())
             return runFailure(failure);
     }
     if (!icsPath.empty() && matches > 0) {
-        const std::vector<ListRow> rows(model.rows.begin() + 1, model.rows.end());
-        const std::string failure = writeIcs(icsPath, rows, settings.koyomi, settings.method, model.SenL,
-                                             numbers.tables);
+        const std::string failure =
+            writeIcs(icsPath, outcome.rows(), settings.koyomi, settings.method,
+                     searchSenL(*matterName, searchDirectionText(settings.direction)), numbers.tables);
         if (!failure.empty())
             return runFailure(failure);
     }
-    if (outPath.empty() && icsPath.empty()) {
-        printGrid(std::cout, model);
-    }
+    if (outPath.empty() && icsPath.empty())
+        printSearchGrid(std::cout, *matterName, settings.direction, outcome, settings.threads);
     if (ended)
         report(walkEndMessage(walkMoment(settings.start, settings.kind, examined - 1), examined, "検索"));
     if (matches == 0)

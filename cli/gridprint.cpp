@@ -1,44 +1,73 @@
 #include "cli/gridprint.h"
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
 #include "engine/codec.h"
+#include "output/search.h"
+#include "output/walkthreads.h"
 
 namespace velm::cli {
 
+void appendGridLine(std::string &line, const ListRow &row, const GridWidths &widths, bool caption)
+{
+    const std::size_t start = line.size();
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        const std::string &cell = row[c];
+        const int pad = widths[c] - cp932Width(cell);
+        const int left = caption ? pad / 2 : pad;
+        if (c > 0)
+            line += ' ';
+        line.append(static_cast<std::size_t>(std::max(left, 0)), ' ');
+        line += cell;
+        line.append(static_cast<std::size_t>(std::max(pad - left, 0)), ' ');
+    }
+    while (line.size() > start && line.back() == ' ')
+        line.pop_back();
+    line += '\n';
+}
+
 void printGrid(std::ostream &out, const ListModel &model)
 {
-    constexpr int Shown = ListColumnCount - 1;
-    std::array<int, Shown> widths{};
-    std::vector<std::array<int, Shown>> cellWidths(model.rows.size());
-    for (std::size_t r = 0; r < model.rows.size(); ++r) {
-        for (int c = 0; c < Shown; ++c) {
-            const int w = cp932Width(model.rows[r][static_cast<std::size_t>(c)]);
-            cellWidths[r][static_cast<std::size_t>(c)] = w;
-            widths[static_cast<std::size_t>(c)] = std::max(widths[static_cast<std::size_t>(c)], w);
-        }
-    }
+    GridWidths widths{};
+    for (const ListRow &row : model.rows)
+        for (std::size_t c = 0; c < widths.size(); ++c)
+            widths[c] = std::max(widths[c], cp932Width(row[c]));
 
     out << model.SenL << "  " << model.CntL << "\n";
     std::string line;
     for (std::size_t r = 0; r < model.rows.size(); ++r) {
         line.clear();
-        for (int c = 0; c < Shown; ++c) {
-            const std::string &cell = model.rows[r][static_cast<std::size_t>(c)];
-            const int pad = widths[static_cast<std::size_t>(c)] - cellWidths[r][static_cast<std::size_t>(c)];
-            const int left = r == 0 ? pad / 2 : pad;
-            if (c > 0)
-                line += ' ';
-            line.append(static_cast<std::size_t>(left), ' ');
-            line += cell;
-            line.append(static_cast<std::size_t>(pad - left), ' ');
-        }
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        line += '\n';
+        appendGridLine(line, model.rows[r], widths, r == 0);
         out << line;
     }
+}
+
+void printSearchGrid(std::ostream &out, std::string_view matter, int direction, const SearchOutcome &outcome,
+                     int threads)
+{
+    const ListRow captions = searchCaptions();
+    GridWidths widths = searchDataWidths(outcome);
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        widths[c] = std::max(widths[c], cp932Width(captions[c]));
+
+    std::string head = searchSenL(matter, searchDirectionText(direction)) + "  "
+        + searchCntL(outcome.matches, outcome.examined) + "\n";
+    appendGridLine(head, captions, widths, true);
+    out << head;
+
+    const SearchRowText rows(outcome, SearchRowText::Form::Grid, widths);
+    constexpr std::size_t Block = 4096;
+    const std::size_t n = outcome.rowCount();
+    makeBlocksInOrder(
+        (n + Block - 1) / Block,
+        threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())),
+        [&](std::size_t b, std::string &text) { rows.append(b * Block, std::min(n, (b + 1) * Block), text); },
+        [&](std::string_view text) {
+            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+            return static_cast<bool>(out);
+        });
 }
 
 } // namespace velm::cli

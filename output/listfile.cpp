@@ -82,26 +82,6 @@ std::string rowLine(const ListRow &row)
     return line;
 }
 
-// Why the title cannot be written as it is, or nothing.
-std::string titleFault(const std::string &path, std::string_view SenL, std::string_view CntL)
-{
-    if (hasLineBreak(SenL) || hasLineBreak(CntL) || CntL.find(',') != std::string_view::npos)
-        return fileMessage(path, "に書けません。見出しに改行かカンマがあります。");
-    return {};
-}
-
-// Why grid row r cannot be written as it is, or nothing.
-std::string rowFault(const std::string &path, std::size_t r, const ListRow &row)
-{
-    for (std::size_t c = 0; c < ListColumnCount; ++c) {
-        const std::string &cell = row[c];
-        if (hasLineBreak(cell) || cell.find(',') != std::string::npos)
-            return fileMessage(path, "に書けません。" + std::to_string(r) + "行" + std::to_string(c)
-                                         + "列のセルに、改行かカンマがあります。");
-    }
-    return {};
-}
-
 } // namespace
 
 std::string formatScore(double value)
@@ -312,6 +292,29 @@ std::string uncheckedKindQuestion(std::string_view kindCell)
     return "システム設定で、『" + std::string(kindCell) + "』はチェックされていませんが、チェックしますか？";
 }
 
+std::string listTitleFault(const std::string &path, std::string_view SenL, std::string_view CntL)
+{
+    if (hasLineBreak(SenL) || hasLineBreak(CntL) || CntL.find(',') != std::string_view::npos)
+        return fileMessage(path, "に書けません。見出しに改行かカンマがあります。");
+    return {};
+}
+
+std::string listRowFault(const std::string &path, std::size_t r, const ListRow &row)
+{
+    for (std::size_t c = 0; c < ListColumnCount; ++c) {
+        const std::string &cell = row[c];
+        if (hasLineBreak(cell) || cell.find(',') != std::string::npos)
+            return fileMessage(path, "に書けません。" + std::to_string(r) + "行" + std::to_string(c)
+                                         + "列のセルに、改行かカンマがあります。");
+    }
+    return {};
+}
+
+std::string listEncodingFault(const std::string &path, std::size_t lineNo)
+{
+    return "『" + path + "』の" + std::to_string(lineNo) + "行目に、S-JISで書けない文字があります。";
+}
+
 std::vector<std::string> listFileLines(const ListModel &model)
 {
     std::vector<std::string> lines;
@@ -324,12 +327,12 @@ std::vector<std::string> listFileLines(const ListModel &model)
 
 std::string writeListFile(const std::string &path, const ListModel &model)
 {
-    if (std::string fault = titleFault(path, model.SenL, model.CntL); !fault.empty())
+    if (std::string fault = listTitleFault(path, model.SenL, model.CntL); !fault.empty())
         return fault;
     if (model.rows.empty())
         return fileMessage(path, "に書けません。見出し行がありません。");
     for (std::size_t r = 0; r < model.rows.size(); ++r)
-        if (std::string fault = rowFault(path, r, model.rows[r]); !fault.empty())
+        if (std::string fault = listRowFault(path, r, model.rows[r]); !fault.empty())
             return fault;
     return writeTextFileAtomic(path, listFileLines(model));
 }
@@ -337,7 +340,7 @@ std::string writeListFile(const std::string &path, const ListModel &model)
 std::string writeListFileStream(const std::string &path, std::string_view SenL, std::string_view CntL,
                                 const ListRow &captions, const ListRowProducer &produce)
 {
-    if (std::string fault = titleFault(path, SenL, CntL); !fault.empty())
+    if (std::string fault = listTitleFault(path, SenL, CntL); !fault.empty())
         return fault;
     AtomicFile file(path);
     std::string fault;      // a text that cannot be written as it is
@@ -347,13 +350,13 @@ std::string writeListFileStream(const std::string &path, std::string_view SenL, 
         ++lineNo;
         CodecResult encoded = encodeCp932(text);
         if (!encoded.ok)
-            fault = "『" + path + "』の" + std::to_string(lineNo) + "行目に、S-JISで書けない文字があります。";
+            fault = listEncodingFault(path, lineNo);
         else if (!file.write(encoded.text + "\r\n"))
             fault = file.commit(); // the writer's own message for its failure
     };
     const ListRowSink add = [&](const ListRow &row) {
         if (going()) {
-            fault = rowFault(path, lineNo - 1, row);
+            fault = listRowFault(path, lineNo - 1, row);
             if (fault.empty())
                 line(rowLine(row));
         }

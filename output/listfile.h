@@ -105,6 +105,14 @@ std::optional<CivilTime> listCellMoment(std::string_view date, std::string_view 
 // The question asked when the row's kind is not checked in the main window.
 std::string uncheckedKindQuestion(std::string_view kindCell);
 
+// Why the title line, or grid row r, cannot be written as it is (a line
+// break anywhere, a comma in CntL or in a cell), naming the file and the
+// row and column; empty when it can.
+std::string listTitleFault(const std::string &path, std::string_view SenL, std::string_view CntL);
+std::string listRowFault(const std::string &path, std::size_t r, const ListRow &row);
+// "『path』のN行目に、S-JISで書けない文字があります。"
+std::string listEncodingFault(const std::string &path, std::size_t lineNo);
+
 // The file's lines (without line ends).
 std::vector<std::string> listFileLines(const ListModel &model);
 

@@ -5,10 +5,14 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 
+#include "engine/codec.h"
+#include "engine/datetime.h"
 #include "engine/koyomiwalk.h"
 #include "engine/symbols.h"
+#include "engine/textfile.h"
 #include "evaluation/patterns.h"
 #include "evaluation/suusan.h"
 #include "output/chartshapes.h"
@@ -57,6 +61,58 @@ ChartCells chartCells(const ChartRecord &chart, const SuuScores &scores, SearchE
     return cells;
 }
 
+// The date, hour and weekday cells of a walk's moments, for rows in time
+// order: the calendar date is worked out once a day, not once a row. The
+// texts are those of formatListDate, formatListHour and formatListWeekday
+// for walkMoment(start, kind, k).
+class WalkMomentCells {
+public:
+    WalkMomentCells(const CivilTime &start, int kind)
+        : m_base(secondsFromCivil(start)), m_step(WalkStepSeconds[kind >= 0 && kind < 4 ? kind : 3])
+    {
+    }
+
+    void at(std::int64_t k)
+    {
+        const std::int64_t s = m_base + k * m_step;
+        const std::int64_t days = s >= 0 ? s / 86400 : (s - 86399) / 86400;
+        if (days != m_days) {
+            m_days = days;
+            const CivilTime t = civilFromSeconds(days * 86400);
+            m_date = formatListDate(t);
+            m_weekdayText = formatListWeekday(t);
+            m_weekday = weekday(dayNumberFromCivil(t.year, t.month, t.day));
+        }
+        const int hour = static_cast<int>((s - days * 86400) / 3600);
+        m_hour[0] = static_cast<char>('0' + hour / 10);
+        m_hour[1] = static_cast<char>('0' + hour % 10);
+    }
+
+    std::string_view date() const { return m_date; }
+    std::string_view hour() const { return {m_hour, 2}; }
+    std::string_view weekdayText() const { return m_weekdayText; }
+    int weekdayNumber() const { return m_weekday; } // 0 = Sunday
+
+private:
+    std::int64_t m_base;
+    std::int64_t m_step;
+    std::int64_t m_days = INT64_MIN;
+    std::string m_date;
+    std::string m_weekdayText;
+    int m_weekday = 0;
+    char m_hour[2] = {'0', '0'};
+};
+
+void fillRow(ListRow &row, int kind, const WalkMomentCells &moment, const ChartCells &cells, int direction)
+{
+    row[0] = SearchKindCaption[static_cast<std::size_t>(kind & 3)];
+    row[1] = moment.date();
+    row[2] = moment.hour();
+    row[3] = moment.weekdayText();
+    std::copy(cells.begin(), cells.end(), row.begin() + 4);
+    row[14] = std::to_string(direction);
+}
+
 void fillRow(ListRow &row, int kind, const CivilTime &moment, const ChartCells &cells, int direction)
 {
     row[0] = SearchKindCaption[static_cast<std::size_t>(kind & 3)];
@@ -95,10 +151,13 @@ ChartOutcome judge(const ChartRecord &chart, const Koyomi &koyomi, const SearchS
     return out;
 }
 
-// A judged chart: the thread whose cache holds its outcome in the high half,
-// the outcome's number there in the low half; or Unmatched.
-using OutcomeRef = std::uint64_t;
+// A judged chart: the thread whose cache holds its outcome in the high 8
+// bits, the outcome's number there in the low 24; or Unmatched. Four bytes:
+// a century's hits are kept until the walk ends.
+using OutcomeRef = std::uint32_t;
 inline constexpr OutcomeRef Unmatched = ~OutcomeRef{0};
+inline constexpr int OutcomeBits = 24;
+inline constexpr std::size_t MaxWalkThreads = 256;
 
 // The charts judged by any thread of one walk, so that each chart is judged
 // once however many threads meet it. A thread asks here only when its own
@@ -270,8 +329,12 @@ private:
     {
         if (!outcome.matched)
             return Unmatched;
+        // Each outcome is a different chart of a few hundred bytes: memory
+        // would run out long before its number did.
+        if (m_outcomes.size() >= (std::size_t{1} << OutcomeBits) - 1)
+            throw std::length_error("too many different charts for one walk");
         m_outcomes.push_back(std::move(outcome));
-        return OutcomeRef{m_thread} << 32 | (m_outcomes.size() - 1);
+        return m_thread << OutcomeBits | static_cast<OutcomeRef>(m_outcomes.size() - 1);
     }
 
     const SearchSettings &m_settings;
@@ -288,7 +351,7 @@ private:
 };
 
 struct Found {
-    std::int64_t index;    // moment number within the walk
+    std::uint32_t index; // moment number within the walk (a walk is under 2^32 moments)
     OutcomeRef outcome;
 };
 
@@ -302,7 +365,7 @@ void examine(std::int64_t from, std::int64_t to, const SearchSettings &settings,
     for (std::int64_t k = from; k < to; ++k) {
         const OutcomeRef outcome = cache.at(walker.at(walkMoment(settings.start, settings.kind, k)));
         if (outcome != Unmatched)
-            found.push_back({k, outcome});
+            found.push_back({static_cast<std::uint32_t>(k), outcome});
     }
 }
 
@@ -338,7 +401,8 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
     const std::int64_t wanted = settings.threads > 0
         ? settings.threads
         : static_cast<std::int64_t>(std::max(1u, std::thread::hardware_concurrency()));
-    const auto T = static_cast<std::size_t>(std::clamp<std::int64_t>(limit / Chunk, 1, wanted));
+    const auto T = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(limit / Chunk, 1, std::min<std::int64_t>(wanted, MaxWalkThreads)));
 
     // Each worker sits on cache lines of its own: a line two threads write
     // would pass back and forth between the cores.
@@ -367,6 +431,7 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
             Worker &w = *workers[static_cast<std::size_t>(thread)];
             std::vector<Found> &found = w.chunks.emplace_back();
             examine(from, to, settings, matter, w.walker, w.cache, found);
+            found.shrink_to_fit();
             return static_cast<std::int64_t>(found.size());
         },
         [&](const WalkPrefix &prefix) {
@@ -393,11 +458,12 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
     out.found.reserve(static_cast<std::size_t>(std::min(end.prefix.hits, settings.maxMatches)));
     out.charts.reserve(outcomes);
     for (const WalkChunk &chunk : end.chunks) {
-        for (const Found &f : workers[static_cast<std::size_t>(chunk.thread)]->chunks[chunk.seq]) {
+        std::vector<Found> &hits = workers[static_cast<std::size_t>(chunk.thread)]->chunks[chunk.seq];
+        for (const Found &f : hits) {
             if (out.matches >= settings.maxMatches)
                 break;
-            Worker &holder = *workers[static_cast<std::size_t>(f.outcome >> 32)];
-            const auto index = static_cast<std::uint32_t>(f.outcome);
+            Worker &holder = *workers[static_cast<std::size_t>(f.outcome >> OutcomeBits)];
+            const auto index = f.outcome & ((OutcomeRef{1} << OutcomeBits) - 1);
             std::uint32_t &id = holder.shared[index];
             if (id == NotShared) {
                 ChartOutcome o = holder.cache.takeOutcome(index);
@@ -407,6 +473,8 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
             out.found.push_back({f.index, id});
             ++out.matches;
         }
+        // Merged: its memory goes back while the rest is merged.
+        std::vector<Found>().swap(hits);
     }
     out.examined = full ? out.found.back().index + 1 : end.prefix.reached;
     out.stopped = stopped;
@@ -431,16 +499,216 @@ void fillRows(const SearchOutcome &outcome, ListRow *dest)
     onThreads(threads, [&](int j) {
         const std::size_t from = j == 0 ? 0 : n / 2;
         const std::size_t to = threads == 1 || j == 1 ? n : n / 2;
+        WalkMomentCells moment(outcome.start, outcome.kind);
         for (std::size_t i = from; i < to; ++i) {
             const SearchMatch &m = outcome.found[i];
             const SearchChart &c = outcome.charts[m.chart];
-            fillRow(dest[i], outcome.kind, walkMoment(outcome.start, outcome.kind, m.index), c.cells,
-                    c.direction);
+            moment.at(m.index);
+            fillRow(dest[i], outcome.kind, moment, c.cells, c.direction);
         }
     });
 }
 
+void appendSpaces(std::string &out, int n)
+{
+    if (n > 0)
+        out.append(static_cast<std::size_t>(n), ' ');
+}
+
+// A grid cell right-aligned to its column, behind the blank that parts it
+// from the one before.
+void appendGridCell(std::string &out, std::string_view cell, int cellWidth, int width)
+{
+    out += ' ';
+    appendSpaces(out, width - cellWidth);
+    out += cell;
+}
+
+bool unwritable(std::string_view cell)
+{
+    return cell.find_first_of(",\r\n") != std::string_view::npos;
+}
+
+std::string cp932(std::string_view text, bool &ok)
+{
+    CodecResult encoded = encodeCp932(text);
+    ok = ok && encoded.ok;
+    return std::move(encoded.text);
+}
+
 } // namespace
+
+SearchRowText::SearchRowText(const SearchOutcome &outcome, Form form, const Widths &widths)
+    : m_outcome(outcome), m_form(form), m_widths(widths)
+{
+    const std::string_view kind = SearchKindCaption[static_cast<std::size_t>(outcome.kind & 3)];
+    // 2000-01-02 was a Sunday.
+    std::array<std::string, 7> weekdays;
+    for (int d = 0; d < 7; ++d)
+        weekdays[static_cast<std::size_t>(d)] = formatListWeekday(CivilTime{2000, 1, 2 + d, 0, 0, 0});
+
+    std::vector<bool> unencodable(outcome.charts.size(), false);
+    std::vector<bool> commaAt(outcome.charts.size(), false);
+    bool anyUnencodable = false;
+    bool anyComma = false;
+    m_tails.reserve(outcome.charts.size());
+    if (form == Form::Grid) {
+        appendSpaces(m_head, widths[0] - cp932Width(kind));
+        m_head += kind;
+        for (std::size_t d = 0; d < 7; ++d) {
+            appendGridCell(m_weekday[d], weekdays[d], cp932Width(weekdays[d]), widths[3]);
+        }
+        for (const SearchChart &chart : outcome.charts) {
+            std::string tail;
+            for (std::size_t c = 0; c < chart.cells.size(); ++c)
+                appendGridCell(tail, chart.cells[c], cp932Width(chart.cells[c]), widths[4 + c]);
+            m_tails.push_back(std::move(tail));
+        }
+        return;
+    }
+
+    bool ok = true;
+    m_head = cp932(kind, ok) + ",";
+    for (std::size_t d = 0; d < 7; ++d)
+        m_weekday[d] = cp932(weekdays[d], ok) + ",";
+    for (std::size_t i = 0; i < outcome.charts.size(); ++i) {
+        const SearchChart &chart = outcome.charts[i];
+        bool encoded = true;
+        std::string tail;
+        for (std::size_t c = 0; c < chart.cells.size(); ++c) {
+            if (unwritable(chart.cells[c]))
+                commaAt[i] = true;
+            tail += cp932(chart.cells[c], encoded);
+            tail += ',';
+        }
+        tail += std::to_string(chart.direction);
+        tail += ",\r\n";
+        unencodable[i] = !encoded;
+        anyUnencodable = anyUnencodable || !encoded;
+        anyComma = anyComma || commaAt[i];
+        m_tails.push_back(std::move(tail));
+    }
+    if (!ok)
+        m_unencodable = 0;
+    // The first row that meets a faulty chart, as a row-by-row check finds it.
+    if (anyComma || anyUnencodable) {
+        for (std::size_t r = 0; r < outcome.found.size(); ++r) {
+            const std::uint32_t c = outcome.found[r].chart;
+            if (m_comma < 0 && commaAt[c])
+                m_comma = static_cast<std::int64_t>(r);
+            if (m_unencodable < 0 && unencodable[c])
+                m_unencodable = static_cast<std::int64_t>(r);
+        }
+    }
+}
+
+void SearchRowText::append(std::size_t from, std::size_t to, std::string &out) const
+{
+    const SearchOutcome &o = m_outcome;
+    WalkMomentCells moment(o.start, o.kind);
+    for (std::size_t i = from; i < to && i < o.found.size(); ++i) {
+        const SearchMatch &m = o.found[i];
+        moment.at(m.index);
+        const std::size_t lineStart = out.size();
+        out += m_head;
+        if (m_form == Form::Grid) {
+            appendGridCell(out, moment.date(), static_cast<int>(moment.date().size()), m_widths[1]);
+            appendGridCell(out, moment.hour(), 2, m_widths[2]);
+            out += m_weekday[static_cast<std::size_t>(moment.weekdayNumber())];
+            out += m_tails[m.chart];
+            while (out.size() > lineStart && out.back() == ' ')
+                out.pop_back();
+            out += '\n';
+        } else {
+            out += moment.date();
+            out += ',';
+            out += moment.hour();
+            out += ',';
+            out += m_weekday[static_cast<std::size_t>(moment.weekdayNumber())];
+            out += m_tails[m.chart];
+        }
+    }
+}
+
+SearchRowText::Widths searchDataWidths(const SearchOutcome &outcome)
+{
+    SearchRowText::Widths widths{};
+    if (outcome.found.empty())
+        return widths;
+    widths[0] = cp932Width(SearchKindCaption[static_cast<std::size_t>(outcome.kind & 3)]);
+    // Every moment of a walk has the same date, hour and weekday widths;
+    // the first and the last row stand for all.
+    for (std::size_t i : {std::size_t{0}, outcome.found.size() - 1}) {
+        const CivilTime t = walkMoment(outcome.start, outcome.kind, outcome.found[i].index);
+        widths[1] = std::max(widths[1], cp932Width(formatListDate(t)));
+        widths[2] = std::max(widths[2], cp932Width(formatListHour(t)));
+        widths[3] = std::max(widths[3], cp932Width(formatListWeekday(t)));
+    }
+    for (const SearchChart &chart : outcome.charts)
+        for (std::size_t c = 0; c < chart.cells.size(); ++c)
+            widths[4 + c] = std::max(widths[4 + c], cp932Width(chart.cells[c]));
+    return widths;
+}
+
+ListRow searchCaptions()
+{
+    ListModel model = ListModel::fresh();
+    model.SenL = searchSenL("", "");
+    applyListCaptions(model, listLayout(model, listInitialWidths()));
+    return model.rows[0];
+}
+
+std::string writeSearchListFile(const std::string &path, std::string_view matter, int direction,
+                                const SearchOutcome &outcome, int threads)
+{
+    const std::string SenL = searchSenL(matter, searchDirectionText(direction));
+    const std::string CntL = searchCntL(outcome.matches, outcome.examined);
+    if (std::string fault = listTitleFault(path, SenL, CntL); !fault.empty())
+        return fault;
+    const ListRow captions = searchCaptions();
+    if (std::string fault = listRowFault(path, 0, captions); !fault.empty())
+        return fault;
+    const SearchRowText rows(outcome, SearchRowText::Form::ListFile);
+    if (rows.firstCommaRow() >= 0) {
+        const auto r = static_cast<std::size_t>(rows.firstCommaRow());
+        return listRowFault(path, r + 1, outcome.row(r));
+    }
+
+    // The title and the captions, then the rows as they are made.
+    std::string head;
+    std::size_t lineNo = 0;
+    for (const std::string &line : listFileLines(ListModel{SenL, CntL, {captions}})) {
+        ++lineNo;
+        CodecResult encoded = encodeCp932(line);
+        if (!encoded.ok)
+            return listEncodingFault(path, lineNo);
+        head += encoded.text;
+        head += "\r\n";
+    }
+    if (rows.firstUnencodableRow() >= 0)
+        return listEncodingFault(path, static_cast<std::size_t>(rows.firstUnencodableRow()) + 3);
+
+    AtomicFile file(path);
+    // Large pieces: one system call per block of rows, not per line.
+    constexpr std::size_t Block = 4096;
+    const std::size_t n = outcome.found.size();
+    std::string pending = std::move(head);
+    const bool written = makeBlocksInOrder(
+        (n + Block - 1) / Block, threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())),
+        [&](std::size_t b, std::string &out) { rows.append(b * Block, std::min(n, (b + 1) * Block), out); },
+        [&](std::string_view text) {
+            if (!pending.empty()) {
+                if (!file.write(pending))
+                    return false;
+                pending.clear();
+            }
+            return file.write(text);
+        });
+    if (written && !pending.empty())
+        file.write(pending);
+    // A failed write is kept by the file and told by commit(); the old file stays.
+    return file.commit();
+}
 
 std::vector<ListRow> SearchOutcome::rows() const
 {

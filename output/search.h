@@ -77,6 +77,53 @@ struct SearchOutcome {
     std::vector<ListRow> rows() const;
 };
 
+// The text of a finished search's rows, made with no ListRow per row: each
+// chart's cells are converted and laid out once, a row is its moment's date,
+// hour and weekday, written by a small formatter, followed by its chart's
+// text. The bytes are exactly those the rows' ListRow would give.
+class SearchRowText {
+public:
+    enum class Form {
+        Grid,    // columns 0..13 right-aligned to the widths, blanks at the end dropped, LF
+        ListFile // columns 0..14 each followed by a comma, CP932, CR LF
+    };
+    using Widths = std::array<int, ListColumnCount - 1>;
+
+    // Keeps a reference to the outcome. The widths serve the grid only.
+    SearchRowText(const SearchOutcome &outcome, Form form, const Widths &widths = {});
+
+    // Appends rows [from, to). Reads only: threads may append different
+    // rows side by side.
+    void append(std::size_t from, std::size_t to, std::string &out) const;
+
+    // ListFile: the first row (0..) whose chart has a cell CP932 cannot
+    // hold, or one that holds a comma or a line break; -1 when none has.
+    std::int64_t firstUnencodableRow() const { return m_unencodable; }
+    std::int64_t firstCommaRow() const { return m_comma; }
+
+private:
+    const SearchOutcome &m_outcome;
+    Form m_form;
+    Widths m_widths{};
+    std::string m_head;                   // column 0, laid out
+    std::array<std::string, 7> m_weekday; // Sunday first, in the form's encoding
+    std::vector<std::string> m_tails;     // columns 4.. of each chart, laid out
+    std::int64_t m_unencodable = -1;
+    std::int64_t m_comma = -1;
+};
+
+// CP932 widths of columns 0..13 over a search's data rows (zeros without rows).
+SearchRowText::Widths searchDataWidths(const SearchOutcome &outcome);
+// The caption row of a search list.
+ListRow searchCaptions();
+
+// The list file of a finished search, exactly as writeListFile writes
+// searchListModel's list, its rows made while they are written (on
+// `threads` threads, 0 every core): the memory of a century's list is not
+// needed. Atomic; an empty text on success, else the message.
+std::string writeSearchListFile(const std::string &path, std::string_view matter, int direction,
+                                const SearchOutcome &outcome, int threads = 0);
+
 // Called between chunks with the counts so far; returning false stops the walk
 // (the rows found so far are kept, as with the stop button).
 using SearchProgress = std::function<bool(std::int64_t matches, std::int64_t examined)>;

@@ -99,8 +99,9 @@ private:
         std::int64_t hits = 0;
     };
 
-    // Takes the later half of the largest range left; a remainder under two
-    // chunks is left to its owner, who is walking it already.
+    // Takes the later half of the largest range left. Down to an eighth of
+    // a chunk: a whole chunk or two left to one thread at the end would keep
+    // the other idle for that long.
     bool takeOver(Range &mine)
     {
         Range *largest = nullptr;
@@ -108,7 +109,7 @@ private:
             if (largest == nullptr || r.end - r.next > largest->end - largest->next)
                 largest = &r;
         const std::int64_t left = largest->end - largest->next;
-        if (left / 2 < m_chunk)
+        if (left / 2 < std::max<std::int64_t>(1, m_chunk / 8))
             return false;
         const std::int64_t middle = largest->next + left / 2;
         mine = {middle, largest->end};
@@ -202,6 +203,112 @@ WalkEnd walkOnThreads(std::int64_t count, int threads, std::int64_t chunk, const
     }
     std::lock_guard lock(schedule.mutex);
     return {seen, schedule.chunksUpTo(seen.reached)};
+}
+
+bool makeBlocksInOrder(std::size_t count, int threads, const BlockMake &make, const BlockConsume &consume)
+{
+    if (count == 0)
+        return true;
+    threads = static_cast<int>(std::clamp<std::size_t>(static_cast<std::size_t>(std::max(threads, 1)), 1, count));
+    if (threads == 1) {
+        std::string text;
+        for (std::size_t b = 0; b < count; ++b) {
+            text.clear();
+            make(b, text);
+            if (!consume(text))
+                return false;
+        }
+        return true;
+    }
+
+    // Blocks are claimed in order and none more than `ahead` past the next
+    // one to consume, so memory stays a few blocks whatever the count. A
+    // made block waits in its ring slot; buffers are reused.
+    const std::size_t ahead = 2 * static_cast<std::size_t>(threads);
+    struct Slot {
+        std::string text;
+        bool ready = false;
+    };
+    std::vector<Slot> ring(ahead);
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t nextClaim = 0;   // the first block nobody has taken
+    std::size_t nextConsume = 0; // the first block not yet handed on
+    bool stop = false;
+
+    // Takes the next block when its slot is free; nothing when the run is over.
+    const auto claim = [&](std::unique_lock<std::mutex> &) -> std::optional<std::size_t> {
+        if (stop || nextClaim >= count || nextClaim >= nextConsume + ahead)
+            return std::nullopt;
+        return nextClaim++;
+    };
+    const auto makeInto = [&](std::size_t b, std::unique_lock<std::mutex> &lock) {
+        Slot &slot = ring[b % ahead];
+        std::string text = std::move(slot.text);
+        lock.unlock();
+        text.clear();
+        make(b, text);
+        lock.lock();
+        slot.text = std::move(text);
+        slot.ready = true;
+    };
+
+    const auto worker = [&] {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            std::optional<std::size_t> b;
+            changed.wait(lock, [&] { return (b = claim(lock)) || stop || nextClaim >= count; });
+            if (!b)
+                break;
+            makeInto(*b, lock);
+            changed.notify_all();
+        }
+    };
+    struct Pool {
+        std::mutex &mutex;
+        std::condition_variable &changed;
+        bool &stop;
+        std::vector<std::thread> threads;
+        ~Pool()
+        {
+            {
+                std::lock_guard lock(mutex);
+                stop = true;
+            }
+            changed.notify_all();
+            for (std::thread &t : threads)
+                t.join();
+        }
+    } pool{mutex, changed, stop, {}};
+    for (int j = 1; j < threads; ++j)
+        pool.threads.emplace_back(worker);
+
+    // The calling thread hands on every block that is ready, in order, and
+    // makes blocks itself while the next one to hand on is still being made.
+    std::unique_lock lock(mutex);
+    while (nextConsume < count) {
+        Slot &slot = ring[nextConsume % ahead];
+        if (slot.ready) {
+            std::string text = std::move(slot.text);
+            slot.ready = false;
+            lock.unlock();
+            const bool going = consume(text);
+            lock.lock();
+            slot.text = std::move(text);
+            ++nextConsume;
+            changed.notify_all();
+            if (!going) {
+                stop = true;
+                return false;
+            }
+        } else if (std::optional<std::size_t> b = claim(lock)) {
+            makeInto(*b, lock);
+            changed.notify_all();
+        } else {
+            changed.wait(lock);
+        }
+    }
+    return true;
 }
 
 void onThreads(int threads, const std::function<void(int)> &work)

@@ -20,6 +20,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace velm {
@@ -59,6 +61,18 @@ using WalkWatch = std::function<bool(const WalkPrefix &)>;
 // chunks of `chunk` moments. Returns when every thread has stopped.
 WalkEnd walkOnThreads(std::int64_t count, int threads, std::int64_t chunk, const WalkExamine &examine,
                       const WalkWatch &watch);
+
+// Makes the text of blocks 0..count-1 on `threads` threads (the calling
+// thread included) and hands each block to `consume` on the calling thread,
+// in block order, as soon as it and every block before it are made: a long
+// output is written while it is made, and at most a few blocks per thread
+// wait in memory. `make` appends block b's text to an empty buffer; it is
+// called from any thread, so it must only read shared state. `consume`
+// returning false ends the run (blocks not yet consumed are dropped).
+// Returns false when consume did.
+using BlockMake = std::function<void(std::size_t block, std::string &out)>;
+using BlockConsume = std::function<bool(std::string_view text)>;
+bool makeBlocksInOrder(std::size_t count, int threads, const BlockMake &make, const BlockConsume &consume);
 
 // Runs work(0) .. work(threads - 1) side by side, work(0) on the calling
 // thread, and returns when all are done: for work already cut into equal

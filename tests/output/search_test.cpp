@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+#include "engine/codec.h"
 #include "engine/koyomiwalk.h"
 #include "evaluation/patterns.h"
 #include "evaluation/suusan.h"
@@ -305,4 +311,87 @@ TEST(Search, RowElementsAndTitles)
     EXPECT_EQ(searchRow(3, t, chart, scores, SearchElement::NineStar, 0, names)[6], "三碧");
     EXPECT_EQ(searchSenL("求財", searchDirectionText(0)), " 占事「求財」 方位「全方位」 ");
     EXPECT_EQ(searchDirectionText(2), " 西");
+}
+
+namespace {
+
+std::string fileBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// The grid line of a row as the command line's grid lays out any list.
+std::string gridLine(const ListRow &row, const SearchRowText::Widths &widths)
+{
+    std::string line;
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        line += (c > 0 ? " " : "") + std::string(static_cast<std::size_t>(widths[c] - cp932Width(row[c])), ' ') + row[c];
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line + "\n";
+}
+
+} // namespace
+
+// Rows made as text, for the grid and the list file, on any number of
+// threads, are byte for byte those of the rows they stand for; cells the file
+// cannot hold are refused with the same message.
+TEST(Search, RowTextIsTheRowsByteForByte)
+{
+    const NumberTables tables = defaultTables();
+    const auto dir = std::filesystem::temp_directory_path() / ("velm-rowtext-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string file = (dir / "list.csv").string();
+    struct Case {
+        int kind;
+        SearchElement element;
+        int direction;
+        std::int64_t limit;
+        std::string patternName; // every pattern's name, when set
+    };
+    const std::vector<Case> cases{
+        {KindHour, SearchElement::Score, 0, 30000, ""}, {KindHour, SearchElement::Door, 3, 5000, ""},
+        {KindDay, SearchElement::Stems, 0, 3000, ""},   {KindYear, SearchElement::Star, 8, 300, ""},
+        {KindMonth, SearchElement::Deity, 1, 400, ""},  {KindHour, SearchElement::NineStar, 0, 2000, ""},
+        {KindHour, SearchElement::Pattern, 0, 3000, ""}, {KindHour, SearchElement::Pattern, 0, 3000, "格,局"},
+        {KindHour, SearchElement::Pattern, 0, 3000, "格\xF0\x9F\x98\x80"},
+    };
+    for (const Case &c : cases) {
+        ConstData names = MakeConstData();
+        if (!c.patternName.empty())
+            for (std::string &name : names.PatternName)
+                name = c.patternName;
+        SearchSettings s = hourSearch(c.limit, 100000, 2);
+        s.kind = c.kind;
+        s.element = c.element;
+        s.direction = c.direction;
+        const SearchOutcome outcome = SrcProc(s, alwaysMatter(), tables, names);
+        const std::vector<ListRow> rows = outcome.rows();
+        ASSERT_FALSE(rows.empty());
+
+        const std::string wholeFault = writeListFile(file, searchListModel("求財", c.direction, outcome));
+        const std::string whole = fileBytes(file);
+        const std::string fault = writeSearchListFile(file, "求財", c.direction, outcome, 3);
+        EXPECT_EQ(fault, wholeFault) << c.kind;
+        EXPECT_EQ(fileBytes(file), whole) << c.kind;
+        if (!fault.empty()) {
+            EXPECT_NE(fault.find(c.patternName.find(',') != std::string::npos ? "カンマ" : "S-JIS"), std::string::npos);
+        }
+
+        SearchRowText::Widths widths = searchDataWidths(outcome);
+        for (const ListRow &row : rows)
+            for (std::size_t col = 0; col < widths.size(); ++col)
+                ASSERT_LE(cp932Width(row[col]), widths[col]);
+        widths[1] += 1; // a wider caption pads every value
+        const SearchRowText grid(outcome, SearchRowText::Form::Grid, widths);
+        std::string made;
+        grid.append(0, rows.size() / 3, made);
+        grid.append(rows.size() / 3, rows.size(), made);
+        std::string expected;
+        for (const ListRow &row : rows)
+            expected += gridLine(row, widths);
+        EXPECT_EQ(made, expected) << c.kind;
+    }
+    std::filesystem::remove_all(dir);
 }

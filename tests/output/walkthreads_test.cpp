@@ -103,7 +103,7 @@ TEST(WalkThreads, AStopEndsAtThePrefixTheWatchSaw)
 TEST(WalkThreads, AStalledThreadsRangeIsWalkedByTheOthers)
 {
     // Thread 1 stalls in its first chunk until the calling thread has walked
-    // all but a few chunks (at most two are left to their owner), giving up
+    // all but a few moments (its stalled chunk and a sliver stay with it), giving up
     // after a few seconds so that a fault fails here rather than hangs.
     std::atomic<std::int64_t> others{0};
     const std::int64_t count = 4000;
@@ -123,4 +123,30 @@ TEST(WalkThreads, AStalledThreadsRangeIsWalkedByTheOthers)
         [](const WalkPrefix &) { return true; });
     EXPECT_TRUE(end.prefix.complete);
     EXPECT_GE(others.load(), count - 3 * chunk);
+}
+
+// Blocks made on several threads reach the consumer in order, each once;
+// a consumer that declines ends the run there.
+TEST(WalkThreads, BlocksAreHandedOnInOrder)
+{
+    for (int threads : {1, 2, 5}) {
+        std::string all;
+        const bool done = makeBlocksInOrder(
+            300, threads, [](std::size_t b, std::string &out) { out += std::to_string(b) + ","; },
+            [&](std::string_view text) {
+                all += text;
+                return true;
+            });
+        EXPECT_TRUE(done);
+        std::string expected;
+        for (int b = 0; b < 300; ++b)
+            expected += std::to_string(b) + ",";
+        EXPECT_EQ(all, expected) << threads;
+
+        int taken = 0;
+        EXPECT_FALSE(makeBlocksInOrder(
+            300, threads, [](std::size_t, std::string &out) { out = "x"; },
+            [&](std::string_view) { return ++taken < 7; }));
+        EXPECT_EQ(taken, 7);
+    }
 }
