@@ -13,6 +13,14 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
+# Every library the build needs is a Build-Depends of the Debian package:
+# the development packages scripts/setup installs, but for the tests' own.
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+for p in $(sed -n '/^packages=(/,/)/p' "$source_dir/scripts/setup" | grep -o -E '\b(lib[a-z0-9.+-]*|qt6-[a-z0-9-]*)-dev\b'); do
+  case $p in libgtest-dev|libgmock-dev|libbenchmark-dev|libclang-rt-*-dev) continue ;; esac
+  grep -q -E "^ *(Build-Depends: *)?$p\b" "$source_dir/debian/control" || fail "debian/control lacks the Build-Depends $p"
+done
+
 # The command-line tool and the data stand without the windows (velm-cli and
 # velm-data are packages of their own).
 for f in bin/velm-cli share/velm/SuuFile.Dat share/velm/Senji.Dat share/velm/Senji.Idx \
