@@ -203,9 +203,15 @@ ListLayout listLayout(const ListModel &model, const std::array<int, ListColumnCo
             layout.captions[static_cast<std::size_t>(c)] =
                 std::string(DirectionName[static_cast<std::size_t>(RingToKyu[static_cast<std::size_t>(c - 5)])]);
         bool wide = false;
-        for (std::size_t r = 1; r < model.rows.size() && !wide; ++r)
-            for (int c = 4; c <= Last - 1 && !wide; ++c)
-                wide = cp932Width(model.rows[r][static_cast<std::size_t>(c)]) >= 8;
+        for (std::size_t r = 1; r < model.rows.size() && !wide; ++r) {
+            for (int c = 4; c <= Last - 1 && !wide; ++c) {
+                // Valid UTF-8 (every list's cells are) is never narrower in
+                // bytes than in CP932: most cells of a long list are ruled
+                // out by their size alone.
+                const std::string &cell = model.rows[r][static_cast<std::size_t>(c)];
+                wide = cell.size() >= 8 && cp932Width(cell) >= 8;
+            }
+        }
         layout.widths[4] = 55;
         for (int c = 5; c <= Last - 1; ++c)
             layout.widths[static_cast<std::size_t>(c)] = wide ? 55 : 40;
@@ -345,14 +351,27 @@ std::string writeListFileStream(const std::string &path, std::string_view SenL, 
     AtomicFile file(path);
     std::string fault;      // a text that cannot be written as it is
     std::size_t lineNo = 0;
+    // Lines are gathered and written in large pieces: one system call per
+    // few thousand rows, not one per row.
+    constexpr std::size_t Piece = std::size_t{1} << 18;
+    std::string pending;
+    const auto flush = [&] {
+        if (!pending.empty() && !file.write(pending))
+            fault = file.commit(); // the writer's own message for its failure
+        pending.clear();
+    };
     const auto going = [&] { return fault.empty(); };
     const auto line = [&](const std::string &text) {
         ++lineNo;
         CodecResult encoded = encodeCp932(text);
-        if (!encoded.ok)
+        if (!encoded.ok) {
             fault = listEncodingFault(path, lineNo);
-        else if (!file.write(encoded.text + "\r\n"))
-            fault = file.commit(); // the writer's own message for its failure
+            return;
+        }
+        pending += encoded.text;
+        pending += "\r\n";
+        if (pending.size() >= Piece)
+            flush();
     };
     const ListRowSink add = [&](const ListRow &row) {
         if (going()) {
@@ -369,6 +388,8 @@ std::string writeListFileStream(const std::string &path, std::string_view SenL, 
         if (going())
             fault = std::move(refused);
     }
+    if (going())
+        flush();
     // Without commit() the temporary file goes and the old file stays.
     return going() ? file.commit() : fault;
 }

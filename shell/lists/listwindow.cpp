@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <unordered_set>
 
 #include <QDir>
 #include <QFileDialog>
@@ -9,6 +11,7 @@
 #include <QHeaderView>
 #include <QFontMetrics>
 #include <QStyle>
+#include <QTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -32,21 +35,46 @@ const QString PlacementKey = QStringLiteral("ListF");
 
 // --- the model -------------------------------------------------------------------------------
 
-void ListTableModel::setList(ListModel list)
+void ListTableModel::setList(ListModel list, int shown)
 {
     beginResetModel();
     m_list = std::move(list);
     if (m_list.rows.empty())
         m_list.rows.emplace_back();
+    m_shown = std::clamp(shown, 0, m_list.dataRowCount());
     endResetModel();
+}
+
+void ListTableModel::showRows(int rows)
+{
+    rows = std::min(rows, m_list.dataRowCount());
+    if (rows <= m_shown)
+        return;
+    beginInsertRows({}, m_shown, rows - 1);
+    m_shown = rows;
+    endInsertRows();
+}
+
+void ListTableModel::applyCaptions(const ListLayout &layout)
+{
+    ListRow &captions = m_list.rows[0];
+    bool changed = false;
+    for (std::size_t c = 0; c < ListColumnCount; ++c)
+        if (layout.captions[c] && captions[c] != *layout.captions[c]) {
+            captions[c] = *layout.captions[c];
+            changed = true;
+        }
+    if (changed)
+        emit headerDataChanged(Qt::Horizontal, 0, ListColumnCount - 1);
 }
 
 bool ListTableModel::removeListRow(int listRow)
 {
-    if (listRow < 1 || listRow > m_list.dataRowCount())
+    if (listRow < 1 || listRow > m_shown)
         return false;
     beginRemoveRows({}, listRow - 1, listRow - 1);
     deleteListRow(m_list, listRow);
+    --m_shown;
     endRemoveRows();
     return true;
 }
@@ -63,7 +91,7 @@ const QString &ListTableModel::boundaryMark(int listRow) const
 
 int ListTableModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_list.dataRowCount();
+    return parent.isValid() ? 0 : m_shown;
 }
 
 int ListTableModel::columnCount(const QModelIndex &parent) const
@@ -134,9 +162,15 @@ TListF::TListF(AppSettings &settings, QWidget *parent)
     QPushButton *icsBtn = makeIcsButton(this);
     connect(icsBtn, &QPushButton::clicked, this, &TListF::IcsBtnClick);
     connect(m_prevBtn, &QPushButton::clicked, this, [this] {
-        if (m_preview)
+        if (m_preview) {
+            fillAll(); // the preview prints the grid's rows
             m_preview(m_grid);
+        }
     });
+    m_fill = new QTimer(this);
+    m_fill->setSingleShot(true);
+    m_fill->setInterval(0);
+    connect(m_fill, &QTimer::timeout, this, &TListF::fillMore);
 
     m_model = new ListTableModel(this);
     m_grid = new QTableView(this);
@@ -200,20 +234,85 @@ void TListF::setPreview(std::function<void(QTableView *grid)> preview)
     m_prevBtn->setEnabled(static_cast<bool>(m_preview));
 }
 
+namespace {
+
+// Rows measured and shown before the window opens, and then in each block:
+// a block takes a few milliseconds, so the window answers between blocks.
+constexpr int FirstBlock = 2000;
+constexpr int FillBlock = 10000;
+
+} // namespace
+
 void TListF::setList(ListModel list)
 {
     const EngineOptions options = engineOptions(m_settings);
     m_model->setBoundaryOptions(options.koyomi, options.warnMinutes);
-    m_model->setList(std::move(list));
+    m_fill->stop();
+    m_measuredRows = 0;
+    m_measuredFont = QFont();
+    m_model->setList(std::move(list), FirstBlock);
     m_senL->setText(qs(m_model->list().SenL));
     m_cntL->setText(qs(m_model->list().CntL));
     layoutForKind();
 }
 
-void TListF::showList(const ListModel &list, bool onTop)
+void TListF::showList(ListModel list, bool onTop)
 {
-    setList(list);
+    setList(std::move(list));
     showWindow(onTop);
+}
+
+bool TListF::filling() const
+{
+    return m_model->shownRows() < m_model->list().dataRowCount() || m_measuredRows < m_model->shownRows();
+}
+
+void TListF::fillAll()
+{
+    m_fill->stop();
+    while (filling())
+        fillMore();
+    m_fill->stop();
+}
+
+void TListF::fillMore()
+{
+    const int target = std::min(m_model->list().dataRowCount(), m_measuredRows + FillBlock);
+    const std::array<int, ListColumnCount> before = m_contentWidths;
+    measureRows(target);
+    if (m_contentWidths != before)
+        applyWidths();
+    m_model->showRows(m_measuredRows);
+    if (filling())
+        m_fill->start();
+}
+
+void TListF::measureRows(int rows)
+{
+    // Every cell shows whole: a pillar cut to "甲…" or a door to "休…" reads
+    // as another. A long list repeats its texts (dates, hours, the cells of
+    // the same chart), so each different text is measured once.
+    const QFontMetrics metrics(m_grid->font());
+    if (m_measuredFont != m_grid->font() || m_measuredRows == 0) {
+        m_measuredFont = m_grid->font();
+        m_measuredRows = 0;
+        for (int c = 0; c < ListColumnCount; ++c)
+            m_contentWidths[static_cast<std::size_t>(c)] =
+                metrics.horizontalAdvance(m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+    }
+    const ListModel &list = m_model->list();
+    rows = std::min(rows, list.dataRowCount());
+    for (std::size_t c = 0; c + 1 < ListColumnCount; ++c) {
+        std::unordered_set<std::string_view> seen;
+        int widest = m_contentWidths[c];
+        for (int r = m_measuredRows + 1; r <= rows; ++r) {
+            const std::string &cell = list.rows[static_cast<std::size_t>(r)][c];
+            if (seen.insert(cell).second)
+                widest = std::max(widest, metrics.horizontalAdvance(qs(cell)));
+        }
+        m_contentWidths[c] = widest;
+    }
+    m_measuredRows = std::max(m_measuredRows, rows);
 }
 
 void TListF::showWindow(bool onTop)
@@ -227,34 +326,38 @@ void TListF::layoutForKind()
     std::array<int, ListColumnCount> current{};
     for (int c = 0; c < ListColumnCount; ++c)
         current[static_cast<std::size_t>(c)] = m_grid->columnWidth(c);
-    ListModel list = m_model->list();
-    const ListLayout layout = listLayout(list, current);
+    const ListLayout layout = listLayout(m_model->list(), current);
     m_kind = layout.kind;
     if (layout.kind == ListKind::Other) {
         setWindowTitle(QString());
         return;
     }
-    applyListCaptions(list, layout);
-    m_model->setList(std::move(list));
+    m_model->applyCaptions(layout);
     setWindowTitle(qs(layout.caption));
+    m_layoutWidths = layout.widths;
 
+    // The caption and the rows shown tell the widths, measured directly: a
+    // view not yet laid out sees no rows to fit. A new font measures anew.
+    if (m_measuredFont != m_grid->font())
+        m_measuredRows = 0;
+    measureRows(std::max(m_measuredRows, std::min(m_model->shownRows(), FirstBlock)));
+    applyWidths();
+    // The rest of the list is measured and shown in blocks.
+    if (filling())
+        m_fill->start();
+}
+
+void TListF::applyWidths()
+{
     // The widths are pixels of the small font the lists were designed for;
     // a larger font widens them in proportion so that cells are not cut.
     const double scale = gridFontScale(m_grid);
+    const int padding = 2 * m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 8;
     int sum = 0;
     for (int c = 0; c < ListColumnCount; ++c) {
-        int w = static_cast<int>(std::lround(layout.widths[static_cast<std::size_t>(c)] * scale));
-        if (c < ListColumnCount - 1) {
-            // Every cell shows whole: a pillar cut to "甲…" or a door to "休…"
-            // reads as another. The caption and the rows tell the width,
-            // measured directly: a view not yet laid out sees no rows to fit.
-            const QFontMetrics metrics(m_grid->font());
-            const ListModel &shown = m_model->list();
-            int widest = metrics.horizontalAdvance(m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
-            for (std::size_t r = 1; r < shown.rows.size(); ++r)
-                widest = std::max(widest, metrics.horizontalAdvance(qs(shown.rows[r][static_cast<std::size_t>(c)])));
-            w = std::max(w, widest + 2 * m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 8);
-        }
+        int w = static_cast<int>(std::lround(m_layoutWidths[static_cast<std::size_t>(c)] * scale));
+        if (c < ListColumnCount - 1)
+            w = std::max(w, m_contentWidths[static_cast<std::size_t>(c)] + padding);
         m_grid->setColumnWidth(c, w);
         sum += c == ListColumnCount - 1 ? 0 : w;
     }
@@ -288,7 +391,8 @@ void TListF::SG1DblClick(int listRow)
 
 void TListF::DelItemClick(int listRow)
 {
-    m_model->removeListRow(listRow);
+    if (m_model->removeListRow(listRow) && listRow <= m_measuredRows)
+        --m_measuredRows;
 }
 
 void TListF::ExpBtnClick()

@@ -6,10 +6,13 @@
 // deleted, and the whole list can be saved and opened again. The window is
 // made once at start; closing it only hides it.
 
+#include <array>
+#include <climits>
 #include <functional>
 #include <optional>
 
 #include <QAbstractTableModel>
+#include <QFont>
 #include <QWidget>
 
 #include "engine/astro.h"
@@ -19,21 +22,30 @@
 
 class QLabel;
 class QMenu;
+class QTimer;
 class QPushButton;
 class QTableView;
 
 namespace velm {
 
-// The grid's model: a copy of the list. Row 0 of the list (the captions) is
-// the horizontal header; data rows 1.. are the model's rows 0...
+// The grid's model: the list. Row 0 of the list (the captions) is the
+// horizontal header; data rows 1.. are the model's rows 0... A long list is
+// shown in blocks: the grid gets the rows up to shownRows() and more as the
+// window has measured them, so that it never stops to take in a century.
 class ListTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
     const ListModel &list() const { return m_list; }
-    void setList(ListModel list);
-    // Data row 1.. of the list; false when out of range.
+    // Shows at most `shown` data rows of it to begin with.
+    void setList(ListModel list, int shown = INT_MAX);
+    int shownRows() const { return m_shown; }
+    // Shows the data rows up to `rows` (never fewer than now).
+    void showRows(int rows);
+    // Writes the layout's captions into the caption row.
+    void applyCaptions(const ListLayout &layout);
+    // Data row 1.. of the list, when shown; false when out of range.
     bool removeListRow(int listRow);
     // Rows near a term get their date cell marked (display only).
     void setBoundaryOptions(const KoyomiOptions &options, int warnMinutes);
@@ -47,6 +59,7 @@ public:
 
 private:
     ListModel m_list = ListModel::fresh();
+    int m_shown = 0;
     RowBoundaryMarks m_marks;
 };
 
@@ -57,8 +70,14 @@ public:
     ~TListF() override;
 
     // A new list from the search or the chart-data list: laid out for its
-    // kind and shown, on top of other windows when `onTop`.
-    void showList(const ListModel &list, bool onTop);
+    // kind and shown, on top of other windows when `onTop`. A long list
+    // opens with its first rows and fills in blocks while the window stays
+    // usable.
+    void showList(ListModel list, bool onTop);
+    // Whether rows of the list are still waiting to be shown; fillAll()
+    // shows them at once (the tests, printing).
+    bool filling() const;
+    void fillAll();
     // Shows the list it holds (ListBtn, "検索一覧表を開く"), restored if minimised.
     void showWindow(bool onTop);
     bool hasRows() const { return m_model->list().dataRowCount() > 0; }
@@ -105,6 +124,12 @@ private:
     void setList(ListModel list);
     void storePlacement();
     int rowAt(const QPoint &viewportPos) const;
+    // Measures the cells of data rows up to `rows` into m_contentWidths.
+    void measureRows(int rows);
+    // Sets the columns and the window's width from the layout's widths and
+    // the widest cells measured so far.
+    void applyWidths();
+    void fillMore();
 
     AppSettings &m_settings;
     ListTableModel *m_model = nullptr;
@@ -116,6 +141,11 @@ private:
     std::function<void(QTableView *)> m_preview;
     ListKind m_kind = ListKind::Other;
     int m_menuRow = 0; // the row the popup menu acts on (0: none)
+    std::array<int, ListColumnCount> m_layoutWidths{}; // the layout's widths, unscaled
+    std::array<int, ListColumnCount> m_contentWidths{}; // widest caption or cell so far, in pixels
+    int m_measuredRows = 0;                             // data rows measured into m_contentWidths
+    QFont m_measuredFont;
+    QTimer *m_fill = nullptr;
 };
 
 } // namespace velm

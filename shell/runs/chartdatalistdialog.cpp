@@ -148,9 +148,8 @@ void TBDataF::OKBtnClick()
         }
         if (result->ended)
             ui::showInfo(this, qs(walkEndMessage(result->last, result->count, "作成")));
-        const ListModel model = chartDataListModel(*result);
         accept();
-        m_list.showList(model, m_settings.searchListOnTop());
+        m_list.showList(chartDataListModel(*result), m_settings.searchListOnTop());
     });
 }
 

@@ -195,10 +195,13 @@ void TSrcSF::OKBtnClick()
     showCounts(0, 0);
     m_stopBtn->setFocus();
     auto outcome = std::make_shared<SearchOutcome>();
+    auto list = std::make_shared<ListModel>();
     // The walk's own threads call the progress: it only reads the stop and
-    // hands the counts over to this window's thread.
-    auto work = [this, search, outcome, senMatter = std::move(matter.matter),
-                 tables = std::move(numbers.tables)](const RunTicket &run) {
+    // hands the counts over to this window's thread. The list's rows are
+    // made here too, off the window's thread: a century has a quarter of a
+    // million of them.
+    auto work = [this, search, outcome, list, matterName = matterName.toStdString(),
+                 senMatter = std::move(matter.matter), tables = std::move(numbers.tables)](const RunTicket &run) {
         *outcome = SrcProc(search, senMatter, tables, m_names, [this, &run](std::int64_t matches, std::int64_t examined) {
             run.report([this, matches, examined] {
                 showCounts(matches, examined);
@@ -206,9 +209,11 @@ void TSrcSF::OKBtnClick()
             });
             return !run.stopRequested();
         });
+        // The matches go into the list; the counts stay.
+        if (!outcome->found.empty())
+            *list = searchListModel(matterName, search.direction, std::move(*outcome));
     };
-    m_run.start(std::move(work), [this, outcome, matterName, direction = search.direction, start = search.start,
-                                  kind = search.kind] {
+    m_run.start(std::move(work), [this, outcome, list, start = search.start, kind = search.kind] {
         showCounts(outcome->matches, outcome->examined);
         showRunning(false);
         // A walk cut short by the end of the calendar says so: the user asked
@@ -216,14 +221,13 @@ void TSrcSF::OKBtnClick()
         if (outcome->ended && outcome->examined > 0)
             ui::showInfo(this, qs(walkEndMessage(walkMoment(start, kind, outcome->examined - 1),
                                                  outcome->examined, "検索")));
-        if (outcome->found.empty()) {
+        if (list->dataRowCount() == 0) {
             ui::showInfo(this, NotFound);
             return;
         }
-        ListModel list = searchListModel(matterName.toStdString(), direction, std::move(*outcome));
         accept();
         if (m_list)
-            m_list->showList(list, m_settings.searchListOnTop());
+            m_list->showList(std::move(*list), m_settings.searchListOnTop());
     });
 }
 

@@ -337,3 +337,31 @@ TEST(ListF, RowsNearATermAreMarkedForTheEyeOnly)
     w.showList(list, false);
     EXPECT_NE(cell(w, 4, 1).data(Qt::BackgroundRole).value<QColor>(), BoundaryMarkColour);
 }
+
+// A century's list opens with its first rows and fills in blocks while the
+// window answers; a wide cell met only late still widens its column, and a
+// row deleted meanwhile stays deleted.
+TEST(ListF, ALongListFillsInBlocks)
+{
+    QTemporaryDir dir;
+    AppSettings settings(dir.path(), dir.path());
+    TListF w(settings);
+    ListModel long_ = searchList();
+    long_.rows.resize(1);
+    constexpr int Rows = 60000;
+    for (int r = 0; r < Rows; ++r)
+        long_.rows.push_back(row("時盤", "2024/03/05", "14", "2"));
+    long_.rows.back()[6] = "WWWWWWWWWWWWWWWWWWWWWWWWWW";
+    w.showList(std::move(long_), false);
+    QAbstractItemModel *model = w.grid()->model();
+    EXPECT_TRUE(w.filling());
+    EXPECT_LT(model->rowCount(), Rows);
+    EXPECT_EQ(w.list().dataRowCount(), Rows);
+    const int narrow = w.grid()->columnWidth(6);
+
+    w.DelItemClick(1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.filling(); }, 20000));
+    EXPECT_EQ(model->rowCount(), Rows - 1);
+    EXPECT_GT(w.grid()->columnWidth(6), narrow);
+    EXPECT_GE(w.grid()->columnWidth(6), w.grid()->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWW")));
+}
