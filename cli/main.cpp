@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/cmd_calendar.h"
+#include "cli/cmd_places.h"
 #include "cli/cmd_quick.h"
 #include "cli/commands.h"
 
@@ -27,6 +28,10 @@ void printUsage(std::ostream &out)
            "  velm-cli cgidata --from-year Y1 --to-year Y2 --out DIR [--text] [--year-folders]\n"
            "                   [--no-year-month] [--no-day-hour]\n"
            "  velm-cli heatmap DATE --days N [--kind hour|day] [--direction 1..8|best] [--csv]\n"
+           "  velm-cli bearing [--from PLACE] --to PLACE [--path geodesic|rhumb] [--north true|magnetic]\n"
+           "                   [--date YYYY-MM-DD] [--sectors 45|30-60] [--margin DEG] [--json]\n"
+           "  velm-cli places list [--json] | add NAME COORDINATES [--note TEXT] [--home] | remove NAME\n"
+           "                  | home [NAME]\n"
            "  velm-cli --version\n"
            "  共通: --data DIR でデータファイルのフォルダを指定\n";
 }
@@ -63,6 +68,10 @@ int main(int argc, char **argv)
         return runCgidata(args);
     if (command == "heatmap")
         return runHeatmap(args);
+    if (command == "bearing")
+        return runBearing(args);
+    if (command == "places")
+        return runPlaces(args);
     if (command == "--version") {
         std::cout << "velm-cli " << VELM_VERSION << "\n";
         return 0;

@@ -27,6 +27,7 @@
 #include "shell/common/programfiles.h"
 #include "shell/settings/appsettings.h"
 #include "shell/tools/helpwindow.h"
+#include "output/placebook.h"
 #include "shell/common/messages.h"
 #include "shell/settings/regfile.h"
 #include "engine/syserror.h"
@@ -111,6 +112,23 @@ QString copyOne(const QString &source, const QString &target, qint64 &done, qint
     return {};
 }
 
+// The place book is a live SQLite database: it is copied page by page under
+// its own lock (never as bytes that a writer may be changing), and a copy in
+// place is written through the target's own journal, so that a program that
+// has it open never sees a file swapped under it.
+bool isDatabase(const QString &folder, const QString &name)
+{
+    return name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive)
+           && looksLikeDatabase(QFile::encodeName(folder + name).toStdString());
+}
+
+QString copyDatabaseFile(const QString &source, const QString &target)
+{
+    const std::string error =
+        copyDatabase(QFile::encodeName(source).toStdString(), QFile::encodeName(target).toStdString());
+    return QString::fromStdString(error);
+}
+
 } // namespace
 
 bool backupSelects(const QString &fileName, int groups)
@@ -162,7 +180,9 @@ FileSelection selectBackupFiles(const QString &folder, int groups)
     for (const QFileInfo &e : entries) {
         const bool index = e.suffix().compare(QLatin1String("idx"), Qt::CaseInsensitive) == 0
                            && dataStems.contains(e.completeBaseName().toLower());
-        if (!index && !backupSelects(e.fileName(), groups))
+        // The place book goes with the edit data.
+        const bool book = e.fileName() == QLatin1String(PlaceBookFile) && (groups & 2) != 0;
+        if (!index && !book && !backupSelects(e.fileName(), groups))
             continue;
         s.names << e.fileName();
         s.bytes += e.size();
@@ -202,7 +222,15 @@ CopyResult copyFileSet(const QString &from, const QString &to, const QStringList
         }
         QFile::remove(newName(dst, n)); // left by an earlier run that was cut short
         made << n;
-        const QString error = copyOne(src + n, newName(dst, n), done, total, n, progress, result.cancelled);
+        QString error;
+        if (isDatabase(src, n)) {
+            error = copyDatabaseFile(src + n, newName(dst, n));
+            done += QFileInfo(src + n).size();
+            if (error.isEmpty() && progress && !progress(done, total, n))
+                result.cancelled = true;
+        } else {
+            error = copyOne(src + n, newName(dst, n), done, total, n, progress, result.cancelled);
+        }
         if (!error.isEmpty() || result.cancelled) {
             dropTemporaries();
             result.message = error;
@@ -214,6 +242,7 @@ CopyResult copyFileSet(const QString &from, const QString &to, const QStringList
     // copy renamed over it; on any failure every original goes back.
     QStringList replaced;   // names whose copy is in place
     QStringList setAside;   // names whose original is (also) at its old-name
+    QStringList databases;  // set-aside names copied through the database, not renamed
     auto rollBack = [&] {
         for (const QString &n : replaced)
             if (!setAside.contains(n))
@@ -221,12 +250,33 @@ CopyResult copyFileSet(const QString &from, const QString &to, const QStringList
         // A hard link renamed onto its own file leaves both names: the
         // second one goes once the original is back under its name.
         for (const QString &n : setAside)
-            if (std::rename(QFile::encodeName(oldName(dst, n)).constData(), QFile::encodeName(dst + n).constData()) == 0)
+            if (databases.contains(n)) {
+                if (copyDatabaseFile(oldName(dst, n), dst + n).isEmpty())
+                    QFile::remove(oldName(dst, n));
+            } else if (std::rename(QFile::encodeName(oldName(dst, n)).constData(), QFile::encodeName(dst + n).constData()) == 0)
                 QFile::remove(oldName(dst, n));
         dropTemporaries();
     };
     for (const QString &n : names) {
         const QString target = dst + n;
+        if (isDatabase(dst, n) && looksLikeDatabase(QFile::encodeName(newName(dst, n)).toStdString())) {
+            // A database in place: its content replaced in one transaction.
+            QFile::remove(oldName(dst, n));
+            QString error = copyDatabaseFile(target, oldName(dst, n));
+            if (error.isEmpty()) {
+                setAside << n;
+                databases << n;
+                error = copyDatabaseFile(newName(dst, n), target);
+            }
+            if (!error.isEmpty()) {
+                rollBack();
+                result.message = error;
+                return result;
+            }
+            QFile::remove(newName(dst, n));
+            replaced << n;
+            continue;
+        }
         if (QFileInfo::exists(target)) {
             QFile::remove(oldName(dst, n));
             // The original gets a second name for the roll-back and stays in

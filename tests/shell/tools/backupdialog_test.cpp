@@ -20,6 +20,7 @@
 #include "shell/app/app.h"
 #include "shell/settings/appsettings.h"
 #include "shell/tools/backupdialog.h"
+#include "output/placebook.h"
 #include "shell/common/messages.h"
 #include "shell_fixtures.h"
 
@@ -398,4 +399,34 @@ TEST(BackF, AStoppedCopyLeavesTheDestination)
     EXPECT_FALSE(fifo.ok);
     EXPECT_TRUE(fifo.message.contains("c.dat") && fifo.message.contains("通常のファイル")) << fifo.message.toStdString();
     EXPECT_EQ(snapshot(to.path()), copiedBefore);
+}
+
+TEST(BackF, ThePlaceBookIsCopiedWhileInUseAndRestoredThroughItsJournal)
+{
+    Fixture f;
+    std::string error;
+    auto book = PlaceBook::open(f.program.filePath(PlaceBookFile).toStdString(), error);
+    ASSERT_TRUE(book) << error;
+    for (int i = 0; i < 100; ++i) {
+        Place p;
+        p.name = "地点" + std::to_string(i);
+        ASSERT_EQ(book->add(p), "");
+    }
+    f.setGroups(2);
+    f.click("BBtn");
+    EXPECT_TRUE(f.messages.texts.last().contains(QStringLiteral("5 個のファイル"))) << f.messages.texts.last().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(f.media.filePath("VELM.db-wal")));
+    {
+        auto copy = PlaceBook::open(f.media.filePath(PlaceBookFile).toStdString(), error);
+        ASSERT_TRUE(copy) << error;
+        EXPECT_EQ(copy->places(error).size(), 100u);
+    }
+    // Restored while the program still has it open: the open book sees the
+    // backup's places, and its own later change is gone.
+    ASSERT_EQ(book->remove("地点0"), "");
+    const CopyResult restored = copyFileSet(f.media.path(), f.program.path(), {PlaceBookFile});
+    EXPECT_TRUE(restored.ok) << restored.message.toStdString();
+    EXPECT_EQ(book->places(error).size(), 100u);
+    EXPECT_TRUE(book->find("地点0", error));
+    EXPECT_FALSE(QFileInfo::exists(f.program.filePath(".VELM.db.velm-old")));
 }

@@ -1,0 +1,207 @@
+// velm-cli places and bearing.
+
+#include "cli/cmd_places.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "cli/datadir.h"
+#include "cli/json.h"
+#include "cli/placeargs.h"
+
+namespace velm::cli {
+namespace {
+
+constexpr const char *PlacesUsage =
+    "使い方: velm-cli places list [--json] | add NAME COORDINATES [--note TEXT] [--home] | remove NAME | "
+    "home [NAME]  [--data DIR]";
+constexpr const char *BearingUsage =
+    "使い方: velm-cli bearing [--from PLACE] --to PLACE [--path geodesic|rhumb] [--north true|magnetic] "
+    "[--date YYYY-MM-DD] [--sectors 45|30-60] [--margin DEG] [--json] [--data DIR]";
+
+// Fixed decimals, never "-0.000".
+std::string fixed(double value, int decimals)
+{
+    std::string text = jsonNumber(value, decimals);
+    if (text.front() == '-' && text.find_first_of("123456789") == std::string::npos)
+        text.erase(0, 1);
+    return text;
+}
+
+std::string placeJson(const Place &p, bool withNote)
+{
+    JsonObject o;
+    o.text("name", p.name).raw("lat", fixed(p.lat, 9)).raw("lon", fixed(p.lon, 9));
+    if (withNote)
+        o.text("note", p.note).raw("home", p.home ? "true" : "false");
+    return o.str();
+}
+
+std::string coordinateText(const Place &p)
+{
+    return fixed(p.lat, 6) + "," + fixed(p.lon, 6);
+}
+
+int placesList(PlaceBook &book, bool json)
+{
+    std::string error;
+    const std::vector<Place> places = book.places(error);
+    if (!error.empty())
+        return runFailure(error);
+    for (const Place &p : places) {
+        if (json)
+            std::cout << placeJson(p, true) << "\n";
+        else
+            std::cout << (p.home ? "基点" : "　　") << "\t" << p.name << "\t" << coordinateText(p)
+                      << (p.note.empty() ? "" : "\t" + p.note) << "\n";
+    }
+    return 0;
+}
+
+} // namespace
+
+int runPlaces(const Args &given)
+{
+    Args args = given;
+    std::string error;
+    const std::optional<std::string> dataDir = takeDataDir(args, error);
+    if (!dataDir)
+        return usageError(error);
+    std::vector<std::string> positional;
+    std::string note;
+    bool home = false;
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        if (a == "--json") {
+            json = true;
+        } else if (a == "--home") {
+            home = true;
+        } else if (a == "--note") {
+            const std::string *value = takeValue(args, i, error);
+            if (!value)
+                return usageError(error);
+            note = *value;
+        } else if (a.rfind("--", 0) == 0) {
+            return usageError("不明なオプションです: " + a);
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.empty())
+        return usageError(PlacesUsage);
+    const std::string sub = positional[0];
+    const bool fits = (sub == "list" && positional.size() == 1) || (sub == "add" && positional.size() >= 3) ||
+                      (sub == "remove" && positional.size() == 2) || (sub == "home" && positional.size() <= 2);
+    if (!fits)
+        return usageError(PlacesUsage);
+    if (sub != "add" && (home || !note.empty()))
+        return usageError("--note と --home は add にだけ付けられます");
+
+    std::unique_ptr<PlaceBook> book = openPlaceBook(*dataDir, error);
+    if (!book)
+        return runFailure(error);
+    if (sub == "list")
+        return placesList(*book, json);
+    if (sub == "add") {
+        // The coordinates may come as one word or as two ("35°41'N" "139°46'E").
+        std::string coordinates;
+        for (std::size_t k = 2; k < positional.size(); ++k)
+            coordinates += (k > 2 ? " " : "") + positional[k];
+        const std::optional<GeoPoint> p = parseCoordinates(coordinates, error);
+        if (!p)
+            return usageError(error);
+        Place place;
+        place.name = positional[1];
+        place.lat = p->lat;
+        place.lon = p->lon;
+        place.note = note;
+        place.home = home;
+        error = book->add(place);
+        if (!error.empty())
+            return runFailure(error);
+        return 0;
+    }
+    if (sub == "remove") {
+        error = book->remove(positional[1]);
+        return error.empty() ? 0 : runFailure(error);
+    }
+    if (positional.size() == 2) {
+        error = book->setHome(positional[1]);
+        return error.empty() ? 0 : runFailure(error);
+    }
+    const std::optional<Place> current = book->home(error);
+    if (!error.empty())
+        return runFailure(error);
+    if (!current)
+        return runFailure("基点が登録されていません");
+    if (json)
+        std::cout << placeJson(*current, true) << "\n";
+    else
+        std::cout << current->name << "\t" << coordinateText(*current) << "\n";
+    return 0;
+}
+
+int runBearing(const Args &given)
+{
+    Args args = given;
+    std::string error;
+    const std::optional<std::string> dataDir = takeDataDir(args, error);
+    if (!dataDir)
+        return usageError(error);
+    DirectionOptions options;
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const FlagResult taken = takeDirectionOption(args, i, options, error);
+        if (taken == FlagResult::Bad)
+            return usageError(error);
+        if (taken == FlagResult::Taken)
+            continue;
+        if (args[i] == "--json")
+            json = true;
+        else
+            return usageError(args[i].rfind("--", 0) == 0 ? "不明なオプションです: " + args[i] : BearingUsage);
+    }
+    if (options.to.empty())
+        return usageError(BearingUsage);
+    if (options.allowEdge)
+        return usageError("--allow-edge は search, calendar, heatmap のオプションです");
+    const std::optional<Direction> d = resolveDirection(options, *dataDir, error);
+    if (!d)
+        return usageError(error);
+    const char *path = options.path == BearingPath::Geodesic ? "geodesic" : "rhumb";
+    const char *north = options.magnetic ? "magnetic" : "true";
+    if (json) {
+        JsonObject o;
+        o.raw("from", placeJson(d->from, false)).raw("to", placeJson(d->to, false)).raw("azimuth", fixed(d->azimuth, 9));
+        if (d->declination)
+            o.raw("declination", fixed(*d->declination, 6));
+        o.text("sector", SectorName[static_cast<std::size_t>(d->fix.sector)])
+            .raw("marginDegrees", fixed(d->fix.margin, 9))
+            .raw("distanceKm", fixed(d->course.distanceKm, 6))
+            .text("path", path)
+            .text("north", north)
+            .text("sectors", options.sectors == SectorDivision::Even45 ? "45" : "30-60")
+            .raw("nearEdge", d->fix.nearEdge ? "true" : "false")
+            .text("neighbour", SectorName[static_cast<std::size_t>(d->fix.neighbour)])
+            .integer("direction", SectorPalace[static_cast<std::size_t>(d->fix.sector)]);
+        std::cout << o.str() << "\n";
+        return 0;
+    }
+    std::cout << d->from.name << "（" << coordinateText(d->from) << "）→ " << d->to.name << "（"
+              << coordinateText(d->to) << "）\n";
+    std::cout << "方位角 " << fixed(d->azimuth, 4) << "°（" << (options.magnetic ? "磁北" : "真北") << "・"
+              << (options.path == BearingPath::Geodesic ? "測地線" : "等角航路") << "）";
+    if (d->declination)
+        std::cout << "  偏角 " << fixed(*d->declination, 2) << "°";
+    std::cout << "  距離 " << fixed(d->course.distanceKm, 3) << " km\n";
+    const std::string sector(SectorName[static_cast<std::size_t>(d->fix.sector)]);
+    std::cout << "方位 " << sector << "（" << (options.sectors == SectorDivision::Even45 ? "45°" : "30°/60°")
+              << "区分、境界まで " << fixed(d->fix.margin, 2) << "°）";
+    if (d->fix.nearEdge)
+        std::cout << "  境界付近: " << sector << "／" << SectorName[static_cast<std::size_t>(d->fix.neighbour)];
+    std::cout << "\n";
+    return 0;
+}
+
+} // namespace velm::cli
