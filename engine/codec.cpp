@@ -6,14 +6,47 @@
 namespace velm {
 namespace {
 
-CodecResult convert(const char *to, const char *from, std::string_view in)
+bool isAscii(std::string_view text)
+{
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// A conversion descriptor kept for the thread's life: opening one costs more
+// than converting a line, and lists convert hundreds of thousands of lines.
+class Converter {
+public:
+    Converter(const char *to, const char *from) : m_cd(iconv_open(to, from)) {}
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
+    ~Converter()
+    {
+        if (ok())
+            iconv_close(m_cd);
+    }
+    bool ok() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return m_cd; }
+
+private:
+    iconv_t m_cd;
+};
+
+CodecResult convert(const Converter &converter, std::string_view in)
 {
     CodecResult result;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    // CP932 and UTF-8 share ASCII byte for byte.
+    if (isAscii(in)) {
+        result.text = in;
+        return result;
+    }
+    if (!converter.ok()) {
         result.ok = false;
         return result;
     }
+    iconv_t cd = converter.get();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr); // back to the initial state
     std::string out(in.size() * 3 + 16, '\0');
     char *inPtr = const_cast<char *>(in.data());
     std::size_t inLeft = in.size();
@@ -36,7 +69,6 @@ CodecResult convert(const char *to, const char *from, std::string_view in)
         break;
     }
     out.resize(out.size() - outLeft);
-    iconv_close(cd);
     result.text = std::move(out);
     return result;
 }
@@ -68,12 +100,14 @@ int widthOf(char32_t cp)
 
 CodecResult decodeCp932(std::string_view bytes)
 {
-    return convert("UTF-8", "CP932", bytes);
+    thread_local const Converter decoder("UTF-8", "CP932");
+    return convert(decoder, bytes);
 }
 
 CodecResult encodeCp932(std::string_view utf8)
 {
-    return convert("CP932", "UTF-8", utf8);
+    thread_local const Converter encoder("CP932", "UTF-8");
+    return convert(encoder, utf8);
 }
 
 int cp932Width(std::string_view utf8)

@@ -362,8 +362,9 @@ void examine(std::int64_t from, std::int64_t to, const SearchSettings &settings,
 {
     if (!matter.usable() || matter.groupCount == 0)
         return;
+    WalkMoments moments(settings.start, settings.kind);
     for (std::int64_t k = from; k < to; ++k) {
-        const OutcomeRef outcome = cache.at(walker.at(walkMoment(settings.start, settings.kind, k)));
+        const OutcomeRef outcome = cache.at(walker.at(moments.at(k)));
         if (outcome != Unmatched)
             found.push_back({static_cast<std::uint32_t>(k), outcome});
     }

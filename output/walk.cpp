@@ -1,6 +1,7 @@
 #include "output/walk.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "engine/datetime.h"
@@ -37,6 +38,27 @@ CivilTime civilFromSeconds(std::int64_t seconds)
 CivilTime walkMoment(const CivilTime &start, int kind, std::int64_t k)
 {
     return civilFromSeconds(secondsFromCivil(start) + k * WalkStepSeconds[stepKind(kind)]);
+}
+
+WalkMoments::WalkMoments(const CivilTime &start, int kind)
+    : m_base(secondsFromCivil(start)), m_step(WalkStepSeconds[stepKind(kind)]), m_days(INT64_MIN)
+{
+}
+
+CivilTime WalkMoments::at(std::int64_t k)
+{
+    const std::int64_t seconds = m_base + k * m_step;
+    const std::int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
+    if (days != m_days) {
+        m_days = days;
+        m_date = civilFromDayNumber(static_cast<long>(days + EpochDay));
+    }
+    const std::int64_t rest = seconds - days * 86400;
+    CivilTime t = m_date;
+    t.hour = static_cast<int>(rest / 3600);
+    t.minute = static_cast<int>(rest / 60 % 60);
+    t.second = static_cast<int>(rest % 60);
+    return t;
 }
 
 std::int64_t walkLength(const CivilTime &start, int kind)

@@ -25,6 +25,21 @@ CivilTime civilFromSeconds(std::int64_t seconds);
 // k must not exceed walkLength(start, kind).
 CivilTime walkMoment(const CivilTime &start, int kind, std::int64_t k);
 
+// The moments of one walk, for walks that ask for them in order: the same
+// moments as walkMoment, with the calendar date worked out once a day
+// rather than once a moment.
+class WalkMoments {
+public:
+    WalkMoments(const CivilTime &start, int kind);
+    CivilTime at(std::int64_t k);
+
+private:
+    std::int64_t m_base;
+    std::int64_t m_step;
+    std::int64_t m_days;
+    CivilTime m_date;
+};
+
 // The calendar ends on 9999-12-31: how many moments of the walk, the start
 // included, fall on or before its last second (0 when the start is past it).
 // Every walk stops there, whatever its limit.

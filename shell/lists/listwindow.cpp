@@ -7,6 +7,9 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QFontMetrics>
@@ -431,7 +434,26 @@ void TListF::OpenBtnClick()
         layoutForKind();
         return;
     }
-    ListFileRead read = readListFile(path.toStdString());
+    const std::string file = path.toStdString();
+    // A century's list file is tens of megabytes: it is read off the
+    // window's thread, which keeps answering meanwhile.
+    constexpr qint64 ReadAside = 1 << 20;
+    if (QFileInfo(path).size() < ReadAside) {
+        openRead(path, readListFile(file));
+        return;
+    }
+    setCursor(Qt::BusyCursor);
+    auto *watcher = new QFutureWatcher<ListFileRead>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, path] {
+        unsetCursor();
+        watcher->deleteLater();
+        openRead(path, watcher->future().takeResult());
+    });
+    watcher->setFuture(QtConcurrent::run([file] { return readListFile(file); }));
+}
+
+void TListF::openRead(const QString &path, ListFileRead read)
+{
     if (!read.ok()) {
         ui::showError(this, qs(read.error));
         return;

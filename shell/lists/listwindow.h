@@ -94,6 +94,7 @@ public:
     void ExpBtnClick();
     // "予定表に書き出す (.ics)": the selected rows (or all) as calendar events.
     void IcsBtnClick();
+    // A large file is read on another thread: the list appears when it is in.
     void OpenBtnClick();
 
     // Seams for the platform's file dialogs: the chosen path, empty when cancelled.
@@ -130,6 +131,8 @@ private:
     // the widest cells measured so far.
     void applyWidths();
     void fillMore();
+    // Shows a list file read, or says why it cannot be shown.
+    void openRead(const QString &path, ListFileRead read);
 
     AppSettings &m_settings;
     ListTableModel *m_model = nullptr;

@@ -30,6 +30,15 @@ TEST(Walk, HundredYearsOfDoubleHoursStayOnTheHour)
     }
     // 36,525 days: 2100 is no leap year.
     EXPECT_EQ(walkMoment(start, 3, 438'300), (CivilTime{2126, 1, 2, 1, 0, 0}));
+
+    // Asked in order (with gaps), the walk's moments are the same.
+    for (int kind = 0; kind < 4; ++kind) {
+        for (const CivilTime &from : {start, CivilTime{1, 1, 1, 0, 45, 0}, CivilTime{2024, 2, 28, 23, 59, 59}}) {
+            WalkMoments moments(from, kind);
+            for (std::int64_t k = 0; k < 20'000; k += 1 + k % 7)
+                ASSERT_EQ(moments.at(k), walkMoment(from, kind, k)) << kind << " " << k;
+        }
+    }
 }
 
 TEST(Walk, SecondsRoundTrip)

@@ -364,4 +364,13 @@ TEST(ListF, ALongListFillsInBlocks)
     EXPECT_EQ(model->rowCount(), Rows - 1);
     EXPECT_GT(w.grid()->columnWidth(6), narrow);
     EXPECT_GE(w.grid()->columnWidth(6), w.grid()->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWW")));
+
+    // Saved and opened again: a file this large is read on another thread.
+    const QString path = dir.filePath(QStringLiteral("long.csv"));
+    ASSERT_EQ(writeListFile(path.toStdString(), w.list()), "");
+    w.showList(searchList(), false);
+    w.openFileName = [&](QWidget *) { return path; };
+    w.OpenBtnClick();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.list().dataRowCount() == Rows - 1; }, 20000));
+    EXPECT_EQ(w.list().rows.back()[6], "WWWWWWWWWWWWWWWWWWWWWWWWWW");
 }
