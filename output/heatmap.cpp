@@ -120,8 +120,10 @@ HeatGrid heatGrid(const HeatMap &map)
         grid.columns = HeatHours;
         for (int s = 0; s < HeatHours; ++s) {
             char hour[4];
-            std::snprintf(hour, sizeof hour, "%02d", 2 * s);
-            // 00:00 lies in 子, 02:00 in 丑, and so on.
+            // A double-hour is named by its branch and the hour it starts
+            // at, as the settings and the calendar name it: the 00:00 cell
+            // lies in 子, which starts at 23:00; 02:00 in 丑, from 01:00.
+            std::snprintf(hour, sizeof hour, "%02d", (2 * s + 23) % 24);
             grid.columnCaptions.push_back(std::string(BranchName[static_cast<std::size_t>(s)]) + "\n" + hour);
         }
         grid.cells.resize(static_cast<std::size_t>(grid.rows * grid.columns));

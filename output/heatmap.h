@@ -86,7 +86,7 @@ struct HeatGrid {
     int columns = 0;
     std::vector<int> cells;                  // rows x columns: index into HeatMap::cells, -1 for none
     std::vector<std::string> rowCaptions;    // "03/10(日)", or for a week its Sunday "03/10～"
-    std::vector<std::string> columnCaptions; // "子\n00" … "亥\n22", or "日" … "土"
+    std::vector<std::string> columnCaptions; // "子\n23" "丑\n01" … "亥\n21", or "日" … "土"
 
     int at(int row, int column) const
     {

@@ -32,6 +32,7 @@
 #include "shell/app/japanese.h"
 #include "shell/app/startwindows.h"
 #include "shell/tools/titlewindows.h"
+#include "shell/common/savedialog.h"
 
 namespace velm {
 namespace {
@@ -372,6 +373,8 @@ int runVelm(QApplication &app)
     AppSettings settings(programFolder());
     if (!settings.loadError().isEmpty())
         ui::showWarning(nullptr, settings.loadError());
+    keepSaveFolder([&settings] { return settings.saveFolder(); },
+                   [&settings](const QString &folder) { settings.setSaveFolder(folder); });
 
     // The title window stands while the main window and its windows are made.
     auto title = std::make_unique<TTitlef1>(QLatin1String(ApplicationTitle));

@@ -12,6 +12,7 @@
 #include "shell/charts/fixedviews.h"
 #include "shell/editors/specialcharacters.h"
 #include "shell/common/icons.h"
+#include "shell/common/screenfit.h"
 #include "shell/lists/listwindow.h"
 #include "shell/main/explanationpane.h"
 #include "shell/tools/noticeswindow.h"
@@ -148,22 +149,26 @@ void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &s
     command(main, QStringLiteral("HeatItem"), QStringLiteral("方位ヒートマップ(&H)"),
             QStringLiteral("方位ごとの数値を日ごと・時ごとの図で表示します"), IconId::HeatMap,
             Placement{TMainF::ViewMenu, TMainF::FindBar, nullptr, "ListBtn"}, [heat] { heat->showHeatMap(); });
-    heat->setPreview([preview, heat](PrintPicture picture, const QString &title) {
-        std::vector<PrintPicture> pictures;
-        pictures.push_back(std::move(picture));
-        preview->previewPictures(std::move(pictures), [title] { return title; }, heat);
+    // Each picture carries its own title: the page's line names the window.
+    heat->setPreview([preview, heat](std::vector<PrintPicture> pictures) {
+        preview->previewPictures(std::move(pictures), [] { return QStringLiteral("方位ヒートマップ"); }, heat);
     });
     // And the chart windows, drawn as on screen.
     TMainF::Hooks hooks = main.hooks();
     hooks.printCharts = [preview](const QList<TBanF *> &charts, QWidget *opener) {
         std::vector<PrintPicture> pictures;
         for (TBanF *chart : charts)
-            pictures.push_back({chart->printSize(), [w = QPointer<TBanF>(chart)](QPainter &painter) {
+            pictures.push_back({chart->printSize(),
+                                [w = QPointer<TBanF>(chart)](QPainter &painter) {
                                     if (w)
                                         w->paintChart(painter);
+                                },
+                                [w = QPointer<TBanF>(chart)](QPainter &painter) {
+                                    if (w)
+                                        w->paintChart(painter, false);
                                 }});
-        const QString title = charts.size() == 1 ? charts.front()->title() : QStringLiteral("遁甲盤");
-        preview->previewPictures(std::move(pictures), [title] { return title; }, opener);
+        // Each chart prints under its own caption; the page's line does not repeat it.
+        preview->previewPictures(std::move(pictures), [] { return QStringLiteral("遁甲盤"); }, opener);
     };
     main.setHooks(std::move(hooks));
 
@@ -203,6 +208,8 @@ void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &s
 std::unique_ptr<StartWindows> makeStartWindows(TMainF &main, AppSettings &settings)
 {
     auto windows = std::make_unique<StartWindows>();
+    // Every window the program opens stays within reach on a small screen.
+    keepWindowsOnScreen();
     windows->sys = std::make_unique<TSysF>(settings, &main);
     TSysF *sys = windows->sys.get();
     QObject::connect(sys, &TSysF::kcb1Changed, &main, &TMainF::setKCB1);

@@ -26,6 +26,7 @@
 #include "output/listfile.h"
 #include "shell/charts/chartexport.h"
 #include "shell/common/messages.h"
+#include "shell/common/savedialog.h"
 
 using namespace velm;
 
@@ -173,7 +174,8 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
     m_cp3 = m_menu->addAction(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"), this, &TBanF::printRequested);
     m_saveImage = m_menu->addAction(QStringLiteral("画像として保存…"), this, &TBanF::saveImageClick);
     saveImageName = [](QWidget *owner, const QString &suggested) {
-        return QFileDialog::getSaveFileName(owner, QStringLiteral("画像として保存"), suggested, chartImageFilters());
+        return askSaveFile(owner, QStringLiteral("画像として保存"), chartImageFilters().split(QStringLiteral(";;")), {},
+                           suggested);
     };
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
@@ -406,13 +408,23 @@ QSize TBanF::printSize()
     return {std::max(width(), captionWidth), captionHeight(font()) + height()};
 }
 
-void TBanF::paintChart(QPainter &painter)
+void TBanF::paintChart(QPainter &painter, bool colour)
 {
     if (QLayout *l = layout())
         l->activate();
     const bool active = m_active;
     if (active)
         setActiveLook(false);
+    // Black and white: the score colours step aside while the grid paints.
+    std::vector<std::pair<QTableWidgetItem *, QVariant>> faces;
+    if (!colour)
+        for (int r = 0; r < m_grid->rowCount(); ++r)
+            for (int c = 0; c < m_grid->columnCount(); ++c)
+                if (QTableWidgetItem *item = m_grid->item(r, c)) {
+                    faces.emplace_back(item, item->data(Qt::BackgroundRole));
+                    item->setData(Qt::BackgroundRole, QColor(Qt::white));
+                    item->setData(Qt::ForegroundRole, QColor(Qt::black));
+                }
     const int caption = captionHeight(font());
     painter.save();
     painter.setFont(font());
@@ -433,6 +445,10 @@ void TBanF::paintChart(QPainter &painter)
         const QPoint at = m_boundaryL->mapTo(this, QPoint(0, 0));
         m_boundaryL->render(&painter, QPoint(at.x(), caption + at.y()), QRegion(), DrawWindowBackground | DrawChildren);
     }
+    for (auto &[item, face] : faces) {
+        item->setData(Qt::BackgroundRole, face);
+        item->setData(Qt::ForegroundRole, QVariant());
+    }
     if (active)
         setActiveLook(true);
 }
@@ -450,6 +466,8 @@ void TBanF::saveImageClick()
     const QString error = velm::saveChartImage(*this, path);
     if (!error.isEmpty())
         velm::ui::showError(this, error);
+    else
+        velm::ui::showSaved(this, path);
 }
 
 void TBanF::CP1Click()

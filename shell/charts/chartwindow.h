@@ -57,6 +57,16 @@ public:
 
     QString title() const { return m_title; }
     QString momentText() const { return m_moment; }
+    // The set of charts this window belongs to: the charts one chart command
+    // made (numbered upwards, 0 for none), with that command's entered moment
+    // "yyyy/MM/dd hh:mm"; `made` counts windows in the order they were made.
+    struct Set {
+        int number = 0;
+        QString moment;
+        int made = 0;
+    };
+    const Set &chartSet() const { return m_set; }
+    void setChartSet(const Set &set) { m_set = set; }
     const velm::ChartRecord &chart() const { return m_chart; }
     const velm::Koyomi &koyomi() const { return m_koyomi; }
     // The score snapshot; row 8 holds the total of each palace index.
@@ -86,8 +96,9 @@ public:
     // own labels and grid, painted by the same widgets as on screen, at
     // screen scale from (0, 0). The labels print dark whether or not the
     // window is active.
+    // Without `colour` the palaces print white, the text black.
     QSize printSize();
-    void paintChart(QPainter &painter);
+    void paintChart(QPainter &painter, bool colour = true);
 
     // Teal with white labels and a yellow centre note while active; button
     // face with black labels and a grey note while not.
@@ -141,6 +152,7 @@ private:
     std::array<velm::PalaceText, 9> m_palaces;
     QString m_title;
     QString m_moment;
+    Set m_set;
     int m_lastPalace = -1;
     bool m_active = false;
 

@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QDir>
 #include <QPushButton>
+#include <QTimer>
 
 namespace velm::ui {
 namespace {
+
+constexpr int NoticeMilliseconds = 2500;
 
 MessageHandler &handler()
 {
@@ -26,6 +30,14 @@ Answer realBox(QWidget *parent, const Message &m)
     case MessageKind::Information:
         QMessageBox::information(parent, title, m.text);
         return Answer::Ok;
+    case MessageKind::Notice: {
+        auto *box = new QMessageBox(QMessageBox::Information, title, m.text, QMessageBox::Ok, parent);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
+        QTimer::singleShot(NoticeMilliseconds, box, &QWidget::close);
+        return Answer::Ok;
+    }
     case MessageKind::Question:
         if (!m.first.isEmpty()) {
             QMessageBox box(QMessageBox::Question, title, m.text, QMessageBox::Cancel, parent);
@@ -47,7 +59,7 @@ Answer realBox(QWidget *parent, const Message &m)
 
 Answer show(QWidget *parent, const Message &m)
 {
-    if (m.kind != MessageKind::Question)
+    if (m.kind != MessageKind::Question && m.kind != MessageKind::Notice)
         QApplication::beep();
     return handler() ? handler()(parent, m) : realBox(parent, m);
 }
@@ -77,6 +89,11 @@ void showWarning(QWidget *parent, const QString &text, const QString &title)
 void showInfo(QWidget *parent, const QString &text, const QString &title)
 {
     show(parent, MessageKind::Information, text, title);
+}
+
+void showSaved(QWidget *parent, const QString &path)
+{
+    show(parent, MessageKind::Notice, QStringLiteral("『%1』に保存しました。").arg(QDir::toNativeSeparators(path)), {});
 }
 
 bool askYesNo(QWidget *parent, const QString &text, const QString &title)

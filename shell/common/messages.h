@@ -11,7 +11,8 @@ class QWidget;
 
 namespace velm::ui {
 
-enum class MessageKind { Error, Warning, Information, Question };
+// Notice: a short confirmation that closes by itself and waits for no one.
+enum class MessageKind { Error, Warning, Information, Question, Notice };
 enum class Answer { Ok, Yes, No, Cancel };
 
 struct Message {
@@ -33,6 +34,9 @@ void setMessageHandler(MessageHandler handler);
 void showError(QWidget *parent, const QString &text, const QString &title = {});
 void showWarning(QWidget *parent, const QString &text, const QString &title = {});
 void showInfo(QWidget *parent, const QString &text, const QString &title = {});
+// "『path』に保存しました。": a short confirmation after a file was written,
+// which closes by itself.
+void showSaved(QWidget *parent, const QString &path);
 // Yes/no; any answer other than yes counts as no.
 bool askYesNo(QWidget *parent, const QString &text, const QString &title = {});
 // One of two named answers: Yes for `first`, No for `second`; any other

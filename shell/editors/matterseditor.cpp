@@ -26,6 +26,7 @@
 #include "shell/common/messages.h"
 #include "shell/common/strings.h"
 #include "shell/settings/systemsettings.h"
+#include "shell/common/savedialog.h"
 
 namespace velm {
 
@@ -115,13 +116,8 @@ TSenF::TSenF(AppSettings &settings, const ConstData &names, QWidget *parent)
     setModal(true);
 
     saveFileName = [](QWidget *owner, const QString &caption) {
-        QFileDialog dialog(owner, caption);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("csv"));
-        dialog.setNameFilters({QStringLiteral("Csv (*.csv)"), QStringLiteral("すべて (*)")});
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-            ? dialog.selectedFiles().constFirst()
-            : QString();
+        return askSaveFile(owner, caption, {QStringLiteral("Csv (*.csv)"), QStringLiteral("すべて (*)")},
+                           QStringLiteral("csv"));
     };
 
     auto *top = new QHBoxLayout;

@@ -25,6 +25,7 @@
 #include "shell/common/messages.h"
 #include "shell/common/strings.h"
 #include "shell/settings/systemsettings.h"
+#include "shell/common/savedialog.h"
 
 namespace velm {
 
@@ -160,7 +161,8 @@ TSuuF::TSuuF(AppSettings &settings, const ConstData &names, QWidget *parent)
 
     // No filter and no default extension: the user names the file.
     saveFileName = [](QWidget *owner, const QString &caption) {
-        return QFileDialog::getSaveFileName(owner, caption);
+        return askSaveFile(owner, caption, {QStringLiteral("Csv (*.csv)"), QStringLiteral("すべて (*)")},
+                           QStringLiteral("csv"));
     };
 
     m_popup = new QMenu(this);
@@ -458,6 +460,7 @@ bool TSuuF::SGRead()
         return false;
     }
     setTables(file.tables);
+    m_fileTables = tables();
     if (file.warnings.empty()) {
         m_warned.clear();
     } else {
@@ -482,6 +485,7 @@ bool TSuuF::SGSave()
         return false;
     }
     m_warned.clear();
+    m_fileTables = tables();
     emit numbersSaved();
     return true;
 }
@@ -539,7 +543,28 @@ void TSuuF::OKBtnClick()
 
 void TSuuF::CancelBtnClick()
 {
-    reject();
+    done(Rejected);
+}
+
+bool TSuuF::hasUnsavedChanges()
+{
+    commitEdits();
+    return !(tables() == m_fileTables);
+}
+
+void TSuuF::reject()
+{
+    if (!hasUnsavedChanges()) {
+        done(Rejected);
+        return;
+    }
+    const ui::Answer a = ui::askChoice(this, QStringLiteral("数値の変更が保存されていません。\n保存して閉じますか？"),
+                                       QStringLiteral("保存"), QStringLiteral("破棄"));
+    if (a == ui::Answer::Yes)
+        OKBtnClick();
+    else if (a == ui::Answer::No)
+        done(Rejected);
+    // キャンセル: the window stays open with its edits.
 }
 
 bool TSuuF::FormCloseQuery()

@@ -4,8 +4,9 @@
 // and the 暗剣 number on eight pages, their check, and their file
 // "SuuFile.Dat". It is made once at start (which reads the file), shown
 // modally and hidden on close. Edits live in the grids until 保存して閉じる
-// writes the file; ｷｬﾝｾﾙ and every other way of closing read the file again,
-// and no way of closing lets invalid values stay in the grids.
+// writes the file; ｷｬﾝｾﾙ reads the file again; the close box and Esc ask
+// 保存 / 破棄 / キャンセル while the grids differ from the file; no way of
+// closing lets invalid values stay in the grids.
 //
 // Grid coordinates in this interface are those of the file and the messages:
 // column and row 0 are the captions, values sit at 1..columns and 1..rows.
@@ -55,6 +56,8 @@ public:
 
     void OKBtnClick();     // 保存して閉じる
     void CancelBtnClick(); // ｷｬﾝｾﾙ: back to the file, then close
+    // Whether the grids hold edits the file does not have.
+    bool hasUnsavedChanges();
     // Whether the window may close now (runs the check, with its messages).
     bool FormCloseQuery();
 
@@ -99,6 +102,8 @@ protected:
     // Every way of closing: rejection (Esc, the close box, ｷｬﾝｾﾙ) reads the
     // file again first; then the check decides.
     void done(int result) override;
+    // The close box and Esc: asks first when there are unsaved edits.
+    void reject() override;
     void showEvent(QShowEvent *event) override;
 
 private:
@@ -119,6 +124,7 @@ private:
     QMenu *m_popup = nullptr;
     QTableWidget *m_menuGrid = nullptr; // the grid the pop-up menu was opened on
     QString m_warned;                   // the file's last warnings, told once
+    NumberTables m_fileTables;          // the grids as the file last read or written
 };
 
 } // namespace velm

@@ -570,6 +570,8 @@ void TCaleF::IcsBtnClick()
     const QString error = writeIcsRows(path, rows, m_main.engineOptions(), QStringLiteral("数値カレンダー ") + m_senL->text());
     if (!error.isEmpty())
         ui::showError(this, error);
+    else
+        ui::showSaved(this, path);
 }
 
 QTableView *TCaleF::viewOf(QObject *viewport) const

@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLinearGradient>
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -38,6 +40,7 @@
 #include "shell/common/messages.h"
 #include "shell/print/printpreview.h"
 #include "shell/common/strings.h"
+#include "shell/common/savedialog.h"
 
 namespace velm {
 
@@ -54,6 +57,8 @@ struct Span {
 };
 constexpr std::array<Span, 5> Spans{{{"1週間", 7, 0}, {"2週間", 14, 0}, {"1か月", 0, 1}, {"2か月", 0, 2}, {"3か月", 0, 3}}};
 constexpr int DefaultSpan = 2;
+// A portrait page's height per width (A4), for the pages of a long span.
+constexpr double PortraitPage = 297.0 / 210.0;
 
 const QColor GridLine(0xC8, 0xC8, 0xC8);
 const QColor CaptionFace(0xF0, 0xF0, 0xF0);
@@ -94,6 +99,27 @@ bool isToday(const HeatPicture &picture, const CivilTime &t)
 
 // --- the picture ---------------------------------------------------------------------------
 
+QColor directionColour(int palace, double paleness)
+{
+    // Hues far apart around the circle for neighbouring directions.
+    static constexpr std::array<int, 9> Hues{0, 330, 55, 280, 0, 215, 25, 130, 175};
+    const int hue = Hues[static_cast<std::size_t>(std::clamp(palace, 0, 8))];
+    const double p = std::clamp(paleness, 0.0, 1.0);
+    return QColor::fromHslF(hue / 360.0, 0.80, 0.36 + 0.52 * p);
+}
+
+QColor HeatPicture::faceOf(const HeatCell &cell) const
+{
+    const int palace = heatPalace(cell, direction);
+    const double score = cell.scores[static_cast<std::size_t>(palace)];
+    if (huesShown()) {
+        const double span = high - low;
+        return directionColour(palace, span > 0 ? (high - score) / span : 0.5);
+    }
+    // Coloured by the score as its text shows it, as the chart windows colour palaces.
+    return PColor(qs(formatScore(score)), colours);
+}
+
 HeatCanvas::HeatCanvas(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("HeatCanvas"));
@@ -105,15 +131,65 @@ HeatCanvas::HeatCanvas(QWidget *parent) : QWidget(parent)
 void HeatCanvas::setPicture(std::shared_ptr<const HeatPicture> picture)
 {
     m_picture = std::move(picture);
-    // Cells may shrink to a few pixels: the whole span stays in view as far
-    // as it can, and the window scrolls beyond that.
-    if (m_picture) {
-        const Frame f = naturalFrame();
-        setMinimumSize(f.captionWidth + 6 * m_picture->grid.columns,
-                       f.titleHeight + f.headHeight + 4 * std::max(1, m_picture->grid.rows));
-    }
+    // Cells never shrink below the size where they show their text: a long
+    // span scrolls, row by readable row, with its dates beside it.
+    setMinimumSize(m_picture ? naturalSize() : QSize());
     updateGeometry();
     update();
+}
+
+std::vector<HeatCanvas::LegendEntry> HeatCanvas::legend() const
+{
+    std::vector<LegendEntry> entries;
+    if (!m_picture)
+        return entries;
+    const HeatPicture &pic = *m_picture;
+    if (pic.huesShown()) {
+        for (int palace : HeatColumnOrder)
+            entries.push_back({directionColour(palace, 0.35), directionCaption(palace)});
+        entries.push_back({QColor(), QStringLiteral("淡い %1 ～ 濃い %2")
+                                         .arg(qs(formatScore(pic.low)), qs(formatScore(pic.high))),
+                           LegendEntry::Lightness});
+    } else {
+        const auto &t = pic.colours.thresholds;
+        for (std::size_t k = 0; k < 4; ++k)
+            entries.push_back({pic.colours.colours[k], QStringLiteral("%1以上").arg(t[k])});
+        entries.push_back({pic.colours.colours[4], QStringLiteral("%1未満").arg(t[3])});
+    }
+    if (pic.matterOutlined)
+        entries.push_back({MatterMark, QStringLiteral("占事に合う"), LegendEntry::Outline});
+    if (pic.nearTerm)
+        entries.push_back({BoundaryMarkColour, QStringLiteral("節気の境界の近く"), LegendEntry::Corner});
+    for (const HeatCell &cell : pic.map.cells)
+        if (isToday(pic, cell.moment)) {
+            entries.push_back({TodayMark, QStringLiteral("今日"), LegendEntry::Today});
+            break;
+        }
+    return entries;
+}
+
+int HeatCanvas::legendWidth(const LegendEntry &entry) const
+{
+    const QFontMetrics fm = fontMetrics();
+    const int swatch = entry.mark == LegendEntry::Lightness ? 3 * fm.height() : fm.height();
+    return swatch + 4 + fm.horizontalAdvance(entry.text) + 14;
+}
+
+std::vector<std::vector<std::pair<int, int>>> HeatCanvas::legendLines(int width) const
+{
+    std::vector<std::vector<std::pair<int, int>>> lines;
+    const std::vector<LegendEntry> entries = legend();
+    int x = 4;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const int w = legendWidth(entries[i]);
+        if (lines.empty() || (x > 4 && x + w > width)) {
+            lines.emplace_back();
+            x = 4;
+        }
+        lines.back().emplace_back(static_cast<int>(i), x);
+        x += w;
+    }
+    return lines;
 }
 
 HeatCanvas::Frame HeatCanvas::naturalFrame() const
@@ -133,28 +209,45 @@ HeatCanvas::Frame HeatCanvas::naturalFrame() const
             ++lines;
     }
     f.cellHeight = lines * fm.height() + 6;
+    const int columns = m_picture ? m_picture->grid.columns : HeatHours;
+    const int width = f.captionWidth + static_cast<int>(std::ceil(columns * f.cellWidth));
+    f.legendHeight = static_cast<int>(legendLines(width).size()) * (fm.height() + 6) + 2;
     return f;
 }
 
-HeatCanvas::Frame HeatCanvas::frame(const QSize &size) const
+HeatCanvas::Frame HeatCanvas::frame(const QSize &size, int rows) const
 {
     Frame f = naturalFrame();
-    if (!m_picture || m_picture->grid.columns == 0 || m_picture->grid.rows == 0)
+    if (!m_picture || m_picture->grid.columns == 0 || rows == 0)
         return f;
+    const QFontMetrics fm = fontMetrics();
+    f.legendHeight = static_cast<int>(legendLines(size.width()).size()) * (fm.height() + 6) + 2;
     f.cellWidth = double(size.width() - f.captionWidth) / m_picture->grid.columns;
-    f.cellHeight = double(size.height() - f.titleHeight - f.headHeight) / m_picture->grid.rows;
+    f.cellHeight = double(size.height() - f.top()) / rows;
     return f;
 }
 
 QSize HeatCanvas::naturalSize() const
 {
+    return naturalSize(m_picture ? m_picture->grid.rows : 0);
+}
+
+QSize HeatCanvas::naturalSize(int rows) const
+{
     const Frame f = naturalFrame();
     const int columns = m_picture ? m_picture->grid.columns : HeatHours;
-    const int rows = m_picture ? m_picture->grid.rows : 0;
     // The title shows whole too.
     const int titleWidth = m_picture ? fontMetrics().horizontalAdvance(m_picture->title) + 8 : 0;
     return {std::max(titleWidth, f.captionWidth + static_cast<int>(std::ceil(columns * f.cellWidth))),
-            f.titleHeight + f.headHeight + static_cast<int>(std::ceil(rows * f.cellHeight))};
+            f.top() + static_cast<int>(std::ceil(rows * f.cellHeight))};
+}
+
+int HeatCanvas::rowsPerPage(double heightPerWidth) const
+{
+    const Frame f = naturalFrame();
+    const QSize whole = naturalSize();
+    const double room = whole.width() * heightPerWidth - f.top();
+    return std::max(1, static_cast<int>(room / f.cellHeight));
 }
 
 QSize HeatCanvas::sizeHint() const
@@ -171,30 +264,95 @@ void HeatCanvas::paintEvent(QPaintEvent *)
 
 void HeatCanvas::paintPicture(QPainter &painter, const QSize &size) const
 {
+    paintRows(painter, size, 0, m_picture ? m_picture->grid.rows : 0);
+}
+
+void HeatCanvas::paintLegend(QPainter &painter, int y, int width) const
+{
+    const QFontMetrics fm(painter.font());
+    const std::vector<LegendEntry> entries = legend();
+    const int lineHeight = fm.height() + 6;
+    for (const auto &line : legendLines(width)) {
+        for (const auto &[index, x] : line) {
+            const LegendEntry &e = entries[static_cast<std::size_t>(index)];
+            const int side = fm.height() - 2;
+            QRectF swatch(x, y + 4, e.mark == LegendEntry::Lightness ? 3 * fm.height() : side, side);
+            painter.setPen(QPen(GridLine, 0));
+            switch (e.mark) {
+            case LegendEntry::Swatch:
+                painter.fillRect(swatch, e.face);
+                painter.drawRect(swatch);
+                break;
+            case LegendEntry::Lightness: {
+                QLinearGradient g(swatch.topLeft(), swatch.topRight());
+                g.setColorAt(0, QColor::fromHslF(0, 0, 0.88));
+                g.setColorAt(1, QColor::fromHslF(0, 0, 0.36));
+                painter.fillRect(swatch, g);
+                painter.drawRect(swatch);
+                break;
+            }
+            case LegendEntry::Outline:
+                painter.fillRect(swatch, Qt::white);
+                painter.setPen(QPen(e.face, 2));
+                painter.drawRect(swatch.adjusted(1, 1, -1, -1));
+                break;
+            case LegendEntry::Corner: {
+                painter.fillRect(swatch, Qt::white);
+                painter.drawRect(swatch);
+                const QPointF c = swatch.topLeft();
+                const QPointF triangle[3] = {c, c + QPointF(side * 0.6, 0), c + QPointF(0, side * 0.6)};
+                painter.setPen(QPen(Qt::black, 0));
+                painter.setBrush(e.face);
+                painter.drawPolygon(triangle, 3);
+                painter.setBrush(Qt::NoBrush);
+                break;
+            }
+            case LegendEntry::Today:
+                painter.fillRect(swatch, Qt::white);
+                painter.setPen(QPen(e.face, 2));
+                painter.drawRect(swatch.adjusted(1, 1, -1, -1));
+                break;
+            }
+            painter.setPen(Qt::black);
+            painter.drawText(QRectF(swatch.right() + 4, y, fm.horizontalAdvance(e.text) + 4, lineHeight),
+                             Qt::AlignLeft | Qt::AlignVCenter, e.text);
+        }
+        y += lineHeight;
+    }
+}
+
+void HeatCanvas::paintRows(QPainter &painter, const QSize &size, int firstRow, int rowCount) const
+{
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
     if (!m_picture)
         return;
     const HeatPicture &pic = *m_picture;
-    const Frame f = frame(size);
+    firstRow = std::clamp(firstRow, 0, pic.grid.rows);
+    rowCount = std::clamp(rowCount, 0, pic.grid.rows - firstRow);
+    const Frame f = frame(size, rowCount);
     const QFontMetrics fm(painter.font());
     painter.setPen(Qt::black);
     painter.drawText(QRect(4, 0, size.width() - 8, f.titleHeight), Qt::AlignLeft | Qt::AlignVCenter, pic.title);
+    paintLegend(painter, f.titleHeight, size.width());
 
-    const double top = f.titleHeight + f.headHeight;
+    const int headTop = f.titleHeight + f.legendHeight;
+    const double top = f.top();
     const auto cellBox = [&](int row, int column) {
         return QRectF(f.captionWidth + column * f.cellWidth, top + row * f.cellHeight, f.cellWidth, f.cellHeight);
     };
     // Column captions.
-    painter.fillRect(QRectF(0, f.titleHeight, size.width(), f.headHeight), CaptionFace);
+    painter.fillRect(QRectF(0, headTop, size.width(), f.headHeight), CaptionFace);
+    painter.setPen(Qt::black);
     for (int c = 0; c < pic.grid.columns; ++c) {
-        const QRectF box(f.captionWidth + c * f.cellWidth, f.titleHeight, f.cellWidth, f.headHeight);
+        const QRectF box(f.captionWidth + c * f.cellWidth, headTop, f.cellWidth, f.headHeight);
         const QString caption = qs(pic.grid.columnCaptions[static_cast<std::size_t>(c)]);
         if (fm.horizontalAdvance(caption.section(QLatin1Char('\n'), 0, 0)) <= box.width())
             painter.drawText(box, Qt::AlignCenter, caption);
     }
     // Row captions and cells.
-    for (int r = 0; r < pic.grid.rows; ++r) {
-        const QRectF caption(0, top + r * f.cellHeight, f.captionWidth, f.cellHeight);
+    for (int i = 0; i < rowCount; ++i) {
+        const int r = firstRow + i;
+        const QRectF caption(0, top + i * f.cellHeight, f.captionWidth, f.cellHeight);
         bool todayRow = false;
         if (pic.map.kind == KindHour)
             todayRow = isToday(pic, pic.map.cell(r, 0).moment);
@@ -210,7 +368,7 @@ void HeatCanvas::paintPicture(QPainter &painter, const QSize &size) const
             painter.restore();
         }
         for (int c = 0; c < pic.grid.columns; ++c) {
-            const QRectF box = cellBox(r, c);
+            const QRectF box = cellBox(i, c);
             const int index = pic.grid.at(r, c);
             if (index < 0) {
                 painter.fillRect(box, EmptyFace);
@@ -218,8 +376,7 @@ void HeatCanvas::paintPicture(QPainter &painter, const QSize &size) const
             }
             const HeatCell &cell = pic.map.cells[static_cast<std::size_t>(index)];
             const int palace = heatPalace(cell, pic.direction);
-            // Coloured by the score as its text shows it, as the chart windows colour palaces.
-            const QColor face = PColor(qs(formatScore(cell.scores[static_cast<std::size_t>(palace)])), pic.colours);
+            const QColor face = pic.faceOf(cell);
             painter.fillRect(box, face);
             for (const QStringList &lines : cellTexts(pic, cell)) {
                 int widest = 0;
@@ -254,7 +411,7 @@ void HeatCanvas::paintPicture(QPainter &painter, const QSize &size) const
         if (todayRow) {
             painter.setPen(QPen(TodayMark, 2));
             painter.setBrush(Qt::NoBrush);
-            painter.drawRect(QRectF(f.captionWidth, top + r * f.cellHeight, pic.grid.columns * f.cellWidth,
+            painter.drawRect(QRectF(f.captionWidth, top + i * f.cellHeight, pic.grid.columns * f.cellWidth,
                                     f.cellHeight)
                                  .adjusted(1, 1, -1, -1));
         }
@@ -262,12 +419,12 @@ void HeatCanvas::paintPicture(QPainter &painter, const QSize &size) const
     // Grid lines over the cells, thin enough to leave small cells their colour.
     painter.setPen(QPen(GridLine, 0));
     const double right = f.captionWidth + pic.grid.columns * f.cellWidth;
-    const double bottom = top + pic.grid.rows * f.cellHeight;
+    const double bottom = top + rowCount * f.cellHeight;
     for (int c = 0; c <= pic.grid.columns; ++c)
-        painter.drawLine(QPointF(f.captionWidth + c * f.cellWidth, f.titleHeight),
+        painter.drawLine(QPointF(f.captionWidth + c * f.cellWidth, headTop),
                          QPointF(f.captionWidth + c * f.cellWidth, bottom));
     if (f.cellHeight >= 4)
-        for (int r = 0; r <= pic.grid.rows; ++r)
+        for (int r = 0; r <= rowCount; ++r)
             painter.drawLine(QPointF(0, top + r * f.cellHeight), QPointF(right, top + r * f.cellHeight));
 }
 
@@ -275,9 +432,9 @@ int HeatCanvas::cellAt(const QPoint &point) const
 {
     if (!m_picture)
         return -1;
-    const Frame f = frame(size());
+    const Frame f = frame(size(), m_picture->grid.rows);
     const double x = point.x() - f.captionWidth;
-    const double y = point.y() - f.titleHeight - f.headHeight;
+    const double y = point.y() - f.top();
     if (x < 0 || y < 0 || f.cellWidth <= 0 || f.cellHeight <= 0)
         return -1;
     return m_picture->grid.at(static_cast<int>(y / f.cellHeight), static_cast<int>(x / f.cellWidth));
@@ -287,11 +444,11 @@ QRect HeatCanvas::cellRect(int cell) const
 {
     if (!m_picture)
         return {};
-    const Frame f = frame(size());
+    const Frame f = frame(size(), m_picture->grid.rows);
     for (int r = 0; r < m_picture->grid.rows; ++r)
         for (int c = 0; c < m_picture->grid.columns; ++c)
             if (m_picture->grid.at(r, c) == cell)
-                return QRectF(f.captionWidth + c * f.cellWidth, f.titleHeight + f.headHeight + r * f.cellHeight,
+                return QRectF(f.captionWidth + c * f.cellWidth, f.top() + r * f.cellHeight,
                               f.cellWidth, f.cellHeight)
                     .toRect();
     return {};
@@ -357,6 +514,9 @@ THeatF::THeatF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     m_senBox->setObjectName(QStringLiteral("SenBox"));
     m_senBox->setToolTip(QStringLiteral("占事に合う升目を枠で囲みます"));
     m_senBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_hueBox = new QCheckBox(QStringLiteral("方位で色分け"), this);
+    m_hueBox->setObjectName(QStringLiteral("HueBox"));
+    m_hueBox->setToolTip(QStringLiteral("最良の方位を方位ごとの色で、数値を濃さで表します（外すと遁甲盤と同じ数値の色）"));
 
     QPushButton *preBtn = makeToolButton(this, "PreBtn", QStringLiteral("<<"), QStringLiteral("前の期間を表示します"));
     QPushButton *nxtBtn = makeToolButton(this, "NxtBtn", QStringLiteral(">>"), QStringLiteral("次の期間を表示します"));
@@ -372,12 +532,22 @@ THeatF::THeatF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     connect(m_prevBtn, &QPushButton::clicked, this, [this] {
         if (!m_preview || !m_canvas->picture())
             return;
-        const QSize size = m_canvas->naturalSize();
-        m_preview(PrintPicture{size, [canvas = QPointer<HeatCanvas>(m_canvas), size](QPainter &painter) {
-                                   if (canvas)
-                                       canvas->paintPicture(painter, size);
-                               }},
-                  title());
+        // A long span prints as pages of rows, each under the title, the
+        // legend and the captions, at a size where the cells stay readable.
+        const HeatPicture *pic = m_canvas->picture();
+        const int perPage = m_canvas->rowsPerPage(PortraitPage);
+        std::vector<PrintPicture> pages;
+        for (int first = 0; first < std::max(1, pic->grid.rows); first += perPage) {
+            const int rows = std::min(perPage, pic->grid.rows - first);
+            const QSize size = m_canvas->naturalSize(rows);
+            pages.push_back({size, [canvas = QPointer<HeatCanvas>(m_canvas), size, first, rows](QPainter &painter) {
+                                 if (canvas)
+                                     canvas->paintRows(painter, size, first, rows);
+                             }});
+            if (rows <= 0)
+                break;
+        }
+        m_preview(std::move(pages));
     });
 
     m_canvas = new HeatCanvas;
@@ -401,6 +571,7 @@ THeatF::THeatF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     controls->addWidget(m_dirBox);
     controls->addWidget(label(QStringLiteral("占事")));
     controls->addWidget(m_senBox);
+    controls->addWidget(m_hueBox);
     controls->addStretch(1);
     controls->addWidget(expBtn);
     controls->addWidget(m_prevBtn);
@@ -411,8 +582,8 @@ THeatF::THeatF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     layout->addWidget(m_scroll, 1);
 
     saveFileName = [](QWidget *parent) {
-        return QFileDialog::getSaveFileName(parent, QString(), QString(),
-                                            QStringLiteral("PNG (*.png);;PDF (*.pdf);;すべて (*)"));
+        return askSaveFile(parent, QStringLiteral("出力"),
+                           {QStringLiteral("PNG (*.png)"), QStringLiteral("PDF (*.pdf)"), QStringLiteral("すべて (*)")});
     };
 
     // The controls as last left.
@@ -421,7 +592,14 @@ THeatF::THeatF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     m_spanBox->setCurrentIndex(std::clamp(m_settings.heatSpan(), 0, static_cast<int>(Spans.size()) - 1));
     m_kindBox->setCurrentIndex(m_settings.heatKind() == KindDay ? 1 : 0);
     m_dirBox->setCurrentIndex(std::max(0, m_dirBox->findData(m_settings.heatDirection())));
+    m_hueBox->setChecked(m_settings.heatHueByDirection());
+    m_hueBox->setEnabled(direction() == HeatBest);
     m_restoring = false;
+    connect(m_dirBox, &QComboBox::currentIndexChanged, this, [this] { m_hueBox->setEnabled(direction() == HeatBest); });
+    connect(m_hueBox, &QCheckBox::toggled, this, [this] {
+        if (!m_restoring && isVisible())
+            rebuild();
+    });
 
     for (QComboBox *box : {m_spanBox, m_kindBox, m_dirBox, m_senBox})
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
@@ -467,9 +645,10 @@ void THeatF::storeControls()
     m_settings.setHeatKind(kind());
     m_settings.setHeatDirection(direction());
     m_settings.setHeatMatter(m_senBox->currentIndex() > 0 ? m_senBox->currentText() : QString());
+    m_settings.setHeatHueByDirection(m_hueBox->isChecked());
 }
 
-void THeatF::setPreview(std::function<void(PrintPicture, const QString &)> preview)
+void THeatF::setPreview(std::function<void(std::vector<PrintPicture>)> preview)
 {
     m_preview = std::move(preview);
     m_prevBtn->setVisible(static_cast<bool>(m_preview));
@@ -605,6 +784,15 @@ void THeatF::rebuild()
     picture->today = QDate::currentDate();
     picture->title = titleOf(picture->map);
     picture->nearTerm = [this](const HeatCell &cell) { return !termMark(cell).isEmpty(); };
+    picture->hueByDirection = m_hueBox->isChecked();
+    picture->matterOutlined = m_matter.has_value();
+    bool first = true;
+    for (const HeatCell &cell : picture->map.cells) {
+        const double score = cell.scores[static_cast<std::size_t>(heatPalace(cell, picture->direction))];
+        picture->low = first ? score : std::min(picture->low, score);
+        picture->high = first ? score : std::max(picture->high, score);
+        first = false;
+    }
     m_canvas->setPicture(std::move(picture));
 }
 
@@ -654,29 +842,58 @@ const QString &THeatF::termMark(const HeatCell &cell) const
 
 QString THeatF::exportPicture(const QString &path) const
 {
+    if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return exportPdf(path);
     const QSize size = m_canvas->naturalSize();
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setFont(m_canvas->font());
+        m_canvas->paintPicture(painter, size);
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+    if (!image.save(&buffer, "PNG"))
+        return QStringLiteral("『%1』を、画像にできませんでした。").arg(path);
+    buffer.close();
+    return qs(writeBytesAtomic(path.toStdString(), bytes.toStdString()));
+}
+
+QString THeatF::exportPdf(const QString &path) const
+{
+    const HeatPicture *pic = m_canvas->picture();
+    if (!pic)
+        return {};
+    // Portrait pages of the picture's own width, each with as many rows as
+    // fit under the title, the legend and the captions.
+    const int perPage = m_canvas->rowsPerPage(PortraitPage);
+    const int width = m_canvas->naturalSize().width();
+    const QSizeF page(width * 72.0 / 96, width * PortraitPage * 72.0 / 96);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
         QPdfWriter writer(&buffer);
         writer.setResolution(96);
+        writer.setTitle(pic->title);
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setPageSize(QPageSize(QSizeF(size.width() * 72.0 / 96, size.height() * 72.0 / 96), QPageSize::Point));
+        writer.setPageSize(QPageSize(page, QPageSize::Point));
         QPainter painter(&writer);
-        painter.scale(double(writer.width()) / size.width(), double(writer.height()) / size.height());
         painter.setFont(m_canvas->font());
-        m_canvas->paintPicture(painter, size);
-    } else {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            painter.setFont(m_canvas->font());
-            m_canvas->paintPicture(painter, size);
+        for (int first = 0; first < std::max(1, pic->grid.rows); first += perPage) {
+            if (first > 0)
+                writer.newPage();
+            const int rows = std::min(perPage, pic->grid.rows - first);
+            const QSize size = m_canvas->naturalSize(rows);
+            painter.save();
+            painter.scale(double(writer.width()) / width, double(writer.width()) / width);
+            m_canvas->paintRows(painter, size, first, rows);
+            painter.restore();
+            if (rows <= 0)
+                break;
         }
-        if (!image.save(&buffer, "PNG"))
-            return QStringLiteral("『%1』を、画像にできませんでした。").arg(path);
     }
     buffer.close();
     return qs(writeBytesAtomic(path.toStdString(), bytes.toStdString()));
@@ -695,6 +912,8 @@ void THeatF::ExpBtnClick()
     const QString error = exportPicture(path);
     if (!error.isEmpty())
         ui::showError(this, error);
+    else
+        ui::showSaved(this, path);
 }
 
 } // namespace velm

@@ -21,6 +21,7 @@
 #include "shell/common/boundarynote.h"
 #include "shell/common/pcolor.h"
 
+class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -45,7 +46,21 @@ struct HeatPicture {
     // Cells near a solar term, marked as the calendar marks its rows; empty
     // when nothing is marked.
     std::function<bool(const HeatCell &cell)> nearTerm;
+    // The best direction in a hue per direction with its score as lightness
+    // (from `low`, palest, to `high`, deepest), instead of the score colours.
+    bool hueByDirection = false;
+    double low = 0;
+    double high = 0;
+    bool matterOutlined = false; // a divination matter outlines cells
+
+    // The colour of a cell as the picture paints it.
+    QColor faceOf(const HeatCell &cell) const;
+    bool huesShown() const { return hueByDirection && direction == HeatBest; }
 };
+
+// The hue of a direction (a palace index) in the best direction's picture,
+// at a lightness of 0 (deepest) to 1 (palest).
+QColor directionColour(int palace, double paleness);
 
 class HeatCanvas : public QWidget {
     Q_OBJECT
@@ -55,10 +70,26 @@ public:
     void setPicture(std::shared_ptr<const HeatPicture> picture);
     const HeatPicture *picture() const { return m_picture.get(); }
 
-    // The whole picture at the size where every cell shows its text.
+    // The whole picture at the size where every cell shows its text; with
+    // `rows`, the title, legend and captions over that many rows.
     QSize naturalSize() const;
-    // Paints the picture into `size` from (0, 0); cells show their text where it fits.
+    QSize naturalSize(int rows) const;
+    // Paints the picture into `size` from (0, 0); cells show their text where
+    // it fits. With `firstRow` and `rows`, only those rows under the title,
+    // the legend and the captions (one page of a long span).
     void paintPicture(QPainter &painter, const QSize &size) const;
+    void paintRows(QPainter &painter, const QSize &size, int firstRow, int rows) const;
+    // How many rows go on one page of the given height-to-width ratio, at
+    // least one; the pages of a long span, each as a picture to print.
+    int rowsPerPage(double heightPerWidth) const;
+    // The legend's entries in order: each a colour (or none, for a mark
+    // drawn as on the cells) and its words.
+    struct LegendEntry {
+        QColor face;
+        QString text;
+        enum Mark { Swatch, Outline, Corner, Today, Lightness } mark = Swatch;
+    };
+    std::vector<LegendEntry> legend() const;
     // The cell (index into the map's cells) under a point of the widget; -1 for none.
     int cellAt(const QPoint &point) const;
     // The rectangle of a cell in the widget.
@@ -79,12 +110,18 @@ private:
     struct Frame {
         int captionWidth = 0;
         int titleHeight = 0;
+        int legendHeight = 0;
         int headHeight = 0;
         double cellWidth = 0;
         double cellHeight = 0;
+        int top() const { return titleHeight + legendHeight + headHeight; }
     };
-    Frame frame(const QSize &size) const;
+    Frame frame(const QSize &size, int rows) const;
     Frame naturalFrame() const;
+    // The legend's lines within `width`: each entry's place from the left.
+    std::vector<std::vector<std::pair<int, int>>> legendLines(int width) const;
+    int legendWidth(const LegendEntry &entry) const;
+    void paintLegend(QPainter &painter, int y, int width) const;
 
     std::shared_ptr<const HeatPicture> m_picture;
 };
@@ -113,8 +150,8 @@ public:
 
     // The platform's save dialog: the chosen path, empty when cancelled.
     std::function<QString(QWidget *parent)> saveFileName;
-    // The print preview of pictures; PrevBtn is hidden while it is empty.
-    void setPreview(std::function<void(PrintPicture picture, const QString &title)> preview);
+    // The print preview of pictures (a long span makes several pages); PrevBtn is hidden while it is empty.
+    void setPreview(std::function<void(std::vector<PrintPicture> pages)> preview);
 
     HeatCanvas *canvas() const { return m_canvas; }
     QDateEdit *StartE() const { return m_startE; }
@@ -122,6 +159,9 @@ public:
     QComboBox *KindBox() const { return m_kindBox; }
     QComboBox *DirBox() const { return m_dirBox; }
     QComboBox *SenBox() const { return m_senBox; }
+    QCheckBox *HueBox() const { return m_hueBox; }
+    // "出力" to PDF: one page per run of rows that fits a portrait page.
+    QString exportPdf(const QString &path) const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -145,8 +185,9 @@ private:
     QComboBox *m_kindBox = nullptr;
     QComboBox *m_dirBox = nullptr;
     QComboBox *m_senBox = nullptr;
+    QCheckBox *m_hueBox = nullptr;
     QPushButton *m_prevBtn = nullptr;
-    std::function<void(PrintPicture, const QString &)> m_preview;
+    std::function<void(std::vector<PrintPicture>)> m_preview;
 
     // What the mapper was made for: when any of it changes the next build
     // starts afresh.

@@ -22,6 +22,7 @@
 #include "shell/common/strings.h"
 #include "shell/settings/appsettings.h"
 #include "shell/common/messages.h"
+#include "shell/common/savedialog.h"
 
 namespace velm {
 
@@ -95,11 +96,7 @@ QPushButton *makeIcsButton(QWidget *parent)
 
 QString chooseIcsSaveFile(QWidget *parent)
 {
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("ics"));
-    dialog.setNameFilters({QStringLiteral("予定表 (*.ics)"), QStringLiteral("すべて (*)")});
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    return askSaveFile(parent, {}, {QStringLiteral("予定表 (*.ics)"), QStringLiteral("すべて (*)")}, QStringLiteral("ics"));
 }
 
 std::vector<int> icsRowsOf(const QTableView *grid, int rowCount)
@@ -135,11 +132,7 @@ QString writeIcsRows(const QString &path, const std::vector<ListRow> &rows, cons
 
 QString chooseCsvSaveFile(QWidget *parent)
 {
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    dialog.setNameFilters({QStringLiteral("Csv (*.csv)"), QStringLiteral("すべて (*)")});
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    return askSaveFile(parent, {}, {QStringLiteral("Csv (*.csv)"), QStringLiteral("すべて (*)")}, QStringLiteral("csv"));
 }
 
 double gridFontScale(const QTableView *grid)

@@ -33,6 +33,8 @@ namespace velm {
 namespace {
 
 const QString PlacementKey = QStringLiteral("ListF");
+// The chart-data list's column of the chart's flags (旬首中宮, 五不遇時, ...).
+constexpr int ChartDataFlagColumn = 11;
 
 } // namespace
 
@@ -136,8 +138,14 @@ QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, in
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= ListColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
-    if (role == Qt::DisplayRole)
-        return qs(m_list.rows[0][static_cast<std::size_t>(section)]);
+    if (role == Qt::DisplayRole) {
+        const QString caption = qs(m_list.rows[0][static_cast<std::size_t>(section)]);
+        // The chart-data list's file leaves the flags' column unnamed; the
+        // window names it (the file keeps its header as it is).
+        if (caption.isEmpty() && section == ChartDataFlagColumn && listKindOf(m_list.SenL) == ListKind::ChartData)
+            return QStringLiteral("特記");
+        return caption;
+    }
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignCenter);
     return {};
@@ -425,6 +433,8 @@ void TListF::IcsBtnClick()
     const QString error = writeIcsRows(path, rows, engineOptions(m_settings), m_senL->text());
     if (!error.isEmpty())
         ui::showError(this, error);
+    else
+        ui::showSaved(this, path);
 }
 
 void TListF::OpenBtnClick()

@@ -1,5 +1,7 @@
 #include "shell/main/mainwindow.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -39,6 +41,7 @@
 #include "shell/main/mainwindow_entry.h"
 #include "shell/main/explanationpane.h"
 #include "shell/common/messages.h"
+#include "shell/common/savedialog.h"
 
 namespace velm {
 namespace {
@@ -73,17 +76,11 @@ TMainF::TMainF(AppSettings &settings, QWidget *parent)
     setDockNestingEnabled(false);
 
     savePdfName = [](QWidget *parent) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("PDFに書き出す"), QString(),
-                                            QStringLiteral("PDF (*.pdf)"));
+        return askSaveFile(parent, QStringLiteral("PDFに書き出す"), {QStringLiteral("PDF (*.pdf)")}, QStringLiteral("pdf"));
     };
     saveFileName = [](QWidget *parent, const QString &caption) {
-        QFileDialog dialog(parent, caption);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilters({QStringLiteral("ﾃｷｽﾄ (*.txt)"), QStringLiteral("すべて (*)")});
-        dialog.setDefaultSuffix(QStringLiteral("txt"));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return QString();
-        return dialog.selectedFiles().first();
+        return askSaveFile(parent, caption, {QStringLiteral("ﾃｷｽﾄ (*.txt)"), QStringLiteral("すべて (*)")},
+                           QStringLiteral("txt"));
     };
     openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
 
@@ -296,6 +293,8 @@ void TMainF::buildCentre()
     m_mdi->setObjectName(QStringLiteral("MdiArea"));
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A maximised or resized window tiles its charts to the new size.
+    m_mdi->installEventFilter(this);
     m_pane = new ImiPnl(this);
     connect(m_pane, &ImiPnl::houiChanged, this, [this](int pos) {
         // HouiBoxChange: only while a chart can be described.
@@ -365,6 +364,8 @@ QMenu *TMainF::createPopupMenu()
 
 bool TMainF::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_mdi && event->type() == QEvent::Resize)
+        retileSoon();
     if (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved) {
         if (auto *m = qobject_cast<QMenu *>(watched))
             m->menuAction()->setVisible(!m->actions().isEmpty());
@@ -443,8 +444,43 @@ void TMainF::showAtStart()
     m_split->setSizes({std::max(200, m_split->width() - m_settings.explanationPaneWidth()), std::max(185, m_settings.explanationPaneWidth())});
     m_pane->setKyuPnlHeight(m_settings.palacePanelHeight());
     applyFonts();
+    fitToolBarRows();
     // FormShow: now again, this time with the user's offset of "now".
     NowBtnClick();
+}
+
+void TMainF::fitToolBarRows()
+{
+    for (Qt::ToolBarArea area : {Qt::TopToolBarArea, Qt::BottomToolBarArea, Qt::LeftToolBarArea, Qt::RightToolBarArea}) {
+        const bool across = area == Qt::TopToolBarArea || area == Qt::BottomToolBarArea;
+        QList<QToolBar *> bars;
+        for (QToolBar *b : m_bars)
+            if (b && b->isVisible() && !b->isFloating() && toolBarArea(b) == area)
+                bars << b;
+        // In the order they stand: row by row, then along the row.
+        std::sort(bars.begin(), bars.end(), [across](const QToolBar *a, const QToolBar *b) {
+            const QPoint p = a->geometry().topLeft();
+            const QPoint q = b->geometry().topLeft();
+            return across ? std::pair(p.y(), p.x()) < std::pair(q.y(), q.x()) : std::pair(p.x(), p.y()) < std::pair(q.x(), q.y());
+        });
+        // Rows across span the window; columns stand beside the chart area.
+        const int length = across ? width() : centralWidget()->height();
+        int used = 0;
+        int row = -1;
+        for (QToolBar *b : bars) {
+            const int at = across ? b->geometry().y() : b->geometry().x();
+            if (at != row) {
+                row = at;
+                used = 0;
+            }
+            const int wanted = across ? b->sizeHint().width() : b->sizeHint().height();
+            if (used > 0 && used + wanted > length) {
+                insertToolBarBreak(b);
+                used = 0;
+            }
+            used += wanted;
+        }
+    }
 }
 
 void TMainF::placeForFourCharts()
@@ -610,6 +646,8 @@ void TMainF::exportChartsPdf(bool fourPerSheet)
     const QString error = saveChartsPdf(charts, path, fourPerSheet);
     if (!error.isEmpty())
         ui::showError(this, error);
+    else
+        ui::showSaved(this, path);
 }
 
 bool TMainF::writeTextLines(const QStringList &lines)

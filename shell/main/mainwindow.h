@@ -113,8 +113,12 @@ public:
     TBanF *chartWindow(const QString &title) const;
     // The chart window the explanation pane describes (the active one).
     TBanF *activeChartWindow() const;
-    // The order of tiling and printing: the window list's, hour charts ascending.
+    // The order of tiling and printing: by sets of charts, the newest set
+    // first, each set 年 月 日 then its hour charts in time order.
     QList<TBanF *> tiledCharts() const;
+    // The chart of the newest set's entered moment (its hour chart when one
+    // was made), null without charts.
+    TBanF *enteredChart() const;
 
     // --- shared state ---------------------------------------------------------
     AppSettings &settings() { return m_settings; }
@@ -179,6 +183,9 @@ private:
     void applyColourRule();
     void writeLayout();
     void placeForFourCharts();
+    // Tool bars that would be squeezed in their row (a small screen) start
+    // a row of their own, so every button stays on screen.
+    void fitToolBarRows();
     bool writeTextLines(const QStringList &lines);
 
     // mainwindow_charts.cpp: the entry and chart making
@@ -194,9 +201,14 @@ private:
     bool makeChart(int kind, const QString &title, const NumberTables &numbers, bool designated = false);
     // A chart window of the facts given; `moment` is its entered time
     // "yyyy/MM/dd hh:mm", `at` the same on the calendar clock with its note.
+    // It joins set `set` of charts, whose entered moment is `setMoment`.
     TBanF *addChartWindow(const Koyomi &koyomi, int kind, const QString &title, const QString &moment,
                           const NumberTables &numbers, const BoundaryNote &note, const CivilTime &at,
-                          bool crossable);
+                          bool crossable, int set, const QString &setMoment);
+    // Tiles, then scrolls so that `visible` (if any) is in view.
+    void tileCharts(TBanF *visible);
+    // After a change of the chart area's size, when charts tile by themselves.
+    void retileSoon();
     // "境界の反対側" of a chart window: the chart across its nearest boundary.
     void otherSide(TBanF *window);
     // The title of a chart of the entered kind and moment, with the calendar
@@ -204,6 +216,8 @@ private:
     QString chartWindowTitle(int kind, const CivilTime &at, const EngineOptions &options,
                              const QString &side = {}) const;
     bool bringToFront(const QString &title);
+    // A window of the chart command's moment already open joins its set.
+    void joinNewestSet(TBanF *window);
     void chartClicked(TBanF *window);
     void palaceClicked(TBanF *window, int pos);
     void MnuBarInitMenu();
@@ -219,6 +233,8 @@ private:
     // How to read an entered time that a summer-time change skipped or
     // repeated, as the user chose for that time.
     std::optional<std::pair<CivilTime, Fold>> m_fold;
+    // The summary of the last moment that read.
+    QString m_lastGoodSummary;
     Fold foldFor(const CivilTime &entered) const;
     // Asks for m_fold when the entered time needs it; false when cancelled.
     bool chooseFold(const CivilTime &entered, QWidget *parent);
@@ -227,6 +243,10 @@ private:
     std::int64_t m_dateSeconds = 0;
     bool m_settingDate = false;
     bool m_making = false;
+    int m_setCount = 0;  // chart sets made so far
+    int m_madeCount = 0; // chart windows made so far
+    QString m_setMoment; // the entered moment of the set being made
+    bool m_retilePending = false;
     QString m_numbersWarned;
 
     QPointer<TBanF> m_paneChart; // the chart the pane describes
@@ -238,6 +258,7 @@ private:
     QMenu *m_menus[7] = {};
     QMenu *m_barMenu = nullptr;
     QList<QAction *> m_windowListEntries;
+    QList<QMenu *> m_windowListMenus;
     QAction *m_stsBar = nullptr;
 
     DateEntry *m_dateE = nullptr;

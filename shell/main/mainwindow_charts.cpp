@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QFont>
 #include <QMenu>
 #include <QTimer>
 #include <QToolButton>
@@ -38,7 +39,8 @@ namespace {
 
 const QString TimeMessage = QStringLiteral("時刻が正しくありません。「時:分」の形で入力して下さい。");
 const QString DateMessage = QStringLiteral("日付『%1』は正しくありません。「年/月/日」の形で、暦にある日付を入力して下さい。");
-constexpr int MaxWindowMenuEntries = 100;
+// Sets of charts listed in the window menu before the oldest go into one sub-menu.
+constexpr int MaxWindowMenuSets = 15;
 
 // Restores the cursor however chart making ends.
 struct WaitCursor {
@@ -212,8 +214,13 @@ bool TMainF::chooseFold(const CivilTime &entered, QWidget *parent)
     calendarMoment(entered, options, Fold::Refuse, error);
     const ui::Answer a = ui::askChoice(parent, error + QStringLiteral("\nどちらの時差で読みますか？"),
                                        QStringLiteral("切り替え前の時差"), QStringLiteral("切り替え後の時差"));
-    if (a == ui::Answer::Cancel)
+    if (a == ui::Answer::Cancel) {
+        // The summary line goes back to the last moment that read, not the
+        // question's text: the charts shown are still of that moment.
+        if (!m_lastGoodSummary.isEmpty())
+            m_panel1->setText(m_lastGoodSummary);
         return false;
+    }
     m_fold = std::pair(entered, a == ui::Answer::Yes ? Fold::First : Fold::Second);
     return true;
 }
@@ -260,6 +267,7 @@ void TMainF::DispDateData()
     }
     m_koyomi = DateToKyu(*moment, options.koyomi, true);
     m_panel1->setText(qs(m_koyomi.summary));
+    m_lastGoodSummary = m_panel1->text();
     const BoundaryNote note = boundaryNote(*moment, options.koyomi, options.warnMinutes);
     m_boundaryL->setText(note.badge);
     m_boundaryL->setToolTip(note.hint);
@@ -420,6 +428,8 @@ void TMainF::BanBtnClick()
         return;
 
     m_making = true;
+    ++m_setCount;
+    m_setMoment = m_dateE->date().toString(QStringLiteral("yyyy/MM/dd ")) + m_timeE->text();
     {
         WaitCursor wait;
         const QString enteredTime = m_timeE->text();
@@ -427,8 +437,10 @@ void TMainF::BanBtnClick()
             if (!BanGrp(n))
                 continue;
             const QString title = titleOf(n, *moment);
-            if (bringToFront(title))
+            if (bringToFront(title)) {
+                joinNewestSet(chartWindow(title));
                 continue;
+            }
             const bool made = makeChart(n, title, *numbers);
             if (n != 3 || !made || !CGS())
                 continue;
@@ -439,7 +451,9 @@ void TMainF::BanBtnClick()
                 if (!at)
                     continue;
                 const QString hourTitle = titleOf(3, *at);
-                if (!bringToFront(hourTitle))
+                if (bringToFront(hourTitle))
+                    joinNewestSet(chartWindow(hourTitle));
+                else
                     makeChart(3, hourTitle, *numbers, true);
             }
             // The other kinds belong to the moment entered, not to the last designated hour.
@@ -450,7 +464,15 @@ void TMainF::BanBtnClick()
     m_making = false;
     UpdateMenuItems();
     if (m_settings.tileAfterCharts())
-        Tile1Click();
+        tileCharts(enteredChart());
+}
+
+void TMainF::joinNewestSet(TBanF *window)
+{
+    // The chart of the same title is this moment's chart too: it is shown
+    // with the set being made, once.
+    if (window)
+        window->setChartSet({m_setCount, m_setMoment, window->chartSet().made});
 }
 
 bool TMainF::bringToFront(const QString &title)
@@ -498,7 +520,8 @@ bool TMainF::makeChart(int kind, const QString &title, const NumberTables &numbe
     // put it on the wrong side.
     const BoundaryNote note
         = at ? boundaryNote(*at, options.koyomi, options.warnMinutes, designated, kind) : BoundaryNote{};
-    addChartWindow(m_koyomi, kind, title, moment, numbers, note, at.value_or(CivilTime{}), true);
+    addChartWindow(m_koyomi, kind, title, moment, numbers, note, at.value_or(CivilTime{}), true, m_setCount,
+                   m_setMoment);
     return true;
 }
 
@@ -535,19 +558,21 @@ void TMainF::otherSide(TBanF *window)
                                .arg(entered.minute, 2, 10, QLatin1Char('0'));
     // Across a term the note stays the same boundary, whose other side is the
     // chart this one came from; across a change the new moment has its own.
-    if (b.kind == BoundaryKind::Term)
-        addChartWindow(koyomi, kind, title, moment, *numbers, note, at, false);
-    else
-        addChartWindow(koyomi, kind, title, moment, *numbers,
-                       boundaryNote(at, options.koyomi, options.warnMinutes, false, kind), at, true);
+    // The chart across joins the set of the chart it came from.
+    const TBanF::Set set = window->chartSet();
+    TBanF *made = b.kind == BoundaryKind::Term
+        ? addChartWindow(koyomi, kind, title, moment, *numbers, note, at, false, set.number, set.moment)
+        : addChartWindow(koyomi, kind, title, moment, *numbers,
+                         boundaryNote(at, options.koyomi, options.warnMinutes, false, kind), at, true, set.number,
+                         set.moment);
     UpdateMenuItems();
     if (m_settings.tileAfterCharts())
-        Tile1Click();
+        tileCharts(made);
 }
 
 TBanF *TMainF::addChartWindow(const Koyomi &koyomi, int kind, const QString &title, const QString &moment,
                               const NumberTables &numbers, const BoundaryNote &note, const CivilTime &at,
-                              bool crossable)
+                              bool crossable, int set, const QString &setMoment)
 {
     const EngineOptions options = engineOptions();
     BanDisplay display;
@@ -559,6 +584,7 @@ TBanF *TMainF::addChartWindow(const Koyomi &koyomi, int kind, const QString &tit
     display.sysFont = m_settings.baseFont().name;
     auto *w = new TBanF(koyomi, kind, options.method, numbers, m_constData, title, moment, display);
     w->setBoundaryNote(note, at, crossable);
+    w->setChartSet({set, setMoment, ++m_madeCount});
     QMdiSubWindow *sub = m_mdi->addSubWindow(w, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                                                      | Qt::WindowMinimizeButtonHint);
     sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -669,29 +695,75 @@ void TMainF::Clr1Click()
 QList<TBanF *> TMainF::tiledCharts() const
 {
     const QList<TBanF *> charts = chartWindows();
-    std::vector<QString> hourMoments;
-    for (TBanF *w : charts)
-        hourMoments.push_back(w->chart().BanShu == 3 ? w->momentText() : QString());
+    std::vector<TileKey> keys;
+    for (TBanF *w : charts) {
+        const TBanF::Set &set = w->chartSet();
+        keys.push_back({set.number, w->chart().BanShu, w->momentText(), set.made});
+    }
     QList<TBanF *> ordered;
-    for (int i : tileOrder(hourMoments))
+    for (int i : tileOrder(keys))
         ordered << charts[i];
     return ordered;
 }
 
+TBanF *TMainF::enteredChart() const
+{
+    const QList<TBanF *> charts = tiledCharts();
+    if (charts.isEmpty())
+        return nullptr;
+    const TBanF::Set &newest = charts.first()->chartSet();
+    TBanF *found = charts.first();
+    for (TBanF *w : charts)
+        if (w->chartSet().number == newest.number && w->momentText() == newest.moment
+            && (found->momentText() != newest.moment || w->chart().BanShu > found->chart().BanShu))
+            found = w;
+    return found;
+}
+
 void TMainF::Tile1Click()
+{
+    tileCharts(activeChartWindow());
+}
+
+void TMainF::tileCharts(TBanF *visible)
 {
     std::vector<QMdiSubWindow *> subs;
     std::vector<QSize> sizes;
+    std::vector<bool> newRow;
+    int lastSet = -1;
     for (TBanF *w : tiledCharts()) {
         QMdiSubWindow *sub = subWindowOf(w);
         if (sub->isMinimized())
             continue;
         subs.push_back(sub);
         sizes.push_back(sub->size());
+        newRow.push_back(w->chartSet().number != lastSet);
+        lastSet = w->chartSet().number;
     }
-    const std::vector<QPoint> at = tilePositions(sizes, m_mdi->viewport()->width());
+    const QSize area = m_mdi->viewport()->size();
+    const std::vector<QPoint> at = tilePositions(sizes, area.width(), newRow);
+    // The chart to be seen is in view without scrolling: the rows above it
+    // move up out of the view when it would lie below the bottom edge.
+    int shift = 0;
     for (std::size_t i = 0; i < subs.size(); ++i)
-        subs[i]->move(at[i]);
+        if (visible && subs[i] == subWindowOf(visible)) {
+            const int bottom = at[i].y() + sizes[i].height();
+            if (bottom > area.height())
+                shift = std::min(at[i].y(), bottom - area.height());
+        }
+    for (std::size_t i = 0; i < subs.size(); ++i)
+        subs[i]->move(at[i] - QPoint(0, shift));
+}
+
+void TMainF::retileSoon()
+{
+    if (m_retilePending || !m_settings.tileAfterCharts() || chartWindows().isEmpty())
+        return;
+    m_retilePending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_retilePending = false;
+        tileCharts(activeChartWindow());
+    });
 }
 
 void TMainF::Cascade1Click()
@@ -731,26 +803,66 @@ void TMainF::MnuBarInitMenu()
         a->deleteLater();
     }
     m_windowListEntries.clear();
-    const QList<TBanF *> charts = chartWindows(); // most recent first
+    for (QMenu *m : m_windowListMenus)
+        m->deleteLater();
+    m_windowListMenus.clear();
+    const QList<TBanF *> charts = tiledCharts();
     if (charts.isEmpty())
         return;
-    m_windowListEntries << w->addSeparator();
-    // The most recent hundred, oldest first, the active one checked.
-    const int count = std::min<int>(MaxWindowMenuEntries, static_cast<int>(charts.size()));
+    // By sets, in the order of tiling: the newest set in the menu itself
+    // under its entered moment, each older one a sub-menu of its own, and
+    // past MaxWindowMenuSets the oldest together under one more.
+    QList<QList<TBanF *>> sets;
+    for (TBanF *chart : charts) {
+        if (sets.isEmpty() || sets.last().first()->chartSet().number != chart->chartSet().number)
+            sets.append(QList<TBanF *>());
+        sets.last() << chart;
+    }
     TBanF *active = activeChartWindow();
-    for (int i = count - 1; i >= 0; --i) {
-        TBanF *chart = charts[i];
+    const auto entry = [this, active](QMenu *into, TBanF *chart) {
         QString caption = chart->title();
         caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction *a = w->addAction(caption);
+        QAction *a = into->addAction(caption);
         a->setCheckable(true);
         a->setChecked(chart == active);
-        QMdiSubWindow *sub = subWindowOf(chart);
-        connect(a, &QAction::triggered, this, [this, sub = QPointer<QMdiSubWindow>(sub)] {
+        connect(a, &QAction::triggered, this, [this, sub = QPointer<QMdiSubWindow>(subWindowOf(chart))] {
             if (sub)
                 CldMenuClick(sub);
         });
-        m_windowListEntries << a;
+        return a;
+    };
+    const auto setCaption = [](const QList<TBanF *> &set) {
+        QString moment = set.first()->chartSet().moment;
+        moment.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        return QStringLiteral("%1 の盤（%2面）").arg(moment).arg(set.size());
+    };
+    m_windowListEntries << w->addSeparator();
+    QAction *heading = w->addAction(setCaption(sets.first()));
+    heading->setEnabled(false);
+    m_windowListEntries << heading;
+    for (TBanF *chart : sets.first())
+        m_windowListEntries << entry(w, chart);
+    QMenu *older = w;
+    for (qsizetype i = 1; i < sets.size(); ++i) {
+        if (i == MaxWindowMenuSets) {
+            older = new QMenu(QStringLiteral("それ以前の盤(&O)"), w);
+            m_windowListMenus << older;
+            m_windowListEntries << w->addMenu(older);
+        }
+        auto *sub = new QMenu(setCaption(sets[i]), w);
+        m_windowListMenus << sub;
+        QAction *subEntry = older->addMenu(sub);
+        if (older == w)
+            m_windowListEntries << subEntry;
+        for (TBanF *chart : sets[i])
+            if (chart == active) {
+                // The set of the active window reads bold.
+                QFont f = subEntry->font();
+                f.setBold(true);
+                subEntry->setFont(f);
+            }
+        for (TBanF *chart : sets[i])
+            entry(sub, chart);
     }
 }
 

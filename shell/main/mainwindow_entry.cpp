@@ -101,15 +101,18 @@ std::vector<int> designatedHours(int CG1)
     return hours;
 }
 
-std::vector<QPoint> tilePositions(const std::vector<QSize> &sizes, int availableWidth)
+std::vector<QPoint> tilePositions(const std::vector<QSize> &sizes, int availableWidth,
+                                  const std::vector<bool> &newRow)
 {
     std::vector<QPoint> at;
     at.reserve(sizes.size());
     int x = 0;
     int y = 0;
     int rowHeight = 0;
-    for (const QSize &s : sizes) {
-        if (x > 0 && x + s.width() > availableWidth) {
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        const QSize &s = sizes[i];
+        const bool breakHere = i < newRow.size() && newRow[i];
+        if (x > 0 && (breakHere || x + s.width() > availableWidth)) {
             y += rowHeight;
             x = 0;
             rowHeight = 0;
@@ -121,21 +124,22 @@ std::vector<QPoint> tilePositions(const std::vector<QSize> &sizes, int available
     return at;
 }
 
-std::vector<int> tileOrder(const std::vector<QString> &hourMoments)
+std::vector<int> tileOrder(const std::vector<TileKey> &keys)
 {
-    std::vector<int> order(hourMoments.size());
-    std::vector<int> hours;
-    for (std::size_t i = 0; i < hourMoments.size(); ++i) {
+    std::vector<int> order(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
         order[i] = static_cast<int>(i);
-        if (!hourMoments[i].isEmpty())
-            hours.push_back(static_cast<int>(i));
-    }
-    std::vector<int> sorted = hours;
-    std::stable_sort(sorted.begin(), sorted.end(), [&hourMoments](int a, int b) {
-        return hourMoments[static_cast<std::size_t>(a)] < hourMoments[static_cast<std::size_t>(b)];
+    std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
+        const TileKey &x = keys[static_cast<std::size_t>(a)];
+        const TileKey &y = keys[static_cast<std::size_t>(b)];
+        if (x.set != y.set)
+            return x.set > y.set;
+        if (x.kind != y.kind)
+            return x.kind < y.kind;
+        if (x.moment != y.moment)
+            return x.moment < y.moment;
+        return x.made < y.made;
     });
-    for (std::size_t k = 0; k < hours.size(); ++k)
-        order[static_cast<std::size_t>(hours[k])] = sorted[k];
     return order;
 }
 

@@ -68,16 +68,26 @@ std::optional<EntryValue> stepEntry(EntryValue value, int kind, int direction);
 std::vector<int> designatedHours(int CG1);
 
 // "並べて表示": windows keep their size and fill rows left to right, a new row
-// starting when the next window would pass the right edge; the first window of
+// starting when the next window would pass the right edge, or where
+// `newRow` says (the first window of a set of charts); the first window of
 // a row always stays in it, however wide.
-std::vector<QPoint> tilePositions(const std::vector<QSize> &sizes, int availableWidth);
+std::vector<QPoint> tilePositions(const std::vector<QSize> &sizes, int availableWidth,
+                                  const std::vector<bool> &newRow = {});
 
-// The order in which windows are tiled and printed: the window list's order
-// (most recently active first), except that the hour charts run in ascending
-// order of their moments, in the places the list gives hour charts. Made
-// together, the designated hours would otherwise read backwards. Entry i is
-// window i's moment "yyyy/MM/dd hh:mm" when it is an hour chart, else empty;
-// the result lists window indices.
-std::vector<int> tileOrder(const std::vector<QString> &hourMoments);
+// What places a chart window in the order of tiling and printing: the set
+// it was made in (one chart command, numbered upwards), its kind, its
+// moment "yyyy/MM/dd hh:mm" and the order in which it was made.
+struct TileKey {
+    int set = 0;
+    int kind = 0;
+    QString moment;
+    int made = 0;
+};
+
+// The order in which windows are tiled and printed: by sets, the newest set
+// first; in a set 年 月 日, then the hour charts in time order (a chart made
+// across a boundary after the one it came from). The result lists indices
+// of `keys`.
+std::vector<int> tileOrder(const std::vector<TileKey> &keys);
 
 } // namespace velm

@@ -406,7 +406,10 @@ void TGridPrinter::printPictures(QPainter &painter, PagePos page, double ratioX,
             painter.save();
             painter.translate(origin.x() + col * stepX, origin.y() + (row - rowFirst) * stepY);
             painter.scale(ratioX, ratioY);
-            m_pictures[i].paint(painter);
+            if (!colour && m_pictures[i].paintMono)
+                m_pictures[i].paintMono(painter);
+            else
+                m_pictures[i].paint(painter);
             painter.restore();
         }
     }

@@ -46,6 +46,9 @@ namespace velm {
 struct PrintPicture {
     QSize size;
     std::function<void(QPainter &painter)> paint;
+    // The same in black and white, for printing without colour; when empty
+    // the picture prints in its colours either way.
+    std::function<void(QPainter &painter)> paintMono;
 };
 
 class TGridPrinter {

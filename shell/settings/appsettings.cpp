@@ -287,6 +287,10 @@ int AppSettings::heatDirection() const
 void AppSettings::setHeatDirection(int palace) { putIfUsed("HeatDirection", palace, 0); }
 QString AppSettings::heatMatter() const { return m_store.text(Sys, "HeatMatter", QString()); }
 void AppSettings::setHeatMatter(const QString &name) { putIfUsed("HeatMatter", name, QString()); }
+bool AppSettings::heatHueByDirection() const { return m_store.integer(Sys, "HeatHue", 1) != 0; }
+void AppSettings::setHeatHueByDirection(bool on) { putIfUsed("HeatHue", on ? 1 : 0, 1); }
+QString AppSettings::saveFolder() const { return m_store.text(Sys, "SaveFolder", QString()); }
+void AppSettings::setSaveFolder(const QString &folder) { putIfUsed("SaveFolder", folder, QString()); }
 
 SolarTime AppSettings::localSolarTime() const
 {
@@ -584,7 +588,21 @@ std::optional<CivilTime> calendarMoment(const CivilTime &entered, EngineOptions 
     ClockOptions clock = options.koyomi.clock;
     clock.fold = fold;
     const ResolvedMoment r = resolveMoment(entered, options.koyomi.tz, clock);
-    const auto utc = [](Instant i) { return QString::fromStdString(isoText(civilFromInstant(i))) + QStringLiteral("Z"); };
+    // An instant as the zone's wall clock shows it, with the offset it then has.
+    const auto wallClock = [&clock](Instant i) {
+        long long offset = 0;
+        try {
+            offset = date::locate_zone(clock.zone)->get_info(date::sys_seconds{std::chrono::seconds{i}}).offset.count();
+        } catch (const std::exception &) {
+        }
+        const long long a = offset < 0 ? -offset : offset;
+        const QString local = QString::fromStdString(isoText(civilFromInstant(i + offset))).left(16).replace(QLatin1Char('T'), QLatin1Char(' '));
+        return QStringLiteral("%1 (%2%3:%4)")
+            .arg(local)
+            .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+            .arg(a / 3600, 2, 10, QLatin1Char('0'))
+            .arg(a / 60 % 60, 2, 10, QLatin1Char('0'));
+    };
     switch (r.status) {
     case ResolvedMoment::Status::Ok:
         break;
@@ -603,11 +621,13 @@ std::optional<CivilTime> calendarMoment(const CivilTime &entered, EngineOptions 
                 .arg(a / 3600, 2, 10, QLatin1Char('0'))
                 .arg(a / 60 % 60, 2, 10, QLatin1Char('0'));
         };
-        error = QStringLiteral("%1 は、%2 の夏時間の切り替えで%3時刻です（切り替え前の時差 %4 で %5、切り替え後の時差 %6 で %7）。")
-                    .arg(QString::fromStdString(isoText(entered).substr(0, 16)), QString::fromStdString(clock.zone),
+        error = QStringLiteral("%1 は、%2 の夏時間の切り替えで%3時刻です。\n"
+                               "切り替え前の時差 %4 で読むと %5、切り替え後の時差 %6 で読むと %7 です。")
+                    .arg(QString::fromStdString(isoText(entered).substr(0, 16)).replace(QLatin1Char('T'), QLatin1Char(' ')),
+                         QString::fromStdString(clock.zone),
                          r.status == ResolvedMoment::Status::Nonexistent ? QStringLiteral("存在しない")
                                                                          : QStringLiteral("二度ある"),
-                         offset(r.first), utc(r.first), offset(r.second), utc(r.second));
+                         offset(r.first), wallClock(r.first), offset(r.second), wallClock(r.second));
         return std::nullopt;
     }
     }

@@ -184,6 +184,13 @@ public:
     void setHeatDirection(int palace);
     QString heatMatter() const; // "HeatMatter": the divination matter outlined; empty for none
     void setHeatMatter(const QString &name);
+    // "HeatHue": the best direction drawn in a hue per direction, its score
+    // as lightness (1, the default), or in the charts' score colours (0).
+    bool heatHueByDirection() const;
+    void setHeatHueByDirection(bool on);
+    // "SaveFolder": the folder the save dialogs open in; empty before any save.
+    QString saveFolder() const;
+    void setSaveFolder(const QString &folder);
 
     // --- special characters: "Gaiji1".."Gaiji3" -----------------------------
     QString specialCharacter(int n) const; // n = 1..3

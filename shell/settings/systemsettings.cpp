@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -553,25 +554,51 @@ QWidget *TSysF::buildCalendarPage()
         return box;
     };
     radios(QStringLiteral("TermSource"), QStringLiteral("節気の計算 "), {"簡略式", "精密"}, m_termSource, v);
-    QGroupBox *clock = radios(QStringLiteral("ClockKind"), QStringLiteral("時刻 "), {"固定時差", "地域のタイムゾーン"},
-                              m_clockKind, v);
+    // The clock: a fixed offset with its hours beside it, or a zone from the
+    // list, which only the zone's choice enables.
+    auto *clock = new QGroupBox(QStringLiteral("時刻 "));
+    clock->setObjectName(QStringLiteral("ClockKind"));
+    auto *clockGrid = new QGridLayout(clock);
+    m_clockKind = new QButtonGroup(clock);
+    auto *fixed = new QRadioButton(QStringLiteral("固定時差"));
+    fixed->setObjectName(QStringLiteral("ClockKind_0"));
+    auto *zoned = new QRadioButton(QStringLiteral("地域のタイムゾーン"));
+    zoned->setObjectName(QStringLiteral("ClockKind_1"));
+    m_clockKind->addButton(fixed, 0);
+    m_clockKind->addButton(zoned, 1);
+    m_fixedOffset = field("FixedOffset", 70);
+    m_fixedOffset->setToolTip(QStringLiteral("天体計算のタイムゾーン（時間、東が正）。「作盤」のページと同じ値です。"));
+    // One value shown on both pages.
+    connect(m_fixedOffset, &QLineEdit::textEdited, m_tze, &QLineEdit::setText);
+    connect(m_tze, &QLineEdit::textEdited, m_fixedOffset, &QLineEdit::setText);
+    clockGrid->addWidget(fixed, 0, 0);
+    clockGrid->addLayout(row({m_fixedOffset, new QLabel(QStringLiteral("ｈ（東が正）"))}), 0, 1);
+    clockGrid->addWidget(zoned, 1, 0, Qt::AlignTop);
     auto *zoneBox = new QVBoxLayout;
     m_zoneFilter = new QLineEdit;
     m_zoneFilter->setObjectName(QStringLiteral("ZoneFilter"));
     m_zoneFilter->setPlaceholderText(QStringLiteral("タイムゾーンを検索"));
     m_zones = new QListWidget;
     m_zones->setObjectName(QStringLiteral("ZoneList"));
-    for (const std::string &name : zoneNames())
+    int widest = 0;
+    for (const std::string &name : zoneNames()) {
         m_zones->addItem(QString::fromStdString(name));
+        widest = std::max(widest, m_zones->fontMetrics().horizontalAdvance(QString::fromStdString(name)));
+    }
+    // Every name whole, beside the scroll bar.
+    m_zones->setMinimumWidth(widest + m_zones->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4 * m_zones->frameWidth() + 16);
     m_zones->setMinimumHeight(120);
     zoneBox->addWidget(m_zoneFilter);
     zoneBox->addWidget(m_zones);
-    static_cast<QBoxLayout *>(clock->layout())->addLayout(zoneBox, 1);
+    clockGrid->addLayout(zoneBox, 1, 1);
+    clockGrid->setColumnStretch(1, 1);
+    v->addWidget(clock);
     connect(m_zoneFilter, &QLineEdit::textChanged, this, &TSysF::filterZones);
     connect(m_zones, &QListWidget::currentTextChanged, this, [this](const QString &name) {
         if (!name.isEmpty())
             m_zone = name;
     });
+    connect(m_clockKind, &QButtonGroup::idToggled, this, [this] { followClockKind(); });
 
     radios(QStringLiteral("LocalSolarTime"), QStringLiteral("地方時 "), {"使わない", "平均太陽時", "真太陽時"}, m_solar, v);
     m_longitude = field("Longitude", 80);
@@ -603,6 +630,14 @@ QWidget *TSysF::buildCalendarPage()
                       new QLabel(QStringLiteral("分以内（0：警告しない）"))}));
     v->addStretch(1);
     return page;
+}
+
+void TSysF::followClockKind()
+{
+    const bool zoned = m_clockKind->checkedId() == 1;
+    m_zones->setEnabled(zoned);
+    m_zoneFilter->setEnabled(zoned);
+    m_fixedOffset->setEnabled(!zoned);
 }
 
 void TSysF::filterZones(const QString &text)
@@ -700,6 +735,7 @@ void TSysF::setCurrent(const SystemSettings &v)
     showFont(m_banFont, v.chartFont);
     m_nowE->setText(v.clockCorrection);
     m_tze->setText(v.fixedTimeZone);
+    m_fixedOffset->setText(v.fixedTimeZone);
     m_kcb1->setChecked(v.hourStarFollowsDun);
     m_rg10->button(v.layingMethod == 1 ? 1 : 0)->setChecked(true);
     m_rg0 = v.defaultJuPeriod == 0 ? 0 : 1;
@@ -709,6 +745,7 @@ void TSysF::setCurrent(const SystemSettings &v)
     m_termSource->button(v.TermSource == 1 ? 1 : 0)->setChecked(true);
     m_clockKind->button(v.UseTimeZone ? 1 : 0)->setChecked(true);
     selectZone(v.TimeZoneName);
+    followClockKind();
     m_solar->button(v.LocalSolarTime >= 0 && v.LocalSolarTime <= 2 ? v.LocalSolarTime : 0)->setChecked(true);
     m_longitude->setText(v.Longitude);
     m_exactMinutes->setChecked(v.ExactMinutes);

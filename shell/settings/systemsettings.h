@@ -163,6 +163,8 @@ private:
     QWidget *buildMakingPage();
     QWidget *buildCalendarPage();
     void filterZones(const QString &text);
+    // The zone list answers only while a zone is chosen, the fixed offset only while it is not.
+    void followClockKind();
     void selectZone(const QString &name);
     QString selectedZone() const;
     void CP0Click(int k);
@@ -194,6 +196,7 @@ private:
     QButtonGroup *m_termSource = nullptr;
     QButtonGroup *m_clockKind = nullptr;
     QLineEdit *m_zoneFilter = nullptr;
+    QLineEdit *m_fixedOffset = nullptr; // the calendar page's copy of TZE
     QCheckBox *m_exactMinutes = nullptr;
     QLineEdit *m_boundaryWarn = nullptr;
     QListWidget *m_zones = nullptr;

@@ -559,14 +559,18 @@ void TBackF::BBtnClick()
     }
     // The settings go after the files, so that a stale "VLW.reg" of the
     // program folder never stands in for the current settings.
+    // Every file written counts, the settings export among them.
+    int written = static_cast<int>(files.count());
     if (bits & (1 << RegistryDataBit)) {
         storeSettings();
         const QString error = exportSettings(m_settings.store(), folder + QLatin1String(RegistryExportName));
         if (!error.isEmpty())
             ui::showError(this, error + QStringLiteral("\n\n設定データはバックアップできませんでした。"));
+        else if (!files.names.contains(QLatin1String(RegistryExportName), Qt::CaseInsensitive))
+            ++written;
     }
     FileSelect(folder);
-    ui::showInfo(this, QStringLiteral("バックアップが終了しました。\n\n%1 個のファイルをコピーしました。").arg(files.count()));
+    ui::showInfo(this, QStringLiteral("バックアップが終了しました。\n\n%1 個のファイルをコピーしました。").arg(written));
 }
 
 void TBackF::RBtnClick()

@@ -469,8 +469,10 @@ TEST(HeatMap, LinesGridAndTheEndOfTheCalendar)
 
     const HeatGrid hourGrid = heatGrid(hours);
     EXPECT_EQ(hourGrid.rows, 2);
-    EXPECT_EQ(hourGrid.columnCaptions.front(), "子\n00");
-    EXPECT_EQ(hourGrid.columnCaptions.back(), "亥\n22");
+    // Each double-hour by its branch and start hour.
+    EXPECT_EQ(hourGrid.columnCaptions.front(), "子\n23");
+    EXPECT_EQ(hourGrid.columnCaptions[1], "丑\n01");
+    EXPECT_EQ(hourGrid.columnCaptions.back(), "亥\n21");
     EXPECT_EQ(hourGrid.rowCaptions, (std::vector<std::string>{"03/10(日)", "03/11(月)"}));
     EXPECT_EQ(hourGrid.at(1, 11), 23);
     // Day charts by week: 2024-03-13 is a Wednesday, so ten days fill two rows.

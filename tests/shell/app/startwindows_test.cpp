@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QApplication>
+#include <QScreen>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -39,6 +40,9 @@
 #include "shell/editors/numberseditor.h"
 #include "shell/tools/titlewindows.h"
 #include "shell/tools/toolsmenu.h"
+#include "shell/tools/helpwindow.h"
+#include "shell/common/screenfit.h"
+#include "shell/lists/heatmapwindow.h"
 #include "clipping.h"
 #include "shell_fixtures.h"
 
@@ -230,4 +234,57 @@ TEST(StartWindows, EveryWindowShowsItsTextsWhole)
         EXPECT_EQ(clippedReport(&list), "");
         EXPECT_TRUE(messages.texts.isEmpty()) << messages.all().toStdString();
     }
+}
+
+// On the screen the test runs on (ctest runs it at 1024×768 and 1366×768 as
+// well): with a fresh configuration every tool bar stands whole in the main
+// window, and every window opens within the screen's free area.
+TEST(StartWindows, EveryToolBarAndWindowIsWithinReach)
+{
+    EXPECT_EQ(fittedFrame(QRect(900, 700, 300, 200), QRect(0, 0, 1024, 740)), QRect(724, 540, 300, 200));
+    EXPECT_EQ(fittedFrame(QRect(-50, 10, 2000, 900), QRect(0, 0, 1024, 740), QSize(400, 300)), QRect(0, 0, 1024, 740));
+    // The windows are made for screens from 1024×768 up.
+    if (QGuiApplication::primaryScreen()->availableGeometry().width() < 1024)
+        GTEST_SKIP() << "screen smaller than 1024x768";
+    Started started;
+    TMainF &main = started.main;
+    main.showAtStart();
+    QApplication::processEvents();
+    const QRect screen = main.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(main.frameGeometry())) << main.frameGeometry().width() << "x" << main.frameGeometry().height();
+    ASSERT_TRUE(main.toolBar(TMainF::FindBar)->isVisible());
+    for (QToolBar *bar : main.findChildren<QToolBar *>()) {
+        if (!bar->isVisible())
+            continue;
+        SCOPED_TRACE(bar->objectName().toStdString());
+        EXPECT_TRUE(main.rect().contains(bar->geometry()));
+        // Not squeezed behind its extension button.
+        if (bar->orientation() == Qt::Horizontal)
+            EXPECT_GE(bar->width(), bar->sizeHint().width());
+        else
+            EXPECT_GE(bar->height(), bar->sizeHint().height());
+    }
+
+    auto &windows = started.windows;
+    showHelp(HelpContents);
+    windows->sys->showSettings();
+    windows->calendar->showCalendar();
+    windows->heat->showHeatMap();
+    QApplication::processEvents();
+    QTest::qWait(20);
+    for (QWidget *w : std::initializer_list<QWidget *>{currentHelpWindow(), windows->sys.get(), windows->calendar.get(),
+                                                       windows->heat.get()}) {
+        ASSERT_TRUE(w);
+        EXPECT_TRUE(screen.contains(w->frameGeometry()))
+            << w->objectName().toStdString() << " at " << w->frameGeometry().x() << "," << w->frameGeometry().y() << " "
+            << w->frameGeometry().width() << "x" << w->frameGeometry().height();
+        w->hide();
+    }
+    // A window placed partly below the screen (a stored place from a larger one) comes back into it.
+    currentHelpWindow()->move(screen.right() - 100, screen.bottom() - 100);
+    showHelp(HelpContents);
+    QApplication::processEvents();
+    QTest::qWait(20);
+    EXPECT_TRUE(screen.contains(currentHelpWindow()->frameGeometry()));
+    currentHelpWindow()->hide();
 }

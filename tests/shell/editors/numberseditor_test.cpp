@@ -256,12 +256,36 @@ TEST_F(SuuFTest, CancelGoesBackToTheFileAndClosesOnlyOnValidValues)
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.tables(), saved);
 
-    // The close box and Esc are the same as Cancel.
+    // The close box with unsaved edits asks: キャンセル keeps the window and
+    // the edit, 破棄 goes back to the file, 保存 writes it.
     reshow();
     type(NumberTable::KanSG, 1, 1, QStringLiteral("77"));
+    messages.answer = ui::Answer::Cancel;
     w.close();
+    ASSERT_EQ(messages.seen.size(), 1);
+    EXPECT_EQ(messages.seen[0].first, "保存");
+    EXPECT_EQ(messages.seen[0].second, "破棄");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.cellText(NumberTable::KanSG, 1, 1), "77");
+    messages.answer = ui::Answer::No;
+    QTest::keyClick(&w, Qt::Key_Escape);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.tables(), saved);
+    reshow();
+    type(NumberTable::KanSG, 1, 1, QStringLiteral("7"));
+    messages.answer = ui::Answer::Yes;
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(readNumbersFile(file().toStdString()).tables.cell(NumberTable::KanSG, 1, 1), "7");
+    ASSERT_EQ(writeNumbersFile(file().toStdString(), saved), "");
+    reshow();
+    ASSERT_TRUE(w.SGRead());
+    messages.clear();
+    messages.answer = ui::Answer::Ok;
+    // Without edits it closes without a question.
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(messages.texts.isEmpty());
 
     // A file that fails the check keeps the window open.
     NumberTables bad = saved;

@@ -183,7 +183,8 @@ TEST_F(CaleFTest, SummerTimeFoldIsAskedAbout)
     messages.clear();
     cale->FormShow(); // the recorder's Ok answers no choice: a cancel
     ASSERT_EQ(messages.texts.size(), 1) << messages.all().toStdString();
-    for (const char *part : {"二度ある", "+09:00 で 1988-09-10T16:30:00Z", "+08:00 で 1988-09-10T17:30:00Z"})
+    // Each reading as the local wall clock shows it, with its offset.
+    for (const char *part : {"二度ある", "+09:00 で読むと 1988-09-11 01:30 (+09:00)", "+08:00 で読むと 1988-09-11 01:30 (+08:00)"})
         EXPECT_TRUE(messages.texts[0].contains(QString::fromUtf8(part))) << part;
     EXPECT_EQ(messages.seen[0].first, QStringLiteral("切り替え前の時差"));
     EXPECT_EQ(cale->model()->rowCount(), 0);
@@ -203,6 +204,10 @@ TEST_F(CaleFTest, SummerTimeFoldIsAskedAbout)
     cale->FormShow();
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("存在しない"))) << messages.texts[0].toStdString();
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("+08:00 で読むと 1988-04-17 03:30 (+09:00)")))
+        << messages.texts[0].toStdString();
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("+09:00 で読むと 1988-04-17 01:30 (+08:00)")))
+        << messages.texts[0].toStdString();
     EXPECT_TRUE(cale->SenL()->text().startsWith(QStringLiteral("1988/04/17 01:00"))) << cale->SenL()->text().toStdString();
 }
 
@@ -374,7 +379,10 @@ TEST_F(CaleFTest, CalendarFileTakesTheSelectedRowsOrAll)
     };
     cale->grid()->selectRow(4); // one row is only where the user clicked: all rows
     clickButton("IcsBtn");
-    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+    // Only the short confirmation that names the file.
+    ASSERT_EQ(messages.seen.size(), 1) << messages.texts.join('|').toStdString();
+    EXPECT_EQ(messages.seen[0].kind, ui::MessageKind::Notice);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("cale.ics")));
     EXPECT_EQ(events(), 6);
     cale->grid()->selectionModel()->select(cale->model()->index(5, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);

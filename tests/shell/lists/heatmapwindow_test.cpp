@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
@@ -134,7 +135,55 @@ TEST_F(HeatFTest, ExportMakesThePictureAtItsFullSize)
     QFile pdf(out.filePath(QStringLiteral("heat.pdf")));
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5) == "%PDF-");
-    EXPECT_TRUE(messages.texts.isEmpty()) << messages.all().toStdString();
+    // Each save is confirmed briefly, naming the file.
+    ASSERT_EQ(messages.seen.size(), 2) << messages.all().toStdString();
+    EXPECT_EQ(messages.seen[1].kind, ui::MessageKind::Notice);
+    EXPECT_TRUE(messages.texts[1].contains(QStringLiteral("heat.pdf")));
+}
+
+TEST_F(HeatFTest, ThreeMonthsStayReadableWithALegendInTheWindowAndOnPaper)
+{
+    heat->SpanBox()->setCurrentIndex(4); // 3か月
+    ASSERT_TRUE(heat->canvas()->picture());
+    const int rows = picture().grid.rows;
+    EXPECT_GE(rows, 89);
+    // Rows keep room for their date: the window scrolls instead of squeezing them.
+    const int rowHeight = heat->canvas()->cellRect(12).top() - heat->canvas()->cellRect(0).top();
+    EXPECT_GE(rowHeight, heat->canvas()->fontMetrics().height());
+    EXPECT_GT(heat->canvas()->height(), heat->height());
+
+    // 最良 in a hue per direction, lighter for lower scores; the legend says so.
+    heat->HueBox()->setChecked(true);
+    std::vector<HeatCanvas::LegendEntry> legend = heat->canvas()->legend();
+    ASSERT_GE(legend.size(), 9u);
+    EXPECT_EQ(legend[0].text, QStringLiteral("北"));
+    EXPECT_EQ(legend[8].mark, HeatCanvas::LegendEntry::Lightness);
+    const HeatPicture &hued = picture();
+    EXPECT_NE(directionColour(5, 0.5).hue(), directionColour(1, 0.5).hue());
+    EXPECT_GT(directionColour(5, 1).lightness(), directionColour(5, 0).lightness());
+    for (std::size_t i = 0; i < 24; ++i) {
+        const HeatCell &cell = hued.map.cells[i];
+        EXPECT_EQ(hued.faceOf(cell).hue(), directionColour(heatPalace(cell, HeatBest), 0.5).hue()) << i;
+    }
+    // Without it, the charts' score colours and their thresholds.
+    heat->HueBox()->setChecked(false);
+    legend = heat->canvas()->legend();
+    ASSERT_GE(legend.size(), 5u);
+    EXPECT_EQ(legend[0].text, QStringLiteral("10以上"));
+    EXPECT_EQ(legend[4].text, QStringLiteral("-5未満"));
+    EXPECT_EQ(legend[4].face, pcolorSettings(*settings).colours[4]);
+
+    // The PNG is the whole picture; the PDF runs over portrait pages of rows.
+    QTemporaryDir out;
+    heat->saveFileName = [&](QWidget *) { return out.filePath(QStringLiteral("heat.pdf")); };
+    heat->ExpBtnClick();
+    QFile pdf(out.filePath(QStringLiteral("heat.pdf")));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    const int perPage = heat->canvas()->rowsPerPage(297.0 / 210.0);
+    EXPECT_GE(perPage, 20);
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "),
+              (rows + perPage - 1) / perPage);
 }
 
 TEST_F(HeatFTest, ControlsAreKept)

@@ -479,39 +479,97 @@ TEST(MainWindowEntry, TileFillsRowsLeftToRight)
     // Narrower than one window: one per row, never an empty first row.
     EXPECT_EQ(tilePositions({QSize(200, 260), QSize(200, 260)}, 150),
               (std::vector<QPoint>{{0, 0}, {0, 260}}));
-    // Hour charts run ascending in the places the list gives them; others stay.
-    EXPECT_EQ(tileOrder({"", "2024/03/01 23:00", "", "2024/03/01 01:00", "2024/02/29 13:00"}),
-              (std::vector<int>{0, 4, 2, 3, 1}));
+    // The first window of a set starts a row of its own.
+    EXPECT_EQ(tilePositions(s, 650, {true, false, true, false, false}),
+              (std::vector<QPoint>{{0, 0}, {200, 0}, {0, 260}, {200, 260}, {400, 260}}));
+    // Newest set first; in a set 年 月 日, then hours in time order, a chart
+    // across a boundary after the one it came from.
+    EXPECT_EQ(tileOrder({{1, 3, "2024/03/01 23:00", 1},
+                         {2, 3, "2024/03/02 12:00", 5},
+                         {1, 0, "2024/03/01 12:00", 2},
+                         {2, 2, "2024/03/02 12:00", 6},
+                         {1, 3, "2024/03/01 01:00", 3},
+                         {2, 3, "2024/03/02 12:00", 7},
+                         {2, 0, "2024/03/02 12:00", 8}}),
+              (std::vector<int>{6, 3, 1, 5, 2, 4, 0}));
 }
 
-TEST_F(MainWindowTest, WindowMenuListsTheChartsUpToAHundred)
+TEST_F(MainWindowTest, ChartSetsTileNewestFirstAndTheWindowMenuGroupsThem)
 {
     TMainF &m = open();
-    settings->setTileAfterCharts(false);
-    onlyKinds({2});
+    settings->setTileAfterCharts(true);
+    m.resize(1000, 700);
     QMenu *menu = m.menu(TMainF::WindowMenu);
     emit menu->aboutToShow();
-    EXPECT_EQ(menu->actions().size(), 5);
-    for (int i = 0; i < 101; ++i) {
+    const int fixed = static_cast<int>(menu->actions().size());
+    // An older set of four, then a newer one of 年 月 日 and thirteen hours.
+    onlyKinds({0, 1, 2, 3});
+    enter(2024, 3, 1, "12:00");
+    click("BanBtn");
+    onlyKinds({0, 1, 2, 3}, true);
+    enter(2024, 5, 6, "12:00");
+    click("BanBtn");
+    const QList<TBanF *> tiled = m.tiledCharts();
+    ASSERT_EQ(tiled.size(), 4 + 16);
+    QStringList order;
+    for (TBanF *w : tiled)
+        order << w->title();
+    EXPECT_EQ(order.mid(0, 5), (QStringList{"年盤:2024/05/06", "月盤:2024/05/06", "日盤:2024/05/06",
+                                            "時盤:24/05/06 01時", "時盤:24/05/06 03時"}));
+    EXPECT_EQ(order.mid(16), (QStringList{"年盤:2024/03/01", "月盤:2024/03/01", "日盤:2024/03/01", "時盤:24/03/01 12時"}));
+    // The entered moment's chart is in view without scrolling.
+    TBanF *entered = m.enteredChart();
+    ASSERT_TRUE(entered);
+    EXPECT_EQ(entered->title(), "時盤:24/05/06 12時");
+    const QRect view = m.mdiArea()->viewport()->rect();
+    const auto inView = [&](TBanF *w) {
+        QMdiSubWindow *sub = nullptr;
+        for (QMdiSubWindow *s : m.mdiArea()->subWindowList())
+            if (s->widget() == w)
+                sub = s;
+        return sub && view.contains(sub->geometry());
+    };
+    EXPECT_TRUE(inView(entered));
+
+    // The menu: the newest set under its moment, the older one a sub-menu.
+    emit menu->aboutToShow();
+    const QList<QAction *> entries = menu->actions().mid(fixed);
+    ASSERT_EQ(entries.size(), 1 + 1 + 16 + 1);
+    EXPECT_TRUE(entries[0]->isSeparator());
+    EXPECT_EQ(entries[1]->text(), "2024/05/06 12:00 の盤（16面）");
+    EXPECT_EQ(entries[2]->text(), "年盤:2024/05/06");
+    ASSERT_TRUE(entries.last()->menu());
+    EXPECT_EQ(entries.last()->text(), "2024/03/01 12:00 の盤（4面）");
+    // Choosing an older chart brings it forward, in view, without changing the order.
+    QAction *older = entries.last()->menu()->actions().at(3);
+    EXPECT_EQ(older->text(), "時盤:24/03/01 12時");
+    older->trigger();
+    EXPECT_EQ(m.activeChartWindow()->title(), "時盤:24/03/01 12時");
+    EXPECT_TRUE(inView(m.activeChartWindow()));
+    EXPECT_EQ(m.tiledCharts(), tiled);
+
+    // Sixty charts in forty-two sets: the newest fifteen listed, the rest in one more sub-menu.
+    settings->setTileAfterCharts(false);
+    onlyKinds({2});
+    for (int i = 0; i < 40; ++i) {
         const QDate d = QDate(2024, 1, 1).addDays(i);
         m.openChart(2, {d.year(), d.month(), d.day(), 12, 0, 0});
     }
-    ASSERT_EQ(m.chartWindows().size(), 101);
+    ASSERT_EQ(m.chartWindows().size(), 60);
     emit menu->aboutToShow();
-    const QList<QAction *> entries = menu->actions().mid(5);
-    ASSERT_EQ(entries.size(), 101); // a separator and a hundred windows
-    EXPECT_TRUE(entries[0]->isSeparator());
-    // The active (most recent) window is the last entry and carries the check.
-    EXPECT_EQ(entries.last()->text(), m.activeChartWindow()->title());
-    EXPECT_TRUE(entries.last()->isChecked());
-    EXPECT_FALSE(entries[1]->isChecked());
-    // Choosing an entry brings that window forward.
-    const QString chosen = entries[1]->text();
-    entries[1]->trigger();
-    EXPECT_EQ(m.activeChartWindow()->title(), chosen);
+    const QList<QAction *> many = menu->actions().mid(fixed);
+    ASSERT_EQ(many.size(), 1 + 1 + 1 + 14 + 1);
+    ASSERT_TRUE(many.last()->menu());
+    EXPECT_EQ(many.last()->menu()->actions().size(), 42 - 15);
     // Rebuilt each time, never growing.
     emit menu->aboutToShow();
-    EXPECT_EQ(menu->actions().size(), 106);
+    EXPECT_EQ(menu->actions().size(), fixed + many.size());
+
+    // A larger window tiles to its new size.
+    settings->setTileAfterCharts(true);
+    m.resize(1400, 900);
+    QTest::qWait(50);
+    EXPECT_TRUE(inView(m.activeChartWindow()));
 }
 
 TEST_F(MainWindowTest, ExportsWriteShiftJisText)
@@ -585,7 +643,10 @@ TEST_F(MainWindowTest, AllChartsGoToOnePdfOneOrFourToAPage)
         EXPECT_TRUE(bytes.startsWith("%PDF"));
         EXPECT_TRUE(bytes.contains(four ? "/Count 1" : "/Count 4")) << four;
     }
-    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
+    // Only the short confirmations of the two saves.
+    ASSERT_EQ(messages.seen.size(), 2) << messages.texts.join('\n').toStdString();
+    for (const ui::Message &m : messages.seen)
+        EXPECT_EQ(m.kind, ui::MessageKind::Notice);
 }
 
 TEST_F(MainWindowTest, SettingsOfTheWindowSurviveARestart)

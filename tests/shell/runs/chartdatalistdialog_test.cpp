@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -108,6 +109,10 @@ TEST_F(BDataFTest, HourChartsFromAQuarterToElevenFillTheListWindow)
     EXPECT_TRUE(list->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(list->windowTitle(), QStringLiteral("作盤データ一覧表"));
     EXPECT_EQ(list->listKind(), ListKind::ChartData);
+    // Every shown column has a caption; the file's unnamed one is the flags'.
+    for (int c = 0; c < ListColumnCount - 1; ++c)
+        EXPECT_FALSE(list->grid()->model()->headerData(c, Qt::Horizontal).toString().isEmpty()) << c;
+    EXPECT_EQ(list->grid()->model()->headerData(11, Qt::Horizontal).toString(), QStringLiteral("特記"));
     EXPECT_EQ(list->SenL()->text(), QStringLiteral(" 作盤データ  "));
     EXPECT_EQ(list->CntL()->text(), QStringLiteral("13"));
     ASSERT_EQ(list->list().dataRowCount(), 13);

@@ -422,8 +422,22 @@ TEST(SysSettings, CalendarPageStoresTheClockAndTermSource)
         EXPECT_EQ(calendarCaption(engineOptions(settings).koyomi), "");
 
         w.showSettings();
+        // With a fixed offset the zone list is closed, and the offset stands on this page too.
+        EXPECT_FALSE(child<QListWidget>(&w, "ZoneList")->isEnabled());
+        EXPECT_EQ(child<QLineEdit>(&w, "FixedOffset")->text(), child<QLineEdit>(&w, "TZE")->text());
+        type(&w, "FixedOffset", "8.0");
+        EXPECT_EQ(child<QLineEdit>(&w, "TZE")->text(), "8.0");
+        type(&w, "FixedOffset", "9.0");
         click(&w, "TermSource_1");
         click(&w, "ClockKind_1");
+        EXPECT_TRUE(child<QListWidget>(&w, "ZoneList")->isEnabled());
+        EXPECT_FALSE(child<QLineEdit>(&w, "FixedOffset")->isEnabled());
+        // Every zone name shows whole.
+        auto *list = child<QListWidget>(&w, "ZoneList");
+        int widest = 0;
+        for (int i = 0; i < list->count(); ++i)
+            widest = std::max(widest, list->fontMetrics().horizontalAdvance(list->item(i)->text()));
+        EXPECT_GE(list->viewport()->width(), widest);
         click(&w, "LocalSolarTime_2");
         click(&w, "ExactMinutes");
         type(&w, "BoundaryWarn", "0");

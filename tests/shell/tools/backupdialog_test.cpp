@@ -250,6 +250,10 @@ TEST(BackF, RestoreBringsFilesAndSettingsBack)
     f.click("BBtn");
     ASSERT_TRUE(f.messages.saw("バックアップが終了しました。"));
     ASSERT_TRUE(QFileInfo(f.media.filePath("VLW.reg")).isFile());
+    // The count is of every file written, the settings export too.
+    EXPECT_TRUE(f.messages.texts.last().endsWith(
+        QStringLiteral("%1 個のファイルをコピーしました。").arg(snapshot(f.media.path()).size())))
+        << f.messages.texts.last().toStdString();
 
     // A second backup overwrites, after asking.
     put(f.program.filePath("SETUFILE.DAT"), "changed once\r\n");
