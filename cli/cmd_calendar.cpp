@@ -5,6 +5,8 @@
 
 #include "cli/args.h"
 #include "cli/datadir.h"
+#include "cli/placeargs.h"
+#include "engine/symbols.h"
 #include "cli/gridprint.h"
 #include "engine/codec.h"
 #include "evaluation/numbers.h"
@@ -15,7 +17,8 @@ namespace velm::cli {
 namespace {
 
 constexpr const char *Usage =
-    "使い方: velm-cli calendar DATE TIME [--rows N] [--from N] [--hours MASK] [--csv] [--ics FILE] [--data DIR]";
+    "使い方: velm-cli calendar DATE TIME [--rows N] [--from N] [--hours MASK] [--csv] [--ics FILE]\n"
+    "                          [--to PLACE [--from PLACE] [--allow-edge] …] [--data DIR]";
 
 } // namespace
 
@@ -31,8 +34,11 @@ int runCalendar(const Args &given)
     CalendarOptions options;
     bool csv = false;
     std::string icsPath;
+    DirectionOptions toPlace;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const FlagResult taken = takeKoyomiFlag(args, i, options.koyomi, error);
+        FlagResult taken = takeKoyomiFlag(args, i, options.koyomi, error);
+        if (taken == FlagResult::NotMine)
+            taken = takeDirectionOption(args, i, toPlace, error, false);
         if (taken == FlagResult::Bad)
             return usageError(error);
         if (taken == FlagResult::Taken)
@@ -52,6 +58,11 @@ int runCalendar(const Args &given)
             options.rows = *n;
         } else if (a == "--from") {
             auto n = parseInt(*v, -99'999, 99'999);
+            if (!n && !v->empty() && v->find_first_not_of("-0123456789") != std::string::npos) {
+                toPlace.from = *v; // a place, not a count of double-hours
+                toPlace.given = true;
+                continue;
+            }
             if (!n)
                 return usageError("--from は -99999～99999 の整数で指定して下さい: " + *v);
             options.from = *n;
@@ -76,6 +87,9 @@ int runCalendar(const Args &given)
     if (!resolved)
         return usageError(error);
     options.entry = resolved->calendar;
+    const std::optional<int> palace = walkDirection(toPlace, *dataDir, error);
+    if (!palace)
+        return usageError(error);
 
     const NumbersFile numbers = readNumbersReporting(dataFile(*dataDir, "SuuFile.Dat"));
     if (!numbers.ok())
@@ -84,7 +98,15 @@ int runCalendar(const Args &given)
     const CalendarList list = buildCalendar(options, numbers.tables);
     if (list.status == CalendarList::Status::NoHours)
         return runFailure(list.reason);
-    const ListModel model = calendarListModel(list);
+    ListModel model = calendarListModel(list);
+    if (*palace) {
+        // Only the destination's direction keeps its scores on screen.
+        const int keep = 5 + KyuToRing[static_cast<std::size_t>(*palace)];
+        for (std::size_t r = 1; r < model.rows.size(); ++r)
+            for (int c = 5; c <= 13; ++c)
+                if (c != keep)
+                    model.rows[r][static_cast<std::size_t>(c)].clear();
+    }
     if (!icsPath.empty()) {
         std::vector<ListRow> rows;
         for (const CalendarRow &row : list.rows)

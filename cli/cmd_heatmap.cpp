@@ -6,6 +6,7 @@
 #include "cli/args.h"
 #include "cli/cmd_quick.h"
 #include "cli/datadir.h"
+#include "cli/placeargs.h"
 #include "evaluation/numbers.h"
 #include "output/heatmap.h"
 #include "output/walk.h"
@@ -32,8 +33,12 @@ int runHeatmap(const Args &given)
     int kind = KindHour;
     int direction = HeatBest;
     bool csv = false;
+    DirectionOptions toPlace;
+    bool directionGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const FlagResult taken = takeEngineOption(args, i, engine, error);
+        FlagResult taken = takeEngineOption(args, i, engine, error);
+        if (taken == FlagResult::NotMine)
+            taken = takeDirectionOption(args, i, toPlace, error);
         if (taken == FlagResult::Bad)
             return usageError(error);
         if (taken == FlagResult::Taken)
@@ -49,6 +54,7 @@ int runHeatmap(const Args &given)
         }
         if (a != "--days" && a != "--kind" && a != "--direction")
             return usageError("不明なオプションです: " + a);
+        directionGiven = directionGiven || a == "--direction";
         const std::string *value = takeValue(args, i, error);
         if (!value)
             return usageError(error);
@@ -72,6 +78,13 @@ int runHeatmap(const Args &given)
     }
     if (positional.size() != 1 || !days)
         return usageError(Usage);
+    if (toPlace.given && directionGiven)
+        return usageError("--direction と --to は同時に指定できません");
+    const std::optional<int> palace = walkDirection(toPlace, *dataDir, error);
+    if (!palace)
+        return usageError(error);
+    if (*palace)
+        direction = *palace;
     const std::optional<CivilTime> date = parseDate(positional[0], error);
     if (!date)
         return usageError(error);

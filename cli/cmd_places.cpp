@@ -13,8 +13,8 @@ namespace velm::cli {
 namespace {
 
 constexpr const char *PlacesUsage =
-    "使い方: velm-cli places list [--json] | add NAME COORDINATES [--note TEXT] [--home] | remove NAME | "
-    "home [NAME]  [--data DIR]";
+    "使い方: velm-cli places list [--json] | add NAME [COORDINATES|CITY] [--note TEXT] [--home] | remove NAME | "
+    "home [NAME] | find CITY  [--data DIR]";
 constexpr const char *BearingUsage =
     "使い方: velm-cli bearing [--from PLACE] --to PLACE [--path geodesic|rhumb] [--north true|magnetic] "
     "[--date YYYY-MM-DD] [--sectors 45|30-60] [--margin DEG] [--json] [--data DIR]";
@@ -91,26 +91,60 @@ int runPlaces(const Args &given)
     if (positional.empty())
         return usageError(PlacesUsage);
     const std::string sub = positional[0];
-    const bool fits = (sub == "list" && positional.size() == 1) || (sub == "add" && positional.size() >= 3) ||
+    const bool fits = (sub == "list" && positional.size() == 1) || (sub == "add" && positional.size() >= 2) || (sub == "find" && positional.size() == 2) ||
                       (sub == "remove" && positional.size() == 2) || (sub == "home" && positional.size() <= 2);
     if (!fits)
         return usageError(PlacesUsage);
     if (sub != "add" && (home || !note.empty()))
         return usageError("--note と --home は add にだけ付けられます");
 
+    if (sub == "find") {
+        // The gazetteer's cities of a name, for choosing coordinates.
+        const std::vector<GazetteerCity> cities = findCities(positional[1], error);
+        if (!error.empty())
+            return runFailure(error);
+        if (cities.empty())
+            return runFailure("地名辞書に「" + positional[1] + "」はありません");
+        for (const GazetteerCity &c : cities) {
+            if (json)
+                std::cout << JsonObject()
+                                 .text("name", c.name)
+                                 .text("region", c.region)
+                                 .text("country", c.country)
+                                 .raw("lat", fixed(c.lat, 6))
+                                 .raw("lon", fixed(c.lon, 6))
+                                 .integer("population", c.population)
+                                 .str()
+                          << "\n";
+            else
+                std::cout << c.name << "\t" << c.region << "\t" << c.country << "\t" << fixed(c.lat, 6) << ","
+                          << fixed(c.lon, 6) << "\n";
+        }
+        return 0;
+    }
     std::unique_ptr<PlaceBook> book = openPlaceBook(*dataDir, error);
     if (!book)
         return runFailure(error);
     if (sub == "list")
         return placesList(*book, json);
     if (sub == "add") {
-        // The coordinates may come as one word or as two ("35°41'N" "139°46'E").
-        std::string coordinates;
+        // The coordinates may come as one word or as two ("35°41'N" "139°46'E"),
+        // or as a city of the gazetteer; without them the name is the city.
+        std::string where;
         for (std::size_t k = 2; k < positional.size(); ++k)
-            coordinates += (k > 2 ? " " : "") + positional[k];
-        const std::optional<GeoPoint> p = parseCoordinates(coordinates, error);
-        if (!p)
-            return usageError(error);
+            where += (k > 2 ? " " : "") + positional[k];
+        if (where.empty())
+            where = positional[1];
+        std::optional<GeoPoint> p = parseCoordinates(where, error);
+        if (!p) {
+            if (where.find_first_of("0123456789") != std::string::npos)
+                return usageError(error);
+            error.clear();
+            const std::optional<Place> city = resolvePlace(where, nullptr, error);
+            if (!city)
+                return usageError(error);
+            p = GeoPoint{city->lat, city->lon};
+        }
         Place place;
         place.name = positional[1];
         place.lat = p->lat;

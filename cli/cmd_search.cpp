@@ -7,6 +7,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/datadir.h"
+#include "cli/placeargs.h"
 #include "cli/gridprint.h"
 #include "engine/constdata.h"
 #include "evaluation/numbers.h"
@@ -37,13 +38,18 @@ int runSearch(const Args &given)
     std::optional<std::string> matterName;
     std::string outPath;
     std::string icsPath;
+    DirectionOptions toPlace;
+    bool directionGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
         FlagResult taken = takeKoyomiFlag(args, i, settings.koyomi, error);
+        if (taken == FlagResult::NotMine)
+            taken = takeDirectionOption(args, i, toPlace, error);
         if (taken == FlagResult::Bad)
             return usageError(error);
         if (taken == FlagResult::Taken)
             continue;
+        directionGiven = directionGiven || a == "--direction";
         if (a.rfind("--", 0) != 0) {
             positional.push_back(a);
             continue;
@@ -96,6 +102,13 @@ int runSearch(const Args &given)
     if (!resolved)
         return usageError(error);
     settings.start = resolved->calendar;
+    if (toPlace.given && directionGiven)
+        return usageError("--direction と --to は同時に指定できません");
+    const std::optional<int> palace = walkDirection(toPlace, *dataDir, error);
+    if (!palace)
+        return usageError(error);
+    if (*palace)
+        settings.direction = *palace;
 
     SenMatterLoad load = loadSenMatter(dataFile(*dataDir, "Senji.Dat"), *matterName);
     for (const std::string &w : load.warnings)

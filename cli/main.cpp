@@ -31,7 +31,7 @@ void printUsage(std::ostream &out)
            "  velm-cli bearing [--from PLACE] --to PLACE [--path geodesic|rhumb] [--north true|magnetic]\n"
            "                   [--date YYYY-MM-DD] [--sectors 45|30-60] [--margin DEG] [--json]\n"
            "  velm-cli places list [--json] | add NAME COORDINATES [--note TEXT] [--home] | remove NAME\n"
-           "                  | home [NAME]\n"
+           "                  | home [NAME] | find CITY\n"
            "  velm-cli --version\n"
            "  共通: --data DIR でデータファイルのフォルダを指定\n";
 }

@@ -1,10 +1,13 @@
 #include "cli/placeargs.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cmath>
+#include <ctime>
 #include <filesystem>
 
 #include "cli/datadir.h"
+#include "output/magnetic.h"
 
 namespace velm::cli {
 namespace {
@@ -26,6 +29,7 @@ FlagResult takeDirectionOption(const std::vector<std::string> &args, std::size_t
     const std::string &a = args[i];
     if (a == "--allow-edge") {
         into.allowEdge = true;
+        into.given = true;
         return FlagResult::Taken;
     }
     if (a != "--to" && a != "--path" && a != "--north" && a != "--date" && a != "--sectors" && a != "--margin" &&
@@ -34,6 +38,7 @@ FlagResult takeDirectionOption(const std::vector<std::string> &args, std::size_t
     const std::string *value = takeValue(args, i, error);
     if (!value)
         return FlagResult::Bad;
+    into.given = true;
     const std::string &v = *value;
     if (a == "--from" || a == "--to") {
         if (v.empty()) {
@@ -98,11 +103,45 @@ std::optional<Place> resolvePlace(const std::string &text, const PlaceBook *book
         return place;
     }
     // Words with digits were meant as coordinates: say what is wrong with them.
-    if (text.find_first_of("0123456789") != std::string::npos)
+    if (text.find_first_of("0123456789") != std::string::npos) {
         error = coordinateError;
-    else
-        error = "地点「" + text + "」は登録されていません（登録した名前か、緯度,経度で指定して下さい）";
+        return std::nullopt;
+    }
+    const std::vector<GazetteerCity> cities = findCities(text, error);
+    if (cities.size() == 1) {
+        Place place;
+        place.name = cities[0].name;
+        place.lat = cities[0].lat;
+        place.lon = cities[0].lon;
+        return place;
+    }
+    if (cities.empty()) {
+        if (error.empty())
+            error = "地点「" + text + "」は登録されておらず、地名辞書にもありません（登録した名前、都市名か、緯度,経度で指定して下さい）";
+        return std::nullopt;
+    }
+    error = "「" + text + "」に当たる都市が " + std::to_string(cities.size()) +
+            " 件あります。「名前/都道府県」か座標で指定して下さい:";
+    for (std::size_t k = 0; k < cities.size() && k < 20; ++k)
+        error += "\n  " + cities[k].label();
     return std::nullopt;
+}
+
+std::vector<GazetteerCity> findCities(const std::string &text, std::string &error)
+{
+    const std::optional<Gazetteer> gazetteer = Gazetteer::load(Gazetteer::defaultCatalogue(), error);
+    if (!gazetteer)
+        return {};
+    const std::size_t slash = text.find('/');
+    std::vector<GazetteerCity> cities = gazetteer->find(text.substr(0, slash));
+    if (slash != std::string::npos) {
+        // "府中/広島県", "府中/広島", "Portland/Oregon": the cities of that region or country.
+        const std::string region = text.substr(slash + 1);
+        std::erase_if(cities, [&region](const GazetteerCity &c) {
+            return region.empty() || (c.region.rfind(region, 0) != 0 && c.country.rfind(region, 0) != 0);
+        });
+    }
+    return cities;
 }
 
 std::optional<Direction> resolveDirection(const DirectionOptions &options, const std::string &dataDir,
@@ -145,8 +184,24 @@ std::optional<Direction> resolveDirection(const DirectionOptions &options, const
     d.course = *course;
     d.azimuth = course->azimuth;
     if (options.magnetic) {
-        error = "磁北はまだ使えません（地磁気モデルがありません）";
-        return std::nullopt;
+        // The declination at the start, on the given date or today.
+        CivilTime date;
+        if (options.date) {
+            date = *options.date;
+        } else {
+            const std::time_t now = std::time(nullptr);
+            std::tm local{};
+            localtime_r(&now, &local);
+            date.year = local.tm_year + 1900;
+            date.month = local.tm_mon + 1;
+            date.day = local.tm_mday;
+        }
+        const std::optional<double> declination =
+            magneticDeclination(dataDir, {d.from.lat, d.from.lon}, date.year, date.month, date.day, error);
+        if (!declination)
+            return std::nullopt;
+        d.declination = declination;
+        d.azimuth = normalizedAzimuth(course->azimuth - *declination);
     }
     d.fix = sectorOf(d.azimuth, options.sectors, options.margin);
     return d;
@@ -162,6 +217,26 @@ int directionPalace(const Direction &direction, const DirectionOptions &options,
         return 0;
     }
     return SectorPalace[static_cast<std::size_t>(direction.fix.sector)];
+}
+
+std::optional<int> walkDirection(const DirectionOptions &options, const std::string &dataDir, std::string &error)
+{
+    if (!options.given)
+        return 0;
+    if (options.to.empty()) {
+        error = "--from, --path, --north, --sectors, --margin, --allow-edge は --to と一緒に指定して下さい";
+        return std::nullopt;
+    }
+    const std::optional<Direction> d = resolveDirection(options, dataDir, error);
+    if (!d)
+        return std::nullopt;
+    const int palace = directionPalace(*d, options, error);
+    if (palace == 0)
+        return std::nullopt;
+    char line[160];
+    std::snprintf(line, sizeof line, "%.4f°（境界まで %.2f°）", d->azimuth, d->fix.margin);
+    report("方位: " + d->from.name + " → " + d->to.name + " " + sectorText(d->fix) + " " + line);
+    return palace;
 }
 
 } // namespace velm::cli

@@ -9,6 +9,7 @@
 
 #include "cli/args.h"
 #include "output/bearing.h"
+#include "output/gazetteer.h"
 #include "output/placebook.h"
 
 namespace velm::cli {
@@ -22,6 +23,7 @@ struct DirectionOptions {
     SectorDivision sectors = SectorDivision::Even45;
     double margin = 3;
     bool allowEdge = false;
+    bool given = false; // any of these options was given
 };
 
 // Takes --from, --to, --path, --north, --date, --sectors, --margin or
@@ -30,9 +32,15 @@ struct DirectionOptions {
 FlagResult takeDirectionOption(const std::vector<std::string> &args, std::size_t &i, DirectionOptions &into,
                                std::string &error, bool withFrom = true);
 
-// A PLACE word: a saved name, coordinates ("LAT,LON", 度分秒) or a
-// gazetteer name. `book` may be null (no place book yet).
+// A PLACE word: a saved name, coordinates ("LAT,LON", 度分秒) or a city of
+// the gazetteer ("大阪", "府中/広島県" to choose among cities of one name).
+// `book` may be null (no place book yet). A city name that several cities
+// share is refused with the list of them.
 std::optional<Place> resolvePlace(const std::string &text, const PlaceBook *book, std::string &error);
+
+// The cities of the gazetteer a name (with an optional "/REGION") finds;
+// empty, with the message, when the gazetteer cannot be read.
+std::vector<GazetteerCity> findCities(const std::string &text, std::string &error);
 
 struct Direction {
     Place from;
@@ -52,6 +60,12 @@ std::optional<Direction> resolveDirection(const DirectionOptions &options, const
 // direction, or 0 with the message when it is near a sector edge and
 // --allow-edge was not given.
 int directionPalace(const Direction &direction, const DirectionOptions &options, std::string &error);
+
+// The palace index (1..8) a walk takes for --to: 0 when no direction option
+// was given, nullopt with the message when the place cannot be found, the
+// options stand without --to, or the direction is near an edge (unless
+// --allow-edge). The direction found is named on standard error.
+std::optional<int> walkDirection(const DirectionOptions &options, const std::string &dataDir, std::string &error);
 
 // The place book of the data folder, created when missing.
 std::unique_ptr<PlaceBook> openPlaceBook(const std::string &dataDir, std::string &error);

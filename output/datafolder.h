@@ -14,7 +14,7 @@ namespace velm {
 // The files a user edits: copied once, never overwritten.
 inline constexpr const char *UserDataFiles[] = {"SuuFile.Dat", "Senji.Dat", "Senji.Idx", "SetuFile.Dat"};
 // Files of the program itself: kept equal to the installed ones.
-inline constexpr const char *ProgramDataFiles[] = {"VELMWIN.html", "Readme.txt"};
+inline constexpr const char *ProgramDataFiles[] = {"VELMWIN.html", "Readme.txt", "wmm2025.wmm", "wmm2025.wmm.cof"};
 
 struct DataFolder {
     enum class Source {

@@ -24,6 +24,8 @@ struct DataFolder {
     {
         fs::remove_all(dir);
         fs::create_directories(dir);
+        for (const char *name : {"SuuFile.Dat", "Senji.Dat", "Senji.Idx", "SetuFile.Dat", "wmm2025.wmm", "wmm2025.wmm.cof"})
+            fs::copy_file(fs::path(VELM_DATA_DIR) / name, dir / name);
     }
     ~DataFolder() { fs::remove_all(dir); }
     std::string arg() const { return " --data " + dir.string(); }
@@ -208,7 +210,7 @@ TEST(CliBearing, FromHomeToSavedPlacesAsTextAndJson)
     struct Bad {
         const char *args;
         const char *says;
-    } bad[] = {{"bearing --to 名古屋", "登録されていません"},
+    } bad[] = {{"bearing --to 未登録の地", "登録されておらず"},
                {"bearing --to 自宅", "同じ地点"},
                {"bearing --to 大阪 --path great", "geodesic か rhumb"},
                {"bearing --to 大阪 --sectors 30", "45 か 30-60"},
@@ -223,4 +225,67 @@ TEST(CliBearing, FromHomeToSavedPlacesAsTextAndJson)
     DataFolder empty;
     EXPECT_NE(cliWithErrors("bearing --to 大阪" + empty.arg()).out.find("基点が登録されていません"), std::string::npos);
     EXPECT_FALSE(fs::exists(empty.dir / "VELM.db")); // a question does not create the book
+}
+
+TEST(CliPlaces, CitiesOfTheGazetteerByTheirJapaneseNames)
+{
+    DataFolder d;
+    const CliRun osaka = cli("places find 大阪" + d.arg());
+    ASSERT_EQ(osaka.status, 0);
+    EXPECT_EQ(osaka.out.rfind("大阪市\t大阪府\t日本\t34.69", 0), 0u) << osaka.out;
+    EXPECT_EQ(cli("places find osaka" + d.arg()).out, osaka.out);
+    // A name several cities share lists them, and "/REGION" picks one.
+    const CliRun many = cliWithErrors("bearing --from 東京 --to ハミルトン" + d.arg());
+    EXPECT_EQ(many.status, 2);
+    EXPECT_NE(many.out.find("件あります"), std::string::npos) << many.out;
+    EXPECT_NE(many.out.find("ハミルトン（"), std::string::npos) << many.out;
+    const CliRun one = cli("bearing --json --from 東京 --to ハミルトン/カナダ" + d.arg());
+    EXPECT_EQ(one.status, 0) << one.out;
+    EXPECT_NE(one.out.find("\"to\":{\"name\":\"ハミルトン\",\"lat\":43.2"), std::string::npos) << one.out;
+    // A saved place without coordinates takes its city's.
+    ASSERT_EQ(cli("places add 札幌 --home" + d.arg()).status, 0);
+    EXPECT_EQ(cli("places home" + d.arg()).out.rfind("札幌\t43.06", 0), 0u);
+    EXPECT_NE(cliWithErrors("places add 自宅" + d.arg()).out.find("地名辞書にもありません"), std::string::npos);
+}
+
+TEST(CliBearing, WalksTakeTheDirectionOfADestination)
+{
+    DataFolder d;
+    ASSERT_EQ(cli("places add 自宅 35.6895,139.6917 --home" + d.arg()).status, 0);
+    ASSERT_EQ(cli("places add 大阪 34.6937,135.5023" + d.arg()).status, 0);
+    // 大阪 is 西, direction 2, of the 45° division.
+    EXPECT_EQ(cli("heatmap 2026-01-01 --days 3 --to 大阪" + d.arg()).out,
+              cli("heatmap 2026-01-01 --days 3 --direction 2" + d.arg()).out);
+    const std::string search = std::string("search 2026-01-01 00:00 --matter 吉方位（総合） --kind 3 --limit 20");
+    EXPECT_EQ(cli(search + " --to 大阪 --from 35.6895,139.6917" + d.arg()).out,
+              cli(search + " --direction 2" + d.arg()).out);
+    // 0.07° from the edge of the 30°/60° division: refused unless allowed.
+    const CliRun edge = cliWithErrors("heatmap 2026-01-01 --days 3 --to 大阪 --sectors 30-60" + d.arg());
+    EXPECT_EQ(edge.status, 2);
+    EXPECT_NE(edge.out.find("--allow-edge"), std::string::npos) << edge.out;
+    EXPECT_EQ(cli("heatmap 2026-01-01 --days 3 --to 大阪 --sectors 30-60 --allow-edge" + d.arg()).status, 0);
+    EXPECT_EQ(cliWithErrors("heatmap 2026-01-01 --days 3 --to 大阪 --direction 2" + d.arg()).status, 2);
+    EXPECT_EQ(cliWithErrors("heatmap 2026-01-01 --days 3 --sectors 30-60" + d.arg()).status, 2);
+    // The calendar keeps --from N as its row offset; a place there is the start.
+    const CliRun calendar = cli("calendar 2026-01-01 01 --rows 3 --from 1 --to 大阪 --csv" + d.arg());
+    ASSERT_EQ(calendar.status, 0);
+    const CliRun fromPlace = cli("calendar 2026-01-01 01 --rows 3 --from 自宅 --to 大阪 --csv" + d.arg());
+    ASSERT_EQ(fromPlace.status, 0);
+    EXPECT_EQ(countLines(calendar.out), countLines(fromPlace.out));
+    EXPECT_NE(calendar.out, cli("calendar 2026-01-01 01 --rows 3 --from 1 --csv" + d.arg()).out);
+}
+
+TEST(CliBearing, MagneticNorthWithinTheModelsYears)
+{
+    DataFolder d;
+    const std::string route = "bearing --json --from 35.6895,139.6917 --to 34.6937,135.5023";
+    const CliRun magnetic = cli(route + " --north magnetic --date 2026-06-01" + d.arg());
+    ASSERT_EQ(magnetic.status, 0) << magnetic.out;
+    const double declination = number(magnetic.out, "declination");
+    EXPECT_NEAR(declination, -7.6, 0.5) << magnetic.out; // west in Tokyo
+    EXPECT_NEAR(number(magnetic.out, "azimuth"), number(cli(route + d.arg()).out, "azimuth") - declination, 1e-6);
+    EXPECT_EQ(text(magnetic.out, "north"), "magnetic");
+    const CliRun late = cliWithErrors(route + " --north magnetic --date 2030-01-01" + d.arg());
+    EXPECT_EQ(late.status, 2);
+    EXPECT_NE(late.out.find("2025～2029年"), std::string::npos) << late.out;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "output/bearing.h"
+#include "output/magnetic.h"
 
 using namespace velm;
 
@@ -76,4 +77,26 @@ TEST(Bearing, SamePlaceHasNoDirection)
     ASSERT_TRUE(east);
     EXPECT_DOUBLE_EQ(east->azimuth, 90);
     EXPECT_EQ(sectorOf(east->azimuth, SectorDivision::Even45, 3).sector, 2);
+}
+
+TEST(Bearing, DeclinationOfTheWorldMagneticModel2025)
+{
+    // Test values published with the model: year, height (km), lat, lon, D.
+    const struct {
+        double year, km, lat, lon, declination;
+    } published[] = {{2025.0, 28, 89, -121, -99.77},  {2025.0, 48, 80, -96, -29.91},
+                     {2025.5, 6, -36, -137, 20.28},   {2027.5, 0, -13, -59, -17.49}};
+    for (const auto &p : published) {
+        std::string error;
+        const auto d = magneticDeclinationAt(VELM_DATA_DIR, {p.lat, p.lon}, p.year, p.km * 1000, error);
+        ASSERT_TRUE(d) << error;
+        EXPECT_NEAR(*d, p.declination, 0.006) << p.lat << " " << p.lon;
+    }
+    std::string error;
+    EXPECT_TRUE(magneticDeclination(VELM_DATA_DIR, {35.68, 139.69}, 2029, 12, 31, error));
+    EXPECT_FALSE(magneticDeclination(VELM_DATA_DIR, {35.68, 139.69}, 2030, 1, 1, error));
+    EXPECT_NE(error.find("WMM2025"), std::string::npos);
+    EXPECT_FALSE(magneticDeclination(VELM_DATA_DIR, {35.68, 139.69}, 2024, 12, 31, error));
+    EXPECT_FALSE(magneticDeclination("/nonexistent", {35.68, 139.69}, 2026, 1, 1, error));
+    EXPECT_NE(error.find("読めません"), std::string::npos);
 }
