@@ -307,6 +307,15 @@ std::optional<ResolvedMoment> resolveEntered(const CivilTime &entered, KoyomiOpt
             + utcText(r.first) + ") か --fold second (" + utcText(r.second) + ") を指定して下さい";
         return std::nullopt;
     }
+    // A shift by a zone or solar time can carry a moment of the calendar's
+    // first or last day out of the years 1..9999, where no date exists.
+    const auto inCalendar = [](const CivilTime &t) { return t.year >= 1 && t.year <= 9999; };
+    const CivilTime utc = civilFromInstant(r.instant);
+    if (!inCalendar(r.calendar) || (!options.clock.isDefault() && !inCalendar(utc))) {
+        error = given + " は暦の時計で " + isoText(r.calendar) + "、世界時で " + isoText(utc)
+            + "Z となり、1～9999年の範囲を外れます";
+        return std::nullopt;
+    }
     if (options.astronomy == Astronomy::Precise && !preciseCoversYear(r.calendar.year)) {
         error = "精密な節気の計算は " + std::to_string(PreciseFirstYear) + "～" + std::to_string(PreciseLastYear)
             + " 年の範囲です: " + std::to_string(r.calendar.year);

@@ -98,7 +98,8 @@ int runBdata(const Args &argsIn)
         out, ChartDataSenL, std::to_string(count), chartDataCaptionRow(), [&](const ListRowSink &add) {
             list = ListProc(options, {}, [&](const std::string &row) { return add(chartDataListRow(row)); });
             return list.count == count ? std::string() : "『" + out + "』を作成できませんでした。";
-        });
+        },
+        SpecialTarget::WriteThrough);
     if (!message.empty())
         return runFailure(message);
     if (list.ended)

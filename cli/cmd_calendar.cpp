@@ -50,6 +50,8 @@ int runCalendar(const Args &given)
         if (a == "--csv") {
             csv = true;
         } else if (a == "--ics") {
+            if (v->empty())
+                return usageError("--ics の値が空です");
             icsPath = *v;
         } else if (a == "--rows") {
             auto n = parseInt(*v, 0, 99'999);
@@ -121,7 +123,11 @@ int runCalendar(const Args &given)
     } else {
         printGrid(std::cout, model);
     }
-    return list.ok() ? 0 : runFailure(list.reason);
+    // One rule with the other walks: the rows made are output, and a walk
+    // that met the end of the calendar says so and has succeeded.
+    if (!list.ok())
+        report(list.reason);
+    return 0;
 }
 
 } // namespace velm::cli

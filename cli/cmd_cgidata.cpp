@@ -47,6 +47,8 @@ int runCgidata(const Args &argsIn)
                 return usageError(error);
             const std::string &v = *value;
             if (a == "--out") {
+                if (v.empty())
+                    return usageError("--out の値が空です");
                 options.folder = v;
                 haveOut = true;
                 continue;

@@ -89,7 +89,12 @@ int runHeatmap(const Args &given)
     if (!date)
         return usageError(error);
     // The days are days of the calendar clock; resolving their first midnight
-    // checks the clock and gives the offset the term searches use.
+    // checks the clock and gives the offset the term searches use. The
+    // calendar clock has no summer time, so a midnight that the zone's civil
+    // clock skipped or repeated is still one day's start: either reading
+    // gives its standard offset.
+    if (engine.koyomi.clock.fold == Fold::Refuse)
+        engine.koyomi.clock.fold = Fold::First;
     if (!resolveEntered(*date, engine.koyomi, error))
         return usageError(error);
 

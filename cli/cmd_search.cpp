@@ -60,6 +60,8 @@ int runSearch(const Args &given)
         const std::string &v = *value;
         if (a == "--matter") {
             matterName = v;
+        } else if ((a == "--out" || a == "--ics") && v.empty()) {
+            return usageError(a + " の値が空です");
         } else if (a == "--out") {
             outPath = v;
         } else if (a == "--ics") {
@@ -127,7 +129,8 @@ int runSearch(const Args &given)
     // The rows are made from the compact matches as they are written: a
     // century of rows is never held as text.
     if (!outPath.empty()) {
-        std::string failure = writeSearchListFile(outPath, *matterName, settings.direction, outcome, settings.threads);
+        std::string failure = writeSearchListFile(outPath, *matterName, settings.direction, outcome, settings.threads,
+                                                  SpecialTarget::WriteThrough);
         if (!failure.empty())
             return runFailure(failure);
     }

@@ -16,7 +16,7 @@ std::string writeIcs(const std::string &path, const std::vector<ListRow> &rows, 
     const Instant now = std::chrono::duration_cast<std::chrono::seconds>(
                             std::chrono::system_clock::now().time_since_epoch())
                             .count();
-    return writeIcsFile(path, icsEvents(rows, options, tables), options, now);
+    return writeIcsFile(path, icsEvents(rows, options, tables), options, now, SpecialTarget::WriteThrough);
 }
 
 } // namespace velm::cli

@@ -6,6 +6,7 @@
 #include "cli/cmd_places.h"
 #include "cli/cmd_quick.h"
 #include "cli/commands.h"
+#include "engine/textfile.h"
 
 namespace {
 
@@ -41,7 +42,10 @@ void printUsage(std::ostream &out)
 int main(int argc, char **argv)
 {
     using namespace velm::cli;
+    using velm::removeTemporariesOnSignals;
     std::ios::sync_with_stdio(false);
+    // Ended by Ctrl+C or a kill during a long write, it leaves no temporary file.
+    removeTemporariesOnSignals();
     if (argc < 2) {
         printUsage(std::cerr);
         return 2;

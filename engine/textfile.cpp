@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <chrono>
+#include <climits>
+#include <csignal>
+#include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -244,19 +246,22 @@ bool resolveLinks(std::string &target)
     return false;
 }
 
-// Creates "<target>.<unique>.tmp~" exclusively (never through a link or over
-// another writer's file). Returns the descriptor, or -1 with errno set.
+// Creates ".velm-<unique>.tmp~" exclusively in the target's folder (never
+// through a link or over another writer's file). The name is short whatever
+// the target's: a target of the longest name the file system allows must
+// still get a temporary beside it. Returns the descriptor, or -1 with errno set.
 int createTemporary(const std::string &target, mode_t mode, std::string &tmp)
 {
     // Process, time and a counter make a name no other writer is likely to
     // pick; O_EXCL makes sure of it.
     static std::atomic<unsigned> counter{0};
+    const std::string folder = folderOf(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const auto now = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-        char unique[48];
-        std::snprintf(unique, sizeof unique, "%d-%llx-%x", static_cast<int>(::getpid()), now & 0xffffffffffULL,
-                      counter.fetch_add(1));
-        tmp = target + "." + unique + ".tmp~";
+        char unique[64];
+        std::snprintf(unique, sizeof unique, ".velm-%x-%llx-%x.tmp~", static_cast<unsigned>(::getpid()),
+                      now & 0xffffffffffULL, counter.fetch_add(1));
+        tmp = (folder == "/" ? "" : folder) + "/" + unique;
         const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -265,11 +270,98 @@ int createTemporary(const std::string &target, mode_t mode, std::string &tmp)
     return -1;
 }
 
+// The temporaries being written, for the signal handler: fixed slots of
+// fixed size, since a handler may neither allocate nor take a lock. A slot is
+// free (0), being filled (1) or holds a name to remove (2). This is the one
+// process-wide state of the writer, and only the handler reads it.
+constexpr int TemporarySlots = 64;
+std::atomic<int> slotState[TemporarySlots];
+char slotName[TemporarySlots][PATH_MAX];
+
+int keepForSignals(const std::string &tmp)
+{
+    if (tmp.size() >= PATH_MAX)
+        return -1;
+    for (int i = 0; i < TemporarySlots; ++i) {
+        int expected = 0;
+        if (slotState[i].compare_exchange_strong(expected, 1)) {
+            std::memcpy(slotName[i], tmp.c_str(), tmp.size() + 1);
+            slotState[i].store(2);
+            return i;
+        }
+    }
+    return -1; // more writers at once than slots: that one is not removed on a signal
+}
+
+void forgetForSignals(int &slot)
+{
+    if (slot >= 0)
+        slotState[slot].store(0);
+    slot = -1;
+}
+
+void removeTemporariesAndEnd(int signal)
+{
+    const int saved = errno;
+    for (int i = 0; i < TemporarySlots; ++i)
+        if (slotState[i].load() == 2)
+            ::unlink(slotName[i]);
+    errno = saved;
+    // End as the signal would have ended the program.
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+std::string notRegularFileMessage(const std::string &path)
+{
+    return "『" + path + "』は、通常のファイルではないため書き込めません。";
+}
+
 } // namespace
 
-AtomicFile::AtomicFile(std::string path)
+void removeTemporariesOnSignals()
+{
+    for (int signal : {SIGINT, SIGTERM}) {
+        struct sigaction old {};
+        if (::sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN)
+            continue; // started to ignore it (nohup, a background job): keep that
+        struct sigaction action {};
+        action.sa_handler = removeTemporariesAndEnd;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+AtomicFile::AtomicFile(std::string path, SpecialTarget special)
     : m_path(std::move(path))
 {
+    if (m_path.empty()) {
+        refuse("書き込むファイルの名前が空です。");
+        return;
+    }
+    // What the name finally stands for, links followed: /dev/stdout leads
+    // through /proc to a pipe or terminal, which no name of its own reaches.
+    struct stat st {};
+    if (::stat(m_path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            refuse("『" + m_path + "』は、フォルダのため書き込めません。");
+            return;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            if (special != SpecialTarget::WriteThrough || !(S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode))) {
+                refuse(notRegularFileMessage(m_path));
+                return;
+            }
+            // As a shell's "> target": no temporary, no rename, no truncation
+            // of what is not a file.
+            m_fd = ::open(m_path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+            if (m_fd < 0)
+                m_error = writeFailure(m_path, errno);
+            m_through = true;
+            return;
+        }
+    }
+
     m_target = m_path;
     if (!resolveLinks(m_target)) {
         m_error = writeFailure(m_path, errno);
@@ -278,12 +370,24 @@ AtomicFile::AtomicFile(std::string path)
     // An existing file keeps its permission bits (and, where allowed, its
     // owner); a new one gets the usual 0644 less the umask.
     struct stat old {};
-    const bool replacing = ::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    const bool exists = ::lstat(m_target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) {
+        refuse(notRegularFileMessage(m_path)); // changed since it was looked at
+        return;
+    }
+    const bool replacing = exists;
+    if (replacing
+        && ((old.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)) {
+        refuse("『" + m_path + "』は、読み取り専用のため書き込めません。");
+        return;
+    }
     m_fd = createTemporary(m_target, replacing ? 0600 : 0644, m_tmp);
     if (m_fd < 0) {
+        m_tmp.clear();
         m_error = writeFailure(m_path, errno);
         return;
     }
+    m_slot = keepForSignals(m_tmp);
     if (replacing) {
         if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
             (void)!::fchown(m_fd, old.st_uid, old.st_gid); // best effort: only root may give a file away
@@ -296,6 +400,13 @@ AtomicFile::~AtomicFile()
 {
     if (!m_committed && m_error.empty())
         fail(ECANCELED);
+    if (m_through && m_fd >= 0)
+        ::close(m_fd);
+}
+
+void AtomicFile::refuse(std::string message)
+{
+    m_error = std::move(message);
 }
 
 void AtomicFile::fail(int error)
@@ -306,6 +417,7 @@ void AtomicFile::fail(int error)
     if (!m_tmp.empty())
         ::unlink(m_tmp.c_str());
     m_tmp.clear();
+    forgetForSignals(m_slot);
     if (m_error.empty())
         m_error = writeFailure(m_path, error);
 }
@@ -334,6 +446,16 @@ std::string AtomicFile::commit()
 {
     if (!m_error.empty() || m_committed)
         return m_error;
+    if (m_through) {
+        // Nothing to sync or rename: a device or pipe has it once written,
+        // and close() reports a delayed error of its own.
+        const int fd = m_fd;
+        m_fd = -1;
+        m_committed = true;
+        if (::close(fd) != 0 && errno != EINTR)
+            m_error = writeFailure(m_path, errno);
+        return m_error;
+    }
     if (::fsync(m_fd) != 0) {
         fail(errno);
         return m_error;
@@ -344,6 +466,7 @@ std::string AtomicFile::commit()
         fail(errno);
         return m_error;
     }
+    forgetForSignals(m_slot); // renamed: nothing of it left to remove
     m_tmp.clear();
     m_committed = true;
 
@@ -356,14 +479,15 @@ std::string AtomicFile::commit()
     return m_error;
 }
 
-std::string writeBytesAtomic(const std::string &path, const std::string &bytes)
+std::string writeBytesAtomic(const std::string &path, const std::string &bytes, SpecialTarget special)
 {
-    AtomicFile file(path);
+    AtomicFile file(path, special);
     file.write(bytes);
     return file.commit();
 }
 
-std::string writeTextFileAtomic(const std::string &path, const std::vector<std::string> &lines)
+std::string writeTextFileAtomic(const std::string &path, const std::vector<std::string> &lines,
+                                SpecialTarget special)
 {
     std::string bytes;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -374,7 +498,7 @@ std::string writeTextFileAtomic(const std::string &path, const std::vector<std::
         bytes += encoded.text;
         bytes += "\r\n";
     }
-    return writeBytesAtomic(path, bytes);
+    return writeBytesAtomic(path, bytes, special);
 }
 
 } // namespace velm

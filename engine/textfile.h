@@ -46,21 +46,37 @@ std::string readRegularFile(const std::string &path, std::string &bytes,
 
 std::string missingFileMessage(const std::string &path);
 
+// What a writer does with a target that exists but is not a regular file
+// (nor a link to one): a character device or a FIFO.
+enum class SpecialTarget {
+    Refuse,       // the windows: it is not a file to save into
+    WriteThrough, // the command line: written into as a shell redirection
+                  // would (--out /dev/stdout, a FIFO read by another program)
+};
+
 // Writes lines (UTF-8) as CP932 with CR LF after every line, atomically.
 // Returns an empty text on success, else a message naming the file; on failure
 // the old file is untouched.
-std::string writeTextFileAtomic(const std::string &path, const std::vector<std::string> &lines);
+std::string writeTextFileAtomic(const std::string &path, const std::vector<std::string> &lines,
+                                SpecialTarget special = SpecialTarget::Refuse);
 
 // The one writer of the program's files, for content written piece by piece:
-// a temporary file created exclusively beside the target (a unique name,
+// a temporary file created exclusively beside the target (a short unique name,
 // never through a link) gets the pieces and the target's permission bits;
 // commit() syncs it, renames it over the target and syncs the folder. A
 // symbolic link as target stays a link: the file it points to is replaced.
 // On any failure, or when destroyed without commit(), the temporary file is
-// removed and the old file is as it was.
+// removed and the old file is as it was; so it is when the program is ended
+// by SIGINT or SIGTERM after removeTemporariesOnSignals().
+//
+// Never replaced: an empty name, a folder, a read-only file (as a shell
+// redirection or cp would refuse it; root included, who would otherwise
+// write anything), and anything that is not a regular file: a device, FIFO
+// or socket is refused, or, with SpecialTarget::WriteThrough, a character
+// device or FIFO is written into directly.
 class AtomicFile {
 public:
-    explicit AtomicFile(std::string path);
+    explicit AtomicFile(std::string path, SpecialTarget special = SpecialTarget::Refuse);
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
     ~AtomicFile();
@@ -74,16 +90,25 @@ public:
 
 private:
     void fail(int error);
+    void refuse(std::string message);
 
     std::string m_path;   // as the caller named it, for messages
     std::string m_target; // the file the links lead to
     std::string m_tmp;
+    int m_slot = -1;      // where the temporary is kept for the signal handler
     int m_fd = -1;
+    bool m_through = false; // writing straight into a device or FIFO
     bool m_committed = false;
     std::string m_error;
 };
 
+// Lets SIGINT and SIGTERM remove the temporaries of unfinished writes before
+// the program ends as those signals end it. Signals the program ignores stay
+// ignored. For the programs' main(); safe to call more than once.
+void removeTemporariesOnSignals();
+
 // Writes raw bytes (already encoded) through AtomicFile.
-std::string writeBytesAtomic(const std::string &path, const std::string &bytes);
+std::string writeBytesAtomic(const std::string &path, const std::string &bytes,
+                             SpecialTarget special = SpecialTarget::Refuse);
 
 } // namespace velm

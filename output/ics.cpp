@@ -215,11 +215,11 @@ std::string icsText(const std::vector<IcsEvent> &events, const IcsOptions &optio
 }
 
 std::string writeIcsFile(const std::string &path, const std::vector<IcsEvent> &events,
-                         const IcsOptions &options, Instant stamp)
+                         const IcsOptions &options, Instant stamp, SpecialTarget special)
 {
     if (events.empty())
         return "『" + path + "』に書き出す盤がありません。";
-    return writeBytesAtomic(path, icsText(events, options, stamp));
+    return writeBytesAtomic(path, icsText(events, options, stamp), special);
 }
 
 } // namespace velm

@@ -62,6 +62,6 @@ std::string icsText(const std::vector<IcsEvent> &events, const IcsOptions &optio
 // the file. No events is refused: a calendar without events imports as
 // nothing and would only puzzle.
 std::string writeIcsFile(const std::string &path, const std::vector<IcsEvent> &events,
-                         const IcsOptions &options, Instant stamp);
+                         const IcsOptions &options, Instant stamp, SpecialTarget special = SpecialTarget::Refuse);
 
 } // namespace velm

@@ -331,7 +331,7 @@ std::vector<std::string> listFileLines(const ListModel &model)
     return lines;
 }
 
-std::string writeListFile(const std::string &path, const ListModel &model)
+std::string writeListFile(const std::string &path, const ListModel &model, SpecialTarget special)
 {
     if (std::string fault = listTitleFault(path, model.SenL, model.CntL); !fault.empty())
         return fault;
@@ -340,15 +340,16 @@ std::string writeListFile(const std::string &path, const ListModel &model)
     for (std::size_t r = 0; r < model.rows.size(); ++r)
         if (std::string fault = listRowFault(path, r, model.rows[r]); !fault.empty())
             return fault;
-    return writeTextFileAtomic(path, listFileLines(model));
+    return writeTextFileAtomic(path, listFileLines(model), special);
 }
 
 std::string writeListFileStream(const std::string &path, std::string_view SenL, std::string_view CntL,
-                                const ListRow &captions, const ListRowProducer &produce)
+                                const ListRow &captions, const ListRowProducer &produce,
+                                SpecialTarget special)
 {
     if (std::string fault = listTitleFault(path, SenL, CntL); !fault.empty())
         return fault;
-    AtomicFile file(path);
+    AtomicFile file(path, special);
     std::string fault;      // a text that cannot be written as it is
     std::size_t lineNo = 0;
     // Lines are gathered and written in large pieces: one system call per

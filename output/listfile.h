@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/astro.h"
+#include "engine/textfile.h"
 
 namespace velm {
 
@@ -120,7 +121,9 @@ std::vector<std::string> listFileLines(const ListModel &model);
 // untouched, texts that would not read back as written: a line break
 // anywhere, a comma in CntL or in a cell, a character CP932 cannot hold.
 // Returns an empty text on success, else a message naming the file.
-std::string writeListFile(const std::string &path, const ListModel &model);
+// The command line passes SpecialTarget::WriteThrough (--out /dev/stdout).
+std::string writeListFile(const std::string &path, const ListModel &model,
+                          SpecialTarget special = SpecialTarget::Refuse);
 
 // The same file for a list too long to hold in memory: the title, the caption
 // row, then the data rows that `produce` hands to its sink one by one, the
@@ -130,7 +133,8 @@ std::string writeListFile(const std::string &path, const ListModel &model);
 using ListRowSink = std::function<bool(const ListRow &row)>;
 using ListRowProducer = std::function<std::string(const ListRowSink &add)>;
 std::string writeListFileStream(const std::string &path, std::string_view SenL, std::string_view CntL,
-                                const ListRow &captions, const ListRowProducer &produce);
+                                const ListRow &captions, const ListRowProducer &produce,
+                                SpecialTarget special = SpecialTarget::Refuse);
 
 struct ListFileRead {
     enum class Status {

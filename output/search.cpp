@@ -660,7 +660,7 @@ ListRow searchCaptions()
 }
 
 std::string writeSearchListFile(const std::string &path, std::string_view matter, int direction,
-                                const SearchOutcome &outcome, int threads)
+                                const SearchOutcome &outcome, int threads, SpecialTarget special)
 {
     const std::string SenL = searchSenL(matter, searchDirectionText(direction));
     const std::string CntL = searchCntL(outcome.matches, outcome.examined);
@@ -689,7 +689,7 @@ std::string writeSearchListFile(const std::string &path, std::string_view matter
     if (rows.firstUnencodableRow() >= 0)
         return listEncodingFault(path, static_cast<std::size_t>(rows.firstUnencodableRow()) + 3);
 
-    AtomicFile file(path);
+    AtomicFile file(path, special);
     // Large pieces: one system call per block of rows, not per line.
     constexpr std::size_t Block = 4096;
     const std::size_t n = outcome.found.size();

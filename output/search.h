@@ -122,7 +122,8 @@ ListRow searchCaptions();
 // `threads` threads, 0 every core): the memory of a century's list is not
 // needed. Atomic; an empty text on success, else the message.
 std::string writeSearchListFile(const std::string &path, std::string_view matter, int direction,
-                                const SearchOutcome &outcome, int threads = 0);
+                                const SearchOutcome &outcome, int threads = 0,
+                                SpecialTarget special = SpecialTarget::Refuse);
 
 // Called between chunks with the counts so far; returning false stops the walk
 // (the rows found so far are kept, as with the stop button).

@@ -57,7 +57,10 @@ TEST(CliKoyomi, BadArgumentsExitWithStatusTwo)
                              "koyomi 2024-11-03 01:30 --zone America/Los_Angeles --fold third",
                              "koyomi 2024-03-01 12 --warn-minutes -1", "koyomi 2024-03-01 12 --warn-minutes 1441",
                              "koyomi 2024-03-01 12 --warn-minutes", "koyomi 2024-03-01 12 --other-side",
-                             "koyomi 2024-03-01T12:00 13:00", "koyomi 2024-03-01T", "koyomi T12:00"}) {
+                             "koyomi 2024-03-01T12:00 13:00", "koyomi 2024-03-01T", "koyomi T12:00",
+                             // shifted out of the years 1..9999
+                             "koyomi 9999-12-31 23:00 --longitude 180 --solar-time mean",
+                             "koyomi 0001-01-01 01:00 --zone Asia/Tokyo --json"}) {
         CliRun r = cli(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.out, "") << args;

@@ -125,6 +125,8 @@ TEST(CliHeatmap, TheCalendarsValues)
     CliRun days = cli("heatmap 2024-03-01 --days 3 --kind day");
     EXPECT_EQ(countLines(days.out), 3);
     EXPECT_EQ(days.out.rfind("2024-03-01 ", 0), 0u) << days.out;
+    // A midnight the zone's civil clock skipped still begins a calendar day.
+    EXPECT_EQ(cli("heatmap 2024-03-10 --days 1 --zone America/Havana").status, 0);
 }
 
 TEST(CliQuick, FoundAndNotFound)
@@ -250,10 +252,45 @@ TEST(CliWalks, EndOnTheLastDayOfTheCalendar)
     const std::string file = readFile(scratch("end.csv"));
     EXPECT_NE(file.find(",3\r\n"), std::string::npos);
     EXPECT_EQ(countLines(file), 2 + 3);
+    // The calendar too: what it made is output, and a file written is success.
     CliRun calendar = cliWithErrors("calendar 9999-12-31 20:00 --rows 99999");
-    EXPECT_EQ(calendar.status, 1);
+    EXPECT_EQ(calendar.status, 0);
     EXPECT_EQ(calendar.out.find("10000/"), std::string::npos);
     EXPECT_NE(calendar.out.find("範囲を超えるため"), std::string::npos);
+    const std::string ics = scratch("end.ics");
+    CliRun events = cliWithErrors("calendar 9999-12-31 20:00 --rows 99999 --ics " + ics);
+    EXPECT_EQ(events.status, 0) << events.out;
+    EXPECT_NE(readFile(ics).find("END:VCALENDAR"), std::string::npos);
+}
+
+// Output paths: written through a device or FIFO as a shell redirection
+// would, never replacing it; a read-only file refused and kept; an empty name
+// a usage error.
+TEST(CliOutputPaths, WrittenAsAShellWouldWriteThem)
+{
+    const std::string search = std::string("search 2026-01-01 00:00 --matter ") + FirstMatter + " --kind 3 --limit 4";
+    const std::string file = scratch("paths.csv");
+    ASSERT_EQ(cli(search + " --out " + file).status, 0);
+    CliRun through = cli(search + " --out /dev/stdout");
+    EXPECT_EQ(through.status, 0);
+    EXPECT_EQ(through.out, readFile(file));
+    CliRun events = cli(search + " --ics /dev/stdout");
+    EXPECT_EQ(events.status, 0);
+    EXPECT_EQ(events.out.rfind("BEGIN:VCALENDAR\r\n", 0), 0u);
+
+    const std::string locked = scratch("locked.ics");
+    std::ofstream(locked) << "kept";
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+    CliRun refused = cliWithErrors("calendar 2024-03-01 12:00 --rows 3 --ics " + locked);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.out.find("読み取り専用"), std::string::npos) << refused.out;
+    EXPECT_EQ(readFile(locked), "kept");
+
+    for (const std::string &args : {search + " --out ''", search + " --ics ''",
+                                    std::string("calendar 2024-03-01 12:00 --ics ''"),
+                                    std::string("bdata 2024-03-01 12:00 --kind 3 --out ''"),
+                                    std::string("cgidata --from-year 2004 --to-year 2004 --out ''")})
+        EXPECT_EQ(cli(args).status, 2) << args;
 }
 
 // An option given last without its value is a usage error naming the option,

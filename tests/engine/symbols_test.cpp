@@ -7,7 +7,9 @@
 #include <fstream>
 #include <thread>
 
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "engine/codec.h"
@@ -250,6 +252,79 @@ TEST(TextFile, WriterKeepsLinksAndPermissionsAndLeavesNoTemporary)
     fs::create_directories(dir / "real" / "folder");
     EXPECT_NE(writeBytesAtomic((dir / "real" / "folder").string(), "x"), "");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), fs::directory_iterator()), 2);
+}
+
+// What is not the writer's to replace stays as it is, with a message naming
+// it: no name, a read-only file (root included), a FIFO or a device. The
+// command line writes into a FIFO or device as a shell redirection would.
+TEST(TextFile, WriterReplacesOnlyWritableRegularFiles)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = tempPath("targets");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const auto entries = [&] { return std::distance(fs::directory_iterator(dir), fs::directory_iterator()); };
+
+    EXPECT_NE(writeBytesAtomic("", "x").find("名前が空"), std::string::npos);
+
+    const std::string locked = (dir / "locked.Dat").string();
+    ASSERT_EQ(writeBytesAtomic(locked, "kept"), "");
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    const std::string refused = writeBytesAtomic(locked, "new", SpecialTarget::WriteThrough);
+    EXPECT_NE(refused.find("『" + locked + "』は、読み取り専用"), std::string::npos) << refused;
+    EXPECT_EQ(bytesOf(locked), "kept");
+
+    const std::string fifo = (dir / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_NE(writeBytesAtomic(fifo, "x").find("通常のファイルではない"), std::string::npos);
+    EXPECT_NE(writeBytesAtomic("/dev/null", "x").find("通常のファイルではない"), std::string::npos);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(entries(), 2);
+
+    // Written through: the reader gets the bytes, and the FIFO stays a FIFO.
+    std::string read;
+    std::thread reader([&] { read = bytesOf(fifo); });
+    EXPECT_EQ(writeBytesAtomic(fifo, "through", SpecialTarget::WriteThrough), "");
+    reader.join();
+    EXPECT_EQ(read, "through");
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(writeBytesAtomic("/dev/null", "x", SpecialTarget::WriteThrough), "");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    // The longest name a folder takes still gets its short temporary beside it.
+    const std::string longest = (dir / std::string(240, 'n')).string();
+    EXPECT_EQ(writeBytesAtomic(longest, "long"), "");
+    EXPECT_EQ(bytesOf(longest), "long");
+    EXPECT_EQ(entries(), 3);
+}
+
+// Ended by SIGTERM or SIGINT half way through a write, the program leaves
+// neither its temporary nor a changed file.
+TEST(TextFile, SignalsRemoveTheTemporary)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = tempPath("signalled");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string target = (dir / "list.csv").string();
+    ASSERT_EQ(writeBytesAtomic(target, "old"), "");
+    for (int signal : {SIGTERM, SIGINT}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            removeTemporariesOnSignals();
+            AtomicFile file(target);
+            file.write("half");
+            ::raise(signal);
+            ::_exit(0); // not reached: the signal ends the program
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+        EXPECT_EQ(bytesOf(target), "old");
+    }
 }
 
 TEST(TextFile, ConcurrentWritersNeverMixOrLoseContent)
