@@ -13,6 +13,7 @@
 #include <QLocalServer>
 #include <QLocale>
 #include <QLocalSocket>
+#include <QRegularExpression>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -51,7 +52,7 @@ struct OptionSpec {
 };
 constexpr OptionSpec OptionSpecs[] = {
     {"data", "DIR", "データファイルのフォルダ (省略時は $VELM_DATA_DIR、プログラムのフォルダ、ユーザーのデータフォルダの順)"},
-    {"moment", "YYYY-MM-DDTHH:MM", "盤を作る日時 (--screenshot、--export と共に)"},
+    {"moment", "YYYY-MM-DDTHH:MM", "盤を作る日時 (--screenshot、--export と共に。日付と時刻の間は T か空白)"},
     {"kind", "year|month|day|hour", "--export で書き出す盤の種類 (省略時は時盤)"},
     {"export", "OUT.png|OUT.svg|OUT.pdf", "ウィンドウを表示せずに盤を画像か PDF に書き出して終了"},
     {"screenshot", "FILE", "盤を作り、メインウィンドウを PNG に保存して終了"},
@@ -82,6 +83,23 @@ void setUpParser(QCommandLineParser &parser)
     parser.addOptions(commandLineOptions());
 }
 
+// "YYYY-MM-DDTHH:MM", or the date and time apart ("YYYY-MM-DD HH:MM"), as
+// velm-cli takes them, in the one form the rest of the start-up reads; empty
+// when it is no moment.
+QString normalizedMoment(const QString &text)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^(\\d{4})[-/](\\d{1,2})[-/](\\d{1,2})(?:T| +)(\\d{1,2})(?::(\\d{2}))?$"));
+    const QRegularExpressionMatch m = form.match(text.trimmed());
+    if (!m.hasMatch())
+        return {};
+    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    const QTime time(m.captured(4).toInt(), m.captured(5).isEmpty() ? 0 : m.captured(5).toInt());
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time).toString(QStringLiteral("yyyy-MM-ddTHH:mm"));
+}
+
 } // namespace
 
 QString startHelpText()
@@ -110,8 +128,14 @@ std::optional<StartOptions> parseStartOptions(const QStringList &arguments, QStr
         QString name = arguments.isEmpty() ? QString() : arguments.back();
         return fail(QStringLiteral("%1 の後に値がありません。").arg(name));
     }
-    if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().front()));
+    QStringList positional = parser.positionalArguments();
+    // "--moment 2024-03-01 12:00": the time came apart from its date.
+    const QString givenMoment = parser.value(QStringLiteral("moment"));
+    if (!positional.isEmpty() && parser.isSet(QStringLiteral("moment")) && !givenMoment.contains(QLatin1Char('T'))
+        && !givenMoment.contains(QLatin1Char(' ')) && !normalizedMoment(givenMoment + " " + positional.front()).isEmpty())
+        positional.removeFirst();
+    if (!positional.isEmpty())
+        return fail(QStringLiteral("不明な引数です: %1").arg(positional.front()));
     o.help = parser.isSet(QStringLiteral("help"));
     o.version = parser.isSet(QStringLiteral("version"));
     const struct {
@@ -128,9 +152,13 @@ std::optional<StartOptions> parseStartOptions(const QStringList &arguments, QStr
             return fail(QStringLiteral("--%1 の値が空です。").arg(name));
     }
     if (!o.moment.isEmpty()) {
-        const QDateTime m = QDateTime::fromString(o.moment, QStringLiteral("yyyy-MM-ddTHH:mm"));
-        if (!m.isValid())
-            return fail(QStringLiteral("--moment は YYYY-MM-DDTHH:MM の形で指定して下さい: %1").arg(o.moment));
+        if (positional.size() < parser.positionalArguments().size())
+            o.moment += QLatin1Char(' ') + parser.positionalArguments().front();
+        const QString moment = normalizedMoment(o.moment);
+        if (moment.isEmpty())
+            return fail(QStringLiteral("--moment は YYYY-MM-DDTHH:MM (または YYYY-MM-DD HH:MM) の形で指定して下さい: %1")
+                            .arg(o.moment));
+        o.moment = moment;
     }
     if (!o.kindName.isEmpty()) {
         static const QStringList kinds{"year", "month", "day", "hour"};

@@ -4,12 +4,15 @@
 
 #include <QApplication>
 
+#include "engine/textfile.h"
 #include "shell/app/app.h"
 #include "shell/app/japanese.h"
 
 int main(int argc, char **argv)
 {
     velm::preferJapaneseTimes();
+    // Ended by a signal while saving, it leaves no temporary file behind.
+    velm::removeTemporariesOnSignals();
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
         // --help and --version answer in a terminal without any display.

@@ -122,7 +122,15 @@ TEST(Startup, CommandLine)
     EXPECT_FALSE(parseStartOptions({"--colour", "red"}, &error));
     EXPECT_TRUE(error.contains("--colour"));
     EXPECT_FALSE(parseStartOptions({"--moment", "2024-13-01T12:00"}, &error));
-    EXPECT_FALSE(parseStartOptions({"--moment", "2024-03-01 12:00"}, &error));
+    // The date and time apart, as velm-cli takes them, in one word or two.
+    o = parseStartOptions({"--moment", "2024-03-01 12:00"}, &error);
+    ASSERT_TRUE(o);
+    EXPECT_EQ(o->moment, "2024-03-01T12:00");
+    o = parseStartOptions({"--moment", "2024/3/1", "9:05", "--data", "/opt/velm"}, &error);
+    ASSERT_TRUE(o);
+    EXPECT_EQ(o->moment, "2024-03-01T09:05");
+    EXPECT_FALSE(parseStartOptions({"--moment", "2024-03-01T12:00", "13:00"}, &error));
+    EXPECT_FALSE(parseStartOptions({"--moment", "2024-03-01 25:00"}, &error));
     EXPECT_FALSE(parseStartOptions({"--data="}, &error));
 
     // The export for scripts, and what --help and --version answer.
