@@ -12,6 +12,18 @@ QString boundaryBadge(const Boundary &b, Astronomy astronomy)
     return badge;
 }
 
+QString otherSideBadge(const Boundary &b, Astronomy astronomy)
+{
+    const std::int64_t minutes = (std::llabs(b.seconds) + 30) / 60;
+    QString badge = QStringLiteral("%1として表示（実際は%2の%3分%4")
+                        .arg(qs(otherSideText(b)), qs(b.name))
+                        .arg(minutes)
+                        .arg(b.seconds > 0 ? QStringLiteral("前") : QStringLiteral("後"));
+    if (astronomy == Astronomy::Short)
+        badge += QStringLiteral("、簡略式の誤差を含む");
+    return badge + QStringLiteral("）");
+}
+
 BoundaryNote boundaryNote(const CivilTime &moment, const KoyomiOptions &options, int warnMinutes, bool termsOnly,
                           int kind)
 {

@@ -35,6 +35,10 @@ BoundaryNote boundaryNote(const CivilTime &moment, const KoyomiOptions &options,
 // "（簡略式の誤差を含む）" after the distance of a term of the short series.
 QString boundaryBadge(const Boundary &b, Astronomy astronomy);
 
+// The badge of the chart across a term, which shows the other side of it:
+// "立春後として表示（実際は立春の27分前）".
+QString otherSideBadge(const Boundary &b, Astronomy astronomy);
+
 // Background of the date cell of a list row near a term.
 inline const QColor BoundaryMarkColour{0xff, 0xd0, 0x90};
 

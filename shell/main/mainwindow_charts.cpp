@@ -557,11 +557,15 @@ void TMainF::otherSide(TBanF *window)
                                .arg(entered.hour, 2, 10, QLatin1Char('0'))
                                .arg(entered.minute, 2, 10, QLatin1Char('0'));
     // Across a term the note stays the same boundary, whose other side is the
-    // chart this one came from; across a change the new moment has its own.
-    // The chart across joins the set of the chart it came from.
+    // chart this one came from, and its badge tells which side is shown; across
+    // a change the new moment has its own note. The chart across joins the set
+    // of the chart it came from.
     const TBanF::Set set = window->chartSet();
+    BoundaryNote shown = note;
+    if (b.kind == BoundaryKind::Term)
+        shown.badge = otherSideBadge(b, options.koyomi.astronomy);
     TBanF *made = b.kind == BoundaryKind::Term
-        ? addChartWindow(koyomi, kind, title, moment, *numbers, note, at, false, set.number, set.moment)
+        ? addChartWindow(koyomi, kind, title, moment, *numbers, shown, at, false, set.number, set.moment)
         : addChartWindow(koyomi, kind, title, moment, *numbers,
                          boundaryNote(at, options.koyomi, options.warnMinutes, false, kind), at, true, set.number,
                          set.moment);

@@ -898,6 +898,9 @@ TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
     EXPECT_EQ(hourAfter->koyomi().BanKan[3], hour->koyomi().BanKan[3]);
     EXPECT_EQ(hourAfter->koyomi().BanShi[3], hour->koyomi().BanShi[3]);
     EXPECT_FALSE(hourAfter->otherSideButton()->isEnabled()); // its other side is the chart it came from
+    // Its badge describes the side it shows.
+    EXPECT_EQ(hourAfter->boundaryLabel()->text(),
+              QStringLiteral("立春後として表示\n（実際は立春の21分後、簡略式の誤差を含む）"));
     EXPECT_EQ(titles().size(), 4);
 
     // Far from every boundary: nothing to say, nothing to cross.
