@@ -98,12 +98,15 @@ QString failureText(QNetworkReply *reply, const QString &host)
     case QNetworkReply::OperationCanceledError: // the transfer timeout ends a reply this way
         return QStringLiteral("サーバーが応答しません。");
     case QNetworkReply::SslHandshakeFailedError:
-        return QStringLiteral("サーバー「%1」と安全に接続できません。証明書を確認できませんでした。").arg(host);
+        return QStringLiteral("サーバー「%1」と安全に接続できません。サーバーの証明書を確認できませんでした。").arg(host);
+    case QNetworkReply::InsecureRedirectError:
+        return QStringLiteral("サーバー「%1」が安全な接続 (https) から安全でない接続 (http) へ転送しようとしたため、"
+                              "受け取りませんでした。")
+            .arg(host);
     case QNetworkReply::RemoteHostClosedError:
         return QStringLiteral("受信が途中で切れました。");
     case QNetworkReply::ProtocolFailure:
     case QNetworkReply::TooManyRedirectsError:
-    case QNetworkReply::InsecureRedirectError:
         return QStringLiteral("サーバーの応答が正しくありません。");
     default:
         break;
@@ -148,6 +151,7 @@ void THTTPGet::start(bool toFile)
     if (running())
         return;
     m_error.clear();
+    m_certificateFailed = false;
     m_blockError.clear();
     m_toFile = toFile;
     m_total = -1;
@@ -279,6 +283,7 @@ void THTTPGet::replyFinished()
     const QString host = reply->url().host();
     QString error = m_blockError;
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    m_certificateFailed = m_blockError.isEmpty() && reply->error() == QNetworkReply::SslHandshakeFailedError;
     if (error.isEmpty() && reply->error() != QNetworkReply::NoError)
         error = failureText(reply, host);
     else if (error.isEmpty() && (status < 200 || status >= 300))

@@ -86,6 +86,9 @@ public:
     bool running() const;
     // Why the last download failed, for the user; empty after a success.
     QString errorString() const { return m_error; }
+    // Whether it failed because the server's certificate could not be
+    // verified (no advice about the connection helps then).
+    bool certificateFailed() const { return m_certificateFailed; }
 
 signals:
     // After every block read; total is -1 when the server did not say.
@@ -126,6 +129,7 @@ private:
     std::unique_ptr<AtomicFile> m_file;
     QString m_blockError;            // a failure while taking the body
     QString m_error;
+    bool m_certificateFailed = false;
 };
 
 } // namespace velm

@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "shell/tools/helpwindow.h"
@@ -30,6 +31,13 @@ QString TNoticeF::failureText()
 {
     return QStringLiteral("お知らせを取得できませんでした。\n"
                           "インターネットへの接続を確かめて、しばらくしてから「再読込」を押してください。");
+}
+
+QString TNoticeF::certificateFailureText(const QString &host)
+{
+    return QStringLiteral("お知らせを取得できませんでした。\n"
+                          "サーバー「%1」の証明書を確認できなかったため、安全な接続ができませんでした。")
+        .arg(host);
 }
 
 TNoticeF::TNoticeF(AppSettings &settings, QWidget *parent)
@@ -103,7 +111,7 @@ void TNoticeF::showFailure()
     if (m_aborting)
         return;
     m_memo->clear();
-    m_status->setText(failureText());
+    m_status->setText(m_http->certificateFailed() ? certificateFailureText(QUrl(m_url).host()) : failureText());
     m_status->show();
     m_reload->setEnabled(true);
     emit finished(false);

@@ -42,6 +42,9 @@ public:
     // The loading message and the calm failure text.
     static QString loadingText();
     static QString failureText();
+    // When the server's certificate could not be verified: no advice about
+    // the connection, which is not at fault.
+    static QString certificateFailureText(const QString &host);
 
 signals:
     // A fetch ended: the text is shown (true) or the failure is (false).

@@ -321,7 +321,8 @@ TEST(HttpGet, HttpsWithATrustedCertificateAfterARedirect)
         QSignalSpy error(&http, &THTTPGet::OnError);
         http.GetString();
         ASSERT_TRUE(error.wait(10000));
-        EXPECT_TRUE(http.errorString().contains(QStringLiteral("安全に接続できません"))) << http.errorString().toStdString();
+        EXPECT_TRUE(http.errorString().contains(QStringLiteral("証明書を確認できませんでした"))) << http.errorString().toStdString();
+        EXPECT_TRUE(http.certificateFailed());
     }
 
     const QSslConfiguration before = QSslConfiguration::defaultConfiguration();
@@ -339,6 +340,21 @@ TEST(HttpGet, HttpsWithATrustedCertificateAfterARedirect)
         EXPECT_TRUE(done.wait(10000)) << http.errorString().toStdString();
         EXPECT_EQ(done.value(0).value(0).toByteArray(), body);
         EXPECT_EQ(secure.connections, 1);
+        EXPECT_FALSE(http.certificateFailed());
+    }
+    {
+        // From https back to http: refused, and the plain server never asked.
+        TestHttpServer plain(ok(body));
+        TestHttpServer secure("HTTP/1.1 302 Found\r\nLocation: " + plain.url().toUtf8() + "\r\nContent-Length: 0\r\n\r\n",
+                              false, &tls);
+        THTTPGet http;
+        http.setURL(secure.url());
+        QSignalSpy error(&http, &THTTPGet::OnError);
+        http.GetString();
+        ASSERT_TRUE(error.wait(10000));
+        EXPECT_TRUE(http.errorString().contains(QStringLiteral("安全でない接続 (http) へ転送"))) << http.errorString().toStdString();
+        EXPECT_FALSE(http.certificateFailed());
+        EXPECT_EQ(plain.connections, 0);
     }
     QSslConfiguration::setDefaultConfiguration(before);
 }

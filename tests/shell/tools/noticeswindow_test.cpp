@@ -82,6 +82,16 @@ TEST(Notices, AnUnreachableServerIsToldCalmlyInTheWindow)
     EXPECT_EQ(f.window.Memo1()->toPlainText(), QStringLiteral("更新はありません。"));
 }
 
+// A certificate that cannot be verified is no fault of the connection: the
+// window says what went wrong instead.
+TEST(Notices, ACertificateFailureIsNamed)
+{
+    const QString text = TNoticeF::certificateFailureText(QStringLiteral("example.jp"));
+    EXPECT_TRUE(text.contains(QStringLiteral("「example.jp」の証明書を確認できなかった"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("インターネット")));
+    EXPECT_NE(text, TNoticeF::failureText());
+}
+
 TEST(Notices, ClosingWhileLoadingStopsQuietly)
 {
     TestHttpServer server("HTTP/1.0 200 OK\r\nContent-Length: 9999\r\n\r\nbegun", true);
