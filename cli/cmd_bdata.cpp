@@ -83,7 +83,7 @@ int runBdata(const Args &argsIn)
         if (list.count == 0)
             std::cout << ChartDataStoppedMessage << "\n";
         else if (list.ended)
-            report(walkEndMessage(list.last, list.count, "作成"));
+            report(walkEndMessage(list.last, list.count, "作成", options.koyomi.astronomy));
         return 0;
     }
     if (chartDataListLength(options) == 0) {
@@ -103,7 +103,7 @@ int runBdata(const Args &argsIn)
     if (!message.empty())
         return runFailure(message);
     if (list.ended)
-        report(walkEndMessage(list.last, list.count, "作成"));
+        report(walkEndMessage(list.last, list.count, "作成", options.koyomi.astronomy));
     return 0;
 }
 

@@ -108,7 +108,7 @@ int runHeatmap(const Args &given)
         std::cout << line << "\n";
     if (map.ended) {
         const CivilTime last = map.cells.empty() ? map.start : map.cells.back().moment;
-        report(walkEndMessage(last, static_cast<std::int64_t>(map.cells.size()), "作成"));
+        report(walkEndMessage(last, static_cast<std::int64_t>(map.cells.size()), "作成", engine.koyomi.astronomy));
     }
     return 0;
 }

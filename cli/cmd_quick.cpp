@@ -119,7 +119,7 @@ int runQuick(const Args &argsIn)
     if (!result.ok()) {
         std::cout << QuickSearchNotFoundMessage << "\n";
         if (result.ended)
-            report(walkEndMessage(result.last, result.examined, "検索"));
+            report(walkEndMessage(result.last, result.examined, "検索", options.koyomi.astronomy));
         return 0;
     }
     const CivilTime &t = result.found;

@@ -144,7 +144,8 @@ int runSearch(const Args &given)
     if (outPath.empty() && icsPath.empty())
         printSearchGrid(std::cout, *matterName, settings.direction, outcome, settings.threads);
     if (ended)
-        report(walkEndMessage(walkMoment(settings.start, settings.kind, examined - 1), examined, "検索"));
+        report(walkEndMessage(walkMoment(settings.start, settings.kind, examined - 1), examined, "検索",
+                              settings.koyomi.astronomy));
     if (matches == 0)
         report("条件に合うものは、見つかりませんでした。");
     return 0;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "engine/precise.h"
 #include "engine/symbols.h"
 #include "evaluation/patterns.h"
 #include "evaluation/suusan.h"
@@ -150,10 +151,13 @@ CalendarList buildCalendar(const CalendarOptions &options, const NumberTables &t
     Koyomi koyomi;
     while (static_cast<int>(list.rows.size()) < wanted) {
         const CivilTime t = walkMoment(list.start, KindHour, step);
-        if (!inYearRange(t)) {
+        const bool precise = options.koyomi.astronomy == Astronomy::Precise;
+        if (!inYearRange(t) || (precise && !preciseCoversYear(t.year))) {
             list.status = CalendarList::Status::OutOfRange;
-            list.reason = "日付が1～9999年の範囲を超えるため、" + std::to_string(list.rows.size())
-                + "行で作成を終えました。";
+            list.reason = (inYearRange(t) ? "精密な節気の計算は" + std::to_string(PreciseFirstYear) + "～"
+                                   + std::to_string(PreciseLastYear) + "年の範囲のため、"
+                                             : std::string("日付が1～9999年の範囲を超えるため、"))
+                + std::to_string(list.rows.size()) + "行で作成を終えました。";
             break;
         }
         if (((options.hours >> calendarHourItem(t.hour)) & 1) == 0) {

@@ -184,7 +184,7 @@ ChartDataList ListProc(const ChartDataListOptions &options, const ChartDataProgr
             break;
         }
         const CivilTime t = walkMoment(options.start, options.kind, i);
-        if (!isValidCivil(t)) {
+        if (!isValidCivil(t) || !inWalkRange(t, options.koyomi.astronomy)) {
             list.ended = true;
             break;
         }
@@ -207,7 +207,7 @@ long chartDataListLength(const ChartDataListOptions &options)
 {
     if (!validKind(options.kind) || options.count <= 0)
         return 0;
-    return static_cast<long>(walkLimit(options.start, options.kind, options.count));
+    return static_cast<long>(walkLimit(options.start, options.kind, options.count, options.koyomi.astronomy));
 }
 
 ListRow chartDataCaptionRow()

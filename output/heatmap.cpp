@@ -153,7 +153,7 @@ HeatGrid heatGrid(const HeatMap &map)
 
 HeatMapper::HeatMapper(const NumberTables &tables, const KoyomiOptions &koyomi, LayingMethod method,
                        const SenMatter *matter)
-    : m_tables(tables), m_method(method), m_matter(matter), m_walker(koyomi)
+    : m_tables(tables), m_method(method), m_astronomy(koyomi.astronomy), m_matter(matter), m_walker(koyomi)
 {
 }
 
@@ -195,8 +195,8 @@ HeatMap HeatMapper::build(const CivilTime &start, int days, int kind)
     if (map.start.year < 1 || days <= 0)
         return map;
     const std::int64_t wanted = std::min(days, HeatMaxDays);
-    // The calendar ends on 9999-12-31: whole days up to it.
-    const std::int64_t inCalendar = walkLength(map.start, KindDay);
+    // The calendar ends on 9999-12-31 (the precise terms with 2200): whole days up to it.
+    const std::int64_t inCalendar = walkLength(map.start, KindDay, m_astronomy);
     map.days = static_cast<int>(std::min(wanted, inCalendar));
     map.ended = map.days < wanted;
 

@@ -107,7 +107,7 @@ public:
                const SenMatter *matter = nullptr);
 
     // `days` days from the date of `start` (its time is ignored), of hour
-    // or day charts; cut at 9999-12-31.
+    // or day charts; cut at 9999-12-31 (the precise terms' 2200-12-31).
     HeatMap build(const CivilTime &start, int days, int kind);
 
 private:
@@ -136,6 +136,7 @@ private:
 
     const NumberTables &m_tables;
     LayingMethod m_method;
+    Astronomy m_astronomy;
     const SenMatter *m_matter;
     KoyomiWalker m_walker;
     std::unique_ptr<PerKind> m_kinds[4];

@@ -42,8 +42,8 @@ QuickSearchResult quickSearch(const QuickSearchOptions &options, const QuickSear
             return result;
         }
         const CivilTime t = walkMoment(options.start, c.kind, i);
-        if (!isValidCivil(t)) {
-            // Past 9999-12-31: nothing further to examine.
+        if (!isValidCivil(t) || !inWalkRange(t, options.koyomi.astronomy)) {
+            // Past 9999-12-31 (or the precise terms' last year): nothing further to examine.
             result.ended = i > 0;
             result.last = i > 0 ? walkMoment(options.start, c.kind, i - 1) : CivilTime{};
             return result;

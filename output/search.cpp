@@ -387,7 +387,7 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
     out.start = settings.start;
     out.kind = settings.kind;
     // Past 9999-12-31 there is no calendar: a limit beyond it ends there.
-    const std::int64_t limit = walkLimit(settings.start, settings.kind, settings.limit);
+    const std::int64_t limit = walkLimit(settings.start, settings.kind, settings.limit, settings.koyomi.astronomy);
     if (limit <= 0 || settings.maxMatches <= 0)
         return out;
 

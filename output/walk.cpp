@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "engine/datetime.h"
+#include "engine/precise.h"
 
 namespace velm {
 namespace {
@@ -61,27 +62,46 @@ CivilTime WalkMoments::at(std::int64_t k)
     return t;
 }
 
-std::int64_t walkLength(const CivilTime &start, int kind)
+CivilTime walkLastMoment(Astronomy astronomy)
 {
-    static const std::int64_t Last = secondsFromCivil(CivilTime{9999, 12, 31, 23, 59, 59});
+    const int year = astronomy == Astronomy::Precise ? PreciseLastYear : 9999;
+    return CivilTime{year, 12, 31, 23, 59, 59};
+}
+
+bool inWalkRange(const CivilTime &t, Astronomy astronomy)
+{
+    return t.year >= 1 && secondsFromCivil(t) <= secondsFromCivil(walkLastMoment(astronomy));
+}
+
+std::int64_t walkLength(const CivilTime &start, int kind, Astronomy astronomy)
+{
+    const std::int64_t last = secondsFromCivil(walkLastMoment(astronomy));
     const std::int64_t from = secondsFromCivil(start);
-    if (from > Last)
+    if (from > last)
         return 0;
-    return (Last - from) / WalkStepSeconds[stepKind(kind)] + 1;
+    return (last - from) / WalkStepSeconds[stepKind(kind)] + 1;
 }
 
-std::int64_t walkLimit(const CivilTime &start, int kind, std::int64_t limit)
+std::int64_t walkLimit(const CivilTime &start, int kind, std::int64_t limit, Astronomy astronomy)
 {
-    return std::min(limit, walkLength(start, kind));
+    return std::min(limit, walkLength(start, kind, astronomy));
 }
 
-std::string walkEndMessage(const CivilTime &last, std::int64_t examined, std::string_view doing)
+std::string walkEndReason(Astronomy astronomy)
+{
+    if (astronomy == Astronomy::Precise)
+        return "精密な節気の計算は" + std::to_string(PreciseLastYear) + "年までのため、";
+    return "日付が9999年12月31日を超えるため、";
+}
+
+std::string walkEndMessage(const CivilTime &last, std::int64_t examined, std::string_view doing,
+                           Astronomy astronomy)
 {
     char when[48];
     std::snprintf(when, sizeof when, "%04d/%02d/%02d %02d:%02d", last.year, last.month, last.day, last.hour,
                   last.minute);
-    return "日付が9999年12月31日を超えるため、" + std::string(when) + "までの" + std::to_string(examined)
-        + "件で" + std::string(doing) + "を終えました。";
+    return walkEndReason(astronomy) + std::string(when) + "までの" + std::to_string(examined) + "件で"
+        + std::string(doing) + "を終えました。";
 }
 
 } // namespace velm

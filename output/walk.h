@@ -40,17 +40,30 @@ private:
     CivilTime m_date;
 };
 
-// The calendar ends on 9999-12-31: how many moments of the walk, the start
-// included, fall on or before its last second (0 when the start is past it).
-// Every walk stops there, whatever its limit.
-std::int64_t walkLength(const CivilTime &start, int kind);
+// The last second a walk may reach: the calendar ends on 9999-12-31, and the
+// precise terms at the end of their last year (2200), beyond which no chart
+// of theirs can be made.
+CivilTime walkLastMoment(Astronomy astronomy = Astronomy::Short);
+// Whether a moment lies within the years 1.. and on or before that second.
+bool inWalkRange(const CivilTime &t, Astronomy astronomy = Astronomy::Short);
+
+// How many moments of the walk, the start included, fall on or before the
+// last second (0 when the start is past it). Every walk stops there,
+// whatever its limit.
+std::int64_t walkLength(const CivilTime &start, int kind, Astronomy astronomy = Astronomy::Short);
 
 // A limit of moments held to the walk's length, so that a huge limit
 // neither overflows nor walks past the end.
-std::int64_t walkLimit(const CivilTime &start, int kind, std::int64_t limit);
+std::int64_t walkLimit(const CivilTime &start, int kind, std::int64_t limit,
+                       Astronomy astronomy = Astronomy::Short);
+
+// Why a walk stops at the last second: "日付が9999年12月31日を超えるため、" or
+// "精密な節気の計算は2200年までのため、".
+std::string walkEndReason(Astronomy astronomy = Astronomy::Short);
 
 // What a walk that reached the end of the calendar tells the user: the count
 // of moments examined and the last of them, ending in "<doing>を終えました。".
-std::string walkEndMessage(const CivilTime &last, std::int64_t examined, std::string_view doing);
+std::string walkEndMessage(const CivilTime &last, std::int64_t examined, std::string_view doing,
+                           Astronomy astronomy = Astronomy::Short);
 
 } // namespace velm

@@ -138,7 +138,7 @@ void TBDataF::OKBtnClick()
             return !run.stopRequested();
         });
     };
-    m_run.start(std::move(work), [this, result] {
+    m_run.start(std::move(work), [this, result, astronomy = options.koyomi.astronomy] {
         showCount(result->count);
         showRunning(false);
         if (result->count == 0) {
@@ -147,7 +147,7 @@ void TBDataF::OKBtnClick()
             return;
         }
         if (result->ended)
-            ui::showInfo(this, qs(walkEndMessage(result->last, result->count, "作成")));
+            ui::showInfo(this, qs(walkEndMessage(result->last, result->count, "作成", astronomy)));
         accept();
         m_list.showList(chartDataListModel(*result), m_settings.searchListOnTop());
     });

@@ -153,17 +153,19 @@ void TESrcF::Button1Click()
             return !run.stopRequested();
         });
     };
-    m_run.start(std::move(work), [this, result, kind = options.condition.kind] { searchEnded(*result, kind); });
+    m_run.start(std::move(work), [this, result, kind = options.condition.kind, astronomy = options.koyomi.astronomy] {
+        searchEnded(*result, kind, astronomy);
+    });
 }
 
-void TESrcF::searchEnded(const QuickSearchResult &result, int kind)
+void TESrcF::searchEnded(const QuickSearchResult &result, int kind, Astronomy astronomy)
 {
     showRunning(false);
     showCount(result.examined);
     if (!result.ok()) {
         ui::showInfo(this, qs(QuickSearchNotFoundMessage));
         if (result.ended)
-            ui::showInfo(this, qs(walkEndMessage(result.last, result.examined, "検索")));
+            ui::showInfo(this, qs(walkEndMessage(result.last, result.examined, "検索", astronomy)));
         return;
     }
     if (!m_main.BanGrp(kind)) {

@@ -49,7 +49,7 @@ protected:
 
 private:
     void showRunning(bool running);
-    void searchEnded(const QuickSearchResult &result, int kind);
+    void searchEnded(const QuickSearchResult &result, int kind, Astronomy astronomy);
     void showCount(qint64 examined);
 
     ChartOpener &m_main;

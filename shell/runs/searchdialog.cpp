@@ -213,14 +213,15 @@ void TSrcSF::OKBtnClick()
         if (!outcome->found.empty())
             *list = searchListModel(matterName, search.direction, std::move(*outcome));
     };
-    m_run.start(std::move(work), [this, outcome, list, start = search.start, kind = search.kind] {
+    m_run.start(std::move(work), [this, outcome, list, start = search.start, kind = search.kind,
+                                  astronomy = search.koyomi.astronomy] {
         showCounts(outcome->matches, outcome->examined);
         showRunning(false);
         // A walk cut short by the end of the calendar says so: the user asked
         // for more moments than were searched.
         if (outcome->ended && outcome->examined > 0)
             ui::showInfo(this, qs(walkEndMessage(walkMoment(start, kind, outcome->examined - 1),
-                                                 outcome->examined, "検索")));
+                                                 outcome->examined, "検索", astronomy)));
         if (list->dataRowCount() == 0) {
             ui::showInfo(this, NotFound);
             return;

@@ -248,6 +248,30 @@ TEST(CliWalks, EndOnTheLastDayOfTheCalendar)
         const std::string message = "velm-cli: 日付が9999年12月31日を超えるため、" + c.stderrTail;
         EXPECT_NE(r.out.find(message), std::string::npos) << c.args << "\n" << r.out;
     }
+    // With the precise terms every walk ends with their last year.
+    const struct {
+        std::string args;
+        std::string stderrTail;
+    } precise[] = {
+        {std::string("search 2200-12-31 19:00 --matter ") + FirstMatter + " --kind 3 --limit 5000",
+         "2200/12/31 23:00までの3件で検索を終えました。\n"},
+        {"quick 2200-12-31 19:00 --kind 3 --stem 0 --branch 0 --dun 0 --limit 5000",
+         "2200/12/31 23:00までの3件で検索を終えました。\n"},
+        {"bdata 2200-12-31 19:00 --kind 3 --count 5000", "2200/12/31 23:00までの3件で作成を終えました。\n"},
+        {"heatmap 2200-06-01 --days 5000 --kind day", "2200/12/31 00:00までの214件で作成を終えました。\n"},
+    };
+    for (const auto &c : precise) {
+        CliRun r = cliWithErrors(c.args + " --astronomy precise");
+        EXPECT_EQ(r.status, 0) << c.args;
+        EXPECT_EQ(r.out.find("2201"), std::string::npos) << c.args;
+        EXPECT_NE(r.out.find("velm-cli: 精密な節気の計算は2200年までのため、" + c.stderrTail), std::string::npos)
+            << c.args << "\n" << r.out;
+    }
+    CliRun preciseCalendar = cliWithErrors("calendar 2200-12-31 20:00 --rows 99 --astronomy precise");
+    EXPECT_EQ(preciseCalendar.status, 0);
+    EXPECT_EQ(preciseCalendar.out.find("2201/"), std::string::npos);
+    EXPECT_NE(preciseCalendar.out.find("精密な節気の計算は1800～2200年の範囲のため"), std::string::npos);
+
     // The file holds the three moments and says so.
     const std::string file = readFile(scratch("end.csv"));
     EXPECT_NE(file.find(",3\r\n"), std::string::npos);
