@@ -1,6 +1,7 @@
 #include "output/ics.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -87,6 +88,7 @@ std::vector<IcsEvent> icsEvents(const std::vector<ListRow> &rows, const IcsOptio
 {
     std::vector<IcsEvent> events;
     const PatternDetector *detector = &standardPatternDetector();
+    const auto inCalendar = [](const CivilTime &t) { return t.year >= 1 && t.year <= 9999; };
     for (const ListRow &row : rows) {
         const RowMoment m = rowMoment(row);
         if (!m.ok())
@@ -100,6 +102,13 @@ std::vector<IcsEvent> icsEvents(const std::vector<ListRow> &rows, const IcsOptio
             e.start.hour = 0;
         else if (e.start.hour % 2 == 0) // a double-hour begins at an odd hour: 0:00 belongs to 子 from 23:00
             e.start = civilFromInstant(instantFromCivil(e.start) - 3600);
+        e.offsetSeconds = offsetOnClock(e.start, options.koyomi);
+        if (e.kind == KindHour) {
+            const Instant utc = instantFromCivil(e.start) - e.offsetSeconds;
+            if (!inCalendar(e.start) || !inCalendar(civilFromInstant(utc))
+                || !inCalendar(civilFromInstant(utc + 2 * 3600)))
+                continue;
+        }
 
         const Koyomi koyomi = DateToKyu(*m.moment, options.koyomi);
         const ChartRecord chart = BanCreate(koyomi, e.kind, options.method, detector);
@@ -132,9 +141,60 @@ std::vector<IcsEvent> icsEvents(const std::vector<ListRow> &rows, const IcsOptio
             e.description += std::string(trimmedDirection(palace)) + " "
                 + formatScore(scores.BanSuu[ElementCount][static_cast<std::size_t>(palace)]);
         }
+        if (e.kind == KindHour) {
+            e.description += "\n時刻は暦の時計（" + icsClockName(options, e.offsetSeconds) + "）による";
+            if (!options.koyomi.clock.zone.empty() && options.koyomi.clock.solarTime == SolarTime::None)
+                e.description += "。夏時間の間、予定表は同じ時刻を夏時間で表示します";
+        }
         events.push_back(std::move(e));
     }
     return events;
+}
+
+std::string icsClockName(const IcsOptions &options, int offsetSeconds)
+{
+    const ClockOptions &clock = options.koyomi.clock;
+    char longitude[32];
+    std::snprintf(longitude, sizeof longitude, "%s%.2f°", clock.longitude < 0 ? "西経" : "東経",
+                  std::abs(clock.longitude));
+    switch (clock.solarTime) {
+    case SolarTime::Mean:
+        return std::string("地方平均太陽時 ") + longitude;
+    case SolarTime::True:
+        return std::string("真太陽時 ") + longitude;
+    case SolarTime::None:
+        break;
+    }
+    if (!clock.zone.empty())
+        return clock.zone + " の標準時 " + offsetName(offsetSeconds) + "、夏時間を除く";
+    return offsetName(offsetSeconds);
+}
+
+std::string icsSettingsKey(const IcsOptions &options)
+{
+    const KoyomiOptions &k = options.koyomi;
+    std::string key = "m" + std::to_string(static_cast<int>(options.method)) + "-p";
+    for (int p : k.periods)
+        key += std::to_string(p);
+    key += k.kcb1 ? "-k1-" : "-k0-";
+    char longitude[32];
+    std::snprintf(longitude, sizeof longitude, "%.6f", k.clock.longitude);
+    switch (k.clock.solarTime) {
+    case SolarTime::Mean:
+        key += std::string("mean") + longitude;
+        break;
+    case SolarTime::True:
+        key += std::string("true") + longitude;
+        break;
+    case SolarTime::None:
+        key += k.clock.zone.empty() ? offsetName(static_cast<int>(std::lround(k.tz * 3600))) : k.clock.zone;
+        break;
+    }
+    if (k.astronomy == Astronomy::Precise)
+        key += "-precise";
+    if (k.exactMinutes)
+        key += "-exact";
+    return key;
 }
 
 std::string icsText(const std::vector<IcsEvent> &events, const IcsOptions &options, Instant stamp)
@@ -146,54 +206,20 @@ std::string icsText(const std::vector<IcsEvent> &events, const IcsOptions &optio
     // No METHOD: a file to import, not a scheduling message (which would
     // need an organizer).
 
-    // One zone when every timed event shares its offset; otherwise UTC.
-    std::vector<int> offsets;
-    offsets.reserve(events.size());
-    for (const IcsEvent &e : events)
-        offsets.push_back(offsetOnClock(e.start, options.koyomi));
-    bool oneOffset = true;
-    for (std::size_t i = 0; i < events.size(); ++i)
-        if (events[i].kind == KindHour && offsets[i] != offsets.front())
-            oneOffset = false;
-    std::string zoneName;
-    if (oneOffset && !offsets.empty()) {
-        zoneName = offsetName(offsets.front());
-        icalcomponent *zone = icalcomponent_new_vtimezone();
-        icalcomponent_add_property(zone, icalproperty_new_tzid(zoneName.c_str()));
-        icalcomponent *standard = icalcomponent_new_xstandard();
-        icalcomponent_add_property(standard, icalproperty_new_dtstart(icalTime(CivilTime{1970, 1, 1}, false)));
-        icalcomponent_add_property(standard, icalproperty_new_tzoffsetfrom(offsets.front()));
-        icalcomponent_add_property(standard, icalproperty_new_tzoffsetto(offsets.front()));
-        icalcomponent_add_property(standard, icalproperty_new_tzname(zoneName.c_str()));
-        icalcomponent_add_component(zone, standard);
-        icalcomponent_add_component(calendar.get(), zone);
-    }
-
+    const std::string settings = icsSettingsKey(options);
     const icaltimetype stampTime = utcTime(stamp);
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        const IcsEvent &e = events[i];
+    for (const IcsEvent &e : events) {
         icalcomponent *event = icalcomponent_new_vevent();
-        char uid[64];
-        std::snprintf(uid, sizeof uid, "%04d%02d%02dT%02d00-%d@velm", e.start.year, e.start.month, e.start.day,
+        char moment[32];
+        std::snprintf(moment, sizeof moment, "%04d%02d%02dT%02d00-%d-", e.start.year, e.start.month, e.start.day,
                       e.start.hour, e.kind);
-        icalcomponent_add_property(event, icalproperty_new_uid(uid));
+        const std::string uid = moment + settings + "@velm";
+        icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
         icalcomponent_add_property(event, icalproperty_new_dtstamp(stampTime));
         if (e.kind == KindHour) {
-            icalproperty *start = nullptr;
-            icalproperty *end = nullptr;
-            const Instant local = instantFromCivil(e.start);
-            if (!zoneName.empty()) {
-                start = icalproperty_new_dtstart(icalTime(e.start, false));
-                end = icalproperty_new_dtend(icalTime(civilFromInstant(local + 2 * 3600), false));
-                icalproperty_add_parameter(start, icalparameter_new_tzid(zoneName.c_str()));
-                icalproperty_add_parameter(end, icalparameter_new_tzid(zoneName.c_str()));
-            } else {
-                const Instant utc = local - offsets[i];
-                start = icalproperty_new_dtstart(utcTime(utc));
-                end = icalproperty_new_dtend(utcTime(utc + 2 * 3600));
-            }
-            icalcomponent_add_property(event, start);
-            icalcomponent_add_property(event, end);
+            const Instant utc = instantFromCivil(e.start) - e.offsetSeconds;
+            icalcomponent_add_property(event, icalproperty_new_dtstart(utcTime(utc)));
+            icalcomponent_add_property(event, icalproperty_new_dtend(utcTime(utc + 2 * 3600)));
         } else {
             const CivilTime next = civilFromInstant(instantFromCivil(e.start) + SecondsPerDay);
             icalcomponent_add_property(event, icalproperty_new_dtstart(icalTime(e.start, true)));

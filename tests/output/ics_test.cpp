@@ -23,10 +23,12 @@ const NumberTables &dataTables()
 }
 
 struct ParsedEvent {
-    std::string start; // as libical prints it back: "20240301T010000" or "20240301"
+    std::string start; // as libical prints it back: "20240301T010000Z" or "20240301"
     std::string tzid;  // of DTSTART; "Z" for UTC
     int minutes = 0;   // DTEND - DTSTART
     std::string summary;
+    std::string description;
+    std::string uid;
 };
 
 struct Parsed {
@@ -73,6 +75,8 @@ Parsed parse(const std::string &text)
             pe.tzid = "Z";
         pe.minutes = static_cast<int>((icaltime_as_timet(t) - icaltime_as_timet(s)) / 60);
         pe.summary = icalcomponent_get_summary(e);
+        pe.description = icalcomponent_get_description(e);
+        pe.uid = icalcomponent_get_uid(e);
         p.events.push_back(pe);
     }
     icalcomponent_free(root);
@@ -108,14 +112,16 @@ KoyomiOptions trueSolar()
 TEST(IcsFile, CalendarRowsReadBackAsEvents)
 {
     const std::vector<Case> cases{
-        // Year, month and day rows first: whole days; then two-hour events.
-        {"fixed offset", {2024, 3, 1, 1, 0}, 6, KoyomiOptions{}, {"32400"},
-         {"20240301", "20240301", "20240301", "20240301T010000", "20240301T030000", "20240301T050000"},
-         "UTC+09:00"},
-        // A named zone's standard offset, summer time left out.
-        {"zone in summer", {2024, 7, 1, 1, 0}, 4, zoned("America/New_York"), {"-18000"},
-         {"20240701", "20240701", "20240701", "20240701T010000"}, "UTC-05:00"},
-        // True solar time drifts by seconds a day: UTC times, no zone.
+        // Year, month and day rows first: whole days; then two-hour events
+        // at their UTC instants, which every calendar program places alike.
+        {"fixed offset", {2024, 3, 1, 1, 0}, 6, KoyomiOptions{}, {},
+         {"20240301", "20240301", "20240301", "20240229T160000Z", "20240229T180000Z", "20240229T200000Z"},
+         "Z"},
+        // A named zone's standard time: 01:00 EST, which New York's clocks
+        // show as 02:00 EDT in July.
+        {"zone in summer", {2024, 7, 1, 1, 0}, 4, zoned("America/New_York"), {},
+         {"20240701", "20240701", "20240701", "20240701T060000Z"}, "Z"},
+        // True solar time drifts by seconds a day.
         {"true solar", {2024, 3, 1, 23, 0}, 6, trueSolar(), {},
          {"20240301", "20240301", "20240301", "20240301T135", "20240302", "20240301T155"}, "Z"},
     };
@@ -147,8 +153,56 @@ TEST(IcsFile, CalendarRowsReadBackAsEvents)
             EXPECT_EQ(e.tzid, timed ? c.tzid : "") << i;
             EXPECT_EQ(e.minutes, timed ? 120 : 24 * 60) << i;
             EXPECT_EQ(e.summary, events[i].summary);
+            // The description names the clock of the row's label.
+            EXPECT_EQ(e.description.find("時刻は暦の時計（") != std::string::npos, timed) << e.description;
         }
     }
+}
+
+// A file made with other settings adds its events instead of replacing
+// these: the UID names the method and the calendar options. A double-hour
+// that would begin before the year 1 in UTC is no event.
+TEST(IcsFile, UidsTellSettingsApartAndEventsStayInTheYears)
+{
+    CalendarOptions options;
+    options.entry = {2024, 3, 1, 13, 0};
+    options.rows = 4;
+    const CalendarList list = buildCalendar(options, dataTables());
+    const ListRow row = list.rows.back().cells;
+    const auto uidWith = [&](const IcsOptions &ics) {
+        const std::vector<IcsEvent> events = icsEvents({row}, ics, dataTables());
+        return parse(icsText(events, ics, 0)).events.at(0).uid;
+    };
+    IcsOptions plain;
+    IcsOptions flying = plain;
+    flying.method = LayingMethod::Flying;
+    IcsOptions periods = plain;
+    periods.koyomi.periods = {0, 0, 0, 0};
+    IcsOptions precise = plain;
+    precise.koyomi.astronomy = Astronomy::Precise;
+    IcsOptions zone = plain;
+    zone.koyomi.clock.zone = "Asia/Tokyo";
+    IcsOptions exact = plain;
+    exact.koyomi.exactMinutes = true;
+    const std::vector<std::string> uids{uidWith(plain),   uidWith(flying), uidWith(periods),
+                                        uidWith(precise), uidWith(zone),   uidWith(exact)};
+    EXPECT_EQ(uids[0], "20240301T1300-3-m0-p1111-k1-UTC+09:00@velm");
+    for (std::size_t i = 0; i < uids.size(); ++i)
+        for (std::size_t j = i + 1; j < uids.size(); ++j)
+            EXPECT_NE(uids[i], uids[j]) << uids[i];
+    EXPECT_EQ(uidWith(plain), uids[0]); // and the same settings give the same UID
+
+    CalendarOptions first;
+    first.entry = {1, 1, 1, 0, 0};
+    first.rows = 6;
+    std::vector<ListRow> rows;
+    for (const CalendarRow &r : buildCalendar(first, dataTables()).rows)
+        rows.push_back(r.cells);
+    const std::vector<IcsEvent> events = icsEvents(rows, IcsOptions{}, dataTables());
+    for (const ParsedEvent &e : parse(icsText(events, IcsOptions{}, 0)).events)
+        EXPECT_NE(e.start.rfind("0000", 0), 0u) << e.start;
+    EXPECT_LT(events.size(), rows.size());
+    EXPECT_GE(events.size(), 3u); // the year, month and day of 0001-01-01 stay
 }
 
 TEST(IcsFile, SummaryNamesTheBestDirectionsHighestFirst)
