@@ -262,6 +262,8 @@ FlagResult takeCalendarFlag(const std::vector<std::string> &args, const std::str
             return FlagResult::Bad;
         }
         options.clock.solarTime = value == "mean" ? SolarTime::Mean : SolarTime::True;
+        if (options.clock.solarTime == SolarTime::True)
+            options.clock.equationTable = newEquationOfTimeTable();
         return FlagResult::Taken;
     }
     if (value != "first" && value != "second") {

@@ -95,7 +95,7 @@ KoyomiInputs gatherKoyomiInputs(const CivilTime &moment, double tz, Astronomy as
 double termSearchTz(const CivilTime &moment, const KoyomiOptions &options)
 {
     return options.clock.solarTime == SolarTime::True
-        ? trueSolarOffsetFor(moment, options.clock.longitude) / 3600.0
+        ? trueSolarOffsetFor(moment, options.clock.longitude, options.clock.equationTable.get()) / 3600.0
         : options.tz;
 }
 

@@ -12,11 +12,26 @@ namespace {
 // NASA eclipse canon; y is the decimal year.
 double espenakMeeusDeltaT(double y)
 {
+    // Before 1700 only the equation of time of true solar time asks for it
+    // (any year of the calendar); the 1700 form continued backwards gave
+    // ΔT = -671,370 s in the year 1, a week off. The published segments:
+    if (y < -500) {
+        const double u = (y - 1820) / 100;
+        return -20 + 32 * u * u;
+    }
+    if (y < 500) {
+        const double u = y / 100;
+        return 10583.6 - 1014.41 * u + 33.78311 * u * u - 5.952053 * std::pow(u, 3) - 0.1798452 * std::pow(u, 4)
+            + 0.022174192 * std::pow(u, 5) + 0.0090316521 * std::pow(u, 6);
+    }
+    if (y < 1600) {
+        const double u = (y - 1000) / 100;
+        return 1574.2 - 556.01 * u + 71.23472 * u * u + 0.319781 * std::pow(u, 3) - 0.8503463 * std::pow(u, 4)
+            - 0.005050998 * std::pow(u, 5) + 0.0083572073 * std::pow(u, 6);
+    }
     if (y < 1700) {
-        // Outside the range anyone asks of this program; the 1700 form
-        // continued backwards keeps the function finite.
-        const double t = y - 1700;
-        return 8.83 + 0.1603 * t - 0.0059285 * t * t + 0.00013336 * t * t * t;
+        const double t = y - 1600;
+        return 120 - 0.9808 * t - 0.01532 * t * t + std::pow(t, 3) / 7129;
     }
     if (y < 1800) {
         const double t = y - 1700;

@@ -33,7 +33,7 @@ std::string_view trimmedDirection(int palace)
 int offsetOnClock(const CivilTime &t, const KoyomiOptions &koyomi)
 {
     if (koyomi.clock.solarTime == SolarTime::True)
-        return trueSolarOffsetFor(t, koyomi.clock.longitude);
+        return trueSolarOffsetFor(t, koyomi.clock.longitude, koyomi.clock.equationTable.get());
     const Instant reading = instantFromCivil(t);
     int offset = calendarOffsetAt(reading, koyomi.tz, koyomi.clock);
     offset = calendarOffsetAt(reading - offset, koyomi.tz, koyomi.clock);

@@ -557,6 +557,8 @@ EngineOptions engineOptions(const AppSettings &settings, std::optional<bool> kcb
     if (settings.localSolarTime() != SolarTime::None && longitude && std::fabs(*longitude) <= 180) {
         o.koyomi.clock.solarTime = settings.localSolarTime();
         o.koyomi.clock.longitude = *longitude;
+        if (o.koyomi.clock.solarTime == SolarTime::True)
+            o.koyomi.clock.equationTable = newEquationOfTimeTable();
     }
     o.koyomi.exactMinutes = settings.exactMinutes();
     o.warnMinutes = settings.boundaryWarn();
@@ -646,7 +648,7 @@ CivilTime enteredFromCalendar(const CivilTime &calendar, const EngineOptions &op
         return calendar;
     // The calendar clock's offset at the moment, then the entry clock's at that instant.
     const Instant reading = instantFromCivil(calendar);
-    int offset = clock.solarTime == SolarTime::True ? trueSolarOffsetFor(calendar, clock.longitude)
+    int offset = clock.solarTime == SolarTime::True ? trueSolarOffsetFor(calendar, clock.longitude, clock.equationTable.get())
                                                     : calendarOffsetAt(reading, options.koyomi.tz, clock);
     if (clock.solarTime == SolarTime::None)
         offset = calendarOffsetAt(reading - offset, options.koyomi.tz, clock);

@@ -271,4 +271,9 @@ TEST(PreciseTerms, TimeScales)
     EXPECT_DOUBLE_EQ(ttMinusCivil(2441317.5), 42.184);  // 1972-01-01
     EXPECT_NEAR(ttMinusCivil(2433282.5), 29.1, 0.2);    // 1950 (ΔT 29.15 s)
     EXPECT_NEAR(ttMinusCivil(2415020.5), -2.7, 0.3);    // 1900
+    // Espenak and Meeus's own values for the years only true solar time asks
+    // for: 10,580 s in the year 1, 1,570 s in 1000, 120 s in 1600.
+    EXPECT_NEAR(ttMinusCivil(1721425.5), 10573, 15);    // 0001-01-01
+    EXPECT_NEAR(ttMinusCivil(2086307.5), 1574, 10);     // 1000-01-01
+    EXPECT_NEAR(ttMinusCivil(2305447.5), 120, 2);       // 1600-01-01
 }
