@@ -163,13 +163,15 @@ QString SettingsStore::sync()
 
     if (!m_loadError.isEmpty()) {
         // Keep the unreadable file for the user: a second name for it (a hard
-        // link, which opens nothing), or failing that the file moved aside.
+        // link, which opens nothing), or failing that the file moved aside. A
+        // FIFO or device in its place is moved aside whole: the writer never
+        // replaces such a node, and the settings need a file of their own.
         const QByteArray path = QFile::encodeName(m_path);
         const QByteArray bad = QFile::encodeName(m_path + QStringLiteral(".bad"));
         struct stat st {};
         if (::lstat(path.constData(), &st) == 0) {
             ::unlink(bad.constData());
-            if (::link(path.constData(), bad.constData()) != 0)
+            if (!S_ISREG(st.st_mode) || ::link(path.constData(), bad.constData()) != 0)
                 ::rename(path.constData(), bad.constData());
         }
     }

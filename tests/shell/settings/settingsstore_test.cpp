@@ -95,4 +95,7 @@ TEST(SettingsStore, AFifoInPlaceOfTheFileNeverBlocks)
     EXPECT_EQ(store.sync(), "");
     EXPECT_TRUE(QFileInfo(path).isFile());
     EXPECT_EQ(SettingsStore(dir.path()).text("Sys", "TZE"), "7.0");
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(path + ".bad").constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
