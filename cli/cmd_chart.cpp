@@ -16,6 +16,7 @@
 #include "evaluation/patterns.h"
 #include "evaluation/suusan.h"
 #include "output/charttext.h"
+#include "output/laidchart.h"
 
 namespace velm::cli {
 namespace {
@@ -98,20 +99,15 @@ std::string scoreText(double v)
 
 // `titleSuffix` marks a chart laid on the other side of a term; `notes`
 // follow the title line.
-std::vector<std::string> chartTextLines(const Koyomi &k, const ChartRecord &chart,
-                                        const CivilTime &moment, const SuuScores &scores,
-                                        const ConstData &names, const std::string &titleSuffix = {},
-                                        const std::vector<std::string> &notes = {})
+std::vector<std::string> chartTextLines(const LaidChart &laid, const CivilTime &moment,
+                                        const std::string &titleSuffix, const std::vector<std::string> &notes)
 {
-    std::array<PalaceText, 9> palaces;
-    for (int p = 0; p < 9; ++p)
-        palaces[static_cast<std::size_t>(p)] = palaceText(chart.Ban, p, names);
-    std::vector<std::string> lines = chartCopyLines(chartTitle(chart.BanShu, moment) + titleSuffix,
-                                                    chartLabels(chart, k, names), palaces);
+    std::vector<std::string> lines
+        = chartCopyLines(chartTitle(laid.chart.BanShu, moment) + titleSuffix, *laid.labels, laid.palaces);
     lines.insert(lines.begin() + 1, notes.begin(), notes.end());
     for (int p = 0; p < 9; ++p) {
         std::string name = padCp932(DirectionName[static_cast<std::size_t>(p)], 4);
-        lines.push_back(name + " " + scoreText(scores.BanSuu[8][static_cast<std::size_t>(p)]));
+        lines.push_back(name + " " + scoreText(laid.scores->BanSuu[8][static_cast<std::size_t>(p)]));
     }
     return lines;
 }
@@ -239,11 +235,11 @@ int runChart(const Args &argsIn)
     const ConstData names = MakeConstData();
     std::set<std::string> seen;
     for (int kind : kinds) {
-        ChartRecord chart = BanCreate(k, kind, method, &standardPatternDetector());
-        SuuScores scores = SuuSan(chart, k, tables, method);
+        const LaidChart laid = layChart(k, kind, method, &tables, &names);
+        const SuuScores &scores = *laid.scores;
         reportFaults(scores, tables, seen);
         if (json) {
-            JsonObject obj = chartJsonObject(k, chart, method, scores);
+            JsonObject obj = chartJsonObject(k, laid.chart, method, scores);
             if (near.show)
                 obj.raw("boundaries", boundariesJson(boundaries));
             if (near.otherSide)
@@ -251,7 +247,7 @@ int runChart(const Args &argsIn)
             std::cout << obj.str() << "\n";
         } else {
             const std::string suffix = otherSide.empty() ? std::string() : "［" + otherSide + "］";
-            for (const std::string &line : chartTextLines(k, chart, *moment, scores, names, suffix, notes))
+            for (const std::string &line : chartTextLines(laid, *moment, suffix, notes))
                 std::cout << line << "\n";
             std::cout << "\n";
         }
@@ -326,11 +322,9 @@ int runBatch(const Args &argsIn)
             ++bad;
             continue;
         }
-        const Koyomi k = DateToKyu(*moment, options, true);
-        ChartRecord chart = BanCreate(k, *kind, *method, &standardPatternDetector());
-        SuuScores scores = SuuSan(chart, k, tables, *method);
-        reportFaults(scores, tables, seen);
-        std::cout << chartJson(k, chart, *method, scores) << "\n";
+        const LaidChart laid = layChart(DateToKyu(*moment, options, true), *kind, *method, &tables);
+        reportFaults(*laid.scores, tables, seen);
+        std::cout << chartJson(laid.koyomi, laid.chart, *method, *laid.scores) << "\n";
     }
     return bad ? 2 : 0;
 }

@@ -10,7 +10,8 @@
 namespace velm {
 namespace {
 
-// Int() of the original: the integer part, truncated toward zero.
+// The integer part, truncated toward zero rather than floored: the day-number
+// formulas below count on truncation.
 long double Int(long double x)
 {
     return fpu::trunc(x);
@@ -56,7 +57,8 @@ long double cosine(long double radians)
 #endif
 }
 
-// Round to nearest, halves to even (the original's Round).
+// Round to nearest, halves to even: the calendar's term texts were made with
+// this rounding, and any other would move the target on an exact half.
 long double roundHalfEven(long double x)
 {
     return std::nearbyint(x); // default rounding mode is to-nearest-even

@@ -24,8 +24,8 @@ DateTime encodeDateTime(const CivilTime &t);
 // Rounds to the millisecond, as the platform's decoder does.
 CivilTime decodeDateTime(DateTime dt);
 
-// A day value from JD2YMDT components read back as a date-time (seconds kept,
-// as the original turned the term text back into a date-time).
+// A day value from JD2YMDT components read back as a date-time, seconds kept:
+// a term is compared at the second its text shows, never at a fraction of it.
 DateTime dateTimeFromDayValueText(DayValue v);
 
 // Weekday 0 = Sunday .. 6 = Saturday.

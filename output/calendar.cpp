@@ -7,6 +7,7 @@
 #include "engine/symbols.h"
 #include "evaluation/patterns.h"
 #include "evaluation/suusan.h"
+#include "output/laidchart.h"
 #include "output/walk.h"
 
 namespace velm {
@@ -77,14 +78,15 @@ std::string patternLine(const ConstData &names, int number)
 ListRow rowCells(int kind, const CivilTime &t, const ChartRecord &chart, const SuuScores &scores)
 {
     ListRow cells;
-    cells[0] = std::string(KindChar[static_cast<std::size_t>(kind)]) + "盤";
-    cells[1] = formatListDate(t);
-    cells[2] = formatListHour(t);
-    cells[3] = formatListWeekday(t);
-    cells[4] = std::string(at(FlagName, chart.BanFlagNo));
+    cells[ListCol::Kind] = std::string(KindChar[static_cast<std::size_t>(kind)]) + "盤";
+    cells[ListCol::Date] = formatListDate(t);
+    cells[ListCol::Hour] = formatListHour(t);
+    cells[ListCol::Weekday] = formatListWeekday(t);
+    cells[ListCol::Flag] = std::string(at(FlagName, chart.BanFlagNo));
     for (std::size_t c = 0; c < 9; ++c)
-        cells[5 + c] = formatScore(scores.BanSuu[ElementCount][static_cast<std::size_t>(RingToKyu[c])]);
-    cells[14] = std::to_string(kind);
+        cells[ListCol::FirstPalace + c]
+            = formatScore(scores.BanSuu[ElementCount][static_cast<std::size_t>(RingToKyu[c])]);
+    cells[ListCol::Mark] = std::to_string(kind);
     return cells;
 }
 
@@ -140,7 +142,6 @@ CalendarList buildCalendar(const CalendarOptions &options, const NumberTables &t
         return finish();
     }
 
-    const PatternDetector *detector = &standardPatternDetector();
     const int wanted = options.rows > 0 ? options.rows : 0;
     list.rows.reserve(static_cast<std::size_t>(wanted));
 
@@ -183,9 +184,8 @@ CalendarList buildCalendar(const CalendarOptions &options, const NumberTables &t
         previousKind = kind;
         previousStems = koyomi.BanKan;
 
-        const ChartRecord chart = BanCreate(koyomi, kind, options.method, detector);
-        const SuuScores scores = SuuSan(chart, koyomi, tables, options.method);
-        list.rows.push_back(CalendarRow{kind, t, rowCells(kind, t, chart, scores)});
+        const LaidChart laid = layChart(koyomi, kind, options.method, &tables);
+        list.rows.push_back(CalendarRow{kind, t, rowCells(kind, t, laid.chart, *laid.scores)});
 
         if (kind == KindHour)
             ++step;
@@ -206,7 +206,7 @@ ListRow calendarCaptions()
     for (std::size_t c = 0; c < ListFixedCaptions.size(); ++c)
         captions[c] = ListFixedCaptions[c];
     for (std::size_t c = 0; c < 9; ++c)
-        captions[5 + c] = DirectionName[static_cast<std::size_t>(RingToKyu[c])];
+        captions[ListCol::FirstPalace + c] = DirectionName[static_cast<std::size_t>(RingToKyu[c])];
     return captions;
 }
 
@@ -227,10 +227,10 @@ std::vector<bool> calendarHiddenRows(const std::vector<ListRow> &rows, int cb8)
     std::vector<bool> hidden(rows.size(), false);
     if (rows.empty() || (cb8 != 1 && cb8 != 2))
         return hidden;
-    const std::string &firstDate = rows.front()[1];
+    const std::string &firstDate = rows.front()[ListCol::Date];
     for (std::size_t r = 0; r < rows.size(); ++r)
-        if (rows[r][0] == "時盤")
-            hidden[r] = cb8 == 1 || rows[r][1] != firstDate;
+        if (rows[r][ListCol::Kind] == "時盤")
+            hidden[r] = cb8 == 1 || rows[r][ListCol::Date] != firstDate;
     return hidden;
 }
 
@@ -238,10 +238,10 @@ RowRange dayFoldRange(const std::vector<ListRow> &rows, int row)
 {
     RowRange range;
     const int count = static_cast<int>(rows.size());
-    if (row < 0 || row >= count || rows[static_cast<std::size_t>(row)][0] != "日盤")
+    if (row < 0 || row >= count || rows[static_cast<std::size_t>(row)][ListCol::Kind] != "日盤")
         return range;
     range.first = range.last = row + 1;
-    while (range.last < count && rows[static_cast<std::size_t>(range.last)][0] == "時盤")
+    while (range.last < count && rows[static_cast<std::size_t>(range.last)][ListCol::Kind] == "時盤")
         ++range.last;
     return range;
 }
@@ -264,17 +264,16 @@ std::optional<std::string> calendarHint(const ListRow &row, int column, const Ko
 {
     if (column < 5 || column > 13)
         return std::nullopt;
-    const std::string &kindCell = row[ListColumnCount - 1];
+    const std::string &kindCell = row[ListCol::Mark];
     if (kindCell.size() != 1 || kindCell[0] < '0' || kindCell[0] > '3')
         return std::nullopt;
     const int kind = kindCell[0] - '0';
-    auto moment = listCellMoment(row[1], row[2]);
+    auto moment = listCellMoment(row[ListCol::Date], row[ListCol::Hour]);
     if (!moment)
         return std::nullopt;
     moment->minute = 30; // the middle of the hour, as the hint always asked
 
-    const Koyomi koyomi = DateToKyu(*moment, koyomiOptions);
-    const ChartRecord chart = BanCreate(koyomi, kind, method, &standardPatternDetector());
+    const ChartRecord chart = layChart(*moment, kind, koyomiOptions, method).chart;
     const auto p = static_cast<std::size_t>(RingToKyu[static_cast<std::size_t>(column - 5)]);
     const BanRows &ban = chart.Ban;
 

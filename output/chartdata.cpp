@@ -8,7 +8,7 @@
 #include "engine/ju.h"
 #include "engine/syserror.h"
 #include "engine/textfile.h"
-#include "evaluation/patterns.h"
+#include "output/laidchart.h"
 #include "output/listfile.h"
 #include "output/walk.h"
 
@@ -37,20 +37,6 @@ bool validKind(int kind)
     return kind >= KindYear && kind <= KindHour;
 }
 
-// The chart of one kind at one moment, as the generators lay it.
-struct Laid {
-    Koyomi koyomi;
-    ChartRecord chart;
-};
-
-Laid lay(const CivilTime &t, int kind, const KoyomiOptions &koyomi, LayingMethod method)
-{
-    Laid laid;
-    laid.koyomi = DateToKyu(t, koyomi);
-    laid.chart = BanCreate(laid.koyomi, kind, method, &standardPatternDetector());
-    return laid;
-}
-
 CivilTime dateAt(int year, int month, int day, int hour = 0, int minute = 0)
 {
     return CivilTime{year, month, day, hour, minute, 0};
@@ -64,7 +50,7 @@ std::string instantText(const CivilTime &t)
 
 std::string chartLine(const std::string &head, const CivilTime &t, int kind, const ChartFileOptions &o)
 {
-    const Laid laid = lay(t, kind, o.koyomi, o.method);
+    const LaidChart laid = layChart(t, kind, o.koyomi, o.method);
     return head + " " + chartPalaceText(laid.chart.Ban, o.output, o.names);
 }
 
@@ -73,11 +59,11 @@ std::string dayLine(const CivilTime &day, const ChartFileOptions &o)
     const CivilTime first = dateAt(day.year, day.month, day.day, 0, 30);
     const Koyomi atFirst = DateToKyu(first, o.koyomi);
     std::string line = format("%02d%02d", day.month, day.day) + " ";
-    line += chartPalaceText(BanCreate(atFirst, KindDay, o.method, &standardPatternDetector()).Ban,
+    line += chartPalaceText(layChart(atFirst, KindDay, o.method).chart.Ban,
                             o.output, o.names);
     for (int k = 0; k <= 12; ++k) {
         const Koyomi facts = k == 0 ? atFirst : DateToKyu(walkMoment(first, KindHour, k), o.koyomi);
-        line += chartPalaceText(BanCreate(facts, KindHour, o.method, &standardPatternDetector()).Ban,
+        line += chartPalaceText(layChart(facts, KindHour, o.method).chart.Ban,
                                 o.output, o.names);
     }
     return line;
@@ -134,23 +120,25 @@ ChartDataRow chartDataRow(const CivilTime &t, const Koyomi &k, const ChartRecord
     const int kind = chart.BanShu;
     const auto i = static_cast<std::size_t>(validKind(kind) ? kind : KindHour);
     ChartDataRow row;
-    row[0] = at(KindCaption, kind);
-    row[1] = formatListDate(t);
-    row[2] = formatListHour(t);
-    row[3] = formatListWeekday(t);
+    row[ListCol::Kind] = at(KindCaption, kind);
+    row[ListCol::Date] = formatListDate(t);
+    row[ListCol::Hour] = formatListHour(t);
+    row[ListCol::Weekday] = formatListWeekday(t);
     for (std::size_t n = 0; n < 4; ++n)
-        row[4 + n] = std::string(at(StemName, k.BanKan[n])) + std::string(at(BranchName, k.BanShi[n]));
+        row[ListCol::FirstPillar + n]
+            = std::string(at(StemName, k.BanKan[n])) + std::string(at(BranchName, k.BanShi[n]));
     if (kind == KindHour)
-        row[8] = std::string(at(TermName, k.BanSekki[3])) + std::string(at(YuanName, k.Gen));
+        row[ListCol::Term] = std::string(at(TermName, k.BanSekki[3])) + std::string(at(YuanName, k.Gen));
     else
-        row[8] = at(TermName, k.BanSekki[2]);
-    row[9] = std::string(at(DunName, k.BanTon[i])) + std::string(at(NumeralFull, k.BanKyoku[i])) + "局";
-    row[10] = at(StemName, KSToJun(k.BanKan[i], k.BanShi[i]));
-    row[11] = at(FlagName, chart.BanFlagNo);
+        row[ListCol::Term] = at(TermName, k.BanSekki[2]);
+    row[ListCol::Ju] = std::string(at(DunName, k.BanTon[i])) + std::string(at(NumeralFull, k.BanKyoku[i])) + "局";
+    row[ListCol::XunHead] = at(StemName, KSToJun(k.BanKan[i], k.BanShi[i]));
+    row[ListCol::ChartFlag] = at(FlagName, chart.BanFlagNo);
     // ChokuFuMoto is the ring of the duty palace, and door n lives at ring n:
     // the duty door, then the palace it landed in.
-    row[12] = std::string(at(DoorName, chart.ChokuFuMoto)) + "-" + std::string(at(TrigramName, chart.ChokuShiKyu));
-    row[13] = at(NumeralFull, k.BanKyuSei[i]);
+    row[ListCol::DutyDoor]
+        = std::string(at(DoorName, chart.ChokuFuMoto)) + "-" + std::string(at(TrigramName, chart.ChokuShiKyu));
+    row[ListCol::CentreStar] = at(NumeralFull, k.BanKyuSei[i]);
     return row;
 }
 
@@ -166,7 +154,7 @@ std::string FindProc(const CivilTime &t, int kind, const KoyomiOptions &koyomi, 
 {
     if (!validKind(kind) || !isValidCivil(t))
         return {};
-    const Laid laid = lay(t, kind, koyomi, method);
+    const LaidChart laid = layChart(t, kind, koyomi, method);
     if (!laid.koyomi.error.empty())
         return {};
     return chartDataRowText(chartDataRow(t, laid.koyomi, laid.chart));

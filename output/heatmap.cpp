@@ -10,6 +10,7 @@
 #include "engine/symbols.h"
 #include "evaluation/patterns.h"
 #include "evaluation/suusan.h"
+#include "output/laidchart.h"
 #include "output/listfile.h"
 #include "output/walk.h"
 
@@ -176,7 +177,7 @@ HeatMapper::Values HeatMapper::valuesAt(const Koyomi &koyomi, int kind)
         per = std::make_unique<PerKind>(kind, m_method);
     const std::optional<ChartShapes::Shape> shape = per->shapes.find(koyomi);
     if (!shape)
-        return judge(BanCreate(koyomi, kind, m_method, &standardPatternDetector()), koyomi);
+        return judge(layChart(koyomi, kind, m_method).chart, koyomi);
     const ShapeKey key{shape->slot, shape->key};
     if (auto found = per->values.find(key); found != per->values.end())
         return found->second;

@@ -12,6 +12,7 @@
 #include "engine/textfile.h"
 #include "evaluation/patterns.h"
 #include "evaluation/suusan.h"
+#include "output/laidchart.h"
 
 namespace velm {
 namespace {
@@ -87,7 +88,6 @@ std::vector<IcsEvent> icsEvents(const std::vector<ListRow> &rows, const IcsOptio
                                 const NumberTables &tables)
 {
     std::vector<IcsEvent> events;
-    const PatternDetector *detector = &standardPatternDetector();
     const auto inCalendar = [](const CivilTime &t) { return t.year >= 1 && t.year <= 9999; };
     for (const ListRow &row : rows) {
         const RowMoment m = rowMoment(row);
@@ -110,9 +110,8 @@ std::vector<IcsEvent> icsEvents(const std::vector<ListRow> &rows, const IcsOptio
                 continue;
         }
 
-        const Koyomi koyomi = DateToKyu(*m.moment, options.koyomi);
-        const ChartRecord chart = BanCreate(koyomi, e.kind, options.method, detector);
-        const SuuScores scores = SuuSan(chart, koyomi, tables, options.method);
+        const LaidChart laid = layChart(*m.moment, e.kind, options.koyomi, options.method, &tables);
+        const SuuScores &scores = *laid.scores;
         std::vector<IcsDirection> all;
         for (std::size_t c = 1; c < RingToKyu.size(); ++c) {
             const int palace = RingToKyu[c];
@@ -130,9 +129,9 @@ std::vector<IcsEvent> icsEvents(const std::vector<ListRow> &rows, const IcsOptio
         }
         if (!options.title.empty())
             e.description = options.title + "\n";
-        e.description += row[1] + " " + row[2] + "時 " + row[3];
-        if (row[4].find_first_not_of("　 ") != std::string::npos)
-            e.description += " " + row[4];
+        e.description += row[ListCol::Date] + " " + row[ListCol::Hour] + "時 " + row[ListCol::Weekday];
+        if (row[ListCol::Flag].find_first_not_of("　 ") != std::string::npos)
+            e.description += " " + row[ListCol::Flag];
         e.description += "\n";
         for (std::size_t c = 1; c < RingToKyu.size(); ++c) {
             const int palace = RingToKyu[c];

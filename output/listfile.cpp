@@ -220,10 +220,10 @@ ListLayout listLayout(const ListModel &model, const std::array<int, ListColumnCo
     }
     case ListKind::ChartData:
         layout.caption = "作盤データ一覧表";
-        for (std::size_t c = 4; c <= 13; ++c)
+        for (std::size_t c = ListCol::FirstPillar; c <= ListCol::CentreStar; ++c)
             layout.captions[c] = std::string(ChartDataCaptions[c]);
         for (std::size_t i = 0; i < ChartDataWidths.size(); ++i)
-            layout.widths[4 + i] = ChartDataWidths[i];
+            layout.widths[ListCol::FirstPillar + i] = ChartDataWidths[i];
         break;
     case ListKind::Other:
         return layout;
@@ -246,11 +246,11 @@ void applyListCaptions(ListModel &model, const ListLayout &layout)
 
 std::optional<int> markedColumn(const ListRow &row)
 {
-    const std::string &cell = row[ListColumnCount - 1];
+    const std::string &cell = row[ListCol::Mark];
     auto d = parseDigits(cell, 9);
     if (!d)
         return std::nullopt;
-    return 5 + KyuToRing[static_cast<std::size_t>(*d % 9)];
+    return ListCol::FirstPalace + KyuToRing[static_cast<std::size_t>(*d % 9)];
 }
 
 bool deleteListRow(ListModel &model, int row)
@@ -274,18 +274,18 @@ std::optional<CivilTime> listCellMoment(std::string_view date, std::string_view 
 RowMoment rowMoment(const ListRow &row)
 {
     RowMoment result;
-    const std::string_view kindCell = row[0];
+    const std::string_view kindCell = row[ListCol::Kind];
     result.kind = MojiToShu(kindCell.substr(0, firstCharLength(kindCell)));
     if (result.kind > 3)
         return result;
-    auto date = parseListDate(row[1]);
+    auto date = parseListDate(row[ListCol::Date]);
     if (!date) {
-        result.error = "『" + row[1] + "』は、正しい日付ではありません。";
+        result.error = "『" + row[ListCol::Date] + "』は、正しい日付ではありません。";
         return result;
     }
-    auto hour = parseDigits(row[2], 2);
+    auto hour = parseDigits(row[ListCol::Hour], 2);
     if (!hour || *hour > 23) {
-        result.error = "『" + row[2] + "』は、正しい時刻ではありません。";
+        result.error = "『" + row[ListCol::Hour] + "』は、正しい時刻ではありません。";
         return result;
     }
     date->hour = *hour;

@@ -27,6 +27,33 @@ namespace velm {
 inline constexpr int ListColumnCount = 15;
 using ListRow = std::array<std::string, ListColumnCount>;
 
+// The columns of a row. The first four and the hidden last one mean the same
+// in every list; in between, a search or calendar row holds the flag and the
+// nine palaces in ring order (centre, then clockwise from the north), and a
+// chart-data row the four pillars, term, ju, xun-head stem, flag, duty door
+// and centre nine-star.
+namespace ListCol {
+enum : std::size_t {
+    Kind = 0,    // 年盤 … 時盤
+    Date = 1,    // yyyy/mm/dd
+    Hour = 2,    // hh
+    Weekday = 3, // 日 … 土
+    // Search and calendar rows.
+    Flag = 4,
+    FirstPalace = 5, // the centre; FirstPalace + ring for the others
+    // Chart-data rows.
+    FirstPillar = 4, // the year pillar; FirstPillar + kind for the others
+    Term = 8,
+    Ju = 9,
+    XunHead = 10,
+    ChartFlag = 11,
+    DutyDoor = 12,
+    CentreStar = 13,
+    // Hidden: the marked direction of a search row, the kind digit of a calendar row.
+    Mark = 14,
+};
+} // namespace ListCol
+
 // Captions of columns 0..3, the same in every list kind.
 inline constexpr std::array<std::string_view, 4> ListFixedCaptions{"盤", "日  付", "時", "曜"};
 

@@ -2,6 +2,7 @@
 
 #include "engine/datetime.h"
 #include "evaluation/patterns.h"
+#include "output/laidchart.h"
 #include "output/walk.h"
 
 namespace velm {
@@ -55,7 +56,7 @@ QuickSearchResult quickSearch(const QuickSearchOptions &options, const QuickSear
             continue;
         result.status = QuickSearchResult::Status::Found;
         result.found = t;
-        result.chart = BanCreate(k, c.kind, options.method, &standardPatternDetector());
+        result.chart = layChart(k, c.kind, options.method).chart;
         result.koyomi = std::move(k);
         return result;
     }

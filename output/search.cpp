@@ -16,6 +16,7 @@
 #include "evaluation/patterns.h"
 #include "evaluation/suusan.h"
 #include "output/chartshapes.h"
+#include "output/laidchart.h"
 #include "output/walk.h"
 #include "output/walkthreads.h"
 
@@ -115,12 +116,12 @@ void fillRow(ListRow &row, int kind, const WalkMomentCells &moment, const ChartC
 
 void fillRow(ListRow &row, int kind, const CivilTime &moment, const ChartCells &cells, int direction)
 {
-    row[0] = SearchKindCaption[static_cast<std::size_t>(kind & 3)];
-    row[1] = formatListDate(moment);
-    row[2] = formatListHour(moment);
-    row[3] = formatListWeekday(moment);
-    std::copy(cells.begin(), cells.end(), row.begin() + 4);
-    row[14] = std::to_string(direction);
+    row[ListCol::Kind] = SearchKindCaption[static_cast<std::size_t>(kind & 3)];
+    row[ListCol::Date] = formatListDate(moment);
+    row[ListCol::Hour] = formatListHour(moment);
+    row[ListCol::Weekday] = formatListWeekday(moment);
+    std::copy(cells.begin(), cells.end(), row.begin() + ListCol::Flag);
+    row[ListCol::Mark] = std::to_string(direction);
 }
 
 ListRow assembleRow(int kind, const CivilTime &moment, const ChartCells &cells, int direction)
@@ -249,8 +250,8 @@ public:
         const std::optional<ChartShapes::Shape> shape = m_shapes.find(koyomi);
         if (!shape) {
             // Outside the table's range (never for real dates): computed afresh.
-            return store(judge(BanCreate(koyomi, m_settings.kind, m_settings.method, &standardPatternDetector()),
-                               koyomi, m_settings, m_matter, m_tables, m_names));
+            return store(judge(layChart(koyomi, m_settings.kind, m_settings.method).chart, koyomi, m_settings,
+                               m_matter, m_tables, m_names));
         }
         const std::uint32_t plate = shape->plate;
         const std::uint64_t key = shape->key;

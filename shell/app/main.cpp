@@ -6,7 +6,7 @@
 
 #include "engine/textfile.h"
 #include "shell/app/app.h"
-#include "shell/app/japanese.h"
+#include "shell/common/japanese.h"
 
 int main(int argc, char **argv)
 {

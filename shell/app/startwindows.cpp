@@ -22,7 +22,7 @@
 #include "shell/runs/searchdialog.h"
 #include "shell/editors/numberseditor.h"
 #include "shell/main/mainwindow.h"
-#include "shell/settings/systemsettings.h"
+#include "shell/tools/systemsettings.h"
 #include "shell/tools/titlewindows.h"
 #include "shell/tools/toolsmenu.h"
 

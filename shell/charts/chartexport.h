@@ -10,9 +10,9 @@
 #include <QList>
 #include <QString>
 
-class TBanF;
-
 namespace velm {
+
+class TBanF;
 
 enum class ChartImageFormat { Png, Svg, Pdf };
 

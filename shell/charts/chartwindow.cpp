@@ -22,14 +22,12 @@
 #include <QVBoxLayout>
 
 #include "engine/symbols.h"
-#include "evaluation/patterns.h"
 #include "output/listfile.h"
 #include "shell/charts/chartexport.h"
 #include "shell/common/messages.h"
 #include "shell/common/savedialog.h"
 
-using namespace velm;
-
+namespace velm {
 namespace {
 
 QString joinLines(const std::vector<std::string> &lines)
@@ -77,29 +75,29 @@ public:
 
 } // namespace
 
-TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTables &numbers,
-             const ConstData &names, const QString &title, const QString &moment,
-             const BanDisplay &display, QWidget *parent)
+TBanF::TBanF(const LaidChart &laid, const QString &title, const CivilTime &entered, const BanDisplay &display,
+             QWidget *parent)
     : QWidget(parent)
-    , m_koyomi(koyomi)
+    , m_laid(laid)
     , m_title(title)
-    , m_moment(moment)
+    , m_entered(entered)
 {
     setWindowTitle(titled() ? title : QStringLiteral("BanF"));
-    m_chart = BanCreate(koyomi, kind, method, &standardPatternDetector());
-    m_scores = SuuSan(m_chart, koyomi, numbers, method);
-    m_labels = chartLabels(m_chart, koyomi, names);
-    for (int p = 0; p < 9; ++p)
-        m_palaces[static_cast<std::size_t>(p)] = velm::palaceText(m_chart.Ban, p, names);
+    // A window shows what it was given; a chart laid without its scores or
+    // labels shows zeros and blanks rather than failing.
+    if (!m_laid.scores)
+        m_laid.scores.emplace();
+    if (!m_laid.labels)
+        m_laid.labels.emplace();
 
     // Labels keep the window's 13-pixel size and take only the basic font's name.
     QFont basic(display.sysFont);
     basic.setPixelSize(13);
     setFont(basic);
 
-    m_kyokuL = new QLabel(qs(m_labels.KyokuL), this);
-    m_junL = new QLabel(qs(m_labels.JunL), this);
-    m_tyuL = new QLabel(qs(m_labels.TyuL), this);
+    m_kyokuL = new QLabel(qs(m_laid.labels->KyokuL), this);
+    m_junL = new QLabel(qs(m_laid.labels->JunL), this);
+    m_tyuL = new QLabel(qs(m_laid.labels->TyuL), this);
     m_close = new QToolButton(this);
     m_close->setText(QStringLiteral("×"));
     m_close->setAutoRaise(true);
@@ -145,8 +143,8 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
 
     buildGrid(display);
 
-    m_label5 = new QLabel(qs(m_labels.Label5), this);
-    m_label6 = new QLabel(qs(m_labels.Label6), this);
+    m_label5 = new QLabel(qs(m_laid.labels->Label5), this);
+    m_label6 = new QLabel(qs(m_laid.labels->Label6), this);
     m_label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto *bottom = new QHBoxLayout;
     bottom->setContentsMargins(0, 0, 0, 0);
@@ -182,6 +180,14 @@ TBanF::TBanF(const Koyomi &koyomi, int kind, LayingMethod method, const NumberTa
             [this](const QPoint &pos) { showMenu(mapToGlobal(pos)); });
 
     setActiveLook(false);
+}
+
+QString TBanF::momentText() const
+{
+    if (!titled())
+        return {};
+    return QString::asprintf("%04d/%02d/%02d %02d:%02d", m_entered.year, m_entered.month, m_entered.day,
+                             m_entered.hour, m_entered.minute);
 }
 
 void TBanF::setBoundaryNote(const BoundaryNote &note, const CivilTime &calendarMoment, bool crossable)
@@ -222,7 +228,7 @@ void TBanF::buildGrid(const BanDisplay &display)
     // below the top, 2 from the left, inside the grid line.
     const QFontMetrics fm(chartFont);
     int textWidth = fm.horizontalAdvance(QStringLiteral("　　　　"));
-    for (const PalaceText &text : m_palaces)
+    for (const PalaceText &text : m_laid.palaces)
         for (int k = 0; k < LinesPerCell; ++k)
             textWidth = std::max(textWidth, fm.horizontalAdvance(qs(text[static_cast<std::size_t>(k)])));
     const int lineHeight = std::max(fm.height(), fm.lineSpacing());
@@ -238,7 +244,7 @@ void TBanF::buildGrid(const BanDisplay &display)
 
     for (int p = 0; p < 9; ++p) {
         auto *item = new QTableWidgetItem;
-        const PalaceText &text = m_palaces[static_cast<std::size_t>(p)];
+        const PalaceText &text = m_laid.palaces[static_cast<std::size_t>(p)];
         QStringList lines;
         for (int k = 0; k < LinesPerCell; ++k)
             lines << qs(text[static_cast<std::size_t>(k)]);
@@ -247,7 +253,7 @@ void TBanF::buildGrid(const BanDisplay &display)
         if (display.colourChartsByScore) {
             // Coloured by the total as the cell would print it (two decimals),
             // so 9.996 takes the colour of 10.00.
-            const std::string score = formatScore(m_scores.BanSuu[8][static_cast<std::size_t>(p)]);
+            const std::string score = formatScore(m_laid.scores->BanSuu[8][static_cast<std::size_t>(p)]);
             item->setData(Qt::BackgroundRole, PColor(qs(score), display.colours));
         }
         m_grid->setItem(PalaceRow[static_cast<std::size_t>(p)], PalaceColumn[static_cast<std::size_t>(p)], item);
@@ -404,7 +410,7 @@ QSize TBanF::printSize()
     if (QLayout *l = layout())
         l->activate();
     const QFontMetrics fm(font());
-    const int captionWidth = fm.horizontalAdvance(printCaption(m_title, m_labels)) + 4;
+    const int captionWidth = fm.horizontalAdvance(printCaption(m_title, *m_laid.labels)) + 4;
     return {std::max(width(), captionWidth), captionHeight(font()) + height()};
 }
 
@@ -430,7 +436,7 @@ void TBanF::paintChart(QPainter &painter, bool colour)
     painter.setFont(font());
     painter.setPen(Qt::black);
     painter.drawText(QRect(0, 0, printSize().width(), caption), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     printCaption(m_title, m_labels));
+                     printCaption(m_title, *m_laid.labels));
     painter.restore();
     // The window's background stays off the paper; its labels and grid paint
     // themselves (the close button is no part of the chart).
@@ -472,13 +478,16 @@ void TBanF::saveImageClick()
 
 void TBanF::CP1Click()
 {
-    QApplication::clipboard()->setText(joinLines(chartCopyLines(m_title.toStdString(), m_labels, m_palaces)));
+    QApplication::clipboard()->setText(
+        joinLines(chartCopyLines(m_title.toStdString(), *m_laid.labels, m_laid.palaces)));
 }
 
 void TBanF::CP2Click()
 {
     if (m_lastPalace < 0)
         return;
-    const auto &text = m_palaces[static_cast<std::size_t>(m_lastPalace)];
+    const auto &text = m_laid.palaces[static_cast<std::size_t>(m_lastPalace)];
     QApplication::clipboard()->setText(joinLines(palaceCopyLines(m_title.toStdString(), m_lastPalace, text)));
 }
+
+} // namespace velm

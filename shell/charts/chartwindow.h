@@ -1,9 +1,9 @@
 #pragma once
 
 // A chart window: one chart of one kind for one moment, as a child of the
-// main window. It lays and scores its chart once, when it is made, and keeps
-// its own copy, so any number of charts of different moments can be open and
-// each still describes its own moment when clicked.
+// main window. It receives its chart laid and scored and only paints it; it
+// keeps its own copy, so any number of charts of different moments can be
+// open and each still describes its own moment when clicked.
 
 #include <array>
 #include <functional>
@@ -18,6 +18,7 @@
 #include "evaluation/numbers.h"
 #include "evaluation/suusan.h"
 #include "output/charttext.h"
+#include "output/laidchart.h"
 #include "shell/common/boundarynote.h"
 #include "shell/common/pcolor.h"
 
@@ -43,20 +44,21 @@ struct BanDisplay {
     QString sysFont = QStringLiteral("IPAGothic"); // basic font: labels take its name
 };
 
-} // namespace velm
-
 class TBanF : public QWidget {
     Q_OBJECT
 public:
+    // `laid` holds its scores and labels (layChart with tables and names).
     // `title` is the caption (時盤:24/03/01 12時); an empty title shows "BanF",
-    // and a window titled "BanF" never writes its moment back. `moment` is
-    // the moment text "yyyy/MM/dd hh:mm".
-    TBanF(const velm::Koyomi &koyomi, int kind, velm::LayingMethod method,
-          const velm::NumberTables &numbers, const velm::ConstData &names, const QString &title,
-          const QString &moment, const velm::BanDisplay &display, QWidget *parent = nullptr);
+    // and a window titled "BanF" never writes its moment back. `entered` is
+    // the moment as entered (the civil time), which a click gives back to
+    // the main window.
+    TBanF(const LaidChart &laid, const QString &title, const CivilTime &entered, const BanDisplay &display,
+          QWidget *parent = nullptr);
 
     QString title() const { return m_title; }
-    QString momentText() const { return m_moment; }
+    // "yyyy/MM/dd hh:mm" of the entered moment.
+    QString momentText() const;
+    const CivilTime &enteredMoment() const { return m_entered; }
     // The set of charts this window belongs to: the charts one chart command
     // made (numbered upwards, 0 for none), with that command's entered moment
     // "yyyy/MM/dd hh:mm"; `made` counts windows in the order they were made.
@@ -67,13 +69,14 @@ public:
     };
     const Set &chartSet() const { return m_set; }
     void setChartSet(const Set &set) { m_set = set; }
-    const velm::ChartRecord &chart() const { return m_chart; }
-    const velm::Koyomi &koyomi() const { return m_koyomi; }
+    const LaidChart &laid() const { return m_laid; }
+    const ChartRecord &chart() const { return m_laid.chart; }
+    const Koyomi &koyomi() const { return m_laid.koyomi; }
     // The score snapshot; row 8 holds the total of each palace index.
-    const velm::SuuScores &scores() const { return m_scores; }
-    const velm::ChartLabels &labels() const { return m_labels; }
-    const std::array<velm::PalaceText, 9> &palaceTexts() const { return m_palaces; }
-    const velm::PalaceText &palaceText(int palace) const { return m_palaces[static_cast<std::size_t>(palace)]; }
+    const SuuScores &scores() const { return *m_laid.scores; }
+    const ChartLabels &labels() const { return *m_laid.labels; }
+    const std::array<PalaceText, 9> &palaceTexts() const { return m_laid.palaces; }
+    const PalaceText &palaceText(int palace) const { return m_laid.palaces[static_cast<std::size_t>(palace)]; }
 
     // What the grid cell at (column, row) shows: its five lines, its hint and
     // its background (invalid when the cell is not coloured by score).
@@ -113,9 +116,9 @@ public:
     // boundary's exact time as its hint, and the button "境界の反対側" when
     // `crossable`. Nothing shows while the note has no boundary near.
     // `calendarMoment` is the chart's moment on the calendar clock.
-    void setBoundaryNote(const velm::BoundaryNote &note, const velm::CivilTime &calendarMoment, bool crossable);
-    const velm::BoundaryNote &boundaryNote() const { return m_note; }
-    const velm::CivilTime &calendarMoment() const { return m_calendarMoment; }
+    void setBoundaryNote(const BoundaryNote &note, const CivilTime &calendarMoment, bool crossable);
+    const BoundaryNote &boundaryNote() const { return m_note; }
+    const CivilTime &calendarMoment() const { return m_calendarMoment; }
     QLabel *boundaryLabel() const { return m_boundaryL; }
     QPushButton *otherSideButton() const { return m_otherSideBtn; }
 
@@ -137,7 +140,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void buildGrid(const velm::BanDisplay &display);
+    void buildGrid(const BanDisplay &display);
     void gridPressed(const QPoint &pos);
     void notifyClick();
     void showMenu(const QPoint &globalPos);
@@ -145,13 +148,9 @@ private:
     void watchSubWindow();
     void followActivation(bool active);
 
-    velm::Koyomi m_koyomi;
-    velm::ChartRecord m_chart;
-    velm::SuuScores m_scores;
-    velm::ChartLabels m_labels;
-    std::array<velm::PalaceText, 9> m_palaces;
+    LaidChart m_laid;
     QString m_title;
-    QString m_moment;
+    CivilTime m_entered;
     Set m_set;
     int m_lastPalace = -1;
     bool m_active = false;
@@ -164,8 +163,8 @@ private:
     QWidget *m_boundaryBar = nullptr;
     QLabel *m_boundaryL = nullptr;
     QPushButton *m_otherSideBtn = nullptr;
-    velm::BoundaryNote m_note;
-    velm::CivilTime m_calendarMoment;
+    BoundaryNote m_note;
+    CivilTime m_calendarMoment;
     QTableWidget *m_grid = nullptr;
     QToolButton *m_close = nullptr;
     QMenu *m_menu = nullptr;
@@ -175,3 +174,5 @@ private:
     QAction *m_saveImage = nullptr;
     QPointer<QMdiSubWindow> m_subWindow;
 };
+
+} // namespace velm

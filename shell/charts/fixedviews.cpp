@@ -16,7 +16,7 @@
 
 #include "engine/symbols.h"
 #include "output/charttext.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/settings/settingsstore.h"
 #include "shell/common/strings.h"
 
@@ -86,9 +86,13 @@ QPoint reachablePosition(const QRect &stored)
     return {x, y};
 }
 
-bool restorePlacement(QWidget *w, SettingsStore &store, const QString &section, const QString &key)
+// Where each window stood last, as a placement record.
+const SettingValue<QByteArray> TeiiPlacement{"Teii", "TeiiFWinPlace1", {}};
+const SettingValue<QByteArray> Teii2Placement{"Teii2", "Teii2FWinPlace1", {}};
+
+bool restorePlacement(QWidget *w, SettingsStore &store, const SettingValue<QByteArray> &placement)
 {
-    const auto rect = placementRect(store.binary(section, key));
+    const auto rect = placementRect(placement.read(store));
     if (rect)
         w->move(reachablePosition(*rect)); // reading never shows the window
     return rect.has_value();
@@ -121,9 +125,9 @@ constexpr int FrameAllowance = 8;
 // The record holds the outer rectangle, frame included, as move() takes it;
 // storing the inner one would let the window creep down by its title bar
 // on every run.
-void storePlacement(QWidget *w, SettingsStore &store, const QString &section, const QString &key)
+void storePlacement(QWidget *w, SettingsStore &store, const SettingValue<QByteArray> &placement)
 {
-    store.setBinary(section, key, placementRecord(QRect(w->pos(), w->frameGeometry().size()), w->isMaximized()));
+    placement.write(store, placementRecord(QRect(w->pos(), w->frameGeometry().size()), w->isMaximized()));
     store.sync();
 }
 
@@ -190,7 +194,7 @@ TTeiiF::TTeiiF(const ConstData &names, SettingsStore &store, QWidget *parent)
     keepTitleInSight(layout, windowTitle());
     fillDeities();
     m_grids[3]->viewport()->installEventFilter(this);
-    m_placed = restorePlacement(this, m_store, QStringLiteral("Teii"), QStringLiteral("TeiiFWinPlace1"));
+    m_placed = restorePlacement(this, m_store, TeiiPlacement);
 }
 
 QTableWidget *TTeiiF::grid(int n) const
@@ -231,7 +235,7 @@ bool TTeiiF::eventFilter(QObject *watched, QEvent *event)
 
 void TTeiiF::closeEvent(QCloseEvent *event)
 {
-    storePlacement(this, m_store, QStringLiteral("Teii"), QStringLiteral("TeiiFWinPlace1"));
+    storePlacement(this, m_store, TeiiPlacement);
     QWidget::closeEvent(event);
 }
 
@@ -256,7 +260,7 @@ TTeii2F::TTeii2F(SettingsStore &store, QWidget *parent)
             text += qs(TermName[static_cast<std::size_t>(3 * j + k)]);
         setPalace(m_grid, Order[static_cast<std::size_t>(j)], text, Qt::AlignLeft | Qt::AlignTop);
     }
-    m_placed = restorePlacement(this, m_store, QStringLiteral("Teii2"), QStringLiteral("Teii2FWinPlace1"));
+    m_placed = restorePlacement(this, m_store, Teii2Placement);
 }
 
 void placeFixedViews(TTeiiF &teii, TTeii2F &teii2, const QRect &area)
@@ -278,7 +282,7 @@ void placeFixedViews(TTeiiF &teii, TTeii2F &teii2, const QRect &area)
 
 void TTeii2F::closeEvent(QCloseEvent *event)
 {
-    storePlacement(this, m_store, QStringLiteral("Teii2"), QStringLiteral("Teii2FWinPlace1"));
+    storePlacement(this, m_store, Teii2Placement);
     QWidget::closeEvent(event);
 }
 

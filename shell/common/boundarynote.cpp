@@ -71,11 +71,11 @@ const QString &RowBoundaryMarks::markOf(const ListRow &row) const
     static const QString none;
     if (m_warnMinutes <= 0)
         return none;
-    const std::string key = row[1] + " " + row[2];
+    const std::string key = row[ListCol::Date] + " " + row[ListCol::Hour];
     if (const auto found = m_marks.find(key); found != m_marks.end())
         return found->second;
     QString mark;
-    if (const std::optional<CivilTime> moment = listCellMoment(row[1], row[2])) {
+    if (const std::optional<CivilTime> moment = listCellMoment(row[ListCol::Date], row[ListCol::Hour])) {
         const BoundaryNote note = boundaryNote(*moment, m_options, m_warnMinutes, true);
         if (note.isNear())
             mark = note.badge + QLatin1Char('\n') + note.hint;

@@ -18,6 +18,7 @@ RadioGroup makeRadioGroup(QWidget *parent, const QString &name, const QString &c
     radio.box->setObjectName(name);
     auto *grid = new QGridLayout(radio.box);
     radio.group = new QButtonGroup(radio.box);
+    radio.group->setObjectName(name);
     for (int i = 0; i < items.size(); ++i) {
         auto *b = new QRadioButton(items[i], radio.box);
         b->setObjectName(name + QLatin1Char('_') + QString::number(i));

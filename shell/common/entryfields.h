@@ -20,7 +20,8 @@ class QWidget;
 
 namespace velm {
 
-// A framed group of radio buttons named "<name>" with buttons "<name>_<i>",
+// A framed group of radio buttons named "<name>" (the frame and the button
+// group both) with buttons "<name>_<i>",
 // item i having id i, laid out `columns` to a row, item `checked` checked.
 struct RadioGroup {
     QGroupBox *box = nullptr;

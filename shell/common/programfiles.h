@@ -19,9 +19,8 @@ inline constexpr const char *ExplanationsFileName = "SetuFile.Dat";
 inline constexpr const char *NumbersFileName = "SuuFile.Dat";
 inline constexpr const char *MattersFileName = "Senji.Dat";
 inline constexpr const char *MatterIndexFileName = "Senji.Idx";
-// Window layout and main-window placement, beside the data files.
-inline constexpr const char *LayoutFileName = "VELMWIN.ini";
-inline constexpr const char *MainPlacementFileName = "MainF.ini";
+// The window layout files "VELMWIN.ini" and "MainF.ini" beside the data
+// files are named by the settings (AppSettings::layoutFilePath).
 // The settings as a registry-export file, written by the backup.
 inline constexpr const char *RegistryExportName = "VLW.reg";
 

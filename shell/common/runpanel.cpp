@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 
 namespace velm {
 

@@ -14,10 +14,10 @@
 #include "engine/codec.h"
 #include "shell/common/programfiles.h"
 #include "shell/settings/appsettings.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/icons.h"
 #include "shell/common/messages.h"
-#include "shell/settings/systemsettings.h"
+#include "shell/tools/systemsettings.h"
 
 namespace velm {
 

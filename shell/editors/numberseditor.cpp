@@ -20,12 +20,12 @@
 #include "engine/textfile.h"
 #include "shell/common/programfiles.h"
 #include "shell/settings/appsettings.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/icons.h"
 #include "shell/common/messages.h"
 #include "shell/common/strings.h"
-#include "shell/settings/systemsettings.h"
 #include "shell/common/savedialog.h"
+#include "shell/tools/systemsettings.h"
 
 namespace velm {
 

@@ -12,7 +12,7 @@
 
 #include "engine/constdata.h"
 #include "shell/common/programfiles.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/messages.h"
 
 namespace velm {

@@ -20,14 +20,14 @@
 #include <QVBoxLayout>
 
 #include "evaluation/numbers.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/programfiles.h"
 #include "shell/common/entryfields.h"
 #include "shell/lists/listgrid.h"
 #include "shell/common/chartopener.h"
 #include "shell/common/messages.h"
 #include "shell/common/strings.h"
-#include "shell/settings/systemsettings.h"
+#include "shell/tools/systemsettings.h"
 
 namespace velm {
 

@@ -31,10 +31,11 @@
 #include "evaluation/matters.h"
 #include "evaluation/patterns.h"
 #include "output/charttext.h"
+#include "output/laidchart.h"
 #include "output/listfile.h"
 #include "shell/common/programfiles.h"
 #include "shell/settings/appsettings.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/lists/listgrid.h"
 #include "shell/common/chartopener.h"
 #include "shell/common/messages.h"
@@ -818,10 +819,10 @@ QString THeatF::cellHint(int index) const
         return {};
     const HeatCell &cell = pic->map.cells[static_cast<std::size_t>(index)];
     const EngineOptions options = m_main.engineOptions();
-    const Koyomi koyomi = DateToKyu(cell.moment, options.koyomi);
-    const ChartRecord chart = BanCreate(koyomi, pic->map.kind, options.method, &standardPatternDetector());
+    const LaidChart laid = layChart(DateToKyu(cell.moment, options.koyomi), pic->map.kind, options.method, nullptr,
+                                    &m_main.constData());
     const int palace = heatPalace(cell, pic->direction);
-    const PalaceText text = palaceText(chart.Ban, palace, m_main.constData());
+    const PalaceText &text = laid.palaces[static_cast<std::size_t>(palace)];
     const QString heading = qs(formatListDate(cell.moment))
         + (pic->map.kind == KindHour ? QLatin1Char(' ') + qs(formatListHour(cell.moment)) + QStringLiteral(":00") : QString())
         + QLatin1Char(' ') + qs(std::string(KindChar[static_cast<std::size_t>(pic->map.kind)])) + QStringLiteral("盤 ")
@@ -835,8 +836,8 @@ QString THeatF::cellHint(int index) const
 const QString &THeatF::termMark(const HeatCell &cell) const
 {
     ListRow row;
-    row[1] = formatListDate(cell.moment);
-    row[2] = formatListHour(cell.moment);
+    row[ListCol::Date] = formatListDate(cell.moment);
+    row[ListCol::Hour] = formatListHour(cell.moment);
     return m_marks.markOf(row);
 }
 

@@ -207,7 +207,7 @@ std::optional<RowMoment> chartOfRow(QWidget *parent, const ListRow &row,
     // Declining leaves the main window's choice alone and makes nothing: the
     // row's own chart could not be made without its kind.
     if (kindChecked && !kindChecked(at.kind)
-        && !ui::askYesNo(parent, QString::fromStdString(uncheckedKindQuestion(row[0]))))
+        && !ui::askYesNo(parent, QString::fromStdString(uncheckedKindQuestion(row[ListCol::Kind]))))
         return std::nullopt;
     return at;
 }

@@ -22,11 +22,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/lists/listgrid.h"
 #include "shell/common/messages.h"
 #include "shell/common/strings.h"
-#include "shell/settings/systemsettings.h"
+#include "shell/tools/systemsettings.h"
 
 namespace velm {
 

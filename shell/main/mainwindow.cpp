@@ -36,7 +36,7 @@
 #include "shell/charts/chartwindow.h"
 #include "shell/common/programfiles.h"
 #include "shell/common/checkres.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/icons.h"
 #include "shell/main/mainwindow_entry.h"
 #include "shell/main/explanationpane.h"
@@ -495,7 +495,7 @@ void TMainF::placeForFourCharts()
     display.banFont = m_settings.chartFont().name;
     display.banFontSize = m_settings.chartFont().size;
     display.sysFont = m_settings.baseFont().name;
-    TBanF sample(m_koyomi, KindHour, engineOptions().method, NumberTables{}, m_constData, QString(), QString(),
+    TBanF sample(layChart(m_koyomi, KindHour, engineOptions().method, nullptr, &m_constData), QString(), CivilTime{},
                  display);
     if (QLayout *l = sample.layout())
         l->activate();

@@ -4,9 +4,11 @@
 // entry from which charts are made, the commands of the menus and toolbars,
 // and the explanation pane that describes the palace last picked.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <QList>
 #include <QMainWindow>
@@ -16,6 +18,7 @@
 #include "engine/constdata.h"
 #include "engine/koyomi.h"
 #include "evaluation/numbers.h"
+#include "output/laidchart.h"
 #include "shell/common/boundarynote.h"
 #include "shell/settings/appsettings.h"
 #include "shell/main/dateentry.h"
@@ -34,11 +37,10 @@ class QSplitter;
 class QToolBar;
 class QToolButton;
 
-class TBanF;
-
 namespace velm {
 
 class ImiPnl;
+class TBanF;
 
 class TMainF : public QMainWindow, public ChartOpener {
     Q_OBJECT
@@ -82,9 +84,7 @@ public:
     void showAtStart();
 
     // --- the entry ------------------------------------------------------------
-    DateEntry *DateE() const { return m_dateE; }
-    QLineEdit *TimeE() const { return m_timeE; }
-    QLabel *Panel1() const { return m_panel1; }
+    // The fields are "DateE", "TimeE" and "Panel1" by object name.
     bool BanGrp(int kind) const override;
     void setBanGrp(int kind, bool checked);
     bool CGS() const;
@@ -197,14 +197,35 @@ private:
     void setEntry(std::int64_t dateSeconds, const QString &time);
     void stepTime(int direction);
     void PNBtn(int direction);
+    // A moment of a chart request: as entered, on the calendar clock, and the
+    // options with the calendar clock's offset at it.
+    struct ChartMoment {
+        CivilTime entered;
+        CivilTime at;
+        EngineOptions options;
+    };
+    // What one press of the chart button lays, read from the fields once:
+    // the moment, the kinds ticked and the designated hours of its day.
+    struct ChartRequest {
+        ChartMoment moment;
+        std::array<bool, 4> kinds{};
+        std::vector<ChartMoment> designated;
+    };
+    // The entered moment read on the clock; nullopt with the message when
+    // the clock cannot read it.
+    std::optional<ChartMoment> chartMoment(const CivilTime &entered, QString &error) const;
+    std::optional<ChartRequest> chartRequest(const CivilTime &entered, QString &error) const;
+    // The charts of the entered moment, each laid from the request's values.
+    void layCharts(const CivilTime &entered);
     // designated: a designated hour chart, laid at the start of its double-hour.
-    bool makeChart(int kind, const QString &title, const NumberTables &numbers, bool designated = false);
-    // A chart window of the facts given; `moment` is its entered time
-    // "yyyy/MM/dd hh:mm", `at` the same on the calendar clock with its note.
-    // It joins set `set` of charts, whose entered moment is `setMoment`.
-    TBanF *addChartWindow(const Koyomi &koyomi, int kind, const QString &title, const QString &moment,
-                          const NumberTables &numbers, const BoundaryNote &note, const CivilTime &at,
-                          bool crossable, int set, const QString &setMoment);
+    void makeChart(int kind, const QString &title, const ChartMoment &moment, const NumberTables &numbers,
+                   bool designated = false);
+    // A chart window of the laid chart; `entered` is its moment as entered,
+    // `at` the same on the calendar clock with its note. It joins set `set`
+    // of charts, whose entered moment is `setMoment`.
+    TBanF *addChartWindow(const LaidChart &laid, const QString &title, const CivilTime &entered,
+                          const BoundaryNote &note, const CivilTime &at, bool crossable, int set,
+                          const QString &setMoment);
     // Tiles, then scrolls so that `visible` (if any) is in view.
     void tileCharts(TBanF *visible);
     // After a change of the chart area's size, when charts tile by themselves.

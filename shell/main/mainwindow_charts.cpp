@@ -23,11 +23,12 @@
 #include "evaluation/explanations.h"
 #include "evaluation/suusan.h"
 #include "output/charttext.h"
+#include "output/laidchart.h"
 #include "shell/common/programfiles.h"
 #include "shell/common/checkres.h"
 #include "shell/charts/chartwindow.h"
 #include "shell/common/icons.h"
-#include "shell/app/japanese.h"
+#include "shell/common/japanese.h"
 #include "shell/main/mainwindow_entry.h"
 #include "shell/main/explanationpane.h"
 #include "shell/common/boundarynote.h"
@@ -396,8 +397,11 @@ void TMainF::openChart(int kind, const CivilTime &moment)
         m_fold = std::pair(entered, calendarMoment(entered, first, Fold::First, error) == moment ? Fold::First
                                                                                                  : Fold::Second);
     }
+    // The entry shows where the charts come from; they are laid from the moment itself.
     setMoment(entered);
-    BanBtnClick();
+    if (m_making || CheckRes(ResAtChart, this))
+        return;
+    layCharts(entered);
 }
 
 void TMainF::BanBtnClick()
@@ -406,23 +410,66 @@ void TMainF::BanBtnClick()
         return;
     if (!dateReadable())
         return;
-    if (const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text());
-        entered && !chooseFold(*entered, this))
-        return;
-    DispDateData();
-    if (!velm::enteredMoment(m_dateSeconds, m_timeE->text())) {
+    const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text());
+    if (!entered) {
+        DispDateData();
         ui::showWarning(this, TimeMessage);
         return;
     }
-    const EngineOptions options = engineOptions();
-    const std::optional<CivilTime> moment = enteredMoment();
-    if (!options.tzOk || !moment) {
-        ui::showError(this, m_panel1->text());
+    if (!chooseFold(*entered, this))
+        return;
+    layCharts(*entered);
+}
+
+std::optional<TMainF::ChartMoment> TMainF::chartMoment(const CivilTime &entered, QString &error) const
+{
+    ChartMoment m{entered, entered, velm::engineOptions(m_settings, m_KCB1)};
+    if (!m.options.tzOk && m.options.koyomi.clock.zone.empty()) {
+        error = QStringLiteral("天体計算のタイムゾーン『%1』は、数値ではありません。").arg(m.options.tzText);
+        return std::nullopt;
+    }
+    const std::optional<CivilTime> at = calendarMoment(entered, m.options, foldFor(entered), error);
+    if (!at || !m.options.tzOk) {
+        if (error.isEmpty())
+            error = QStringLiteral("タイムゾーン『%1』が見つかりません。").arg(m.options.tzText);
+        return std::nullopt;
+    }
+    m.at = *at;
+    return m;
+}
+
+std::optional<TMainF::ChartRequest> TMainF::chartRequest(const CivilTime &entered, QString &error) const
+{
+    const std::optional<ChartMoment> moment = chartMoment(entered, error);
+    if (!moment)
+        return std::nullopt;
+    ChartRequest request{*moment, {}, {}};
+    for (int n = 0; n < 4; ++n)
+        request.kinds[static_cast<std::size_t>(n)] = BanGrp(n);
+    // The designated hours of the same day, each read on the clock by itself.
+    if (request.kinds[KindHour] && CGS()) {
+        for (int hour : designatedHours(m_settings.designatedHours())) {
+            CivilTime at = entered;
+            at.hour = hour;
+            at.minute = 0;
+            QString ignored;
+            if (const std::optional<ChartMoment> m = chartMoment(at, ignored))
+                request.designated.push_back(*m);
+        }
+    }
+    return request;
+}
+
+void TMainF::layCharts(const CivilTime &entered)
+{
+    // The panel shows the moment as now read.
+    DispDateData();
+    QString error;
+    const std::optional<ChartRequest> request = chartRequest(entered, error);
+    if (!request) {
+        ui::showError(this, error);
         return;
     }
-    const auto titleOf = [this, &options](int kind, const CivilTime &at) {
-        return chartWindowTitle(kind, at, options);
-    };
     const std::optional<NumberTables> numbers = loadNumbers();
     if (!numbers)
         return;
@@ -432,33 +479,26 @@ void TMainF::BanBtnClick()
     m_setMoment = m_dateE->date().toString(QStringLiteral("yyyy/MM/dd ")) + m_timeE->text();
     {
         WaitCursor wait;
-        const QString enteredTime = m_timeE->text();
+        const ChartMoment &moment = request->moment;
         for (int n = 3; n >= 0; --n) {
-            if (!BanGrp(n))
+            if (!request->kinds[static_cast<std::size_t>(n)])
                 continue;
-            const QString title = titleOf(n, *moment);
+            const QString title = chartWindowTitle(n, moment.at, moment.options);
             if (bringToFront(title)) {
                 joinNewestSet(chartWindow(title));
                 continue;
             }
-            const bool made = makeChart(n, title, *numbers);
-            if (n != 3 || !made || !CGS())
+            makeChart(n, title, moment, *numbers);
+            if (n != KindHour)
                 continue;
-            // The designated hours of the same day, each from its own facts.
-            for (int hour : designatedHours(m_settings.designatedHours())) {
-                m_timeE->setText(timeText({hour, 0}));
-                const std::optional<CivilTime> at = enteredMoment();
-                if (!at)
-                    continue;
-                const QString hourTitle = titleOf(3, *at);
+            for (const ChartMoment &hour : request->designated) {
+                // Titled with the entered moment's calendar, as every chart of one request.
+                const QString hourTitle = chartWindowTitle(KindHour, hour.at, moment.options);
                 if (bringToFront(hourTitle))
                     joinNewestSet(chartWindow(hourTitle));
                 else
-                    makeChart(3, hourTitle, *numbers, true);
+                    makeChart(KindHour, hourTitle, hour, *numbers, true);
             }
-            // The other kinds belong to the moment entered, not to the last designated hour.
-            if (m_timeE->text() != enteredTime)
-                m_timeE->setText(enteredTime);
         }
     }
     m_making = false;
@@ -511,18 +551,16 @@ QString TMainF::chartWindowTitle(int kind, const CivilTime &at, const EngineOpti
     return calendar.isEmpty() ? title : title + QStringLiteral("  ") + calendar;
 }
 
-bool TMainF::makeChart(int kind, const QString &title, const NumberTables &numbers, bool designated)
+void TMainF::makeChart(int kind, const QString &title, const ChartMoment &moment, const NumberTables &numbers,
+                       bool designated)
 {
-    const EngineOptions options = engineOptions();
-    const QString moment = m_dateE->date().toString(QStringLiteral("yyyy/MM/dd ")) + m_timeE->text();
-    const std::optional<CivilTime> at = enteredMoment();
+    const EngineOptions &options = moment.options;
+    const LaidChart laid = layChart(DateToKyu(moment.at, options.koyomi, true), kind, options.method, &numbers,
+                                    &m_constData);
     // A designated hour chart stands for its whole double-hour: only a term can
     // put it on the wrong side.
-    const BoundaryNote note
-        = at ? boundaryNote(*at, options.koyomi, options.warnMinutes, designated, kind) : BoundaryNote{};
-    addChartWindow(m_koyomi, kind, title, moment, numbers, note, at.value_or(CivilTime{}), true, m_setCount,
-                   m_setMoment);
-    return true;
+    const BoundaryNote note = boundaryNote(moment.at, options.koyomi, options.warnMinutes, designated, kind);
+    addChartWindow(laid, title, moment.entered, note, moment.at, true, m_setCount, m_setMoment);
 }
 
 void TMainF::otherSide(TBanF *window)
@@ -549,13 +587,8 @@ void TMainF::otherSide(TBanF *window)
     const std::optional<NumberTables> numbers = loadNumbers();
     if (!numbers)
         return;
+    const LaidChart laid = layChart(koyomi, kind, options.method, &*numbers, &m_constData);
     const CivilTime entered = enteredFromCalendar(at, options);
-    const QString moment = QStringLiteral("%1/%2/%3 %4:%5")
-                               .arg(entered.year, 4, 10, QLatin1Char('0'))
-                               .arg(entered.month, 2, 10, QLatin1Char('0'))
-                               .arg(entered.day, 2, 10, QLatin1Char('0'))
-                               .arg(entered.hour, 2, 10, QLatin1Char('0'))
-                               .arg(entered.minute, 2, 10, QLatin1Char('0'));
     // Across a term the note stays the same boundary, whose other side is the
     // chart this one came from, and its badge tells which side is shown; across
     // a change the new moment has its own note. The chart across joins the set
@@ -565,20 +598,18 @@ void TMainF::otherSide(TBanF *window)
     if (b.kind == BoundaryKind::Term)
         shown.badge = otherSideBadge(b, options.koyomi.astronomy);
     TBanF *made = b.kind == BoundaryKind::Term
-        ? addChartWindow(koyomi, kind, title, moment, *numbers, shown, at, false, set.number, set.moment)
-        : addChartWindow(koyomi, kind, title, moment, *numbers,
-                         boundaryNote(at, options.koyomi, options.warnMinutes, false, kind), at, true, set.number,
-                         set.moment);
+        ? addChartWindow(laid, title, entered, shown, at, false, set.number, set.moment)
+        : addChartWindow(laid, title, entered, boundaryNote(at, options.koyomi, options.warnMinutes, false, kind), at,
+                         true, set.number, set.moment);
     UpdateMenuItems();
     if (m_settings.tileAfterCharts())
         tileCharts(made);
 }
 
-TBanF *TMainF::addChartWindow(const Koyomi &koyomi, int kind, const QString &title, const QString &moment,
-                              const NumberTables &numbers, const BoundaryNote &note, const CivilTime &at,
-                              bool crossable, int set, const QString &setMoment)
+TBanF *TMainF::addChartWindow(const LaidChart &laid, const QString &title, const CivilTime &entered,
+                              const BoundaryNote &note, const CivilTime &at, bool crossable, int set,
+                              const QString &setMoment)
 {
-    const EngineOptions options = engineOptions();
     BanDisplay display;
     display.colourChartsByScore = m_settings.colourChartsByScore();
     display.showDutyDoorAndStar = m_settings.showDutyDoorAndStar();
@@ -586,7 +617,7 @@ TBanF *TMainF::addChartWindow(const Koyomi &koyomi, int kind, const QString &tit
     display.banFont = m_settings.chartFont().name;
     display.banFontSize = m_settings.chartFont().size;
     display.sysFont = m_settings.baseFont().name;
-    auto *w = new TBanF(koyomi, kind, options.method, numbers, m_constData, title, moment, display);
+    auto *w = new TBanF(laid, title, entered, display);
     w->setBoundaryNote(note, at, crossable);
     w->setChartSet({set, setMoment, ++m_madeCount});
     QMdiSubWindow *sub = m_mdi->addSubWindow(w, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -652,11 +683,8 @@ TBanF *TMainF::activeChartWindow() const
 
 void TMainF::chartClicked(TBanF *window)
 {
-    const QDateTime at = QDateTime::fromString(window->momentText(), QStringLiteral("yyyy/MM/dd hh:mm"));
-    if (!at.isValid())
-        return;
-    setEntry(entrySeconds(at.date(), at.time().hour() * 3600 + at.time().minute() * 60),
-             at.time().toString(QStringLiteral("hh:mm")));
+    if (!window->momentText().isEmpty())
+        setMoment(window->enteredMoment());
 }
 
 void TMainF::palaceClicked(TBanF *window, int pos)

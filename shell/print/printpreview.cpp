@@ -24,16 +24,22 @@
 #include <QVBoxLayout>
 
 #include "output/listfile.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/messages.h"
-#include "shell/settings/systemsettings.h"
+#include "shell/tools/systemsettings.h"
 
 namespace velm {
 
 namespace {
 
 const QString CalendarGrid = QStringLiteral("CSG");
-const QString Section = QStringLiteral("PRN");
+// Margins in millimetres, colour printing, lists fitted to the paper's width.
+const SettingValue<int> TopMargin{"PRN", "TopMgn", 10};
+const SettingValue<int> BottomMargin{"PRN", "BottomMgn", 5};
+const SettingValue<int> LeftMargin{"PRN", "LeftMgn", 10};
+const SettingValue<int> RightMargin{"PRN", "RightMgn", 10};
+const SettingValue<bool> ColourPrinting{"PRN", "Color", false};
+const SettingValue<bool> FitToWidth{"PRN", "Fit", true};
 constexpr int FirstScoreColumn = 5;
 constexpr int KindColumns = 5; // columns 0..4 of a calendar row: kind, date, hour, weekday, note
 constexpr int PictureGap = 12;  // screen pixels between two charts on paper
@@ -296,7 +302,7 @@ void TGridPrinter::drawCell(QPainter &painter, int row, int col, const QRect &re
         // window marks the same cell (9, a chosen direction, the centre).
         if (last.size() == 1) {
             ListRow listRow;
-            listRow[ListColumnCount - 1] = last.toStdString();
+            listRow[ListCol::Mark] = last.toStdString();
             if (markedColumn(listRow) == col)
                 background = Qt::yellow;
         }
@@ -466,17 +472,17 @@ TPrevF::TPrevF(AppSettings &settings, QWidget *parent)
         return s;
     };
     SettingsStore &store = m_settings.store();
-    m_topE = spin("TopE", store.integer(Section, QStringLiteral("TopMgn"), 10));
-    m_bottomE = spin("BottomE", store.integer(Section, QStringLiteral("BottomMgn"), 5));
-    m_leftE = spin("LeftE", store.integer(Section, QStringLiteral("LeftMgn"), 10));
-    m_rightE = spin("RightE", store.integer(Section, QStringLiteral("RightMgn"), 10));
+    m_topE = spin("TopE", TopMargin.read(store));
+    m_bottomE = spin("BottomE", BottomMargin.read(store));
+    m_leftE = spin("LeftE", LeftMargin.read(store));
+    m_rightE = spin("RightE", RightMargin.read(store));
     m_cb1 = new QCheckBox(QStringLiteral("カラー印刷"), this);
     m_cb1->setObjectName(QStringLiteral("CB1"));
-    m_cb1->setChecked(store.boolean(Section, QStringLiteral("Color"), false));
+    m_cb1->setChecked(ColourPrinting.read(store));
     m_fitCB = new QCheckBox(QStringLiteral("幅に合わせる"), this);
     m_fitCB->setObjectName(QStringLiteral("FitCB"));
     m_fitCB->setToolTip(QStringLiteral("一覧表の列を用紙の幅に収まるよう縮小します"));
-    m_fitCB->setChecked(store.boolean(Section, QStringLiteral("Fit"), true));
+    m_fitCB->setChecked(FitToWidth.read(store));
     QPushButton *reDrawBtn = button("ReDrawBtn", QStringLiteral("再描画"));
 
     m_image1 = new QLabel;
@@ -666,12 +672,12 @@ void TPrevF::PRNBtnClick()
 void TPrevF::storeSettings()
 {
     SettingsStore &store = m_settings.store();
-    store.setInteger(Section, QStringLiteral("TopMgn"), m_topE->value());
-    store.setInteger(Section, QStringLiteral("BottomMgn"), m_bottomE->value());
-    store.setInteger(Section, QStringLiteral("LeftMgn"), m_leftE->value());
-    store.setInteger(Section, QStringLiteral("RightMgn"), m_rightE->value());
-    store.setBoolean(Section, QStringLiteral("Color"), m_cb1->isChecked());
-    store.setBoolean(Section, QStringLiteral("Fit"), m_fitCB->isChecked());
+    TopMargin.write(store, m_topE->value());
+    BottomMargin.write(store, m_bottomE->value());
+    LeftMargin.write(store, m_leftE->value());
+    RightMargin.write(store, m_rightE->value());
+    ColourPrinting.write(store, m_cb1->isChecked());
+    FitToWidth.write(store, m_fitCB->isChecked());
 }
 
 void TPrevF::done(int result)

@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 #include "output/chartdata.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/programfiles.h"
 #include "shell/common/checkres.h"
 #include "shell/common/entryfields.h"

@@ -52,9 +52,6 @@ public:
     QAbstractButton *OpenBtn() const;
     QCheckBox *YearMonthCB() const { return m_yearMonth; } // CG1 item 0 "年月データ"
     QCheckBox *DayHourCB() const { return m_dayHour; }     // CG1 item 1 "日時データ"
-    QLineEdit *FYearE() const { return m_fYearE; }
-    QLineEdit *EYearE() const { return m_eYearE; }
-    QButtonGroup *RG1() const { return m_rg1; }
     QButtonGroup *RG2() const { return m_rg2; }
     QLabel *DispL() const { return m_dispL; }
     QPushButton *Button1() const { return m_button1; }

@@ -12,7 +12,7 @@
 
 #include "output/chartdata.h"
 #include "output/walk.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/entryfields.h"
 #include "shell/lists/listwindow.h"
 #include "shell/common/chartopener.h"
@@ -25,9 +25,8 @@ namespace velm {
 namespace {
 
 constexpr int HelpTopic = 10001;
-const QString Section = QStringLiteral("Sys");
-const QString LimitKey = QStringLiteral("BData");
-const QString LimitDefault = QStringLiteral("300");
+// "作成上限", as typed.
+const SettingValue<QString> Limit{"Sys", "BData", QStringLiteral("300")};
 
 } // namespace
 
@@ -42,6 +41,7 @@ TBDataF::TBDataF(ChartOpener &main, AppSettings &settings, TListF &list, QWidget
     rg1->setObjectName(QStringLiteral("RG1"));
     auto *kinds = new QHBoxLayout(rg1);
     m_rg1 = new QButtonGroup(rg1);
+    m_rg1->setObjectName(QStringLiteral("RG1"));
     for (int k = KindYear; k <= KindHour; ++k) {
         auto *b = new QRadioButton(qs(KindCaption[static_cast<std::size_t>(k)]), rg1);
         b->setObjectName(QStringLiteral("RG1_%1").arg(k));
@@ -50,7 +50,7 @@ TBDataF::TBDataF(ChartOpener &main, AppSettings &settings, TListF &list, QWidget
     }
     m_rg1->button(KindHour)->setChecked(true);
 
-    m_srcE = makeLimitEdit(this, "SrcE", m_settings.store().text(Section, LimitKey, LimitDefault));
+    m_srcE = makeLimitEdit(this, "SrcE", Limit.read(m_settings.store()));
     auto *limit = new QHBoxLayout;
     limit->addWidget(new QLabel(QStringLiteral("作成上限"), this));
     limit->addWidget(m_srcE);
@@ -160,7 +160,7 @@ void TBDataF::done(int result)
         m_run.abandon();
         showRunning(false);
     }
-    m_settings.store().setText(Section, LimitKey, m_srcE->text().trimmed());
+    Limit.write(m_settings.store(), m_srcE->text().trimmed());
     QDialog::done(result);
 }
 

@@ -34,7 +34,6 @@ public:
     void StopBtnClick() { m_run.stop(); }
     bool running() const { return m_run.running(); }
 
-    QButtonGroup *RG1() const { return m_rg1; }
     QLineEdit *SrcE() const { return m_srcE; }
     QLabel *CntL() const { return m_cntL; }
     QWidget *SrcPnl() const { return m_srcPnl; }

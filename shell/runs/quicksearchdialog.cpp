@@ -15,7 +15,7 @@
 #include "output/listfile.h"
 #include "output/quicksearch.h"
 #include "output/walk.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/entryfields.h"
 #include "shell/common/chartopener.h"
 #include "shell/common/messages.h"
@@ -26,9 +26,8 @@ namespace velm {
 
 namespace {
 
-const QString Section = QStringLiteral("Sys");
-const QString LimitKey = QStringLiteral("ESrc");
-const QString LimitDefault = QStringLiteral("500");
+// "検索上限", as typed.
+const SettingValue<QString> Limit{"Sys", "ESrc", QStringLiteral("500")};
 const QString IdleCount = QStringLiteral("検索件数　");
 
 // "不問" first, then the names: item n stands for value n - 1.
@@ -72,7 +71,7 @@ TESrcF::TESrcF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     radioGroup(4, QStringLiteral("陰陽"), {qs(DunName[0]), qs(DunName[1])}, 2);
     radioGroup(5, QStringLiteral("局"), withAny(NumeralFull, QStringLiteral("局")), 5);
 
-    m_cntE = makeLimitEdit(this, "CntE", m_settings.store().text(Section, LimitKey, LimitDefault));
+    m_cntE = makeLimitEdit(this, "CntE", Limit.read(m_settings.store()));
     m_cntL = new QLabel(IdleCount, this);
     m_cntL->setObjectName(QStringLiteral("CntL"));
     m_cntL->setMinimumWidth(m_cntL->fontMetrics().horizontalAdvance(QStringLiteral("検索件数：99999件")));
@@ -87,11 +86,6 @@ TESrcF::TESrcF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     bottom->addWidget(m_cntL, 1);
     bottom->addWidget(m_button1);
     layout->addLayout(bottom);
-}
-
-QButtonGroup *TESrcF::CB(int n) const
-{
-    return n >= 1 && n <= 5 ? m_cb[n - 1] : nullptr;
 }
 
 void TESrcF::showEvent(QShowEvent *event)
@@ -184,7 +178,7 @@ void TESrcF::done(int result)
         m_run.abandon();
         showRunning(false);
     }
-    m_settings.store().setText(Section, LimitKey, m_cntE->text().trimmed());
+    Limit.write(m_settings.store(), m_cntE->text().trimmed());
     QDialog::done(result);
 }
 

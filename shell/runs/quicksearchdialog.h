@@ -30,9 +30,6 @@ public:
     void Button1Click();
     bool running() const { return m_run.running(); }
 
-    // The five choices: 1 "盤", 2 "天干", 3 "地支", 4 "陰陽", 5 "局"; the
-    // checked id is the item index.
-    QButtonGroup *CB(int n) const;
     QLineEdit *CntE() const { return m_cntE; }
     QLabel *CntL() const { return m_cntL; }
     QPushButton *Button1() const { return m_button1; }

@@ -16,7 +16,7 @@
 #include "evaluation/sencheck.h"
 #include "output/search.h"
 #include "output/walk.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/programfiles.h"
 #include "shell/common/entryfields.h"
 #include "shell/lists/listwindow.h"
@@ -24,7 +24,7 @@
 #include "shell/common/messages.h"
 #include "shell/common/runpanel.h"
 #include "shell/common/strings.h"
-#include "shell/settings/systemsettings.h"
+#include "shell/tools/systemsettings.h"
 
 namespace velm {
 

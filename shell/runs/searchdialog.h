@@ -51,7 +51,6 @@ public:
 
     QComboBox *SenBox() const { return m_senBox; }
     QComboBox *HouiBox() const { return m_houiBox; }
-    QButtonGroup *RG1() const { return m_rg1; }
     QButtonGroup *RG2() const { return m_rg2; }
     QLineEdit *SrcE() const { return m_srcE; }
     QLineEdit *CntE() const { return m_cntE; }

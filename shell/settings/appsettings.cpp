@@ -1,7 +1,5 @@
 #include "shell/settings/appsettings.h"
 
-#include "shell/common/programfiles.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -15,7 +13,6 @@
 #include <QStringList>
 
 #include "engine/precise.h"
-
 #include "engine/textfile.h"
 
 namespace velm {
@@ -411,12 +408,12 @@ QString AppSettings::supportAddress() const
 
 QString AppSettings::layoutFilePath() const
 {
-    return QDir(m_programFolder).filePath(QLatin1String(LayoutFileName));
+    return QDir(m_programFolder).filePath(QStringLiteral("VELMWIN.ini"));
 }
 
 QString AppSettings::mainFilePath() const
 {
-    return QDir(m_programFolder).filePath(QLatin1String(MainPlacementFileName));
+    return QDir(m_programFolder).filePath(QStringLiteral("MainF.ini"));
 }
 
 bool AppSettings::layoutFileExists() const

@@ -8,6 +8,8 @@
 // changes a setting; it is then set aside as VELM.ini.bad before the new file
 // is written. Writes are atomic.
 
+#include <type_traits>
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -50,4 +52,42 @@ private:
     QMap<QString, QVariant> m_values;
     QString m_loadError;
     bool m_dirty = false;
+};
+
+// One value of a window's own state: the section and key it is stored under
+// and what it reads as when nothing is stored. A window declares each of its
+// values once and reads and writes through it, so a key is spelled once and
+// its type cannot differ between reading and writing.
+template <typename T>
+struct SettingValue {
+    const char *section;
+    const char *key;
+    T fallback;
+
+    T read(const SettingsStore &store) const { return read(store, fallback); }
+    // With a fallback known only at run time.
+    T read(const SettingsStore &store, const T &otherwise) const
+    {
+        const QString s = QLatin1String(section), k = QLatin1String(key);
+        if constexpr (std::is_same_v<T, bool>)
+            return store.boolean(s, k, otherwise);
+        else if constexpr (std::is_same_v<T, int>)
+            return store.integer(s, k, otherwise);
+        else if constexpr (std::is_same_v<T, QByteArray>)
+            return store.binary(s, k, otherwise);
+        else
+            return store.text(s, k, otherwise);
+    }
+    void write(SettingsStore &store, const T &value) const
+    {
+        const QString s = QLatin1String(section), k = QLatin1String(key);
+        if constexpr (std::is_same_v<T, bool>)
+            store.setBoolean(s, k, value);
+        else if constexpr (std::is_same_v<T, int>)
+            store.setInteger(s, k, value);
+        else if constexpr (std::is_same_v<T, QByteArray>)
+            store.setBinary(s, k, value);
+        else
+            store.setText(s, k, value);
+    }
 };

@@ -26,7 +26,7 @@
 
 #include "shell/common/programfiles.h"
 #include "shell/settings/appsettings.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "output/placebook.h"
 #include "shell/common/messages.h"
 #include "shell/settings/regfile.h"
@@ -37,7 +37,10 @@ namespace velm {
 namespace {
 
 constexpr int HelpTopic = 3001;
-const QString Section = QStringLiteral("Back");
+// The file groups ticked (bit i: group i) and the backup folder; the folder
+// falls back to defaultBackupFolder().
+const SettingValue<int> StoredGroups{"Back", "CG1", AllBackupGroups};
+const SettingValue<QString> StoredFolder{"Back", "Edit1", QString()};
 const QString NoFolder = QStringLiteral("媒体 or フォルダ がありません。");
 
 // Temporary names of a copy: hidden, so that no listing of the folder shows
@@ -324,7 +327,7 @@ TBackF::TBackF(AppSettings &settings, QWidget *parent)
     auto *cg1 = new QGroupBox(QStringLiteral("バックアップ・リストアするデータ"), this);
     cg1->setObjectName(QStringLiteral("CG1"));
     auto *cg1Layout = new QGridLayout(cg1);
-    const int stored = m_settings.store().integer(Section, QStringLiteral("CG1"), AllBackupGroups);
+    const int stored = StoredGroups.read(m_settings.store());
     for (int bit = 0; bit < static_cast<int>(CG1Items.size()); ++bit) {
         auto *box = new QCheckBox(QString::fromUtf8(CG1Items[bit]), cg1);
         box->setObjectName(QStringLiteral("CG1_%1").arg(bit));
@@ -356,7 +359,7 @@ TBackF::TBackF(AppSettings &settings, QWidget *parent)
     connect(bBtn, &QPushButton::clicked, this, &TBackF::BBtnClick);
     connect(rBtn, &QPushButton::clicked, this, &TBackF::RBtnClick);
 
-    m_edit1 = new QLineEdit(m_settings.store().text(Section, QStringLiteral("Edit1"), defaultBackupFolder()), this);
+    m_edit1 = new QLineEdit(StoredFolder.read(m_settings.store(), defaultBackupFolder()), this);
     m_edit1->setObjectName(QStringLiteral("Edit1"));
     m_edit1->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 48);
     connect(m_edit1, &QLineEdit::textChanged, this, &TBackF::FormActivate);
@@ -424,8 +427,8 @@ void TBackF::showEvent(QShowEvent *event)
 
 void TBackF::storeSettings()
 {
-    m_settings.store().setInteger(Section, QStringLiteral("CG1"), groups());
-    m_settings.store().setText(Section, QStringLiteral("Edit1"), m_edit1->text());
+    StoredGroups.write(m_settings.store(), groups());
+    StoredFolder.write(m_settings.store(), m_edit1->text());
 }
 
 void TBackF::done(int result)

@@ -239,8 +239,6 @@ void THTTPGet::start(bool toFile)
         if (reply == m_reply)
             replyFinished();
     });
-    if (m_waitThread)
-        QCoreApplication::processEvents();
 }
 
 void THTTPGet::readBlocks()

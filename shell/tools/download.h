@@ -68,9 +68,6 @@ public:
     void setPostQuery(const QByteArray &body) { m_postQuery = body; }
     QString Referer() const { return m_referer; }
     void setReferer(const QString &referer) { m_referer = referer; }
-    // True: after starting, the pending user-interface events run once.
-    bool WaitThread() const { return m_waitThread; }
-    void setWaitThread(bool on) { m_waitThread = on; }
     // Longest wait for the connection and between two pieces of the answer.
     int timeoutMs() const { return m_timeoutMs; }
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
@@ -116,7 +113,6 @@ private:
     QString m_password;
     QByteArray m_postQuery;
     QString m_referer;
-    bool m_waitThread = false;
     int m_timeoutMs = 15000;
 
     QNetworkAccessManager *m_network = nullptr;

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -207,6 +206,8 @@ TMsgF::TMsgF(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 20, 8, 8);
     layout->addWidget(m_label1);
+    m_closer.setSingleShot(true);
+    connect(&m_closer, &QTimer::timeout, this, &QWidget::close);
 }
 
 QString TMsgF::text() const
@@ -223,12 +224,8 @@ void TMsgF::notify(const QString &text, int kind, int milliseconds)
         move(area.right() - width() + 1, area.bottom() - height() + 1);
     }
     show();
-    repaint();
-    // Waits without freezing the rest of the program.
-    QEventLoop wait;
-    QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
-    wait.exec();
-    close();
+    // Returns at once: the notice closes itself while the program goes on.
+    m_closer.start(milliseconds);
 }
 
 void TMsgF::paintEvent(QPaintEvent *)

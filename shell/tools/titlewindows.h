@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -74,7 +75,8 @@ class TMsgF : public QWidget {
 public:
     explicit TMsgF(QWidget *parent = nullptr);
     // Kind 1 draws a blue bar, any other kind red. Shown at the screen's
-    // lower right for `milliseconds`, then closed.
+    // lower right for `milliseconds`, then closed; a second notice while one
+    // is up replaces it and starts its time afresh.
     void notify(const QString &text, int kind, int milliseconds = 2000);
     QString text() const;
     QColor barColour() const { return m_bar; }
@@ -85,6 +87,7 @@ protected:
 private:
     QLabel *m_label1 = nullptr;
     QColor m_bar = Qt::blue;
+    QTimer m_closer;
 };
 
 } // namespace velm

@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 
 #include "shell/common/programfiles.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/icons.h"
 #include "shell/common/messages.h"
 
@@ -27,8 +27,8 @@ namespace velm {
 namespace {
 
 constexpr int HelpTopic = 40040;
-const char *const Section = "Tool";
-const char *const Key = "SG1";
+// The tool table as text; read with the built-in table as its fallback.
+const SettingValue<QString> StoredTable{"Tool", "SG1", QString()};
 // Captions of the four texts, as the dialog labels its edits.
 const char *const Captions[4] = {"タイトル", "プログラム", "ファイル", "実行時のﾃﾞｨﾚｸﾄﾘ"};
 // Marks the menu items this dialog made, so that only they are rebuilt.
@@ -240,7 +240,7 @@ TTools::TTools(AppSettings &settings, QMenu *toolMenu, QWidget *parent)
 
     // FormCreate: the stored table (the defaults at the first start), the menu.
     m_table = ToolTable::fromText(
-        m_settings.store().text(QLatin1String(Section), QLatin1String(Key), ToolTable::defaults().toText()));
+        StoredTable.read(m_settings.store(), ToolTable::defaults().toText()));
     showTable();
     if (m_menu && m_menu->actions().isEmpty()) {
         m_toolItem = m_menu->addAction(velmIcon(IconId::Tools), QStringLiteral("ﾂｰﾙの設定(&S)"));
@@ -371,7 +371,7 @@ void TTools::BitBtn1Click()
 
 void TTools::store()
 {
-    m_settings.store().setText(QLatin1String(Section), QLatin1String(Key), m_table.toText());
+    StoredTable.write(m_settings.store(), m_table.toText());
     const QString error = m_settings.sync();
     if (!error.isEmpty())
         ui::showError(this, error);

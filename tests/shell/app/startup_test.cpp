@@ -16,7 +16,7 @@
 #include <QTemporaryDir>
 
 #include "shell/app/app.h"
-#include "shell/app/japanese.h"
+#include "shell/common/japanese.h"
 #include "shell/common/messages.h"
 #include "shell_fixtures.h"
 

@@ -40,8 +40,10 @@ std::unique_ptr<TBanF> hourWindow(const CivilTime &moment, LayingMethod method, 
                                   const QString &title = QStringLiteral("時盤:24/03/01 12時"))
 {
     const Koyomi k = DateToKyu(moment, KoyomiOptions{}, false);
-    return std::make_unique<TBanF>(k, KindHour, method, defaultTables(), MakeConstData(), title,
-                                   QStringLiteral("2024/03/01 12:00"), display);
+    const NumberTables tables = defaultTables();
+    const ConstData names = MakeConstData();
+    return std::make_unique<TBanF>(layChart(k, KindHour, method, &tables, &names), title,
+                                   CivilTime{2024, 3, 1, 12, 0, 0}, display);
 }
 
 // The hour chart of 2024-03-01 12:00.
@@ -382,10 +384,12 @@ TEST(BanWindow, OnlyTheActiveChartLooksActive)
     top.resize(900, 600);
     area->resize(900, 600);
     const Koyomi k = DateToKyu(CivilTime{2024, 3, 1, 12, 0, 0}, KoyomiOptions{}, false);
-    auto *older = new TBanF(k, KindHour, LayingMethod::Flying, defaultTables(), MakeConstData(),
-                            QStringLiteral("時盤:24/03/01 12時"), QStringLiteral("2024/03/01 12:00"), {});
-    auto *newer = new TBanF(k, KindDay, LayingMethod::Flying, defaultTables(), MakeConstData(),
-                            QStringLiteral("日盤:2024/03/01"), QStringLiteral("2024/03/01 12:00"), {});
+    const NumberTables tables = defaultTables();
+    const ConstData names = MakeConstData();
+    auto *older = new TBanF(layChart(k, KindHour, LayingMethod::Flying, &tables, &names),
+                            QStringLiteral("時盤:24/03/01 12時"), CivilTime{2024, 3, 1, 12, 0, 0}, {});
+    auto *newer = new TBanF(layChart(k, KindDay, LayingMethod::Flying, &tables, &names),
+                            QStringLiteral("日盤:2024/03/01"), CivilTime{2024, 3, 1, 12, 0, 0}, {});
     QMdiSubWindow *olderSub = area->addSubWindow(older);
     QMdiSubWindow *newerSub = area->addSubWindow(newer);
     top.show();

@@ -97,7 +97,7 @@ TEST(TitleWindows, AboutLinkNoticeAndTitle)
     notice.notify(QStringLiteral("お知らせ"), 2, 10);
     EXPECT_EQ(notice.text(), "お知らせ");
     EXPECT_EQ(notice.barColour(), QColor(Qt::red));
-    EXPECT_FALSE(notice.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !notice.isVisible(); }, 5000));
 
     auto title = std::make_unique<TTitlef1>(QStringLiteral("VELM 0.1"));
     EXPECT_EQ(title->versionText(), "VELM 0.1");

@@ -24,7 +24,7 @@
 #include "engine/textfile.h"
 #include "shell/app/app.h"
 #include "shell/settings/appsettings.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/messages.h"
 #include "shell/editors/explanationseditor.h"
 #include "shell_fixtures.h"

@@ -251,20 +251,20 @@ TEST_F(CaleFTest, DayButtonsMoveTheMainWindowAndTheList)
 {
     cale->show();
     clickButton("NxtBtn");
-    EXPECT_EQ(main->DateE()->date(), QDate(2024, 3, 11));
-    EXPECT_EQ(main->TimeE()->text(), QStringLiteral("12:00"));
+    EXPECT_EQ(main->findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 11));
+    EXPECT_EQ(main->findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), QStringLiteral("12:00"));
     EXPECT_EQ(kindAndHour(0), QStringLiteral("年盤 2024/03/11 11"));
     EXPECT_TRUE(cale->SenL()->text().startsWith(QStringLiteral("2024/03/11 11:00")));
 
     clickButton("PreBtn");
     clickButton("PreBtn");
-    EXPECT_EQ(main->DateE()->date(), QDate(2024, 3, 9));
+    EXPECT_EQ(main->findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 9));
     EXPECT_EQ(kindAndHour(3), QStringLiteral("時盤 2024/03/09 11"));
 
     clickButton("NowBtn");
     const QDateTime now = QDateTime::currentDateTime();
-    EXPECT_LE(std::abs(main->DateE()->date().daysTo(now.date())), 1);
-    EXPECT_EQ(cell(0, 1), main->DateE()->date().toString(QStringLiteral("yyyy/MM/dd")));
+    EXPECT_LE(std::abs(main->findChild<DateEntry *>(QStringLiteral("DateE"))->date().daysTo(now.date())), 1);
+    EXPECT_EQ(cell(0, 1), main->findChild<DateEntry *>(QStringLiteral("DateE"))->date().toString(QStringLiteral("yyyy/MM/dd")));
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
 }
 
@@ -321,7 +321,7 @@ TEST_F(CaleFTest, PopupMenuDeletesARowAndOpensCharts)
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("『時盤』"))) << messages.texts[0].toStdString();
     EXPECT_TRUE(main->BanGrp(KindHour));
-    EXPECT_EQ(main->TimeE()->text(), QStringLiteral("15:00"));
+    EXPECT_EQ(main->findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), QStringLiteral("15:00"));
     EXPECT_TRUE(main->chartWindow(QStringLiteral("時盤:24/03/10 15時")));
 }
 
@@ -340,7 +340,7 @@ TEST_F(CaleFTest, DoubleClickOpensChartsOnlyWhenSetTo)
     EXPECT_EQ(visibleRows(), 12);
     EXPECT_TRUE(main->BanGrp(KindDay));
     EXPECT_FALSE(main->chartWindows().isEmpty());
-    EXPECT_EQ(main->TimeE()->text(), QStringLiteral("13:00"));
+    EXPECT_EQ(main->findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), QStringLiteral("13:00"));
 }
 
 TEST_F(CaleFTest, ExportWritesTheWholeList)

@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -37,7 +38,7 @@
 #include "output/charttext.h"
 #include "shell/app/app.h"
 #include "shell/charts/chartwindow.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/main/mainwindow.h"
 #include "shell/main/mainwindow_entry.h"
 #include "shell/main/explanationpane.h"
@@ -95,7 +96,7 @@ protected:
 
     void typeTime(const QString &digits)
     {
-        QLineEdit *t = main->TimeE();
+        QLineEdit *t = main->findChild<QLineEdit *>(QStringLiteral("TimeE"));
         t->setFocus();
         t->selectAll();
         QTest::keyClick(t, Qt::Key_Backspace);
@@ -106,7 +107,7 @@ protected:
     // The entry set the way a user does: the date picked, the time typed.
     void enter(int y, int m, int d, const QString &hhmm)
     {
-        main->DateE()->setDate(QDate(y, m, d));
+        main->findChild<DateEntry *>(QStringLiteral("DateE"))->setDate(QDate(y, m, d));
         typeTime(QString(hhmm).remove(':'));
     }
 
@@ -168,7 +169,7 @@ TEST_F(MainWindowTest, FirstStartIsCentredOnTheScreenThenTheClosedStateReturns)
     const QRect available = m.screen()->availableGeometry();
     EXPECT_TRUE(available.contains(m.frameGeometry())) << m.frameGeometry().width() << "x" << m.frameGeometry().height();
     EXPECT_LE((m.frameGeometry().center() - available.center()).manhattanLength(), 2);
-    EXPECT_EQ(m.Panel1()->text().isEmpty(), false);
+    EXPECT_EQ(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text().isEmpty(), false);
     m.showNormal();
     m.setGeometry(60, 70, 900, 640);
     TMainF &again = restart();
@@ -183,25 +184,25 @@ TEST_F(MainWindowTest, DatePanelShowsTheFactsOfTheEnteredMoment)
 {
     TMainF &m = open();
     enter(2024, 3, 1, "12:00");
-    EXPECT_EQ(m.TimeE()->text(), "12:00");
-    EXPECT_EQ(m.Panel1()->text(), Summary20240301);
+    EXPECT_EQ(m.findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), "12:00");
+    EXPECT_EQ(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text(), Summary20240301);
     // Minutes never change the facts; a half-typed time keeps the old panel.
     typeTime("1259");
-    EXPECT_EQ(m.Panel1()->text(), Summary20240301);
+    EXPECT_EQ(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text(), Summary20240301);
     typeTime("2");
-    EXPECT_EQ(m.TimeE()->displayText(), "2_:__");
-    EXPECT_EQ(m.Panel1()->text(), Summary20240301);
+    EXPECT_EQ(m.findChild<QLineEdit *>(QStringLiteral("TimeE"))->displayText(), "2_:__");
+    EXPECT_EQ(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text(), Summary20240301);
     // A new date alone shows its own facts at once.
     typeTime("1200");
-    m.DateE()->setDate(QDate(2024, 2, 5));
-    EXPECT_TRUE(m.Panel1()->text().startsWith(QStringLiteral("甲辰：丙寅：")));
-    m.DateE()->setDate(QDate(2024, 1, 20));
-    EXPECT_TRUE(m.Panel1()->text().startsWith(QStringLiteral("癸卯：乙丑：")));
+    m.findChild<DateEntry *>(QStringLiteral("DateE"))->setDate(QDate(2024, 2, 5));
+    EXPECT_TRUE(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text().startsWith(QStringLiteral("甲辰：丙寅：")));
+    m.findChild<DateEntry *>(QStringLiteral("DateE"))->setDate(QDate(2024, 1, 20));
+    EXPECT_TRUE(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text().startsWith(QStringLiteral("癸卯：乙丑：")));
     // The down-arrow key opens the month calendar.
-    m.DateE()->setFocus();
-    QTest::keyClick(m.DateE()->lineEdit(), Qt::Key_Down);
-    EXPECT_TRUE(m.DateE()->calendarWidget()->isVisible());
-    m.DateE()->calendarWidget()->window()->hide();
+    m.findChild<DateEntry *>(QStringLiteral("DateE"))->setFocus();
+    QTest::keyClick(m.findChild<DateEntry *>(QStringLiteral("DateE"))->lineEdit(), Qt::Key_Down);
+    EXPECT_TRUE(m.findChild<DateEntry *>(QStringLiteral("DateE"))->calendarWidget()->isVisible());
+    m.findChild<DateEntry *>(QStringLiteral("DateE"))->calendarWidget()->window()->hide();
     EXPECT_TRUE(messages.texts.isEmpty());
 }
 
@@ -257,7 +258,11 @@ TEST_F(MainWindowTest, DesignatedHoursMakeUpToThirteenHourCharts)
     TMainF &m = open();
     onlyKinds({2, 3}, true);
     enter(2024, 3, 1, "12:00");
+    // The charts are laid from the moment read once: the entry is never
+    // written to make them.
+    QSignalSpy timeEdits(m.findChild<QLineEdit *>(QStringLiteral("TimeE")), &QLineEdit::textChanged);
     click("BanBtn");
+    EXPECT_EQ(timeEdits.count(), 0);
     QStringList t = titles();
     EXPECT_EQ(t.size(), 14); // the day chart, 12時 and the twelve odd hours
     for (int h = 1; h <= 23; h += 2)
@@ -268,8 +273,8 @@ TEST_F(MainWindowTest, DesignatedHoursMakeUpToThirteenHourCharts)
     EXPECT_EQ(one->momentText(), "2024/03/01 01:00");
     EXPECT_EQ(one->koyomi().BanShi[3], 1); // 丑
     // The entry is the moment entered again, and the day chart belongs to it.
-    EXPECT_EQ(m.TimeE()->text(), "12:00");
-    EXPECT_EQ(m.Panel1()->text(), Summary20240301);
+    EXPECT_EQ(m.findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), "12:00");
+    EXPECT_EQ(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text(), Summary20240301);
     EXPECT_EQ(m.chartWindow("日盤:2024/03/01")->momentText(), "2024/03/01 12:00");
 
     // An entered hour that is also designated is not made twice.
@@ -328,9 +333,9 @@ TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
     clickPalace(older, 4);
 
     // The entry returns to that window's moment...
-    EXPECT_EQ(m.TimeE()->text(), "12:00");
-    EXPECT_EQ(m.DateE()->date(), QDate(2024, 3, 1));
-    EXPECT_EQ(m.Panel1()->text(), Summary20240301);
+    EXPECT_EQ(m.findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), "12:00");
+    EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 1));
+    EXPECT_EQ(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text(), Summary20240301);
     // ...and the pane describes its chart, not the newest one.
     const NumbersFile numbers = readNumbersFile(program.filePath("SuuFile.Dat").toStdString());
     ASSERT_TRUE(numbers.ok());
@@ -387,22 +392,22 @@ TEST_F(MainWindowTest, TheSpinButtonWrapsAroundMidnight)
     TMainF &m = open();
     enter(2024, 2, 28, "22:00");
     QTest::mouseClick(m.findChild<QToolButton *>("TimeBtnUp"), Qt::LeftButton);
-    EXPECT_EQ(m.TimeE()->text(), "00:00");
-    EXPECT_EQ(m.DateE()->date(), QDate(2024, 2, 29));
+    EXPECT_EQ(m.findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), "00:00");
+    EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 2, 29));
     QTest::mouseClick(m.findChild<QToolButton *>("TimeBtnDown"), Qt::LeftButton);
-    EXPECT_EQ(m.TimeE()->text(), "22:00");
-    EXPECT_EQ(m.DateE()->date(), QDate(2024, 2, 28));
+    EXPECT_EQ(m.findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), "22:00");
+    EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 2, 28));
     typeTime("2330");
     QTest::mouseClick(m.findChild<QToolButton *>("TimeBtnUp"), Qt::LeftButton);
-    EXPECT_EQ(m.TimeE()->text(), "01:30");
-    EXPECT_EQ(m.DateE()->date(), QDate(2024, 2, 29));
+    EXPECT_EQ(m.findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), "01:30");
+    EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 2, 29));
     // The panel follows each step.
-    EXPECT_TRUE(m.Panel1()->text().startsWith(QStringLiteral("甲辰：丙寅：")));
+    EXPECT_TRUE(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text().startsWith(QStringLiteral("甲辰：丙寅：")));
     // A half-typed time cannot be stepped: a message, nothing moves.
     typeTime("1");
     QTest::mouseClick(m.findChild<QToolButton *>("TimeBtnUp"), Qt::LeftButton);
     EXPECT_EQ(messages.texts.size(), 1);
-    EXPECT_EQ(m.DateE()->date(), QDate(2024, 2, 29));
+    EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 2, 29));
 }
 
 TEST_F(MainWindowTest, PreviousAndNextStepByTheHighestCheckedKind)
@@ -417,10 +422,10 @@ TEST_F(MainWindowTest, PreviousAndNextStepByTheHighestCheckedKind)
     const std::int64_t start = m.dateValue();
     click("NBanBtn");
     EXPECT_EQ(m.dateValue(), start + 2'617'056);
-    EXPECT_EQ(m.DateE()->date(), QDate(2024, 3, 31)); // 12:00 + 6:57:36, same day
+    EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 31)); // 12:00 + 6:57:36, same day
     click("NBanBtn");
-    EXPECT_EQ(m.DateE()->date(), QDate(2024, 5, 1)); // the fractions passed midnight
-    EXPECT_EQ(m.TimeE()->text(), "12:00");
+    EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 5, 1)); // the fractions passed midnight
+    EXPECT_EQ(m.findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), "12:00");
     for (int i = 0; i < 10; ++i)
         click("PBanBtn");
     // Exactly eight steps back from the start, to the second.
@@ -433,15 +438,15 @@ TEST_F(MainWindowTest, PreviousAndNextStepByTheHighestCheckedKind)
     onlyKinds({0, 2});
     enter(2024, 3, 1, "12:00");
     click("PBanBtn");
-    EXPECT_EQ(m.DateE()->date(), QDate(2024, 2, 29));
+    EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 2, 29));
     // Nothing checked: two hours, and no chart.
     click("ClrBtn");
     flushDeletes();
     onlyKinds({});
     typeTime("2300");
     click("NBanBtn");
-    EXPECT_EQ(m.TimeE()->text(), "01:00");
-    EXPECT_EQ(m.DateE()->date(), QDate(2024, 3, 1));
+    EXPECT_EQ(m.findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), "01:00");
+    EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 1));
     EXPECT_TRUE(m.chartWindows().isEmpty());
 }
 
@@ -733,7 +738,7 @@ TEST_F(MainWindowTest, HelpOpensAtTheContents)
     calendar.show();
     QTest::keyClick(field, Qt::Key_F1);
     EXPECT_EQ(help->currentTopic(), HelpCalendar);
-    QTest::keyClick(main->TimeE(), Qt::Key_F1);
+    QTest::keyClick(main->findChild<QLineEdit *>(QStringLiteral("TimeE")), Qt::Key_F1);
     EXPECT_EQ(help->currentTopic(), HelpContents);
     help->close();
 }
@@ -745,7 +750,7 @@ TEST_F(MainWindowTest, DatesAreTypedWholeOrRefused)
     TMainF &m = open();
     onlyKinds({0});
     enter(2026, 12, 8, "12:00");
-    QLineEdit *date = m.DateE()->lineEdit();
+    QLineEdit *date = m.findChild<DateEntry *>(QStringLiteral("DateE"))->lineEdit();
     const auto typeDate = [&](const QString &text) {
         date->setFocus();
         date->selectAll();
@@ -753,11 +758,11 @@ TEST_F(MainWindowTest, DatesAreTypedWholeOrRefused)
     };
     typeDate("2024/03/01");
     EXPECT_EQ(date->text(), "2024/03/01");
-    EXPECT_EQ(m.DateE()->date(), QDate(2024, 3, 1));
-    EXPECT_EQ(m.Panel1()->text(), Summary20240301);
+    EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 1));
+    EXPECT_EQ(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text(), Summary20240301);
     typeDate("20230230"); // the slashes are the field's own
     EXPECT_EQ(date->text(), "2023/02/30");
-    EXPECT_EQ(m.DateE()->date(), QDate(2024, 3, 1));
+    EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 1));
     for (const char *button : {"BanBtn", "NBanBtn"}) {
         messages.clear();
         click(button);
@@ -771,7 +776,7 @@ TEST_F(MainWindowTest, DatesAreTypedWholeOrRefused)
     QTest::keyClick(date, Qt::Key_Return);
     EXPECT_EQ(titles(), QStringList{"年盤:2024/03/01"});
     onlyKinds({3});
-    QTest::keyClick(m.TimeE(), Qt::Key_Enter);
+    QTest::keyClick(m.findChild<QLineEdit *>(QStringLiteral("TimeE")), Qt::Key_Enter);
     EXPECT_EQ(titles(), (QStringList{"年盤:2024/03/01", "時盤:24/03/01 12時"}));
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.all().toStdString();
 }
@@ -797,7 +802,7 @@ TEST_F(MainWindowTest, ChartsAreRefusedWithAClearMessage)
     QFile::copy(QStringLiteral(VELM_DATA_DIR "/SuuFile.Dat"), program.filePath("SuuFile.Dat"));
     settings->setFixedTimeZone("nine");
     typeTime("1300");
-    EXPECT_TRUE(m.Panel1()->text().contains(QStringLiteral("『nine』")));
+    EXPECT_TRUE(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text().contains(QStringLiteral("『nine』")));
     click("BanBtn");
     EXPECT_TRUE(m.chartWindows().isEmpty());
     EXPECT_EQ(messages.texts.size(), 3);

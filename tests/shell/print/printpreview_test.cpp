@@ -348,8 +348,9 @@ TEST(PrevF, ChartsPrintAsOnScreen)
     std::vector<std::unique_ptr<TBanF>> charts;
     std::vector<PrintPicture> pictures;
     for (int kind = 0; kind < 4; ++kind) {
-        charts.push_back(std::make_unique<TBanF>(k, kind, LayingMethod::Rotating, numbers, MakeConstData(),
-                                                 QStringLiteral("盤%1").arg(kind), QStringLiteral("2024/03/01 12:00"),
+        const ConstData names = MakeConstData();
+        charts.push_back(std::make_unique<TBanF>(layChart(k, kind, LayingMethod::Rotating, &numbers, &names),
+                                                 QStringLiteral("盤%1").arg(kind), CivilTime{2024, 3, 1, 12, 0, 0},
                                                  BanDisplay{}));
         TBanF *w = charts.back().get();
         pictures.push_back({w->printSize(), [w](QPainter &p) { w->paintChart(p); }});

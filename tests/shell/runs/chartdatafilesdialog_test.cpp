@@ -61,8 +61,8 @@ struct Fixture {
     }
     void years(const QString &from, const QString &to)
     {
-        type(dialog.FYearE(), from);
-        type(dialog.EYearE(), to);
+        type(dialog.findChild<QLineEdit *>(QStringLiteral("FYearE")), from);
+        type(dialog.findChild<QLineEdit *>(QStringLiteral("EYearE")), to);
     }
     void folder(const QString &path) { type(dialog.DirE(), path); }
     void pick(const char *name) { dialog.findChild<QRadioButton *>(QLatin1String(name))->click(); }
@@ -138,9 +138,9 @@ TEST(DMakeF, OpensWithItsDefaults)
     EXPECT_TRUE(f.dialog.DayHourCB()->isChecked());
     EXPECT_EQ(f.dialog.YearMonthCB()->text(), QStringLiteral("年月データ"));
     EXPECT_EQ(f.dialog.DayHourCB()->text(), QStringLiteral("日時データ"));
-    EXPECT_EQ(f.dialog.FYearE()->text(), QString::number(QDate::currentDate().year()));
-    EXPECT_EQ(f.dialog.EYearE()->text(), QString::number(QDate::currentDate().year() + 1));
-    EXPECT_EQ(f.dialog.RG1()->checkedButton()->text(), QStringLiteral("コード"));
+    EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("FYearE"))->text(), QString::number(QDate::currentDate().year()));
+    EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("EYearE"))->text(), QString::number(QDate::currentDate().year() + 1));
+    EXPECT_EQ(f.dialog.findChild<QButtonGroup *>(QStringLiteral("RG1"))->checkedButton()->text(), QStringLiteral("コード"));
     EXPECT_EQ(f.dialog.RG2()->checkedButton()->text(), QStringLiteral("同一フォルダ(200301.dat～200312.dat)"));
     EXPECT_EQ(f.dialog.RG2()->button(0)->text(), QStringLiteral("年フォルダ＋日時データ(2003/01～12.dat)"));
     EXPECT_EQ(f.dialog.DispL()->text(), QStringLiteral("処理中の内容"));

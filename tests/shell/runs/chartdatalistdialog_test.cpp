@@ -19,7 +19,7 @@
 #include "output/chartdata.h"
 #include "shell/app/app.h"
 #include "shell/runs/chartdatalistdialog.h"
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/lists/listwindow.h"
 #include "shell/main/mainwindow.h"
 #include "shell/common/messages.h"
@@ -90,8 +90,8 @@ protected:
 TEST_F(BDataFTest, StartsIdleWithTheHourChartAndStoredLimit)
 {
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("作盤ﾃﾞｰﾀ一覧表の作成指定"));
-    EXPECT_EQ(dialog->RG1()->checkedId(), KindHour);
-    EXPECT_EQ(dialog->RG1()->button(KindYear)->text(), QStringLiteral("年盤"));
+    EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("RG1"))->checkedId(), KindHour);
+    EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("RG1"))->button(KindYear)->text(), QStringLiteral("年盤"));
     EXPECT_EQ(dialog->SrcE()->text(), QStringLiteral("300"));
     EXPECT_TRUE(idle());
     EXPECT_EQ(dialog->StopBtn()->text(), QStringLiteral("作成中断"));

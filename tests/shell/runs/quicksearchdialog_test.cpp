@@ -98,16 +98,16 @@ TEST_F(ESrcFTest, ShowsEveryChoiceWithItsFirstItemChecked)
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("簡易検索作盤"));
     const int counts[] = {4, 11, 13, 2, 10};
     for (int n = 1; n <= 5; ++n) {
-        ASSERT_NE(dialog->CB(n), nullptr);
-        EXPECT_EQ(dialog->CB(n)->buttons().size(), counts[n - 1]) << n;
-        EXPECT_EQ(dialog->CB(n)->checkedId(), 0) << n;
+        ASSERT_NE(dialog->findChild<QButtonGroup *>(QStringLiteral("CB%1").arg(n)), nullptr);
+        EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("CB%1").arg(n))->buttons().size(), counts[n - 1]) << n;
+        EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("CB%1").arg(n))->checkedId(), 0) << n;
     }
-    EXPECT_EQ(dialog->CB(1)->button(3)->text(), QStringLiteral("時盤"));
-    EXPECT_EQ(dialog->CB(2)->button(1)->text(), QStringLiteral("甲"));
-    EXPECT_EQ(dialog->CB(3)->button(12)->text(), QStringLiteral("亥"));
-    EXPECT_EQ(dialog->CB(4)->button(1)->text(), QStringLiteral("陰"));
-    EXPECT_EQ(dialog->CB(5)->button(0)->text(), QStringLiteral("不問"));
-    EXPECT_EQ(dialog->CB(5)->button(9)->text(), QStringLiteral("９局"));
+    EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("CB%1").arg(1))->button(3)->text(), QStringLiteral("時盤"));
+    EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("CB%1").arg(2))->button(1)->text(), QStringLiteral("甲"));
+    EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("CB%1").arg(3))->button(12)->text(), QStringLiteral("亥"));
+    EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("CB%1").arg(4))->button(1)->text(), QStringLiteral("陰"));
+    EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("CB%1").arg(5))->button(0)->text(), QStringLiteral("不問"));
+    EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("CB%1").arg(5))->button(9)->text(), QStringLiteral("９局"));
     EXPECT_EQ(dialog->CntE()->text(), QStringLiteral("500"));
     EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数　"));
     EXPECT_EQ(dialog->Button1()->text(), QStringLiteral("検索作盤実行"));
@@ -123,8 +123,8 @@ TEST_F(ESrcFTest, AMatchAtTheStartOpensItsChartsAtOnce)
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：    0件"));
-    EXPECT_EQ(main->TimeE()->text(), QStringLiteral("10:45"));
-    EXPECT_EQ(main->DateE()->date(), QDate(2024, 3, 1));
+    EXPECT_EQ(main->findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), QStringLiteral("10:45"));
+    EXPECT_EQ(main->findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 1));
     EXPECT_TRUE(hasChart(KindDay, start));
 }
 
@@ -176,8 +176,8 @@ TEST_F(ESrcFTest, DayChartOfJiaZiKeepsTheStartsTimeOfDay)
     run();
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(main->TimeE()->text(), QStringLiteral("14:20"));
-    EXPECT_EQ(main->DateE()->date(), QDate(2023, 10, 17).addDays(days));
+    EXPECT_EQ(main->findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), QStringLiteral("14:20"));
+    EXPECT_EQ(main->findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2023, 10, 17).addDays(days));
     EXPECT_EQ(main->koyomi().BanKan[2], 0);
     EXPECT_EQ(main->koyomi().BanShi[2], 0);
     EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：%1件").arg(days, 5));
@@ -191,8 +191,8 @@ TEST_F(ESrcFTest, HourSearchFromHalfPastNineOpensHalfPastEleven)
     pickPillarOf(KindHour, second);
     run();
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(main->TimeE()->text(), QStringLiteral("11:30"));
-    EXPECT_EQ(main->DateE()->date(), QDate(2024, 3, 1));
+    EXPECT_EQ(main->findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), QStringLiteral("11:30"));
+    EXPECT_EQ(main->findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 1));
     EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：    1件"));
     EXPECT_TRUE(hasChart(KindHour, second));
 }

@@ -91,7 +91,7 @@ TEST(SrcSF, ShowsTheMatterListAndStoredLimits)
     EXPECT_GT(f.dialog.SenBox()->count(), 5);
     EXPECT_EQ(f.dialog.HouiBox()->count(), 9);
     EXPECT_EQ(f.dialog.HouiBox()->currentText(), QStringLiteral("全方位"));
-    EXPECT_EQ(f.dialog.RG1()->checkedId(), KindDay);
+    EXPECT_EQ(f.dialog.findChild<QButtonGroup *>(QStringLiteral("RG1"))->checkedId(), KindDay);
     EXPECT_EQ(f.dialog.SrcE()->text(), QStringLiteral("500"));
     EXPECT_EQ(f.dialog.CntE()->text(), QStringLiteral("100"));
     EXPECT_TRUE(f.idle());

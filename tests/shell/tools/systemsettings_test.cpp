@@ -18,7 +18,7 @@
 #include <QTest>
 
 #include "shell/common/messages.h"
-#include "shell/settings/systemsettings.h"
+#include "shell/tools/systemsettings.h"
 #include "shell_fixtures.h"
 
 using namespace velm;

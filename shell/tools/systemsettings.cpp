@@ -1,4 +1,4 @@
-#include "shell/settings/systemsettings.h"
+#include "shell/tools/systemsettings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,7 +27,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 #include "shell/common/messages.h"
 #include "shell/common/pcolor.h"
 

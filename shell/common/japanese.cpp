@@ -1,4 +1,4 @@
-#include "shell/app/japanese.h"
+#include "shell/common/japanese.h"
 
 #include <utility>
 

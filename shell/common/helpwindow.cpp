@@ -1,4 +1,4 @@
-#include "shell/tools/helpwindow.h"
+#include "shell/common/helpwindow.h"
 
 #include <QApplication>
 #include <QFile>
