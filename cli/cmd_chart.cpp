@@ -8,6 +8,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/datadir.h"
+#include "cli/options.h"
 #include "engine/ban.h"
 #include "engine/codec.h"
 #include "engine/constdata.h"
@@ -130,6 +131,57 @@ void reportFaults(const SuuScores &scores, const NumberTables &tables, std::set<
 
 } // namespace
 
+CommandLine chartCommandLine(ChartArgs &into)
+{
+    CommandLine line;
+    line.command = "chart";
+    line.words = "DATE TIME";
+    line.summary = "盤を作り、遁甲盤ウィンドウがコピーする形 (または JSON) で出力します。";
+    const auto value = [](auto parse) {
+        return [parse](const Args &args, std::size_t &i, std::string &error) {
+            const std::string *v = takeValue(args, i, error);
+            return v && parse(*v, error);
+        };
+    };
+    line.options = {
+        {"--kind", "year|month|day|hour|all", "作る盤 (既定 all)", value([&into](const std::string &v, std::string &error) {
+             const char *names[5] = {"year", "month", "day", "hour", "all"};
+             int found = -1;
+             for (int n = 0; n < 5; ++n)
+                 if (v == names[n] || v == std::to_string(n))
+                     found = n;
+             if (found < 0) {
+                 error = "盤の種類は year, month, day, hour, all で指定して下さい: " + v;
+                 return false;
+             }
+             into.kinds = found == 4 ? std::vector<int>{0, 1, 2, 3} : std::vector<int>{found};
+             return true;
+         })},
+        {"--method", "rotating|flying", "作盤方法: rotating 活盤式 (既定), flying 飛宮式",
+         value([&into](const std::string &v, std::string &error) {
+             const std::optional<LayingMethod> m = parseMethod(v);
+             if (!m)
+                 error = "作盤方法は rotating か flying で指定して下さい: " + v;
+             else
+                 into.method = *m;
+             return m.has_value();
+         })},
+        {"--numbers", "FILE", "採点に使う数値ファイル (既定はデータフォルダの SuuFile.Dat)",
+         value([&into](const std::string &v, std::string &) {
+             into.numbersPath = v;
+             return true;
+         })},
+        {"--json", "", "盤ごとに JSON の一行で出力する", [&into](const Args &, std::size_t &, std::string &) {
+             into.json = true;
+             return true;
+         }},
+    };
+    for (std::vector<Option> more : {calendarOptions(into.options), boundaryOptions(into.near, true)})
+        line.options.insert(line.options.end(), more.begin(), more.end());
+    line.options.push_back(dataOption());
+    return line;
+}
+
 int runChart(const Args &argsIn)
 {
     Args args = argsIn;
@@ -138,61 +190,27 @@ int runChart(const Args &argsIn)
     if (!dataDir)
         return usageError(error);
 
+    ChartArgs given;
+    const CommandLine line = chartCommandLine(given);
     std::vector<std::string> positional;
-    KoyomiOptions options;
-    LayingMethod method = LayingMethod::Rotating;
-    std::vector<int> kinds{0, 1, 2, 3};
-    std::string numbersPath;
-    BoundaryOptions near;
-    bool json = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        const FlagResult boundary = takeBoundaryOption(args, i, near, error);
-        if (boundary == FlagResult::Bad)
-            return usageError(error);
-        if (boundary == FlagResult::Taken)
-            continue;
-        FlagResult taken = takeKoyomiFlag(args, i, options, error);
-        if (taken == FlagResult::Bad)
-            return usageError(error);
-        if (taken == FlagResult::Taken)
-            continue;
-        if (a == "--json") {
-            json = true;
-        } else if (a == "--kind" || a == "--method" || a == "--numbers") {
-            const std::string *value = takeValue(args, i, error);
-            if (!value)
-                return usageError(error);
-            const std::string &v = *value;
-            if (a == "--numbers") {
-                numbersPath = v;
-            } else if (a == "--method") {
-                auto m = parseMethod(v);
-                if (!m)
-                    return usageError("作盤方法は rotating か flying で指定して下さい: " + v);
-                method = *m;
-            } else {
-                const char *names[5] = {"year", "month", "day", "hour", "all"};
-                int found = -1;
-                for (int n = 0; n < 5; ++n)
-                    if (v == names[n] || v == std::to_string(n))
-                        found = n;
-                if (found < 0)
-                    return usageError("盤の種類は year, month, day, hour, all で指定して下さい: " + v);
-                kinds = found == 4 ? std::vector<int>{0, 1, 2, 3} : std::vector<int>{found};
-            }
-        } else if (a.rfind("--", 0) == 0) {
-            return usageError("不明なオプションです: " + a);
-        } else {
-            positional.push_back(a);
-        }
+    switch (parseCommandLine(line, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(line);
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
     }
+    KoyomiOptions &options = given.options;
+    const LayingMethod method = given.method;
+    const std::vector<int> &kinds = given.kinds;
+    std::string numbersPath = given.numbersPath;
+    const BoundaryOptions &near = given.near;
+    const bool json = given.json;
     splitMomentWord(positional);
     if (positional.size() != 2)
-        return usageError("使い方: velm-cli chart DATE TIME [--kind year|month|day|hour|all] "
-                          "[--method rotating|flying] [--tz H] [--periods ABCD] [--kcb1 0|1] "
-                          "[--exact-minutes] [--boundaries] [--warn-minutes N] [--other-side] "
-                          "[--numbers FILE] [--json]");
+        return usageError("使い方: velm-cli chart DATE TIME [オプション] (velm-cli chart --help で一覧)");
     auto moment = parseDateTime(positional[0], positional[1], error);
     if (!moment)
         return usageError(error);

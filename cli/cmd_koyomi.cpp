@@ -5,6 +5,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/datadir.h"
+#include "cli/options.h"
 #include "engine/astro.h"
 #include "engine/clock.h"
 #include "engine/datetime.h"
@@ -28,6 +29,22 @@ void addKoyomiJson(JsonObject &json, const Koyomi &k)
         .text("summary", k.summary);
 }
 
+CommandLine koyomiCommandLine(KoyomiArgs &into)
+{
+    CommandLine line;
+    line.command = "koyomi";
+    line.words = "DATE TIME";
+    line.summary = "その日時の暦 (四柱・節気・局・遁など) を一行 (または JSON) で出力します。";
+    line.options = {{"--json", "", "JSON の一つのオブジェクトで出力する", [&into](const Args &, std::size_t &, std::string &) {
+                         into.json = true;
+                         return true;
+                     }}};
+    for (std::vector<Option> more : {calendarOptions(into.options), boundaryOptions(into.near, false)})
+        line.options.insert(line.options.end(), more.begin(), more.end());
+    line.options.push_back(dataOption());
+    return line;
+}
+
 int runKoyomi(const Args &given)
 {
     // --data is accepted everywhere; the calendar reads no data file.
@@ -35,38 +52,24 @@ int runKoyomi(const Args &given)
     std::string error;
     if (!takeDataDir(args, error))
         return usageError(error);
+    KoyomiArgs taken;
+    const CommandLine line = koyomiCommandLine(taken);
     std::vector<std::string> positional;
-    KoyomiOptions options;
-    BoundaryOptions near;
-    bool json = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        if (a == "--json") {
-            json = true;
-            continue;
-        }
-        if (a != "--other-side") {
-            const FlagResult boundary = takeBoundaryOption(args, i, near, error);
-            if (boundary == FlagResult::Bad)
-                return usageError(error);
-            if (boundary == FlagResult::Taken)
-                continue;
-        }
-        FlagResult taken = takeKoyomiFlag(args, i, options, error);
-        if (taken == FlagResult::Bad)
-            return usageError(error);
-        if (taken == FlagResult::Taken)
-            continue;
-        if (a.rfind("--", 0) == 0) {
-            return usageError("不明なオプションです: " + a);
-        } else {
-            positional.push_back(a);
-        }
+    switch (parseCommandLine(line, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(line);
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
     }
+    KoyomiOptions &options = taken.options;
+    const BoundaryOptions &near = taken.near;
+    const bool json = taken.json;
     splitMomentWord(positional);
     if (positional.size() != 2)
-        return usageError("使い方: velm-cli koyomi DATE TIME [--tz H] [--periods ABCD] [--kcb1 0|1] "
-                          "[--exact-minutes] [--boundaries] [--warn-minutes N] [--json]");
+        return usageError("使い方: velm-cli koyomi DATE TIME [オプション] (velm-cli koyomi --help で一覧)");
     auto moment = parseDateTime(positional[0], positional[1], error);
     if (!moment)
         return usageError(error);

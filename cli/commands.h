@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/args.h"
 #include "cli/json.h"
 #include "engine/ban.h"
 #include "engine/boundaries.h"
@@ -13,6 +14,24 @@
 namespace velm::cli {
 
 using Args = std::vector<std::string>;
+struct CommandLine;
+
+// What the words of chart and koyomi ask for, filled by their option tables.
+struct ChartArgs {
+    KoyomiOptions options;
+    LayingMethod method = LayingMethod::Rotating;
+    std::vector<int> kinds{0, 1, 2, 3};
+    std::string numbersPath;
+    BoundaryOptions near;
+    bool json = false;
+};
+CommandLine chartCommandLine(ChartArgs &into);
+struct KoyomiArgs {
+    KoyomiOptions options;
+    BoundaryOptions near;
+    bool json = false;
+};
+CommandLine koyomiCommandLine(KoyomiArgs &into);
 
 // Exit statuses: 0 done, 1 failed at run time (a file), 2 bad arguments,
 // 3 no term near enough for --other-side.

@@ -7,34 +7,32 @@
 #include "cli/cmd_quick.h"
 #include "cli/commands.h"
 #include "engine/textfile.h"
+#include "cli/options.h"
 
 namespace {
 
+// The commands with their words, the options the dated commands share, and
+// where each command's own options are listed: all from the option tables.
 void printUsage(std::ostream &out)
 {
-    out << "使い方:\n"
-           "  velm-cli koyomi DATE TIME [--tz H] [--periods ABCD] [--kcb1 0|1] [--json]\n"
-           "                  [--exact-minutes] [--boundaries] [--warn-minutes N]\n"
-           "  velm-cli terms YEAR [--tz H]\n"
-           "  velm-cli chart DATE TIME [--kind year|month|day|hour|all] [--method rotating|flying]\n"
-           "                 [--tz H] [--periods ABCD] [--kcb1 0|1] [--numbers FILE] [--json]\n"
-           "                 [--exact-minutes] [--boundaries] [--warn-minutes N] [--other-side]\n"
-           "  velm-cli batch [--numbers FILE]   (要求行: MOMENT KIND METHOD PERIODS KCB1 TZ)\n"
-           "  velm-cli search DATE TIME --matter NAME [--kind 0..3] [--direction 0..8] [--element 0..6]\n"
-           "                  [--limit N] [--max-matches M] [--threads T] [--out LIST.csv]\n"
-           "                  [--ics FILE]\n"
-           "  velm-cli calendar DATE TIME [--rows N] [--from N] [--hours MASK] [--csv] [--ics FILE]\n"
-           "  velm-cli quick DATE TIME --kind K [--stem S] [--branch B] --dun D [--ju J] [--limit N]\n"
-           "  velm-cli bdata DATE TIME --kind K [--count N] [--out LIST.csv]\n"
-           "  velm-cli cgidata --from-year Y1 --to-year Y2 --out DIR [--text] [--year-folders]\n"
-           "                   [--no-year-month] [--no-day-hour]\n"
-           "  velm-cli heatmap DATE --days N [--kind hour|day] [--direction 1..8|best] [--csv]\n"
-           "  velm-cli bearing [--from PLACE] --to PLACE [--path geodesic|rhumb] [--north true|magnetic]\n"
-           "                   [--date YYYY-MM-DD] [--sectors 45|30-60] [--margin DEG] [--json]\n"
-           "  velm-cli places list [--json] | add NAME COORDINATES [--note TEXT] [--home] | remove NAME\n"
-           "                  | home [NAME] | find CITY\n"
-           "  velm-cli --version\n"
-           "  共通: --data DIR でデータファイルのフォルダを指定\n";
+    using namespace velm::cli;
+    out << "使い方:\n";
+    for (const std::string &name : commandNames()) {
+        const CommandLine &line = *commandTable(name);
+        const std::string head = "velm-cli " + name + (line.words.empty() ? "" : " " + line.words) + " [オプション]";
+        out << "  " << head << std::string(head.size() < 44 ? 44 - head.size() : 1, ' ') << line.summary << "\n";
+    }
+    out << "  velm-cli --version\n"
+           "  velm-cli COMMAND --help                     そのコマンドのオプションの一覧\n"
+           "暦のオプション (koyomi, terms, chart, batch, search, calendar, quick, bdata, cgidata, heatmap):\n";
+    velm::KoyomiOptions scratch;
+    CommandLine common;
+    common.options = calendarOptions(scratch);
+    common.options.push_back(dataOption());
+    const std::string table = commandHelp(common);
+    // The option lines only, without the heading of a command.
+    out << table.substr(table.find('\n', table.find('\n') + 1) + 1);
+    out << "  (--data DIR はすべてのコマンドで使えます)\n";
 }
 
 } // namespace
@@ -52,6 +50,13 @@ int main(int argc, char **argv)
     }
     std::string command = argv[1];
     Args args(argv + 2, argv + argc);
+    // Every command lists its options with --help (or -h) among its words.
+    if (const CommandLine *line = commandTable(command))
+        for (const std::string &a : args)
+            if (a == "--help" || a == "-h") {
+                std::cout << commandHelp(*line);
+                return 0;
+            }
     if (command == "koyomi")
         return runKoyomi(args);
     if (command == "terms")

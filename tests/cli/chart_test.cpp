@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/options.h"
 #include "cli_run.h"
 
 namespace {
@@ -186,4 +187,39 @@ TEST(CliChart, OtherSideOfTheNearestTerm)
         EXPECT_EQ(r.out.rfind("velm-cli: --other-side: ", 0), 0u) << r.out;
     }
     EXPECT_EQ(cli("chart 2024-02-04 16:50 --other-side --astronomy precise --warn-minutes 40").status, 0);
+}
+
+// The option tables are the command line: every listed option is taken by its
+// command (never refused as unknown) and listed by its --help, an unlisted one
+// is refused, and --help names the calendar options every dated command takes.
+TEST(CliOptions, EveryListedOptionIsTakenAndListed)
+{
+    using namespace velm::cli;
+    const CliRun top = cli("--help");
+    EXPECT_EQ(top.status, 0);
+    for (const char *calendar : {"--astronomy", "--zone", "--longitude", "--solar-time", "--fold", "--exact-minutes",
+                                 "--tz", "--data"})
+        EXPECT_NE(top.out.find(calendar), std::string::npos) << calendar;
+    for (const std::string &command : commandNames()) {
+        EXPECT_NE(top.out.find("velm-cli " + command + " "), std::string::npos) << command;
+        const CommandLine *table = commandTable(command);
+        ASSERT_NE(table, nullptr) << command;
+        const CliRun help = cli(command + " --help");
+        EXPECT_EQ(help.status, 0) << command;
+        for (const Option &o : table->options) {
+            // One line per option, its value named.
+            EXPECT_NE(help.out.find("  " + o.name + (o.value.empty() ? "  " : " " + o.value + " ")), std::string::npos)
+                << command << " " << o.name << "\n" << help.out;
+            // Without the command's words a run stops at the arguments, so
+            // nothing is computed: only whether the option is known matters.
+            const CliRun run = cliWithErrors(command + " " + o.name + (o.value.empty() ? "" : " x") + " < /dev/null");
+            EXPECT_EQ(run.out.find("不明なオプション"), std::string::npos) << command << " " << o.name << ": " << run.out;
+        }
+        const CliRun bogus = cliWithErrors(command + " --bogus < /dev/null");
+        EXPECT_EQ(bogus.status, 2) << command;
+    }
+    const CliRun chart = cliWithErrors("chart 2024-03-01 12 --bogus");
+    EXPECT_NE(chart.out.find("chart: 不明なオプションです: --bogus"), std::string::npos) << chart.out;
+    const CliRun kind = cliWithErrors("chart 2024-03-01 12 --kind nope");
+    EXPECT_NE(kind.out.find("chart --kind: "), std::string::npos) << kind.out;
 }
