@@ -183,7 +183,7 @@ std::array<int, ListColumnCount> listInitialWidths()
 {
     std::array<int, ListColumnCount> widths{};
     widths.fill(30);
-    widths[4] = 55;
+    widths[ListCol::Flag] = 55;
     widths[ListColumnCount - 1] = 0;
     return widths;
 }
@@ -198,7 +198,7 @@ ListLayout listLayout(const ListModel &model, const std::array<int, ListColumnCo
     switch (layout.kind) {
     case ListKind::Search: {
         layout.caption = "検索一覧表";
-        layout.captions[4] = std::string();
+        layout.captions[ListCol::Flag] = std::string();
         for (int c = 5; c <= 13; ++c)
             layout.captions[static_cast<std::size_t>(c)] =
                 std::string(DirectionName[static_cast<std::size_t>(RingToKyu[static_cast<std::size_t>(c - 5)])]);

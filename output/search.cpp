@@ -106,12 +106,12 @@ private:
 
 void fillRow(ListRow &row, int kind, const WalkMomentCells &moment, const ChartCells &cells, int direction)
 {
-    row[0] = SearchKindCaption[static_cast<std::size_t>(kind & 3)];
-    row[1] = moment.date();
-    row[2] = moment.hour();
-    row[3] = moment.weekdayText();
-    std::copy(cells.begin(), cells.end(), row.begin() + 4);
-    row[14] = std::to_string(direction);
+    row[ListCol::Kind] = SearchKindCaption[static_cast<std::size_t>(kind & 3)];
+    row[ListCol::Date] = moment.date();
+    row[ListCol::Hour] = moment.hour();
+    row[ListCol::Weekday] = moment.weekdayText();
+    std::copy(cells.begin(), cells.end(), row.begin() + ListCol::Flag);
+    row[ListCol::Mark] = std::to_string(direction);
 }
 
 void fillRow(ListRow &row, int kind, const CivilTime &moment, const ChartCells &cells, int direction)

@@ -37,8 +37,6 @@ public:
     QComboBox *ShuBox() const { return m_shuBox; }
     QComboBox *HosiBox() const { return m_hosiBox; }
     QPlainTextEdit *Memo1() const { return m_memo; }
-    QPushButton *UpBtn() const { return m_upBtn; }
-    QPushButton *DownBtn() const { return m_downBtn; }
     // The texts as they stand in memory (the current memo not yet stored).
     const SetuTexts &texts() const { return m_texts; }
 

@@ -32,16 +32,12 @@ public:
     explicit ImiPnl(QWidget *parent = nullptr);
 
     QWidget *KyuPnl() const { return m_kyuPnl; }
-    QLabel *BanL() const { return m_banL; }
     QLabel *TyuL() const { return m_tyuL; }
     QComboBox *HouiBox() const { return m_houiBox; }
-    QLabel *HouiPnl() const { return m_houiPnl; }
-    QLabel *SuuPnl() const { return m_suuPnl; }
     QTableWidget *SG1() const { return m_sg1; }
     QTableWidget *SG2() const { return m_sg2; }
     QPlainTextEdit *Memo1() const { return m_memo; }
     QToolButton *ExpBtn() const { return m_expBtn; }
-    QSplitter *splitter() const { return m_split; }
 
     void setColourRule(ScoreColour pcolor, TextColour fcolor);
 

@@ -48,12 +48,8 @@ public:
     void Button1Click();
     bool running() const { return m_run.running(); }
 
-    QLineEdit *DirE() const { return m_dirE; }
     QAbstractButton *OpenBtn() const;
-    QCheckBox *YearMonthCB() const { return m_yearMonth; } // CG1 item 0 "年月データ"
-    QCheckBox *DayHourCB() const { return m_dayHour; }     // CG1 item 1 "日時データ"
     QButtonGroup *RG2() const { return m_rg2; }
-    QLabel *DispL() const { return m_dispL; }
     QPushButton *Button1() const { return m_button1; }
     QPushButton *OKBtn() const { return m_okBtn; }
 

@@ -109,9 +109,6 @@ public:
     int groups() const;
     QLineEdit *Edit1() const { return m_edit1; }
     QCheckBox *CG1(int bit) const { return m_cg1[bit]; }
-    QLabel *Ap() const { return m_ap; }
-    QLabel *InPnl() const { return m_inPnl; }
-    QLabel *OutPnl() const { return m_outPnl; }
 
 protected:
     void showEvent(QShowEvent *event) override;

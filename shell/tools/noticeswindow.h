@@ -36,7 +36,6 @@ public:
     bool loading() const;
 
     QPlainTextEdit *Memo1() const { return m_memo; }
-    QLabel *StatusL() const { return m_status; }
     THTTPGet *http() const { return m_http; }
 
     // The loading message and the calm failure text.

@@ -150,6 +150,7 @@ TAboutBox::TAboutBox(const QString &applicationTitle, const QString &supportUrl,
     m_version = new QLabel(QStringLiteral("バージョン ") + programVersion(), this);
     m_version->setObjectName(QStringLiteral("VersionL"));
     m_link = new TURLLink(this);
+    m_link->setObjectName(QStringLiteral("URLLink"));
     m_link->setURL(supportUrl);
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

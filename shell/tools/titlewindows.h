@@ -53,7 +53,6 @@ class TAboutBox : public QDialog {
     Q_OBJECT
 public:
     TAboutBox(const QString &applicationTitle, const QString &supportUrl, QWidget *parent = nullptr);
-    TURLLink *URLLink() const { return m_link; }
     QString captionText() const { return m_caption; }
     // "バージョン 0.1": the version the program was built as.
     QString versionText() const;

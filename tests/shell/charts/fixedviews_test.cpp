@@ -83,12 +83,12 @@ TEST(TitleWindows, AboutLinkNoticeAndTitle)
 {
     TAboutBox about(QStringLiteral("VELM"), QStringLiteral("http://support.example/"));
     QUrl opened;
-    about.URLLink()->open = [&](const QUrl &url) {
+    about.findChild<TURLLink *>(QStringLiteral("URLLink"))->open = [&](const QUrl &url) {
         opened = url;
         return true;
     };
     about.show();
-    QTest::mouseClick(about.URLLink(), Qt::LeftButton);
+    QTest::mouseClick(about.findChild<TURLLink *>(QStringLiteral("URLLink")), Qt::LeftButton);
     EXPECT_EQ(opened, QUrl("http://support.example/"));
     EXPECT_EQ(about.windowTitle(), "ﾊﾞｰｼﾞｮﾝ情報");
     EXPECT_EQ(about.captionText(), "VELM");

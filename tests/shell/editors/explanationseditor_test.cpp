@@ -167,8 +167,8 @@ TEST_F(SetuFTest, TwoLinesAreStoredWithSlashRAndComeBackAsTwoLines)
 TEST_F(SetuFTest, StepButtonsAtTheEndsOfTheTargetList)
 {
     TSetuF &w = open();
-    QPushButton *up = w.UpBtn();
-    QPushButton *down = w.DownBtn();
+    QPushButton *up = w.findChild<QPushButton *>(QStringLiteral("UpBtn"));
+    QPushButton *down = w.findChild<QPushButton *>(QStringLiteral("DownBtn"));
     EXPECT_EQ(up->toolTip(), "前の編集対象");
     EXPECT_EQ(down->toolTip(), "次の編集対象");
     EXPECT_FALSE(up->isEnabled());
@@ -305,7 +305,7 @@ TEST_F(SetuFTest, ACharacterShiftJisCannotHoldIsNamedAndNothingIsLost)
     EXPECT_TRUE(messages.texts[0].contains(QString::fromUtf8("「\xF0\x9F\x98\x80」"))) << messages.texts[0].toStdString();
     // Still on the text to mend, typed text kept.
     EXPECT_EQ(w.HosiBox()->currentIndex(), 0);
-    EXPECT_FALSE(w.UpBtn()->isEnabled());
+    EXPECT_FALSE(w.findChild<QPushButton *>(QStringLiteral("UpBtn"))->isEnabled());
     EXPECT_EQ(w.Memo1()->toPlainText(), QString::fromUtf8("晴れ\xF0\x9F\x98\x80"));
 
     // Closing asks; "no" keeps the window open.

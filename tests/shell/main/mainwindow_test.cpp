@@ -348,12 +348,12 @@ TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
     const PanelView expected = PnlRead(chart.Ban, scores, 4, texts, names, note, "\n");
 
     ImiPnl *pane = m.pane();
-    EXPECT_EQ(pane->BanL()->text(), " 時盤:24/03/01 12時");
+    EXPECT_EQ(pane->findChild<QLabel *>(QStringLiteral("BanL"))->text(), " 時盤:24/03/01 12時");
     EXPECT_EQ(pane->TyuL()->text(), QString::fromStdString(note) + " ");
     EXPECT_EQ(pane->HouiBox()->currentIndex(), 4);
     EXPECT_EQ(pane->HouiBox()->currentText(), " 南");
-    EXPECT_EQ(pane->HouiPnl()->text(), "離");
-    EXPECT_EQ(pane->SuuPnl()->text(), QString::fromStdString(scoreText(scores.BanSuu[8][4])));
+    EXPECT_EQ(pane->findChild<QLabel *>(QStringLiteral("HouiPnl"))->text(), "離");
+    EXPECT_EQ(pane->findChild<QLabel *>(QStringLiteral("SuuPnl"))->text(), QString::fromStdString(scoreText(scores.BanSuu[8][4])));
     EXPECT_EQ(pane->Memo1()->toPlainText(), QString::fromStdString(expected.memo.Memo1));
     const QString memo = pane->Memo1()->toPlainText();
     EXPECT_TRUE(memo.startsWith(QStringLiteral("[天盤]<")));
@@ -373,12 +373,12 @@ TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
     EXPECT_EQ(cellColour(pane->SG1(), 0, 0), PColor(pane->SG1()->item(0, 1)->text(), rule));
     EXPECT_EQ(cellColour(pane->SG2(), 3, 2), PColor(pane->SG2()->item(3, 3)->text(), rule));
     EXPECT_EQ(cellColour(pane->SG2(), 3, 3), QColor(Qt::white));
-    EXPECT_EQ(pane->SuuPnl()->palette().color(QPalette::Window), PColor(pane->SuuPnl()->text(), rule));
+    EXPECT_EQ(pane->findChild<QLabel *>(QStringLiteral("SuuPnl"))->palette().color(QPalette::Window), PColor(pane->findChild<QLabel *>(QStringLiteral("SuuPnl"))->text(), rule));
 
     // Another direction in the box: the same chart, the other palace.
     QTest::keyClick(pane->HouiBox(), Qt::Key_Home);
-    EXPECT_EQ(pane->HouiPnl()->text(), "中");
-    EXPECT_EQ(pane->BanL()->text(), " 時盤:24/03/01 12時");
+    EXPECT_EQ(pane->findChild<QLabel *>(QStringLiteral("HouiPnl"))->text(), "中");
+    EXPECT_EQ(pane->findChild<QLabel *>(QStringLiteral("BanL"))->text(), " 時盤:24/03/01 12時");
     const PanelView centre = PnlRead(chart.Ban, scores, 0, texts, names, note, "\n");
     EXPECT_EQ(pane->Memo1()->toPlainText(), QString::fromStdString(centre.memo.Memo1));
     EXPECT_FALSE(pane->Memo1()->toPlainText().contains(QStringLiteral("[八門]")));

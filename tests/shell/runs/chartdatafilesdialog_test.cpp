@@ -64,7 +64,7 @@ struct Fixture {
         type(dialog.findChild<QLineEdit *>(QStringLiteral("FYearE")), from);
         type(dialog.findChild<QLineEdit *>(QStringLiteral("EYearE")), to);
     }
-    void folder(const QString &path) { type(dialog.DirE(), path); }
+    void folder(const QString &path) { type(dialog.findChild<QLineEdit *>(QStringLiteral("DirE")), path); }
     void pick(const char *name) { dialog.findChild<QRadioButton *>(QLatin1String(name))->click(); }
     void run()
     {
@@ -133,17 +133,17 @@ TEST(DMakeF, OpensWithItsDefaults)
 {
     Fixture f;
     EXPECT_EQ(f.dialog.windowTitle(), QStringLiteral("CGI 用 作盤データ生成"));
-    EXPECT_EQ(f.dialog.DirE()->text(), QDir(f.program.path()).filePath(QStringLiteral("cgidata/")));
-    EXPECT_TRUE(f.dialog.YearMonthCB()->isChecked());
-    EXPECT_TRUE(f.dialog.DayHourCB()->isChecked());
-    EXPECT_EQ(f.dialog.YearMonthCB()->text(), QStringLiteral("年月データ"));
-    EXPECT_EQ(f.dialog.DayHourCB()->text(), QStringLiteral("日時データ"));
+    EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("DirE"))->text(), QDir(f.program.path()).filePath(QStringLiteral("cgidata/")));
+    EXPECT_TRUE(f.dialog.findChild<QCheckBox *>(QStringLiteral("CG1_0"))->isChecked());
+    EXPECT_TRUE(f.dialog.findChild<QCheckBox *>(QStringLiteral("CG1_1"))->isChecked());
+    EXPECT_EQ(f.dialog.findChild<QCheckBox *>(QStringLiteral("CG1_0"))->text(), QStringLiteral("年月データ"));
+    EXPECT_EQ(f.dialog.findChild<QCheckBox *>(QStringLiteral("CG1_1"))->text(), QStringLiteral("日時データ"));
     EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("FYearE"))->text(), QString::number(QDate::currentDate().year()));
     EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("EYearE"))->text(), QString::number(QDate::currentDate().year() + 1));
     EXPECT_EQ(f.dialog.findChild<QButtonGroup *>(QStringLiteral("RG1"))->checkedButton()->text(), QStringLiteral("コード"));
     EXPECT_EQ(f.dialog.RG2()->checkedButton()->text(), QStringLiteral("同一フォルダ(200301.dat～200312.dat)"));
     EXPECT_EQ(f.dialog.RG2()->button(0)->text(), QStringLiteral("年フォルダ＋日時データ(2003/01～12.dat)"));
-    EXPECT_EQ(f.dialog.DispL()->text(), QStringLiteral("処理中の内容"));
+    EXPECT_EQ(f.dialog.findChild<QLabel *>(QStringLiteral("DispL"))->text(), QStringLiteral("処理中の内容"));
     EXPECT_EQ(f.dialog.Button1()->text(), QStringLiteral("データ生成実行！"));
     EXPECT_EQ(f.dialog.OKBtn()->text(), QStringLiteral("閉じる"));
     QStringList labels;
@@ -176,7 +176,7 @@ TEST(DMakeF, OneYearSameFolderMatchesTheGeneratorByteForByte)
     EXPECT_TRUE(f.statuses.contains(QStringLiteral("2004年1月の日時データ作成中！")));
     EXPECT_TRUE(f.statuses.contains(QStringLiteral("2004年12月の日時データ作成中！")));
     EXPECT_EQ(f.statuses.last(), QStringLiteral("生成終了しました！"));
-    EXPECT_EQ(f.dialog.DispL()->text(), QStringLiteral("生成終了しました！"));
+    EXPECT_EQ(f.dialog.findChild<QLabel *>(QStringLiteral("DispL"))->text(), QStringLiteral("生成終了しました！"));
     EXPECT_TRUE(f.dialog.Button1()->isEnabled());
     EXPECT_FALSE(f.dialog.running());
 }
@@ -193,12 +193,12 @@ TEST(DMakeF, YearFoldersWithTextsFromTheBrowserFolder)
     };
     QTest::mouseClick(static_cast<QWidget *>(f.dialog.OpenBtn()), Qt::LeftButton);
     EXPECT_EQ(caption, QStringLiteral("出力先のフォルダを指定してください。"));
-    EXPECT_EQ(f.dialog.DirE()->text(), f.out.path());
+    EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("DirE"))->text(), f.out.path());
 
     f.years(QStringLiteral("2004"), QStringLiteral("2004"));
     f.pick("RG1_1");
     f.pick("RG2_0");
-    f.dialog.YearMonthCB()->click(); // day files only
+    f.dialog.findChild<QCheckBox *>(QStringLiteral("CG1_0"))->click(); // day files only
     f.run();
 
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.all().toStdString();
@@ -210,16 +210,16 @@ TEST(DMakeF, YearFoldersWithTextsFromTheBrowserFolder)
     reference(ref, 2004, ChartFileOutput::Text, ChartFileLayout::YearFolders);
     for (const QString &file : want)
         EXPECT_EQ(contents(f.out.filePath(file)), contents(ref.filePath(file))) << file.toStdString();
-    EXPECT_EQ(f.dialog.DispL()->text(), QStringLiteral("生成終了しました！"));
+    EXPECT_EQ(f.dialog.findChild<QLabel *>(QStringLiteral("DispL"))->text(), QStringLiteral("生成終了しました！"));
 }
 
 TEST(DMakeF, CancelledBrowserKeepsTheFolder)
 {
     Fixture f;
-    const QString before = f.dialog.DirE()->text();
+    const QString before = f.dialog.findChild<QLineEdit *>(QStringLiteral("DirE"))->text();
     f.dialog.chooseFolder = [](QWidget *, const QString &, const QString &) { return QString(); };
     QTest::mouseClick(static_cast<QWidget *>(f.dialog.OpenBtn()), Qt::LeftButton);
-    EXPECT_EQ(f.dialog.DirE()->text(), before);
+    EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("DirE"))->text(), before);
 }
 
 TEST(DMakeF, UnwritableFileIsNamedAndEarlierFilesStay)
@@ -237,14 +237,14 @@ TEST(DMakeF, UnwritableFileIsNamedAndEarlierFilesStay)
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("200403.dat"))) << messages.all().toStdString();
     EXPECT_EQ(filesUnder(f.out.path()),
               (QStringList{QStringLiteral("2004.dat"), QStringLiteral("200401.dat"), QStringLiteral("200402.dat")}));
-    EXPECT_NE(f.dialog.DispL()->text(), QStringLiteral("生成終了しました！"));
+    EXPECT_NE(f.dialog.findChild<QLabel *>(QStringLiteral("DispL"))->text(), QStringLiteral("生成終了しました！"));
     EXPECT_TRUE(f.dialog.Button1()->isEnabled());
 
     // Day files alone into a folder that does not exist: the first one is named.
     messages.clear();
     const QString missing = f.out.filePath(QStringLiteral("missing"));
     f.folder(missing);
-    f.dialog.YearMonthCB()->click();
+    f.dialog.findChild<QCheckBox *>(QStringLiteral("CG1_0"))->click();
     f.years(QStringLiteral("2004"), QStringLiteral("2004"));
     f.run();
     ASSERT_EQ(messages.texts.size(), 1);
@@ -279,20 +279,20 @@ TEST(DMakeF, BadEntriesWriteNothing)
 
     messages.clear();
     f.years(QStringLiteral("2004"), QStringLiteral("2004"));
-    f.dialog.YearMonthCB()->click();
-    f.dialog.DayHourCB()->click();
+    f.dialog.findChild<QCheckBox *>(QStringLiteral("CG1_0"))->click();
+    f.dialog.findChild<QCheckBox *>(QStringLiteral("CG1_1"))->click();
     f.run();
     EXPECT_EQ(messages.all(), QStringLiteral("出力データを、１つ以上チェックして下さい。"));
 
     messages.clear();
-    f.dialog.DayHourCB()->click();
+    f.dialog.findChild<QCheckBox *>(QStringLiteral("CG1_1"))->click();
     f.folder(QString());
     f.run();
     EXPECT_EQ(messages.all(), QStringLiteral("出力フォルダを指定して下さい。"));
 
     EXPECT_TRUE(filesUnder(f.out.path()).isEmpty());
     EXPECT_TRUE(f.statuses.isEmpty());
-    EXPECT_EQ(f.dialog.DispL()->text(), QStringLiteral("処理中の内容"));
+    EXPECT_EQ(f.dialog.findChild<QLabel *>(QStringLiteral("DispL"))->text(), QStringLiteral("処理中の内容"));
 }
 
 TEST(DMakeF, FullWidthYearsAreRead)
@@ -301,7 +301,7 @@ TEST(DMakeF, FullWidthYearsAreRead)
     Fixture f;
     f.folder(f.out.path());
     f.years(QStringLiteral("２００４"), QStringLiteral("２００４"));
-    f.dialog.DayHourCB()->click();
+    f.dialog.findChild<QCheckBox *>(QStringLiteral("CG1_1"))->click();
     f.run();
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.all().toStdString();
     EXPECT_EQ(filesUnder(f.out.path()), QStringList{QStringLiteral("2004.dat")});
@@ -317,7 +317,7 @@ TEST(DMakeF, StaysResponsiveAndClosingStopsTheRun)
     // Events are heard while the files are written: close at the second month.
     QObject::connect(&f.dialog, &TDMakeF::statusChanged, [&](const QString &s) {
         if (s == QStringLiteral("2004年2月の日時データ作成中！")) {
-            disabledWhileRunning = !f.dialog.Button1()->isEnabled() && !f.dialog.DirE()->isEnabled();
+            disabledWhileRunning = !f.dialog.Button1()->isEnabled() && !f.dialog.findChild<QLineEdit *>(QStringLiteral("DirE"))->isEnabled();
             QTimer::singleShot(0, f.dialog.OKBtn(), [&] { QTest::mouseClick(f.dialog.OKBtn(), Qt::LeftButton); });
         }
     });
@@ -348,7 +348,7 @@ TEST(DMakeF, MainWindowCommandShowsItModally)
         auto *dialog = qobject_cast<TDMakeF *>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         title = dialog->windowTitle();
-        folder = dialog->DirE()->text();
+        folder = dialog->findChild<QLineEdit *>(QStringLiteral("DirE"))->text();
         modal = dialog->isModal();
         QTest::mouseClick(dialog->OKBtn(), Qt::LeftButton);
     });

@@ -22,7 +22,7 @@ TEST(AboutWindows, LinkOpensTheSupportAddressOrSaysWhyNot)
 {
     RecordedMessages messages;
     TAboutBox about(QStringLiteral("VELM 1.0"), QStringLiteral("http://www.quorvel.example/velm/"));
-    TURLLink *link = about.URLLink();
+    TURLLink *link = about.findChild<TURLLink *>(QStringLiteral("URLLink"));
     EXPECT_EQ(link->text(), "http://www.quorvel.example/velm/");
     EXPECT_TRUE(QRegularExpression("^\\d+\\.\\d+").match(programVersion()).hasMatch()) << programVersion().toStdString();
     EXPECT_EQ(about.versionText(), QStringLiteral("バージョン ") + programVersion());

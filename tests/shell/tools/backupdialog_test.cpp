@@ -131,19 +131,19 @@ TEST(BackF, StatisticsAndSettings)
     EXPECT_EQ(f.dialog->windowTitle(), QStringLiteral("ﾃﾞｰﾀﾊﾞｯｸｱｯﾌﾟ・ﾘｽﾄｱ"));
     EXPECT_TRUE(f.dialog->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(f.dialog->groups(), 15); // the default: every group
-    EXPECT_EQ(f.dialog->Ap()->text(), EditChk(f.program.path()));
+    EXPECT_EQ(f.dialog->findChild<QLabel *>(QStringLiteral("Ap"))->text(), EditChk(f.program.path()));
     // Every file but README (no extension); Senji.Idx goes with Senji.dat.
-    EXPECT_EQ(f.dialog->InPnl()->text(), selectionStatistics(8, 9 + 14 + 3000 + 7 + 8 + 18 + 17 + 5));
+    EXPECT_EQ(f.dialog->findChild<QLabel *>(QStringLiteral("InPnl"))->text(), selectionStatistics(8, 9 + 14 + 3000 + 7 + 8 + 18 + 17 + 5));
     f.setGroups(2);
-    EXPECT_EQ(f.dialog->InPnl()->text(), selectionStatistics(4, 9 + 14 + 3000 + 7));
+    EXPECT_EQ(f.dialog->findChild<QLabel *>(QStringLiteral("InPnl"))->text(), selectionStatistics(4, 9 + 14 + 3000 + 7));
     QFile::remove(f.program.filePath("Senji.dat"));
     f.dialog->FormActivate();
-    EXPECT_EQ(f.dialog->InPnl()->text(), selectionStatistics(2, 9 + 14)); // no index without its data
+    EXPECT_EQ(f.dialog->findChild<QLabel *>(QStringLiteral("InPnl"))->text(), selectionStatistics(2, 9 + 14)); // no index without its data
     put(f.program.filePath("Senji.dat"), QByteArray(3000, 'x'));
-    EXPECT_EQ(f.dialog->OutPnl()->text(), selectionStatistics(0, 0));
+    EXPECT_EQ(f.dialog->findChild<QLabel *>(QStringLiteral("OutPnl"))->text(), selectionStatistics(0, 0));
 
     f.setGroups(4);
-    EXPECT_EQ(f.dialog->InPnl()->text(), selectionStatistics(3, 18 + 17 + 5));
+    EXPECT_EQ(f.dialog->findChild<QLabel *>(QStringLiteral("InPnl"))->text(), selectionStatistics(3, 18 + 17 + 5));
     f.type(f.media.filePath("usb"));
     f.dialog->accept();
     EXPECT_EQ(f.settings.store().integer("Back", "CG1", 15), 4);
@@ -161,7 +161,7 @@ TEST(BackF, StatisticsAndSettings)
     });
     f.click("OpenBtn");
     EXPECT_EQ(f.dialog->Edit1()->text(), EditChk(f.media.path()));
-    EXPECT_EQ(f.dialog->OutPnl()->text(), selectionStatistics(0, 0));
+    EXPECT_EQ(f.dialog->findChild<QLabel *>(QStringLiteral("OutPnl"))->text(), selectionStatistics(0, 0));
 
     AppSettings fresh(f.program.path(), f.config.path() + "/other");
     TBackF untouched(fresh);
@@ -176,7 +176,7 @@ TEST(BackF, OnlySettingsDataCopiesIniAndSetFiles)
     EXPECT_EQ(f.messages.texts, (QStringList{"バックアップを実行してよろしいですか？",
                                              "バックアップが終了しました。\n\n3 個のファイルをコピーしました。"}));
     EXPECT_EQ(snapshot(f.media.path()).keys(), (QStringList{"MainF.ini", "VELMWIN.ini", "mine.set"}));
-    EXPECT_EQ(f.dialog->OutPnl()->text(), selectionStatistics(3, 18 + 17 + 5));
+    EXPECT_EQ(f.dialog->findChild<QLabel *>(QStringLiteral("OutPnl"))->text(), selectionStatistics(3, 18 + 17 + 5));
 }
 
 // The user's master data are stored as "SuuFile.Dat", "Senji.Dat", "Senji.Idx"
@@ -200,7 +200,7 @@ TEST(BackF, MissingFoldersAreOfferedOneLevelOnly)
     Fixture f;
     const QString usb = f.media.filePath("usb");
     f.type(usb);
-    EXPECT_EQ(f.dialog->OutPnl()->text(), NoFolder); // at once, while typing
+    EXPECT_EQ(f.dialog->findChild<QLabel *>(QStringLiteral("OutPnl"))->text(), NoFolder); // at once, while typing
 
     // Declined: nothing made.
     f.messages.answer = ui::Answer::No;
@@ -225,7 +225,7 @@ TEST(BackF, MissingFoldersAreOfferedOneLevelOnly)
     EXPECT_TRUE(f.messages.texts[2].startsWith(QStringLiteral("バックアップが終了しました。")));
     EXPECT_TRUE(QFileInfo(usb + "/SETUFILE.DAT").isFile());
     EXPECT_TRUE(QFileInfo(usb + "/VLW.reg").isFile());
-    EXPECT_NE(f.dialog->OutPnl()->text(), NoFolder);
+    EXPECT_NE(f.dialog->findChild<QLabel *>(QStringLiteral("OutPnl"))->text(), NoFolder);
 
     // Nothing to copy, nothing to restore, and the program folder itself.
     f.messages.clear();

@@ -49,12 +49,12 @@ TEST(Notices, ShowsTheServedNotice)
     QSignalSpy finished(&f.window, &TNoticeF::finished);
     f.window.show();
     EXPECT_EQ(f.window.windowTitle(), QStringLiteral("お知らせ"));
-    EXPECT_EQ(f.window.StatusL()->text(), QStringLiteral("お知らせを取得しています…"));
+    EXPECT_EQ(f.window.findChild<QLabel *>(QStringLiteral("StatusL"))->text(), QStringLiteral("お知らせを取得しています…"));
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_TRUE(finished.first().first().toBool());
     EXPECT_EQ(f.window.Memo1()->toPlainText(), QStringLiteral("【お知らせ】\n新しい版を公開しました。\n"));
     EXPECT_TRUE(f.window.Memo1()->isReadOnly());
-    EXPECT_FALSE(f.window.StatusL()->isVisible());
+    EXPECT_FALSE(f.window.findChild<QLabel *>(QStringLiteral("StatusL"))->isVisible());
     EXPECT_TRUE(f.messages.texts.isEmpty());
 }
 
@@ -66,8 +66,8 @@ TEST(Notices, AnUnreachableServerIsToldCalmlyInTheWindow)
     f.window.show();
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_FALSE(finished.first().first().toBool());
-    EXPECT_EQ(f.window.StatusL()->text(), TNoticeF::failureText());
-    EXPECT_TRUE(f.window.StatusL()->isVisible());
+    EXPECT_EQ(f.window.findChild<QLabel *>(QStringLiteral("StatusL"))->text(), TNoticeF::failureText());
+    EXPECT_TRUE(f.window.findChild<QLabel *>(QStringLiteral("StatusL"))->isVisible());
     EXPECT_TRUE(f.window.Memo1()->toPlainText().isEmpty());
     EXPECT_TRUE(f.messages.texts.isEmpty()); // no box
 
