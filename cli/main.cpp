@@ -1,6 +1,9 @@
 // velm-cli: the chart engine from the command line, for scripting and tests.
 
+#include <algorithm>
 #include <iostream>
+#include <utility>
+#include <vector>
 
 #include "cli/cmd_calendar.h"
 #include "cli/cmd_places.h"
@@ -16,15 +19,21 @@ namespace {
 void printUsage(std::ostream &out)
 {
     using namespace velm::cli;
-    out << "使い方:\n";
+    std::vector<std::pair<std::string, std::string>> rows;
     for (const std::string &name : commandNames()) {
         const CommandLine &line = *commandTable(name);
-        const std::string head = "velm-cli " + name + (line.words.empty() ? "" : " " + line.words) + " [オプション]";
-        out << "  " << head << std::string(head.size() < 44 ? 44 - head.size() : 1, ' ') << line.summary << "\n";
+        rows.emplace_back("velm-cli " + name + (line.words.empty() ? "" : " " + line.words) + " [オプション]",
+                          line.summary);
     }
-    out << "  velm-cli --version\n"
-           "  velm-cli COMMAND --help                     そのコマンドのオプションの一覧\n"
-           "暦のオプション (koyomi, terms, chart, batch, search, calendar, quick, bdata, cgidata, heatmap):\n";
+    rows.emplace_back("velm-cli COMMAND --help", "そのコマンドのオプションの一覧");
+    rows.emplace_back("velm-cli --version", "版を出力します。");
+    std::size_t width = 0;
+    for (const auto &row : rows)
+        width = std::max(width, displayWidth(row.first));
+    out << "使い方:\n";
+    for (const auto &row : rows)
+        out << "  " << padded(row.first, width + 2) << row.second << "\n";
+    out << "暦のオプション (koyomi, terms, chart, batch, search, calendar, quick, bdata, cgidata, heatmap):\n";
     velm::KoyomiOptions scratch;
     CommandLine common;
     common.options = calendarOptions(scratch);

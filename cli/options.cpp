@@ -47,7 +47,6 @@ const Option *find(const CommandLine &line, const std::string &name)
 CommandLine listedCommand(const std::string &command)
 {
     static KoyomiOptions koyomi;
-    static BoundaryOptions near;
     CommandLine line;
     line.command = command;
     const auto add = [&line](std::vector<Option> more) {
@@ -139,12 +138,30 @@ CommandLine listedCommand(const std::string &command)
         };
         add(calendarOptions(koyomi));
     }
-    (void)near;
     line.options.push_back(dataOption());
     return line;
 }
 
 } // namespace
+
+std::size_t displayWidth(const std::string &text)
+{
+    std::size_t columns = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80)
+            columns += 1;
+        else if (byte >= 0xC0)
+            columns += 2;
+    }
+    return columns;
+}
+
+std::string padded(const std::string &text, std::size_t columns)
+{
+    const std::size_t width = displayWidth(text);
+    return text + std::string(width + 2 > columns ? 2 : columns - width, ' ');
+}
 
 std::vector<Option> calendarOptions(KoyomiOptions &into, bool withJu)
 {
@@ -213,11 +230,9 @@ std::string commandHelp(const CommandLine &line)
     std::size_t width = 0;
     const auto head = [](const Option &o) { return o.name + (o.value.empty() ? "" : " " + o.value); };
     for (const Option &o : line.options)
-        width = std::max(width, head(o).size());
-    for (const Option &o : line.options) {
-        const std::string h = head(o);
-        out += "  " + h + std::string(width - h.size() + 2, ' ') + o.help + "\n";
-    }
+        width = std::max(width, displayWidth(head(o)));
+    for (const Option &o : line.options)
+        out += "  " + padded(head(o), width + 2) + o.help + "\n";
     return out;
 }
 

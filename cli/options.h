@@ -51,6 +51,12 @@ enum class Parsed { Ok, Help, Bad };
 Parsed parseCommandLine(const CommandLine &line, const Args &args, std::vector<std::string> &positional,
                         std::string &error);
 
+// Columns a text takes in a terminal: two for each character beyond ASCII
+// (the program's texts are Japanese), one for the others.
+std::size_t displayWidth(const std::string &text);
+// `text` followed by blanks up to `columns` (at least two).
+std::string padded(const std::string &text, std::size_t columns);
+
 // "使い方: velm-cli chart DATE TIME [オプション]", the summary, then one line
 // per option.
 std::string commandHelp(const CommandLine &line);
