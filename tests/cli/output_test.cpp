@@ -345,6 +345,9 @@ TEST(CliOptions, MissingValueNamesTheOption)
     for (const auto &c : cases) {
         CliRun r = cliWithErrors(c.args);
         EXPECT_EQ(r.status, 2) << c.args;
-        EXPECT_EQ(r.out, "velm-cli: " + c.option + " の値がありません\n") << c.args;
+        // Commands read through their option tables name themselves too.
+        const std::string command = c.args.substr(0, c.args.find(' '));
+        const std::string named = command == "chart" || command == "koyomi" ? command + ": " : "";
+        EXPECT_EQ(r.out, "velm-cli: " + named + c.option + " の値がありません\n") << c.args;
     }
 }
