@@ -324,7 +324,7 @@ TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
     TBanF *older = m.chartWindow("時盤:24/03/01 12時");
     ASSERT_TRUE(older);
     EXPECT_FALSE(m.pane()->ExpBtn()->isEnabled());
-    EXPECT_EQ(m.pane()->BanL()->text(), "");
+    EXPECT_EQ(m.pane()->findChild<QLabel *>(QStringLiteral("BanL"))->text(), "");
     // Before any palace is picked the captions have no numbers beside them: aqua.
     EXPECT_EQ(cellColour(m.pane()->SG1(), 0, 0), QColor(0, 255, 255));
     EXPECT_EQ(cellColour(m.pane()->SG1(), 0, 1), QColor(Qt::white));
@@ -614,7 +614,7 @@ TEST_F(MainWindowTest, ExportsWriteShiftJisText)
     ASSERT_TRUE(g.open(QIODevice::ReadOnly));
     lines = QString::fromStdString(decodeCp932(g.readAll().toStdString()).text).split("\r\n");
     EXPECT_EQ(lines[0], " 時盤:24/03/01 12時 " + m.pane()->TyuL()->text());
-    EXPECT_EQ(lines[1], QStringLiteral("方位： 北     数値：") + m.pane()->SuuPnl()->text());
+    EXPECT_EQ(lines[1], QStringLiteral("方位： 北     数値：") + m.pane()->findChild<QLabel *>(QStringLiteral("SuuPnl"))->text());
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("[天盤]<")));
 
     // Cancelling the dialog writes nothing.
@@ -841,8 +841,8 @@ TEST_F(MainWindowTest, TotalsShowTheirSignsAndLeaveWithTheCharts)
     click("ClrBtn");
     flushDeletes();
     EXPECT_TRUE(m.chartWindows().isEmpty());
-    EXPECT_EQ(m.pane()->BanL()->text(), "");
-    EXPECT_EQ(m.pane()->SuuPnl()->text(), "");
+    EXPECT_EQ(m.pane()->findChild<QLabel *>(QStringLiteral("BanL"))->text(), "");
+    EXPECT_EQ(m.pane()->findChild<QLabel *>(QStringLiteral("SuuPnl"))->text(), "");
     EXPECT_EQ(m.pane()->Memo1()->toPlainText(), "");
     EXPECT_EQ(sg2->item(1, 1)->text(), "");
     EXPECT_EQ(sg2->item(1, 0)->text(), QStringLiteral(" 西"));
