@@ -126,6 +126,26 @@ CommandLine listedCommand(const std::string &command)
             method01,
         };
         add(calendarOptions(koyomi));
+    } else if (command == "bearing") {
+        line.summary = "二地点の間の方位と距離、その方位の宮を出力します。";
+        line.options = {
+            listed("--from", "PLACE", "出発地 (既定は登録した自宅)"),
+            listed("--to", "PLACE", "目的地 (必須)"),
+            listed("--path", "geodesic|rhumb", "測地線か等角航路か"),
+            listed("--north", "true|magnetic", "真北か磁北か"),
+            listed("--date", "YYYY-MM-DD", "磁北の日付"),
+            listed("--sectors", "45|30-60", "方位の区切り"),
+            listed("--margin", "DEG", "境目とみなす角度"),
+            listed("--json", "", "JSON で出力する"),
+        };
+    } else if (command == "places") {
+        line.words = "list|add NAME COORDINATES|remove NAME|home [NAME]";
+        line.summary = "地点帳 (VELM.db) の地点を一覧・登録・削除し、自宅を決めます。";
+        line.options = {
+            listed("--json", "", "list を JSON で出力する"),
+            listed("--note", "TEXT", "add: 地点の覚え書き"),
+            listed("--home", "", "add: その地点を自宅にする"),
+        };
     } else if (command == "heatmap") {
         line.words = "DATE";
         line.summary = "日ごとの方位の数値 (方位ヒートマップ) を出力します。";
@@ -238,8 +258,8 @@ std::string commandHelp(const CommandLine &line)
 
 const std::vector<std::string> &commandNames()
 {
-    static const std::vector<std::string> names{"koyomi", "terms",    "chart", "batch", "search",
-                                                "calendar", "quick", "bdata", "cgidata", "heatmap"};
+    static const std::vector<std::string> names{"koyomi", "terms",   "chart",   "batch",   "search", "calendar",
+                                                "quick",  "bdata",   "cgidata", "heatmap", "bearing", "places"};
     return names;
 }
 
