@@ -78,9 +78,7 @@ int runHeatmap(const Args &given)
     }
     if (positional.size() != 1 || !days)
         return usageError(Usage);
-    if (toPlace.given && directionGiven)
-        return usageError("--direction と --to は同時に指定できません");
-    const std::optional<int> palace = walkDirection(toPlace, *dataDir, error);
+    const std::optional<int> palace = walkDirection(toPlace, *dataDir, error, directionGiven);
     if (!palace)
         return usageError(error);
     if (*palace)

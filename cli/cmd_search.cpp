@@ -104,9 +104,7 @@ int runSearch(const Args &given)
     if (!resolved)
         return usageError(error);
     settings.start = resolved->calendar;
-    if (toPlace.given && directionGiven)
-        return usageError("--direction と --to は同時に指定できません");
-    const std::optional<int> palace = walkDirection(toPlace, *dataDir, error);
+    const std::optional<int> palace = walkDirection(toPlace, *dataDir, error, directionGiven);
     if (!palace)
         return usageError(error);
     if (*palace)

@@ -219,10 +219,15 @@ int directionPalace(const Direction &direction, const DirectionOptions &options,
     return SectorPalace[static_cast<std::size_t>(direction.fix.sector)];
 }
 
-std::optional<int> walkDirection(const DirectionOptions &options, const std::string &dataDir, std::string &error)
+std::optional<int> walkDirection(const DirectionOptions &options, const std::string &dataDir, std::string &error,
+                                 bool directionGiven)
 {
     if (!options.given)
         return 0;
+    if (directionGiven) {
+        error = "--direction と --to は同時に指定できません";
+        return std::nullopt;
+    }
     if (options.to.empty()) {
         error = "--from, --path, --north, --sectors, --margin, --allow-edge は --to と一緒に指定して下さい";
         return std::nullopt;

@@ -63,9 +63,11 @@ int directionPalace(const Direction &direction, const DirectionOptions &options,
 
 // The palace index (1..8) a walk takes for --to: 0 when no direction option
 // was given, nullopt with the message when the place cannot be found, the
-// options stand without --to, or the direction is near an edge (unless
-// --allow-edge). The direction found is named on standard error.
-std::optional<int> walkDirection(const DirectionOptions &options, const std::string &dataDir, std::string &error);
+// options stand without --to, --to comes beside --direction (`directionGiven`),
+// or the direction is near an edge (unless --allow-edge). The direction found
+// is named on standard error.
+std::optional<int> walkDirection(const DirectionOptions &options, const std::string &dataDir, std::string &error,
+                                 bool directionGiven = false);
 
 // The place book of the data folder, created when missing.
 std::unique_ptr<PlaceBook> openPlaceBook(const std::string &dataDir, std::string &error);
