@@ -23,9 +23,10 @@ std::optional<ChartShapes::Shape> ChartShapes::find(const Koyomi &koyomi)
     const std::optional<std::size_t> slot = slotOf(in);
     if (!slot || koyomi.Kisetsu < 0 || koyomi.Kisetsu > 7 || koyomi.BanSekki[k] < 0 || koyomi.BanSekki[k] > 255)
         return std::nullopt;
-    if (m_slots.empty())
-        m_slots.assign(SlotCount, 0);
-    std::uint32_t &index = m_slots[*slot];
+    std::vector<std::uint32_t> &part = m_slots[*slot / SlotsPerTerm];
+    if (part.empty())
+        part.assign(SlotsPerTerm, 0);
+    std::uint32_t &index = part[*slot % SlotsPerTerm];
     if (index == 0) {
         m_plates.push_back(layPlates(in, m_kind, m_method));
         m_probes.push_back(pillarProbe(m_plates.back()));

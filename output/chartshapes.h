@@ -8,6 +8,7 @@
 // a chart by its shape, so every moment still gets what the full computation
 // gives. One instance per thread.
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -50,12 +51,15 @@ public:
 private:
     // Direct table over every plate input: stem, branch, dun, ju, nine-star, term.
     static constexpr std::size_t TermSlots = 32;
-    static constexpr std::size_t SlotCount = 10 * 12 * 2 * 9 * 9 * TermSlots;
+    static constexpr std::size_t SlotsPerTerm = 10 * 12 * 2 * 9 * 9;
     static std::optional<std::size_t> slotOf(const PlateInputs &in);
 
     int m_kind;
     LayingMethod m_method;
-    std::vector<std::uint32_t> m_slots; // plate number + 1, 0 when not laid yet
+    // Plate number + 1 by slot, 0 when not laid yet; a term's part is made
+    // when the walk first meets the term. A rotating-plate walk meets one
+    // part only, and each thread holds 78 KB instead of 2.4 MB.
+    std::array<std::vector<std::uint32_t>, TermSlots> m_slots;
     // A deque: it grows without moving what it holds.
     std::deque<ChartRecord> m_plates;
     std::vector<PillarProbe> m_probes; // by plate number

@@ -286,7 +286,19 @@ public:
     }
 
     // The walk is over: its outcomes can be handed on.
-    ChartOutcome takeOutcome(std::uint32_t index) { return std::move(m_outcomes[index]); }
+    SearchChart takeOutcome(std::uint32_t index)
+    {
+        StoredOutcome &stored = m_outcomes[index];
+        SearchChart chart;
+        chart.direction = stored.direction;
+        std::size_t begin = 0;
+        for (std::size_t c = 0; c < chart.cells.size(); ++c) {
+            chart.cells[c] = stored.text.substr(begin, stored.ends[c] - begin);
+            begin = stored.ends[c];
+        }
+        std::string().swap(stored.text);
+        return chart;
+    }
     std::size_t outcomeCount() const { return m_outcomes.size(); }
 
 private:
@@ -334,7 +346,13 @@ private:
         // would run out long before its number did.
         if (m_outcomes.size() >= (std::size_t{1} << OutcomeBits) - 1)
             throw std::length_error("too many different charts for one walk");
-        m_outcomes.push_back(std::move(outcome));
+        StoredOutcome &stored = m_outcomes.emplace_back();
+        stored.direction = outcome.direction;
+        for (std::size_t c = 0; c < outcome.cells.size(); ++c) {
+            stored.text += outcome.cells[c];
+            stored.ends[c] = static_cast<std::uint32_t>(stored.text.size());
+        }
+        stored.text.shrink_to_fit();
         return m_thread << OutcomeBits | static_cast<OutcomeRef>(m_outcomes.size() - 1);
     }
 
@@ -348,7 +366,15 @@ private:
     std::vector<Judged> m_judged;
     std::size_t m_judgedCount = 0;
     std::vector<OutcomeRef> m_matches; // the matching charts this thread has met
-    std::deque<ChartOutcome> m_outcomes;
+    // A matching chart's cells as one text and where each ends: a third of
+    // the memory of ten strings, for the thousands of charts a long walk
+    // keeps until it ends.
+    struct StoredOutcome {
+        int direction = 0;
+        std::array<std::uint32_t, 10> ends{};
+        std::string text;
+    };
+    std::deque<StoredOutcome> m_outcomes;
 };
 
 struct Found {
@@ -468,8 +494,7 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
             const auto index = f.outcome & ((OutcomeRef{1} << OutcomeBits) - 1);
             std::uint32_t &id = holder.shared[index];
             if (id == NotShared) {
-                ChartOutcome o = holder.cache.takeOutcome(index);
-                out.charts.push_back({std::move(o.cells), o.direction});
+                out.charts.push_back(holder.cache.takeOutcome(index));
                 id = static_cast<std::uint32_t>(out.charts.size() - 1);
             }
             out.found.push_back({f.index, id});
@@ -478,7 +503,7 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
         // Merged: its memory goes back while the rest is merged.
         std::vector<Found>().swap(hits);
     }
-    out.examined = full ? out.found.back().index + 1 : end.prefix.reached;
+    out.examined = full ? std::int64_t{out.found.back().index} + 1 : end.prefix.reached;
     out.stopped = stopped;
     out.ended = !full && !stopped && end.prefix.complete && limit < settings.limit;
     return out;

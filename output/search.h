@@ -45,8 +45,10 @@ struct SearchSettings {
 
 // A match: the moment's number within the walk (moment = start + index
 // steps) and what its chart shows, shared by every match of the same chart.
+// Eight bytes: a century of hour charts keeps a quarter of a million (a
+// walk is under 2^32 moments).
 struct SearchMatch {
-    std::int64_t index = 0;
+    std::uint32_t index = 0;
     std::uint32_t chart = 0; // into SearchOutcome::charts
 };
 
