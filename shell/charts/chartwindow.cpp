@@ -141,6 +141,10 @@ TBanF::TBanF(const LaidChart &laid, const QString &title, const CivilTime &enter
     bar->addWidget(m_otherSideBtn, 0, Qt::AlignRight);
     m_boundaryBar->hide();
 
+    m_calendarL = new QLabel(this);
+    m_calendarL->setObjectName(QStringLiteral("CalendarL"));
+    m_calendarL->hide();
+
     buildGrid(display);
 
     m_label5 = new QLabel(qs(m_laid.labels->Label5), this);
@@ -158,9 +162,12 @@ TBanF::TBanF(const LaidChart &laid, const QString &title, const CivilTime &enter
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
     layout->addLayout(top);
+    layout->addWidget(m_calendarL);
     layout->addWidget(m_boundaryBar);
-    layout->addWidget(m_grid);
+    layout->addWidget(m_grid, 0, Qt::AlignHCenter);
     layout->addLayout(bottom);
+    m_widthRoom = new QSpacerItem(0, 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
+    layout->addSpacerItem(m_widthRoom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     m_menu = new QMenu(this);
@@ -202,6 +209,32 @@ void TBanF::setBoundaryNote(const BoundaryNote &note, const CivilTime &calendarM
     m_boundaryL->setToolTip(note.hint);
     m_otherSideBtn->setEnabled(note.isNear() && crossable);
     m_boundaryBar->setVisible(note.isNear());
+}
+
+void TBanF::setCalendarCaption(const QString &caption)
+{
+    // Broken between its parts, each line as wide as the grid allows, so
+    // that no part is cut and the window keeps the chart's width.
+    const QFontMetrics fm(m_calendarL->font());
+    const int room = m_grid->width();
+    QStringList lines;
+    for (const QString &part : caption.split(QStringLiteral("・"), Qt::SkipEmptyParts)) {
+        const QString joined = lines.isEmpty() ? part : lines.last() + QStringLiteral("・") + part;
+        if (!lines.isEmpty() && fm.horizontalAdvance(joined) <= room)
+            lines.last() = joined;
+        else
+            lines << part;
+    }
+    m_calendarL->setText(lines.join(QLatin1Char('\n')));
+    m_calendarL->setToolTip(caption);
+    m_calendarL->setVisible(!caption.isEmpty());
+}
+
+void TBanF::reserveWidth(int width)
+{
+    m_widthRoom->changeSize(width - 2 * 2, 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
+    layout()->invalidate();
+    layout()->activate();
 }
 
 void TBanF::buildGrid(const BanDisplay &display)
@@ -293,7 +326,7 @@ void TBanF::setActiveLook(bool active)
     pal.setColor(QPalette::WindowText, text);
     setAutoFillBackground(true);
     setPalette(pal);
-    for (QLabel *label : {m_kyokuL, m_junL, m_label5, m_label6}) {
+    for (QLabel *label : {m_kyokuL, m_junL, m_calendarL, m_label5, m_label6}) {
         QPalette lp = label->palette();
         lp.setColor(QPalette::WindowText, text);
         label->setPalette(lp);
@@ -440,7 +473,8 @@ void TBanF::paintChart(QPainter &painter, bool colour)
     painter.restore();
     // The window's background stays off the paper; its labels and grid paint
     // themselves (the close button is no part of the chart).
-    for (QWidget *w : std::initializer_list<QWidget *>{m_kyokuL, m_junL, m_tyuL, m_grid, m_label5, m_label6}) {
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_kyokuL, m_junL, m_tyuL, m_calendarL, m_grid, m_label5, m_label6}) {
         if (w->isHidden())
             continue;
         const RenderFlags flags = w == m_grid ? RenderFlags(DrawWindowBackground | DrawChildren) : RenderFlags(DrawChildren);

@@ -24,6 +24,7 @@
 
 class QAction;
 class QLabel;
+class QSpacerItem;
 class QMdiSubWindow;
 class QMenu;
 class QPushButton;
@@ -120,6 +121,13 @@ public:
     const BoundaryNote &boundaryNote() const { return m_note; }
     const CivilTime &calendarMoment() const { return m_calendarMoment; }
     QLabel *boundaryLabel() const { return m_boundaryL; }
+    // The calendar the chart was laid on, when it is not the default
+    // ("精密・節入り分単位"), on a line of its own under the labels: the
+    // window's title bar has no room for it.
+    void setCalendarCaption(const QString &caption);
+    // At least `width` pixels wide, the grid centred: room for a title bar
+    // longer than the chart.
+    void reserveWidth(int width);
     QPushButton *otherSideButton() const { return m_otherSideBtn; }
 
 signals:
@@ -160,6 +168,8 @@ private:
     QLabel *m_tyuL = nullptr;
     QLabel *m_label5 = nullptr;
     QLabel *m_label6 = nullptr;
+    QLabel *m_calendarL = nullptr;
+    QSpacerItem *m_widthRoom = nullptr;
     QWidget *m_boundaryBar = nullptr;
     QLabel *m_boundaryL = nullptr;
     QPushButton *m_otherSideBtn = nullptr;

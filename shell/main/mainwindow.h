@@ -222,10 +222,11 @@ private:
                    bool designated = false);
     // A chart window of the laid chart; `entered` is its moment as entered,
     // `at` the same on the calendar clock with its note. It joins set `set`
-    // of charts, whose entered moment is `setMoment`.
-    TBanF *addChartWindow(const LaidChart &laid, const QString &title, const CivilTime &entered,
-                          const BoundaryNote &note, const CivilTime &at, bool crossable, int set,
-                          const QString &setMoment);
+    // of charts, whose entered moment is `setMoment`. `title` ends with the
+    // `calendar` caption when there is one; the window shows it inside.
+    TBanF *addChartWindow(const LaidChart &laid, const QString &title, const QString &calendar,
+                          const CivilTime &entered, const BoundaryNote &note, const CivilTime &at,
+                          bool crossable, int set, const QString &setMoment);
     // Tiles, then scrolls so that `visible` (if any) is in view.
     void tileCharts(TBanF *visible);
     // After a change of the chart area's size, when charts tile by themselves.

@@ -15,6 +15,8 @@
 #include <QMdiSubWindow>
 #include <QFont>
 #include <QMenu>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -560,7 +562,7 @@ void TMainF::makeChart(int kind, const QString &title, const ChartMoment &moment
     // A designated hour chart stands for its whole double-hour: only a term can
     // put it on the wrong side.
     const BoundaryNote note = boundaryNote(moment.at, options.koyomi, options.warnMinutes, designated, kind);
-    addChartWindow(laid, title, moment.entered, note, moment.at, true, m_setCount, m_setMoment);
+    addChartWindow(laid, title, calendarCaption(options.koyomi), moment.entered, note, moment.at, true, m_setCount, m_setMoment);
 }
 
 void TMainF::otherSide(TBanF *window)
@@ -598,17 +600,45 @@ void TMainF::otherSide(TBanF *window)
     if (b.kind == BoundaryKind::Term)
         shown.badge = otherSideBadge(b, options.koyomi.astronomy);
     TBanF *made = b.kind == BoundaryKind::Term
-        ? addChartWindow(laid, title, entered, shown, at, false, set.number, set.moment)
-        : addChartWindow(laid, title, entered, boundaryNote(at, options.koyomi, options.warnMinutes, false, kind), at,
+        ? addChartWindow(laid, title, calendarCaption(options.koyomi), entered, shown, at, false, set.number, set.moment)
+        : addChartWindow(laid, title, calendarCaption(options.koyomi), entered, boundaryNote(at, options.koyomi, options.warnMinutes, false, kind), at,
                          true, set.number, set.moment);
     UpdateMenuItems();
     if (m_settings.tileAfterCharts())
         tileCharts(made);
 }
 
-TBanF *TMainF::addChartWindow(const LaidChart &laid, const QString &title, const CivilTime &entered,
-                              const BoundaryNote &note, const CivilTime &at, bool crossable, int set,
-                              const QString &setMoment)
+namespace {
+
+// A title cut short hides which side of a term the chart shows: the window
+// widens until its title bar holds the whole title. The bar's font is bold
+// in some styles, so the title is measured bold.
+void fitTitleBar(QMdiSubWindow *sub, TBanF *chart, const QString &title)
+{
+    QStyleOptionTitleBar option;
+    option.initFrom(sub);
+    option.titleBarFlags = sub->windowFlags();
+    option.titleBarState = static_cast<int>(sub->windowState());
+    option.subControls = QStyle::SC_All;
+    option.icon = sub->windowIcon();
+    option.text = title;
+    option.rect = QRect(0, 0, sub->width(), sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub));
+    const int room =
+        sub->style()->subControlRect(QStyle::CC_TitleBar, &option, QStyle::SC_TitleBarLabel, sub).width();
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const int need = QFontMetrics(font).horizontalAdvance(title) + 8;
+    if (need <= room)
+        return;
+    chart->reserveWidth(chart->width() + need - room);
+    sub->adjustSize();
+}
+
+} // namespace
+
+TBanF *TMainF::addChartWindow(const LaidChart &laid, const QString &title, const QString &calendar,
+                              const CivilTime &entered, const BoundaryNote &note, const CivilTime &at,
+                              bool crossable, int set, const QString &setMoment)
 {
     BanDisplay display;
     display.colourChartsByScore = m_settings.colourChartsByScore();
@@ -619,12 +649,16 @@ TBanF *TMainF::addChartWindow(const LaidChart &laid, const QString &title, const
     display.sysFont = m_settings.baseFont().name;
     auto *w = new TBanF(laid, title, entered, display);
     w->setBoundaryNote(note, at, crossable);
+    w->setCalendarCaption(calendar);
     w->setChartSet({set, setMoment, ++m_madeCount});
     QMdiSubWindow *sub = m_mdi->addSubWindow(w, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                                                      | Qt::WindowMinimizeButtonHint);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(velmIcon(IconId::App));
-    sub->setWindowTitle(title);
+    // The calendar goes inside the window; the title bar keeps the rest.
+    const QString tail = QStringLiteral("  ") + calendar;
+    const QString shown = !calendar.isEmpty() && title.endsWith(tail) ? title.chopped(tail.size()) : title;
+    sub->setWindowTitle(shown);
     connect(w, &TBanF::windowClicked, this, [this, w] { chartClicked(w); });
     connect(w, &TBanF::palaceClicked, this, [this, w](int pos) { palaceClicked(w, pos); });
     connect(w, &TBanF::printRequested, this, [this, w] {
@@ -635,6 +669,7 @@ TBanF *TMainF::addChartWindow(const LaidChart &laid, const QString &title, const
     connect(sub, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &TMainF::UpdateMenuItems); });
     sub->show();
     sub->adjustSize();
+    fitTitleBar(sub, w, shown);
     sub->setFixedSize(sub->size());
     m_mdi->setActiveSubWindow(sub);
     return w;

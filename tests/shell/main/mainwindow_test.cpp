@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
@@ -937,5 +938,13 @@ TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
     ASSERT_TRUE(exact) << titles().join(' ').toStdString();
     EXPECT_EQ(exact->koyomi().BanShi[1], 2);
     EXPECT_FALSE(exact->boundaryLabel()->isVisible());
+    // The title bar holds the title to its end; the calendar is said inside.
+    QMdiSubWindow *exactSub = qobject_cast<QMdiSubWindow *>(exact->parentWidget());
+    ASSERT_TRUE(exactSub);
+    EXPECT_EQ(exactSub->windowTitle(), QStringLiteral("時盤:24/02/04 17時［立春後］"));
+    QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+    bold.setBold(true);
+    EXPECT_GT(exactSub->width(), QFontMetrics(bold).horizontalAdvance(exactSub->windowTitle()));
+    EXPECT_EQ(exact->findChild<QLabel *>(QStringLiteral("CalendarL"))->text(), QStringLiteral("節入り分単位"));
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }
