@@ -124,10 +124,7 @@ void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &s
     command(main, QStringLiteral("New1"), QStringLiteral("検索一覧表作成(&N)"), QStringLiteral("検索して一覧表を作成します"),
             IconId::Search, fileCommand(TMainF::FindBar), runSearch);
     command(main, QStringLiteral("Open1"), QStringLiteral("検索一覧表を開く(&O)"), QString(), IconId::List,
-            fileCommand(std::nullopt), [list, &settings] {
-                list->showWindow(settings.searchListOnTop());
-                list->OpenBtnClick();
-            });
+            fileCommand(std::nullopt), [list, &settings] { list->openFile(settings.searchListOnTop()); });
     command(main, QStringLiteral("ListBtn"), QStringLiteral("検索一覧表"), QStringLiteral("検索一覧表を表示します"),
             IconId::List, Placement{std::nullopt, TMainF::FindBar, nullptr, "New1"}, [list, runSearch, &settings] {
                 if (list->hasRows())

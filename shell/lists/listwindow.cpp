@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include <QDir>
 #include <QFileDialog>
@@ -21,6 +22,8 @@
 #include <QShowEvent>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <utility>
 
 #include "shell/common/helpwindow.h"
 #include "shell/lists/listgrid.h"
@@ -441,6 +444,7 @@ void TListF::OpenBtnClick()
 {
     const QString path = openFileName ? openFileName(this) : QString();
     if (path.isEmpty()) {
+        m_showWhenRead.reset();
         layoutForKind();
         return;
     }
@@ -462,8 +466,20 @@ void TListF::OpenBtnClick()
     watcher->setFuture(QtConcurrent::run([file] { return readListFile(file); }));
 }
 
+void TListF::openFile(bool onTop)
+{
+    if (isVisible()) {
+        showWindow(onTop);
+        OpenBtnClick();
+        return;
+    }
+    m_showWhenRead = onTop;
+    OpenBtnClick();
+}
+
 void TListF::openRead(const QString &path, ListFileRead read)
 {
+    const std::optional<bool> show = std::exchange(m_showWhenRead, std::nullopt);
     if (!read.ok()) {
         ui::showError(this, qs(read.error));
         return;
@@ -477,6 +493,8 @@ void TListF::openRead(const QString &path, ListFileRead read)
         return;
     }
     setList(std::move(read.model));
+    if (show)
+        showWindow(*show);
 }
 
 void TListF::showEvent(QShowEvent *event)

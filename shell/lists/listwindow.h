@@ -96,6 +96,10 @@ public:
     void IcsBtnClick();
     // A large file is read on another thread: the list appears when it is in.
     void OpenBtnClick();
+    // "検索一覧表を開く" from the main window: a window not yet shown appears
+    // only with a list read from the file, never empty or with a list the
+    // user did not ask for when the file is refused or the choice cancelled.
+    void openFile(bool onTop);
 
     // Seams for the platform's file dialogs: the chosen path, empty when cancelled.
     std::function<QString(QWidget *parent)> saveFileName;
@@ -149,6 +153,8 @@ private:
     int m_measuredRows = 0;                             // data rows measured into m_contentWidths
     QFont m_measuredFont;
     QTimer *m_fill = nullptr;
+    std::optional<bool> m_showWhenRead; // openFile on a hidden window: on top or not
+
 };
 
 } // namespace velm

@@ -314,6 +314,20 @@ TEST(ListF, ChartDataShowsWholeTextsAndOtherFilesAreRefused)
     EXPECT_EQ(w.list().SenL, searchList().SenL);
     EXPECT_EQ(w.list().dataRowCount(), 3);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("検索一覧表"));
+
+    // Opened from the main window while hidden: a refused file leaves no
+    // window behind; a list file shows it.
+    TListF hidden(settings);
+    hidden.openFileName = [&](QWidget *) { return path; };
+    hidden.openFile(false);
+    EXPECT_EQ(messages.texts.size(), 2);
+    EXPECT_FALSE(hidden.isVisible());
+    const QString good = dir.filePath(QStringLiteral("search.csv"));
+    ASSERT_EQ(writeListFile(good.toStdString(), searchList()), "");
+    hidden.openFileName = [&](QWidget *) { return good; };
+    hidden.openFile(false);
+    EXPECT_TRUE(hidden.isVisible());
+    EXPECT_EQ(hidden.list().dataRowCount(), 3);
 }
 
 TEST(ListF, RowsNearATermAreMarkedForTheEyeOnly)
