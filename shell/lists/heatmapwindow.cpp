@@ -699,7 +699,9 @@ void THeatF::showHeatMap()
     fillMatters();
     m_startE->setDate(m_main.enteredDate());
     m_restoring = false;
-    showRaised(this, false);
+    // Beside the calendar and kept on top as it is: a window below it would
+    // open hidden behind the calendar.
+    showRaised(this, m_settings.calendarOnTop());
     rebuild();
 }
 

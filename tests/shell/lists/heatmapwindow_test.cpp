@@ -58,6 +58,8 @@ TEST_F(HeatFTest, CellsAreTheCalendarsScoresInTheScoreColours)
 {
     ASSERT_TRUE(heat->canvas()->picture()) << messages.all().toStdString();
     EXPECT_EQ(heat->windowTitle(), QStringLiteral("方位ヒートマップ"));
+    // On top as the calendar is, or it would open hidden behind it.
+    EXPECT_EQ(heat->windowFlags().testFlag(Qt::WindowStaysOnTopHint), settings->calendarOnTop());
     // A month of double-hours from the main window's date.
     EXPECT_EQ(picture().map.start, (CivilTime{2024, 3, 10, 0, 0, 0}));
     EXPECT_EQ(picture().map.days, 31);
