@@ -44,6 +44,9 @@ HelpWindow::HelpWindow(QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("HelpWindow"));
+    // Help is asked for from the calendar, the lists and the heat map, which
+    // may be kept on top: it opens above them, never hidden behind.
+    setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowTitle(QStringLiteral("%1 ヘルプ").arg(QLatin1String(ApplicationTitle)));
     setWindowIcon(velmIcon(IconId::Help));
     resize(760, 620);
