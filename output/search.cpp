@@ -104,14 +104,15 @@ private:
     char m_hour[2] = {'0', '0'};
 };
 
-void fillRow(ListRow &row, int kind, const WalkMomentCells &moment, const ChartCells &cells, int direction)
+void fillRow(ListRow &row, int kind, const WalkMomentCells &moment, const SearchChart &chart)
 {
     row[ListCol::Kind] = SearchKindCaption[static_cast<std::size_t>(kind & 3)];
     row[ListCol::Date] = moment.date();
     row[ListCol::Hour] = moment.hour();
     row[ListCol::Weekday] = moment.weekdayText();
-    std::copy(cells.begin(), cells.end(), row.begin() + ListCol::Flag);
-    row[ListCol::Mark] = std::to_string(direction);
+    for (std::size_t c = 0; c < SearchChart::CellCount; ++c)
+        row[ListCol::Flag + c] = chart.cell(c);
+    row[ListCol::Mark] = std::to_string(chart.direction);
 }
 
 void fillRow(ListRow &row, int kind, const CivilTime &moment, const ChartCells &cells, int direction)
@@ -286,19 +287,7 @@ public:
     }
 
     // The walk is over: its outcomes can be handed on.
-    SearchChart takeOutcome(std::uint32_t index)
-    {
-        StoredOutcome &stored = m_outcomes[index];
-        SearchChart chart;
-        chart.direction = stored.direction;
-        std::size_t begin = 0;
-        for (std::size_t c = 0; c < chart.cells.size(); ++c) {
-            chart.cells[c] = stored.text.substr(begin, stored.ends[c] - begin);
-            begin = stored.ends[c];
-        }
-        std::string().swap(stored.text);
-        return chart;
-    }
+    SearchChart takeOutcome(std::uint32_t index) { return std::move(m_outcomes[index]); }
     std::size_t outcomeCount() const { return m_outcomes.size(); }
 
 private:
@@ -346,13 +335,7 @@ private:
         // would run out long before its number did.
         if (m_outcomes.size() >= (std::size_t{1} << OutcomeBits) - 1)
             throw std::length_error("too many different charts for one walk");
-        StoredOutcome &stored = m_outcomes.emplace_back();
-        stored.direction = outcome.direction;
-        for (std::size_t c = 0; c < outcome.cells.size(); ++c) {
-            stored.text += outcome.cells[c];
-            stored.ends[c] = static_cast<std::uint32_t>(stored.text.size());
-        }
-        stored.text.shrink_to_fit();
+        m_outcomes.push_back(SearchChart::of(outcome.cells, outcome.direction));
         return m_thread << OutcomeBits | static_cast<OutcomeRef>(m_outcomes.size() - 1);
     }
 
@@ -366,15 +349,7 @@ private:
     std::vector<Judged> m_judged;
     std::size_t m_judgedCount = 0;
     std::vector<OutcomeRef> m_matches; // the matching charts this thread has met
-    // A matching chart's cells as one text and where each ends: a third of
-    // the memory of ten strings, for the thousands of charts a long walk
-    // keeps until it ends.
-    struct StoredOutcome {
-        int direction = 0;
-        std::array<std::uint32_t, 10> ends{};
-        std::string text;
-    };
-    std::deque<StoredOutcome> m_outcomes;
+    std::deque<SearchChart> m_outcomes;
 };
 
 struct Found {
@@ -444,6 +419,7 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
         ChartCache cache;
         std::vector<std::vector<Found>> chunks; // the hits of each chunk it walked
         std::vector<std::uint32_t> shared;      // its outcomes as numbered in out.charts
+        std::vector<Found> scratch;             // the chunk being walked
     };
     std::unique_ptr<JudgedCharts> judged = T > 1 ? std::make_unique<JudgedCharts>() : nullptr;
     std::vector<std::unique_ptr<Worker>> workers;
@@ -457,10 +433,12 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
         limit, static_cast<int>(T), Chunk,
         [&](int thread, std::int64_t from, std::int64_t to) {
             Worker &w = *workers[static_cast<std::size_t>(thread)];
-            std::vector<Found> &found = w.chunks.emplace_back();
-            examine(from, to, settings, matter, w.walker, w.cache, found);
-            found.shrink_to_fit();
-            return static_cast<std::int64_t>(found.size());
+            // Found into a buffer the thread keeps, then kept at their size:
+            // a chunk's list is not grown and shrunk again.
+            w.scratch.clear();
+            examine(from, to, settings, matter, w.walker, w.cache, w.scratch);
+            w.chunks.emplace_back(w.scratch.begin(), w.scratch.end());
+            return static_cast<std::int64_t>(w.scratch.size());
         },
         [&](const WalkPrefix &prefix) {
             if (prefix.hits >= settings.maxMatches) {
@@ -477,43 +455,105 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
         });
 
     // The matches of the prefix, in time order, each chart's cells shared.
-    constexpr std::uint32_t NotShared = 0xFFFFFFFF;
-    std::size_t outcomes = 0;
-    for (const auto &w : workers) {
-        outcomes += w->cache.outcomeCount();
-        w->shared.assign(w->cache.outcomeCount(), NotShared);
+    // The merge runs on the walk's threads too: done on one while the other
+    // waited, it took a tenth of a century's search. Each thread takes a
+    // share of the chunks, marks the outcomes their hits use, and once the
+    // charts are numbered copies its chunks' rows into their places.
+    const std::vector<WalkChunk> &chunks = end.chunks;
+    std::vector<std::size_t> place(chunks.size() + 1, 0); // where each chunk's rows begin
+    const auto wantedRows = static_cast<std::size_t>(std::max<std::int64_t>(settings.maxMatches, 0));
+    for (std::size_t c = 0; c < chunks.size(); ++c) {
+        const std::size_t hits = workers[static_cast<std::size_t>(chunks[c].thread)]->chunks[chunks[c].seq].size();
+        place[c + 1] = place[c] + std::min(hits, wantedRows - place[c]);
     }
-    out.found.reserve(static_cast<std::size_t>(std::min(end.prefix.hits, settings.maxMatches)));
-    out.charts.reserve(outcomes);
-    for (const WalkChunk &chunk : end.chunks) {
-        std::vector<Found> &hits = workers[static_cast<std::size_t>(chunk.thread)]->chunks[chunk.seq];
-        for (const Found &f : hits) {
-            if (out.matches >= settings.maxMatches)
-                break;
-            Worker &holder = *workers[static_cast<std::size_t>(f.outcome >> OutcomeBits)];
-            const auto index = f.outcome & ((OutcomeRef{1} << OutcomeBits) - 1);
-            std::uint32_t &id = holder.shared[index];
-            if (id == NotShared) {
-                out.charts.push_back(holder.cache.takeOutcome(index));
-                id = static_cast<std::uint32_t>(out.charts.size() - 1);
-            }
-            out.found.push_back({f.index, id});
-            ++out.matches;
+    const std::size_t rows = place.back();
+    // The chunks of merging thread j: those whose rows begin in its share.
+    std::vector<std::size_t> share(T + 1, chunks.size());
+    share[0] = 0;
+    for (std::size_t j = 1, c = 0; j < T; ++j) {
+        while (c < chunks.size() && place[c] < rows * j / T)
+            ++c;
+        share[j] = c;
+    }
+    const auto hitsOf = [&](std::size_t c) -> std::vector<Found> & {
+        return workers[static_cast<std::size_t>(chunks[c].thread)]->chunks[chunks[c].seq];
+    };
+    constexpr OutcomeRef IndexMask = (OutcomeRef{1} << OutcomeBits) - 1;
+    // used[j][holder][index]: merging thread j met that outcome.
+    std::vector<std::vector<std::vector<std::uint8_t>>> used(T);
+    onThreads(static_cast<int>(T), [&](int j) {
+        auto &marks = used[static_cast<std::size_t>(j)];
+        marks.resize(T);
+        for (std::size_t h = 0; h < T; ++h)
+            marks[h].assign(workers[h]->cache.outcomeCount(), 0);
+        for (std::size_t c = share[static_cast<std::size_t>(j)]; c < share[static_cast<std::size_t>(j) + 1]; ++c) {
+            const std::vector<Found> &hits = hitsOf(c);
+            const std::size_t n = place[c + 1] - place[c];
+            for (std::size_t i = 0; i < n; ++i)
+                marks[hits[i].outcome >> OutcomeBits][hits[i].outcome & IndexMask] = 1;
         }
-        // Merged: its memory goes back while the rest is merged.
-        std::vector<Found>().swap(hits);
+    });
+    // The charts some row uses, numbered holder by holder.
+    constexpr std::uint32_t NotShared = 0xFFFFFFFF;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> taken; // (holder, index) by number
+    for (std::size_t h = 0; h < T; ++h) {
+        Worker &holder = *workers[h];
+        holder.shared.assign(holder.cache.outcomeCount(), NotShared);
+        for (std::size_t i = 0; i < holder.shared.size(); ++i) {
+            bool met = false;
+            for (std::size_t j = 0; j < T && !met; ++j)
+                met = used[j][h][i] != 0;
+            if (met) {
+                holder.shared[i] = static_cast<std::uint32_t>(taken.size());
+                taken.emplace_back(static_cast<std::uint32_t>(h), static_cast<std::uint32_t>(i));
+            }
+        }
     }
+    std::vector<std::vector<std::vector<std::uint8_t>>>().swap(used);
+    out.charts.resize(taken.size());
+    out.found.resize(rows);
+    onThreads(static_cast<int>(T), [&](int j) {
+        const auto J = static_cast<std::size_t>(j);
+        for (std::size_t k = taken.size() * J / T; k < taken.size() * (J + 1) / T; ++k)
+            out.charts[k] = workers[taken[k].first]->cache.takeOutcome(taken[k].second);
+        for (std::size_t c = share[J]; c < share[J + 1]; ++c) {
+            std::vector<Found> &hits = hitsOf(c);
+            SearchMatch *to = out.found.data() + place[c];
+            const std::size_t n = place[c + 1] - place[c];
+            for (std::size_t i = 0; i < n; ++i)
+                to[i] = {hits[i].index, workers[hits[i].outcome >> OutcomeBits]->shared[hits[i].outcome & IndexMask]};
+            // Merged: its memory goes back while the rest is merged.
+            std::vector<Found>().swap(hits);
+        }
+    });
+    out.matches = static_cast<std::int64_t>(rows);
     out.examined = full ? std::int64_t{out.found.back().index} + 1 : end.prefix.reached;
     out.stopped = stopped;
     out.ended = !full && !stopped && end.prefix.complete && limit < settings.limit;
     return out;
 }
 
+SearchChart SearchChart::of(const std::array<std::string, CellCount> &cells, int direction)
+{
+    SearchChart chart;
+    chart.direction = direction;
+    for (std::size_t c = 0; c < CellCount; ++c) {
+        chart.text += cells[c];
+        chart.ends[c] = static_cast<std::uint32_t>(chart.text.size());
+    }
+    chart.text.shrink_to_fit();
+    return chart;
+}
+
 ListRow SearchOutcome::row(std::size_t i) const
 {
     const SearchMatch &m = found[i];
     const SearchChart &c = charts[m.chart];
-    return assembleRow(kind, walkMoment(start, kind, m.index), c.cells, c.direction);
+    WalkMomentCells moment(start, kind);
+    moment.at(m.index);
+    ListRow row;
+    fillRow(row, kind, moment, c);
+    return row;
 }
 
 namespace {
@@ -531,7 +571,7 @@ void fillRows(const SearchOutcome &outcome, ListRow *dest)
             const SearchMatch &m = outcome.found[i];
             const SearchChart &c = outcome.charts[m.chart];
             moment.at(m.index);
-            fillRow(dest[i], outcome.kind, moment, c.cells, c.direction);
+            fillRow(dest[i], outcome.kind, moment, c);
         }
     });
 }
@@ -587,8 +627,8 @@ SearchRowText::SearchRowText(const SearchOutcome &outcome, Form form, const Widt
         }
         for (const SearchChart &chart : outcome.charts) {
             std::string tail;
-            for (std::size_t c = 0; c < chart.cells.size(); ++c)
-                appendGridCell(tail, chart.cells[c], cp932Width(chart.cells[c]), widths[4 + c]);
+            for (std::size_t c = 0; c < SearchChart::CellCount; ++c)
+                appendGridCell(tail, chart.cell(c), cp932Width(chart.cell(c)), widths[4 + c]);
             m_tails.push_back(std::move(tail));
         }
         return;
@@ -602,10 +642,10 @@ SearchRowText::SearchRowText(const SearchOutcome &outcome, Form form, const Widt
         const SearchChart &chart = outcome.charts[i];
         bool encoded = true;
         std::string tail;
-        for (std::size_t c = 0; c < chart.cells.size(); ++c) {
-            if (unwritable(chart.cells[c]))
+        for (std::size_t c = 0; c < SearchChart::CellCount; ++c) {
+            if (unwritable(chart.cell(c)))
                 commaAt[i] = true;
-            tail += cp932(chart.cells[c], encoded);
+            tail += cp932(chart.cell(c), encoded);
             tail += ',';
         }
         tail += std::to_string(chart.direction);
@@ -672,8 +712,8 @@ SearchRowText::Widths searchDataWidths(const SearchOutcome &outcome)
         widths[3] = std::max(widths[3], cp932Width(formatListWeekday(t)));
     }
     for (const SearchChart &chart : outcome.charts)
-        for (std::size_t c = 0; c < chart.cells.size(); ++c)
-            widths[4 + c] = std::max(widths[4 + c], cp932Width(chart.cells[c]));
+        for (std::size_t c = 0; c < SearchChart::CellCount; ++c)
+            widths[4 + c] = std::max(widths[4 + c], cp932Width(chart.cell(c)));
     return widths;
 }
 

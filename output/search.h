@@ -9,9 +9,11 @@
 // the counts and the point where a limit stops the walk are exactly those of
 // a one-moment-at-a-time loop.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/ban.h"
@@ -54,9 +56,20 @@ struct SearchMatch {
 
 // Columns 4..13 of a row (the flag, then the palaces in ring order) and the
 // direction reported in column 14.
+// The cells are kept as one text and where each ends: a third of the
+// memory of ten strings, for the thousands of charts a long walk keeps.
 struct SearchChart {
-    std::array<std::string, 10> cells;
+    static constexpr std::size_t CellCount = 10;
+    std::string text;
+    std::array<std::uint32_t, CellCount> ends{};
     int direction = 0;
+
+    static SearchChart of(const std::array<std::string, CellCount> &cells, int direction);
+    std::string_view cell(std::size_t c) const
+    {
+        const std::uint32_t begin = c == 0 ? 0 : ends[c - 1];
+        return std::string_view(text).substr(begin, ends[c] - begin);
+    }
     friend bool operator==(const SearchChart &, const SearchChart &) = default;
 };
 
