@@ -97,31 +97,24 @@ int runCalendar(const Args &given)
     if (!numbers.ok())
         return 1;
 
-    const CalendarList list = buildCalendar(options, numbers.tables);
+    // The rows are kept as the walk makes them, a hundred bytes each, and
+    // their texts made while they are printed.
+    std::vector<CalendarRowFacts> rows;
+    const CalendarList list = walkCalendar(options, numbers.tables,
+                                           [&rows](const CalendarRowFacts &row) { rows.push_back(row); });
     if (list.status == CalendarList::Status::NoHours)
         return runFailure(list.reason);
-    ListModel model = calendarListModel(list);
-    if (*palace) {
-        // Only the destination's direction keeps its scores on screen.
-        const int keep = 5 + KyuToRing[static_cast<std::size_t>(*palace)];
-        for (std::size_t r = 1; r < model.rows.size(); ++r)
-            for (int c = 5; c <= 13; ++c)
-                if (c != keep)
-                    model.rows[r][static_cast<std::size_t>(c)].clear();
-    }
     if (!icsPath.empty()) {
-        std::vector<ListRow> rows;
-        for (const CalendarRow &row : list.rows)
-            rows.push_back(row.cells);
-        const std::string failure = writeIcs(icsPath, rows, options.koyomi, options.method,
+        std::vector<ListRow> cells;
+        cells.reserve(rows.size());
+        for (const CalendarRowFacts &row : rows)
+            cells.push_back(calendarRowCells(row));
+        const std::string failure = writeIcs(icsPath, cells, options.koyomi, options.method,
                                              "数値カレンダー " + list.SenL, numbers.tables);
         if (!failure.empty())
             return runFailure(failure);
-    } else if (csv) {
-        for (const std::string &line : listFileLines(model))
-            std::cout << line << "\n";
     } else {
-        printGrid(std::cout, model);
+        printCalendar(std::cout, list, rows, *palace, csv);
     }
     // One rule with the other walks: the rows made are output, and a walk
     // that met the end of the calendar says so and has succeeded.

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "engine/codec.h"
+#include "engine/symbols.h"
+#include "output/calendar.h"
 #include "output/search.h"
 #include "output/walkthreads.h"
 
@@ -68,6 +70,64 @@ void printSearchGrid(std::ostream &out, std::string_view matter, int direction, 
             out.write(text.data(), static_cast<std::streamsize>(text.size()));
             return static_cast<bool>(out);
         });
+}
+
+void printCalendar(std::ostream &out, const CalendarList &list, const std::vector<CalendarRowFacts> &rows, int palace,
+                   bool csv)
+{
+    const auto cellsOf = [palace](const CalendarRowFacts &row) {
+        ListRow cells = calendarRowCells(row);
+        if (palace > 0 && palace <= 8) {
+            // Only the destination's direction keeps its scores on screen.
+            const std::size_t keep = 5 + static_cast<std::size_t>(KyuToRing[static_cast<std::size_t>(palace)]);
+            for (std::size_t c = 5; c <= 13; ++c)
+                if (c != keep)
+                    cells[c].clear();
+        }
+        return cells;
+    };
+    const ListRow captions = calendarCaptions();
+    // Written in large pieces, a few thousand rows at a time.
+    constexpr std::size_t Piece = std::size_t{1} << 16;
+    std::string text;
+    const auto flush = [&] {
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        text.clear();
+    };
+    if (csv) {
+        const auto appendLine = [&text](const ListRow &row) {
+            for (const std::string &cell : row) {
+                text += cell;
+                text += ',';
+            }
+            text += '\n';
+        };
+        text = list.SenL + "," + list.CntL + "\n";
+        appendLine(captions);
+        for (const CalendarRowFacts &row : rows) {
+            appendLine(cellsOf(row));
+            if (text.size() >= Piece)
+                flush();
+        }
+        flush();
+        return;
+    }
+    GridWidths widths{};
+    const auto measure = [&widths](const ListRow &row) {
+        for (std::size_t c = 0; c < widths.size(); ++c)
+            widths[c] = std::max(widths[c], cp932Width(row[c]));
+    };
+    measure(captions);
+    for (const CalendarRowFacts &row : rows)
+        measure(cellsOf(row));
+    text = list.SenL + "  " + list.CntL + "\n";
+    appendGridLine(text, captions, widths, true);
+    for (const CalendarRowFacts &row : rows) {
+        appendGridLine(text, cellsOf(row), widths, false);
+        if (text.size() >= Piece)
+            flush();
+    }
+    flush();
 }
 
 } // namespace velm::cli

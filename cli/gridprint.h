@@ -4,10 +4,13 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "output/listfile.h"
 
 namespace velm {
+struct CalendarList;
+struct CalendarRowFacts;
 struct SearchOutcome;
 }
 
@@ -29,5 +32,11 @@ void appendGridLine(std::string &line, const ListRow &row, const GridWidths &wid
 // that a century of rows needs no memory of its own.
 void printSearchGrid(std::ostream &out, std::string_view matter, int direction, const SearchOutcome &outcome,
                      int threads);
+
+// A calendar exactly as printGrid prints calendarListModel's list (or, with
+// `csv`, as its list-file lines), its rows' texts made while they are
+// written. A `palace` (1..8) keeps only that direction's scores.
+void printCalendar(std::ostream &out, const CalendarList &list, const std::vector<CalendarRowFacts> &rows, int palace,
+                   bool csv);
 
 } // namespace velm::cli

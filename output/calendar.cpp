@@ -1,5 +1,6 @@
 #include "output/calendar.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -75,22 +76,21 @@ std::string patternLine(const ConstData &names, int number)
     return names.PatternName[static_cast<std::size_t>(number)];
 }
 
-ListRow rowCells(int kind, const CivilTime &t, const ChartRecord &chart, const SuuScores &scores)
+} // namespace
+
+ListRow calendarRowCells(const CalendarRowFacts &row)
 {
     ListRow cells;
-    cells[ListCol::Kind] = std::string(KindChar[static_cast<std::size_t>(kind)]) + "盤";
-    cells[ListCol::Date] = formatListDate(t);
-    cells[ListCol::Hour] = formatListHour(t);
-    cells[ListCol::Weekday] = formatListWeekday(t);
-    cells[ListCol::Flag] = std::string(at(FlagName, chart.BanFlagNo));
+    cells[ListCol::Kind] = std::string(KindChar[static_cast<std::size_t>(row.kind & 3)]) + "盤";
+    cells[ListCol::Date] = formatListDate(row.moment);
+    cells[ListCol::Hour] = formatListHour(row.moment);
+    cells[ListCol::Weekday] = formatListWeekday(row.moment);
+    cells[ListCol::Flag] = std::string(at(FlagName, row.flag));
     for (std::size_t c = 0; c < 9; ++c)
-        cells[ListCol::FirstPalace + c]
-            = formatScore(scores.BanSuu[ElementCount][static_cast<std::size_t>(RingToKyu[c])]);
-    cells[ListCol::Mark] = std::to_string(kind);
+        cells[ListCol::FirstPalace + c] = formatScore(row.totals[c]);
+    cells[ListCol::Mark] = std::to_string(row.kind);
     return cells;
 }
-
-} // namespace
 
 CalendarCounts parseCalendarCounts(std::string_view CCnt, std::string_view CFrom)
 {
@@ -125,13 +125,27 @@ CivilTime calendarStart(const CivilTime &entry, int from)
 CalendarList buildCalendar(const CalendarOptions &options, const NumberTables &tables,
                            const CalendarProgress &progress)
 {
+    std::vector<CalendarRow> rows;
+    rows.reserve(static_cast<std::size_t>(std::max(options.rows, 0)));
+    CalendarList list = walkCalendar(
+        options, tables,
+        [&](const CalendarRowFacts &row) { rows.push_back(CalendarRow{row.kind, row.moment, calendarRowCells(row)}); },
+        progress);
+    list.rows = std::move(rows);
+    return list;
+}
+
+CalendarList walkCalendar(const CalendarOptions &options, const NumberTables &tables, const CalendarRowSink &take,
+                          const CalendarProgress &progress)
+{
     CalendarList list;
     list.start = calendarStart(options.entry, options.from);
     const std::string startText = momentText(list.start);
+    int made = 0;
+    CivilTime last;
     const auto finish = [&] {
-        list.SenL = list.rows.empty() ? startText
-                                      : startText + " ～ " + momentText(list.rows.back().moment);
-        list.CntL = std::to_string(list.rows.size()) + ":件";
+        list.SenL = made == 0 ? startText : startText + " ～ " + momentText(last);
+        list.CntL = std::to_string(made) + ":件";
         return list;
     };
 
@@ -143,14 +157,13 @@ CalendarList buildCalendar(const CalendarOptions &options, const NumberTables &t
     }
 
     const int wanted = options.rows > 0 ? options.rows : 0;
-    list.rows.reserve(static_cast<std::size_t>(wanted));
 
     int previousKind = -1;
     std::array<int, 4> previousStems{};
     std::int64_t step = 0;     // double-hours from the start
     std::int64_t koyomiStep = -1;
     Koyomi koyomi;
-    while (static_cast<int>(list.rows.size()) < wanted) {
+    while (made < wanted) {
         const CivilTime t = walkMoment(list.start, KindHour, step);
         const bool precise = options.koyomi.astronomy == Astronomy::Precise;
         if (!inYearRange(t) || (precise && !preciseCoversYear(t.year))) {
@@ -158,7 +171,7 @@ CalendarList buildCalendar(const CalendarOptions &options, const NumberTables &t
             list.reason = (inYearRange(t) ? "精密な節気の計算は" + std::to_string(PreciseFirstYear) + "～"
                                    + std::to_string(PreciseLastYear) + "年の範囲のため、"
                                              : std::string("日付が1～9999年の範囲を超えるため、"))
-                + std::to_string(list.rows.size()) + "行で作成を終えました。";
+                + std::to_string(made) + "行で作成を終えました。";
             break;
         }
         if (((options.hours >> calendarHourItem(t.hour)) & 1) == 0) {
@@ -185,12 +198,20 @@ CalendarList buildCalendar(const CalendarOptions &options, const NumberTables &t
         previousStems = koyomi.BanKan;
 
         const LaidChart laid = layChart(koyomi, kind, options.method, &tables);
-        list.rows.push_back(CalendarRow{kind, t, rowCells(kind, t, laid.chart, *laid.scores)});
+        CalendarRowFacts row;
+        row.moment = t;
+        row.kind = kind;
+        row.flag = laid.chart.BanFlagNo;
+        for (std::size_t c = 0; c < 9; ++c)
+            row.totals[c] = laid.scores->BanSuu[ElementCount][static_cast<std::size_t>(RingToKyu[c])];
+        take(row);
+        ++made;
+        last = t;
 
         if (kind == KindHour)
             ++step;
-        if (progress && !progress(static_cast<int>(list.rows.size()))) {
-            if (static_cast<int>(list.rows.size()) < wanted) {
+        if (progress && !progress(made)) {
+            if (made < wanted) {
                 list.status = CalendarList::Status::Cancelled;
                 list.reason = "数値カレンダーの作成を中断しました。";
             }

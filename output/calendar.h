@@ -5,6 +5,7 @@
 // score cell. The window only shows, hides, folds and prints what is built
 // here; its export is a list file (output/listfile.h) of the same rows.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -91,6 +92,23 @@ struct CalendarList {
 
 // Called after each row with the number of rows made; returning false stops.
 using CalendarProgress = std::function<bool(int rowsMade)>;
+
+// A row as the walk makes it, a hundred bytes: its texts are made from it
+// when they are shown or written (calendarRowCells), so a long calendar is
+// not held as fifteen texts a row.
+struct CalendarRowFacts {
+    CivilTime moment;
+    int kind = KindHour;
+    int flag = 0;                  // BanFlagNo
+    std::array<double, 9> totals{}; // the total score of each direction, in ring order
+};
+ListRow calendarRowCells(const CalendarRowFacts &row);
+
+// The walk of buildCalendar, each row handed to `take` as it is made, in
+// order; the list returned has every field but its rows.
+using CalendarRowSink = std::function<void(const CalendarRowFacts &row)>;
+CalendarList walkCalendar(const CalendarOptions &options, const NumberTables &tables, const CalendarRowSink &take,
+                          const CalendarProgress &progress = {});
 
 // The rows of the calendar. Each double-hour gives an hour row; before it,
 // the first moment gives year, month and day rows, and a later moment whose
