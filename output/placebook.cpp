@@ -357,6 +357,33 @@ std::string PlaceBook::setHome(const std::string &name)
     });
 }
 
+std::string PlaceBook::edit(const std::string &name, const std::string &newName, const std::string &note)
+{
+    const std::string from = trimmed(name);
+    const std::string to = trimmed(newName);
+    if (to.empty())
+        return "地点の名前がありません。";
+    return transaction(m_db, m_path, "書き込むことが", [&]() -> std::string {
+        if (to != from) {
+            Statement taken(m_db, "SELECT 1 FROM places WHERE name = ?1");
+            taken.bind(1, to);
+            const int code = taken.prepared() == SQLITE_OK ? taken.step() : taken.prepared();
+            if (code == SQLITE_ROW)
+                return "地点「" + to + "」はもう登録されています。";
+            if (code != SQLITE_DONE)
+                return failure(m_db, code, m_path, "書き込むことが");
+        }
+        Statement s(m_db, "UPDATE places SET name = ?2, note = ?3 WHERE name = ?1");
+        s.bind(1, from);
+        s.bind(2, to);
+        s.bind(3, note);
+        const int code = s.prepared() == SQLITE_OK ? s.step() : s.prepared();
+        if (code != SQLITE_DONE)
+            return failure(m_db, code, m_path, "書き込むことが");
+        return sqlite3_changes(m_db) == 0 ? "地点「" + from + "」は登録されていません。" : std::string();
+    });
+}
+
 std::string copyDatabase(const std::string &from, const std::string &to)
 {
     if (!looksLikeDatabase(from))

@@ -53,6 +53,8 @@ public:
     std::string add(const Place &place);
     std::string remove(const std::string &name);
     std::string setHome(const std::string &name);
+    // Renames a place and replaces its note; its coordinates and home mark stay.
+    std::string edit(const std::string &name, const std::string &newName, const std::string &note);
 
     const std::string &path() const { return m_path; }
     sqlite3 *handle() const { return m_db; }

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <fstream>
+
 #include "output/bearing.h"
+#include "output/coastline.h"
 #include "output/magnetic.h"
 
 using namespace velm;
@@ -99,4 +103,51 @@ TEST(Bearing, DeclinationOfTheWorldMagneticModel2025)
     EXPECT_FALSE(magneticDeclination(VELM_DATA_DIR, {35.68, 139.69}, 2024, 12, 31, error));
     EXPECT_FALSE(magneticDeclination("/nonexistent", {35.68, 139.69}, 2026, 1, 1, error));
     EXPECT_NE(error.find("読めません"), std::string::npos);
+}
+
+// The direction map's projection: the geodesic azimuth from the centre is
+// the direction on the map and the distance from it the geodesic distance.
+TEST(Bearing, AzimuthalEquidistantMapKeepsDirectionsFromTheCentre)
+{
+    const GeoPoint tokyo{35.6812, 139.7671};
+    const MapPoint centre = projectPoint(tokyo, tokyo);
+    EXPECT_NEAR(centre.x, 0, 1e-6);
+    EXPECT_NEAR(centre.y, 0, 1e-6);
+    for (const GeoPoint to : {GeoPoint{34.6937, 135.5022}, GeoPoint{43.0618, 141.3545}, GeoPoint{35.6812, 150.0},
+                              GeoPoint{-33.8688, 151.2093}, GeoPoint{51.5074, -0.1278}}) {
+        std::string error;
+        const std::optional<Course> course = courseBetween(tokyo, to, BearingPath::Geodesic, error);
+        ASSERT_TRUE(course) << error;
+        const MapPoint p = projectPoint(tokyo, to);
+        EXPECT_NEAR(normalizedAzimuth(std::atan2(p.x, p.y) * 180 / M_PI), course->azimuth, 1e-3);
+        EXPECT_NEAR(std::hypot(p.x, p.y), course->distanceKm, 0.01);
+    }
+}
+
+TEST(Bearing, CoastlinesOfTheShippedShorelinesAndARefusedFile)
+{
+    std::string error;
+    const std::optional<Coastlines> coast = readCoastlines(DefaultCoastlineFile, error);
+    ASSERT_TRUE(coast) << error;
+    // The coarse shorelines: thousands of points, all on the globe.
+    EXPECT_GT(coast->points(), 5000u);
+    for (const auto &line : coast->lines)
+        for (const GeoPoint &g : line)
+            ASSERT_TRUE(g.lat >= -90 && g.lat <= 90 && g.lon >= -180 && g.lon <= 180);
+    // Projected about Tokyo: nothing beyond the rim, no line across the tear.
+    const ProjectedCoast map = projectCoastlines(*coast, {35.6812, 139.7671});
+    EXPECT_GT(map.lines.size(), coast->lines.size() / 2);
+    for (const auto &line : map.lines)
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            ASSERT_LE(std::hypot(line[i].x, line[i].y), 19000.01);
+            if (i > 0) {
+                ASSERT_LE(std::hypot(line[i].x - line[i - 1].x, line[i].y - line[i - 1].y), 1500.01);
+            }
+        }
+
+    const std::string bogus = ::testing::TempDir() + "/not-coastlines.nc";
+    std::ofstream(bogus) << "CDF but not really";
+    EXPECT_FALSE(readCoastlines(bogus, error));
+    EXPECT_NE(error.find("海岸線のファイル"), std::string::npos) << error;
+    EXPECT_FALSE(readCoastlines(::testing::TempDir() + "/missing.nc", error));
 }

@@ -73,12 +73,20 @@ TEST(PlaceBook, KeepsPlacesAndOneHomeAcrossOpenings)
         EXPECT_EQ(book->setHome("大阪"), "");
         EXPECT_EQ(book->add(place("札幌", 43.0618, 141.3545)), "");
         EXPECT_EQ(book->remove("札幌"), "");
+        // Renaming keeps the coordinates and the home mark; a taken name is refused.
+        EXPECT_EQ(book->edit("大阪", "大阪市", "実家"), "");
+        EXPECT_NE(book->edit("自宅", "大阪市", "").find("もう登録"), std::string::npos);
+        EXPECT_NE(book->edit("名古屋", "名古屋市", "").find("登録されていません"), std::string::npos);
+        EXPECT_NE(book->edit("自宅", " ", ""), "");
+        EXPECT_EQ(book->edit("大阪市", "大阪", "実家"), "");
     }
     auto book = PlaceBook::open(path, error);
     ASSERT_TRUE(book) << error;
     const std::vector<Place> all = book->places(error);
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(book->home(error)->name, "大阪");
+    EXPECT_EQ(book->home(error)->note, "実家");
+    EXPECT_DOUBLE_EQ(book->home(error)->lat, 34.6937);
     EXPECT_FALSE(book->find("自宅", error)->home);
     EXPECT_DOUBLE_EQ(book->find("自宅", error)->lon, 139.6917);
     EXPECT_EQ(error, "");
