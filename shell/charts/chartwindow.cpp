@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QPen>
 #include <QClipboard>
 #include <QEvent>
 #include <QFileDialog>
@@ -40,6 +41,12 @@ QString joinLines(const std::vector<std::string> &lines)
 
 constexpr int LinesPerCell = 5; // slices 0..4; 5 and 6 only go into the hint
 constexpr int LinesRole = Qt::UserRole + 1;
+constexpr int DestinationRole = Qt::UserRole + 2;
+constexpr int BaseHintRole = Qt::UserRole + 3;
+
+// The destination of the run, shared by every chart window.
+int g_destinationPalace = 0;
+QString g_destinationPlace;
 constexpr int DefaultBanFontSize = 10;
 // The smallest cell, as the chart was first laid out; larger fonts grow it.
 constexpr int MinCellWidth = 58;
@@ -68,6 +75,12 @@ public:
             const QRect line(QPoint(option.rect.left() + 2, option.rect.top() + 1 + k * h),
                              option.rect.bottomRight());
             painter->drawText(line, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, lines[k]);
+        }
+        if (index.data(DestinationRole).toBool()) {
+            painter->setClipping(false);
+            painter->setPen(QPen(QColor(0xd0, 0x00, 0x80), 3));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(QRectF(option.rect).adjusted(1.5, 1.5, -2.5, -2.5));
         }
         painter->restore();
     }
@@ -146,6 +159,7 @@ TBanF::TBanF(const LaidChart &laid, const QString &title, const CivilTime &enter
     m_calendarL->hide();
 
     buildGrid(display);
+    applyDestination();
 
     m_label5 = new QLabel(qs(m_laid.labels->Label5), this);
     m_label6 = new QLabel(qs(m_laid.labels->Label6), this);
@@ -283,6 +297,7 @@ void TBanF::buildGrid(const BanDisplay &display)
             lines << qs(text[static_cast<std::size_t>(k)]);
         item->setData(LinesRole, lines);
         item->setToolTip(qs(palaceHint(text, "\n")));
+        item->setData(BaseHintRole, item->toolTip());
         if (display.colourChartsByScore) {
             // Coloured by the total as the cell would print it (two decimals),
             // so 9.996 takes the colour of 10.00.
@@ -291,6 +306,40 @@ void TBanF::buildGrid(const BanDisplay &display)
         }
         m_grid->setItem(PalaceRow[static_cast<std::size_t>(p)], PalaceColumn[static_cast<std::size_t>(p)], item);
     }
+}
+
+void TBanF::setDestination(int palace, const QString &place)
+{
+    g_destinationPalace = palace >= 1 && palace <= 8 ? palace : 0;
+    g_destinationPlace = g_destinationPalace ? place : QString();
+    for (QWidget *w : QApplication::allWidgets())
+        if (auto *chart = qobject_cast<TBanF *>(w))
+            chart->applyDestination();
+}
+
+int TBanF::destinationPalace()
+{
+    return g_destinationPalace;
+}
+
+bool TBanF::outlines(int palace) const
+{
+    const QTableWidgetItem *item = m_grid->item(PalaceRow[std::size_t(palace)], PalaceColumn[std::size_t(palace)]);
+    return item && item->data(DestinationRole).toBool();
+}
+
+void TBanF::applyDestination()
+{
+    for (int p = 0; p < 9; ++p) {
+        QTableWidgetItem *item = m_grid->item(PalaceRow[std::size_t(p)], PalaceColumn[std::size_t(p)]);
+        if (!item)
+            continue;
+        const bool outlined = g_destinationPalace > 0 && p == g_destinationPalace;
+        item->setData(DestinationRole, outlined);
+        const QString hint = item->data(BaseHintRole).toString();
+        item->setToolTip(outlined ? hint + QStringLiteral("\n【目的地「%1」の方位】").arg(g_destinationPlace) : hint);
+    }
+    m_grid->viewport()->update();
 }
 
 QStringList TBanF::cellLines(int column, int row) const

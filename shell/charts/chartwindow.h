@@ -107,6 +107,13 @@ public:
     // Teal with white labels and a yellow centre note while active; button
     // face with black labels and a grey note while not.
     void setActiveLook(bool active);
+
+    // The destination the user chose (palace index 1..8, 0 for none): every
+    // chart window, open or made later, outlines that palace and names the
+    // place in its hint.
+    static void setDestination(int palace, const QString &place);
+    static int destinationPalace();
+    bool outlines(int palace) const;
     bool activeLook() const { return m_active; }
 
     void CP1Click();
@@ -155,6 +162,7 @@ private:
     bool titled() const;
     void watchSubWindow();
     void followActivation(bool active);
+    void applyDestination();
 
     LaidChart m_laid;
     QString m_title;

@@ -57,6 +57,8 @@ inline constexpr int HelpCalendar = 20020;    // 数値カレンダー
 inline constexpr int HelpQuickSearch = 20030; // クイック検索
 inline constexpr int HelpPreview = 20040;     // 印刷プレビュー
 inline constexpr int HelpHeatMap = 20050;     // 方位ヒートマップ
+inline constexpr int HelpDirectionMap = 20060; // 方位地図
+inline constexpr int HelpPlaceBook = 20070;    // 地点帳
 inline constexpr int HelpNotices = 40050;     // お知らせ
 
 } // namespace velm

@@ -19,6 +19,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include "engine/symbols.h"
 #include "evaluation/numbers.h"
 #include "shell/common/helpwindow.h"
 #include "shell/common/programfiles.h"
@@ -345,8 +346,29 @@ void TCaleF::syncFrozen()
     m_frozen->setVisible(height > 0 && m_grid->verticalScrollBar()->value() > 0);
 }
 
+void TCaleF::showDirections(int palace, const QString &place)
+{
+    m_onlyPalace = palace >= 1 && palace <= 8 ? palace : 0;
+    // Score columns 5..13 stand in ring order.
+    const int keep = m_onlyPalace ? 5 + KyuToRing[static_cast<std::size_t>(m_onlyPalace)] : -1;
+    for (int c = 5; c <= 13; ++c)
+        m_grid->setColumnHidden(c, m_onlyPalace != 0 && c != keep);
+    setWindowTitle(m_onlyPalace ? QStringLiteral("数値カレンダー（%1の方位）").arg(place) : QStringLiteral("数値カレンダー"));
+}
+
+void TCaleF::showCalendarFor(int palace, const QString &place)
+{
+    showDirections(palace, place);
+    const bool onTop = m_settings.calendarOnTop();
+    m_showing = true;
+    showRaised(this, onTop);
+    m_showing = false;
+    FormShow();
+}
+
 void TCaleF::showCalendar()
 {
+    showDirections(0, {});
     const bool onTop = m_settings.calendarOnTop();
     m_showing = true;
     showRaised(this, onTop);

@@ -62,6 +62,10 @@ public:
     // Shown by the main window: on top when CB5 is on, restored if minimised,
     // raised, and rebuilt.
     void showCalendar();
+    // The same with only one direction's scores (palace index 1..8), as the
+    // direction map opens it; the plain command shows every direction again.
+    void showCalendarFor(int palace, const QString &place);
+    int onlyDirection() const { return m_onlyPalace; }
 
     // FormShow: builds the list from the main window's moment and the settings.
     void FormShow();
@@ -121,6 +125,8 @@ private:
     AppSettings &m_settings;
     CaleTableModel *m_model = nullptr;
     QTableView *m_grid = nullptr;
+    int m_onlyPalace = 0;
+    void showDirections(int palace, const QString &place);
     QTableView *m_frozen = nullptr;
     QLabel *m_senL = nullptr;
     QLabel *m_cntL = nullptr;

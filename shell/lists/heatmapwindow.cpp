@@ -705,6 +705,15 @@ void THeatF::showHeatMap()
     rebuild();
 }
 
+void THeatF::showHeatMapFor(int palace)
+{
+    m_restoring = true;
+    m_dirBox->setCurrentIndex(std::max(0, m_dirBox->findData(palace)));
+    m_hueBox->setEnabled(direction() == HeatBest);
+    m_restoring = false;
+    showHeatMap();
+}
+
 void THeatF::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);

@@ -134,6 +134,8 @@ public:
 
     // Shown by the main window: from the main window's date, raised.
     void showHeatMap();
+    // The same at one direction (palace index 1..8), as the direction map opens it.
+    void showHeatMapFor(int palace);
     // Builds the map from the controls, reading the numbers and settings
     // again when they changed.
     void rebuild();

@@ -120,7 +120,8 @@ void TSrcSF::FormShow()
     for (const std::string &name : load.list.names)
         m_senBox->addItem(qs(name));
     m_senBox->setCurrentIndex(0);
-    m_houiBox->setCurrentIndex(0);
+    m_houiBox->setCurrentIndex(m_presetDirection >= 1 && m_presetDirection <= 8 ? m_presetDirection : 0);
+    m_presetDirection = 0;
     m_findL->clear();
     m_cntL->clear();
     showRunning(false);

@@ -42,6 +42,9 @@ public:
 
     // FormShow: the matter list afresh, first matter and "全方位", idle look.
     void FormShow();
+    // The next showing starts at this direction (palace index 1..8) instead
+    // of "全方位": the direction map's "この方位で検索".
+    void presetDirection(int palace) { m_presetDirection = palace; }
     // Starts a search on a worker thread; the matches go to the list window
     // when it ends.
     void OKBtnClick();
@@ -76,6 +79,7 @@ private:
     std::function<std::optional<CivilTime>(QWidget *)> m_startMoment;
     std::function<EngineOptions()> m_engineOptions;
     TListF *m_list = nullptr;
+    int m_presetDirection = 0;
 
     QComboBox *m_senBox = nullptr;
     QComboBox *m_houiBox = nullptr;

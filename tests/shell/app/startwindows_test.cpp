@@ -117,7 +117,10 @@ TEST(StartWindows, CommandsStandInTheOrderOfTheirMenusAndBars)
                            "Exit1"}));
     EXPECT_EQ(namesOf(main.toolBar(TMainF::FindBar)->actions()),
               QStringList({"CaleItem", "HeatItem", "ListBtn", "New1", "BData1", "ESrcBtn"}));
-    EXPECT_EQ(namesOf(main.menu(TMainF::ViewMenu)->actions()).last(), "HeatItem");
+    // The heat map, then the places: the direction map, the place book and the destination.
+    QStringList view = namesOf(main.menu(TMainF::ViewMenu)->actions());
+    view.removeAll(QString());
+    EXPECT_EQ(view.mid(view.indexOf("HeatItem")), QStringList({"HeatItem", "MapItem", "PlaceItem", "DestClearItem"}));
     const QStringList system = namesOf(main.toolBar(TMainF::SystemBar)->actions());
     EXPECT_EQ(system.mid(system.indexOf("SetuItem")),
               QStringList({"SetuItem", "SenItem", "I1", "SysBtn", "BRItem"}));
@@ -270,10 +273,17 @@ TEST(StartWindows, EveryToolBarAndWindowIsWithinReach)
     windows->sys->showSettings();
     windows->calendar->showCalendar();
     windows->heat->showHeatMap();
+    // The direction map and the place book, from the 表示 menu.
+    for (const char *item : {"MapItem", "PlaceItem"})
+        main.findChild<QAction *>(QLatin1String(item))->trigger();
     QApplication::processEvents();
     QTest::qWait(20);
-    for (QWidget *w : std::initializer_list<QWidget *>{currentHelpWindow(), windows->sys.get(), windows->calendar.get(),
-                                                       windows->heat.get()}) {
+    QList<QWidget *> shown{currentHelpWindow(), windows->sys.get(), windows->calendar.get(), windows->heat.get()};
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && (w->objectName() == QLatin1String("MapF") || w->objectName() == QLatin1String("PlaceF")))
+            shown << w;
+    EXPECT_EQ(shown.size(), 6);
+    for (QWidget *w : shown) {
         ASSERT_TRUE(w);
         EXPECT_TRUE(screen.contains(w->frameGeometry()))
             << w->objectName().toStdString() << " at " << w->frameGeometry().x() << "," << w->frameGeometry().y() << " "

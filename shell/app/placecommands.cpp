@@ -1,0 +1,117 @@
+#include "shell/app/placecommands.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPainter>
+#include <QPointer>
+#include <QStatusBar>
+
+#include "shell/app/startwindows.h"
+#include "shell/charts/chartwindow.h"
+#include "shell/lists/calendarwindow.h"
+#include "shell/lists/heatmapwindow.h"
+#include "shell/main/mainwindow.h"
+#include "shell/places/directionmap.h"
+#include "shell/places/placebookwindow.h"
+#include "shell/print/printpreview.h"
+#include "shell/runs/searchdialog.h"
+#include "shell/settings/appsettings.h"
+
+namespace velm {
+namespace {
+
+// Holds the place windows for as long as the main window lives.
+class PlaceWindows : public QObject {
+public:
+    PlaceWindows(AppSettings &settings, QObject *owner)
+        : QObject(owner), access(settings.programFolder(), settings.store()), map(access), book(access)
+    {
+    }
+    PlaceAccess access;
+    TMapF map;
+    TPlaceF book;
+};
+
+} // namespace
+
+void addPlaceCommands(TMainF &main, StartWindows &windows, const SearchWindows &search, AppSettings &settings)
+{
+    auto *places = new PlaceWindows(settings, &main);
+    TMapF *map = &places->map;
+    TPlaceF *book = &places->book;
+    TSrcSF *src = search.search;
+    TCaleF *calendar = windows.calendar.get();
+    THeatF *heat = windows.heat.get();
+
+    auto *clearDestination = new QAction(QStringLiteral("目的地の解除(&R)"), &main);
+    clearDestination->setObjectName(QStringLiteral("DestClearItem"));
+    clearDestination->setStatusTip(QStringLiteral("遁甲盤の目的地の枠を消します"));
+    clearDestination->setEnabled(false);
+    auto destination = [&main, clearDestination](int palace, const QString &place) {
+        TBanF::setDestination(palace, place);
+        clearDestination->setEnabled(palace > 0);
+        if (palace > 0)
+            main.statusBar()->showMessage(QStringLiteral("目的地：%1（遁甲盤でその方位の宮を枠で囲みます）").arg(place), 8000);
+    };
+    QObject::connect(clearDestination, &QAction::triggered, &main, [destination] { destination(0, {}); });
+
+    // A direction opened from a place is the destination too: the charts it
+    // makes outline that palace.
+    map->chooseDestination = destination;
+    book->chooseDestination = destination;
+    map->openSearch = [src, calendar, destination](int palace, const QString &place) {
+        destination(palace, place);
+        if (calendar->isVisible())
+            calendar->close();
+        src->presetDirection(palace);
+        src->exec();
+    };
+    map->openHeatMap = [heat, destination](int palace, const QString &place) {
+        destination(palace, place);
+        heat->showHeatMapFor(palace);
+    };
+    map->openCalendar = [calendar, destination](int palace, const QString &place) {
+        destination(palace, place);
+        calendar->showCalendarFor(palace, place);
+    };
+    map->openPlaceBook = [book] { book->showPlaces(); };
+    book->showOnMap = [map](const QString &place) {
+        map->showMap();
+        if (!place.isEmpty())
+            map->selectPlace(place);
+    };
+    auto *preview = new TPrevF(settings, &main);
+    map->setPreview([preview, map](QSize size, std::function<void(QPainter &)> paint) {
+        std::vector<PrintPicture> pictures{{size, std::move(paint), {}}};
+        preview->previewPictures(std::move(pictures), [] { return QStringLiteral("方位地図"); }, map);
+    });
+
+    auto *mapItem = new QAction(QStringLiteral("方位地図(&D)"), &main);
+    mapItem->setObjectName(QStringLiteral("MapItem"));
+    mapItem->setStatusTip(QStringLiteral("基点から見た地点の方位を地図で表示します"));
+    QObject::connect(mapItem, &QAction::triggered, map, &TMapF::showMap);
+    auto *bookItem = new QAction(QStringLiteral("地点帳(&P)"), &main);
+    bookItem->setObjectName(QStringLiteral("PlaceItem"));
+    bookItem->setStatusTip(QStringLiteral("地点の登録と基点の指定をします"));
+    QObject::connect(bookItem, &QAction::triggered, book, &TPlaceF::showPlaces);
+    if (QMenu *view = main.menu(TMainF::ViewMenu)) {
+        view->addSeparator();
+        view->addAction(mapItem);
+        view->addAction(bookItem);
+        view->addAction(clearDestination);
+    }
+
+    TMainF::Hooks hooks = main.hooks();
+    const auto closeOthers = hooks.closeStartWindows;
+    hooks.closeStartWindows = [map, book, closeOthers] {
+        // The map stores its placement as it hides.
+        for (QWidget *w : {static_cast<QWidget *>(map), static_cast<QWidget *>(book)})
+            if (w->isVisible())
+                w->close();
+        if (closeOthers)
+            closeOthers();
+    };
+    main.setHooks(std::move(hooks));
+}
+
+} // namespace velm

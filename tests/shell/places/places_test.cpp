@@ -1,0 +1,328 @@
+// The direction map and the place book as the main window opens them, over
+// a place book in a scratch program folder: places stand where their
+// geodesic direction from the home base points, a click names the bearing,
+// "この方位で検索" opens the search at that direction and outlines the
+// palace in the charts, and the place book writes through the database and
+// refuses a damaged or busy one without touching it.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+#include "output/placebook.h"
+#include "shell/app/startwindows.h"
+#include "shell/charts/chartwindow.h"
+#include "shell/main/mainwindow.h"
+#include "shell/places/directionmap.h"
+#include "shell/places/placebookwindow.h"
+#include "shell/runs/searchdialog.h"
+#include "shell/settings/appsettings.h"
+#include "clipping.h"
+#include "shell_fixtures.h"
+
+using namespace velm;
+
+namespace {
+
+Place place(const char *name, double lat, double lon, bool home = false)
+{
+    Place p;
+    p.name = name;
+    p.lat = lat;
+    p.lon = lon;
+    p.home = home;
+    return p;
+}
+
+// The main window with its windows over a scratch folder whose place book
+// holds Tokyo (home), Osaka (west, 255.5°), a place due north, one east
+// (88.5°) and one at 21° (1.5° from the 北/北東 edge).
+struct Started {
+    ScratchProgram program;
+    QTemporaryDir config;
+    RecordedMessages messages;
+    AppSettings settings{program.path(), config.path()};
+    TMainF main{settings};
+    std::unique_ptr<StartWindows> windows;
+
+    explicit Started(bool withPlaces = true)
+    {
+        if (withPlaces) {
+            std::string error;
+            auto book = PlaceBook::open(databasePath().toStdString(), error);
+            EXPECT_TRUE(book) << error;
+            for (const Place &p : {place("東京", 35.6812, 139.7671, true), place("大阪", 34.6937, 135.5022),
+                                   place("北の地", 45.0, 139.7671), place("東の地", 35.6812, 145.0),
+                                   place("境の地", 42.36058742, 143.24018844)})
+                EXPECT_EQ(book->add(p), "");
+        }
+        windows = makeStartWindows(main, settings);
+        main.showAtStart();
+        main.setMoment(CivilTime{2024, 3, 1, 12, 0, 0});
+    }
+    ~Started() { TBanF::setDestination(0, {}); }
+    QString databasePath() const { return program.filePath(QLatin1String(PlaceBookFile)); }
+
+    template <class Window>
+    Window *open(const char *action)
+    {
+        QAction *a = main.findChild<QAction *>(QLatin1String(action));
+        EXPECT_TRUE(a) << action;
+        if (!a)
+            return nullptr;
+        a->trigger();
+        QApplication::processEvents();
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *window = qobject_cast<Window *>(w); window && window->isVisible())
+                return window;
+        return nullptr;
+    }
+};
+
+int indexOf(const MapCanvas &canvas, const char *name)
+{
+    for (std::size_t i = 0; i < canvas.places().size(); ++i)
+        if (canvas.places()[i].name == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void clickPlace(TMapF &map, const char *name)
+{
+    const int i = indexOf(*map.canvas(), name);
+    ASSERT_GE(i, 0) << name;
+    QTest::mouseClick(map.canvas(), Qt::LeftButton, {}, map.canvas()->screenOf(i).toPoint());
+}
+
+} // namespace
+
+TEST(DirectionMap, PlacesStandInTheirDirectionFromTheHomeBase)
+{
+    Started s;
+    TMapF *map = s.open<TMapF>("MapItem");
+    ASSERT_TRUE(map);
+    MapCanvas &canvas = *map->canvas();
+    const QPointF centre = QRectF(canvas.rect()).center();
+    const QPointF home = canvas.screenOf(indexOf(canvas, "東京"));
+    EXPECT_NEAR(home.x(), centre.x(), 1);
+    EXPECT_NEAR(home.y(), centre.y(), 1);
+    const QPointF north = canvas.screenOf(indexOf(canvas, "北の地"));
+    EXPECT_NEAR(north.x(), home.x(), 0.5);
+    EXPECT_LT(north.y(), home.y() - 20);
+    // Due east on the map, a little north of it (the geodesic leaves at 88.5°).
+    const QPointF east = canvas.screenOf(indexOf(canvas, "東の地"));
+    EXPECT_GT(east.x(), home.x() + 20);
+    EXPECT_LT(east.y(), home.y());
+    EXPECT_GT(std::atan2(home.y() - east.y(), east.x() - home.x()), 0);
+    EXPECT_LT(std::atan2(home.y() - east.y(), east.x() - home.x()) * 180 / M_PI, 22.5);
+    const QPointF osaka = canvas.screenOf(indexOf(canvas, "大阪"));
+    EXPECT_LT(osaka.x(), home.x());
+    EXPECT_GT(osaka.y(), home.y());
+    // A pan moves every mark alike; the whole view comes back.
+    canvas.panBy(QPointF(40, -30));
+    EXPECT_NEAR(canvas.screenOf(indexOf(canvas, "東京")).x(), home.x() + 40, 0.5);
+    QTest::mouseClick(map->findChild<QPushButton *>(QStringLiteral("FitBtn")), Qt::LeftButton);
+    EXPECT_NEAR(canvas.screenOf(indexOf(canvas, "東京")).y(), home.y(), 0.5);
+    EXPECT_EQ(clippedReport(map), "");
+    EXPECT_TRUE(s.messages.texts.isEmpty()) << s.messages.all().toStdString();
+}
+
+TEST(DirectionMap, AClickedPlaceShowsItsBearingAndTheSearchOpensThere)
+{
+    Started s;
+    TMapF *map = s.open<TMapF>("MapItem");
+    ASSERT_TRUE(map);
+    EXPECT_FALSE(map->SearchBtn()->isEnabled());
+    // No destination yet: no palace outlined, the centre neither.
+    s.main.BanBtnClick();
+    ASSERT_FALSE(s.main.chartWindows().isEmpty());
+    for (int palace = 0; palace < 9; ++palace)
+        EXPECT_FALSE(s.main.chartWindows().first()->outlines(palace)) << palace;
+    clickPlace(*map, "大阪");
+    const QString info = map->InfoL()->text();
+    EXPECT_TRUE(info.startsWith(QStringLiteral("大阪：255.5°（西）、403.6 km、境界まで 8.0°"))) << info.toStdString();
+    EXPECT_FALSE(info.contains(QStringLiteral("境界付近")));
+    ASSERT_TRUE(map->SearchBtn()->isEnabled());
+
+    // The search dialog opens modally at 西 (palace index 2); the test closes it.
+    int shownDirection = -1;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<TSrcSF *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        shownDirection = dialog->HouiBox()->currentIndex();
+        dialog->reject();
+    });
+    QTest::mouseClick(map->SearchBtn(), Qt::LeftButton);
+    EXPECT_EQ(shownDirection, 2);
+    // The destination's palace is outlined in the charts made now.
+    s.main.BanBtnClick();
+    ASSERT_FALSE(s.main.chartWindows().isEmpty());
+    for (TBanF *chart : s.main.chartWindows())
+        for (int palace = 0; palace < 9; ++palace)
+            EXPECT_EQ(chart->outlines(palace), palace == 2) << palace;
+
+    // Near an edge the user picks the sector; "no" takes the neighbour 北東 (palace 3).
+    clickPlace(*map, "境の地");
+    EXPECT_TRUE(map->InfoL()->text().contains(QStringLiteral("境界付近（北／北東）"))) << map->InfoL()->text().toStdString();
+    s.messages.answer = ui::Answer::No;
+    QTest::mouseClick(map->DestBtn(), Qt::LeftButton);
+    EXPECT_TRUE(s.messages.saw(QStringLiteral("北と北東の境界付近")));
+    EXPECT_EQ(TBanF::destinationPalace(), 3);
+    EXPECT_TRUE(s.main.chartWindows().first()->outlines(3));
+    // The 30°/60° division: 21° lies inside 北東 (15°–75°) with room.
+    map->DivBox()->setCurrentIndex(1);
+    EXPECT_TRUE(map->InfoL()->text().contains(QStringLiteral("（北東）、")));
+    EXPECT_FALSE(map->InfoL()->text().contains(QStringLiteral("境界付近")));
+}
+
+TEST(DirectionMap, ExportsTheMapAsPngAndPdf)
+{
+    Started s;
+    TMapF *map = s.open<TMapF>("MapItem");
+    ASSERT_TRUE(map);
+    for (const char *name : {"map.png", "map.pdf"}) {
+        const QString path = s.program.filePath(QLatin1String(name));
+        map->saveFileName = [&](QWidget *) { return path; };
+        map->ExpBtnClick();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        EXPECT_TRUE(file.read(4).contains(QByteArrayLiteral("PNG")) || QByteArray(name).endsWith("pdf"));
+        EXPECT_GT(file.size(), 10000);
+    }
+}
+
+TEST(PlaceBookWindow, AddsRenamesAndRemovesThroughTheDatabase)
+{
+    Started s(false);
+    TPlaceF *book = s.open<TPlaceF>("PlaceItem");
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->PlaceGrid()->rowCount(), 0);
+
+    // By 度分秒, as the home base.
+    book->runDialog = [](TPlaceEditF &d) {
+        d.NameE()->setText(QStringLiteral("自宅"));
+        d.CoordE()->setText(QStringLiteral("35°41'22\"N 139°46'1\"E"));
+        d.HomeCB()->setChecked(true);
+        d.accept();
+        return d.result();
+    };
+    book->AddBtnClick();
+    // By a city of the gazetteer, its name taken from the chosen candidate.
+    book->runDialog = [](TPlaceEditF &d) {
+        d.FindE()->setText(QStringLiteral("大阪"));
+        d.FindBtnClick();
+        EXPECT_GE(d.CityList()->count(), 1);
+        d.CityList()->setCurrentRow(0);
+        EXPECT_FALSE(d.CoordE()->text().isEmpty());
+        d.accept();
+        return d.result();
+    };
+    book->AddBtnClick();
+    // Bad coordinates keep the dialog open with a message.
+    book->runDialog = [](TPlaceEditF &d) {
+        d.NameE()->setText(QStringLiteral("どこか"));
+        d.CoordE()->setText(QStringLiteral("北緯九十一度"));
+        d.accept();
+        EXPECT_TRUE(d.isVisible() || d.result() != QDialog::Accepted);
+        return int(QDialog::Rejected);
+    };
+    book->AddBtnClick();
+    EXPECT_EQ(s.messages.texts.size(), 1) << s.messages.all().toStdString();
+
+    std::string error;
+    auto db = PlaceBook::open(s.databasePath().toStdString(), error);
+    ASSERT_TRUE(db) << error;
+    std::vector<Place> places = db->places(error);
+    ASSERT_EQ(places.size(), 2u) << error;
+    const std::optional<Place> home = db->home(error);
+    ASSERT_TRUE(home);
+    EXPECT_EQ(home->name, "自宅");
+    EXPECT_NEAR(home->lat, 35 + 41 / 60.0 + 22 / 3600.0, 1e-9);
+    EXPECT_NEAR(home->lon, 139 + 46 / 60.0 + 1 / 3600.0, 1e-9);
+    ASSERT_EQ(book->PlaceGrid()->rowCount(), 2);
+    // The grid shows the other place's direction from home: 大阪 lies west.
+    int osakaRow = -1;
+    for (int r = 0; r < 2; ++r)
+        if (book->PlaceGrid()->item(r, 0)->text().isEmpty())
+            osakaRow = r;
+    ASSERT_GE(osakaRow, 0);
+    EXPECT_TRUE(book->PlaceGrid()->item(osakaRow, 4)->text().contains(QStringLiteral("（西）")));
+
+    // Rename with a note, then remove after the question.
+    book->PlaceGrid()->selectRow(osakaRow);
+    const QString osaka = book->selectedName();
+    book->runDialog = [](TPlaceEditF &d) {
+        EXPECT_FALSE(d.CoordE()->isEnabled());
+        d.NameE()->setText(QStringLiteral("実家"));
+        d.NoteE()->setText(QStringLiteral("年に二度"));
+        d.accept();
+        return d.result();
+    };
+    book->EditBtnClick();
+    EXPECT_FALSE(db->find(osaka.toStdString(), error));
+    ASSERT_TRUE(db->find("実家", error));
+    EXPECT_EQ(db->find("実家", error)->note, "年に二度");
+    for (int r = 0; r < 2; ++r)
+        if (book->PlaceGrid()->item(r, 1)->text() == QStringLiteral("実家"))
+            book->PlaceGrid()->selectRow(r);
+    s.messages.answer = ui::Answer::Yes;
+    book->DelBtnClick();
+    EXPECT_TRUE(s.messages.saw(QStringLiteral("地点「実家」を削除してよろしいですか？")));
+    EXPECT_EQ(db->places(error).size(), 1u);
+    EXPECT_EQ(book->PlaceGrid()->rowCount(), 1);
+    EXPECT_EQ(clippedReport(book), "");
+}
+
+TEST(PlaceBookWindow, ADamagedOrBusyBookIsReportedAndLeftAlone)
+{
+    Started s(false);
+    const QByteArray junk("これはデータベースではありません。\n");
+    {
+        QFile file(s.databasePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(junk);
+    }
+    TPlaceF *book = s.open<TPlaceF>("PlaceItem");
+    ASSERT_TRUE(book);
+    EXPECT_TRUE(s.messages.saw(QStringLiteral("データベースとして読めません"))) << s.messages.all().toStdString();
+    book->AddBtnClick(); // refused again, nothing written
+    QFile file(s.databasePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), junk);
+    file.close();
+
+    // Another program holding the write lock: the change is refused, the book kept.
+    ASSERT_TRUE(QFile::remove(s.databasePath()));
+    s.messages.clear();
+    book->close();
+    s.open<TPlaceF>("PlaceItem");
+    EXPECT_TRUE(s.messages.texts.isEmpty()) << s.messages.all().toStdString();
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(s.databasePath().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    book->runDialog = [](TPlaceEditF &d) {
+        d.NameE()->setText(QStringLiteral("自宅"));
+        d.CoordE()->setText(QStringLiteral("35.6895, 139.6917"));
+        d.accept();
+        return d.result();
+    };
+    book->AddBtnClick();
+    EXPECT_TRUE(s.messages.saw(QStringLiteral("他のプログラムが使用中"))) << s.messages.all().toStdString();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(book->PlaceGrid()->rowCount(), 0);
+}
