@@ -656,6 +656,7 @@ void TMapF::settingsChanged()
     }
     m_settings = s;
     writeBearingSettings(m_access.store(), s);
+    m_access.notifySettingsChanged();
     std::vector<double> edges;
     if (home)
         for (int sector = 0; sector < 8; ++sector)

@@ -61,6 +61,9 @@ public:
     std::optional<Place> home(QWidget *parent);
     // A change went through: the windows showing places read them again.
     void notifyChanged() { emit changed(); }
+    // The map changed the division, path, north or margin: the place book's
+    // directions follow.
+    void notifySettingsChanged() { emit settingsChanged(); }
 
     // The gazetteer, read once; null after a message when it cannot be read.
     const Gazetteer *gazetteer(QWidget *parent);
@@ -75,6 +78,7 @@ public:
 
 signals:
     void changed();
+    void settingsChanged();
 
 private:
     QString m_folder;

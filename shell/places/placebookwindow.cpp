@@ -216,10 +216,11 @@ TPlaceF::TPlaceF(PlaceAccess &places, QWidget *parent) : QWidget(parent, Qt::Win
     connect(closeBtn, &QPushButton::clicked, this, &QWidget::close);
     connect(helpBtn, &QPushButton::clicked, this, [] { showHelp(HelpPlaceBook); });
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, [this] { EditBtnClick(); });
-    connect(&m_access, &PlaceAccess::changed, this, [this] {
-        if (isVisible())
-            reload();
-    });
+    for (auto signal : {&PlaceAccess::changed, &PlaceAccess::settingsChanged})
+        connect(&m_access, signal, this, [this] {
+            if (isVisible())
+                reload();
+        });
 
     runDialog = [](TPlaceEditF &dialog) { return dialog.exec(); };
     resize(820, 420);
