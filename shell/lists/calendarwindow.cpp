@@ -353,7 +353,9 @@ void TCaleF::showDirections(int palace, const QString &place)
     const int keep = m_onlyPalace ? 5 + KyuToRing[static_cast<std::size_t>(m_onlyPalace)] : -1;
     for (int c = 5; c <= 13; ++c)
         m_grid->setColumnHidden(c, m_onlyPalace != 0 && c != keep);
-    setWindowTitle(m_onlyPalace ? QStringLiteral("数値カレンダー（%1の方位）").arg(place) : QStringLiteral("数値カレンダー"));
+    setWindowTitle(m_onlyPalace ? QStringLiteral("数値カレンダー（%1の方位：%2）")
+                                      .arg(place, m_model->headerData(keep, Qt::Horizontal, Qt::DisplayRole).toString().trimmed())
+                                : QStringLiteral("数値カレンダー"));
 }
 
 void TCaleF::showCalendarFor(int palace, const QString &place)

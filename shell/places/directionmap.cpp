@@ -695,6 +695,10 @@ void TMapF::showSelected()
             m_bearing = m_access.bearing(*home, place, m_settings, nullptr, &error);
             text = m_bearing ? QStringLiteral("%1：%2").arg(qs(place.name), bearingText(*m_bearing))
                              : QStringLiteral("%1：%2").arg(qs(place.name), error);
+            if (m_bearing && m_bearing->declination)
+                text += QStringLiteral("　磁北（偏角 %1°）").arg(*m_bearing->declination, 0, 'f', 1);
+            if (m_bearing && m_settings.path == BearingPath::Rhumb)
+                text += QStringLiteral("　等角航路");
         } else {
             text = QStringLiteral("%1（%2）基点が決まっていないので方位は出せません。").arg(qs(place.name), latLonText(place));
         }

@@ -114,6 +114,9 @@ TPlaceEditF::TPlaceEditF(PlaceAccess &places, const std::optional<Place> &editin
 void TPlaceEditF::FindBtnClick()
 {
     m_cityList->clear();
+    // With nothing typed under 地名から, the name typed above is looked up.
+    if (m_findE->text().trimmed().isEmpty())
+        m_findE->setText(m_nameE->text().trimmed());
     const QString name = m_findE->text().trimmed();
     if (name.isEmpty())
         return;

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -25,6 +26,7 @@
 #include "output/placebook.h"
 #include "shell/app/startwindows.h"
 #include "shell/charts/chartwindow.h"
+#include "shell/lists/calendarwindow.h"
 #include "shell/main/mainwindow.h"
 #include "shell/places/directionmap.h"
 #include "shell/places/placebookwindow.h"
@@ -174,6 +176,23 @@ TEST(DirectionMap, AClickedPlaceShowsItsBearingAndTheSearchOpensThere)
     for (TBanF *chart : s.main.chartWindows())
         for (int palace = 0; palace < 9; ++palace)
             EXPECT_EQ(chart->outlines(palace), palace == 2) << palace;
+
+    // The calendar opens with 西's scores alone; its own command shows every direction again.
+    QTest::mouseClick(map->CaleBtn(), Qt::LeftButton);
+    TCaleF *calendar = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *c = qobject_cast<TCaleF *>(w); c && c->isVisible())
+            calendar = c;
+    ASSERT_TRUE(calendar);
+    QStringList shown;
+    for (int c = 5; c <= 13; ++c)
+        if (!calendar->grid()->isColumnHidden(c))
+            shown << calendar->grid()->model()->headerData(c, Qt::Horizontal).toString().trimmed();
+    EXPECT_EQ(shown, QStringList{QStringLiteral("西")});
+    EXPECT_EQ(calendar->windowTitle(), QStringLiteral("数値カレンダー（大阪の方位：西）"));
+    calendar->showCalendar();
+    EXPECT_FALSE(calendar->grid()->isColumnHidden(5));
+    calendar->close();
 
     // Near an edge the user picks the sector; "no" takes the neighbour 北東 (palace 3).
     clickPlace(*map, "境の地");
