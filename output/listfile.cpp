@@ -188,7 +188,20 @@ std::array<int, ListColumnCount> listInitialWidths()
     return widths;
 }
 
+bool listCellWide(std::string_view cell)
+{
+    // Valid UTF-8 (every list's cells are) is never narrower in bytes than
+    // in CP932: most cells of a long list are ruled out by their size alone.
+    return cell.size() >= 8 && cp932Width(cell) >= 8;
+}
+
 ListLayout listLayout(const ListModel &model, const std::array<int, ListColumnCount> &currentWidths)
+{
+    return listLayout(model, currentWidths, false);
+}
+
+ListLayout listLayout(const ListModel &model, const std::array<int, ListColumnCount> &currentWidths,
+                      bool wideRowsBeyond)
 {
     ListLayout layout;
     layout.kind = listKindOf(model.SenL);
@@ -202,16 +215,10 @@ ListLayout listLayout(const ListModel &model, const std::array<int, ListColumnCo
         for (int c = 5; c <= 13; ++c)
             layout.captions[static_cast<std::size_t>(c)] =
                 std::string(DirectionName[static_cast<std::size_t>(RingToKyu[static_cast<std::size_t>(c - 5)])]);
-        bool wide = false;
-        for (std::size_t r = 1; r < model.rows.size() && !wide; ++r) {
-            for (int c = 4; c <= Last - 1 && !wide; ++c) {
-                // Valid UTF-8 (every list's cells are) is never narrower in
-                // bytes than in CP932: most cells of a long list are ruled
-                // out by their size alone.
-                const std::string &cell = model.rows[r][static_cast<std::size_t>(c)];
-                wide = cell.size() >= 8 && cp932Width(cell) >= 8;
-            }
-        }
+        bool wide = wideRowsBeyond;
+        for (std::size_t r = 1; r < model.rows.size() && !wide; ++r)
+            for (int c = 4; c <= Last - 1 && !wide; ++c)
+                wide = listCellWide(model.rows[r][static_cast<std::size_t>(c)]);
         layout.widths[4] = 55;
         for (int c = 5; c <= Last - 1; ++c)
             layout.widths[static_cast<std::size_t>(c)] = wide ? 55 : 40;

@@ -102,6 +102,13 @@ struct ListLayout {
 // Search lists get 55-pixel palace columns when a cell of columns 4..13 is 8
 // CP932 bytes or longer, else 40.
 ListLayout listLayout(const ListModel &model, const std::array<int, ListColumnCount> &currentWidths);
+// The same for a list some of whose rows are not in `model` yet:
+// `wideRowsBeyond` says whether one of those has a cell that widens the
+// search list's palace columns (listCellWide).
+ListLayout listLayout(const ListModel &model, const std::array<int, ListColumnCount> &currentWidths,
+                      bool wideRowsBeyond);
+// A cell 8 or more CP932 bytes wide, which widens them.
+bool listCellWide(std::string_view cell);
 
 // Writes the layout's captions into row 0 (creating it when missing).
 void applyListCaptions(ListModel &model, const ListLayout &layout);

@@ -805,17 +805,47 @@ std::string searchCntL(std::int64_t matches, std::int64_t examined)
 
 namespace velm {
 
-ListModel searchListModel(std::string_view matter, int direction, SearchOutcome outcome)
+ListModel searchListHead(std::string_view matter, int direction, const SearchOutcome &outcome)
 {
     ListModel model = ListModel::fresh();
     model.SenL = searchSenL(matter, searchDirectionText(direction));
     model.CntL = searchCntL(outcome.matches, outcome.examined);
     ListRow captions = model.rows.empty() ? ListRow{} : model.rows.front();
-    model.rows.assign(outcome.rowCount() + 1, ListRow{});
-    model.rows[0] = std::move(captions);
-    fillRows(outcome, model.rows.data() + 1);
+    model.rows.assign(1, std::move(captions));
     applyListCaptions(model, listLayout(model, listInitialWidths()));
     return model;
+}
+
+ListModel searchListModel(std::string_view matter, int direction, SearchOutcome outcome)
+{
+    ListModel model = searchListHead(matter, direction, outcome);
+    model.rows.resize(outcome.rowCount() + 1);
+    fillRows(outcome, model.rows.data() + 1);
+    return model;
+}
+
+void SearchOutcome::appendRows(std::size_t from, std::size_t to, std::vector<ListRow> &rows) const
+{
+    to = std::min(to, found.size());
+    if (from >= to)
+        return;
+    const std::size_t at = rows.size();
+    rows.resize(at + (to - from));
+    WalkMomentCells moment(start, kind);
+    for (std::size_t i = from; i < to; ++i) {
+        moment.at(found[i].index);
+        fillRow(rows[at + (i - from)], kind, moment, charts[found[i].chart]);
+    }
+}
+
+bool SearchOutcome::hasWideCells() const
+{
+    // Every chart is some row's.
+    for (const SearchChart &chart : charts)
+        for (std::size_t c = 0; c < SearchChart::CellCount; ++c)
+            if (listCellWide(chart.cell(c)))
+                return true;
+    return false;
 }
 
 } // namespace velm

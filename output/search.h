@@ -88,6 +88,10 @@ struct SearchOutcome {
 
     std::size_t rowCount() const { return found.size(); }
     ListRow row(std::size_t i) const;
+    // Rows [from, to) appended to `rows`.
+    void appendRows(std::size_t from, std::size_t to, std::vector<ListRow> &rows) const;
+    // Whether a row has a cell that widens the list's palace columns.
+    bool hasWideCells() const;
     // Every row, in time order.
     std::vector<ListRow> rows() const;
 };
@@ -158,6 +162,9 @@ std::string searchSenL(std::string_view matter, std::string_view directionText);
 std::string searchCntL(std::int64_t matches, std::int64_t examined);
 // The list of a finished search, as the list window shows and saves it.
 ListModel searchListModel(std::string_view matter, int direction, SearchOutcome outcome);
+// That list without its rows (title, count and captions), for a window that
+// makes the rows as it shows them.
+ListModel searchListHead(std::string_view matter, int direction, const SearchOutcome &outcome);
 
 // "全方位" or the direction name of palace 1..8.
 std::string searchDirectionText(int direction);

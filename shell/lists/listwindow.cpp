@@ -43,14 +43,30 @@ constexpr int ChartDataFlagColumn = 11;
 
 // --- the model -------------------------------------------------------------------------------
 
-void ListTableModel::setList(ListModel list, int shown)
+void ListTableModel::setList(ListModel list, int shown, ListRowSource source)
 {
     beginResetModel();
     m_list = std::move(list);
     if (m_list.rows.empty())
         m_list.rows.emplace_back();
+    m_source = source.make && source.count > 0 ? std::move(source) : ListRowSource{};
+    m_sourceNext = 0;
+    m_list.rows.reserve(m_list.rows.size() + m_source.count);
+    makeRows(shown);
     m_shown = std::clamp(shown, 0, m_list.dataRowCount());
     endResetModel();
+}
+
+void ListTableModel::makeRows(int rows)
+{
+    const int wanted = std::min(rows, m_list.dataRowCount() + pendingRows()) - m_list.dataRowCount();
+    if (wanted <= 0)
+        return;
+    const std::size_t from = m_sourceNext;
+    m_sourceNext += static_cast<std::size_t>(wanted);
+    m_source.make(from, m_sourceNext, m_list.rows);
+    if (pendingRows() == 0)
+        m_source = {}; // what it holds goes back
 }
 
 void ListTableModel::showRows(int rows)
@@ -257,28 +273,29 @@ constexpr int FillBlock = 10000;
 
 } // namespace
 
-void TListF::setList(ListModel list)
+void TListF::setList(ListModel list, ListRowSource source)
 {
     const EngineOptions options = engineOptions(m_settings);
     m_model->setBoundaryOptions(options.koyomi, options.warnMinutes);
     m_fill->stop();
     m_measuredRows = 0;
     m_measuredFont = QFont();
-    m_model->setList(std::move(list), FirstBlock);
+    m_model->setList(std::move(list), FirstBlock, std::move(source));
     m_senL->setText(qs(m_model->list().SenL));
     m_cntL->setText(qs(m_model->list().CntL));
     layoutForKind();
 }
 
-void TListF::showList(ListModel list, bool onTop)
+void TListF::showList(ListModel list, bool onTop, ListRowSource source)
 {
-    setList(std::move(list));
+    setList(std::move(list), std::move(source));
     showWindow(onTop);
 }
 
 bool TListF::filling() const
 {
-    return m_model->shownRows() < m_model->list().dataRowCount() || m_measuredRows < m_model->shownRows();
+    return m_model->shownRows() < m_model->list().dataRowCount() || m_measuredRows < m_model->shownRows()
+        || m_model->pendingRows() > 0;
 }
 
 void TListF::fillAll()
@@ -291,6 +308,9 @@ void TListF::fillAll()
 
 void TListF::fillMore()
 {
+    // Rows not made yet are made a block at a time, just before they are
+    // measured and shown.
+    m_model->makeRows(m_measuredRows + FillBlock);
     const int target = std::min(m_model->list().dataRowCount(), m_measuredRows + FillBlock);
     const std::array<int, ListColumnCount> before = m_contentWidths;
     measureRows(target);
@@ -340,7 +360,7 @@ void TListF::layoutForKind()
     std::array<int, ListColumnCount> current{};
     for (int c = 0; c < ListColumnCount; ++c)
         current[static_cast<std::size_t>(c)] = m_grid->columnWidth(c);
-    const ListLayout layout = listLayout(m_model->list(), current);
+    const ListLayout layout = listLayout(m_model->list(), current, m_model->pendingWide());
     m_kind = layout.kind;
     if (layout.kind == ListKind::Other) {
         setWindowTitle(QString());
@@ -414,6 +434,7 @@ void TListF::ExpBtnClick()
     const QString path = saveFileName ? saveFileName(this) : QString();
     if (path.isEmpty())
         return;
+    fillAll(); // every row is written
     ListModel list = m_model->list();
     list.SenL = m_senL->text().toStdString();
     list.CntL = m_cntL->text().toStdString();
@@ -424,6 +445,7 @@ void TListF::ExpBtnClick()
 
 void TListF::IcsBtnClick()
 {
+    fillAll(); // the selection or every row
     const ListModel &list = m_model->list();
     if (list.dataRowCount() == 0)
         return;

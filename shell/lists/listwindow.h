@@ -10,6 +10,7 @@
 #include <climits>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <QAbstractTableModel>
 #include <QFont>
@@ -28,6 +29,15 @@ class QTableView;
 
 namespace velm {
 
+// Rows of a list not made yet, made in blocks as the window shows them: a
+// century's search is a quarter of a million rows.
+struct ListRowSource {
+    // Appends rows [from, to) (0-based) to `rows`.
+    std::function<void(std::size_t from, std::size_t to, std::vector<ListRow> &rows)> make;
+    std::size_t count = 0;
+    bool wide = false; // one of them has a cell that widens the palace columns (listCellWide)
+};
+
 // The grid's model: the list. Row 0 of the list (the captions) is the
 // horizontal header; data rows 1.. are the model's rows 0... A long list is
 // shown in blocks: the grid gets the rows up to shownRows() and more as the
@@ -37,10 +47,18 @@ class ListTableModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
+    // The rows made so far (all of them unless a source is still pending).
     const ListModel &list() const { return m_list; }
-    // Shows at most `shown` data rows of it to begin with.
-    void setList(ListModel list, int shown = INT_MAX);
+    // Shows at most `shown` data rows of it to begin with; the source's
+    // rows follow those of the list, made as they are asked for.
+    void setList(ListModel list, int shown = INT_MAX, ListRowSource source = {});
     int shownRows() const { return m_shown; }
+    // Rows of the source not made yet.
+    int pendingRows() const { return static_cast<int>(m_source.count - m_sourceNext); }
+    // Makes the source's rows until the list holds `rows` data rows.
+    void makeRows(int rows);
+    // Whether a row not made yet widens the palace columns.
+    bool pendingWide() const { return pendingRows() > 0 && m_source.wide; }
     // Shows the data rows up to `rows` (never fewer than now).
     void showRows(int rows);
     // Writes the layout's captions into the caption row.
@@ -59,6 +77,8 @@ public:
 
 private:
     ListModel m_list = ListModel::fresh();
+    ListRowSource m_source;
+    std::size_t m_sourceNext = 0; // the source's first row not made yet
     int m_shown = 0;
     RowBoundaryMarks m_marks;
 };
@@ -73,14 +93,14 @@ public:
     // kind and shown, on top of other windows when `onTop`. A long list
     // opens with its first rows and fills in blocks while the window stays
     // usable.
-    void showList(ListModel list, bool onTop);
+    void showList(ListModel list, bool onTop, ListRowSource source = {});
     // Whether rows of the list are still waiting to be shown; fillAll()
     // shows them at once (the tests, printing).
     bool filling() const;
     void fillAll();
     // Shows the list it holds (ListBtn, "検索一覧表を開く"), restored if minimised.
     void showWindow(bool onTop);
-    bool hasRows() const { return m_model->list().dataRowCount() > 0; }
+    bool hasRows() const { return m_model->list().dataRowCount() > 0 || m_model->pendingRows() > 0; }
     const ListModel &list() const { return m_model->list(); }
     ListKind listKind() const { return m_kind; }
 
@@ -126,7 +146,7 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    void setList(ListModel list);
+    void setList(ListModel list, ListRowSource source = {});
     void storePlacement();
     int rowAt(const QPoint &viewportPos) const;
     // Measures the cells of data rows up to `rows` into m_contentWidths.

@@ -199,8 +199,8 @@ void TSrcSF::OKBtnClick()
     auto list = std::make_shared<ListModel>();
     // The walk's own threads call the progress: it only reads the stop and
     // hands the counts over to this window's thread. The list's rows are
-    // made here too, off the window's thread: a century has a quarter of a
-    // million of them.
+    // made by the list window as it shows them: a century has a quarter of
+    // a million of them.
     auto work = [this, search, outcome, list, matterName = matterName.toStdString(),
                  senMatter = std::move(matter.matter), tables = std::move(numbers.tables)](const RunTicket &run) {
         *outcome = SrcProc(search, senMatter, tables, m_names, [this, &run](std::int64_t matches, std::int64_t examined) {
@@ -210,9 +210,8 @@ void TSrcSF::OKBtnClick()
             });
             return !run.stopRequested();
         });
-        // The matches go into the list; the counts stay.
         if (!outcome->found.empty())
-            *list = searchListModel(matterName, search.direction, std::move(*outcome));
+            *list = searchListHead(matterName, search.direction, *outcome);
     };
     m_run.start(std::move(work), [this, outcome, list, start = search.start, kind = search.kind,
                                   astronomy = search.koyomi.astronomy] {
@@ -223,13 +222,20 @@ void TSrcSF::OKBtnClick()
         if (outcome->ended && outcome->examined > 0)
             ui::showInfo(this, qs(walkEndMessage(walkMoment(start, kind, outcome->examined - 1),
                                                  outcome->examined, "検索", astronomy)));
-        if (list->dataRowCount() == 0) {
+        if (outcome->found.empty()) {
             ui::showInfo(this, NotFound);
             return;
         }
         accept();
-        if (m_list)
-            m_list->showList(std::move(*list), m_settings.searchListOnTop());
+        if (m_list) {
+            ListRowSource rows;
+            rows.count = outcome->rowCount();
+            rows.wide = outcome->hasWideCells();
+            rows.make = [outcome](std::size_t from, std::size_t to, std::vector<ListRow> &into) {
+                outcome->appendRows(from, to, into);
+            };
+            m_list->showList(std::move(*list), m_settings.searchListOnTop(), std::move(rows));
+        }
     });
 }
 

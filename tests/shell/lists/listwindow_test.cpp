@@ -20,6 +20,10 @@
 #include "engine/symbols.h"
 #include "output/calendar.h"
 #include "output/chartdata.h"
+#include "output/search.h"
+#include "engine/constdata.h"
+#include "evaluation/matters.h"
+#include "evaluation/numbers.h"
 #include "shell/lists/listwindow.h"
 #include "shell/common/messages.h"
 #include "clipping.h"
@@ -387,4 +391,53 @@ TEST(ListF, ALongListFillsInBlocks)
     w.OpenBtnClick();
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.list().dataRowCount() == Rows - 1; }, 20000));
     EXPECT_EQ(w.list().rows.back()[6], "WWWWWWWWWWWWWWWWWWWWWWWWWW");
+}
+
+// A search's list is handed over with its rows still to be made: the window
+// makes them a block at a time as it shows them, and the list it ends with,
+// its columns and the file it saves (even while filling) are those of the
+// list made whole beforehand.
+TEST(ListF, ASearchListMakesItsRowsAsItShowsThem)
+{
+    const std::string data = VELM_DATA_DIR;
+    const NumbersFile numbers = readNumbersFile(data + "/SuuFile.Dat");
+    const MatterListLoad matters = readMatterList(data + "/Senji.Idx");
+    ASSERT_TRUE(numbers.ok() && !matters.list.names.empty());
+    const SenMatterLoad matter = loadSenMatter(data + "/Senji.Dat", matters.list.names.front());
+    ASSERT_TRUE(matter.ok);
+    SearchSettings search;
+    search.start = CivilTime{2026, 1, 1, 0, 0, 0};
+    search.kind = KindHour;
+    search.limit = search.maxMatches = 20000;
+    const auto outcome =
+        std::make_shared<SearchOutcome>(SrcProc(search, matter.matter, numbers.tables, MakeConstData()));
+    ASSERT_GT(outcome->rowCount(), 5000u);
+    const ListModel whole = searchListModel("m", 0, *outcome);
+
+    QTemporaryDir dir;
+    AppSettings settings(dir.path(), dir.path());
+    TListF full(settings);
+    full.showList(whole, false);
+    full.fillAll();
+    TListF lazy(settings);
+    ListRowSource rows;
+    rows.count = outcome->rowCount();
+    rows.wide = outcome->hasWideCells();
+    rows.make = [outcome](std::size_t from, std::size_t to, std::vector<ListRow> &into) {
+        outcome->appendRows(from, to, into);
+    };
+    lazy.showList(searchListHead("m", 0, *outcome), false, std::move(rows));
+    EXPECT_TRUE(lazy.hasRows());
+    EXPECT_TRUE(lazy.filling());
+    EXPECT_LT(lazy.list().dataRowCount(), whole.dataRowCount());
+
+    const QString path = dir.filePath(QStringLiteral("search.csv"));
+    lazy.saveFileName = [&](QWidget *) { return path; };
+    lazy.ExpBtnClick();
+    EXPECT_FALSE(lazy.filling());
+    EXPECT_EQ(lazy.list().rows, whole.rows);
+    EXPECT_EQ(readListFile(path.toStdString()).model.rows, whole.rows);
+    EXPECT_EQ(lazy.grid()->model()->rowCount(), whole.dataRowCount());
+    for (int c = 0; c < ListColumnCount; ++c)
+        EXPECT_EQ(lazy.grid()->columnWidth(c), full.grid()->columnWidth(c)) << c;
 }
