@@ -8,7 +8,10 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QHideEvent>
+#include <QKeyEvent>
+#include <QToolTip>
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
@@ -84,6 +87,7 @@ MapCanvas::MapCanvas(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("MapCanvas"));
     setMinimumSize(320, 240);
     setMouseTracking(false);
+    setToolTip(QStringLiteral("ドラッグで移動、ホイールか＋－で拡大・縮小、地点をクリックで方位を表示"));
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -375,6 +379,53 @@ void MapCanvas::paintEvent(QPaintEvent *)
     paintMap(painter, size());
 }
 
+bool MapCanvas::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const int place = placeAt(help->pos());
+        if (place >= 0 && hintOf) {
+            QToolTip::showText(help->globalPos(), hintOf(place), this);
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+// The keyboard as well as the mouse: + and - zoom, the arrows pan, Home
+// shows every place again.
+void MapCanvas::keyPressEvent(QKeyEvent *event)
+{
+    const QPointF middle = QRectF(rect()).center();
+    constexpr double Step = 60; // pixels an arrow pans
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        zoomBy(1.25, middle);
+        break;
+    case Qt::Key_Minus:
+        zoomBy(1 / 1.25, middle);
+        break;
+    case Qt::Key_Left:
+        panBy({Step, 0});
+        break;
+    case Qt::Key_Right:
+        panBy({-Step, 0});
+        break;
+    case Qt::Key_Up:
+        panBy({0, Step});
+        break;
+    case Qt::Key_Down:
+        panBy({0, -Step});
+        break;
+    case Qt::Key_Home:
+        resetView();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
 void MapCanvas::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
@@ -539,6 +590,14 @@ TMapF::TMapF(PlaceAccess &places, QWidget *parent) : QWidget(parent, Qt::Window)
     connect(m_caleBtn, &QPushButton::clicked, this, [this] { openWith(openCalendar); });
     connect(m_destBtn, &QPushButton::clicked, this, [this] { openWith(chooseDestination); });
     m_canvas->placeClicked = [this](int) { showSelected(); };
+    m_canvas->hintOf = [this](int i) {
+        const Place &place = m_canvas->places()[std::size_t(i)];
+        const std::optional<Place> home = m_canvas->homePlace();
+        if (place.home || !home)
+            return qs(place.home ? "基点：" + place.name : place.name);
+        const std::optional<PlaceBearing> b = m_access.bearing(*home, place, m_settings, nullptr);
+        return b ? qs(place.name) + QLatin1Char('\n') + bearingText(*b) : qs(place.name);
+    };
 
     saveFileName = [](QWidget *parent) {
         return askSaveFile(parent, QStringLiteral("出力"),

@@ -62,11 +62,15 @@ public:
     void paintMap(QPainter &painter, const QSize &size, const QString &title = {}) const;
 
     std::function<void(int place)> placeClicked;
+    // The hint of a place's mark (its name and direction).
+    std::function<QString(int place)> hintOf;
 
     QSize sizeHint() const override { return {640, 480}; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -138,6 +138,14 @@ TEST(DirectionMap, PlacesStandInTheirDirectionFromTheHomeBase)
     EXPECT_NEAR(canvas.screenOf(indexOf(canvas, "東京")).x(), home.x() + 40, 0.5);
     QTest::mouseClick(map->findChild<QPushButton *>(QStringLiteral("FitBtn")), Qt::LeftButton);
     EXPECT_NEAR(canvas.screenOf(indexOf(canvas, "東京")).y(), home.y(), 0.5);
+    // The keyboard zooms and pans about the middle; Home shows every place again.
+    const double scale = canvas.pixelsPerKm();
+    QTest::keyClick(&canvas, Qt::Key_Plus);
+    EXPECT_NEAR(canvas.pixelsPerKm(), scale * 1.25, 1e-9);
+    QTest::keyClick(&canvas, Qt::Key_Left);
+    EXPECT_GT(canvas.screenOf(indexOf(canvas, "東京")).x(), home.x() + 50);
+    QTest::keyClick(&canvas, Qt::Key_Home);
+    EXPECT_NEAR(canvas.pixelsPerKm(), scale, 1e-9);
     EXPECT_EQ(clippedReport(map), "");
     EXPECT_TRUE(s.messages.texts.isEmpty()) << s.messages.all().toStdString();
 }
