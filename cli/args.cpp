@@ -289,43 +289,38 @@ bool hasCalendarOption(const std::vector<std::string> &args)
     return false;
 }
 
-std::optional<ResolvedMoment> resolveEntered(const CivilTime &entered, KoyomiOptions &options,
-                                             std::string &error)
+std::string clockMessage(const ClockReading &r)
 {
-    const ResolvedMoment r = resolveMoment(entered, options.tz, options.clock);
-    const std::string given = isoText(entered).substr(0, 16);
-    switch (r.status) {
-    case ResolvedMoment::Status::Ok:
-        break;
-    case ResolvedMoment::Status::UnknownZone:
-        error = "タイムゾーンが見つかりません: " + options.clock.zone;
-        return std::nullopt;
-    case ResolvedMoment::Status::Nonexistent:
-        error = given + " は " + options.clock.zone + " では夏時間の切り替えで存在しない時刻です。--fold first ("
+    const std::string given = isoText(r.entered).substr(0, 16);
+    switch (r.outcome) {
+    case ClockReading::Outcome::Ok:
+        return {};
+    case ClockReading::Outcome::UnknownZone:
+        return "タイムゾーンが見つかりません: " + r.zone();
+    case ClockReading::Outcome::NeedsFold:
+        return given + " は " + r.zone()
+            + (r.change == ClockReading::Change::Skipped ? " では夏時間の切り替えで存在しない時刻です。--fold first ("
+                                                          : " では夏時間の切り替えで二度ある時刻です。--fold first (")
             + utcText(r.first) + ") か --fold second (" + utcText(r.second) + ") を指定して下さい";
-        return std::nullopt;
-    case ResolvedMoment::Status::Ambiguous:
-        error = given + " は " + options.clock.zone + " では夏時間の切り替えで二度ある時刻です。--fold first ("
-            + utcText(r.first) + ") か --fold second (" + utcText(r.second) + ") を指定して下さい";
-        return std::nullopt;
-    }
-    // A shift by a zone or solar time can carry a moment of the calendar's
-    // first or last day out of the years 1..9999, where no date exists.
-    const auto inCalendar = [](const CivilTime &t) { return t.year >= 1 && t.year <= 9999; };
-    const CivilTime utc = civilFromInstant(r.instant);
-    if (!inCalendar(r.calendar) || (!options.clock.isDefault() && !inCalendar(utc))) {
-        error = given + " は暦の時計で " + isoText(r.calendar) + "、世界時で " + isoText(utc)
+    case ClockReading::Outcome::OutOfRange:
+        return given + " は暦の時計で " + isoText(r.calendar) + "、世界時で " + isoText(r.utc)
             + "Z となり、1～9999年の範囲を外れます";
-        return std::nullopt;
-    }
-    if (options.astronomy == Astronomy::Precise && !preciseCoversYear(r.calendar.year)) {
-        error = "精密な節気の計算は " + std::to_string(PreciseFirstYear) + "～" + std::to_string(PreciseLastYear)
+    case ClockReading::Outcome::BeyondPrecise:
+        return "精密な節気の計算は " + std::to_string(PreciseFirstYear) + "～" + std::to_string(PreciseLastYear)
             + " 年の範囲です: " + std::to_string(r.calendar.year);
+    }
+    return {};
+}
+
+std::optional<ClockReading> readEntered(const CivilTime &entered, const KoyomiOptions &options,
+                                        std::string &error)
+{
+    ClockReading reading = readClock(entered, options);
+    if (!reading.ok()) {
+        error = clockMessage(reading);
         return std::nullopt;
     }
-    if (!options.clock.isDefault())
-        options.tz = r.tz;
-    return r;
+    return reading;
 }
 
 FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
@@ -352,30 +347,12 @@ FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
         auto tz = parseTimeZone(*value, error);
         if (!tz)
             return FlagResult::Bad;
-        options.tz = *tz;
+        options.clock.fixedTz = *tz;
         return FlagResult::Taken;
     }
     if (flag == "--periods")
         return parsePeriods(*value, options, error) ? FlagResult::Taken : FlagResult::Bad;
     return parseFlag(*value, options.kcb1, error) ? FlagResult::Taken : FlagResult::Bad;
-}
-
-FlagResult takeEngineOption(const std::vector<std::string> &args, std::size_t &i, EngineOptions &into,
-                            std::string &error)
-{
-    const FlagResult calendar = takeKoyomiFlag(args, i, into.koyomi, error);
-    if (calendar != FlagResult::NotMine || args[i] != "--method")
-        return calendar;
-    const std::string *value = takeValue(args, i, error);
-    if (!value)
-        return FlagResult::Bad;
-    auto method = parseInt(*value, 0, 1);
-    if (!method) {
-        error = "作盤方法は 0 (活盤式) か 1 (飛宮式) で指定して下さい: " + *value;
-        return FlagResult::Bad;
-    }
-    into.method = static_cast<LayingMethod>(*method);
-    return FlagResult::Taken;
 }
 
 FlagResult takeBoundaryOption(const std::vector<std::string> &args, std::size_t &i,

@@ -12,6 +12,7 @@
 #include "engine/astro.h"
 #include "engine/ban.h"
 #include "engine/koyomi.h"
+#include "engine/reading.h"
 
 namespace velm::cli {
 
@@ -71,12 +72,14 @@ FlagResult takeBoundaryOption(const std::vector<std::string> &args, std::size_t 
 // Any of the calendar options beyond --tz, --periods and --kcb1 among args.
 bool hasCalendarOption(const std::vector<std::string> &args);
 
-// The entered moment on the options' clock: the resolution, with options.tz
-// set to the calendar clock's offset, or an empty optional and the message
-// (an unknown zone, a skipped or repeated time without --fold, a year the
-// precise terms do not cover).
-std::optional<ResolvedMoment> resolveEntered(const CivilTime &entered, KoyomiOptions &options,
-                                             std::string &error);
+// The message of a reading of the clock that failed (an unknown zone, a
+// skipped or repeated time without --fold, a moment outside the years, a
+// year the precise terms do not cover).
+std::string clockMessage(const ClockReading &reading);
+// The entered moment read on the options' clock (readClock), or an empty
+// optional and the message. The reading's options are those to lay with.
+std::optional<ClockReading> readEntered(const CivilTime &entered, const KoyomiOptions &options,
+                                        std::string &error);
 
 // The calendar and laying options every walk command accepts: --tz H,
 // --periods ABCD, --kcb1 0|1, --method 0|1 (0 活盤式, 1 飛宮式).
@@ -84,10 +87,5 @@ struct EngineOptions {
     KoyomiOptions koyomi;
     LayingMethod method = LayingMethod::Rotating;
 };
-
-// Takes args[i] (and its value, advancing i) when it is one of the options
-// above; on Bad the message is in `error`.
-FlagResult takeEngineOption(const std::vector<std::string> &args, std::size_t &i, EngineOptions &into,
-                            std::string &error);
 
 } // namespace velm::cli

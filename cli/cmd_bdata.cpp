@@ -2,6 +2,8 @@
 #include <iostream>
 
 #include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/cmd_quick.h"
 #include "cli/datadir.h"
 #include "output/chartdata.h"
@@ -14,7 +16,53 @@ namespace {
 constexpr const char *BdataUsage =
     "使い方: velm-cli bdata DATE TIME --kind 年|月|日|時 [--count N] [--out LIST.csv]";
 
+struct BdataArgs {
+    EngineOptions engine;
+    ChartDataListOptions options;
+    std::optional<int> kind;
+    std::string out;
+};
+
+CommandLine bdataCommandLine(BdataArgs &into)
+{
+    CommandLine line;
+    line.command = "bdata";
+    line.words = "DATE TIME";
+    line.summary = "作盤データ一覧表を出力します。";
+    line.options = {
+        valueOption("--kind", "K", "盤: 年 月 日 時 (必須)",
+                    [&into](const std::string &v, std::string &error) {
+                        return (into.kind = parseKind(v, error)).has_value();
+                    }),
+        valueOption("--count", "N", "作成上限",
+                    [&into](const std::string &v, std::string &error) {
+                        const auto count = parseCount(v, INT_MIN, INT_MAX, "作成上限", error);
+                        if (count)
+                            into.options.count = static_cast<int>(*count);
+                        return count.has_value();
+                    }),
+        valueOption("--out", "LIST.csv", "一覧表ファイル (CP932) に作りながら書き出す",
+                    [&into](const std::string &v, std::string &error) {
+                        if (v.empty())
+                            error = "--out の値がありません";
+                        into.out = v;
+                        return !v.empty();
+                    }),
+        methodOption(into.engine.method),
+    };
+    for (Option &o : calendarOptions(into.engine.koyomi))
+        line.options.push_back(std::move(o));
+    line.options.push_back(dataOption());
+    return line;
+}
+
 } // namespace
+
+CommandLine bdataCommandLine()
+{
+    static BdataArgs scratch;
+    return bdataCommandLine(scratch);
+}
 
 int runBdata(const Args &argsIn)
 {
@@ -24,51 +72,32 @@ int runBdata(const Args &argsIn)
         return usageError(error);
 
     std::vector<std::string> positional;
-    EngineOptions engine;
-    ChartDataListOptions options;
-    std::optional<int> kind;
-    std::string out;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const FlagResult taken = takeEngineOption(args, i, engine, error);
-        if (taken == FlagResult::Bad)
-            return usageError(error);
-        if (taken == FlagResult::Taken)
-            continue;
-        const std::string &a = args[i];
-        if (a.rfind("--", 0) != 0) {
-            positional.push_back(a);
-            continue;
-        }
-        if (a != "--kind" && a != "--count" && a != "--out")
-            return usageError("不明なオプションです: " + a);
-        const std::string *value = takeValue(args, i, error);
-        if (!value)
-            return usageError(error);
-        const std::string &v = *value;
-        if (a == "--kind") {
-            if (!(kind = parseKind(v, error)))
-                return usageError(error);
-        } else if (a == "--count") {
-            auto count = parseCount(v, INT_MIN, INT_MAX, "作成上限", error);
-            if (!count)
-                return usageError(error);
-            options.count = static_cast<int>(*count);
-        } else {
-            if (v.empty())
-                return usageError("--out の値がありません");
-            out = v;
-        }
+    BdataArgs taken;
+    const CommandLine line = bdataCommandLine(taken);
+    switch (parseCommandLine(line, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(line);
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
     }
+    EngineOptions &engine = taken.engine;
+    ChartDataListOptions &options = taken.options;
+    const std::optional<int> kind = taken.kind;
+    const std::string out = taken.out;
     splitMomentWord(positional);
     if (positional.size() != 2 || !kind)
         return usageError(BdataUsage);
     auto start = parseDateTime(positional[0], positional[1], error);
     if (!start)
         return usageError(error);
-    const std::optional<ResolvedMoment> resolved = resolveEntered(*start, engine.koyomi, error);
-    if (!resolved)
+    const std::optional<ClockReading> reading = readEntered(*start, engine.koyomi, error);
+    if (!reading)
         return usageError(error);
-    start = resolved->calendar;
+    engine.koyomi = reading->options;
+    start = reading->calendar;
 
     options.start = *start;
     options.kind = *kind;

@@ -4,6 +4,8 @@
 #include <iostream>
 
 #include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/datadir.h"
 #include "cli/placeargs.h"
 #include "engine/symbols.h"
@@ -20,7 +22,75 @@ constexpr const char *Usage =
     "使い方: velm-cli calendar DATE TIME [--rows N] [--from N] [--hours MASK] [--csv] [--ics FILE]\n"
     "                          [--to PLACE [--from PLACE] [--allow-edge] …] [--data DIR]";
 
+struct CalendarArgs {
+    CalendarOptions options;
+    bool csv = false;
+    std::string icsPath;
+    DirectionOptions toPlace;
+};
+
+CommandLine calendarCommandLine(CalendarArgs &into)
+{
+    CalendarOptions &o = into.options;
+    CommandLine line;
+    line.command = "calendar";
+    line.words = "DATE TIME";
+    line.summary = "数値カレンダーを出力します。";
+    line.options = {
+        valueOption("--rows", "N", "作成行数 (0～99999)",
+                    [&o](const std::string &v, std::string &error) {
+                        const std::optional<int> n = parseInt(v, 0, 99'999);
+                        if (!n)
+                            error = "--rows は 0～99999 の整数で指定して下さい: " + v;
+                        else
+                            o.rows = *n;
+                        return n.has_value();
+                    }),
+        valueOption("--from", "N|PLACE", "入力の時刻から前後何刻目から始めるか (-99999～99999)、または --to の出発地",
+                    [&into](const std::string &v, std::string &error) {
+                        const std::optional<int> n = parseInt(v, -99'999, 99'999);
+                        if (!n && !v.empty() && v.find_first_not_of("-0123456789") != std::string::npos) {
+                            into.toPlace.from = v; // a place, not a count of double-hours
+                            into.toPlace.given = true;
+                            return true;
+                        }
+                        if (!n)
+                            error = "--from は -99999～99999 の整数で指定して下さい: " + v;
+                        else
+                            into.options.from = *n;
+                        return n.has_value();
+                    }),
+        valueOption("--hours", "MASK", "指定作成する時盤 (ビット0 丑 … ビット11 子, 0～4095)",
+                    [&o](const std::string &v, std::string &error) {
+                        const std::optional<int> n = parseInt(v, 0, CalendarAllHours);
+                        if (!n)
+                            error = "--hours は 0～4095 の整数(ビット0が丑、ビット11が子)で指定して下さい: " + v;
+                        else
+                            o.hours = static_cast<std::uint16_t>(*n);
+                        return n.has_value();
+                    }),
+        switchOption("--csv", "コンマ区切りで出力する", [&into] { into.csv = true; }),
+        valueOption("--ics", "FILE", "予定表ファイル (iCalendar) に書き出す",
+                    [&into](const std::string &v, std::string &error) {
+                        if (v.empty())
+                            error = "--ics の値が空です";
+                        into.icsPath = v;
+                        return !v.empty();
+                    }),
+    };
+    for (std::vector<Option> more : {directionOptions(into.toPlace, false), calendarOptions(o.koyomi)})
+        line.options.insert(line.options.end(), more.begin(), more.end());
+    line.options.push_back(dataOption());
+    return line;
+}
+
 } // namespace
+
+CommandLine calendarCommandLine()
+{
+    static CalendarArgs scratch;
+    return calendarCommandLine(scratch);
+}
 
 int runCalendar(const Args &given)
 {
@@ -31,64 +101,32 @@ int runCalendar(const Args &given)
         return usageError(error);
 
     std::vector<std::string> positional;
-    CalendarOptions options;
-    bool csv = false;
-    std::string icsPath;
-    DirectionOptions toPlace;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        FlagResult taken = takeKoyomiFlag(args, i, options.koyomi, error);
-        if (taken == FlagResult::NotMine)
-            taken = takeDirectionOption(args, i, toPlace, error, false);
-        if (taken == FlagResult::Bad)
-            return usageError(error);
-        if (taken == FlagResult::Taken)
-            continue;
-        const std::string &a = args[i];
-        const std::string *v = nullptr;
-        if ((a == "--rows" || a == "--from" || a == "--hours" || a == "--ics") && !(v = takeValue(args, i, error)))
-            return usageError(error);
-        if (a == "--csv") {
-            csv = true;
-        } else if (a == "--ics") {
-            if (v->empty())
-                return usageError("--ics の値が空です");
-            icsPath = *v;
-        } else if (a == "--rows") {
-            auto n = parseInt(*v, 0, 99'999);
-            if (!n)
-                return usageError("--rows は 0～99999 の整数で指定して下さい: " + *v);
-            options.rows = *n;
-        } else if (a == "--from") {
-            auto n = parseInt(*v, -99'999, 99'999);
-            if (!n && !v->empty() && v->find_first_not_of("-0123456789") != std::string::npos) {
-                toPlace.from = *v; // a place, not a count of double-hours
-                toPlace.given = true;
-                continue;
-            }
-            if (!n)
-                return usageError("--from は -99999～99999 の整数で指定して下さい: " + *v);
-            options.from = *n;
-        } else if (a == "--hours") {
-            auto n = parseInt(*v, 0, CalendarAllHours);
-            if (!n)
-                return usageError("--hours は 0～4095 の整数(ビット0が丑、ビット11が子)で指定して下さい: " + *v);
-            options.hours = static_cast<std::uint16_t>(*n);
-        } else if (a.rfind("--", 0) == 0) {
-            return usageError("不明なオプションです: " + a);
-        } else {
-            positional.push_back(a);
-        }
+    CalendarArgs taken;
+    const CommandLine line = calendarCommandLine(taken);
+    switch (parseCommandLine(line, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(line);
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
     }
+    CalendarOptions &options = taken.options;
+    const bool csv = taken.csv;
+    const std::string &icsPath = taken.icsPath;
+    const DirectionOptions &toPlace = taken.toPlace;
     splitMomentWord(positional);
     if (positional.size() != 2)
         return usageError(Usage);
     auto entry = parseDateTime(positional[0], positional[1], error);
     if (!entry)
         return usageError(error);
-    const std::optional<ResolvedMoment> resolved = resolveEntered(*entry, options.koyomi, error);
-    if (!resolved)
+    const std::optional<ClockReading> reading = readEntered(*entry, options.koyomi, error);
+    if (!reading)
         return usageError(error);
-    options.entry = resolved->calendar;
+    options.koyomi = reading->options;
+    options.entry = reading->calendar;
     const std::optional<int> palace = walkDirection(toPlace, *dataDir, error);
     if (!palace)
         return usageError(error);

@@ -1,6 +1,8 @@
 #include <iostream>
 
 #include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/cmd_quick.h"
 #include "cli/datadir.h"
 #include "output/chartdata.h"
@@ -12,7 +14,59 @@ constexpr const char *CgidataUsage =
     "使い方: velm-cli cgidata --from-year Y1 --to-year Y2 --out DIR [--text] [--year-folders] "
     "[--no-year-month] [--no-day-hour]";
 
+struct CgidataArgs {
+    EngineOptions engine;
+    ChartFileOptions options;
+    std::optional<int> from;
+    std::optional<int> to;
+    bool haveOut = false;
+};
+
+CommandLine cgidataCommandLine(CgidataArgs &into)
+{
+    const auto year = [](std::optional<int> &year) {
+        return [&year](const std::string &v, std::string &error) {
+            year = parseInt(v, ChartFileFirstYear, ChartFileLastYear);
+            if (!year)
+                error = "年は " + std::to_string(ChartFileFirstYear) + "～" + std::to_string(ChartFileLastYear)
+                    + " で指定して下さい: " + v;
+            return year.has_value();
+        };
+    };
+    ChartFileOptions &o = into.options;
+    CommandLine line;
+    line.command = "cgidata";
+    line.summary = "Web 用の作盤データファイルを作ります。";
+    line.options = {
+        valueOption("--from-year", "Y1", "最初の年 (必須)", year(into.from)),
+        valueOption("--to-year", "Y2", "最後の年 (必須)", year(into.to)),
+        valueOption("--out", "DIR", "書き出すフォルダ (必須)",
+                    [&into](const std::string &v, std::string &error) {
+                        if (v.empty())
+                            error = "--out の値が空です";
+                        into.options.folder = v;
+                        into.haveOut = !v.empty();
+                        return !v.empty();
+                    }),
+        switchOption("--text", "コードでなく文字列で書く", [&o] { o.output = ChartFileOutput::Text; }),
+        switchOption("--year-folders", "年ごとのフォルダに分ける", [&o] { o.layout = ChartFileLayout::YearFolders; }),
+        switchOption("--no-year-month", "年月データを作らない", [&o] { o.yearMonth = false; }),
+        switchOption("--no-day-hour", "日時データを作らない", [&o] { o.dayHour = false; }),
+        methodOption(into.engine.method),
+    };
+    for (Option &option : calendarOptions(into.engine.koyomi))
+        line.options.push_back(std::move(option));
+    line.options.push_back(dataOption());
+    return line;
+}
+
 } // namespace
+
+CommandLine cgidataCommandLine()
+{
+    static CgidataArgs scratch;
+    return cgidataCommandLine(scratch);
+}
 
 int runCgidata(const Args &argsIn)
 {
@@ -21,49 +75,25 @@ int runCgidata(const Args &argsIn)
     if (!takeDataDir(args, error)) // the files need no data file
         return usageError(error);
 
-    EngineOptions engine;
-    ChartFileOptions options;
-    std::optional<int> from;
-    std::optional<int> to;
-    bool haveOut = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const FlagResult taken = takeEngineOption(args, i, engine, error);
-        if (taken == FlagResult::Bad)
-            return usageError(error);
-        if (taken == FlagResult::Taken)
-            continue;
-        const std::string &a = args[i];
-        if (a == "--text") {
-            options.output = ChartFileOutput::Text;
-        } else if (a == "--year-folders") {
-            options.layout = ChartFileLayout::YearFolders;
-        } else if (a == "--no-year-month") {
-            options.yearMonth = false;
-        } else if (a == "--no-day-hour") {
-            options.dayHour = false;
-        } else if (a == "--from-year" || a == "--to-year" || a == "--out") {
-            const std::string *value = takeValue(args, i, error);
-            if (!value)
-                return usageError(error);
-            const std::string &v = *value;
-            if (a == "--out") {
-                if (v.empty())
-                    return usageError("--out の値が空です");
-                options.folder = v;
-                haveOut = true;
-                continue;
-            }
-            auto year = parseInt(v, ChartFileFirstYear, ChartFileLastYear);
-            if (!year)
-                return usageError("年は " + std::to_string(ChartFileFirstYear) + "～"
-                                  + std::to_string(ChartFileLastYear) + " で指定して下さい: " + v);
-            (a == "--from-year" ? from : to) = year;
-        } else if (a.rfind("--", 0) == 0) {
-            return usageError("不明なオプションです: " + a);
-        } else {
-            return usageError("不明な引数です: " + a);
-        }
+    CgidataArgs taken;
+    const CommandLine line = cgidataCommandLine(taken);
+    std::vector<std::string> positional;
+    switch (parseCommandLine(line, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(line);
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
     }
+    if (!positional.empty())
+        return usageError("不明な引数です: " + positional.front());
+    EngineOptions &engine = taken.engine;
+    ChartFileOptions &options = taken.options;
+    const std::optional<int> from = taken.from;
+    const std::optional<int> to = taken.to;
+    const bool haveOut = taken.haveOut;
     if (!from || !to || !haveOut)
         return usageError(CgidataUsage);
     options.fromYear = *from;
@@ -74,10 +104,10 @@ int runCgidata(const Args &argsIn)
         return usageError(message);
     // Both ends must lie in the precise range; the files run on the calendar
     // clock in force at the first year's start.
-    KoyomiOptions last = options.koyomi;
-    if (!resolveEntered(CivilTime{options.toYear, 12, 31, 0, 0, 0}, last, error)
-        || !resolveEntered(CivilTime{options.fromYear, 1, 1, 0, 0, 0}, options.koyomi, error))
+    const std::optional<ClockReading> first = readEntered(CivilTime{options.fromYear, 1, 1, 0, 0, 0}, options.koyomi, error);
+    if (!readEntered(CivilTime{options.toYear, 12, 31, 0, 0, 0}, options.koyomi, error) || !first)
         return usageError(error);
+    options.koyomi = first->options;
 
     const ChartFileResult result = writeChartDataFiles(options);
     for (const std::string &path : result.written)

@@ -182,6 +182,12 @@ CommandLine chartCommandLine(ChartArgs &into)
     return line;
 }
 
+CommandLine chartCommandLine()
+{
+    static ChartArgs scratch;
+    return chartCommandLine(scratch);
+}
+
 int runChart(const Args &argsIn)
 {
     Args args = argsIn;
@@ -214,10 +220,11 @@ int runChart(const Args &argsIn)
     auto moment = parseDateTime(positional[0], positional[1], error);
     if (!moment)
         return usageError(error);
-    const std::optional<ResolvedMoment> resolved = resolveEntered(*moment, options, error);
-    if (!resolved)
+    const std::optional<ClockReading> reading = readEntered(*moment, options, error);
+    if (!reading)
         return usageError(error);
-    moment = resolved->calendar;
+    options = reading->options;
+    moment = reading->calendar;
     if (numbersPath.empty())
         numbersPath = dataFile(*dataDir, "SuuFile.Dat");
 
@@ -273,6 +280,36 @@ int runChart(const Args &argsIn)
     return 0;
 }
 
+namespace {
+
+// The request lines carry the offset, ju periods and KCB1 of each chart; the
+// options hold the rest of the calendar for every line.
+CommandLine batchCommandLine(KoyomiOptions &calendar, std::string &numbersPath)
+{
+    CommandLine line;
+    line.command = "batch";
+    line.summary = "標準入力の要求行 (MOMENT KIND METHOD PERIODS KCB1 TZ) ごとに盤を JSON で出力します。";
+    line.options.push_back(valueOption("--numbers", "FILE", "採点に使う数値ファイル (既定はデータフォルダの SuuFile.Dat)",
+                                       [&numbersPath](const std::string &v, std::string &) {
+                                           numbersPath = v;
+                                           return true;
+                                       }));
+    for (Option &o : calendarOptions(calendar))
+        if (o.name != "--tz" && o.name != "--periods" && o.name != "--kcb1")
+            line.options.push_back(std::move(o));
+    line.options.push_back(dataOption());
+    return line;
+}
+
+} // namespace
+
+CommandLine batchCommandLine()
+{
+    static KoyomiOptions calendar;
+    static std::string numbersPath;
+    return batchCommandLine(calendar, numbersPath);
+}
+
 int runBatch(const Args &argsIn)
 {
     Args args = argsIn;
@@ -284,19 +321,19 @@ int runBatch(const Args &argsIn)
     // The calendar options apply to every request; a zone reads each
     // request's moment in place of its fixed offset.
     KoyomiOptions calendar;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--numbers" && i + 1 < args.size()) {
-            numbersPath = args[++i];
-            continue;
-        }
-        const FlagResult taken = args[i] == "--tz" || args[i] == "--periods" || args[i] == "--kcb1"
-            ? FlagResult::NotMine
-            : takeKoyomiFlag(args, i, calendar, error);
-        if (taken == FlagResult::Bad)
-            return usageError(error);
-        if (taken == FlagResult::NotMine)
-            return usageError("使い方: velm-cli batch [--numbers FILE] < 要求行");
+    const CommandLine table = batchCommandLine(calendar, numbersPath);
+    std::vector<std::string> positional;
+    switch (parseCommandLine(table, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(table);
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
     }
+    if (!positional.empty())
+        return usageError("使い方: velm-cli batch [--numbers FILE] < 要求行");
     const NumberTables tables = loadNumbers(numbersPath);
     std::set<std::string> seen;
     std::string line;
@@ -329,9 +366,11 @@ int runBatch(const Args &argsIn)
                 error = "要求行の項目が多すぎます";
         }
         if (zone && error.empty()) {
-            options.tz = *zone;
-            if (const std::optional<ResolvedMoment> r = resolveEntered(*moment, options, error))
+            options.clock.fixedTz = *zone;
+            if (const std::optional<ClockReading> r = readEntered(*moment, options, error)) {
+                options = r->options;
                 moment = r->calendar;
+            }
         }
         if (!moment || !kind || !method || !zone || !error.empty()) {
             JsonObject obj;

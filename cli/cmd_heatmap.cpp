@@ -4,6 +4,8 @@
 #include <iostream>
 
 #include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/cmd_quick.h"
 #include "cli/datadir.h"
 #include "cli/placeargs.h"
@@ -17,7 +19,70 @@ namespace {
 constexpr const char *Usage = "使い方: velm-cli heatmap DATE --days N [--kind hour|day] [--direction 1..8|best] "
                               "[--csv] [--data DIR]";
 
+struct HeatmapArgs {
+    EngineOptions engine;
+    std::optional<int> days;
+    int kind = KindHour;
+    int direction = HeatBest;
+    bool csv = false;
+    DirectionOptions toPlace;
+    bool directionGiven = false;
+};
+
+CommandLine heatmapCommandLine(HeatmapArgs &into)
+{
+    CommandLine line;
+    line.command = "heatmap";
+    line.words = "DATE";
+    line.summary = "日ごとの方位の数値 (方位ヒートマップ) を出力します。";
+    line.options = {
+        valueOption("--days", "N", "日数 (必須)",
+                    [&into](const std::string &v, std::string &error) {
+                        if (!(into.days = parseInt(v, 1, HeatMaxDays)))
+                            error = "--days は 1～" + std::to_string(HeatMaxDays) + " の整数で指定して下さい: " + v;
+                        return into.days.has_value();
+                    }),
+        valueOption("--kind", "hour|day", "時盤か日盤か (既定 hour)",
+                    [&into](const std::string &v, std::string &error) {
+                        const std::optional<int> k = parseKind(v);
+                        if (!k || (*k != KindHour && *k != KindDay)) {
+                            error = "--kind は hour か day で指定して下さい: " + v;
+                            return false;
+                        }
+                        into.kind = *k;
+                        return true;
+                    }),
+        valueOption("--direction", "1..8|best", "方位: 1 北西 … 8 南東, best 最良 (既定)",
+                    [&into](const std::string &v, std::string &error) {
+                        into.directionGiven = true;
+                        if (v == "best") {
+                            into.direction = HeatBest;
+                            return true;
+                        }
+                        const std::optional<int> d = parseInt(v, 1, 8);
+                        if (!d) {
+                            error = "--direction は 1～8 か best で指定して下さい: " + v;
+                            return false;
+                        }
+                        into.direction = *d;
+                        return true;
+                    }),
+        switchOption("--csv", "コンマ区切りで出力する", [&into] { into.csv = true; }),
+        methodOption(into.engine.method),
+    };
+    for (std::vector<Option> more : {directionOptions(into.toPlace), calendarOptions(into.engine.koyomi)})
+        line.options.insert(line.options.end(), more.begin(), more.end());
+    line.options.push_back(dataOption());
+    return line;
+}
+
 } // namespace
+
+CommandLine heatmapCommandLine()
+{
+    static HeatmapArgs scratch;
+    return heatmapCommandLine(scratch);
+}
 
 int runHeatmap(const Args &given)
 {
@@ -28,54 +93,24 @@ int runHeatmap(const Args &given)
         return usageError(error);
 
     std::vector<std::string> positional;
-    EngineOptions engine;
-    std::optional<int> days;
-    int kind = KindHour;
-    int direction = HeatBest;
-    bool csv = false;
-    DirectionOptions toPlace;
-    bool directionGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        FlagResult taken = takeEngineOption(args, i, engine, error);
-        if (taken == FlagResult::NotMine)
-            taken = takeDirectionOption(args, i, toPlace, error);
-        if (taken == FlagResult::Bad)
-            return usageError(error);
-        if (taken == FlagResult::Taken)
-            continue;
-        const std::string &a = args[i];
-        if (a == "--csv") {
-            csv = true;
-            continue;
-        }
-        if (a.rfind("--", 0) != 0) {
-            positional.push_back(a);
-            continue;
-        }
-        if (a != "--days" && a != "--kind" && a != "--direction")
-            return usageError("不明なオプションです: " + a);
-        directionGiven = directionGiven || a == "--direction";
-        const std::string *value = takeValue(args, i, error);
-        if (!value)
-            return usageError(error);
-        const std::string &v = *value;
-        if (a == "--days") {
-            if (!(days = parseInt(v, 1, HeatMaxDays)))
-                return usageError("--days は 1～" + std::to_string(HeatMaxDays) + " の整数で指定して下さい: " + v);
-        } else if (a == "--kind") {
-            const std::optional<int> k = parseKind(v);
-            if (!k || (*k != KindHour && *k != KindDay))
-                return usageError("--kind は hour か day で指定して下さい: " + v);
-            kind = *k;
-        } else if (v == "best") {
-            direction = HeatBest;
-        } else {
-            const std::optional<int> d = parseInt(v, 1, 8);
-            if (!d)
-                return usageError("--direction は 1～8 か best で指定して下さい: " + v);
-            direction = *d;
-        }
+    HeatmapArgs taken;
+    const CommandLine line = heatmapCommandLine(taken);
+    switch (parseCommandLine(line, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(line);
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
     }
+    EngineOptions &engine = taken.engine;
+    const std::optional<int> days = taken.days;
+    const int kind = taken.kind;
+    int direction = taken.direction;
+    const bool csv = taken.csv;
+    const DirectionOptions &toPlace = taken.toPlace;
+    const bool directionGiven = taken.directionGiven;
     if (positional.size() != 1 || !days)
         return usageError(Usage);
     const std::optional<int> palace = walkDirection(toPlace, *dataDir, error, directionGiven);
@@ -93,8 +128,10 @@ int runHeatmap(const Args &given)
     // gives its standard offset.
     if (engine.koyomi.clock.fold == Fold::Refuse)
         engine.koyomi.clock.fold = Fold::First;
-    if (!resolveEntered(*date, engine.koyomi, error))
+    const std::optional<ClockReading> reading = readEntered(*date, engine.koyomi, error);
+    if (!reading)
         return usageError(error);
+    engine.koyomi = reading->options;
 
     const NumbersFile numbers = readNumbersReporting(dataFile(*dataDir, "SuuFile.Dat"));
     if (!numbers.ok())

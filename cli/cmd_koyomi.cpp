@@ -45,6 +45,12 @@ CommandLine koyomiCommandLine(KoyomiArgs &into)
     return line;
 }
 
+CommandLine koyomiCommandLine()
+{
+    static KoyomiArgs scratch;
+    return koyomiCommandLine(scratch);
+}
+
 int runKoyomi(const Args &given)
 {
     // --data is accepted everywhere; the calendar reads no data file.
@@ -73,9 +79,10 @@ int runKoyomi(const Args &given)
     auto moment = parseDateTime(positional[0], positional[1], error);
     if (!moment)
         return usageError(error);
-    const std::optional<ResolvedMoment> resolved = resolveEntered(*moment, options, error);
+    const std::optional<ClockReading> resolved = readEntered(*moment, options, error);
     if (!resolved)
         return usageError(error);
+    options = resolved->options;
 
     Koyomi k = DateToKyu(resolved->calendar, options, true);
     if (json) {
@@ -130,7 +137,7 @@ void printTermsOnClock(int year, const KoyomiOptions &options)
     const long first = dayNumberFromCivil(year, 1, 1);
     const long last = dayNumberFromCivil(year + 1, 1, 1);
     const Instant yearStart = instantFromCivil(CivilTime{year, 1, 1, 0, 0, 0});
-    const double tz0 = calendarOffsetAt(yearStart, options.tz, options.clock) / 3600.0;
+    const double tz0 = calendarOffsetAt(yearStart, options.clock) / 3600.0;
     long double previousTarget = -1;
     for (long day = first - 2; day <= last + 2; ++day) {
         TermSearch s = before_nibun(0, tz0, static_cast<DayValue>(day));
@@ -142,7 +149,7 @@ void printTermsOnClock(int year, const KoyomiOptions &options)
             local = preciseCrossing(s.TermLongitude, local, tz0);
         const long double ut = local - static_cast<long double>(tz0) / 24;
         const auto instant = static_cast<Instant>(std::floor((ut - dayNumberFromCivil(1970, 1, 1)) * 86400));
-        const int offset = calendarOffsetAt(instant, options.tz, options.clock);
+        const int offset = calendarOffsetAt(instant, options.clock);
         const CivilTime c = civilFromInstant(instant + offset);
         if (c.year != year)
             continue;
@@ -153,6 +160,27 @@ void printTermsOnClock(int year, const KoyomiOptions &options)
 
 } // namespace
 
+namespace {
+
+CommandLine termsCommandLine(KoyomiOptions &into)
+{
+    CommandLine line;
+    line.command = "terms";
+    line.words = "YEAR";
+    line.summary = "一年の二十四節気の時刻を JSON 行で出力します。";
+    line.options = calendarOptions(into, false);
+    line.options.push_back(dataOption());
+    return line;
+}
+
+} // namespace
+
+CommandLine termsCommandLine()
+{
+    static KoyomiOptions scratch;
+    return termsCommandLine(scratch);
+}
+
 int runTerms(const Args &given)
 {
     Args args = given;
@@ -160,19 +188,24 @@ int runTerms(const Args &given)
     if (!takeDataDir(args, error))
         return usageError(error);
     KoyomiOptions options;
+    const CommandLine line = termsCommandLine(options);
+    std::vector<std::string> positional;
+    switch (parseCommandLine(line, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(line);
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
+    }
     std::optional<int> year;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--tz" || hasCalendarOption({args[i]})) {
-            const FlagResult taken = takeKoyomiFlag(args, i, options, error);
-            if (taken == FlagResult::Bad)
-                return usageError(error);
-        } else if (!year) {
-            year = parseInt(args[i], 1, 9998);
-            if (!year)
-                return usageError("年は 1～9998 で指定して下さい: " + args[i]);
-        } else {
-            return usageError("不明な引数です: " + args[i]);
-        }
+    for (const std::string &word : positional) {
+        if (year)
+            return usageError("不明な引数です: " + word);
+        year = parseInt(word, 1, 9998);
+        if (!year)
+            return usageError("年は 1～9998 で指定して下さい: " + word);
     }
     if (!year)
         return usageError("使い方: velm-cli terms YEAR [--tz H]");
@@ -183,7 +216,7 @@ int runTerms(const Args &given)
         printTermsOnClock(*year, options);
         return 0;
     }
-    const double tz = options.tz;
+    const double tz = options.clock.fixedTz;
 
     // Walk the year day by day from its first midnight to the next year's;
     // each new latest term seen is one instant of the year.

@@ -7,6 +7,7 @@
 
 #include "cli/datadir.h"
 #include "cli/json.h"
+#include "cli/options.h"
 #include "cli/placeargs.h"
 
 namespace velm::cli {
@@ -58,7 +59,76 @@ int placesList(PlaceBook &book, bool json)
     return 0;
 }
 
+struct PlacesArgs {
+    std::string note;
+    bool home = false;
+    bool json = false;
+};
+
+CommandLine placesCommandLine(PlacesArgs &into)
+{
+    CommandLine line;
+    line.command = "places";
+    line.words = "list|add NAME COORDINATES|remove NAME|home [NAME]";
+    line.summary = "地点帳 (VELM.db) の地点を一覧・登録・削除し、自宅を決めます (find CITY で地名辞書を引きます)。";
+    line.options = {
+        switchOption("--json", "list と find を JSON で出力する", [&into] { into.json = true; }),
+        valueOption("--note", "TEXT", "add: 地点の覚え書き",
+                    [&into](const std::string &v, std::string &) {
+                        into.note = v;
+                        return true;
+                    }),
+        switchOption("--home", "add: その地点を自宅にする", [&into] { into.home = true; }),
+        dataOption(),
+    };
+    return line;
+}
+
+struct BearingArgs {
+    DirectionOptions options;
+    bool json = false;
+};
+
+CommandLine bearingCommandLine(BearingArgs &into)
+{
+    CommandLine line;
+    line.command = "bearing";
+    line.summary = "二地点の間の方位と距離、その方位の宮を出力します。";
+    for (Option &o : directionOptions(into.options)) {
+        if (o.name == "--to")
+            o.help = "目的地 (必須)";
+        if (o.name != "--allow-edge")
+            line.options.push_back(std::move(o));
+    }
+    line.options.push_back(switchOption("--json", "JSON で出力する", [&into] { into.json = true; }));
+    line.options.push_back(dataOption());
+    return line;
+}
+
+// The table as the command reads it: --allow-edge, which only the walks
+// use, is taken so that the command can say so.
+CommandLine bearingReading(BearingArgs &into)
+{
+    CommandLine line = bearingCommandLine(into);
+    for (Option &o : directionOptions(into.options))
+        if (o.name == "--allow-edge")
+            line.options.push_back(std::move(o));
+    return line;
+}
+
 } // namespace
+
+CommandLine placesCommandLine()
+{
+    static PlacesArgs scratch;
+    return placesCommandLine(scratch);
+}
+
+CommandLine bearingCommandLine()
+{
+    static BearingArgs scratch;
+    return bearingCommandLine(scratch);
+}
 
 int runPlaces(const Args &given)
 {
@@ -68,26 +138,20 @@ int runPlaces(const Args &given)
     if (!dataDir)
         return usageError(error);
     std::vector<std::string> positional;
-    std::string note;
-    bool home = false;
-    bool json = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        if (a == "--json") {
-            json = true;
-        } else if (a == "--home") {
-            home = true;
-        } else if (a == "--note") {
-            const std::string *value = takeValue(args, i, error);
-            if (!value)
-                return usageError(error);
-            note = *value;
-        } else if (a.rfind("--", 0) == 0) {
-            return usageError("不明なオプションです: " + a);
-        } else {
-            positional.push_back(a);
-        }
+    PlacesArgs taken;
+    const CommandLine line = placesCommandLine(taken);
+    switch (parseCommandLine(line, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(line);
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
     }
+    const std::string &note = taken.note;
+    const bool home = taken.home;
+    const bool json = taken.json;
     if (positional.empty())
         return usageError(PlacesUsage);
     const std::string sub = positional[0];
@@ -183,19 +247,22 @@ int runBearing(const Args &given)
     const std::optional<std::string> dataDir = takeDataDir(args, error);
     if (!dataDir)
         return usageError(error);
-    DirectionOptions options;
-    bool json = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const FlagResult taken = takeDirectionOption(args, i, options, error);
-        if (taken == FlagResult::Bad)
-            return usageError(error);
-        if (taken == FlagResult::Taken)
-            continue;
-        if (args[i] == "--json")
-            json = true;
-        else
-            return usageError(args[i].rfind("--", 0) == 0 ? "不明なオプションです: " + args[i] : BearingUsage);
+    BearingArgs taken;
+    const CommandLine line = bearingReading(taken);
+    std::vector<std::string> positional;
+    switch (parseCommandLine(line, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(bearingCommandLine(taken));
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
     }
+    if (!positional.empty())
+        return usageError(BearingUsage);
+    const DirectionOptions &options = taken.options;
+    const bool json = taken.json;
     if (options.to.empty())
         return usageError(BearingUsage);
     if (options.allowEdge)

@@ -5,6 +5,8 @@
 #include <iostream>
 
 #include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/datadir.h"
 #include "engine/symbols.h"
 #include "output/quicksearch.h"
@@ -32,7 +34,80 @@ bool isAny(std::string_view text)
     return text == "不問" || text == "any";
 }
 
+struct QuickArgs {
+    EngineOptions engine;
+    QuickSearchOptions options;
+    std::optional<int> kind;
+    std::optional<int> dun;
+};
+
+CommandLine quickCommandLine(QuickArgs &into)
+{
+    QuickSearchCondition &c = into.options.condition;
+    CommandLine line;
+    line.command = "quick";
+    line.words = "DATE TIME";
+    line.summary = "簡易検索: 条件に合う最初の盤を探します。";
+    line.options = {
+        valueOption("--kind", "K", "盤: 年 月 日 時 (必須)",
+                    [&into](const std::string &v, std::string &error) {
+                        return (into.kind = parseKind(v, error)).has_value();
+                    }),
+        valueOption("--stem", "S", "天干: 甲 … 癸",
+                    [&c](const std::string &v, std::string &error) {
+                        if (isAny(v))
+                            c.stem.reset();
+                        else if (!(c.stem = parseNamed(v, StemName)))
+                            error = "天干は 甲～癸 (または 0～9) で指定して下さい: " + v;
+                        return error.empty();
+                    }),
+        valueOption("--branch", "B", "地支: 子 … 亥",
+                    [&c](const std::string &v, std::string &error) {
+                        if (isAny(v))
+                            c.branch.reset();
+                        else if (!(c.branch = parseNamed(v, BranchName)))
+                            error = "地支は 子～亥 (または 0～11) で指定して下さい: " + v;
+                        return error.empty();
+                    }),
+        valueOption("--dun", "D", "陰陽: 陽 か 陰 (必須)",
+                    [&into](const std::string &v, std::string &error) {
+                        into.dun = v == "yang" ? std::optional<int>(0)
+                            : v == "yin"       ? std::optional<int>(1)
+                                               : parseNamed(v, DunName);
+                        if (!into.dun)
+                            error = "陰陽は 陽 か 陰 (または 0 か 1) で指定して下さい: " + v;
+                        return into.dun.has_value();
+                    }),
+        valueOption("--ju", "J", "局: 1～9",
+                    [&c](const std::string &v, std::string &error) {
+                        if (isAny(v))
+                            c.ju.reset();
+                        else if (!(c.ju = parseInt(v, 1, 9)))
+                            error = "局は 1～9 で指定して下さい: " + v;
+                        return error.empty();
+                    }),
+        valueOption("--limit", "N", "調べる盤の数",
+                    [&into](const std::string &v, std::string &error) {
+                        const auto limit = parseCount(v, INT_MIN, INT_MAX, "検索上限", error);
+                        if (limit)
+                            into.options.limit = static_cast<int>(*limit);
+                        return limit.has_value();
+                    }),
+        methodOption(into.engine.method),
+    };
+    for (Option &o : calendarOptions(into.engine.koyomi))
+        line.options.push_back(std::move(o));
+    line.options.push_back(dataOption());
+    return line;
+}
+
 } // namespace
+
+CommandLine quickCommandLine()
+{
+    static QuickArgs scratch;
+    return quickCommandLine(scratch);
+}
 
 int runQuick(const Args &argsIn)
 {
@@ -42,67 +117,32 @@ int runQuick(const Args &argsIn)
         return usageError(error);
 
     std::vector<std::string> positional;
-    EngineOptions engine;
-    QuickSearchOptions options;
-    std::optional<int> kind;
-    std::optional<int> dun;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const FlagResult taken = takeEngineOption(args, i, engine, error);
-        if (taken == FlagResult::Bad)
-            return usageError(error);
-        if (taken == FlagResult::Taken)
-            continue;
-        const std::string &a = args[i];
-        if (a.rfind("--", 0) != 0) {
-            positional.push_back(a);
-            continue;
-        }
-        if (a != "--kind" && a != "--stem" && a != "--branch" && a != "--dun" && a != "--ju" && a != "--limit")
-            return usageError("不明なオプションです: " + a);
-        const std::string *value = takeValue(args, i, error);
-        if (!value)
-            return usageError(error);
-        const std::string &v = *value;
-        QuickSearchCondition &c = options.condition;
-        if (a == "--kind") {
-            if (!(kind = parseKind(v, error)))
-                return usageError(error);
-        } else if (a == "--stem") {
-            if (isAny(v))
-                c.stem.reset();
-            else if (!(c.stem = parseNamed(v, StemName)))
-                return usageError("天干は 甲～癸 (または 0～9) で指定して下さい: " + v);
-        } else if (a == "--branch") {
-            if (isAny(v))
-                c.branch.reset();
-            else if (!(c.branch = parseNamed(v, BranchName)))
-                return usageError("地支は 子～亥 (または 0～11) で指定して下さい: " + v);
-        } else if (a == "--dun") {
-            dun = v == "yang" ? std::optional<int>(0) : v == "yin" ? std::optional<int>(1) : parseNamed(v, DunName);
-            if (!dun)
-                return usageError("陰陽は 陽 か 陰 (または 0 か 1) で指定して下さい: " + v);
-        } else if (a == "--ju") {
-            if (isAny(v))
-                c.ju.reset();
-            else if (!(c.ju = parseInt(v, 1, 9)))
-                return usageError("局は 1～9 で指定して下さい: " + v);
-        } else {
-            auto limit = parseCount(v, INT_MIN, INT_MAX, "検索上限", error);
-            if (!limit)
-                return usageError(error);
-            options.limit = static_cast<int>(*limit);
-        }
+    QuickArgs taken;
+    const CommandLine line = quickCommandLine(taken);
+    switch (parseCommandLine(line, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(line);
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
     }
+    EngineOptions &engine = taken.engine;
+    QuickSearchOptions &options = taken.options;
+    const std::optional<int> kind = taken.kind;
+    const std::optional<int> dun = taken.dun;
     splitMomentWord(positional);
     if (positional.size() != 2 || !kind || !dun)
         return usageError(QuickUsage);
     auto start = parseDateTime(positional[0], positional[1], error);
     if (!start)
         return usageError(error);
-    const std::optional<ResolvedMoment> resolved = resolveEntered(*start, engine.koyomi, error);
-    if (!resolved)
+    const std::optional<ClockReading> reading = readEntered(*start, engine.koyomi, error);
+    if (!reading)
         return usageError(error);
-    start = resolved->calendar;
+    engine.koyomi = reading->options;
+    start = reading->calendar;
 
     if (!quickConditionPossible(options.condition))
         return usageError("天干「" + std::string(StemName[static_cast<std::size_t>(*options.condition.stem)])

@@ -6,6 +6,7 @@
 
 #include "cli/args.h"
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/datadir.h"
 #include "cli/placeargs.h"
 #include "cli/gridprint.h"
@@ -23,7 +24,94 @@ constexpr const char *Usage =
     "使い方: velm-cli search DATE TIME --matter NAME [--kind 0..3] [--direction 0..8] "
     "[--element 0..6] [--limit N] [--max-matches M] [--threads T] [--out LIST.csv] [--ics FILE] [--data DIR]";
 
+struct SearchArgs {
+    SearchSettings settings;
+    std::optional<std::string> matterName;
+    std::string outPath;
+    std::string icsPath;
+    DirectionOptions toPlace;
+    bool directionGiven = false;
+};
+
+CommandLine searchCommandLine(SearchArgs &into)
+{
+    SearchSettings &s = into.settings;
+    // --kind, --direction, --element, --threads: 0..hi (--threads 0 is
+    // every core, as the message has always said).
+    const auto number = [](const std::string &name, int hi, std::function<void(int)> set) {
+        return [name, hi, set = std::move(set)](const std::string &v, std::string &error) {
+            const std::optional<int> n = parseInt(v, 0, hi);
+            if (!n)
+                error = name + " は 0～" + std::to_string(hi) + " で指定して下さい: " + v;
+            else
+                set(*n);
+            return n.has_value();
+        };
+    };
+    const auto count = [](const std::string &name, std::int64_t &into) {
+        return [name, &into](const std::string &v, std::string &error) {
+            const auto n = parseCount(v, INT64_MIN, INT64_MAX, name + " ", error);
+            if (n)
+                into = *n;
+            return n.has_value();
+        };
+    };
+    const auto path = [](const std::string &name, std::string &into) {
+        return [name, &into](const std::string &v, std::string &error) {
+            if (v.empty())
+                error = name + " の値が空です";
+            into = v;
+            return !v.empty();
+        };
+    };
+    CommandLine line;
+    line.command = "search";
+    line.words = "DATE TIME";
+    line.summary = "占事の検索一覧表を出力します。";
+    line.options = {
+        valueOption("--matter", "NAME", "占事の名前 (必須)",
+                    [&into](const std::string &v, std::string &) {
+                        into.matterName = v;
+                        return true;
+                    }),
+        valueOption("--kind", "0..3", "検索する盤: 0 年盤 … 3 時盤", number("--kind", 3, [&s](int n) { s.kind = n; })),
+        {"--direction", "0..8", "方位: 0 全方位, 1 北西 … 8 南東",
+         [&into, take = number("--direction", 8, [&s](int n) { s.direction = n; })](const Args &args, std::size_t &i,
+                                                                                   std::string &error) {
+             into.directionGiven = true;
+             const std::string *v = takeValue(args, i, error);
+             return v && take(*v, error);
+         }},
+        valueOption("--element", "0..6", "表示する要素",
+                    number("--element", 6, [&s](int n) { s.element = static_cast<SearchElement>(n); })),
+        valueOption("--method", "rotating|flying", "作盤方法 (既定 rotating)",
+                    [&s](const std::string &v, std::string &error) {
+                        const std::optional<LayingMethod> method = parseMethod(v);
+                        if (!method)
+                            error = "作盤方法は rotating か flying で指定して下さい: " + v;
+                        else
+                            s.method = *method;
+                        return method.has_value();
+                    }),
+        valueOption("--limit", "N", "調べる盤の数", count("--limit", s.limit)),
+        valueOption("--max-matches", "M", "一覧表の行数の上限", count("--max-matches", s.maxMatches)),
+        valueOption("--threads", "T", "使うスレッドの数 (既定は全コア)", number("--threads", 256, [&s](int n) { s.threads = n; })),
+        valueOption("--out", "LIST.csv", "一覧表ファイル (CP932) に書き出す", path("--out", into.outPath)),
+        valueOption("--ics", "FILE", "予定表ファイル (iCalendar) に書き出す", path("--ics", into.icsPath)),
+    };
+    for (std::vector<Option> more : {directionOptions(into.toPlace), calendarOptions(s.koyomi)})
+        line.options.insert(line.options.end(), more.begin(), more.end());
+    line.options.push_back(dataOption());
+    return line;
+}
+
 } // namespace
+
+CommandLine searchCommandLine()
+{
+    static SearchArgs scratch;
+    return searchCommandLine(scratch);
+}
 
 int runSearch(const Args &given)
 {
@@ -34,76 +122,34 @@ int runSearch(const Args &given)
         return usageError(error);
 
     std::vector<std::string> positional;
-    SearchSettings settings;
-    std::optional<std::string> matterName;
-    std::string outPath;
-    std::string icsPath;
-    DirectionOptions toPlace;
-    bool directionGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        FlagResult taken = takeKoyomiFlag(args, i, settings.koyomi, error);
-        if (taken == FlagResult::NotMine)
-            taken = takeDirectionOption(args, i, toPlace, error);
-        if (taken == FlagResult::Bad)
-            return usageError(error);
-        if (taken == FlagResult::Taken)
-            continue;
-        directionGiven = directionGiven || a == "--direction";
-        if (a.rfind("--", 0) != 0) {
-            positional.push_back(a);
-            continue;
-        }
-        const std::string *value = takeValue(args, i, error);
-        if (!value)
-            return usageError(error);
-        const std::string &v = *value;
-        if (a == "--matter") {
-            matterName = v;
-        } else if ((a == "--out" || a == "--ics") && v.empty()) {
-            return usageError(a + " の値が空です");
-        } else if (a == "--out") {
-            outPath = v;
-        } else if (a == "--ics") {
-            icsPath = v;
-        } else if (a == "--method") {
-            auto method = parseMethod(v);
-            if (!method)
-                return usageError("作盤方法は rotating か flying で指定して下さい: " + v);
-            settings.method = *method;
-        } else if (a == "--kind" || a == "--direction" || a == "--element" || a == "--threads") {
-            const int hi = a == "--kind" ? 3 : a == "--direction" ? 8 : a == "--element" ? 6 : 256;
-            // --threads 0 is every core, as the message has always said.
-            auto n = parseInt(v, 0, hi);
-            if (!n)
-                return usageError(a + " は 0～" + std::to_string(hi) + " で指定して下さい: " + v);
-            if (a == "--kind")
-                settings.kind = *n;
-            else if (a == "--direction")
-                settings.direction = *n;
-            else if (a == "--element")
-                settings.element = static_cast<SearchElement>(*n);
-            else
-                settings.threads = *n;
-        } else if (a == "--limit" || a == "--max-matches") {
-            auto n = parseCount(v, INT64_MIN, INT64_MAX, a + " ", error);
-            if (!n)
-                return usageError(error);
-            (a == "--limit" ? settings.limit : settings.maxMatches) = *n;
-        } else {
-            return usageError("不明なオプションです: " + a);
-        }
+    SearchArgs taken;
+    const CommandLine line = searchCommandLine(taken);
+    switch (parseCommandLine(line, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(line);
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
     }
+    SearchSettings &settings = taken.settings;
+    const std::optional<std::string> &matterName = taken.matterName;
+    const std::string &outPath = taken.outPath;
+    const std::string &icsPath = taken.icsPath;
+    const DirectionOptions &toPlace = taken.toPlace;
+    const bool directionGiven = taken.directionGiven;
     splitMomentWord(positional);
     if (positional.size() != 2 || !matterName)
         return usageError(Usage);
     auto start = parseDateTime(positional[0], positional[1], error);
     if (!start)
         return usageError(error);
-    const std::optional<ResolvedMoment> resolved = resolveEntered(*start, settings.koyomi, error);
-    if (!resolved)
+    const std::optional<ClockReading> reading = readEntered(*start, settings.koyomi, error);
+    if (!reading)
         return usageError(error);
-    settings.start = resolved->calendar;
+    settings.koyomi = reading->options;
+    settings.start = reading->calendar;
     const std::optional<int> palace = walkDirection(toPlace, *dataDir, error, directionGiven);
     if (!palace)
         return usageError(error);

@@ -33,6 +33,23 @@ struct KoyomiArgs {
 };
 CommandLine koyomiCommandLine(KoyomiArgs &into);
 
+// Each command's option table with handlers writing into values of its own:
+// for the usage texts and for checking that the tables and the commands
+// agree (commandTable). The commands read their words through the same
+// tables.
+CommandLine koyomiCommandLine();
+CommandLine termsCommandLine();
+CommandLine chartCommandLine();
+CommandLine batchCommandLine();
+CommandLine searchCommandLine();
+CommandLine calendarCommandLine();
+CommandLine quickCommandLine();
+CommandLine bdataCommandLine();
+CommandLine cgidataCommandLine();
+CommandLine heatmapCommandLine();
+CommandLine bearingCommandLine();
+CommandLine placesCommandLine();
+
 // Exit statuses: 0 done, 1 failed at run time (a file), 2 bad arguments,
 // 3 no term near enough for --other-side.
 int runKoyomi(const Args &args);

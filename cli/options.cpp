@@ -23,143 +23,12 @@ Option boundaryOption(std::string name, std::string value, std::string help, Bou
     return Option{std::move(name), std::move(value), std::move(help), take};
 }
 
-// An option of a table kept only for the usage and the agreement check: it
-// takes its value and nothing else.
-Option listed(std::string name, std::string value, std::string help)
-{
-    const bool hasValue = !value.empty();
-    auto take = [hasValue](const Args &args, std::size_t &i, std::string &error) {
-        return !hasValue || takeValue(args, i, error) != nullptr;
-    };
-    return Option{std::move(name), std::move(value), std::move(help), take};
-}
-
 const Option *find(const CommandLine &line, const std::string &name)
 {
     for (const Option &o : line.options)
         if (o.name == name)
             return &o;
     return nullptr;
-}
-
-// The tables of the commands that still read their words themselves: what
-// they accept, for the usage and the agreement check.
-CommandLine listedCommand(const std::string &command)
-{
-    static KoyomiOptions koyomi;
-    CommandLine line;
-    line.command = command;
-    const auto add = [&line](std::vector<Option> more) {
-        line.options.insert(line.options.end(), more.begin(), more.end());
-    };
-    const Option method01 = listed("--method", "0|1", "作盤方法: 0 活盤式, 1 飛宮式 (既定 0)");
-    if (command == "terms") {
-        line.words = "YEAR";
-        line.summary = "一年の二十四節気の時刻を JSON 行で出力します。";
-        add(calendarOptions(koyomi, false));
-    } else if (command == "batch") {
-        line.summary = "標準入力の要求行 (MOMENT KIND METHOD PERIODS KCB1 TZ) ごとに盤を JSON で出力します。";
-        line.options.push_back(listed("--numbers", "FILE", "採点に使う数値ファイル (既定はデータフォルダの SuuFile.Dat)"));
-        for (Option &o : calendarOptions(koyomi, false))
-            if (o.name != "--tz")
-                line.options.push_back(std::move(o));
-    } else if (command == "search") {
-        line.words = "DATE TIME";
-        line.summary = "占事の検索一覧表を出力します。";
-        line.options = {
-            listed("--matter", "NAME", "占事の名前 (必須)"),
-            listed("--kind", "0..3", "検索する盤: 0 年盤 … 3 時盤"),
-            listed("--direction", "0..8", "方位: 0 全方位, 1 北西 … 8 南東"),
-            listed("--element", "0..6", "表示する要素"),
-            listed("--method", "rotating|flying", "作盤方法 (既定 rotating)"),
-            listed("--limit", "N", "調べる盤の数"),
-            listed("--max-matches", "M", "一覧表の行数の上限"),
-            listed("--threads", "T", "使うスレッドの数 (既定は全コア)"),
-            listed("--out", "LIST.csv", "一覧表ファイル (CP932) に書き出す"),
-            listed("--ics", "FILE", "予定表ファイル (iCalendar) に書き出す"),
-        };
-        add(calendarOptions(koyomi));
-    } else if (command == "calendar") {
-        line.words = "DATE TIME";
-        line.summary = "数値カレンダーを出力します。";
-        line.options = {
-            listed("--rows", "N", "作成行数 (0～99999)"),
-            listed("--from", "N", "入力の時刻から前後何刻目から始めるか (-99999～99999)"),
-            listed("--hours", "MASK", "指定作成する時盤 (ビット0 丑 … ビット11 子, 0～4095)"),
-            listed("--csv", "", "コンマ区切りで出力する"),
-            listed("--ics", "FILE", "予定表ファイル (iCalendar) に書き出す"),
-        };
-        add(calendarOptions(koyomi));
-    } else if (command == "quick") {
-        line.words = "DATE TIME";
-        line.summary = "簡易検索: 条件に合う最初の盤を探します。";
-        line.options = {
-            listed("--kind", "K", "盤: 年 月 日 時 (必須)"),
-            listed("--stem", "S", "天干: 甲 … 癸"),
-            listed("--branch", "B", "地支: 子 … 亥"),
-            listed("--dun", "D", "陰陽: 陽 か 陰 (必須)"),
-            listed("--ju", "J", "局: 1～9"),
-            listed("--limit", "N", "調べる盤の数"),
-            method01,
-        };
-        add(calendarOptions(koyomi));
-    } else if (command == "bdata") {
-        line.words = "DATE TIME";
-        line.summary = "作盤データ一覧表を出力します。";
-        line.options = {
-            listed("--kind", "K", "盤: 年 月 日 時 (必須)"),
-            listed("--count", "N", "作成上限"),
-            listed("--out", "LIST.csv", "一覧表ファイル (CP932) に作りながら書き出す"),
-            method01,
-        };
-        add(calendarOptions(koyomi));
-    } else if (command == "cgidata") {
-        line.summary = "Web 用の作盤データファイルを作ります。";
-        line.options = {
-            listed("--from-year", "Y1", "最初の年 (必須)"),
-            listed("--to-year", "Y2", "最後の年 (必須)"),
-            listed("--out", "DIR", "書き出すフォルダ (必須)"),
-            listed("--text", "", "コードでなく文字列で書く"),
-            listed("--year-folders", "", "年ごとのフォルダに分ける"),
-            listed("--no-year-month", "", "年月データを作らない"),
-            listed("--no-day-hour", "", "日時データを作らない"),
-            method01,
-        };
-        add(calendarOptions(koyomi));
-    } else if (command == "bearing") {
-        line.summary = "二地点の間の方位と距離、その方位の宮を出力します。";
-        line.options = {
-            listed("--from", "PLACE", "出発地 (既定は登録した自宅)"),
-            listed("--to", "PLACE", "目的地 (必須)"),
-            listed("--path", "geodesic|rhumb", "測地線か等角航路か"),
-            listed("--north", "true|magnetic", "真北か磁北か"),
-            listed("--date", "YYYY-MM-DD", "磁北の日付"),
-            listed("--sectors", "45|30-60", "方位の区切り"),
-            listed("--margin", "DEG", "境目とみなす角度"),
-            listed("--json", "", "JSON で出力する"),
-        };
-    } else if (command == "places") {
-        line.words = "list|add NAME COORDINATES|remove NAME|home [NAME]";
-        line.summary = "地点帳 (VELM.db) の地点を一覧・登録・削除し、自宅を決めます。";
-        line.options = {
-            listed("--json", "", "list を JSON で出力する"),
-            listed("--note", "TEXT", "add: 地点の覚え書き"),
-            listed("--home", "", "add: その地点を自宅にする"),
-        };
-    } else if (command == "heatmap") {
-        line.words = "DATE";
-        line.summary = "日ごとの方位の数値 (方位ヒートマップ) を出力します。";
-        line.options = {
-            listed("--days", "N", "日数 (必須)"),
-            listed("--kind", "hour|day", "時盤か日盤か (既定 hour)"),
-            listed("--direction", "1..8|best", "方位: 1 北西 … 8 南東, best 最良 (既定)"),
-            listed("--csv", "", "コンマ区切りで出力する"),
-            method01,
-        };
-        add(calendarOptions(koyomi));
-    }
-    line.options.push_back(dataOption());
-    return line;
 }
 
 } // namespace
@@ -214,7 +83,59 @@ Option dataOption()
 {
     // takeDataDir has taken it before the table is read; a second --data
     // is taken the same way here.
-    return listed("--data", "DIR", "データファイルのフォルダ");
+    return valueOption("--data", "DIR", "データファイルのフォルダ", [](const std::string &, std::string &) { return true; });
+}
+
+Option valueOption(std::string name, std::string value, std::string help,
+                   std::function<bool(const std::string &value, std::string &error)> parse)
+{
+    auto take = [parse = std::move(parse)](const Args &args, std::size_t &i, std::string &error) {
+        const std::string *v = takeValue(args, i, error);
+        return v && parse(*v, error);
+    };
+    return Option{std::move(name), std::move(value), std::move(help), take};
+}
+
+Option switchOption(std::string name, std::string help, std::function<void()> set)
+{
+    auto take = [set = std::move(set)](const Args &, std::size_t &, std::string &) {
+        set();
+        return true;
+    };
+    return Option{std::move(name), "", std::move(help), take};
+}
+
+Option methodOption(LayingMethod &into)
+{
+    return valueOption("--method", "0|1", "作盤方法: 0 活盤式, 1 飛宮式 (既定 0)",
+                       [&into](const std::string &v, std::string &error) {
+                           const std::optional<int> method = parseInt(v, 0, 1);
+                           if (!method)
+                               error = "作盤方法は 0 (活盤式) か 1 (飛宮式) で指定して下さい: " + v;
+                           else
+                               into = static_cast<LayingMethod>(*method);
+                           return method.has_value();
+                       });
+}
+
+std::vector<Option> directionOptions(DirectionOptions &into, bool withFrom)
+{
+    const auto option = [&into, withFrom](std::string name, std::string value, std::string help) {
+        auto take = [&into, withFrom](const Args &args, std::size_t &i, std::string &error) {
+            return takeDirectionOption(args, i, into, error, withFrom) == FlagResult::Taken;
+        };
+        return Option{std::move(name), std::move(value), std::move(help), take};
+    };
+    std::vector<Option> options{option("--to", "PLACE", "目的地: 方位をこの地点への方位で決める")};
+    if (withFrom)
+        options.push_back(option("--from", "PLACE", "出発地 (既定は登録した自宅)"));
+    options.push_back(option("--path", "geodesic|rhumb", "測地線か等角航路か (既定 geodesic)"));
+    options.push_back(option("--north", "true|magnetic", "真北か磁北か (既定 true)"));
+    options.push_back(option("--date", "YYYY-MM-DD", "磁北の日付 (既定は今日)"));
+    options.push_back(option("--sectors", "45|30-60", "方位の区切り (既定 45)"));
+    options.push_back(option("--margin", "DEG", "境目とみなす角度 (既定 3)"));
+    options.push_back(option("--allow-edge", "", "境目に近い方位でも使う"));
+    return options;
 }
 
 Parsed parseCommandLine(const CommandLine &line, const Args &args, std::vector<std::string> &positional,
@@ -265,23 +186,19 @@ const std::vector<std::string> &commandNames()
 
 const CommandLine *commandTable(const std::string &command)
 {
+    static const std::map<std::string, CommandLine (*)()> makers{
+        {"koyomi", koyomiCommandLine}, {"terms", termsCommandLine},     {"chart", chartCommandLine},
+        {"batch", batchCommandLine},   {"search", searchCommandLine},   {"calendar", calendarCommandLine},
+        {"quick", quickCommandLine},   {"bdata", bdataCommandLine},     {"cgidata", cgidataCommandLine},
+        {"heatmap", heatmapCommandLine}, {"bearing", bearingCommandLine}, {"places", placesCommandLine},
+    };
     static std::map<std::string, CommandLine> tables;
-    if (std::find(commandNames().begin(), commandNames().end(), command) == commandNames().end())
+    const auto maker = makers.find(command);
+    if (maker == makers.end())
         return nullptr;
     auto found = tables.find(command);
-    if (found == tables.end()) {
-        CommandLine line;
-        if (command == "chart") {
-            static ChartArgs scratch;
-            line = chartCommandLine(scratch);
-        } else if (command == "koyomi") {
-            static KoyomiArgs scratch;
-            line = koyomiCommandLine(scratch);
-        } else {
-            line = listedCommand(command);
-        }
-        found = tables.emplace(command, std::move(line)).first;
-    }
+    if (found == tables.end())
+        found = tables.emplace(command, maker->second()).first;
     return &found->second;
 }
 

@@ -13,6 +13,7 @@
 
 #include "cli/args.h"
 #include "cli/commands.h"
+#include "cli/placeargs.h"
 
 namespace velm::cli {
 
@@ -32,6 +33,18 @@ struct CommandLine {
     std::string summary; // one line
     std::vector<Option> options;
 };
+
+// An option with a value: `parse` reads the value (false with the message).
+Option valueOption(std::string name, std::string value, std::string help,
+                   std::function<bool(const std::string &value, std::string &error)> parse);
+// A switch: `set` runs when it is given.
+Option switchOption(std::string name, std::string help, std::function<void()> set);
+// --method 0|1 (0 活盤式, 1 飛宮式), as the walks other than search take it.
+Option methodOption(LayingMethod &into);
+// The options naming places for a direction (--to PLACE, --from PLACE,
+// --path, --north, --date, --sectors, --margin, --allow-edge); `withFrom`
+// false leaves --from to the command.
+std::vector<Option> directionOptions(DirectionOptions &into, bool withFrom = true);
 
 // --tz, --periods, --kcb1, --exact-minutes and the calendar options into
 // `into`. `withJu`: with --periods, --kcb1 and --exact-minutes (terms has

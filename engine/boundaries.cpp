@@ -67,7 +67,7 @@ Boundary termNear(long double target, DayValue estimate, const CivilTime &moment
         const long double ut = local - static_cast<long double>(tz) / 24;
         const auto instant = static_cast<Instant>(
             std::floor((ut - static_cast<long double>(dayNumberFromCivil(1970, 1, 1))) * 86400));
-        b.time = civilFromInstant(instant + calendarOffsetAt(instant, options.tz, options.clock));
+        b.time = civilFromInstant(instant + calendarOffsetAt(instant, options.clock));
     }
     b.seconds = secondsOf(b.time) - secondsOf(moment);
     return b;

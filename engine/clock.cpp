@@ -155,7 +155,7 @@ Instant instantFromCivil(const CivilTime &utc)
     return day * 86400 + utc.hour * 3600 + utc.minute * 60 + utc.second;
 }
 
-int calendarOffsetAt(Instant instant, double fixedTz, const ClockOptions &clock)
+int calendarOffsetAt(Instant instant, const ClockOptions &clock)
 {
     switch (clock.solarTime) {
     case SolarTime::Mean:
@@ -169,7 +169,7 @@ int calendarOffsetAt(Instant instant, double fixedTz, const ClockOptions &clock)
         if (const std::optional<absl::TimeZone> zone = findZone(clock.zone))
             return standardOffset(*zone, instant);
     }
-    return roundSeconds(fixedTz * 3600);
+    return roundSeconds(clock.fixedTz * 3600);
 }
 
 int trueSolarOffsetFor(const CivilTime &onClock, double longitude, EquationOfTimeTable *table)
@@ -185,12 +185,12 @@ int trueSolarOffsetFor(const CivilTime &onClock, double longitude, EquationOfTim
     return roundSeconds(offset);
 }
 
-ResolvedMoment resolveMoment(const CivilTime &entered, double fixedTz, const ClockOptions &clock)
+ResolvedMoment resolveMoment(const CivilTime &entered, const ClockOptions &clock)
 {
     ResolvedMoment r;
     const Instant reading = instantFromCivil(entered);
     if (clock.zone.empty()) {
-        r.instant = reading - roundSeconds(fixedTz * 3600);
+        r.instant = reading - roundSeconds(clock.fixedTz * 3600);
     } else {
         const std::optional<absl::TimeZone> zone = findZone(clock.zone);
         if (!zone) {
@@ -212,7 +212,7 @@ ResolvedMoment resolveMoment(const CivilTime &entered, double fixedTz, const Clo
             r.instant = clock.fold == Fold::First ? r.first : r.second;
         }
     }
-    r.offsetSeconds = calendarOffsetAt(r.instant, fixedTz, clock);
+    r.offsetSeconds = calendarOffsetAt(r.instant, clock);
     r.tz = r.offsetSeconds / 3600.0;
     r.calendar = civilFromInstant(r.instant + r.offsetSeconds);
     return r;

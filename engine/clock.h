@@ -40,8 +40,12 @@ enum class Fold {
     Second, // with the offset in force after it
 };
 
+// Where entered times are read and the calendar clock they run on. The zone
+// is `zone` by name, or without a name the fixed offset `fixedTz`; nothing
+// else holds it.
 struct ClockOptions {
-    std::string zone; // IANA name; empty: the fixed offset
+    std::string zone;    // IANA name; empty: the fixed offset
+    double fixedTz = 9.0; // hours east of Greenwich, the zone when no name is given
     SolarTime solarTime = SolarTime::None;
     double longitude = 0; // degrees, east positive; used with solarTime
     Fold fold = Fold::Refuse;
@@ -50,8 +54,14 @@ struct ClockOptions {
     // computes it in full: the same values to under a millisecond, at some
     // thirty times the cost of a plain walk.
     std::shared_ptr<EquationOfTimeTable> equationTable;
+    // The calendar clock's offset (seconds) at the entered instant, set when
+    // the entry is read (readClock); the term searches of that moment, and of
+    // a walk from it, keep this offset. Empty: the fixed offset.
+    std::optional<int> readOffset;
 
     bool isDefault() const { return zone.empty() && solarTime == SolarTime::None; }
+    // The offset (hours) the term searches run on.
+    double calendarTz() const { return readOffset ? *readOffset / 3600.0 : fixedTz; }
 };
 
 // Seconds since 1970-01-01 00:00 on the civil time scale (UTC from 1972,
@@ -74,12 +84,12 @@ struct ResolvedMoment {
     double tz = 9.0;        // the same in hours, for the term searches
 };
 
-// The entered civil time read on the clock; fixedTz (hours) is the offset
-// used without a zone.
-ResolvedMoment resolveMoment(const CivilTime &entered, double fixedTz, const ClockOptions &clock);
+// The entered civil time read on the clock (the zone's part of readClock,
+// reading.h, which the callers use).
+ResolvedMoment resolveMoment(const CivilTime &entered, const ClockOptions &clock);
 
 // The calendar clock's offset from UTC at an instant, in whole seconds.
-int calendarOffsetAt(Instant instant, double fixedTz, const ClockOptions &clock);
+int calendarOffsetAt(Instant instant, const ClockOptions &clock);
 
 // Offset of true solar time at the given longitude for a moment read on that
 // clock, in whole seconds; the table, when given, supplies the equation of time.

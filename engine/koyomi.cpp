@@ -96,7 +96,7 @@ double termSearchTz(const CivilTime &moment, const KoyomiOptions &options)
 {
     return options.clock.solarTime == SolarTime::True
         ? trueSolarOffsetFor(moment, options.clock.longitude, options.clock.equationTable.get()) / 3600.0
-        : options.tz;
+        : options.clock.calendarTz();
 }
 
 DayValue termComparisonMoment(const CivilTime &moment, const KoyomiOptions &options)

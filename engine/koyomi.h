@@ -13,7 +13,6 @@
 namespace velm {
 
 struct KoyomiOptions {
-    double tz = 9.0; // hours east of Greenwich
     // Ju period of each chart kind ("RG00".."RG03"): 0 the short rule
     // (１年/１０月/１日/１０刻 per ju), 1 the sixty-step rule (the default).
     std::array<int, 4> periods{1, 1, 1, 1};
@@ -24,10 +23,10 @@ struct KoyomiOptions {
     bool settingsExist = true;
     // Source of every term instant and of the sun's longitude.
     Astronomy astronomy = Astronomy::Short;
-    // How entered times are read. The moments the engine is given are
-    // already on the calendar clock (resolveMoment) and tz is that clock's
-    // offset; only on true solar time does the engine work the offset out
-    // for each moment itself.
+    // The zone and how entered times are read. The moments the engine is
+    // given are already on the calendar clock (readClock, reading.h), whose
+    // offset clock.calendarTz() gives; only on true solar time does the
+    // engine work the offset out for each moment itself.
     ClockOptions clock;
     // "節入り判定に分まで使う": every term comparison (month pillar, 月初,
     // latest term, season, solstice, term period and yuan) is made at the

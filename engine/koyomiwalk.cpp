@@ -64,7 +64,7 @@ KoyomiWalker::KoyomiWalker(const KoyomiOptions &options, bool exactLongitude)
 
 void KoyomiWalker::cover(DayValue v)
 {
-    const double tz = m_options.tz;
+    const double tz = m_options.clock.calendarTz();
     const DayValue lo = v - 40;
     // Ten years ahead: a cover costs a few hundred term searches, and a walk
     // forward then needs one per decade.
@@ -251,7 +251,7 @@ Koyomi KoyomiWalker::at(const CivilTime &moment)
     // No span is looked up after this, so the spans stay where they are.
     in.futoRef = futo;
     m_last = i;
-    in.SunLongitude = m_exactLongitude ? sunLongitudeAt(at, m_options.tz, m_options.astronomy)
+    in.SunLongitude = m_exactLongitude ? sunLongitudeAt(at, m_options.clock.calendarTz(), m_options.astronomy)
                                        : std::numeric_limits<long double>::quiet_NaN();
     return composeKoyomi(moment, m_options, in, false);
 }

@@ -76,7 +76,7 @@ std::vector<std::string> yearLines(int year, const ChartFileOptions &o)
     std::vector<std::string> lines;
     for (int y : {year - 1, year}) {
         const CivilTime july = dateAt(y, 7, 1);
-        lines.push_back(chartLine(instantText(DateToSet(july, 3, o.koyomi.tz)), july, KindYear, o));
+        lines.push_back(chartLine(instantText(DateToSet(july, 3, o.koyomi.clock.calendarTz())), july, KindYear, o));
     }
     return lines;
 }
@@ -88,7 +88,7 @@ std::vector<std::string> monthLines(int year, const ChartFileOptions &o)
     std::vector<std::string> lines;
     for (int n = 0; n <= 12; ++n) {
         const CivilTime twentieth = n == 0 ? dateAt(year - 1, 12, 20) : dateAt(year, n, 20);
-        lines.push_back(chartLine(instantText(DateToSet(twentieth, 1, o.koyomi.tz)), twentieth,
+        lines.push_back(chartLine(instantText(DateToSet(twentieth, 1, o.koyomi.clock.calendarTz())), twentieth,
                                   KindMonth, o));
     }
     return lines;

@@ -8,6 +8,7 @@
 
 #include <libical/ical.h>
 
+#include "engine/reading.h"
 #include "engine/symbols.h"
 #include "engine/textfile.h"
 #include "evaluation/patterns.h"
@@ -25,20 +26,6 @@ std::string_view trimmedDirection(int palace)
     while (!name.empty() && name.front() == ' ')
         name.remove_prefix(1);
     return name;
-}
-
-// The calendar clock's offset for a moment read on that clock. A fixed offset
-// or mean solar time has one value; a zone's standard offset is looked up at
-// the instant the moment stands for (two rounds settle it); true solar time
-// is worked out from the moment itself.
-int offsetOnClock(const CivilTime &t, const KoyomiOptions &koyomi)
-{
-    if (koyomi.clock.solarTime == SolarTime::True)
-        return trueSolarOffsetFor(t, koyomi.clock.longitude, koyomi.clock.equationTable.get());
-    const Instant reading = instantFromCivil(t);
-    int offset = calendarOffsetAt(reading, koyomi.tz, koyomi.clock);
-    offset = calendarOffsetAt(reading - offset, koyomi.tz, koyomi.clock);
-    return offset;
 }
 
 // "+09:00", "-03:30", "+09:18:59": the offset as the time zone's name shows it.
@@ -102,7 +89,7 @@ std::vector<IcsEvent> icsEvents(const std::vector<ListRow> &rows, const IcsOptio
             e.start.hour = 0;
         else if (e.start.hour % 2 == 0) // a double-hour begins at an odd hour: 0:00 belongs to 子 from 23:00
             e.start = civilFromInstant(instantFromCivil(e.start) - 3600);
-        e.offsetSeconds = offsetOnClock(e.start, options.koyomi);
+        e.offsetSeconds = offsetOnCalendarClock(e.start, options.koyomi.clock);
         if (e.kind == KindHour) {
             const Instant utc = instantFromCivil(e.start) - e.offsetSeconds;
             if (!inCalendar(e.start) || !inCalendar(civilFromInstant(utc))
@@ -186,7 +173,7 @@ std::string icsSettingsKey(const IcsOptions &options)
         key += std::string("true") + longitude;
         break;
     case SolarTime::None:
-        key += k.clock.zone.empty() ? offsetName(static_cast<int>(std::lround(k.tz * 3600))) : k.clock.zone;
+        key += k.clock.zone.empty() ? offsetName(static_cast<int>(std::lround(k.clock.fixedTz * 3600))) : k.clock.zone;
         break;
     }
     if (k.astronomy == Astronomy::Precise)

@@ -744,7 +744,7 @@ void THeatF::rebuild()
     };
     const KoyomiOptions &k = options.koyomi;
     // Everything the scores and outlines read; the mapper's work is kept while it stays the same.
-    const QString madeFor = QStringList{QString::number(k.tz, 'g', 17),
+    const QString madeFor = QStringList{QString::number(k.clock.calendarTz(), 'g', 17),
                                         QString::number(k.periods[0]) + QString::number(k.periods[1])
                                             + QString::number(k.periods[2]) + QString::number(k.periods[3]),
                                         QString::number(k.kcb1), QString::number(k.settingsExist),

@@ -573,7 +573,9 @@ EngineOptions TMainF::engineOptions() const
     EngineOptions o = velm::engineOptions(m_settings, m_KCB1);
     if (const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text())) {
         QString error;
-        calendarMoment(*entered, o, foldFor(*entered), error); // sets the offset
+        const ClockReading r = readEntered(*entered, o, foldFor(*entered), error);
+        if (r.ok())
+            o.koyomi = r.options; // the calendar clock's offset read
     }
     return o;
 }

@@ -197,9 +197,11 @@ std::optional<CivilTime> TMainF::enteredMoment() const
     const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text());
     if (!entered)
         return entered;
-    EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
     QString error;
-    return calendarMoment(*entered, options, foldFor(*entered), error);
+    const ClockReading r = readEntered(*entered, velm::engineOptions(m_settings, m_KCB1), foldFor(*entered), error);
+    if (!r.ok())
+        return std::nullopt;
+    return r.calendar;
 }
 
 Fold TMainF::foldFor(const CivilTime &entered) const
@@ -209,12 +211,12 @@ Fold TMainF::foldFor(const CivilTime &entered) const
 
 bool TMainF::chooseFold(const CivilTime &entered, QWidget *parent)
 {
-    EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
+    const EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
     QString error;
-    if (calendarMoment(entered, options, foldFor(entered), error)
-        || !calendarMoment(entered, options, Fold::First, error))
+    QString other;
+    if (readEntered(entered, options, foldFor(entered), error).outcome != ClockReading::Outcome::NeedsFold
+        || !readEntered(entered, options, Fold::First, other).ok())
         return true; // readable as it is, or not for want of a choice
-    calendarMoment(entered, options, Fold::Refuse, error);
     const ui::Answer a = ui::askChoice(parent, error + QStringLiteral("\nどちらの時差で読みますか？"),
                                        QStringLiteral("切り替え前の時差"), QStringLiteral("切り替え後の時差"));
     if (a == ui::Answer::Cancel) {
@@ -239,12 +241,13 @@ std::optional<CivilTime> TMainF::askEnteredMoment(QWidget *parent)
         return std::nullopt;
     // The panel shows the moment as now read.
     DispDateData();
-    EngineOptions options = engineOptions();
     QString error;
-    const std::optional<CivilTime> moment = calendarMoment(*entered, options, foldFor(*entered), error);
-    if (!moment && !error.isEmpty())
+    const ClockReading r = readEntered(*entered, engineOptions(), foldFor(*entered), error);
+    if (!r.ok()) {
         ui::showError(parent, error);
-    return moment;
+        return std::nullopt;
+    }
+    return r.calendar;
 }
 
 // --- DispDateData and the stepping buttons ---------------------------------------------
@@ -263,11 +266,13 @@ void TMainF::DispDateData()
         return;
     }
     QString error;
-    const std::optional<CivilTime> moment = calendarMoment(*entered, options, foldFor(*entered), error);
-    if (!moment) {
+    const ClockReading r = readEntered(*entered, options, foldFor(*entered), error);
+    if (!r.ok()) {
         m_panel1->setText(error);
         return;
     }
+    options.koyomi = r.options;
+    const CivilTime *moment = &r.calendar;
     m_koyomi = DateToKyu(*moment, options.koyomi, true);
     m_panel1->setText(qs(m_koyomi.summary));
     m_lastGoodSummary = m_panel1->text();
@@ -392,12 +397,11 @@ void TMainF::openChart(int kind, const CivilTime &moment)
     // Listed moments are on the calendar clock; the entry takes the civil
     // time of the same instant, read the same way again.
     const EngineOptions options = velm::engineOptions(m_settings, m_KCB1);
-    const CivilTime entered = enteredFromCalendar(moment, options);
+    const CivilTime entered = enteredFromCalendar(moment, options.koyomi.clock);
     if (!options.koyomi.clock.isDefault()) {
-        EngineOptions first = options;
         QString error;
-        m_fold = std::pair(entered, calendarMoment(entered, first, Fold::First, error) == moment ? Fold::First
-                                                                                                 : Fold::Second);
+        const ClockReading first = readEntered(entered, options, Fold::First, error);
+        m_fold = std::pair(entered, first.ok() && first.calendar == moment ? Fold::First : Fold::Second);
     }
     // The entry shows where the charts come from; they are laid from the moment itself.
     setMoment(entered);
@@ -430,13 +434,14 @@ std::optional<TMainF::ChartMoment> TMainF::chartMoment(const CivilTime &entered,
         error = QStringLiteral("天体計算のタイムゾーン『%1』は、数値ではありません。").arg(m.options.tzText);
         return std::nullopt;
     }
-    const std::optional<CivilTime> at = calendarMoment(entered, m.options, foldFor(entered), error);
-    if (!at || !m.options.tzOk) {
+    const ClockReading r = readEntered(entered, m.options, foldFor(entered), error);
+    if (!r.ok() || !m.options.tzOk) {
         if (error.isEmpty())
             error = QStringLiteral("タイムゾーン『%1』が見つかりません。").arg(m.options.tzText);
         return std::nullopt;
     }
-    m.at = *at;
+    m.options.koyomi = r.options;
+    m.at = r.calendar;
     return m;
 }
 
@@ -590,7 +595,7 @@ void TMainF::otherSide(TBanF *window)
     if (!numbers)
         return;
     const LaidChart laid = layChart(koyomi, kind, options.method, &*numbers, &m_constData);
-    const CivilTime entered = enteredFromCalendar(at, options);
+    const CivilTime entered = enteredFromCalendar(at, options.koyomi.clock);
     // Across a term the note stays the same boundary, whose other side is the
     // chart this one came from, and its badge tells which side is shown; across
     // a change the new moment has its own note. The chart across joins the set

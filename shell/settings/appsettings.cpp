@@ -1,10 +1,8 @@
 #include "shell/settings/appsettings.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
-#include <date/tz.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -537,7 +535,7 @@ EngineOptions engineOptions(const AppSettings &settings, std::optional<bool> kcb
     const std::optional<double> tz = parseDecimal(o.tzText);
     // Real time zones run from -12 to +14 hours; anything else is a typing slip.
     o.tzOk = tz.has_value() && *tz >= -12.0 && *tz <= 14.0;
-    o.koyomi.tz = o.tzOk ? *tz : 9.0;
+    o.koyomi.clock.fixedTz = o.tzOk ? *tz : 9.0;
     for (int k = 0; k < 4; ++k)
         o.koyomi.periods[static_cast<std::size_t>(k)] = settings.juPeriod(k);
     o.koyomi.kcb1 = kcb1.value_or(settings.hourStarFollowsDun());
@@ -579,21 +577,16 @@ QString calendarCaption(const KoyomiOptions &koyomi)
     return parts.join(QStringLiteral("・"));
 }
 
-std::optional<CivilTime> calendarMoment(const CivilTime &entered, EngineOptions &options, Fold fold,
-                                        QString &error)
+ClockReading readEntered(const CivilTime &entered, const EngineOptions &options, Fold fold, QString &error)
 {
-    if (options.koyomi.clock.isDefault())
-        return entered;
-    ClockOptions clock = options.koyomi.clock;
-    clock.fold = fold;
-    const ResolvedMoment r = resolveMoment(entered, options.koyomi.tz, clock);
+    KoyomiOptions koyomi = options.koyomi;
+    koyomi.clock.fold = fold;
+    ClockReading r = readClock(entered, koyomi);
+    r.options.clock.fold = options.koyomi.clock.fold;
+    const QString zone = QString::fromStdString(r.zone());
     // An instant as the zone's wall clock shows it, with the offset it then has.
-    const auto wallClock = [&clock](Instant i) {
-        long long offset = 0;
-        try {
-            offset = date::locate_zone(clock.zone)->get_info(date::sys_seconds{std::chrono::seconds{i}}).offset.count();
-        } catch (const std::exception &) {
-        }
+    const auto wallClock = [&r](Instant i) {
+        const long long offset = zoneOffsetAt(i, r.zone()).value_or(0);
         const long long a = offset < 0 ? -offset : offset;
         const QString local = QString::fromStdString(isoText(civilFromInstant(i + offset))).left(16).replace(QLatin1Char('T'), QLatin1Char(' '));
         return QStringLiteral("%1 (%2%3:%4)")
@@ -602,14 +595,16 @@ std::optional<CivilTime> calendarMoment(const CivilTime &entered, EngineOptions 
             .arg(a / 3600, 2, 10, QLatin1Char('0'))
             .arg(a / 60 % 60, 2, 10, QLatin1Char('0'));
     };
-    switch (r.status) {
-    case ResolvedMoment::Status::Ok:
+    const auto minutes = [](const CivilTime &t) {
+        return QString::fromStdString(isoText(t).substr(0, 16)).replace(QLatin1Char('T'), QLatin1Char(' '));
+    };
+    switch (r.outcome) {
+    case ClockReading::Outcome::Ok:
         break;
-    case ResolvedMoment::Status::UnknownZone:
-        error = QStringLiteral("タイムゾーン『%1』が見つかりません。").arg(QString::fromStdString(clock.zone));
-        return std::nullopt;
-    case ResolvedMoment::Status::Nonexistent:
-    case ResolvedMoment::Status::Ambiguous: {
+    case ClockReading::Outcome::UnknownZone:
+        error = QStringLiteral("タイムゾーン『%1』が見つかりません。").arg(zone);
+        break;
+    case ClockReading::Outcome::NeedsFold: {
         // Each reading with the offset it takes, as "+09:00".
         const Instant reading = instantFromCivil(entered);
         const auto offset = [reading](Instant i) {
@@ -622,43 +617,21 @@ std::optional<CivilTime> calendarMoment(const CivilTime &entered, EngineOptions 
         };
         error = QStringLiteral("%1 は、%2 の夏時間の切り替えで%3時刻です。\n"
                                "切り替え前の時差 %4 で読むと %5、切り替え後の時差 %6 で読むと %7 です。")
-                    .arg(QString::fromStdString(isoText(entered).substr(0, 16)).replace(QLatin1Char('T'), QLatin1Char(' ')),
-                         QString::fromStdString(clock.zone),
-                         r.status == ResolvedMoment::Status::Nonexistent ? QStringLiteral("存在しない")
-                                                                         : QStringLiteral("二度ある"),
+                    .arg(minutes(entered), zone,
+                         r.change == ClockReading::Change::Skipped ? QStringLiteral("存在しない")
+                                                                   : QStringLiteral("二度ある"),
                          offset(r.first), wallClock(r.first), offset(r.second), wallClock(r.second));
-        return std::nullopt;
+        break;
     }
-    }
-    if (options.koyomi.astronomy == Astronomy::Precise && !preciseCoversYear(r.calendar.year)) {
+    case ClockReading::Outcome::OutOfRange:
+        error = QStringLiteral("%1 は、暦の時計で %2、世界時で %3 となり、1～9999年の範囲を外れます。")
+                    .arg(minutes(entered), minutes(r.calendar), minutes(r.utc));
+        break;
+    case ClockReading::Outcome::BeyondPrecise:
         error = QStringLiteral("精密な節気の計算は、%1～%2年の範囲です。").arg(PreciseFirstYear).arg(PreciseLastYear);
-        return std::nullopt;
+        break;
     }
-    options.koyomi.tz = r.tz;
-    return r.calendar;
-}
-
-CivilTime enteredFromCalendar(const CivilTime &calendar, const EngineOptions &options)
-{
-    const ClockOptions &clock = options.koyomi.clock;
-    if (clock.isDefault())
-        return calendar;
-    // The calendar clock's offset at the moment, then the entry clock's at that instant.
-    const Instant reading = instantFromCivil(calendar);
-    int offset = clock.solarTime == SolarTime::True ? trueSolarOffsetFor(calendar, clock.longitude, clock.equationTable.get())
-                                                    : calendarOffsetAt(reading, options.koyomi.tz, clock);
-    if (clock.solarTime == SolarTime::None)
-        offset = calendarOffsetAt(reading - offset, options.koyomi.tz, clock);
-    const Instant instant = reading - offset;
-    int entryOffset = static_cast<int>(std::lround(options.koyomi.tz * 3600));
-    if (!clock.zone.empty()) {
-        try {
-            const date::time_zone *zone = date::locate_zone(clock.zone);
-            entryOffset = static_cast<int>(zone->get_info(date::sys_seconds{std::chrono::seconds{instant}}).offset.count());
-        } catch (const std::exception &) {
-        }
-    }
-    return civilFromInstant(instant + entryOffset);
+    return r;
 }
 
 QString settingsSummary(const AppSettings &settings)

@@ -25,6 +25,7 @@
 #include "engine/ban.h"
 #include "engine/constdata.h"
 #include "engine/koyomi.h"
+#include "engine/reading.h"
 #include "shell/settings/settingsstore.h"
 
 namespace velm {
@@ -261,15 +262,12 @@ EngineOptions engineOptions(const AppSettings &settings, std::optional<bool> kcb
 // "精密・真太陽時 139.77°E"; empty for the default calendar.
 QString calendarCaption(const KoyomiOptions &koyomi);
 
-// The entered civil time on the options' calendar clock, with koyomi.tz set to
-// that clock's offset. A time that a summer-time change skipped or repeated
-// is read with `fold`; without one it is refused and `error` names both
-// readings.
-std::optional<CivilTime> calendarMoment(const CivilTime &entered, EngineOptions &options, Fold fold,
-                                        QString &error);
-// The civil time to enter for a moment on the calendar clock (the way back,
-// for charts opened from a list).
-CivilTime enteredFromCalendar(const CivilTime &calendar, const EngineOptions &options);
+// The entered civil time read on the options' clock (readClock): a time that
+// a summer-time change skipped or repeated is read with `fold`. The reading's
+// options (the calendar clock's offset read) are those to lay with. When it
+// cannot be read, `error` holds the windows' message; a skipped or repeated
+// time without a fold names both readings.
+ClockReading readEntered(const CivilTime &entered, const EngineOptions &options, Fold fold, QString &error);
 
 // "　　【活盤式】　【６０年１局　６０月１局　６０日１局　６０刻１局　】"
 QString settingsSummary(const AppSettings &settings);

@@ -187,7 +187,7 @@ KoyomiOptions koyomiOptions(const SystemSettings &v)
     KoyomiOptions o;
     // The program's own zone, as when no settings exist; the window does not
     // let an unusable text be stored, so this only meets hand-edited files.
-    o.tz = timeZone(v).value_or(9.0);
+    o.clock.fixedTz = timeZone(v).value_or(9.0);
     for (std::size_t k = 0; k < 4; ++k)
         o.periods[k] = v.juPeriods[k] == 0 ? 0 : 1;
     o.kcb1 = v.hourStarFollowsDun;

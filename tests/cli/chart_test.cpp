@@ -215,8 +215,23 @@ TEST(CliOptions, EveryListedOptionIsTakenAndListed)
             const CliRun run = cliWithErrors(command + " " + o.name + (o.value.empty() ? "" : " x") + " < /dev/null");
             EXPECT_EQ(run.out.find("不明なオプション"), std::string::npos) << command << " " << o.name << ": " << run.out;
         }
+        // Every command reads its words through its table: an unknown option
+        // and a bad value are named with the command.
         const CliRun bogus = cliWithErrors(command + " --bogus < /dev/null");
         EXPECT_EQ(bogus.status, 2) << command;
+        EXPECT_NE(bogus.out.find(command + ": 不明なオプションです: --bogus"), std::string::npos) << bogus.out;
+    }
+    for (const char *bad : {"search 2024-03-01 12 --matter x --kind 9", "calendar 2024-03-01 12 --rows x",
+                            "quick 2024-03-01 12 --kind 時 --dun x", "bdata 2024-03-01 12 --count x",
+                            "cgidata --from-year x", "heatmap 2024-03-01 --days x", "terms 2024 --tz x",
+                            "batch --fold x", "bearing --path x", "places list --note"}) {
+        const std::string line = bad;
+        const std::string command = line.substr(0, line.find(' '));
+        const std::string option = line.substr(line.rfind("--"), line.find(' ', line.rfind("--")) - line.rfind("--"));
+        const CliRun run = cliWithErrors(line + " < /dev/null");
+        EXPECT_EQ(run.status, 2) << line;
+        EXPECT_EQ(run.out.find("velm-cli: " + command), 0u) << line << "\n" << run.out;
+        EXPECT_NE(run.out.find(option), std::string::npos) << line << "\n" << run.out;
     }
     const CliRun chart = cliWithErrors("chart 2024-03-01 12 --bogus");
     EXPECT_NE(chart.out.find("chart: 不明なオプションです: --bogus"), std::string::npos) << chart.out;

@@ -177,29 +177,29 @@ TEST(CliCounts, WholeNumbersOnly)
         std::string args;
         std::string message;
     } bad[] = {
-        {search + " --limit +5", "--limit は整数で指定して下さい: +5"},
-        {search + " --limit 1-2", "--limit は整数で指定して下さい: 1-2"},
+        {search + " --limit +5", "search: --limit は整数で指定して下さい: +5"},
+        {search + " --limit 1-2", "search: --limit は整数で指定して下さい: 1-2"},
         {search + " --max-matches 99999999999999999999",
-         "--max-matches は整数で指定して下さい: 99999999999999999999"},
-        {quick + " --limit ten", "検索上限は整数で指定して下さい: ten"},
-        {quick + " --limit 99999999999", "検索上限は整数で指定して下さい: 99999999999"},
-        {bdata + " --count -", "作成上限は整数で指定して下さい: -"},
-        {bdata + " --count 3.5", "作成上限は整数で指定して下さい: 3.5"},
+         "search: --max-matches は整数で指定して下さい: 99999999999999999999"},
+        {quick + " --limit ten", "quick --limit: 検索上限は整数で指定して下さい: ten"},
+        {quick + " --limit 99999999999", "quick --limit: 検索上限は整数で指定して下さい: 99999999999"},
+        {bdata + " --count -", "bdata --count: 作成上限は整数で指定して下さい: -"},
+        {bdata + " --count 3.5", "bdata --count: 作成上限は整数で指定して下さい: 3.5"},
         // Signs on zero, plus signs and full-width minus signs are no whole numbers here.
-        {search + " --limit -0", "--limit は整数で指定して下さい: -0"},
-        {search + " --max-matches +0", "--max-matches は整数で指定して下さい: +0"},
-        {quick + " --limit －3", "検索上限は整数で指定して下さい: －3"},
-        {bdata + " --count -00", "作成上限は整数で指定して下さい: -00"},
-        {search + " --threads -0", "--threads は 0～256 で指定して下さい: -0"},
-        {search + " --direction +1", "--direction は 0～8 で指定して下さい: +1"},
-        {"calendar 2024-03-01 12:00 --rows -0", "--rows は 0～99999 の整数で指定して下さい: -0"},
-        {"calendar 2024-03-01 12:00 --from -0", "--from は -99999～99999 の整数で指定して下さい: -0"},
-        {"quick 2024-03-01 12:00 --kind 3 --dun 0 --ju -0", "局は 1～9 で指定して下さい: -0"},
-        {"quick 2024-03-01 12:00 --kind -0 --dun 0", "盤は 年 月 日 時 のいずれかで指定して下さい: -0"},
-        {"heatmap 2024-03-01 --days 0", "--days は 1～99999 の整数で指定して下さい: 0"},
-        {"heatmap 2024-03-01 --days -0", "--days は 1～99999 の整数で指定して下さい: -0"},
-        {"heatmap 2024-03-01 --days 7 --direction 0", "--direction は 1～8 か best で指定して下さい: 0"},
-        {"heatmap 2024-03-01 --days 7 --kind month", "--kind は hour か day で指定して下さい: month"},
+        {search + " --limit -0", "search: --limit は整数で指定して下さい: -0"},
+        {search + " --max-matches +0", "search: --max-matches は整数で指定して下さい: +0"},
+        {quick + " --limit －3", "quick --limit: 検索上限は整数で指定して下さい: －3"},
+        {bdata + " --count -00", "bdata --count: 作成上限は整数で指定して下さい: -00"},
+        {search + " --threads -0", "search: --threads は 0～256 で指定して下さい: -0"},
+        {search + " --direction +1", "search: --direction は 0～8 で指定して下さい: +1"},
+        {"calendar 2024-03-01 12:00 --rows -0", "calendar: --rows は 0～99999 の整数で指定して下さい: -0"},
+        {"calendar 2024-03-01 12:00 --from -0", "calendar: --from は -99999～99999 の整数で指定して下さい: -0"},
+        {"quick 2024-03-01 12:00 --kind 3 --dun 0 --ju -0", "quick --ju: 局は 1～9 で指定して下さい: -0"},
+        {"quick 2024-03-01 12:00 --kind -0 --dun 0", "quick --kind: 盤は 年 月 日 時 のいずれかで指定して下さい: -0"},
+        {"heatmap 2024-03-01 --days 0", "heatmap: --days は 1～99999 の整数で指定して下さい: 0"},
+        {"heatmap 2024-03-01 --days -0", "heatmap: --days は 1～99999 の整数で指定して下さい: -0"},
+        {"heatmap 2024-03-01 --days 7 --direction 0", "heatmap: --direction は 1～8 か best で指定して下さい: 0"},
+        {"heatmap 2024-03-01 --days 7 --kind month", "heatmap: --kind は hour か day で指定して下さい: month"},
         {"heatmap 2024-02-30 --days 7", "存在しない日付です: 2024-02-30"},
         {"bdata 2024-03-01 12:-0 --kind 3",
          "時刻は HH または HH:MM (00:00～23:59) で指定して下さい: 12:-0"},
@@ -345,9 +345,10 @@ TEST(CliOptions, MissingValueNamesTheOption)
     for (const auto &c : cases) {
         CliRun r = cliWithErrors(c.args);
         EXPECT_EQ(r.status, 2) << c.args;
-        // Commands read through their option tables name themselves too.
+        // Commands read through their option tables name themselves too;
+        // --data is taken before any table.
         const std::string command = c.args.substr(0, c.args.find(' '));
-        const std::string named = command == "chart" || command == "koyomi" ? command + ": " : "";
+        const std::string named = c.option == "--data" ? "" : command + ": ";
         EXPECT_EQ(r.out, "velm-cli: " + named + c.option + " の値がありません\n") << c.args;
     }
 }

@@ -8,6 +8,7 @@
 
 #include "engine/clock.h"
 #include "engine/koyomi.h"
+#include "engine/reading.h"
 
 using namespace velm;
 
@@ -44,24 +45,24 @@ TEST(Clock, SummerTimeRunsTheCalendarOnStandardTime)
         {"Asia/Shanghai", {1988, 7, 1, 12, 0, 0}, 8 * 3600}, // 1986-1991 summer time
     };
     for (const Row &r : rows) {
-        const ResolvedMoment m = resolveMoment(r.entered, 9.0, zone(r.zone));
+        const ResolvedMoment m = resolveMoment(r.entered, zone(r.zone));
         ASSERT_EQ(m.status, ResolvedMoment::Status::Ok) << r.zone;
         EXPECT_EQ(m.offsetSeconds, r.standardOffset) << r.zone;
         CivilTime eleven = r.entered;
         eleven.hour = 11;
         EXPECT_EQ(m.calendar, eleven) << r.zone;
         KoyomiOptions options;
-        options.tz = m.tz;
+        options.clock.readOffset = m.offsetSeconds;
         const Koyomi k = DateToKyu(m.calendar, options);
         const Koyomi expected = DateToKyu(eleven, options);
         EXPECT_EQ(k.BanKan, expected.BanKan);
         EXPECT_EQ(k.BanShi, expected.BanShi);
         // 13:00 summer time is still the 午 double-hour (12:00 standard time).
-        const ResolvedMoment one = resolveMoment({r.entered.year, 7, 1, 13, 0, 0}, 9.0, zone(r.zone));
+        const ResolvedMoment one = resolveMoment({r.entered.year, 7, 1, 13, 0, 0}, zone(r.zone));
         EXPECT_EQ(DateToKyu(one.calendar, options).BanShi[3], 6) << r.zone;
     }
     // Outside summer time the zone is the fixed offset.
-    const ResolvedMoment winter = resolveMoment({1949, 1, 10, 12, 0, 0}, 9.0, zone("Asia/Tokyo"));
+    const ResolvedMoment winter = resolveMoment({1949, 1, 10, 12, 0, 0}, zone("Asia/Tokyo"));
     EXPECT_EQ(winter.calendar, (CivilTime{1949, 1, 10, 12, 0, 0}));
 }
 
@@ -71,23 +72,23 @@ TEST(Clock, SkippedAndRepeatedTimesNeedAChoice)
 {
     const CivilTime skipped{2024, 3, 10, 2, 30, 0};  // Los Angeles springs forward at 02:00
     const CivilTime repeated{2024, 11, 3, 1, 30, 0}; // and falls back at 02:00
-    const ResolvedMoment s = resolveMoment(skipped, 9.0, zone("America/Los_Angeles"));
+    const ResolvedMoment s = resolveMoment(skipped, zone("America/Los_Angeles"));
     EXPECT_EQ(s.status, ResolvedMoment::Status::Nonexistent);
     EXPECT_EQ(civilFromInstant(s.first), (CivilTime{2024, 3, 10, 10, 30, 0}));  // read as PST
     EXPECT_EQ(civilFromInstant(s.second), (CivilTime{2024, 3, 10, 9, 30, 0})); // read as PDT
-    const ResolvedMoment r = resolveMoment(repeated, 9.0, zone("America/Los_Angeles"));
+    const ResolvedMoment r = resolveMoment(repeated, zone("America/Los_Angeles"));
     EXPECT_EQ(r.status, ResolvedMoment::Status::Ambiguous);
     EXPECT_EQ(civilFromInstant(r.first), (CivilTime{2024, 11, 3, 8, 30, 0}));
     EXPECT_EQ(civilFromInstant(r.second), (CivilTime{2024, 11, 3, 9, 30, 0}));
 
-    const ResolvedMoment first = resolveMoment(repeated, 9.0, zone("America/Los_Angeles", Fold::First));
+    const ResolvedMoment first = resolveMoment(repeated, zone("America/Los_Angeles", Fold::First));
     ASSERT_EQ(first.status, ResolvedMoment::Status::Ok);
     EXPECT_EQ(first.instant, r.first);
     EXPECT_EQ(first.calendar, (CivilTime{2024, 11, 3, 0, 30, 0})); // PST, summer time removed
-    const ResolvedMoment second = resolveMoment(repeated, 9.0, zone("America/Los_Angeles", Fold::Second));
+    const ResolvedMoment second = resolveMoment(repeated, zone("America/Los_Angeles", Fold::Second));
     EXPECT_EQ(second.calendar, (CivilTime{2024, 11, 3, 1, 30, 0}));
 
-    EXPECT_EQ(resolveMoment(repeated, 9.0, zone("Nowhere/Atlantis")).status,
+    EXPECT_EQ(resolveMoment(repeated, zone("Nowhere/Atlantis")).status,
               ResolvedMoment::Status::UnknownZone);
 }
 
@@ -95,24 +96,24 @@ TEST(Clock, SkippedAndRepeatedTimesNeedAChoice)
 // later years separately: summer time goes on after 2037.
 TEST(Clock, SummerTimeGoesOnAfter2037)
 {
-    const ResolvedMoment york = resolveMoment({2038, 7, 1, 12, 0, 0}, 9.0, zone("America/New_York"));
+    const ResolvedMoment york = resolveMoment({2038, 7, 1, 12, 0, 0}, zone("America/New_York"));
     ASSERT_EQ(york.status, ResolvedMoment::Status::Ok);
     EXPECT_EQ(civilFromInstant(york.instant), (CivilTime{2038, 7, 1, 16, 0, 0})); // EDT
     EXPECT_EQ(york.calendar, (CivilTime{2038, 7, 1, 11, 0, 0}));               // EST
     // Sydney: standard time in July, summer time in January.
     EXPECT_EQ(zoneOffsetAt(instantFromCivil({2038, 7, 1, 0, 0, 0}), "Australia/Sydney"), 10 * 3600);
     EXPECT_EQ(zoneOffsetAt(instantFromCivil({2039, 1, 1, 0, 0, 0}), "Australia/Sydney"), 11 * 3600);
-    const ResolvedMoment sydney = resolveMoment({2039, 1, 15, 12, 0, 0}, 9.0, zone("Australia/Sydney"));
+    const ResolvedMoment sydney = resolveMoment({2039, 1, 15, 12, 0, 0}, zone("Australia/Sydney"));
     EXPECT_EQ(sydney.offsetSeconds, 10 * 3600);
     // New York springs forward on 2040-03-11 at 02:00.
-    EXPECT_EQ(resolveMoment({2040, 3, 11, 2, 30, 0}, 9.0, zone("America/New_York")).status,
+    EXPECT_EQ(resolveMoment({2040, 3, 11, 2, 30, 0}, zone("America/New_York")).status,
               ResolvedMoment::Status::Nonexistent);
-    EXPECT_EQ(resolveMoment({2040, 11, 4, 1, 30, 0}, 9.0, zone("America/New_York")).status,
+    EXPECT_EQ(resolveMoment({2040, 11, 4, 1, 30, 0}, zone("America/New_York")).status,
               ResolvedMoment::Status::Ambiguous);
     // Dublin's database marks winter as the saving period: its standard
     // offset is the summer's Irish Standard Time, all year.
-    EXPECT_EQ(calendarOffsetAt(instantFromCivil({2024, 1, 15, 0, 0, 0}), 9.0, zone("Europe/Dublin")), 3600);
-    EXPECT_EQ(calendarOffsetAt(instantFromCivil({2024, 7, 15, 0, 0, 0}), 9.0, zone("Europe/Dublin")), 3600);
+    EXPECT_EQ(calendarOffsetAt(instantFromCivil({2024, 1, 15, 0, 0, 0}), zone("Europe/Dublin")), 3600);
+    EXPECT_EQ(calendarOffsetAt(instantFromCivil({2024, 7, 15, 0, 0, 0}), zone("Europe/Dublin")), 3600);
     EXPECT_FALSE(zoneOffsetAt(0, "Nowhere/Atlantis"));
     EXPECT_FALSE(zoneKnown("../zoneinfo/Asia/Tokyo"));
 }
@@ -171,7 +172,7 @@ TEST(Clock, EveryZoneAgreesWithTheSystemFrom1900To2100)
             failures += offset != tm.tm_gmtoff;
             EXPECT_EQ(offset, tm.tm_gmtoff) << when;
 
-            const ResolvedMoment r = resolveMoment(civilFromInstant(t + tm.tm_gmtoff), 9.0, clock);
+            const ResolvedMoment r = resolveMoment(civilFromInstant(t + tm.tm_gmtoff), clock);
             if (r.status == ResolvedMoment::Status::Ambiguous) {
                 failures += t != r.first && t != r.second;
                 EXPECT_TRUE(t == r.first || t == r.second) << when;
@@ -196,11 +197,11 @@ TEST(Clock, EveryZoneAgreesWithTheSystemFrom1900To2100)
                 const long before = previous.tm_gmtoff;
                 const long after = next.tm_gmtoff;
                 const std::string change = isoText(civilFromInstant(hi)) + "Z";
-                const ResolvedMoment first = resolveMoment(civilFromInstant(hi + after), 9.0, clock);
+                const ResolvedMoment first = resolveMoment(civilFromInstant(hi + after), clock);
                 if (after >= before) {
                     EXPECT_EQ(first.status, ResolvedMoment::Status::Ok) << change;
                     EXPECT_EQ(first.instant, hi) << change;
-                    const ResolvedMoment gap = resolveMoment(civilFromInstant(hi + after - 1), 9.0, clock);
+                    const ResolvedMoment gap = resolveMoment(civilFromInstant(hi + after - 1), clock);
                     if (after > before) {
                         EXPECT_EQ(gap.status, ResolvedMoment::Status::Nonexistent) << change;
                         EXPECT_EQ(gap.second, hi - 1) << change;
@@ -219,7 +220,7 @@ TEST(Clock, EveryZoneAgreesWithTheSystemFrom1900To2100)
             if (tm.tm_isdst == 0) {
                 standard = tm.tm_gmtoff;
             } else if (standard) {
-                EXPECT_EQ(calendarOffsetAt(t, 9.0, clock), *standard) << when;
+                EXPECT_EQ(calendarOffsetAt(t, clock), *standard) << when;
             }
             previous = tm;
             previousAt = t;
@@ -231,16 +232,16 @@ TEST(Clock, EveryZoneAgreesWithTheSystemFrom1900To2100)
 TEST(Clock, LocalSolarTime)
 {
     // Osaka, 135.5°E: mean solar time runs 2 minutes ahead of JST.
-    const ResolvedMoment osaka = resolveMoment({2024, 5, 1, 12, 0, 0}, 9.0, solar(135.5, SolarTime::Mean));
+    const ResolvedMoment osaka = resolveMoment({2024, 5, 1, 12, 0, 0}, solar(135.5, SolarTime::Mean));
     EXPECT_EQ(osaka.offsetSeconds, 32520);
     EXPECT_EQ(osaka.calendar, (CivilTime{2024, 5, 1, 12, 2, 0}));
     // Early November the sun is about 16 minutes ahead of the mean sun.
-    const ResolvedMoment tokyo = resolveMoment({2024, 11, 3, 12, 0, 0}, 9.0, solar(139.77, SolarTime::True));
+    const ResolvedMoment tokyo = resolveMoment({2024, 11, 3, 12, 0, 0}, solar(139.77, SolarTime::True));
     const double equation = (tokyo.offsetSeconds - 139.77 * 240) / 60;
     EXPECT_NEAR(equation, 16.4, 0.2);
     EXPECT_EQ(trueSolarOffsetFor(tokyo.calendar, 139.77), tokyo.offsetSeconds);
     // 10:30 JST is 11:05 true solar time in Tokyo: the 午 double-hour, not 巳.
-    const ResolvedMoment edge = resolveMoment({2024, 11, 3, 10, 30, 0}, 9.0, solar(139.77, SolarTime::True));
+    const ResolvedMoment edge = resolveMoment({2024, 11, 3, 10, 30, 0}, solar(139.77, SolarTime::True));
     EXPECT_EQ(edge.calendar.hour, 11);
     KoyomiOptions options;
     options.clock = solar(139.77, SolarTime::True);
@@ -279,8 +280,54 @@ TEST(Clock, DefaultsLeaveTheEnteredTime)
 {
     for (double tz : {9.0, -5.0, 5.75}) {
         const CivilTime t{1999, 12, 31, 23, 59, 0};
-        const ResolvedMoment m = resolveMoment(t, tz, ClockOptions{});
+        KoyomiOptions options;
+        options.clock.fixedTz = tz;
+        const ClockReading m = readClock(t, options);
+        ASSERT_TRUE(m.ok());
         EXPECT_EQ(m.calendar, t);
         EXPECT_EQ(m.offsetSeconds, static_cast<int>(tz * 3600));
+        // The fixed offset is the zone itself: nothing is read into the options.
+        EXPECT_FALSE(m.options.clock.readOffset.has_value());
+        EXPECT_EQ(m.options.clock.calendarTz(), tz);
+    }
+}
+
+// One reading of the entry says what happened, as a value; the zone's
+// standard offset is kept in the options it hands back.
+TEST(Clock, ReadingTellsWhatHappened)
+{
+    using O = ClockReading::Outcome;
+    using C = ClockReading::Change;
+    struct Row {
+        const char *zone;
+        Fold fold;
+        Astronomy astronomy;
+        CivilTime entered;
+        O outcome;
+        C change;
+        int offset; // the calendar clock's, when read
+    };
+    const Row rows[] = {
+        {"America/New_York", Fold::Refuse, Astronomy::Short, {2024, 3, 10, 2, 30, 0}, O::NeedsFold, C::Skipped, 0},
+        {"America/New_York", Fold::Refuse, Astronomy::Short, {2024, 11, 3, 1, 30, 0}, O::NeedsFold, C::Repeated, 0},
+        {"America/New_York", Fold::Second, Astronomy::Short, {2024, 11, 3, 1, 30, 0}, O::Ok, C::Repeated, -5 * 3600},
+        {"America/New_York", Fold::Refuse, Astronomy::Short, {2024, 7, 1, 12, 0, 0}, O::Ok, C::None, -5 * 3600},
+        {"America/New_York", Fold::Refuse, Astronomy::Short, {9999, 12, 31, 23, 0, 0}, O::OutOfRange, C::None, 0},
+        {"Asia/Tokyo", Fold::Refuse, Astronomy::Precise, {1700, 5, 5, 5, 0, 0}, O::BeyondPrecise, C::None, 0},
+        {"Nowhere/Atlantis", Fold::Refuse, Astronomy::Short, {2024, 7, 1, 12, 0, 0}, O::UnknownZone, C::None, 0},
+    };
+    for (const Row &r : rows) {
+        KoyomiOptions options;
+        options.clock = zone(r.zone, r.fold);
+        options.astronomy = r.astronomy;
+        const ClockReading m = readClock(r.entered, options);
+        EXPECT_EQ(m.outcome, r.outcome) << r.zone << " " << isoText(r.entered);
+        EXPECT_EQ(m.change, r.change) << isoText(r.entered);
+        if (m.ok()) {
+            EXPECT_EQ(m.options.clock.readOffset, r.offset);
+            EXPECT_EQ(m.offsetSeconds, r.offset);
+            // The way back gives the entered time again.
+            EXPECT_EQ(enteredFromCalendar(m.calendar, m.options.clock), r.entered);
+        }
     }
 }

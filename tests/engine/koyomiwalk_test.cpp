@@ -72,7 +72,7 @@ TEST(KoyomiWalker, OtherOptionsAndTimeZones)
     shortRules.kcb1 = false;
     sweep(shortRules, CivilTime{1990, 1, 1, 0, 0, 0}, 5L * 8766, 5);
     KoyomiOptions west;
-    west.tz = -5.0;
+    west.clock.fixedTz = -5.0;
     sweep(west, CivilTime{2040, 6, 1, 0, 0, 0}, 3L * 8766, 3);
     KoyomiOptions none;
     none.settingsExist = false;

@@ -97,7 +97,7 @@ KoyomiOptions zoned(const char *zone)
 {
     KoyomiOptions k;
     k.clock.zone = zone;
-    k.tz = -5;
+    k.clock.fixedTz = -5;
     return k;
 }
 

@@ -267,7 +267,7 @@ TEST(AppSettings, EngineOptionsAndSummary)
     AppSettings s(d.program.path(), d.config.path());
     EngineOptions o = engineOptions(s);
     EXPECT_TRUE(o.tzOk);
-    EXPECT_DOUBLE_EQ(o.koyomi.tz, 9.0);
+    EXPECT_DOUBLE_EQ(o.koyomi.clock.fixedTz, 9.0);
     EXPECT_EQ(o.koyomi.periods, (std::array<int, 4>{1, 1, 1, 1}));
     EXPECT_TRUE(o.koyomi.kcb1);
     EXPECT_TRUE(o.koyomi.settingsExist);
@@ -282,7 +282,7 @@ TEST(AppSettings, EngineOptionsAndSummary)
     o = engineOptions(s, false);
     EXPECT_EQ(o.method, LayingMethod::Flying);
     EXPECT_EQ(o.koyomi.periods, (std::array<int, 4>{0, 1, 1, 0}));
-    EXPECT_DOUBLE_EQ(o.koyomi.tz, -3.5);
+    EXPECT_DOUBLE_EQ(o.koyomi.clock.fixedTz, -3.5);
     EXPECT_FALSE(o.koyomi.kcb1); // the main window's copy wins
     EXPECT_EQ(settingsSummary(s),
               QStringLiteral("　　【飛宮式】　【\u3000１年１局　６０月１局　６０日１局　１０刻１局　】"));

@@ -192,7 +192,7 @@ TEST(SysSettings, StoredOddValuesLoadAsDesigned)
         EXPECT_TRUE(child<QRadioButton>(&w, name)->isChecked()) << name;
     EXPECT_EQ(child<QLineEdit>(&w, "TZE")->text(), "abc");
     // Until it is corrected, the astronomy keeps to the program's own zone.
-    EXPECT_DOUBLE_EQ(koyomiOptions(w.current()).tz, 9.0);
+    EXPECT_DOUBLE_EQ(koyomiOptions(w.current()).clock.fixedTz, 9.0);
 }
 
 TEST(SysSettings, ThresholdsMustDescend)
@@ -357,7 +357,7 @@ TEST(SysSettings, EngineOptionsFollowTheSettings)
     const SystemSettings defaults;
     const KoyomiOptions engine;
     const KoyomiOptions o = koyomiOptions(defaults);
-    EXPECT_DOUBLE_EQ(o.tz, engine.tz);
+    EXPECT_DOUBLE_EQ(o.clock.fixedTz, engine.clock.fixedTz);
     EXPECT_EQ(o.periods, engine.periods);
     EXPECT_EQ(o.kcb1, engine.kcb1);
     EXPECT_TRUE(o.settingsExist);
@@ -369,7 +369,7 @@ TEST(SysSettings, EngineOptionsFollowTheSettings)
     v.hourStarFollowsDun = false;
     v.layingMethod = 1;
     const KoyomiOptions c = koyomiOptions(v);
-    EXPECT_DOUBLE_EQ(c.tz, -3.5);
+    EXPECT_DOUBLE_EQ(c.clock.fixedTz, -3.5);
     EXPECT_EQ(c.periods, (std::array<int, 4>{0, 1, 0, 1}));
     EXPECT_FALSE(c.kcb1);
     EXPECT_EQ(layingMethod(v), LayingMethod::Flying);
@@ -377,10 +377,10 @@ TEST(SysSettings, EngineOptionsFollowTheSettings)
     for (const char *bad : {"", "abc", "14.5", "-12.5", "9..0"}) {
         v.fixedTimeZone = bad;
         EXPECT_FALSE(timeZone(v).has_value()) << bad;
-        EXPECT_DOUBLE_EQ(koyomiOptions(v).tz, 9.0) << bad;
+        EXPECT_DOUBLE_EQ(koyomiOptions(v).clock.fixedTz, 9.0) << bad;
     }
     v.fixedTimeZone = "14";
-    EXPECT_DOUBLE_EQ(koyomiOptions(v).tz, 14.0);
+    EXPECT_DOUBLE_EQ(koyomiOptions(v).clock.fixedTz, 14.0);
 }
 
 TEST(SysSettings, FontSetFGivesFamiliesAndTheMemoFont)
