@@ -323,6 +323,19 @@ std::optional<ClockReading> readEntered(const CivilTime &entered, const KoyomiOp
     return reading;
 }
 
+namespace {
+
+// The other schools read a yuan, which only the ju of sixty double-hours has.
+bool juMethodFits(const KoyomiOptions &options, std::string &error)
+{
+    if (options.juMethod == JuMethod::Zhirun || options.periods[3] == 1)
+        return true;
+    error = "--ju-method chaibu と maoshan は、時盤の局の期間が６０刻１局 (--periods の４桁目が 1) のときだけ使えます";
+    return false;
+}
+
+} // namespace
+
 FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
                           KoyomiOptions &options, std::string &error)
 {
@@ -332,7 +345,7 @@ FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
         return FlagResult::Taken;
     }
     const bool calendar = std::find(CalendarFlags.begin(), CalendarFlags.end(), flag) != CalendarFlags.end();
-    if (flag != "--tz" && flag != "--periods" && flag != "--kcb1" && !calendar)
+    if (flag != "--tz" && flag != "--periods" && flag != "--kcb1" && flag != "--ju-method" && !calendar)
         return FlagResult::NotMine;
     const std::string *value = takeValue(args, i, error);
     if (!value)
@@ -350,8 +363,22 @@ FlagResult takeKoyomiFlag(const std::vector<std::string> &args, std::size_t &i,
         options.clock.fixedTz = *tz;
         return FlagResult::Taken;
     }
+    if (flag == "--ju-method") {
+        if (*value == "zhirun")
+            options.juMethod = JuMethod::Zhirun;
+        else if (*value == "chaibu")
+            options.juMethod = JuMethod::Chaibu;
+        else if (*value == "maoshan")
+            options.juMethod = JuMethod::Maoshan;
+        else {
+            error = "局の求め方は zhirun (置閏), chaibu (拆補), maoshan (茅山) のいずれかで指定して下さい: " + *value;
+            return FlagResult::Bad;
+        }
+        return juMethodFits(options, error) ? FlagResult::Taken : FlagResult::Bad;
+    }
     if (flag == "--periods")
-        return parsePeriods(*value, options, error) ? FlagResult::Taken : FlagResult::Bad;
+        return parsePeriods(*value, options, error) && juMethodFits(options, error) ? FlagResult::Taken
+                                                                                    : FlagResult::Bad;
     return parseFlag(*value, options.kcb1, error) ? FlagResult::Taken : FlagResult::Bad;
 }
 

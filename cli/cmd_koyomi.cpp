@@ -1,3 +1,4 @@
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -29,6 +30,43 @@ void addKoyomiJson(JsonObject &json, const Koyomi &k)
         .text("summary", k.summary);
 }
 
+namespace {
+
+struct School {
+    JuMethod method;
+    const char *key;  // in JSON
+    const char *name; // in the text
+};
+constexpr std::array<School, 3> Schools{{{JuMethod::Zhirun, "zhirun", "置閏"},
+                                         {JuMethod::Chaibu, "chaibu", "拆補"},
+                                         {JuMethod::Maoshan, "maoshan", "茅山"}}};
+
+// The hour chart's term, yuan, dun and ju as each school finds them: one
+// line each, or a JSON list.
+std::string schoolsText(const CivilTime &moment, KoyomiOptions options, bool json)
+{
+    std::string out = json ? "[" : "";
+    for (const School &school : Schools) {
+        options.juMethod = school.method;
+        const Koyomi k = DateToKyu(moment, options);
+        const std::string_view term = TermName[static_cast<std::size_t>(k.BanSekki[3]) % 24];
+        const std::string_view yuan = YuanName[static_cast<std::size_t>(k.Gen) % 3];
+        const std::string_view dun = DunName[static_cast<std::size_t>(k.BanTon[3]) % 2];
+        const int ju = k.BanKyoku[3] + 1;
+        if (json) {
+            JsonObject o;
+            o.text("method", school.key).text("term", term).text("yuan", yuan).text("dun", dun).integer("ju", ju);
+            out += (school.method == JuMethod::Zhirun ? "" : ",") + o.str();
+        } else {
+            out += std::string(school.name) + " " + std::string(term) + std::string(yuan) + " " + std::string(dun)
+                + "遁" + std::to_string(ju) + "局\n";
+        }
+    }
+    return json ? out + "]" : out;
+}
+
+} // namespace
+
 CommandLine koyomiCommandLine(KoyomiArgs &into)
 {
     CommandLine line;
@@ -37,6 +75,11 @@ CommandLine koyomiCommandLine(KoyomiArgs &into)
     line.summary = "その日時の暦 (四柱・節気・局・遁など) を一行 (または JSON) で出力します。";
     line.options = {{"--json", "", "JSON の一つのオブジェクトで出力する", [&into](const Args &, std::size_t &, std::string &) {
                          into.json = true;
+                         return true;
+                     }},
+                    {"--schools", "", "時盤の節気・元・遁・局を置閏・拆補・茅山の三流派で並べる",
+                     [&into](const Args &, std::size_t &, std::string &) {
+                         into.schools = true;
                          return true;
                      }}};
     for (std::vector<Option> more : {calendarOptions(into.options), boundaryOptions(into.near, false)})
@@ -96,9 +139,13 @@ int runKoyomi(const Args &given)
         }
         if (near.show)
             obj.raw("boundaries", boundariesJson(boundariesOf(resolved->calendar, options)));
+        if (taken.schools)
+            obj.raw("schools", schoolsText(resolved->calendar, options, true));
         std::cout << obj.str() << "\n";
     } else {
         std::cout << k.summary << "\n";
+        if (taken.schools)
+            std::cout << schoolsText(resolved->calendar, options, false);
         if (near.show)
             for (const std::string &line :
                  nearBoundaryLines(boundariesOf(resolved->calendar, options), near.warnMinutes, options.astronomy))

@@ -30,6 +30,7 @@ struct KoyomiArgs {
     KoyomiOptions options;
     BoundaryOptions near;
     bool json = false;
+    bool schools = false; // --schools: the hour chart's ju by each school
 };
 CommandLine koyomiCommandLine(KoyomiArgs &into);
 

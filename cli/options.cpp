@@ -60,6 +60,8 @@ std::vector<Option> calendarOptions(KoyomiOptions &into, bool withJu)
         options.push_back(calendarOption("--periods", "ABCD", "年月日時の局の期間を 0 か 1 で４桁 (既定 1111)", into));
         options.push_back(calendarOption("--kcb1", "0|1", "時盤の九星を時の遁に合わせるか (既定 1)", into));
         options.push_back(calendarOption("--exact-minutes", "", "節入りを分まで比べる", into));
+        options.push_back(calendarOption("--ju-method", "zhirun|chaibu|maoshan",
+                                         "時盤の局の求め方: zhirun 置閏 (既定), chaibu 拆補, maoshan 茅山", into));
     }
     options.push_back(calendarOption("--astronomy", "short|precise", "節気の計算: short 簡略式 (既定), precise 精密", into));
     options.push_back(calendarOption("--zone", "NAME", "入力の日時を IANA のタイムゾーンの時刻として読む (--tz と併用不可)", into));

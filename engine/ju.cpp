@@ -81,4 +81,33 @@ FutoDayResult FutoDay(DayValue r, double tz, Astronomy astronomy)
     return solsticeXunHead(r - 30, tz, astronomy);
 }
 
+int termYuanJu(int term, int yuan)
+{
+    const int upper = TermJu[static_cast<std::size_t>(term) % 24];
+    const int step = term % 24 < 12 ? 6 : 3;
+    return (upper - 1 + step * yuan) % 9;
+}
+
+SchoolReading schoolReading(JuMethod method, int term, DayValue termEntry, DayValue hourDay, DayValue at)
+{
+    SchoolReading s;
+    s.term = ((term % 24) + 24) % 24;
+    s.dun = s.term < 12 ? 0 : 1;
+    if (method == JuMethod::Maoshan) {
+        // Five days a yuan from the entry instant itself, not from a midnight.
+        const long double days = at - termEntry;
+        s.yuan = days < 5 ? 0 : days < 10 ? 1 : 2;
+        s.headDay = fpu::truncToLong(termEntry);
+    } else {
+        // The 符頭 is the last 甲 or 己 day, the day itself included; its
+        // branch names the yuan: 子午卯酉 上元, 寅申巳亥 中元, 辰戌丑未 下元.
+        const long day = fpu::truncToLong(hourDay);
+        s.headDay = day - ((day % 5) + 5) % 5;
+        const int branch = static_cast<int>(((s.headDay + 2) % 12 + 12) % 12);
+        s.yuan = branch % 3 == 0 ? 0 : branch % 3 == 2 ? 1 : 2;
+    }
+    s.ju = termYuanJu(s.term, s.yuan);
+    return s;
+}
+
 } // namespace velm

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/astro.h"
+#include "engine/koyomi.h"
 
 namespace velm {
 
@@ -34,5 +35,24 @@ FutoDayResult solsticeXunHead(DayValue r, double tz, Astronomy astronomy = Astro
 
 // The xun-head day that governs the moment r (a local day value).
 FutoDayResult FutoDay(DayValue r, double tz, Astronomy astronomy = Astronomy::Short);
+
+// The hour chart's term period, yuan, dun and ju (0-based) as the 拆補 and
+// 茅山 schools read them. `term` is the term in force (0 冬至 .. 23 大雪),
+// `termEntry` its entry instant, `hourDay` the hour chart's day (the next day
+// from 23:00) and `at` the moment the terms are compared at, all local day
+// values on one clock. Zhirun has no reading here: its values come from the
+// xun-head day (FutoDay).
+struct SchoolReading {
+    int term = 0;
+    int yuan = 0;     // 0 上元, 1 中元, 2 下元
+    int dun = 0;      // 0 yang, 1 yin
+    int ju = 0;       // 0..8
+    long headDay = 0; // 拆補: the 符頭 day; 茅山: the day of the term's entry
+};
+SchoolReading schoolReading(JuMethod method, int term, DayValue termEntry, DayValue hourDay, DayValue at);
+
+// The ju (0..8) of a term's yuan with sixty double-hours per ju: the term's
+// upper-yuan ju, then +6, +3 in a yang half-year and +3, +6 in a yin one.
+int termYuanJu(int term, int yuan);
 
 } // namespace velm

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "engine/clock.h"
 #include "engine/fpu.h"
@@ -81,6 +82,7 @@ KoyomiInputs gatherKoyomiInputs(const CivilTime &moment, double tz, Astronomy as
 {
     KoyomiInputs in;
     in.r = YMDT2JD(moment.year, moment.month, moment.day, moment.hour, 0, 0);
+    in.termsAt = termsAt;
     TermSearch e = before_nibun(1, tz, termsAt, astronomy);
     in.monthTerm = e.instant;
     in.SunLongitude = e.SunLongitude;
@@ -227,6 +229,16 @@ Koyomi composeKoyomi(const CivilTime &moment, const KoyomiOptions &options,
     k.error = futo.error;
 
     k.BanTon[3] = futo.TermLongitude == 270 ? 0 : 1;
+    // The day chart of sixty days per ju keeps the solstice's dun whichever
+    // school reads the hour chart.
+    const int solsticeDun = k.BanTon[3];
+    // The other schools read the hour chart's term and yuan from the term in
+    // force; only the ju of sixty double-hours has a yuan to read.
+    std::optional<SchoolReading> school;
+    if (options.juMethod != JuMethod::Zhirun && options.settingsExist && options.periods[3] == 1) {
+        school = schoolReading(options.juMethod, t, in.latestTerm, rp, in.termsAt != 0 ? in.termsAt : r);
+        k.BanTon[3] = school->dun;
+    }
     if (withSummary)
         text += k.BanTon[3] == 0 ? "冬至" : "夏至";
 
@@ -236,10 +248,11 @@ Koyomi composeKoyomi(const CivilTime &moment, const KoyomiOptions &options,
     k.BanKyuSei[3] = d == 1 ? (26 - 3 * bb - u) % 9 : (3 * bb + u) % 9;
 
     if (withSummary) {
-        CivilTime fc = civilFromDayNumber(F);
+        const long shownDay = school ? school->headDay : F;
+        CivilTime fc = civilFromDayNumber(shownDay);
         text += std::to_string(fc.month) + "/" + std::to_string(fc.day) + "[";
-        text += StemName[static_cast<std::size_t>(((F % 10) + 10) % 10)];
-        text += BranchName[static_cast<std::size_t>(((F + 2) % 12 + 12) % 12)];
+        text += StemName[static_cast<std::size_t>(((shownDay % 10) + 10) % 10)];
+        text += BranchName[static_cast<std::size_t>(((shownDay + 2) % 12 + 12) % 12)];
         text += "] ";
     }
 
@@ -247,6 +260,10 @@ Koyomi composeKoyomi(const CivilTime &moment, const KoyomiOptions &options,
     k.FutoNissu = static_cast<int>(H);
     k.BanSekki[3] = static_cast<int>((H < 180 ? H / 15 : (H - 15) / 15) + 12 * k.BanTon[3]);
     k.Gen = static_cast<int>((H % 15) / 5);
+    if (school) {
+        k.BanSekki[3] = school->term;
+        k.Gen = school->yuan;
+    }
     if (withSummary) {
         text += TermName[static_cast<std::size_t>(k.BanSekki[3]) % 24];
         text += YuanName[static_cast<std::size_t>(k.Gen) % 3];
@@ -282,7 +299,7 @@ Koyomi composeKoyomi(const CivilTime &moment, const KoyomiOptions &options,
             k.BanKyoku[1] = (((12 * Y + M + 10) / 60 + 2) % 3) * 3;
         if (options.periods[2] == 1) {
             // Sixty days per ju from the xun-head day.
-            k.BanTon[2] = k.BanTon[3];
+            k.BanTon[2] = solsticeDun;
             const long kk = truncToLong(rp - F) / 60;
             if (k.BanTon[2] == 1)
                 k.BanKyoku[2] = static_cast<int>((3 * kk + 8) % 9);
@@ -296,6 +313,8 @@ Koyomi composeKoyomi(const CivilTime &moment, const KoyomiOptions &options,
                 k.BanKyoku[3] = static_cast<int>((T + 188 - q) % 9);
             else
                 k.BanKyoku[3] = static_cast<int>((T + 187 - (2906 - q) % 9) % 9);
+            if (school)
+                k.BanKyoku[3] = school->ju;
         }
     }
 

@@ -12,6 +12,13 @@
 
 namespace velm {
 
+// How the hour chart's term period and yuan are found ("局の求め方").
+// Zhirun counts periods from the xun-head day nearest the solstice, with the
+// intercalation (the program's own rule); Chaibu takes the term in force and
+// the yuan of the day's 符頭; Maoshan the term in force and the days since
+// its entry. Only the hour chart's ju of sixty double-hours follows it.
+enum class JuMethod { Zhirun, Chaibu, Maoshan };
+
 struct KoyomiOptions {
     // Ju period of each chart kind ("RG00".."RG03"): 0 the short rule
     // (１年/１０月/１日/１０刻 per ju), 1 the sixty-step rule (the default).
@@ -32,6 +39,7 @@ struct KoyomiOptions {
     // latest term, season, solstice, term period and yuan) is made at the
     // entered minute rather than at the whole hour. Off: minutes are ignored.
     bool exactMinutes = false;
+    JuMethod juMethod = JuMethod::Zhirun;
 };
 
 struct Koyomi {

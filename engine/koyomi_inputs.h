@@ -11,6 +11,7 @@ namespace velm {
 
 struct KoyomiInputs {
     DayValue r = 0;               // the moment at its whole hour
+    DayValue termsAt = 0;         // where the terms were compared (r unless minutes count)
     long double SunLongitude = 0; // at r (may be NaN when a walk does not compute it)
     bool doyo = false;            // r lies in one of the four 土用 spans
     DayValue monthTerm = 0;       // latest month-opening term (mode 1)

@@ -225,6 +225,7 @@ Koyomi KoyomiWalker::at(const CivilTime &moment)
     const Span &here = span(i);
     if (!here.safe)
         return full();
+    in.termsAt = at;
     in.doyo = here.doyo;
     in.monthTerm = here.monthTerm;
     in.latestTerm = here.latestTerm;

@@ -544,7 +544,8 @@ THeatF::THeatF(ChartOpener &main, AppSettings &settings, QWidget *parent)
             pages.push_back({size, [canvas = QPointer<HeatCanvas>(m_canvas), size, first, rows](QPainter &painter) {
                                  if (canvas)
                                      canvas->paintRows(painter, size, first, rows);
-                             }});
+                             },
+                             {}});
             if (rows <= 0)
                 break;
         }

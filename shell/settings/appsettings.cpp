@@ -306,6 +306,18 @@ QString AppSettings::longitude() const { return m_store.text(Sys, "Longitude", "
 void AppSettings::setLongitude(const QString &text) { putIfUsed("Longitude", text, QStringLiteral("139.77")); }
 bool AppSettings::exactMinutes() const { return m_store.integer(Sys, "ExactMinutes", 0) == 1; }
 void AppSettings::setExactMinutes(bool on) { putIfUsed("ExactMinutes", on ? 1 : 0, 0); }
+JuMethod AppSettings::juMethod() const
+{
+    switch (m_store.integer(Sys, "JuMethod", 0)) {
+    case 1:
+        return JuMethod::Chaibu;
+    case 2:
+        return JuMethod::Maoshan;
+    default:
+        return JuMethod::Zhirun;
+    }
+}
+void AppSettings::setJuMethod(JuMethod method) { putIfUsed("JuMethod", static_cast<int>(method), 0); }
 int AppSettings::boundaryWarn() const
 {
     // A hand-edited value out of range means no warning rather than a wrong one.
@@ -556,6 +568,7 @@ EngineOptions engineOptions(const AppSettings &settings, std::optional<bool> kcb
             o.koyomi.clock.equationTable = newEquationOfTimeTable();
     }
     o.koyomi.exactMinutes = settings.exactMinutes();
+    o.koyomi.juMethod = settings.juMethod();
     o.warnMinutes = settings.boundaryWarn();
     return o;
 }
@@ -574,6 +587,9 @@ QString calendarCaption(const KoyomiOptions &koyomi)
     }
     if (koyomi.exactMinutes)
         parts << QStringLiteral("節入り分単位");
+    // Said only where it applies: the hour chart's ju of sixty double-hours.
+    if (koyomi.juMethod != JuMethod::Zhirun && koyomi.periods[3] == 1)
+        parts << (koyomi.juMethod == JuMethod::Chaibu ? QStringLiteral("拆補") : QStringLiteral("茅山"));
     return parts.join(QStringLiteral("・"));
 }
 

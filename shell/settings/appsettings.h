@@ -166,6 +166,8 @@ public:
     void setLongitude(const QString &text);
     bool exactMinutes() const; // "ExactMinutes": 節入り判定に分まで使う
     void setExactMinutes(bool on);
+    JuMethod juMethod() const; // "JuMethod": 局の求め方, 0 置閏 1 拆補 2 茅山
+    void setJuMethod(JuMethod method);
     int boundaryWarn() const; // "BoundaryWarn": 境界の警告, minutes (0 none); 0..MaxBoundaryWarn
     void setBoundaryWarn(int minutes);
     FontSetting baseFont() const; // "SysFont": the windows' text

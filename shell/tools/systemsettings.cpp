@@ -133,6 +133,7 @@ SystemSettings loadSystemSettings(const AppSettings &s)
     v.LocalSolarTime = static_cast<int>(s.localSolarTime());
     v.Longitude = s.longitude();
     v.ExactMinutes = s.exactMinutes();
+    v.JuMethod = static_cast<int>(s.juMethod());
     v.BoundaryWarn = number(s.boundaryWarn());
     return v;
 }
@@ -170,6 +171,7 @@ void saveSystemSettings(AppSettings &s, const SystemSettings &v)
     s.setLocalSolarTime(v.LocalSolarTime == 1 ? SolarTime::Mean : v.LocalSolarTime == 2 ? SolarTime::True : SolarTime::None);
     s.setLongitude(v.Longitude);
     s.setExactMinutes(v.ExactMinutes);
+    s.setJuMethod(v.JuMethod == 1 ? JuMethod::Chaibu : v.JuMethod == 2 ? JuMethod::Maoshan : JuMethod::Zhirun);
     if (const std::optional<int> warn = parseInteger(v.BoundaryWarn); warn && *warn >= 0 && *warn <= MaxBoundaryWarn)
         s.setBoundaryWarn(*warn);
 }
@@ -201,6 +203,7 @@ KoyomiOptions koyomiOptions(const SystemSettings &v)
         o.clock.longitude = *longitude;
     }
     o.exactMinutes = v.ExactMinutes;
+    o.juMethod = v.JuMethod == 1 ? JuMethod::Chaibu : v.JuMethod == 2 ? JuMethod::Maoshan : JuMethod::Zhirun;
     return o;
 }
 
@@ -315,6 +318,7 @@ TSysF::TSysF(AppSettings &settings, QWidget *parent)
     m_pages->widget(2)->setObjectName(QStringLiteral("Tab3"));
     m_pages->addTab(buildCalendarPage(), QStringLiteral(" 暦 "));
     m_pages->widget(3)->setObjectName(QStringLiteral("Tab4"));
+    connect(m_rg[3], &QButtonGroup::idToggled, this, [this] { followHourPeriod(); });
 
     auto *closeBtn = new QPushButton(QStringLiteral("閉じる"));
     closeBtn->setObjectName(QStringLiteral("CloseBtn"));
@@ -623,6 +627,19 @@ QWidget *TSysF::buildCalendarPage()
     m_exactMinutes->setToolTip(QStringLiteral("節入りの時刻と入力した時刻を、分まで比べます。\n"
                                               "使わないときは、時の正時で比べます。"));
     v->addWidget(m_exactMinutes);
+
+    // The schools differ in the hour chart's yuan, which only the ju of sixty
+    // double-hours has: with ten double-hours per ju the choice is closed.
+    m_juMethod = new QComboBox;
+    m_juMethod->setObjectName(QStringLiteral("JuMethod"));
+    m_juMethod->addItems({QStringLiteral("置閏（超神接気）"), QStringLiteral("拆補"), QStringLiteral("茅山")});
+    m_juMethod->setToolTip(QStringLiteral("時盤の節気と元の求め方です。\n"
+                                          "置閏：冬至・夏至に近い旬首の日から数え、芒種・大雪で閏を置きます。\n"
+                                          "拆補：その時の節気と、その日の符頭（甲・己の日）の支で元を決めます。\n"
+                                          "茅山：その時の節気と、節入りからの日数（5日ごと）で元を決めます。"));
+    m_juMethodNote = new QLabel(QStringLiteral("（時盤が６０刻１局のときに使えます）"));
+    m_juMethodNote->setObjectName(QStringLiteral("JuMethodNote"));
+    v->addLayout(row({new QLabel(QStringLiteral("局の求め方")), m_juMethod, m_juMethodNote}));
     m_boundaryWarn = field("BoundaryWarn", 50);
     m_boundaryWarn->setToolTip(QStringLiteral("節入り・時の変わり目・日付の変わり目にこの分数まで近いとき、\n"
                                               "盤とステータスバーに表示します（0：警告しない）。"));
@@ -630,6 +647,13 @@ QWidget *TSysF::buildCalendarPage()
                       new QLabel(QStringLiteral("分以内（0：警告しない）"))}));
     v->addStretch(1);
     return page;
+}
+
+void TSysF::followHourPeriod()
+{
+    const bool sixty = m_rg[3]->checkedId() != 0;
+    m_juMethod->setEnabled(sixty);
+    m_juMethodNote->setVisible(!sixty);
 }
 
 void TSysF::followClockKind()
@@ -708,6 +732,7 @@ SystemSettings TSysF::current() const
     v.LocalSolarTime = std::max(0, m_solar->checkedId());
     v.Longitude = m_longitude->text();
     v.ExactMinutes = m_exactMinutes->isChecked();
+    v.JuMethod = m_juMethod->currentIndex();
     v.BoundaryWarn = m_boundaryWarn->text();
     return v;
 }
@@ -749,6 +774,8 @@ void TSysF::setCurrent(const SystemSettings &v)
     m_solar->button(v.LocalSolarTime >= 0 && v.LocalSolarTime <= 2 ? v.LocalSolarTime : 0)->setChecked(true);
     m_longitude->setText(v.Longitude);
     m_exactMinutes->setChecked(v.ExactMinutes);
+    m_juMethod->setCurrentIndex(v.JuMethod >= 0 && v.JuMethod <= 2 ? v.JuMethod : 0);
+    followHourPeriod();
     m_boundaryWarn->setText(v.BoundaryWarn);
     FontSetF(this);
 }

@@ -88,6 +88,7 @@ struct SystemSettings {
     int LocalSolarTime = 0; // 地方時: 0 使わない, 1 平均太陽時, 2 真太陽時
     QString Longitude = QStringLiteral("139.77"); // 経度, degrees east
     bool ExactMinutes = false;                    // 節入り判定に分まで使う
+    int JuMethod = 0;                             // 局の求め方: 0 置閏 1 拆補 2 茅山
     QString BoundaryWarn = QStringLiteral("30");  // 境界の警告, minutes as typed
 
     friend bool operator==(const SystemSettings &, const SystemSettings &) = default;
@@ -165,6 +166,8 @@ private:
     void filterZones(const QString &text);
     // The zone list answers only while a zone is chosen, the fixed offset only while it is not.
     void followClockKind();
+    // The ju method is open only with sixty double-hours per ju.
+    void followHourPeriod();
     void selectZone(const QString &name);
     QString selectedZone() const;
     void CP0Click(int k);
@@ -198,6 +201,8 @@ private:
     QLineEdit *m_zoneFilter = nullptr;
     QLineEdit *m_fixedOffset = nullptr; // the calendar page's copy of TZE
     QCheckBox *m_exactMinutes = nullptr;
+    QComboBox *m_juMethod = nullptr;
+    QLabel *m_juMethodNote = nullptr;
     QLineEdit *m_boundaryWarn = nullptr;
     QListWidget *m_zones = nullptr;
     QString m_zone; // the chosen zone, also while the filter hides it

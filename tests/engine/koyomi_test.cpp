@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <utility>
 
 #include "engine/boundaries.h"
 #include "engine/clock.h"
@@ -519,4 +522,118 @@ TEST(Boundaries, NoWarningWithZero)
     EXPECT_TRUE(boundaryIsNear(early[1], 30, Astronomy::Short));
     EXPECT_FALSE(boundaryIsNear(early[1], 30, Astronomy::Precise));
     EXPECT_FALSE(boundaryIsNear(early[3], 20, Astronomy::Short));
+}
+
+// The 拆補 and 茅山 readings of the hour chart, worked by hand from the term
+// instants (short series, JST) and the day pillars: 立春 2024-02-04 17:18,
+// 冬至 2024-12-21 18:14; 2024-02-04 is 戊戌, 2024-06-05 庚子, 2024-12-21 己未.
+TEST(Schools, HandWorkedMoments)
+{
+    struct Case {
+        CivilTime moment;
+        JuMethod method;
+        const char *term;
+        const char *yuan;
+        int dun;
+        int ju;
+    };
+    const Case cases[] = {
+        // Before the entry the term in force is still 大寒 (upper ju 3).
+        {at(2024, 2, 4, 17), JuMethod::Chaibu, "大寒", "上元", 0, 3},  // 符頭 甲午
+        {at(2024, 2, 4, 17), JuMethod::Maoshan, "大寒", "下元", 0, 6}, // 14.8 days in
+        {at(2024, 2, 4, 18), JuMethod::Chaibu, "立春", "上元", 0, 8},
+        {at(2024, 2, 4, 18), JuMethod::Maoshan, "立春", "上元", 0, 8},
+        // 23:00 belongs to the next day, 己亥: its own 符頭, 中元.
+        {at(2024, 2, 4, 22), JuMethod::Chaibu, "立春", "上元", 0, 8},
+        {at(2024, 2, 4, 23), JuMethod::Chaibu, "立春", "中元", 0, 5},
+        // Five and ten days from the entry instant, not from a midnight.
+        {at(2024, 2, 9, 17), JuMethod::Maoshan, "立春", "上元", 0, 8},
+        {at(2024, 2, 9, 18), JuMethod::Maoshan, "立春", "中元", 0, 5},
+        {at(2024, 2, 14, 17), JuMethod::Maoshan, "立春", "中元", 0, 5},
+        {at(2024, 2, 14, 18), JuMethod::Maoshan, "立春", "下元", 0, 2},
+        {at(2024, 6, 5, 12), JuMethod::Chaibu, "小満", "中元", 0, 2},
+        {at(2024, 6, 5, 12), JuMethod::Maoshan, "小満", "下元", 0, 8},
+        // Yin half-year: +3 then +6.
+        {at(2024, 12, 21, 12), JuMethod::Chaibu, "大雪", "下元", 1, 1},
+        {at(2024, 12, 21, 12), JuMethod::Maoshan, "大雪", "下元", 1, 1},
+        // The intercalation year: ours still counts 大雪 after the solstice,
+        // the other schools turn yang at the entry.
+        {at(2024, 12, 22, 12), JuMethod::Zhirun, "大雪", "下元", 1, 1},
+        {at(2024, 12, 22, 12), JuMethod::Chaibu, "冬至", "下元", 0, 4},
+        {at(2024, 12, 22, 12), JuMethod::Maoshan, "冬至", "上元", 0, 1},
+    };
+    for (const Case &c : cases) {
+        KoyomiOptions o;
+        o.juMethod = c.method;
+        const Koyomi k = koyomi(c.moment, o);
+        const std::string where = isoText(c.moment) + " method " + std::to_string(static_cast<int>(c.method));
+        EXPECT_EQ(TermName[static_cast<std::size_t>(k.BanSekki[3])], c.term) << where;
+        EXPECT_EQ(YuanName[static_cast<std::size_t>(k.Gen)], c.yuan) << where;
+        EXPECT_EQ(k.BanTon[3], c.dun) << where;
+        EXPECT_EQ(k.BanKyoku[3] + 1, c.ju) << where;
+        // Only the hour chart follows the school.
+        const Koyomi ours = koyomi(c.moment);
+        EXPECT_EQ(k.BanKyoku[2], ours.BanKyoku[2]) << where;
+        EXPECT_EQ(k.BanTon[2], ours.BanTon[2]) << where;
+    }
+    // Ten double-hours per ju has no yuan to read: the school changes nothing.
+    KoyomiOptions ten;
+    ten.periods = {1, 1, 1, 0};
+    KoyomiOptions tenChaibu = ten;
+    tenChaibu.juMethod = JuMethod::Chaibu;
+    EXPECT_EQ(koyomi(at(2024, 2, 4, 17), tenChaibu).BanKyoku, koyomi(at(2024, 2, 4, 17), ten).BanKyoku);
+}
+
+// Random moments 1900-2100 against the rules read afresh: the term from the
+// sun's longitude, the 符頭 from the day pillar, the days from the entry.
+TEST(Schools, AgreeWithAnIndependentReadingFrom1900To2100)
+{
+    std::uint64_t seed = 0x9e3779b97f4a7c15ULL;
+    const auto next = [&seed](long span) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<long>((seed >> 33) % static_cast<std::uint64_t>(span));
+    };
+    const long first = dayNumberFromCivil(1900, 3, 1);
+    const long days = dayNumberFromCivil(2100, 12, 1) - first;
+    int checked = 0;
+    for (int n = 0; n < 3000; ++n) {
+        CivilTime c = civilFromDayNumber(first + next(days));
+        c.hour = static_cast<int>(next(24));
+        const Koyomi ours = DateToKyu(c, KoyomiOptions{});
+        const CivilTime entry = DateToSet(c, 0, 9.0);
+        const long double since = YMDT2JD(c.year, c.month, c.day, c.hour, 0, 0)
+            - YMDT2JD(entry.year, entry.month, entry.day, entry.hour, entry.minute, entry.second);
+        // Within an hour of an entry the longitude and the search may round apart.
+        if (since < 1.0L / 24)
+            continue;
+        const int term = static_cast<int>(std::fmod(ours.SunLongitude - 270 + 720, 360) / 15);
+        // The day of the hour chart: the next one from 23:00.
+        int stem = ours.BanKan[2];
+        int branch = ours.BanShi[2];
+        if (c.hour == 23) {
+            stem = (stem + 1) % 10;
+            branch = (branch + 1) % 12;
+        }
+        const int headBranch = (branch - stem % 5 + 12) % 12;
+        const int chaibuYuan = headBranch % 3 == 0 ? 0 : headBranch % 3 == 2 ? 1 : 2;
+        const int maoshanYuan = since < 5 ? 0 : since < 10 ? 1 : 2;
+        const int dun = term < 12 ? 0 : 1;
+        const auto ju = [&](int yuan) {
+            const int offset = dun == 0 ? std::array{0, 6, 3}[static_cast<std::size_t>(yuan)]
+                                        : std::array{0, 3, 6}[static_cast<std::size_t>(yuan)];
+            return (TermJu[static_cast<std::size_t>(term)] - 1 + offset) % 9 + 1;
+        };
+        for (const auto &[method, yuan] : {std::pair{JuMethod::Chaibu, chaibuYuan}, std::pair{JuMethod::Maoshan, maoshanYuan}}) {
+            KoyomiOptions o;
+            o.juMethod = method;
+            const Koyomi k = DateToKyu(c, o);
+            const std::string where = isoText(c) + " method " + std::to_string(static_cast<int>(method));
+            ASSERT_EQ(k.BanSekki[3], term) << where;
+            ASSERT_EQ(k.Gen, yuan) << where;
+            ASSERT_EQ(k.BanTon[3], dun) << where;
+            ASSERT_EQ(k.BanKyoku[3] + 1, ju(yuan)) << where;
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 2900);
 }

@@ -457,6 +457,13 @@ TEST(SysSettings, CalendarPageStoresTheClockAndTermSource)
         EXPECT_FALSE(shown[0]->isHidden());
         EXPECT_TRUE(zones->findItems(QStringLiteral("Asia/Tokyo"), Qt::MatchExactly)[0]->isHidden());
         zones->setCurrentItem(shown[0]);
+        // The school of the ju is open only with sixty double-hours per ju.
+        auto *juMethod = child<QComboBox>(&w, "JuMethod");
+        click(&w, "RG03_0");
+        EXPECT_FALSE(juMethod->isEnabled());
+        click(&w, "RG03_1");
+        EXPECT_TRUE(juMethod->isEnabled());
+        juMethod->setCurrentIndex(1); // 拆補
         click(&w, "CloseBtn");
         EXPECT_EQ(messages.texts.size(), 1);
     }
@@ -469,7 +476,8 @@ TEST(SysSettings, CalendarPageStoresTheClockAndTermSource)
     EXPECT_EQ(o.koyomi.astronomy, Astronomy::Precise);
     EXPECT_EQ(o.koyomi.clock.zone, "Asia/Shanghai");
     EXPECT_DOUBLE_EQ(o.koyomi.clock.longitude, -74.01);
-    EXPECT_EQ(calendarCaption(o.koyomi), QStringLiteral("精密・Asia/Shanghai・真太陽時 74.01°W・節入り分単位"));
+    EXPECT_EQ(calendarCaption(o.koyomi), QStringLiteral("精密・Asia/Shanghai・真太陽時 74.01°W・節入り分単位・拆補"));
+    EXPECT_EQ(o.koyomi.juMethod, JuMethod::Chaibu);
     EXPECT_TRUE(o.koyomi.exactMinutes);
     EXPECT_EQ(o.warnMinutes, 0);
     TSysF w(again);
