@@ -155,7 +155,7 @@ TBanF::TBanF(const LaidChart &laid, const QString &title, const CivilTime &enter
     m_boundaryBar->hide();
 
     m_calendarL = new QLabel(this);
-    m_calendarL->setObjectName(QStringLiteral("CalendarL"));
+    m_calendarL->setObjectName(QStringLiteral("ChartCalendarL"));
     m_calendarL->hide();
 
     buildGrid(display);
@@ -192,6 +192,11 @@ TBanF::TBanF(const LaidChart &laid, const QString &title, const CivilTime &enter
     m_menu->addSeparator();
     m_cp3 = m_menu->addAction(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"), this, &TBanF::printRequested);
     m_saveImage = m_menu->addAction(QStringLiteral("画像として保存…"), this, &TBanF::saveImageClick);
+    m_menu->addSeparator();
+    // The schools differ only in the hour chart's ju.
+    m_schools = m_menu->addAction(QStringLiteral("流派比較"), this, &TBanF::schoolsRequested);
+    m_schools->setObjectName(QStringLiteral("SchoolsItem"));
+    m_schools->setEnabled(m_laid.chart.BanShu == KindHour);
     saveImageName = [](QWidget *owner, const QString &suggested) {
         return askSaveFile(owner, QStringLiteral("画像として保存"), chartImageFilters().split(QStringLiteral(";;")), {},
                            suggested);

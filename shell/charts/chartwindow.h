@@ -147,6 +147,8 @@ signals:
     void printRequested();
     // "境界の反対側" pressed.
     void otherSideRequested();
+    // "流派比較" chosen in the pop-up menu of an hour chart.
+    void schoolsRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -190,6 +192,7 @@ private:
     QAction *m_cp2 = nullptr;
     QAction *m_cp3 = nullptr;
     QAction *m_saveImage = nullptr;
+    QAction *m_schools = nullptr;
     QPointer<QMdiSubWindow> m_subWindow;
 };
 

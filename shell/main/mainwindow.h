@@ -233,6 +233,8 @@ private:
     void retileSoon();
     // "境界の反対側" of a chart window: the chart across its nearest boundary.
     void otherSide(TBanF *window);
+    // "流派比較": the hour chart's ju and scores by each school, side by side.
+    void compareSchools(TBanF *window);
     // The title of a chart of the entered kind and moment, with the calendar
     // in use; `side` ("立春後") marks a chart on one side of a term.
     QString chartWindowTitle(int kind, const CivilTime &at, const EngineOptions &options,

@@ -2,11 +2,17 @@
 
 #include "shell/main/mainwindow.h"
 
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDateTime>
+#include <QDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,8 +21,11 @@
 #include <QMdiSubWindow>
 #include <QFont>
 #include <QMenu>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
+#include <QTableWidget>
+#include <QHeaderView>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -26,6 +35,7 @@
 #include "evaluation/suusan.h"
 #include "output/charttext.h"
 #include "output/laidchart.h"
+#include "output/listfile.h"
 #include "shell/common/programfiles.h"
 #include "shell/common/checkres.h"
 #include "shell/charts/chartwindow.h"
@@ -613,6 +623,84 @@ void TMainF::otherSide(TBanF *window)
         tileCharts(made);
 }
 
+void TMainF::compareSchools(TBanF *window)
+{
+    const EngineOptions options = engineOptions();
+    if (options.koyomi.periods[3] != 1) {
+        ui::showInfo(window, QStringLiteral("流派比較は、時盤の局の期間が「６０刻１局」のときに使えます。"));
+        return;
+    }
+    const std::optional<NumberTables> numbers = loadNumbers();
+    if (!numbers)
+        return;
+    struct School {
+        JuMethod method;
+        const char *name;
+    };
+    constexpr std::array<School, 3> schools{{{JuMethod::Zhirun, "置閏"}, {JuMethod::Chaibu, "拆補"},
+                                             {JuMethod::Maoshan, "茅山"}}};
+    // The list's order of directions: the centre, then round from the north.
+    constexpr std::array<int, 9> palaces{0, 5, 3, 7, 8, 4, 6, 2, 1};
+    auto *dialog = new QDialog(this, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setObjectName(QStringLiteral("SchoolsF"));
+    dialog->setWindowTitle(QStringLiteral("流派比較 ― ") + window->title());
+    auto *grid = new QTableWidget(2 + static_cast<int>(palaces.size()), static_cast<int>(schools.size()), dialog);
+    grid->setObjectName(QStringLiteral("SchoolsGrid"));
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QStringList rows{QStringLiteral("節気・元"), QStringLiteral("遁・局")};
+    for (int p : palaces)
+        rows << qs(std::string(DirectionName[static_cast<std::size_t>(p)])).trimmed();
+    grid->setVerticalHeaderLabels(rows);
+    QStringList columns;
+    std::vector<std::pair<int, int>> charts; // dun and ju of each school
+    for (std::size_t c = 0; c < schools.size(); ++c) {
+        KoyomiOptions koyomi = options.koyomi;
+        koyomi.juMethod = schools[c].method;
+        const LaidChart laid = layChart(DateToKyu(window->calendarMoment(), koyomi), KindHour, options.method,
+                                        &*numbers, &m_constData);
+        const Koyomi &k = laid.koyomi;
+        charts.emplace_back(k.BanTon[3], k.BanKyoku[3]);
+        columns << QString::fromUtf8(schools[c].name)
+                + (schools[c].method == options.koyomi.juMethod ? QStringLiteral("（この盤）") : QString());
+        const auto cell = [&](int row, const QString &text) {
+            auto *item = new QTableWidgetItem(text);
+            item->setTextAlignment(Qt::AlignCenter);
+            grid->setItem(row, static_cast<int>(c), item);
+        };
+        cell(0, qs(std::string(TermName[static_cast<std::size_t>(k.BanSekki[3]) % 24]))
+                    + qs(std::string(YuanName[static_cast<std::size_t>(k.Gen) % 3])));
+        cell(1, qs(std::string(DunName[static_cast<std::size_t>(k.BanTon[3]) % 2])) + QStringLiteral("遁")
+                    + QString::number(k.BanKyoku[3] + 1) + QStringLiteral("局"));
+        for (std::size_t r = 0; r < palaces.size(); ++r)
+            cell(2 + static_cast<int>(r), qs(formatScore(laid.scores->BanSuu[8][static_cast<std::size_t>(palaces[r])])));
+    }
+    grid->setHorizontalHeaderLabels(columns);
+    grid->resizeColumnsToContents();
+    grid->resizeRowsToContents();
+    const bool same = std::all_of(charts.begin(), charts.end(), [&](const auto &c) { return c == charts.front(); });
+    auto *note = new QLabel(same ? QStringLiteral("三流派とも同じ盤です。どの流派でも、この時盤の読みは変わりません。")
+                                 : QStringLiteral("流派によって局が変わり、盤と数値が変わります。"),
+                            dialog);
+    note->setObjectName(QStringLiteral("SchoolsNote"));
+    note->setWordWrap(true);
+    auto *close = new QPushButton(QStringLiteral("閉じる"), dialog);
+    connect(close, &QPushButton::clicked, dialog, &QDialog::close);
+    auto *layout = new QVBoxLayout(dialog);
+    layout->addWidget(note);
+    layout->addWidget(grid);
+    layout->addWidget(close, 0, Qt::AlignRight);
+    int width = grid->verticalHeader()->width() + 2 * grid->frameWidth();
+    for (int c = 0; c < grid->columnCount(); ++c)
+        width += grid->columnWidth(c);
+    int height = grid->horizontalHeader()->height() + 2 * grid->frameWidth();
+    for (int r = 0; r < grid->rowCount(); ++r)
+        height += grid->rowHeight(r);
+    grid->setMinimumSize(width, height);
+    dialog->show();
+    dialog->raise();
+}
+
 namespace {
 
 // A title cut short hides which side of a term the chart shows: the window
@@ -671,6 +759,7 @@ TBanF *TMainF::addChartWindow(const LaidChart &laid, const QString &title, const
             m_hooks.printCharts({w}, w);
     });
     connect(w, &TBanF::otherSideRequested, this, [this, w] { otherSide(w); });
+    connect(w, &TBanF::schoolsRequested, this, [this, w] { compareSchools(w); });
     connect(sub, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &TMainF::UpdateMenuItems); });
     sub->show();
     sub->adjustSize();

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -37,6 +38,7 @@
 #include "evaluation/patterns.h"
 #include "evaluation/suusan.h"
 #include "output/charttext.h"
+#include "output/listfile.h"
 #include "shell/app/app.h"
 #include "shell/charts/chartwindow.h"
 #include "shell/common/helpwindow.h"
@@ -945,6 +947,49 @@ TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
     QFont bold = QApplication::font("QMdiSubWindowTitleBar");
     bold.setBold(true);
     EXPECT_GT(exactSub->width(), QFontMetrics(bold).horizontalAdvance(exactSub->windowTitle()));
-    EXPECT_EQ(exact->findChild<QLabel *>(QStringLiteral("CalendarL"))->text(), QStringLiteral("節入り分単位"));
+    EXPECT_EQ(exact->findChild<QLabel *>(QStringLiteral("ChartCalendarL"))->text(), QStringLiteral("節入り分単位"));
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
+}
+
+TEST_F(MainWindowTest, SchoolsAreComparedSideBySideForAnHourChart)
+{
+    TMainF &m = open();
+    onlyKinds({2, 3});
+    // 17:00 on 2024-02-04 lies before 立春 (17:18): the schools part ways.
+    enter(2024, 2, 4, "17:00");
+    click("BanBtn");
+    TBanF *day = m.chartWindow(QStringLiteral("日盤:2024/02/04"));
+    ASSERT_TRUE(day);
+    EXPECT_FALSE(day->popupMenu()->findChild<QAction *>(QStringLiteral("SchoolsItem"))->isEnabled());
+    const auto compare = [&](const QString &title) {
+        TBanF *hour = m.chartWindow(title);
+        EXPECT_TRUE(hour) << title.toStdString();
+        if (!hour)
+            return static_cast<QTableWidget *>(nullptr);
+        hour->popupMenu()->findChild<QAction *>(QStringLiteral("SchoolsItem"))->trigger();
+        auto *dialog = m.findChild<QDialog *>(QStringLiteral("SchoolsF"));
+        return dialog ? dialog->findChild<QTableWidget *>(QStringLiteral("SchoolsGrid")) : nullptr;
+    };
+    QTableWidget *grid = compare(QStringLiteral("時盤:24/02/04 17時"));
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->item(0, 0)->text(), QStringLiteral("立春上元"));
+    EXPECT_EQ(grid->item(1, 0)->text(), QStringLiteral("陽遁8局"));
+    EXPECT_EQ(grid->item(0, 1)->text(), QStringLiteral("大寒上元"));
+    EXPECT_EQ(grid->item(1, 1)->text(), QStringLiteral("陽遁3局"));
+    EXPECT_EQ(grid->item(1, 2)->text(), QStringLiteral("陽遁6局"));
+    // The first school's scores are the chart window's own.
+    EXPECT_EQ(grid->item(2, 0)->text().toStdString(), formatScore(m.chartWindow(QStringLiteral("時盤:24/02/04 17時"))->scores().BanSuu[8][0]));
+    EXPECT_TRUE(grid->parentWidget()->findChild<QLabel *>(QStringLiteral("SchoolsNote"))->text().contains(QStringLiteral("変わ")));
+    grid->parentWidget()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // An hour after the entry all three read 立春上元.
+    enter(2024, 2, 4, "19:00");
+    click("BanBtn");
+    grid = compare(QStringLiteral("時盤:24/02/04 19時"));
+    ASSERT_TRUE(grid);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(grid->item(1, c)->text(), QStringLiteral("陽遁8局")) << c;
+    EXPECT_TRUE(grid->parentWidget()->findChild<QLabel *>(QStringLiteral("SchoolsNote"))->text().contains(QStringLiteral("同じ盤")));
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }
