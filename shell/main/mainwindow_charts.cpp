@@ -644,10 +644,13 @@ void TMainF::compareSchools(TBanF *window)
     auto *dialog = new QDialog(this, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setObjectName(QStringLiteral("SchoolsF"));
-    dialog->setWindowTitle(QStringLiteral("流派比較 ― ") + window->title());
+    // The chart's title goes inside: the caption has room for a short one only.
+    dialog->setWindowTitle(QStringLiteral("流派比較"));
     auto *grid = new QTableWidget(2 + static_cast<int>(palaces.size()), static_cast<int>(schools.size()), dialog);
     grid->setObjectName(QStringLiteral("SchoolsGrid"));
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    grid->setFocusPolicy(Qt::NoFocus);
     QStringList rows{QStringLiteral("節気・元"), QStringLiteral("遁・局")};
     for (int p : palaces)
         rows << qs(std::string(DirectionName[static_cast<std::size_t>(p)])).trimmed();
@@ -679,8 +682,9 @@ void TMainF::compareSchools(TBanF *window)
     grid->resizeColumnsToContents();
     grid->resizeRowsToContents();
     const bool same = std::all_of(charts.begin(), charts.end(), [&](const auto &c) { return c == charts.front(); });
-    auto *note = new QLabel(same ? QStringLiteral("三流派とも同じ盤です。どの流派でも、この時盤の読みは変わりません。")
-                                 : QStringLiteral("流派によって局が変わり、盤と数値が変わります。"),
+    auto *note = new QLabel(window->title() + QLatin1Char('\n')
+                                + (same ? QStringLiteral("三流派とも同じ盤です。どの流派でも、この時盤の読みは変わりません。")
+                                        : QStringLiteral("流派によって局が変わり、盤と数値が変わります。")),
                             dialog);
     note->setObjectName(QStringLiteral("SchoolsNote"));
     note->setWordWrap(true);
