@@ -96,6 +96,11 @@ CommandLine searchCommandLine(SearchArgs &into)
         valueOption("--limit", "N", "調べる盤の数", count("--limit", s.limit)),
         valueOption("--max-matches", "M", "一覧表の行数の上限", count("--max-matches", s.maxMatches)),
         valueOption("--threads", "T", "使うスレッドの数 (既定は全コア)", number("--threads", 256, [&s](int n) { s.threads = n; })),
+        {"--all-schools", "", "時盤を置閏・拆補・茅山の三流派のどれで作っても該当する時だけを挙げる",
+         [&s](const Args &, std::size_t &, std::string &) {
+             s.allSchools = true;
+             return true;
+         }},
         valueOption("--out", "LIST.csv", "一覧表ファイル (CP932) に書き出す", path("--out", into.outPath)),
         valueOption("--ics", "FILE", "予定表ファイル (iCalendar) に書き出す", path("--ics", into.icsPath)),
     };

@@ -359,17 +359,42 @@ struct Found {
 
 // Examines moments [from, to) of the walk; matches in order appended to `found`.
 void examine(std::int64_t from, std::int64_t to, const SearchSettings &settings,
-             const SenMatter &matter, KoyomiWalker &walker, ChartCache &cache,
-             std::vector<Found> &found)
+             const SenMatter &matter, KoyomiWalker &walker, std::vector<KoyomiWalker> &otherSchools,
+             ChartCache &cache, std::vector<Found> &found)
 {
     if (!matter.usable() || matter.groupCount == 0)
         return;
     WalkMoments moments(settings.start, settings.kind);
     for (std::int64_t k = from; k < to; ++k) {
-        const OutcomeRef outcome = cache.at(walker.at(moments.at(k)));
-        if (outcome != Unmatched)
+        const CivilTime moment = moments.at(k);
+        const OutcomeRef outcome = cache.at(walker.at(moment));
+        if (outcome == Unmatched)
+            continue;
+        // The other schools' charts only for a moment that matched: each is
+        // judged once in the same cache, as any chart is.
+        const bool everySchool = std::all_of(otherSchools.begin(), otherSchools.end(), [&](KoyomiWalker &other) {
+            return cache.at(other.at(moment)) != Unmatched;
+        });
+        if (everySchool)
             found.push_back({static_cast<std::uint32_t>(k), outcome});
     }
+}
+
+// The walkers of the schools other than the settings' own, when the search
+// asks for all of them and they can differ.
+std::vector<KoyomiWalker> otherSchoolWalkers(const SearchSettings &settings)
+{
+    std::vector<KoyomiWalker> walkers;
+    if (!settings.allSchools || settings.kind != KindHour || settings.koyomi.periods[3] != 1)
+        return walkers;
+    for (const JuMethod method : {JuMethod::Zhirun, JuMethod::Chaibu, JuMethod::Maoshan}) {
+        if (method == settings.koyomi.juMethod)
+            continue;
+        KoyomiOptions options = settings.koyomi;
+        options.juMethod = method;
+        walkers.emplace_back(options);
+    }
+    return walkers;
 }
 
 } // namespace
@@ -412,10 +437,12 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
     struct alignas(64) Worker {
         Worker(const SearchSettings &settings, const SenMatter &matter, const NumberTables &tables,
                const ConstData &names, std::uint32_t thread, JudgedCharts *shared)
-            : walker(settings.koyomi), cache(settings, matter, tables, names, thread, shared)
+            : walker(settings.koyomi), otherSchools(otherSchoolWalkers(settings)),
+              cache(settings, matter, tables, names, thread, shared)
         {
         }
         KoyomiWalker walker;
+        std::vector<KoyomiWalker> otherSchools;
         ChartCache cache;
         std::vector<std::vector<Found>> chunks; // the hits of each chunk it walked
         std::vector<std::uint32_t> shared;      // its outcomes as numbered in out.charts
@@ -436,7 +463,7 @@ SearchOutcome SrcProc(const SearchSettings &settings, const SenMatter &matter,
             // Found into a buffer the thread keeps, then kept at their size:
             // a chunk's list is not grown and shrunk again.
             w.scratch.clear();
-            examine(from, to, settings, matter, w.walker, w.cache, w.scratch);
+            examine(from, to, settings, matter, w.walker, w.otherSchools, w.cache, w.scratch);
             w.chunks.emplace_back(w.scratch.begin(), w.scratch.end());
             return static_cast<std::int64_t>(w.scratch.size());
         },

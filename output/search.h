@@ -43,6 +43,11 @@ struct SearchSettings {
     KoyomiOptions koyomi;
     LayingMethod method = LayingMethod::Rotating;
     int threads = 0;           // 0: every core
+    // "三流派で一致": an hour chart counts only when the charts of all three
+    // ways of finding the ju (JuMethod) satisfy the matter; the row shows
+    // the chart of koyomi.juMethod. Other kinds have one chart whatever the
+    // school, and so does the ju of ten double-hours.
+    bool allSchools = false;
 };
 
 // A match: the moment's number within the walk (moment = start + index

@@ -1,6 +1,7 @@
 #include "shell/runs/searchdialog.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -99,6 +100,14 @@ TSrcSF::TSrcSF(AppSettings &settings, const ConstData &names,
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(form);
     layout->addWidget(rg1.box);
+    // Hour charts only: the schools differ in the hour chart's ju alone.
+    m_allSchools = new QCheckBox(QStringLiteral("三流派（置閏・拆補・茅山）で一致する時盤だけ"), this);
+    m_allSchools->setObjectName(QStringLiteral("AllSchools"));
+    m_allSchools->setToolTip(QStringLiteral("局の求め方のどの流派で作っても占事に該当する時だけを挙げます。"));
+    const auto followKind = [this] { m_allSchools->setEnabled(m_rg1->checkedId() == KindHour); };
+    connect(m_rg1, &QButtonGroup::idToggled, this, followKind);
+    followKind();
+    layout->addWidget(m_allSchools);
     layout->addWidget(rg2.box);
     layout->addLayout(limits);
     layout->addWidget(m_srcPnl);
@@ -191,6 +200,7 @@ void TSrcSF::OKBtnClick()
     search.maxMatches = *maxMatches;
     search.koyomi = options.koyomi;
     search.method = options.method;
+    search.allSchools = m_allSchools->isEnabled() && m_allSchools->isChecked();
 
     showRunning(true);
     showCounts(0, 0);

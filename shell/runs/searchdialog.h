@@ -17,6 +17,7 @@
 #include "shell/common/runpanel.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -87,6 +88,7 @@ private:
     QButtonGroup *m_rg2 = nullptr;
     QLineEdit *m_srcE = nullptr;
     QLineEdit *m_cntE = nullptr;
+    QCheckBox *m_allSchools = nullptr;
     QWidget *m_srcPnl = nullptr;
     QLabel *m_findL = nullptr;
     QLabel *m_cntL = nullptr;

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <set>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -146,6 +149,55 @@ TEST(Search, WalkedMomentsEqualThePlainComputation)
     ASSERT_EQ(walked.size(), plain.size());
     for (std::size_t i = 0; i < plain.size(); ++i)
         ASSERT_EQ(walked[i], plain[i]) << "row " << i;
+}
+
+// "三流派で一致": a moment is listed when the plain computation's chart
+// matches under every school, with the chart of the settings' school; on
+// one thread and two.
+TEST(Search, AllSchoolsKeepsTheMomentsEverySchoolMatches)
+{
+    const NumberTables tables = defaultTables();
+    const ConstData names = MakeConstData();
+    const SenMatter matter = sampleMatter();
+    SearchSettings s = hourSearch(3000, 3000, 1);
+    s.start = CivilTime{2024, 1, 25, 10, 0, 0}; // across 立春 and its 5- and 10-day marks
+    s.allSchools = true;
+    s.koyomi.juMethod = JuMethod::Chaibu;
+    std::vector<ListRow> plain;
+    std::size_t differing = 0;
+    for (std::int64_t k = 0; k < s.limit; ++k) {
+        const CivilTime t = walkMoment(s.start, s.kind, k);
+        bool every = true;
+        std::optional<ListRow> row;
+        std::set<int> jus;
+        for (const JuMethod method : {JuMethod::Zhirun, JuMethod::Chaibu, JuMethod::Maoshan}) {
+            KoyomiOptions o = s.koyomi;
+            o.juMethod = method;
+            const Koyomi koyomi = DateToKyu(t, o, false);
+            jus.insert(koyomi.BanKyoku[3]);
+            const ChartRecord chart = BanCreate(koyomi, s.kind, s.method, &standardPatternDetector());
+            const SuuScores scores = SuuSan(chart, koyomi, tables, s.method);
+            const SenResult result = SenCheck(matter, s.direction, chart.Ban, scores);
+            every = every && result.matched;
+            if (method == s.koyomi.juMethod && result.matched)
+                row = searchRow(s.kind, t, chart, scores, s.element, result.direction, names);
+        }
+        differing += jus.size() > 1 ? 1 : 0;
+        if (every)
+            plain.push_back(*row);
+    }
+    EXPECT_GT(differing, 100u); // the schools do part ways over this span
+    for (int threads : {1, 2}) {
+        s.threads = threads;
+        const std::vector<ListRow> walked = SrcProc(s, matter, tables, names).rows();
+        ASSERT_FALSE(plain.empty());
+        ASSERT_EQ(walked.size(), plain.size()) << threads;
+        for (std::size_t i = 0; i < plain.size(); ++i)
+            ASSERT_EQ(walked[i], plain[i]) << "row " << i << " threads " << threads;
+    }
+    // Fewer moments than the school alone finds.
+    s.allSchools = false;
+    EXPECT_GT(SrcProc(s, matter, tables, names).rowCount(), plain.size());
 }
 
 // A match of any pattern that reads another pillar's stem (歳格 月格 日格
