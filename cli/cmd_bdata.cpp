@@ -74,15 +74,8 @@ int runBdata(const Args &argsIn)
     std::vector<std::string> positional;
     BdataArgs taken;
     const CommandLine line = bdataCommandLine(taken);
-    switch (parseCommandLine(line, args, positional, error)) {
-    case Parsed::Help:
-        std::cout << commandHelp(line);
-        return 0;
-    case Parsed::Bad:
-        return usageError(error);
-    case Parsed::Ok:
-        break;
-    }
+    if (const std::optional<int> status = readCommandLine(line, args, positional))
+        return *status;
     EngineOptions &engine = taken.engine;
     ChartDataListOptions &options = taken.options;
     const std::optional<int> kind = taken.kind;

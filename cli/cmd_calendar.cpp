@@ -103,15 +103,8 @@ int runCalendar(const Args &given)
     std::vector<std::string> positional;
     CalendarArgs taken;
     const CommandLine line = calendarCommandLine(taken);
-    switch (parseCommandLine(line, args, positional, error)) {
-    case Parsed::Help:
-        std::cout << commandHelp(line);
-        return 0;
-    case Parsed::Bad:
-        return usageError(error);
-    case Parsed::Ok:
-        break;
-    }
+    if (const std::optional<int> status = readCommandLine(line, args, positional))
+        return *status;
     CalendarOptions &options = taken.options;
     const bool csv = taken.csv;
     const std::string &icsPath = taken.icsPath;

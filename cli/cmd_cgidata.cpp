@@ -78,15 +78,8 @@ int runCgidata(const Args &argsIn)
     CgidataArgs taken;
     const CommandLine line = cgidataCommandLine(taken);
     std::vector<std::string> positional;
-    switch (parseCommandLine(line, args, positional, error)) {
-    case Parsed::Help:
-        std::cout << commandHelp(line);
-        return 0;
-    case Parsed::Bad:
-        return usageError(error);
-    case Parsed::Ok:
-        break;
-    }
+    if (const std::optional<int> status = readCommandLine(line, args, positional))
+        return *status;
     if (!positional.empty())
         return usageError("不明な引数です: " + positional.front());
     EngineOptions &engine = taken.engine;

@@ -199,15 +199,8 @@ int runChart(const Args &argsIn)
     ChartArgs given;
     const CommandLine line = chartCommandLine(given);
     std::vector<std::string> positional;
-    switch (parseCommandLine(line, args, positional, error)) {
-    case Parsed::Help:
-        std::cout << commandHelp(line);
-        return 0;
-    case Parsed::Bad:
-        return usageError(error);
-    case Parsed::Ok:
-        break;
-    }
+    if (const std::optional<int> status = readCommandLine(line, args, positional))
+        return *status;
     KoyomiOptions &options = given.options;
     const LayingMethod method = given.method;
     const std::vector<int> &kinds = given.kinds;
@@ -323,15 +316,8 @@ int runBatch(const Args &argsIn)
     KoyomiOptions calendar;
     const CommandLine table = batchCommandLine(calendar, numbersPath);
     std::vector<std::string> positional;
-    switch (parseCommandLine(table, args, positional, error)) {
-    case Parsed::Help:
-        std::cout << commandHelp(table);
-        return 0;
-    case Parsed::Bad:
-        return usageError(error);
-    case Parsed::Ok:
-        break;
-    }
+    if (const std::optional<int> status = readCommandLine(table, args, positional))
+        return *status;
     if (!positional.empty())
         return usageError("使い方: velm-cli batch [--numbers FILE] < 要求行");
     const NumberTables tables = loadNumbers(numbersPath);

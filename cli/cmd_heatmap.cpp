@@ -95,15 +95,8 @@ int runHeatmap(const Args &given)
     std::vector<std::string> positional;
     HeatmapArgs taken;
     const CommandLine line = heatmapCommandLine(taken);
-    switch (parseCommandLine(line, args, positional, error)) {
-    case Parsed::Help:
-        std::cout << commandHelp(line);
-        return 0;
-    case Parsed::Bad:
-        return usageError(error);
-    case Parsed::Ok:
-        break;
-    }
+    if (const std::optional<int> status = readCommandLine(line, args, positional))
+        return *status;
     EngineOptions &engine = taken.engine;
     const std::optional<int> days = taken.days;
     const int kind = taken.kind;

@@ -104,15 +104,8 @@ int runKoyomi(const Args &given)
     KoyomiArgs taken;
     const CommandLine line = koyomiCommandLine(taken);
     std::vector<std::string> positional;
-    switch (parseCommandLine(line, args, positional, error)) {
-    case Parsed::Help:
-        std::cout << commandHelp(line);
-        return 0;
-    case Parsed::Bad:
-        return usageError(error);
-    case Parsed::Ok:
-        break;
-    }
+    if (const std::optional<int> status = readCommandLine(line, args, positional))
+        return *status;
     KoyomiOptions &options = taken.options;
     const BoundaryOptions &near = taken.near;
     const bool json = taken.json;
@@ -237,15 +230,8 @@ int runTerms(const Args &given)
     KoyomiOptions options;
     const CommandLine line = termsCommandLine(options);
     std::vector<std::string> positional;
-    switch (parseCommandLine(line, args, positional, error)) {
-    case Parsed::Help:
-        std::cout << commandHelp(line);
-        return 0;
-    case Parsed::Bad:
-        return usageError(error);
-    case Parsed::Ok:
-        break;
-    }
+    if (const std::optional<int> status = readCommandLine(line, args, positional))
+        return *status;
     std::optional<int> year;
     for (const std::string &word : positional) {
         if (year)

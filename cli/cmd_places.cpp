@@ -140,15 +140,8 @@ int runPlaces(const Args &given)
     std::vector<std::string> positional;
     PlacesArgs taken;
     const CommandLine line = placesCommandLine(taken);
-    switch (parseCommandLine(line, args, positional, error)) {
-    case Parsed::Help:
-        std::cout << commandHelp(line);
-        return 0;
-    case Parsed::Bad:
-        return usageError(error);
-    case Parsed::Ok:
-        break;
-    }
+    if (const std::optional<int> status = readCommandLine(line, args, positional))
+        return *status;
     const std::string &note = taken.note;
     const bool home = taken.home;
     const bool json = taken.json;

@@ -119,15 +119,8 @@ int runQuick(const Args &argsIn)
     std::vector<std::string> positional;
     QuickArgs taken;
     const CommandLine line = quickCommandLine(taken);
-    switch (parseCommandLine(line, args, positional, error)) {
-    case Parsed::Help:
-        std::cout << commandHelp(line);
-        return 0;
-    case Parsed::Bad:
-        return usageError(error);
-    case Parsed::Ok:
-        break;
-    }
+    if (const std::optional<int> status = readCommandLine(line, args, positional))
+        return *status;
     EngineOptions &engine = taken.engine;
     QuickSearchOptions &options = taken.options;
     const std::optional<int> kind = taken.kind;

@@ -129,15 +129,8 @@ int runSearch(const Args &given)
     std::vector<std::string> positional;
     SearchArgs taken;
     const CommandLine line = searchCommandLine(taken);
-    switch (parseCommandLine(line, args, positional, error)) {
-    case Parsed::Help:
-        std::cout << commandHelp(line);
-        return 0;
-    case Parsed::Bad:
-        return usageError(error);
-    case Parsed::Ok:
-        break;
-    }
+    if (const std::optional<int> status = readCommandLine(line, args, positional))
+        return *status;
     SearchSettings &settings = taken.settings;
     const std::optional<std::string> &matterName = taken.matterName;
     const std::string &outPath = taken.outPath;

@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include <algorithm>
+#include <iostream>
 #include <map>
 
 namespace velm::cli {
@@ -32,6 +33,21 @@ const Option *find(const CommandLine &line, const std::string &name)
 }
 
 } // namespace
+
+std::optional<int> readCommandLine(const CommandLine &line, const Args &args, std::vector<std::string> &positional)
+{
+    std::string error;
+    switch (parseCommandLine(line, args, positional, error)) {
+    case Parsed::Help:
+        std::cout << commandHelp(line);
+        return 0;
+    case Parsed::Bad:
+        return usageError(error);
+    case Parsed::Ok:
+        break;
+    }
+    return std::nullopt;
+}
 
 std::size_t displayWidth(const std::string &text)
 {

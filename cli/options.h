@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,10 @@ enum class Parsed { Ok, Help, Bad };
 // command.
 Parsed parseCommandLine(const CommandLine &line, const Args &args, std::vector<std::string> &positional,
                         std::string &error);
+// parseCommandLine as every command answers it: the exit status when the
+// command is done (0 after printing its --help, that of usageError for a
+// refused word), nothing when it goes on with `positional`.
+std::optional<int> readCommandLine(const CommandLine &line, const Args &args, std::vector<std::string> &positional);
 
 // Columns a text takes in a terminal: two for each character beyond ASCII
 // (the program's texts are Japanese), one for the others.
