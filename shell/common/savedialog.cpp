@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "shell/common/messages.h"
+
 namespace velm {
 namespace {
 
@@ -61,6 +63,20 @@ QString askSaveFile(QWidget *parent, const QString &caption, const QStringList &
     const QString file = dialog.selectedFiles().constFirst();
     rememberSaveFolder(file);
     return file;
+}
+
+void savePicture(QWidget *owner, QString path, const std::function<QString(const QString &path)> &write)
+{
+    if (path.isEmpty())
+        return;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
+        path += QStringLiteral(".png");
+    const QString error = write(path);
+    if (!error.isEmpty())
+        ui::showError(owner, error);
+    else
+        ui::showSaved(owner, path);
 }
 
 } // namespace velm

@@ -26,4 +26,9 @@ void rememberSaveFolder(const QString &file);
 // Where the folder is kept between runs: read once now, written at each change.
 void keepSaveFolder(std::function<QString()> read, std::function<void(const QString &)> write);
 
+// A picture saved to `path` as the user chose it (empty: cancelled): PNG
+// unless the name ends in .pdf or .png, written by `write` (its error, or
+// empty), then the error or a short confirmation shown over `owner`.
+void savePicture(QWidget *owner, QString path, const std::function<QString(const QString &path)> &write);
+
 } // namespace velm

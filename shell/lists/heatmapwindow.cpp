@@ -916,17 +916,8 @@ void THeatF::ExpBtnClick()
 {
     if (!m_canvas->picture())
         return;
-    QString path = saveFileName ? saveFileName(this) : QString();
-    if (path.isEmpty())
-        return;
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
-        path += QStringLiteral(".png");
-    const QString error = exportPicture(path);
-    if (!error.isEmpty())
-        ui::showError(this, error);
-    else
-        ui::showSaved(this, path);
+    savePicture(this, saveFileName ? saveFileName(this) : QString(),
+                [this](const QString &path) { return exportPicture(path); });
 }
 
 } // namespace velm

@@ -6,7 +6,6 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QHideEvent>
@@ -814,17 +813,8 @@ QString TMapF::exportPicture(const QString &path) const
 
 void TMapF::ExpBtnClick()
 {
-    QString path = saveFileName ? saveFileName(this) : QString();
-    if (path.isEmpty())
-        return;
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
-        path += QStringLiteral(".png");
-    const QString error = exportPicture(path);
-    if (!error.isEmpty())
-        ui::showError(this, error);
-    else
-        ui::showSaved(this, path);
+    savePicture(this, saveFileName ? saveFileName(this) : QString(),
+                [this](const QString &path) { return exportPicture(path); });
 }
 
 } // namespace velm
