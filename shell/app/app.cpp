@@ -271,12 +271,12 @@ void scheduleScreenshot(TMainF &main, const StartOptions &options)
                                      m.time().minute(), 0});
         }
         main.BanBtnClick();
-        main.Tile1Click();
+        main.charts()->tile();
         // The pane as after a click on the hour chart's south palace.
         if (const std::optional<CivilTime> at = main.enteredMoment()) {
-            if (TBanF *hour = main.chartWindow(QString::fromStdString(chartTitle(3, *at)))) {
+            if (TBanF *hour = main.charts()->chartWindow(QString::fromStdString(chartTitle(3, *at)))) {
                 if (auto *sub = qobject_cast<QMdiSubWindow *>(hour->parentWidget()))
-                    main.mdiArea()->setActiveSubWindow(sub);
+                    main.charts()->mdiArea()->setActiveSubWindow(sub);
                 main.PnlRead(4);
             }
         }
@@ -316,11 +316,11 @@ int exportChart(const StartOptions &options)
     }
     // One chart: the kind asked for, without the designated hours of the day.
     for (int k = 0; k < 4; ++k)
-        main.setBanGrp(k, k == options.kind);
-    main.setCGS(false);
+        main.entry()->setBanGrp(k, k == options.kind);
+    main.entry()->setCGS(false);
     main.setMoment(moment);
     main.BanBtnClick();
-    const QList<TBanF *> charts = main.chartWindows();
+    const QList<TBanF *> charts = main.charts()->chartWindows();
     if (charts.isEmpty()) {
         std::fprintf(stderr, "velm: 盤を作成できませんでした。\n");
         return 1;

@@ -188,9 +188,9 @@ void addMasterDataCommands(TMainF &main, StartWindows &w, const SearchWindows &s
                              QStringLiteral("遁甲盤を印刷します"), IconId::PrintCharts,
                              Placement{TMainF::FileMenu, TMainF::WindowBar, "Exit1", "ClrBtn"}, [&main] {
                                  if (main.hooks().printCharts)
-                                     main.hooks().printCharts(main.tiledCharts(), &main);
+                                     main.hooks().printCharts(main.charts()->tiledCharts(), &main);
                              });
-    print->setEnabled(!main.chartWindows().isEmpty());
+    print->setEnabled(!main.charts()->chartWindows().isEmpty());
     if (QMenu *file = main.menu(TMainF::FileMenu)) {
         // The PDF of all charts stands beside their printing.
         for (const char *name : {"PdfItem", "Pdf4Item"})
@@ -224,7 +224,7 @@ std::unique_ptr<StartWindows> makeStartWindows(TMainF &main, AppSettings &settin
 
     TMainF::Hooks hooks = main.hooks();
     hooks.showTeii = [&main, teii, teii2] {
-        const QWidget *charts = main.mdiArea();
+        const QWidget *charts = main.charts()->mdiArea();
         placeFixedViews(*teii, *teii2, QRect(charts->mapToGlobal(QPoint(0, 0)), charts->size()));
         for (QWidget *w : {static_cast<QWidget *>(teii), static_cast<QWidget *>(teii2)}) {
             w->show();

@@ -84,21 +84,26 @@ TMainF::TMainF(AppSettings &settings, QWidget *parent)
     };
     openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
 
+    m_entry = new EntryPanel(m_settings, this);
+    m_charts = new ChartHost(m_settings, m_constData, this);
+    // The charts the host lays by itself read the options as the entry does.
+    m_charts->options = [this] { return engineOptions(); };
     buildActions();
     buildCentre();
-    buildEntry();
     buildToolBars();
     buildMenus();
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-    m_boundaryL = new QLabel;
-    m_boundaryL->setObjectName(QStringLiteral("BoundaryL"));
-    m_boundaryL->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
-    statusBar()->addPermanentWidget(m_boundaryL);
-    m_calendarL = new QLabel;
-    m_calendarL->setObjectName(QStringLiteral("CalendarL"));
-    statusBar()->addPermanentWidget(m_calendarL);
+    statusBar()->addPermanentWidget(m_entry->boundaryLabel());
+    statusBar()->addPermanentWidget(m_entry->calendarLabel());
 
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { UpdateMenuItems(); });
+    connect(m_entry, &EntryPanel::chartsWanted, this, &TMainF::BanBtnClick);
+    connect(m_charts, &ChartHost::chartsChanged, this, &TMainF::UpdateMenuItems);
+    connect(m_charts, &ChartHost::chartClicked, this, &TMainF::chartClicked);
+    connect(m_charts, &ChartHost::palaceClicked, this, &TMainF::palaceClicked);
+    connect(m_charts, &ChartHost::printRequested, this, [this](TBanF *w) {
+        if (m_hooks.printCharts)
+            m_hooks.printCharts({w}, w);
+    });
 
     NowBtnClick();
     DataRead();
@@ -155,9 +160,9 @@ void TMainF::buildActions()
     };
     connect(makeAction(QStringLiteral("TeiiItem"), QStringLiteral("定位の一覧(&P)"), {}), &QAction::triggered, this, showTeii);
     connect(makeAction(QStringLiteral("Clr1"), QStringLiteral("遁甲盤を全て閉じる(&N)"), {}), &QAction::triggered, this, &TMainF::Clr1Click);
-    connect(makeAction(QStringLiteral("Tile1"), QStringLiteral("並べて表示(&T)"), {}), &QAction::triggered, this, &TMainF::Tile1Click);
-    connect(makeAction(QStringLiteral("Cascade1"), QStringLiteral("重ねて表示(&C)"), {}), &QAction::triggered, this, &TMainF::Cascade1Click);
-    connect(makeAction(QStringLiteral("ArrangeAll1"), QStringLiteral("ｱｲｺﾝの整列(&A)"), {}), &QAction::triggered, this, &TMainF::ArrangeAll1Click);
+    connect(makeAction(QStringLiteral("Tile1"), QStringLiteral("並べて表示(&T)"), {}), &QAction::triggered, m_charts, &ChartHost::tile);
+    connect(makeAction(QStringLiteral("Cascade1"), QStringLiteral("重ねて表示(&C)"), {}), &QAction::triggered, m_charts, &ChartHost::cascade);
+    connect(makeAction(QStringLiteral("ArrangeAll1"), QStringLiteral("ｱｲｺﾝの整列(&A)"), {}), &QAction::triggered, m_charts, &ChartHost::arrangeIcons);
     connect(makeAction(QStringLiteral("Contents1"), QStringLiteral("目次(&C)"), {}), &QAction::triggered, this, &TMainF::HelpBtnClick);
     connect(makeAction(QStringLiteral("WebItem"), QStringLiteral("ｻﾎﾟｰﾄﾍﾟｰｼﾞへ(&W)"), {}), &QAction::triggered, this, &TMainF::URLBtnClick);
     connect(makeAction(QStringLiteral("About1"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), {}), &QAction::triggered, this, [this] {
@@ -179,8 +184,8 @@ void TMainF::buildActions()
     connect(button("NowBtn", QStringLiteral("現在の日付をセットします"), IconId::Now), &QAction::triggered, this, &TMainF::NowBtnClick);
     connect(button("BExpBtn", QStringLiteral("遁甲盤の内容をﾃｷｽﾄに出力します"), IconId::ExportCharts), &QAction::triggered, this, &TMainF::BExpBtnClick);
     connect(button("ClrBtn", QStringLiteral("遁甲盤を全て閉じます"), IconId::CloseAll), &QAction::triggered, this, &TMainF::Clr1Click);
-    connect(button("TileBtn", QStringLiteral("並べて表示します"), IconId::Tile), &QAction::triggered, this, &TMainF::Tile1Click);
-    connect(button("CasBtn", QStringLiteral("重ねて表示します"), IconId::Cascade), &QAction::triggered, this, &TMainF::Cascade1Click);
+    connect(button("TileBtn", QStringLiteral("並べて表示します"), IconId::Tile), &QAction::triggered, m_charts, &ChartHost::tile);
+    connect(button("CasBtn", QStringLiteral("重ねて表示します"), IconId::Cascade), &QAction::triggered, m_charts, &ChartHost::cascade);
     QAction *teii = makeAction(QStringLiteral("TeiiBtn"), QStringLiteral("定"), QStringLiteral("定位一覧を表示します"));
     connect(teii, &QAction::triggered, this, showTeii);
     connect(button("HelpBtn", QStringLiteral("ヘルプを起動します"), IconId::Help), &QAction::triggered, this, &TMainF::HelpBtnClick);
@@ -230,7 +235,7 @@ void TMainF::buildMenus()
     w->addAction(action(QStringLiteral("Tile1")));
     w->addAction(action(QStringLiteral("Cascade1")));
     w->addAction(action(QStringLiteral("ArrangeAll1")));
-    connect(w, &QMenu::aboutToShow, this, &TMainF::MnuBarInitMenu);
+    connect(w, &QMenu::aboutToShow, this, [this, w] { m_charts->listWindows(w); });
 
     m_menus[HelpMenu]->addAction(action(QStringLiteral("Contents1")));
     m_menus[HelpMenu]->addAction(action(QStringLiteral("WebItem")));
@@ -260,21 +265,21 @@ void TMainF::buildToolBars()
     m_bars[EntBar]->addAction(action(QStringLiteral("BanBtn")));
     m_bars[EntBar]->addAction(action(QStringLiteral("NBanBtn")));
     m_bars[EntBar]->addSeparator();
-    m_bars[EntBar]->addWidget(m_dateE);
-    m_bars[EntBar]->addWidget(m_timeE);
-    m_bars[EntBar]->addWidget(findChild<QWidget *>(QStringLiteral("TimeBtn")));
+    m_bars[EntBar]->addWidget(m_entry->dateField());
+    m_bars[EntBar]->addWidget(m_entry->timeField());
+    m_bars[EntBar]->addWidget(m_entry->spinButton());
     m_bars[EntBar]->addAction(action(QStringLiteral("NowBtn")));
 
-    m_bars[SystemBar]->addWidget(m_banGrpBox);
-    m_bars[SystemBar]->addWidget(m_cgsBox);
+    m_bars[SystemBar]->addWidget(m_entry->kindsBox());
+    m_bars[SystemBar]->addWidget(m_entry->designationBox());
     m_bars[SystemBar]->addSeparator();
     m_bars[SystemBar]->addAction(action(QStringLiteral("SysBtn")));
-    connect(m_bars[SystemBar], &QToolBar::orientationChanged, this, &TMainF::SystemBarOrientation);
+    connect(m_bars[SystemBar], &QToolBar::orientationChanged, m_entry, &EntryPanel::arrange);
 
     for (const char *name : {"BExpBtn", "ClrBtn", "TileBtn", "CasBtn", "TeiiBtn", "HelpBtn"})
         m_bars[WindowBar]->addAction(action(QLatin1String(name)));
     m_bars[NetBar]->addAction(action(QStringLiteral("URLBtn")));
-    m_bars[KoyomiBar]->addWidget(m_panel1);
+    m_bars[KoyomiBar]->addWidget(m_entry->summaryLabel());
 
     addToolBar(Qt::TopToolBarArea, m_bars[FindBar]);
     addToolBar(Qt::TopToolBarArea, m_bars[EntBar]);
@@ -282,23 +287,17 @@ void TMainF::buildToolBars()
     addToolBar(Qt::LeftToolBarArea, m_bars[SystemBar]);
     addToolBar(Qt::LeftToolBarArea, m_bars[NetBar]);
     addToolBar(Qt::BottomToolBarArea, m_bars[KoyomiBar]);
-    SystemBarOrientation(m_bars[SystemBar]->orientation());
+    m_entry->arrange(m_bars[SystemBar]->orientation());
     // The search bar gets its buttons with the search windows.
     m_bars[FindBar]->setVisible(!m_bars[FindBar]->actions().isEmpty());
 }
 
 void TMainF::buildCentre()
 {
-    m_mdi = new QMdiArea(this);
-    m_mdi->setObjectName(QStringLiteral("MdiArea"));
-    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // A maximised or resized window tiles its charts to the new size.
-    m_mdi->installEventFilter(this);
     m_pane = new ImiPnl(this);
     connect(m_pane, &ImiPnl::houiChanged, this, [this](int pos) {
         // HouiBoxChange: only while a chart can be described.
-        if (!chartWindows().isEmpty())
+        if (!m_charts->chartWindows().isEmpty())
             PnlRead(pos);
     });
     connect(m_pane, &ImiPnl::exportRequested, this, &TMainF::ExpBtnClick);
@@ -306,7 +305,7 @@ void TMainF::buildCentre()
     m_split = new QSplitter(Qt::Horizontal, this);
     m_split->setObjectName(QStringLiteral("Splitter1"));
     m_split->setChildrenCollapsible(false);
-    m_split->addWidget(m_mdi);
+    m_split->addWidget(m_charts->mdiArea());
     m_split->addWidget(m_pane);
     m_split->setStretchFactor(0, 1);
     m_split->setStretchFactor(1, 0);
@@ -321,19 +320,6 @@ QToolBar *TMainF::toolBar(Bar bar) const
 QMenu *TMainF::menu(Menu m) const
 {
     return m_menus[m];
-}
-
-void TMainF::SystemBarOrientation(Qt::Orientation orientation)
-{
-    // Docked at the side the chart kinds stand in one column, else in a row.
-    auto *grid = static_cast<QGridLayout *>(m_banGrpBox->layout());
-    for (int n = 0; n < 4; ++n) {
-        grid->removeWidget(m_banGrp[n]);
-        if (orientation == Qt::Vertical)
-            grid->addWidget(m_banGrp[n], n, 0);
-        else
-            grid->addWidget(m_banGrp[n], 0, n);
-    }
 }
 
 void TMainF::setHooks(Hooks hooks)
@@ -364,8 +350,6 @@ QMenu *TMainF::createPopupMenu()
 
 bool TMainF::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_mdi && event->type() == QEvent::Resize)
-        retileSoon();
     if (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved) {
         if (auto *m = qobject_cast<QMenu *>(watched))
             m->menuAction()->setVisible(!m->actions().isEmpty());
@@ -386,12 +370,10 @@ void TMainF::DataRead()
     for (const std::string &message : m_constData.messages)
         ui::showWarning(nullptr, QString::fromStdString(message));
 
-    m_KCB1 = m_settings.hourStarFollowsDun();
+    m_entry->setKCB1(m_settings.hourStarFollowsDun());
     m_stsBar->setChecked(m_settings.statusBarShown());
     statusBar()->setVisible(m_settings.statusBarShown());
-    for (int n = 0; n < 4; ++n)
-        m_banGrp[n]->setChecked(m_settings.chartKindChecked(n));
-    m_cgs->setChecked(m_settings.designatedChartFlags() & 1);
+    m_entry->readSettings();
     m_pane->Memo1()->setFont(m_settings.memoFont().font());
     m_split->setSizes({std::max(200, width() - m_settings.explanationPaneWidth()), std::max(185, m_settings.explanationPaneWidth())});
     m_pane->setKyuPnlHeight(m_settings.palacePanelHeight());
@@ -400,12 +382,10 @@ void TMainF::DataRead()
 
 void TMainF::DataSave()
 {
-    for (int n = 0; n < 4; ++n)
-        m_settings.setChartKindChecked(n, m_banGrp[n]->isChecked());
+    m_entry->saveSettings();
     m_settings.setExplanationPaneWidth(m_pane->width());
     m_settings.setPalacePanelHeight(m_pane->kyuPnlHeight());
     m_settings.setStatusBarShown(m_stsBar->isChecked());
-    m_settings.setDesignatedChartFlags((m_settings.designatedChartFlags() & ~1) | (m_cgs->isChecked() ? 1 : 0));
     FontRecord fl = m_settings.memoFont();
     m_settings.setMemoFont(fl);
 }
@@ -495,18 +475,18 @@ void TMainF::placeForFourCharts()
     display.banFont = m_settings.chartFont().name;
     display.banFontSize = m_settings.chartFont().size;
     display.sysFont = m_settings.baseFont().name;
-    TBanF sample(layChart(m_koyomi, KindHour, engineOptions().method, nullptr, &m_constData), QString(), CivilTime{},
+    TBanF sample(layChart(m_entry->koyomi(), KindHour, engineOptions().method, nullptr, &m_constData), QString(), CivilTime{},
                  display);
     if (QLayout *l = sample.layout())
         l->activate();
     const QSize chart = sample.sizeHint().expandedTo(sample.minimumSizeHint());
-    const QStyle *style = m_mdi->style();
+    const QStyle *style = m_charts->mdiArea()->style();
     const int frame = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
     const int titleBar = style->pixelMetric(QStyle::PM_TitleBarHeight);
     const QSize tiled(2 * (chart.width() + 2 * frame), 2 * (chart.height() + titleBar + frame));
     // Everything around the chart area (menus, tool bars, the entry, the
     // status bar, the window frame) as it stands now that the window is shown.
-    const QSize around = frameGeometry().size() - m_mdi->viewport()->size();
+    const QSize around = frameGeometry().size() - m_charts->mdiArea()->viewport()->size();
     const int pane = std::max(185, m_settings.explanationPaneWidth()) + m_split->handleWidth();
     QSize wanted(tiled.width() + pane + around.width(), tiled.height() + around.height());
     wanted = wanted.boundedTo(available.size());
@@ -563,23 +543,6 @@ void TMainF::refreshFromSettings()
     applyColourRule();
 }
 
-void TMainF::setKCB1(bool on)
-{
-    m_KCB1 = on;
-}
-
-EngineOptions TMainF::engineOptions() const
-{
-    EngineOptions o = velm::engineOptions(m_settings, m_KCB1);
-    if (const std::optional<CivilTime> entered = velm::enteredMoment(m_dateSeconds, m_timeE->text())) {
-        QString error;
-        const ClockReading r = readEntered(*entered, o, foldFor(*entered), error);
-        if (r.ok())
-            o.koyomi = r.options; // the calendar clock's offset read
-    }
-    return o;
-}
-
 void TMainF::applyColourRule()
 {
     m_pane->setColourRule(
@@ -595,18 +558,14 @@ void TMainF::applyFonts()
     if (setu.size > 0)
         memo.setPointSize(setu.size);
     m_pane->applyFonts(basic.name, memo);
-    for (QWidget *w : std::initializer_list<QWidget *>{m_panel1, m_dateE, m_timeE, m_banGrpBox, m_cgsBox}) {
-        QFont f = w->font();
-        f.setFamily(basic.name);
-        w->setFont(f);
-    }
+    m_entry->applyFontFamily(basic.name);
 }
 
 // --- commands -------------------------------------------------------------------------
 
 void TMainF::UpdateMenuItems()
 {
-    const bool any = !chartWindows().isEmpty();
+    const bool any = !m_charts->chartWindows().isEmpty();
     for (const char *name : {"ClrBtn", "TileBtn", "CasBtn", "BExpBtn", "Clr1", "Tile1", "Cascade1", "ArrangeAll1",
                              "PdfItem", "Pdf4Item"})
         action(QLatin1String(name))->setEnabled(any);
@@ -637,7 +596,7 @@ void TMainF::URLBtnClick()
 
 void TMainF::exportChartsPdf(bool fourPerSheet)
 {
-    const QList<TBanF *> charts = tiledCharts();
+    const QList<TBanF *> charts = m_charts->tiledCharts();
     if (charts.isEmpty())
         return;
     QString path = savePdfName ? savePdfName(this) : QString();

@@ -1,14 +1,12 @@
 #pragma once
 
-// The main window TMainF: the parent of every chart window, the date and time
-// entry from which charts are made, the commands of the menus and toolbars,
-// and the explanation pane that describes the palace last picked.
+// The main window TMainF: the entry (the moment from which charts are made),
+// the chart host (the chart windows) and the explanation pane that describes
+// the palace last picked, composed under the menus and toolbars that carry
+// the commands.
 
-#include <array>
-#include <cstdint>
 #include <functional>
 #include <optional>
-#include <vector>
 
 #include <QList>
 #include <QMainWindow>
@@ -16,26 +14,16 @@
 #include <QUrl>
 
 #include "engine/constdata.h"
-#include "engine/koyomi.h"
-#include "evaluation/numbers.h"
-#include "output/laidchart.h"
-#include "shell/common/boundarynote.h"
-#include "shell/settings/appsettings.h"
-#include "shell/main/dateentry.h"
 #include "shell/common/chartopener.h"
 #include "shell/common/pcolor.h"
+#include "shell/main/charthost.h"
+#include "shell/main/entrypanel.h"
+#include "shell/settings/appsettings.h"
 
 class QAction;
-class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QMdiArea;
-class QMdiSubWindow;
 class QMenu;
 class QSplitter;
 class QToolBar;
-class QToolButton;
 
 namespace velm {
 
@@ -83,42 +71,20 @@ public:
     // else at the stored placement; then the moment is set to now.
     void showAtStart();
 
-    // --- the entry ------------------------------------------------------------
-    // The fields are "DateE", "TimeE" and "Panel1" by object name.
+    // --- the parts -----------------------------------------------------------
+    // The date and time entry with its summary, and the chart windows.
+    EntryPanel *entry() const { return m_entry; }
+    ChartHost *charts() const { return m_charts; }
+
+    // --- what windows that open charts need (through the entry) ---------------
     bool BanGrp(int kind) const override;
-    void setBanGrp(int kind, bool checked);
-    bool CGS() const;
-    void setCGS(bool checked);
-    // The date value, a date that may carry a fraction of a day (seconds).
-    std::int64_t dateValue() const { return m_dateSeconds; }
-    void setDateValue(std::int64_t seconds);
-    // DateE and TimeE (as "hh:nn") from a moment; runs DispDateData through the time change.
     void setMoment(const CivilTime &moment) override;
-    // The moment of DateE and TimeE on the calendar clock (the entered time
-    // itself unless the settings name a zone or local solar time); nullopt
-    // while the time is half typed or the clock cannot read it.
     std::optional<CivilTime> enteredMoment() const override;
     std::optional<CivilTime> askEnteredMoment(QWidget *parent) override;
     QDate enteredDate() const override;
-    // The calendar facts of the last DispDateData.
-    const Koyomi &koyomi() const { return m_koyomi; }
-
-    // Opening a chart from another window: check the kind, set the moment, make the charts.
+    // Opening a chart from another window: check the kind, show the moment
+    // in the entry, make the charts of it.
     void openChart(int kind, const CivilTime &moment) override;
-
-    // --- the chart windows ----------------------------------------------------
-    QMdiArea *mdiArea() const { return m_mdi; }
-    // Most recently active first.
-    QList<TBanF *> chartWindows() const;
-    TBanF *chartWindow(const QString &title) const;
-    // The chart window the explanation pane describes (the active one).
-    TBanF *activeChartWindow() const;
-    // The order of tiling and printing: by sets of charts, the newest set
-    // first, each set 年 月 日 then its hour charts in time order.
-    QList<TBanF *> tiledCharts() const;
-    // The chart of the newest set's entered moment (its hour chart when one
-    // was made), null without charts.
-    TBanF *enteredChart() const;
 
     // --- shared state ---------------------------------------------------------
     AppSettings &settings() { return m_settings; }
@@ -126,7 +92,7 @@ public:
     // Time zone (the calendar clock's offset at the entered moment), ju
     // periods, KCB1 (this window's copy), laying method, terms and clock.
     EngineOptions engineOptions() const override;
-    bool KCB1() const { return m_KCB1; }
+    bool KCB1() const;
     ImiPnl *pane() const { return m_pane; }
     QToolBar *toolBar(Bar bar) const;
     QMenu *menu(Menu menu) const;
@@ -135,17 +101,11 @@ public:
     QString summary() const;
 
 public slots:
-    void DispDateData();
     void BanBtnClick();
     void NowBtnClick() override;
-    void TimeBtnUpClick();
-    void TimeBtnDownClick();
     void PBanBtnClick();
     void NBanBtnClick();
     void Clr1Click();
-    void Tile1Click();
-    void Cascade1Click();
-    void ArrangeAll1Click();
     void BExpBtnClick();
     void ExpBtnClick();
     void HelpBtnClick();
@@ -167,7 +127,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // mainwindow.cpp: frame, commands, settings
     void buildActions();
     void buildMenus();
     void buildToolBars();
@@ -178,7 +137,6 @@ private:
     void FormActivate();
     void UpdateMenuItems();
     void updateHookActions();
-    void SystemBarOrientation(Qt::Orientation orientation);
     void applyFonts();
     void applyColourRule();
     void writeLayout();
@@ -188,110 +146,29 @@ private:
     void fitToolBarRows();
     bool writeTextLines(const QStringList &lines);
 
-    // mainwindow_charts.cpp: the entry and chart making
-    void buildEntry();
-    void dateEdited();
-    // Whether the date field holds a whole, existing date; otherwise says so.
-    bool dateReadable();
-    // DateE and TimeE together, DispDateData once.
-    void setEntry(std::int64_t dateSeconds, const QString &time);
-    void stepTime(int direction);
+    // mainwindow_charts.cpp: from the entry to the chart host
     void PNBtn(int direction);
-    // A moment of a chart request: as entered, on the calendar clock, and the
-    // options with the calendar clock's offset at it.
-    struct ChartMoment {
-        CivilTime entered;
-        CivilTime at;
-        EngineOptions options;
-    };
-    // What one press of the chart button lays, read from the fields once:
-    // the moment, the kinds ticked and the designated hours of its day.
-    struct ChartRequest {
-        ChartMoment moment;
-        std::array<bool, 4> kinds{};
-        std::vector<ChartMoment> designated;
-    };
-    // The entered moment read on the clock; nullopt with the message when
-    // the clock cannot read it.
-    std::optional<ChartMoment> chartMoment(const CivilTime &entered, QString &error) const;
-    std::optional<ChartRequest> chartRequest(const CivilTime &entered, QString &error) const;
-    // The charts of the entered moment, each laid from the request's values.
+    // The charts of a moment as entered: the fold asked when needed, then laid.
+    void makeCharts(const CivilTime &entered);
+    // One request read from the entry, every chart laid from its values.
     void layCharts(const CivilTime &entered);
-    // designated: a designated hour chart, laid at the start of its double-hour.
-    void makeChart(int kind, const QString &title, const ChartMoment &moment, const NumberTables &numbers,
-                   bool designated = false);
-    // A chart window of the laid chart; `entered` is its moment as entered,
-    // `at` the same on the calendar clock with its note. It joins set `set`
-    // of charts, whose entered moment is `setMoment`. `title` ends with the
-    // `calendar` caption when there is one; the window shows it inside.
-    TBanF *addChartWindow(const LaidChart &laid, const QString &title, const QString &calendar,
-                          const CivilTime &entered, const BoundaryNote &note, const CivilTime &at,
-                          bool crossable, int set, const QString &setMoment);
-    // Tiles, then scrolls so that `visible` (if any) is in view.
-    void tileCharts(TBanF *visible);
-    // After a change of the chart area's size, when charts tile by themselves.
-    void retileSoon();
-    // "境界の反対側" of a chart window: the chart across its nearest boundary.
-    void otherSide(TBanF *window);
-    // "流派比較": the hour chart's ju and scores by each school, side by side.
-    void compareSchools(TBanF *window);
-    // The title of a chart of the entered kind and moment, with the calendar
-    // in use; `side` ("立春後") marks a chart on one side of a term.
-    QString chartWindowTitle(int kind, const CivilTime &at, const EngineOptions &options,
-                             const QString &side = {}) const;
-    bool bringToFront(const QString &title);
-    // A window of the chart command's moment already open joins its set.
-    void joinNewestSet(TBanF *window);
     void chartClicked(TBanF *window);
     void palaceClicked(TBanF *window, int pos);
-    void MnuBarInitMenu();
-    void CldMenuClick(QMdiSubWindow *sub);
-    std::optional<NumberTables> loadNumbers();
-    QMdiSubWindow *subWindowOf(const TBanF *window) const;
 
     AppSettings &m_settings;
     Hooks m_hooks;
     ConstData m_constData;
-    bool m_KCB1 = true;
-    Koyomi m_koyomi;
-    // How to read an entered time that a summer-time change skipped or
-    // repeated, as the user chose for that time.
-    std::optional<std::pair<CivilTime, Fold>> m_fold;
-    // The summary of the last moment that read.
-    QString m_lastGoodSummary;
-    Fold foldFor(const CivilTime &entered) const;
-    // Asks for m_fold when the entered time needs it; false when cancelled.
-    bool chooseFold(const CivilTime &entered, QWidget *parent);
-    QLabel *m_calendarL = nullptr; // the calendar in use, on the status line
-    QLabel *m_boundaryL = nullptr; // the entered moment near a boundary, on the status line
-    std::int64_t m_dateSeconds = 0;
-    bool m_settingDate = false;
-    bool m_making = false;
-    int m_setCount = 0;  // chart sets made so far
-    int m_madeCount = 0; // chart windows made so far
-    QString m_setMoment; // the entered moment of the set being made
-    bool m_retilePending = false;
-    QString m_numbersWarned;
 
     QPointer<TBanF> m_paneChart; // the chart the pane describes
-    QMdiArea *m_mdi = nullptr;
+    EntryPanel *m_entry = nullptr;
+    ChartHost *m_charts = nullptr;
     QSplitter *m_split = nullptr;
     ImiPnl *m_pane = nullptr;
     QToolBar *m_bars[6] = {};
     QAction *m_barEntries[5] = {};
     QMenu *m_menus[7] = {};
     QMenu *m_barMenu = nullptr;
-    QList<QAction *> m_windowListEntries;
-    QList<QMenu *> m_windowListMenus;
     QAction *m_stsBar = nullptr;
-
-    DateEntry *m_dateE = nullptr;
-    QLineEdit *m_timeE = nullptr;
-    QLabel *m_panel1 = nullptr;
-    QGroupBox *m_banGrpBox = nullptr;
-    QCheckBox *m_banGrp[4] = {};
-    QGroupBox *m_cgsBox = nullptr;
-    QCheckBox *m_cgs = nullptr;
 };
 
 } // namespace velm

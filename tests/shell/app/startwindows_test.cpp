@@ -181,8 +181,8 @@ TEST(StartWindows, EveryWindowShowsItsTextsWhole)
         main.showAtStart();
         main.setMoment(CivilTime{2024, 3, 1, 12, 0, 0});
         main.BanBtnClick();
-        ASSERT_FALSE(main.chartWindows().isEmpty());
-        emit main.chartWindows().first()->palaceClicked(6); // as a click on 坤 does
+        ASSERT_FALSE(main.charts()->chartWindows().isEmpty());
+        emit main.charts()->chartWindows().first()->palaceClicked(6); // as a click on 坤 does
         EXPECT_EQ(clippedReport(&main), "");
 
         // Every page of the windows with pages.

@@ -29,6 +29,7 @@
 #include "evaluation/patterns.h"
 #include "shell/app/app.h"
 #include "shell/lists/calendarwindow.h"
+#include "shell/main/dateentry.h"
 #include "shell/main/mainwindow.h"
 #include "shell/common/messages.h"
 #include "shell/common/pcolor.h"
@@ -314,7 +315,7 @@ TEST_F(CaleFTest, PopupMenuDeletesARowAndOpensCharts)
     EXPECT_EQ(cale->CntL()->text(), QStringLiteral("12:件"));
 
     // The hour row of 15:00 with its kind unchecked: asked, then made.
-    main->setBanGrp(KindHour, false);
+    main->entry()->setBanGrp(KindHour, false);
     messages.answer = ui::Answer::Yes;
     QTest::mousePress(viewport, Qt::RightButton, {}, cellCentre(4, 1));
     cale->popupMenu()->findChild<QAction *>(QStringLiteral("BanItem"))->trigger();
@@ -322,7 +323,7 @@ TEST_F(CaleFTest, PopupMenuDeletesARowAndOpensCharts)
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("『時盤』"))) << messages.texts[0].toStdString();
     EXPECT_TRUE(main->BanGrp(KindHour));
     EXPECT_EQ(main->findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), QStringLiteral("15:00"));
-    EXPECT_TRUE(main->chartWindow(QStringLiteral("時盤:24/03/10 15時")));
+    EXPECT_TRUE(main->charts()->chartWindow(QStringLiteral("時盤:24/03/10 15時")));
 }
 
 TEST_F(CaleFTest, DoubleClickOpensChartsOnlyWhenSetTo)
@@ -331,7 +332,7 @@ TEST_F(CaleFTest, DoubleClickOpensChartsOnlyWhenSetTo)
     QWidget *viewport = cale->grid()->viewport();
     settings->setDoubleClickOpensChart(false);
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, cellCentre(4, 8));
-    EXPECT_TRUE(main->chartWindows().isEmpty());
+    EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
 
     // On a day row the double click opens the day's charts and leaves its hours unfolded.
     settings->setDoubleClickOpensChart(true);
@@ -339,7 +340,7 @@ TEST_F(CaleFTest, DoubleClickOpensChartsOnlyWhenSetTo)
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, cellCentre(2, 0));
     EXPECT_EQ(visibleRows(), 12);
     EXPECT_TRUE(main->BanGrp(KindDay));
-    EXPECT_FALSE(main->chartWindows().isEmpty());
+    EXPECT_FALSE(main->charts()->chartWindows().isEmpty());
     EXPECT_EQ(main->findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), QStringLiteral("13:00"));
 }
 

@@ -102,16 +102,16 @@ TEST_F(HeatFTest, CellsAreTheCalendarsScoresInTheScoreColours)
 TEST_F(HeatFTest, AClickOpensTheChartOfTheCellAfterAskingForItsKind)
 {
     ASSERT_TRUE(heat->canvas()->picture());
-    main->setBanGrp(KindHour, false);
+    main->entry()->setBanGrp(KindHour, false);
     messages.answer = ui::Answer::No;
     QTest::mouseClick(heat->canvas(), Qt::LeftButton, {}, centreOf(12 + 5)); // 03/11 10:00
     EXPECT_TRUE(messages.saw(QStringLiteral("『時盤』")));
-    EXPECT_TRUE(main->chartWindows().isEmpty());
+    EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
 
     messages.answer = ui::Answer::Yes;
     QTest::mouseClick(heat->canvas(), Qt::LeftButton, {}, centreOf(12 + 5));
     EXPECT_TRUE(main->BanGrp(KindHour));
-    EXPECT_TRUE(main->chartWindow(QStringLiteral("時盤:24/03/11 10時"))) << messages.all().toStdString();
+    EXPECT_TRUE(main->charts()->chartWindow(QStringLiteral("時盤:24/03/11 10時"))) << messages.all().toStdString();
 
     // The hint is the chart window's description of the palace shown.
     const HeatCell &cell = picture().map.cells[17];

@@ -42,6 +42,7 @@
 #include "shell/app/app.h"
 #include "shell/charts/chartwindow.h"
 #include "shell/common/helpwindow.h"
+#include "shell/main/dateentry.h"
 #include "shell/main/mainwindow.h"
 #include "shell/main/mainwindow_entry.h"
 #include "shell/main/explanationpane.h"
@@ -126,7 +127,7 @@ protected:
     QStringList titles() const
     {
         QStringList t;
-        for (TBanF *w : main->chartWindows())
+        for (TBanF *w : main->charts()->chartWindows())
             t << w->title();
         t.sort();
         return t;
@@ -221,23 +222,23 @@ TEST_F(MainWindowTest, ChartCommandOpensOneTitledWindowPerKindAndOnlyOnce)
     EXPECT_TRUE(m.action("ClrBtn")->isEnabled());
     EXPECT_TRUE(m.action("BExpBtn")->isEnabled());
     // Each window keeps the moment it was made for and the chart of that moment.
-    TBanF *hour = m.chartWindow("時盤:24/03/01 12時");
+    TBanF *hour = m.charts()->chartWindow("時盤:24/03/01 12時");
     ASSERT_TRUE(hour);
     EXPECT_EQ(hour->momentText(), "2024/03/01 12:00");
     EXPECT_EQ(hour->koyomi().BanKan[3], 6); // 庚午 hour
     EXPECT_EQ(hour->koyomi().BanShi[3], 6);
 
     // Again for the same moment: no second window; the existing one comes forward.
-    m.mdiArea()->setActiveSubWindow(m.mdiArea()->subWindowList().first());
+    m.charts()->mdiArea()->setActiveSubWindow(m.charts()->mdiArea()->subWindowList().first());
     click("BanBtn");
     EXPECT_EQ(titles(), expected);
-    EXPECT_EQ(m.mdiArea()->currentSubWindow()->windowTitle(), "年盤:2024/03/01");
+    EXPECT_EQ(m.charts()->mdiArea()->currentSubWindow()->windowTitle(), "年盤:2024/03/01");
 
     // Another hour of the same day: only a new hour chart.
     typeTime("1400");
     click("BanBtn");
     EXPECT_EQ(titles().size(), 5);
-    EXPECT_TRUE(m.chartWindow("時盤:24/03/01 14時"));
+    EXPECT_TRUE(m.charts()->chartWindow("時盤:24/03/01 14時"));
 
     // No kind checked: nothing opens.
     onlyKinds({});
@@ -248,7 +249,7 @@ TEST_F(MainWindowTest, ChartCommandOpensOneTitledWindowPerKindAndOnlyOnce)
     // Closing them all disables the commands that need a chart.
     click("ClrBtn");
     flushDeletes();
-    EXPECT_TRUE(m.chartWindows().isEmpty());
+    EXPECT_TRUE(m.charts()->chartWindows().isEmpty());
     EXPECT_FALSE(m.action("ClrBtn")->isEnabled());
     EXPECT_FALSE(m.action("TileBtn")->isEnabled());
     EXPECT_FALSE(m.action("CasBtn")->isEnabled());
@@ -271,14 +272,14 @@ TEST_F(MainWindowTest, DesignatedHoursMakeUpToThirteenHourCharts)
     for (int h = 1; h <= 23; h += 2)
         EXPECT_TRUE(t.contains(QStringLiteral("時盤:24/03/01 %1時").arg(h, 2, 10, QLatin1Char('0')))) << h;
     // Each designated hour is the chart of its own hour.
-    TBanF *one = m.chartWindow("時盤:24/03/01 01時");
+    TBanF *one = m.charts()->chartWindow("時盤:24/03/01 01時");
     ASSERT_TRUE(one);
     EXPECT_EQ(one->momentText(), "2024/03/01 01:00");
     EXPECT_EQ(one->koyomi().BanShi[3], 1); // 丑
     // The entry is the moment entered again, and the day chart belongs to it.
     EXPECT_EQ(m.findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), "12:00");
     EXPECT_EQ(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text(), Summary20240301);
-    EXPECT_EQ(m.chartWindow("日盤:2024/03/01")->momentText(), "2024/03/01 12:00");
+    EXPECT_EQ(m.charts()->chartWindow("日盤:2024/03/01")->momentText(), "2024/03/01 12:00");
 
     // An entered hour that is also designated is not made twice.
     click("ClrBtn");
@@ -297,14 +298,14 @@ TEST_F(MainWindowTest, DesignatedHoursMakeUpToThirteenHourCharts)
     EXPECT_EQ(titles(), (QStringList{"時盤:24/03/01 01時", "時盤:24/03/01 12時", "時盤:24/03/01 23時"}));
     // Tiled and printed in ascending hours, not in the order they were made.
     QStringList tiled;
-    for (TBanF *w : m.tiledCharts())
+    for (TBanF *w : m.charts()->tiledCharts())
         tiled << w->title();
     EXPECT_EQ(tiled, (QStringList{"時盤:24/03/01 01時", "時盤:24/03/01 12時", "時盤:24/03/01 23時"}));
     QList<TBanF *> printed;
     TMainF::Hooks hooks = m.hooks();
     hooks.printCharts = [&printed](const QList<TBanF *> &charts, QWidget *) { printed = charts; };
     m.setHooks(hooks);
-    m.chartWindow("時盤:24/03/01 23時")->printAction()->trigger();
+    m.charts()->chartWindow("時盤:24/03/01 23時")->printAction()->trigger();
     ASSERT_EQ(printed.size(), 1);
     EXPECT_EQ(printed.front()->title(), "時盤:24/03/01 23時");
 
@@ -324,7 +325,7 @@ TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
     click("BanBtn");
     typeTime("1600");
     click("BanBtn");
-    TBanF *older = m.chartWindow("時盤:24/03/01 12時");
+    TBanF *older = m.charts()->chartWindow("時盤:24/03/01 12時");
     ASSERT_TRUE(older);
     EXPECT_FALSE(m.pane()->ExpBtn()->isEnabled());
     EXPECT_EQ(m.pane()->findChild<QLabel *>(QStringLiteral("BanL"))->text(), "");
@@ -421,10 +422,10 @@ TEST_F(MainWindowTest, PreviousAndNextStepByTheHighestCheckedKind)
     onlyKinds({1});
     enter(2024, 3, 1, "12:00");
     // The date as a chart window writes it back: the day and its 12:00.
-    m.setDateValue(entrySeconds(QDate(2024, 3, 1), 12 * 3600));
-    const std::int64_t start = m.dateValue();
+    m.entry()->setDateValue(entrySeconds(QDate(2024, 3, 1), 12 * 3600));
+    const std::int64_t start = m.entry()->dateValue();
     click("NBanBtn");
-    EXPECT_EQ(m.dateValue(), start + 2'617'056);
+    EXPECT_EQ(m.entry()->dateValue(), start + 2'617'056);
     EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 31)); // 12:00 + 6:57:36, same day
     click("NBanBtn");
     EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 5, 1)); // the fractions passed midnight
@@ -432,7 +433,7 @@ TEST_F(MainWindowTest, PreviousAndNextStepByTheHighestCheckedKind)
     for (int i = 0; i < 10; ++i)
         click("PBanBtn");
     // Exactly eight steps back from the start, to the second.
-    EXPECT_EQ(m.dateValue(), start - 8 * 2'617'056);
+    EXPECT_EQ(m.entry()->dateValue(), start - 8 * 2'617'056);
     EXPECT_TRUE(titles().contains("月盤:2024/03/31"));
     EXPECT_TRUE(titles().contains("月盤:2024/05/01"));
 
@@ -450,7 +451,7 @@ TEST_F(MainWindowTest, PreviousAndNextStepByTheHighestCheckedKind)
     click("NBanBtn");
     EXPECT_EQ(m.findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), "01:00");
     EXPECT_EQ(m.findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 1));
-    EXPECT_TRUE(m.chartWindows().isEmpty());
+    EXPECT_TRUE(m.charts()->chartWindows().isEmpty());
 }
 
 TEST(MainWindowEntry, StepsInWholeSeconds)
@@ -517,7 +518,7 @@ TEST_F(MainWindowTest, ChartSetsTileNewestFirstAndTheWindowMenuGroupsThem)
     onlyKinds({0, 1, 2, 3}, true);
     enter(2024, 5, 6, "12:00");
     click("BanBtn");
-    const QList<TBanF *> tiled = m.tiledCharts();
+    const QList<TBanF *> tiled = m.charts()->tiledCharts();
     ASSERT_EQ(tiled.size(), 4 + 16);
     QStringList order;
     for (TBanF *w : tiled)
@@ -526,13 +527,13 @@ TEST_F(MainWindowTest, ChartSetsTileNewestFirstAndTheWindowMenuGroupsThem)
                                             "時盤:24/05/06 01時", "時盤:24/05/06 03時"}));
     EXPECT_EQ(order.mid(16), (QStringList{"年盤:2024/03/01", "月盤:2024/03/01", "日盤:2024/03/01", "時盤:24/03/01 12時"}));
     // The entered moment's chart is in view without scrolling.
-    TBanF *entered = m.enteredChart();
+    TBanF *entered = m.charts()->enteredChart();
     ASSERT_TRUE(entered);
     EXPECT_EQ(entered->title(), "時盤:24/05/06 12時");
-    const QRect view = m.mdiArea()->viewport()->rect();
+    const QRect view = m.charts()->mdiArea()->viewport()->rect();
     const auto inView = [&](TBanF *w) {
         QMdiSubWindow *sub = nullptr;
-        for (QMdiSubWindow *s : m.mdiArea()->subWindowList())
+        for (QMdiSubWindow *s : m.charts()->mdiArea()->subWindowList())
             if (s->widget() == w)
                 sub = s;
         return sub && view.contains(sub->geometry());
@@ -552,9 +553,9 @@ TEST_F(MainWindowTest, ChartSetsTileNewestFirstAndTheWindowMenuGroupsThem)
     QAction *older = entries.last()->menu()->actions().at(3);
     EXPECT_EQ(older->text(), "時盤:24/03/01 12時");
     older->trigger();
-    EXPECT_EQ(m.activeChartWindow()->title(), "時盤:24/03/01 12時");
-    EXPECT_TRUE(inView(m.activeChartWindow()));
-    EXPECT_EQ(m.tiledCharts(), tiled);
+    EXPECT_EQ(m.charts()->activeChartWindow()->title(), "時盤:24/03/01 12時");
+    EXPECT_TRUE(inView(m.charts()->activeChartWindow()));
+    EXPECT_EQ(m.charts()->tiledCharts(), tiled);
 
     // Sixty charts in forty-two sets: the newest fifteen listed, the rest in one more sub-menu.
     settings->setTileAfterCharts(false);
@@ -563,7 +564,7 @@ TEST_F(MainWindowTest, ChartSetsTileNewestFirstAndTheWindowMenuGroupsThem)
         const QDate d = QDate(2024, 1, 1).addDays(i);
         m.openChart(2, {d.year(), d.month(), d.day(), 12, 0, 0});
     }
-    ASSERT_EQ(m.chartWindows().size(), 60);
+    ASSERT_EQ(m.charts()->chartWindows().size(), 60);
     emit menu->aboutToShow();
     const QList<QAction *> many = menu->actions().mid(fixed);
     ASSERT_EQ(many.size(), 1 + 1 + 1 + 14 + 1);
@@ -577,7 +578,7 @@ TEST_F(MainWindowTest, ChartSetsTileNewestFirstAndTheWindowMenuGroupsThem)
     settings->setTileAfterCharts(true);
     m.resize(1400, 900);
     QTest::qWait(50);
-    EXPECT_TRUE(inView(m.activeChartWindow()));
+    EXPECT_TRUE(inView(m.charts()->activeChartWindow()));
 }
 
 TEST_F(MainWindowTest, ExportsWriteShiftJisText)
@@ -608,7 +609,7 @@ TEST_F(MainWindowTest, ExportsWriteShiftJisText)
     EXPECT_EQ(lines.size(), 2 * 21 + 1);
 
     // The explanation pane: BanL TyuL, direction and score, then the memo.
-    TBanF *hour = m.chartWindow("時盤:24/03/01 12時");
+    TBanF *hour = m.charts()->chartWindow("時盤:24/03/01 12時");
     clickPalace(hour, 5);
     const QString paneFile = program.filePath("pane.txt");
     m.saveFileName = [&](QWidget *, const QString &) { return paneFile; };
@@ -639,7 +640,7 @@ TEST_F(MainWindowTest, AllChartsGoToOnePdfOneOrFourToAPage)
     onlyKinds({0, 1, 2, 3});
     enter(2024, 3, 1, "12:00");
     click("BanBtn");
-    ASSERT_EQ(m.chartWindows().size(), 4);
+    ASSERT_EQ(m.charts()->chartWindows().size(), 4);
     EXPECT_TRUE(m.action("PdfItem")->isEnabled());
     const QString file = program.filePath("charts");
     m.savePdfName = [&](QWidget *) { return file; };
@@ -668,7 +669,7 @@ TEST_F(MainWindowTest, SettingsOfTheWindowSurviveARestart)
     EXPECT_TRUE(again.BanGrp(1));
     EXPECT_FALSE(again.BanGrp(2));
     EXPECT_TRUE(again.BanGrp(3));
-    EXPECT_FALSE(again.CGS());
+    EXPECT_FALSE(again.entry()->CGS());
     EXPECT_FALSE(again.statusBar()->isVisible());
     EXPECT_FALSE(again.findChild<QAction *>("StsBar")->isChecked());
     QSettings raw(config.filePath("VELM.ini"), QSettings::IniFormat);
@@ -700,11 +701,11 @@ TEST_F(MainWindowTest, CaptionHintsAndTheWindowsOfOtherParts)
     // Opening the system settings closes every chart window first.
     onlyKinds({3});
     click("BanBtn");
-    ASSERT_EQ(m.chartWindows().size(), 1);
+    ASSERT_EQ(m.charts()->chartWindows().size(), 1);
     click("SysBtn");
     flushDeletes();
     EXPECT_EQ(shown, 1);
-    EXPECT_TRUE(m.chartWindows().isEmpty());
+    EXPECT_TRUE(m.charts()->chartWindows().isEmpty());
 
     // Menus without entries yet stay out of sight; the rest read as designed.
     EXPECT_FALSE(m.menu(TMainF::EditMenu)->menuAction()->isVisible());
@@ -769,7 +770,7 @@ TEST_F(MainWindowTest, DatesAreTypedWholeOrRefused)
     for (const char *button : {"BanBtn", "NBanBtn"}) {
         messages.clear();
         click(button);
-        EXPECT_TRUE(m.chartWindows().isEmpty()) << button;
+        EXPECT_TRUE(m.charts()->chartWindows().isEmpty()) << button;
         ASSERT_EQ(messages.texts.size(), 1) << button;
         EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("『2023/02/30』"))) << messages.texts[0].toStdString();
         EXPECT_EQ(date->text(), "2023/02/30");
@@ -791,14 +792,14 @@ TEST_F(MainWindowTest, ChartsAreRefusedWithAClearMessage)
     enter(2024, 3, 1, "12:00");
     typeTime("9");
     click("BanBtn");
-    EXPECT_TRUE(m.chartWindows().isEmpty());
+    EXPECT_TRUE(m.charts()->chartWindows().isEmpty());
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("時刻")));
     // A numbers file gone since the start: its message, no chart.
     typeTime("1200");
     QFile::remove(program.filePath("SuuFile.Dat"));
     click("BanBtn");
-    EXPECT_TRUE(m.chartWindows().isEmpty());
+    EXPECT_TRUE(m.charts()->chartWindows().isEmpty());
     ASSERT_EQ(messages.texts.size(), 2);
     EXPECT_TRUE(messages.texts[1].contains("SuuFile.Dat"));
     // A time zone that is not a number: the panel says so and no chart is made.
@@ -807,7 +808,7 @@ TEST_F(MainWindowTest, ChartsAreRefusedWithAClearMessage)
     typeTime("1300");
     EXPECT_TRUE(m.findChild<QLabel *>(QStringLiteral("Panel1"))->text().contains(QStringLiteral("『nine』")));
     click("BanBtn");
-    EXPECT_TRUE(m.chartWindows().isEmpty());
+    EXPECT_TRUE(m.charts()->chartWindows().isEmpty());
     EXPECT_EQ(messages.texts.size(), 3);
 }
 
@@ -820,7 +821,7 @@ TEST_F(MainWindowTest, TotalsShowTheirSignsAndLeaveWithTheCharts)
     onlyKinds({0});
     enter(2024, 3, 1, "12:00");
     click("BanBtn");
-    TBanF *year = m.chartWindow("年盤:2024/03/01");
+    TBanF *year = m.charts()->chartWindow("年盤:2024/03/01");
     ASSERT_TRUE(year);
     clickPalace(year, 4);
     QTableWidget *sg2 = m.pane()->SG2();
@@ -843,7 +844,7 @@ TEST_F(MainWindowTest, TotalsShowTheirSignsAndLeaveWithTheCharts)
 
     click("ClrBtn");
     flushDeletes();
-    EXPECT_TRUE(m.chartWindows().isEmpty());
+    EXPECT_TRUE(m.charts()->chartWindows().isEmpty());
     EXPECT_EQ(m.pane()->findChild<QLabel *>(QStringLiteral("BanL"))->text(), "");
     EXPECT_EQ(m.pane()->findChild<QLabel *>(QStringLiteral("SuuPnl"))->text(), "");
     EXPECT_EQ(m.pane()->Memo1()->toPlainText(), "");
@@ -872,7 +873,7 @@ TEST_F(MainWindowTest, ZonesAndPreciseTermsReachTheChartsTitleAndStatusLine)
     click("BanBtn");
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("二度ある"))) << messages.texts[0].toStdString();
-    EXPECT_TRUE(m.chartWindow(QStringLiteral("時盤:88/09/11 01時  精密・Asia/Shanghai")));
+    EXPECT_TRUE(m.charts()->chartWindow(QStringLiteral("時盤:88/09/11 01時  精密・Asia/Shanghai")));
 }
 
 TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
@@ -887,8 +888,8 @@ TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
     click("BanBtn");
     EXPECT_EQ(status->text(), QStringLiteral("立春から21分（簡略式の誤差を含む）"));
     EXPECT_TRUE(status->toolTip().startsWith(QStringLiteral("立春：2024/02/04 17:18:56\n"))) << status->toolTip().toStdString();
-    TBanF *hour = m.chartWindow("時盤:24/02/04 17時");
-    TBanF *month = m.chartWindow("月盤:2024/02/04");
+    TBanF *hour = m.charts()->chartWindow("時盤:24/02/04 17時");
+    TBanF *month = m.charts()->chartWindow("月盤:2024/02/04");
     ASSERT_TRUE(hour && month);
     EXPECT_TRUE(hour->boundaryLabel()->isVisible());
     EXPECT_EQ(hour->boundaryLabel()->text(), QStringLiteral("立春から21分\n（簡略式の誤差を含む）"));
@@ -897,8 +898,8 @@ TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
     // The other side: month pillar and ju change, the hour pillar does not.
     QTest::mouseClick(month->otherSideButton(), Qt::LeftButton);
     QTest::mouseClick(hour->otherSideButton(), Qt::LeftButton);
-    TBanF *monthAfter = m.chartWindow(QStringLiteral("月盤:2024/02/04［立春後］"));
-    TBanF *hourAfter = m.chartWindow(QStringLiteral("時盤:24/02/04 17時［立春後］"));
+    TBanF *monthAfter = m.charts()->chartWindow(QStringLiteral("月盤:2024/02/04［立春後］"));
+    TBanF *hourAfter = m.charts()->chartWindow(QStringLiteral("時盤:24/02/04 17時［立春後］"));
     ASSERT_TRUE(monthAfter && hourAfter) << titles().join(' ').toStdString();
     EXPECT_EQ(month->koyomi().BanShi[1], 1);     // 丑
     EXPECT_EQ(monthAfter->koyomi().BanShi[1], 2); // 寅
@@ -915,7 +916,7 @@ TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
     enter(2024, 2, 4, "12:00");
     click("BanBtn");
     EXPECT_EQ(status->text(), QString());
-    TBanF *noon = m.chartWindow("時盤:24/02/04 12時");
+    TBanF *noon = m.charts()->chartWindow("時盤:24/02/04 12時");
     ASSERT_TRUE(noon);
     EXPECT_FALSE(noon->boundaryLabel()->isVisible());
     EXPECT_FALSE(noon->otherSideButton()->isEnabled());
@@ -924,8 +925,8 @@ TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
     enter(2024, 3, 1, "23:10");
     click("BanBtn");
     EXPECT_EQ(status->text(), QStringLiteral("子刻入りから10分"));
-    QTest::mouseClick(m.chartWindow("時盤:24/03/01 23時")->otherSideButton(), Qt::LeftButton);
-    TBanF *before = m.chartWindow(QStringLiteral("時盤:24/03/01 22時［子刻入り前］"));
+    QTest::mouseClick(m.charts()->chartWindow("時盤:24/03/01 23時")->otherSideButton(), Qt::LeftButton);
+    TBanF *before = m.charts()->chartWindow(QStringLiteral("時盤:24/03/01 22時［子刻入り前］"));
     ASSERT_TRUE(before) << titles().join(' ').toStdString();
     EXPECT_EQ(before->momentText(), "2024/03/01 22:59");
     EXPECT_EQ(before->koyomi().BanShi[3], 11); // 亥
@@ -936,7 +937,7 @@ TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
     enter(2024, 2, 4, "17:40");
     EXPECT_EQ(status->text(), QString());
     click("BanBtn");
-    TBanF *exact = m.chartWindow(QStringLiteral("時盤:24/02/04 17時［立春後］  節入り分単位"));
+    TBanF *exact = m.charts()->chartWindow(QStringLiteral("時盤:24/02/04 17時［立春後］  節入り分単位"));
     ASSERT_TRUE(exact) << titles().join(' ').toStdString();
     EXPECT_EQ(exact->koyomi().BanShi[1], 2);
     EXPECT_FALSE(exact->boundaryLabel()->isVisible());
@@ -958,11 +959,11 @@ TEST_F(MainWindowTest, SchoolsAreComparedSideBySideForAnHourChart)
     // 17:00 on 2024-02-04 lies before 立春 (17:18): the schools part ways.
     enter(2024, 2, 4, "17:00");
     click("BanBtn");
-    TBanF *day = m.chartWindow(QStringLiteral("日盤:2024/02/04"));
+    TBanF *day = m.charts()->chartWindow(QStringLiteral("日盤:2024/02/04"));
     ASSERT_TRUE(day);
     EXPECT_FALSE(day->popupMenu()->findChild<QAction *>(QStringLiteral("SchoolsItem"))->isEnabled());
     const auto compare = [&](const QString &title) {
-        TBanF *hour = m.chartWindow(title);
+        TBanF *hour = m.charts()->chartWindow(title);
         EXPECT_TRUE(hour) << title.toStdString();
         if (!hour)
             return static_cast<QTableWidget *>(nullptr);
@@ -978,7 +979,7 @@ TEST_F(MainWindowTest, SchoolsAreComparedSideBySideForAnHourChart)
     EXPECT_EQ(grid->item(1, 1)->text(), QStringLiteral("陽遁3局"));
     EXPECT_EQ(grid->item(1, 2)->text(), QStringLiteral("陽遁6局"));
     // The first school's scores are the chart window's own.
-    EXPECT_EQ(grid->item(2, 0)->text().toStdString(), formatScore(m.chartWindow(QStringLiteral("時盤:24/02/04 17時"))->scores().BanSuu[8][0]));
+    EXPECT_EQ(grid->item(2, 0)->text().toStdString(), formatScore(m.charts()->chartWindow(QStringLiteral("時盤:24/02/04 17時"))->scores().BanSuu[8][0]));
     EXPECT_TRUE(grid->parentWidget()->findChild<QLabel *>(QStringLiteral("SchoolsNote"))->text().contains(QStringLiteral("変わ")));
     grid->parentWidget()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

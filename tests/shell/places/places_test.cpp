@@ -158,9 +158,9 @@ TEST(DirectionMap, AClickedPlaceShowsItsBearingAndTheSearchOpensThere)
     EXPECT_FALSE(map->SearchBtn()->isEnabled());
     // No destination yet: no palace outlined, the centre neither.
     s.main.BanBtnClick();
-    ASSERT_FALSE(s.main.chartWindows().isEmpty());
+    ASSERT_FALSE(s.main.charts()->chartWindows().isEmpty());
     for (int palace = 0; palace < 9; ++palace)
-        EXPECT_FALSE(s.main.chartWindows().first()->outlines(palace)) << palace;
+        EXPECT_FALSE(s.main.charts()->chartWindows().first()->outlines(palace)) << palace;
     clickPlace(*map, "大阪");
     const QString info = map->InfoL()->text();
     EXPECT_TRUE(info.startsWith(QStringLiteral("大阪：255.5°（西）、403.6 km、境界まで 8.0°"))) << info.toStdString();
@@ -180,8 +180,8 @@ TEST(DirectionMap, AClickedPlaceShowsItsBearingAndTheSearchOpensThere)
     EXPECT_EQ(shownDirection, 2);
     // The destination's palace is outlined in the charts made now.
     s.main.BanBtnClick();
-    ASSERT_FALSE(s.main.chartWindows().isEmpty());
-    for (TBanF *chart : s.main.chartWindows())
+    ASSERT_FALSE(s.main.charts()->chartWindows().isEmpty());
+    for (TBanF *chart : s.main.charts()->chartWindows())
         for (int palace = 0; palace < 9; ++palace)
             EXPECT_EQ(chart->outlines(palace), palace == 2) << palace;
 
@@ -209,7 +209,7 @@ TEST(DirectionMap, AClickedPlaceShowsItsBearingAndTheSearchOpensThere)
     QTest::mouseClick(map->DestBtn(), Qt::LeftButton);
     EXPECT_TRUE(s.messages.saw(QStringLiteral("北と北東の境界付近")));
     EXPECT_EQ(TBanF::destinationPalace(), 3);
-    EXPECT_TRUE(s.main.chartWindows().first()->outlines(3));
+    EXPECT_TRUE(s.main.charts()->chartWindows().first()->outlines(3));
     // The 30°/60° division: 21° lies inside 北東 (15°–75°) with room.
     map->DivBox()->setCurrentIndex(1);
     EXPECT_TRUE(map->InfoL()->text().contains(QStringLiteral("（北東）、")));

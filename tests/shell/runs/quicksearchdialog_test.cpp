@@ -22,6 +22,7 @@
 #include "output/walk.h"
 #include "shell/app/app.h"
 #include "shell/runs/quicksearchdialog.h"
+#include "shell/main/dateentry.h"
 #include "shell/main/mainwindow.h"
 #include "shell/common/messages.h"
 #include "shell_fixtures.h"
@@ -80,7 +81,7 @@ protected:
     }
     bool hasChart(int kind, const CivilTime &t) const
     {
-        return main->chartWindow(QString::fromStdString(chartTitle(kind, t))) != nullptr;
+        return main->charts()->chartWindow(QString::fromStdString(chartTitle(kind, t))) != nullptr;
     }
 
     ScratchProgram program;
@@ -141,7 +142,7 @@ TEST_F(ESrcFTest, NothingFoundWithinTheLimit)
     EXPECT_EQ(waves, 0);
     EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：    0件"));
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(main->chartWindows().isEmpty());
+    EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
 
     // 甲 never pairs with 丑: the whole limit is walked.
     messages.clear();
@@ -152,7 +153,7 @@ TEST_F(ESrcFTest, NothingFoundWithinTheLimit)
     ASSERT_EQ(messages.texts, QStringList{QStringLiteral("該当作盤は、ありませんでした。")});
     EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：   40件"));
     EXPECT_TRUE(dialog->Button1()->isEnabled());
-    EXPECT_TRUE(main->chartWindows().isEmpty());
+    EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
 }
 
 TEST_F(ESrcFTest, DayChartOfJiaZiKeepsTheStartsTimeOfDay)
@@ -178,8 +179,8 @@ TEST_F(ESrcFTest, DayChartOfJiaZiKeepsTheStartsTimeOfDay)
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(main->findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), QStringLiteral("14:20"));
     EXPECT_EQ(main->findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2023, 10, 17).addDays(days));
-    EXPECT_EQ(main->koyomi().BanKan[2], 0);
-    EXPECT_EQ(main->koyomi().BanShi[2], 0);
+    EXPECT_EQ(main->entry()->koyomi().BanKan[2], 0);
+    EXPECT_EQ(main->entry()->koyomi().BanShi[2], 0);
     EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：%1件").arg(days, 5));
 }
 
@@ -201,14 +202,14 @@ TEST_F(ESrcFTest, AnUncheckedKindIsCheckedOnlyWhenTheUserAgrees)
 {
     const CivilTime start{2024, 3, 1, 10, 45, 0};
     main->setMoment(start);
-    main->setBanGrp(KindMonth, false);
+    main->entry()->setBanGrp(KindMonth, false);
     pickPillarOf(KindMonth, start);
     messages.answer = ui::Answer::No;
     run();
     ASSERT_EQ(messages.texts, QStringList{QStringLiteral("システム設定で、『月盤』はチェックされていませんが、チェックしますか？")});
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(main->BanGrp(KindMonth));
-    EXPECT_TRUE(main->chartWindows().isEmpty());
+    EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
 
     messages.clear();
     messages.answer = ui::Answer::Yes;
@@ -233,7 +234,7 @@ TEST_F(ESrcFTest, BadLimitRunsNothing)
     EXPECT_EQ(waves, 0);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数　"));
-    EXPECT_TRUE(main->chartWindows().isEmpty());
+    EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
 }
 
 TEST_F(ESrcFTest, ClosingDuringARunStopsIt)
@@ -255,7 +256,7 @@ TEST_F(ESrcFTest, ClosingDuringARunStopsIt)
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_FALSE(dialog->running());
     EXPECT_TRUE(messages.texts.isEmpty());
-    EXPECT_TRUE(main->chartWindows().isEmpty());
+    EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
     // The next opening starts idle, with the limit as left.
     dialog->show();
     EXPECT_TRUE(dialog->Button1()->isEnabled());
