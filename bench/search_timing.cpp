@@ -2,7 +2,8 @@
 // the search on every core, on one thread, and by the plain loop that
 // computes every moment afresh; their ratios; and the time of a 100-year
 // search (438,300 double-hours), on the short series and on the precise
-// terms, which should cost under a tenth more. On two cores the search on
+// terms, which should cost under a tenth more, and in all three schools of
+// finding the ju, which should cost at most three times. On two cores the search on
 // both should run at least 1.8 times as fast as on one.
 //
 // Then the rows of that search (255,247 with the first matter): made as the
@@ -177,8 +178,13 @@ int main(int argc, char **argv)
     // from the table made at build time, so the precise sun should add little.
     SearchSettings preciseSettings = s;
     preciseSettings.koyomi.astronomy = Astronomy::Precise;
+    // Every moment that matches is laid again by the other two schools.
+    SearchSettings schoolsSettings = s;
+    schoolsSettings.allSchools = true;
     SearchOutcome parallel;
     SearchOutcome precise;
+    SearchOutcome schools;
+    std::array<double, 7> schoolsTimes{};
     SearchOutcome serial;
     std::array<double, 7> parallelTimes{};
     std::array<double, 7> serialTimes{};
@@ -193,6 +199,9 @@ int main(int argc, char **argv)
         t = std::chrono::steady_clock::now();
         precise = SrcProc(preciseSettings, matter.matter, numbers.tables, names);
         preciseTimes[i] = seconds(t);
+        t = std::chrono::steady_clock::now();
+        schools = SrcProc(schoolsSettings, matter.matter, numbers.tables, names);
+        schoolsTimes[i] = seconds(t);
     }
     const double preciseSeconds = median(preciseTimes);
     const double parallelSeconds = median(parallelTimes);
@@ -222,6 +231,8 @@ int main(int argc, char **argv)
     std::printf("with precise terms   : %lld moments, %lld matches, %.3f s (%+.1f %%)\n",
                 static_cast<long long>(precise.examined), static_cast<long long>(precise.matches),
                 preciseSeconds, 100 * (preciseSeconds / parallelSeconds - 1));
+    std::printf("in all three schools : %lld matches, %.3f s (%.2f x the search; at most 3 x)\n",
+                static_cast<long long>(schools.matches), median(schoolsTimes), median(schoolsTimes) / parallelSeconds);
     std::printf("parallel search      : %12.0f moments/s\n", parallelRate);
     std::printf("serial search        : %12.0f moments/s (%.3f s)\n", serialRate, serialSeconds);
     std::printf("ratio parallel/serial: %8.2f x with %u threads\n", parallelRate / serialRate,

@@ -96,6 +96,18 @@ const QString &CaleTableModel::boundaryMark(int row) const
     return m_marks.markOf(m_rows[static_cast<std::size_t>(row)]);
 }
 
+void CaleTableModel::setSchoolOptions(const KoyomiOptions &options, bool shown)
+{
+    m_schools.setOptions(options, shown);
+}
+
+const QString &CaleTableModel::schoolMark(int row) const
+{
+    static const QString none;
+    const ListRow &cells = m_rows[static_cast<std::size_t>(row)];
+    return cells[KindColumn] == "3" ? m_schools.markOf(cells) : none;
+}
+
 bool CaleTableModel::removeRow(int row)
 {
     if (row < 0 || row >= rowCount())
@@ -131,6 +143,8 @@ QVariant CaleTableModel::data(const QModelIndex &index, int role) const
         && !m_marks.markOf(row).isEmpty();
     if (marked)
         return role == Qt::BackgroundRole ? BoundaryMarkColour : QColor(Qt::black);
+    if (column == 2 && (role == Qt::BackgroundRole || role == Qt::ForegroundRole) && !schoolMark(index.row()).isEmpty())
+        return role == Qt::BackgroundRole ? SchoolMarkColour : QColor(Qt::black);
     switch (role) {
     case Qt::DisplayRole:
         return qs(cell);
@@ -460,6 +474,7 @@ void TCaleF::FormShow()
         rows.push_back(std::move(row.cells));
     m_menuRow = -1;
     m_model->setBoundaryOptions(options.koyomi, options.warnMinutes);
+    m_model->setSchoolOptions(options.koyomi, m_settings.schoolMarks());
     m_model->setRows(std::move(rows), pcolorSettings(m_settings));
     m_senL->setText(qs(list.SenL));
     m_cntL->setText(qs(list.CntL));
@@ -556,6 +571,8 @@ QString TCaleF::cellHint(int row, int column) const
         return GridHint;
     if (column == 1 && !m_model->boundaryMark(row).isEmpty())
         return m_model->boundaryMark(row);
+    if (column == 2 && !m_model->schoolMark(row).isEmpty())
+        return m_model->schoolMark(row);
     const EngineOptions options = m_main.engineOptions();
     const std::optional<std::string> hint =
         calendarHint(m_model->rows()[static_cast<std::size_t>(row)], column, options.koyomi, options.method,

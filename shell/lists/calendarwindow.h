@@ -15,6 +15,7 @@
 
 #include "output/calendar.h"
 #include "shell/common/boundarynote.h"
+#include "shell/common/schoolmarks.h"
 #include "shell/settings/appsettings.h"
 #include "shell/common/pcolor.h"
 
@@ -40,6 +41,10 @@ public:
     // Rows near a term get their date cell marked (display only).
     void setBoundaryOptions(const KoyomiOptions &options, int warnMinutes);
     const QString &boundaryMark(int row) const;
+    // Hour rows where the schools lay different charts get their hour cell
+    // marked (display only).
+    void setSchoolOptions(const KoyomiOptions &options, bool shown);
+    const QString &schoolMark(int row) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -51,6 +56,7 @@ private:
     ListRow m_captions = calendarCaptions();
     PColorSettings m_colours;
     RowBoundaryMarks m_marks;
+    SchoolMarks m_schools;
 };
 
 class TCaleF : public QWidget {

@@ -161,6 +161,8 @@ std::vector<HeatCanvas::LegendEntry> HeatCanvas::legend() const
         entries.push_back({MatterMark, QStringLiteral("占事に合う"), LegendEntry::Outline});
     if (pic.nearTerm)
         entries.push_back({BoundaryMarkColour, QStringLiteral("節気の境界の近く"), LegendEntry::Corner});
+    if (pic.schoolsDiffer)
+        entries.push_back({SchoolMarkColour, QStringLiteral("流派で時盤が異なる"), LegendEntry::LowerCorner});
     for (const HeatCell &cell : pic.map.cells)
         if (isToday(pic, cell.moment)) {
             entries.push_back({TodayMark, QStringLiteral("今日"), LegendEntry::Today});
@@ -308,6 +310,17 @@ void HeatCanvas::paintLegend(QPainter &painter, int y, int width) const
                 painter.setBrush(Qt::NoBrush);
                 break;
             }
+            case LegendEntry::LowerCorner: {
+                painter.fillRect(swatch, Qt::white);
+                painter.drawRect(swatch);
+                const QPointF c = swatch.bottomRight();
+                const QPointF triangle[3] = {c, c - QPointF(side * 0.6, 0), c - QPointF(0, side * 0.6)};
+                painter.setPen(QPen(Qt::black, 0));
+                painter.setBrush(e.face);
+                painter.drawPolygon(triangle, 3);
+                painter.setBrush(Qt::NoBrush);
+                break;
+            }
             case LegendEntry::Today:
                 painter.fillRect(swatch, Qt::white);
                 painter.setPen(QPen(e.face, 2));
@@ -401,6 +414,15 @@ void HeatCanvas::paintRows(QPainter &painter, const QSize &size, int firstRow, i
                 const QPointF triangle[3] = {corner, corner + QPointF(side, 0), corner + QPointF(0, side)};
                 painter.setPen(QPen(Qt::black, 0));
                 painter.setBrush(BoundaryMarkColour);
+                painter.drawPolygon(triangle, 3);
+            }
+            if (pic.schoolsDiffer && pic.schoolsDiffer(cell)) {
+                // The opposite corner, so that both marks can show at once.
+                const double side = std::min({box.width() / 2, box.height() / 2, 10.0});
+                const QPointF corner = box.bottomRight();
+                const QPointF triangle[3] = {corner, corner - QPointF(side, 0), corner - QPointF(0, side)};
+                painter.setPen(QPen(Qt::black, 0));
+                painter.setBrush(SchoolMarkColour);
                 painter.drawPolygon(triangle, 3);
             }
             if (pic.map.kind == KindDay && isToday(pic, cell.moment)) {
@@ -754,6 +776,8 @@ void THeatF::rebuild()
                                         QString::number(k.clock.longitude, 'g', 17),
                                         QString::number(static_cast<int>(options.method)),
                                         QString::number(k.exactMinutes), QString::number(options.warnMinutes),
+                                        QString::number(static_cast<int>(k.juMethod)),
+                                        QString::number(m_settings.schoolMarks()),
                                         stamp(numbersPath),
                                         matterName, matterName.isEmpty() ? QString() : stamp(mattersPath)}
                                 .join(QLatin1Char('|'));
@@ -785,6 +809,7 @@ void THeatF::rebuild()
         }
         m_mapper = std::make_unique<HeatMapper>(m_numbers.tables, k, options.method, m_matter ? &*m_matter : nullptr);
         m_marks.setOptions(k, options.warnMinutes);
+        m_schools.setOptions(k, m_settings.schoolMarks());
         m_madeFor = madeFor;
     }
 
@@ -797,6 +822,8 @@ void THeatF::rebuild()
     picture->today = QDate::currentDate();
     picture->title = titleOf(picture->map);
     picture->nearTerm = [this](const HeatCell &cell) { return !termMark(cell).isEmpty(); };
+    if (m_schools.active() && picture->map.kind == KindHour)
+        picture->schoolsDiffer = [this](const HeatCell &cell) { return !schoolMark(cell).isEmpty(); };
     picture->hueByDirection = m_hueBox->isChecked();
     picture->matterOutlined = m_matter.has_value();
     bool first = true;
@@ -842,7 +869,15 @@ QString THeatF::cellHint(int index) const
     QString hint = heading + QLatin1Char('\n') + qs(palaceHint(text, "\n"));
     if (const QString &mark = termMark(cell); !mark.isEmpty())
         hint += QLatin1Char('\n') + mark;
+    if (pic->map.kind == KindHour)
+        if (const QString &mark = schoolMark(cell); !mark.isEmpty())
+            hint += QLatin1Char('\n') + mark;
     return hint;
+}
+
+const QString &THeatF::schoolMark(const HeatCell &cell) const
+{
+    return m_schools.markOf(cell.moment);
 }
 
 const QString &THeatF::termMark(const HeatCell &cell) const

@@ -19,6 +19,7 @@
 #include "evaluation/sencheck.h"
 #include "output/heatmap.h"
 #include "shell/common/boundarynote.h"
+#include "shell/common/schoolmarks.h"
 #include "shell/common/pcolor.h"
 
 class QCheckBox;
@@ -46,6 +47,9 @@ struct HeatPicture {
     // Cells near a solar term, marked as the calendar marks its rows; empty
     // when nothing is marked.
     std::function<bool(const HeatCell &cell)> nearTerm;
+    // Hour cells where the schools of finding the ju lay different charts;
+    // empty when not shown.
+    std::function<bool(const HeatCell &cell)> schoolsDiffer;
     // The best direction in a hue per direction with its score as lightness
     // (from `low`, palest, to `high`, deepest), instead of the score colours.
     bool hueByDirection = false;
@@ -87,7 +91,7 @@ public:
     struct LegendEntry {
         QColor face;
         QString text;
-        enum Mark { Swatch, Outline, Corner, Today, Lightness } mark = Swatch;
+        enum Mark { Swatch, Outline, Corner, LowerCorner, Today, Lightness } mark = Swatch;
     };
     std::vector<LegendEntry> legend() const;
     // The cell (index into the map's cells) under a point of the widget; -1 for none.
@@ -145,6 +149,8 @@ public:
     // The badge and hint of a cell's moment near a term, as the calendar's
     // rows show them; empty when no term is near or the warning is off.
     const QString &termMark(const HeatCell &cell) const;
+    // The schools' charts of a cell's moment when they differ, else empty.
+    const QString &schoolMark(const HeatCell &cell) const;
     // "出力": the picture as PNG or PDF, by the chosen name's extension.
     void ExpBtnClick();
     // Writes the picture at its natural size; empty text or the message.
@@ -198,6 +204,7 @@ private:
     std::optional<SenMatter> m_matter;
     std::unique_ptr<HeatMapper> m_mapper;
     RowBoundaryMarks m_marks; // kept per moment, so a redraw finds them at once
+    SchoolMarks m_schools;
     QString m_numbersWarned;
     bool m_restoring = false;
 };

@@ -318,6 +318,8 @@ JuMethod AppSettings::juMethod() const
     }
 }
 void AppSettings::setJuMethod(JuMethod method) { putIfUsed("JuMethod", static_cast<int>(method), 0); }
+bool AppSettings::schoolMarks() const { return m_store.integer(Sys, "SchoolMarks", 0) == 1; }
+void AppSettings::setSchoolMarks(bool on) { putIfUsed("SchoolMarks", on ? 1 : 0, 0); }
 int AppSettings::boundaryWarn() const
 {
     // A hand-edited value out of range means no warning rather than a wrong one.

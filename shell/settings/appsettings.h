@@ -168,6 +168,8 @@ public:
     void setExactMinutes(bool on);
     JuMethod juMethod() const; // "JuMethod": 局の求め方, 0 置閏 1 拆補 2 茅山
     void setJuMethod(JuMethod method);
+    bool schoolMarks() const; // "SchoolMarks": 流派で時盤が異なる時を示す
+    void setSchoolMarks(bool on);
     int boundaryWarn() const; // "BoundaryWarn": 境界の警告, minutes (0 none); 0..MaxBoundaryWarn
     void setBoundaryWarn(int minutes);
     FontSetting baseFont() const; // "SysFont": the windows' text

@@ -134,6 +134,7 @@ SystemSettings loadSystemSettings(const AppSettings &s)
     v.Longitude = s.longitude();
     v.ExactMinutes = s.exactMinutes();
     v.JuMethod = static_cast<int>(s.juMethod());
+    v.SchoolMarks = s.schoolMarks();
     v.BoundaryWarn = number(s.boundaryWarn());
     return v;
 }
@@ -172,6 +173,7 @@ void saveSystemSettings(AppSettings &s, const SystemSettings &v)
     s.setLongitude(v.Longitude);
     s.setExactMinutes(v.ExactMinutes);
     s.setJuMethod(v.JuMethod == 1 ? JuMethod::Chaibu : v.JuMethod == 2 ? JuMethod::Maoshan : JuMethod::Zhirun);
+    s.setSchoolMarks(v.SchoolMarks);
     if (const std::optional<int> warn = parseInteger(v.BoundaryWarn); warn && *warn >= 0 && *warn <= MaxBoundaryWarn)
         s.setBoundaryWarn(*warn);
 }
@@ -640,6 +642,11 @@ QWidget *TSysF::buildCalendarPage()
     m_juMethodNote = new QLabel(QStringLiteral("（時盤が６０刻１局のときに使えます）"));
     m_juMethodNote->setObjectName(QStringLiteral("JuMethodNote"));
     v->addLayout(row({new QLabel(QStringLiteral("局の求め方")), m_juMethod, m_juMethodNote}));
+    m_schoolMarks = new QCheckBox(QStringLiteral("流派で時盤が異なる時をカレンダーとヒートマップに示す"));
+    m_schoolMarks->setObjectName(QStringLiteral("SchoolMarks"));
+    m_schoolMarks->setToolTip(QStringLiteral("置閏・拆補・茅山で時盤の遁や局が変わる時刻に印を付けます。\n"
+                                             "印のない時刻は、どの流派で作っても同じ時盤です。"));
+    v->addWidget(m_schoolMarks);
     m_boundaryWarn = field("BoundaryWarn", 50);
     m_boundaryWarn->setToolTip(QStringLiteral("節入り・時の変わり目・日付の変わり目にこの分数まで近いとき、\n"
                                               "盤とステータスバーに表示します（0：警告しない）。"));
@@ -653,6 +660,7 @@ void TSysF::followHourPeriod()
 {
     const bool sixty = m_rg[3]->checkedId() != 0;
     m_juMethod->setEnabled(sixty);
+    m_schoolMarks->setEnabled(sixty);
     m_juMethodNote->setVisible(!sixty);
 }
 
@@ -733,6 +741,7 @@ SystemSettings TSysF::current() const
     v.Longitude = m_longitude->text();
     v.ExactMinutes = m_exactMinutes->isChecked();
     v.JuMethod = m_juMethod->currentIndex();
+    v.SchoolMarks = m_schoolMarks->isChecked();
     v.BoundaryWarn = m_boundaryWarn->text();
     return v;
 }
@@ -775,6 +784,7 @@ void TSysF::setCurrent(const SystemSettings &v)
     m_longitude->setText(v.Longitude);
     m_exactMinutes->setChecked(v.ExactMinutes);
     m_juMethod->setCurrentIndex(v.JuMethod >= 0 && v.JuMethod <= 2 ? v.JuMethod : 0);
+    m_schoolMarks->setChecked(v.SchoolMarks);
     followHourPeriod();
     m_boundaryWarn->setText(v.BoundaryWarn);
     FontSetF(this);

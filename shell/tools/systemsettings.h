@@ -89,6 +89,7 @@ struct SystemSettings {
     QString Longitude = QStringLiteral("139.77"); // 経度, degrees east
     bool ExactMinutes = false;                    // 節入り判定に分まで使う
     int JuMethod = 0;                             // 局の求め方: 0 置閏 1 拆補 2 茅山
+    bool SchoolMarks = false;                     // 流派で時盤が異なる時を示す
     QString BoundaryWarn = QStringLiteral("30");  // 境界の警告, minutes as typed
 
     friend bool operator==(const SystemSettings &, const SystemSettings &) = default;
@@ -202,6 +203,7 @@ private:
     QLineEdit *m_fixedOffset = nullptr; // the calendar page's copy of TZE
     QCheckBox *m_exactMinutes = nullptr;
     QComboBox *m_juMethod = nullptr;
+    QCheckBox *m_schoolMarks = nullptr;
     QLabel *m_juMethodNote = nullptr;
     QLineEdit *m_boundaryWarn = nullptr;
     QListWidget *m_zones = nullptr;

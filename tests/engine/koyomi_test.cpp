@@ -12,6 +12,7 @@
 #include "engine/clock.h"
 #include "engine/datetime.h"
 #include "engine/ju.h"
+#include "engine/schools.h"
 #include "engine/koyomi.h"
 #include "engine/symbols.h"
 
@@ -582,6 +583,7 @@ TEST(Schools, HandWorkedMoments)
     KoyomiOptions tenChaibu = ten;
     tenChaibu.juMethod = JuMethod::Chaibu;
     EXPECT_EQ(koyomi(at(2024, 2, 4, 17), tenChaibu).BanKyoku, koyomi(at(2024, 2, 4, 17), ten).BanKyoku);
+    EXPECT_FALSE(hourSchools(koyomi(at(2024, 2, 4, 17), ten), at(2024, 2, 4, 17), ten).has_value());
 }
 
 // Random moments 1900-2100 against the rules read afresh: the term from the
@@ -632,6 +634,27 @@ TEST(Schools, AgreeWithAnIndependentReadingFrom1900To2100)
             ASSERT_EQ(k.Gen, yuan) << where;
             ASSERT_EQ(k.BanTon[3], dun) << where;
             ASSERT_EQ(k.BanKyoku[3] + 1, ju(yuan)) << where;
+        }
+        // The marks of the windows read the three schools from one koyomi,
+        // whichever school it was laid with.
+        for (JuMethod own : {JuMethod::Zhirun, JuMethod::Maoshan}) {
+            KoyomiOptions o;
+            o.juMethod = own;
+            const std::optional<HourSchools> schools = hourSchools(DateToKyu(c, o), c, o);
+            ASSERT_TRUE(schools.has_value());
+            bool differ = false;
+            for (JuMethod method : {JuMethod::Zhirun, JuMethod::Chaibu, JuMethod::Maoshan}) {
+                o.juMethod = method;
+                const Koyomi k = DateToKyu(c, o);
+                const SchoolReading &s = (*schools)[static_cast<std::size_t>(method)];
+                const std::string where = isoText(c) + " marks of method " + std::to_string(static_cast<int>(method));
+                ASSERT_EQ(s.term, k.BanSekki[3]) << where;
+                ASSERT_EQ(s.yuan, k.Gen) << where;
+                ASSERT_EQ(s.dun, k.BanTon[3]) << where;
+                ASSERT_EQ(s.ju, k.BanKyoku[3]) << where;
+                differ = differ || k.BanTon[3] != ours.BanTon[3] || k.BanKyoku[3] != ours.BanKyoku[3];
+            }
+            ASSERT_EQ(schoolsDiffer(*schools), differ) << isoText(c);
         }
         ++checked;
     }

@@ -464,3 +464,42 @@ TEST_F(CaleFTest, RowsNearATermAreMarkedForTheEyeOnly)
         EXPECT_NE(cale->model()->index(r, 1).data(Qt::BackgroundRole).value<QColor>(), BoundaryMarkColour) << r;
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
 }
+
+TEST_F(CaleFTest, HourRowsWhereTheSchoolsPartAreMarkedWhenAskedFor)
+{
+    // 2024-12-22: our school still counts 大雪 (yin), the others 冬至 (yang).
+    main->setMoment(CivilTime{2024, 12, 22, 10, 0, 0});
+    const auto schoolMarked = [&](int r) {
+        return cale->model()->index(r, 2).data(Qt::BackgroundRole).value<QColor>() == SchoolMarkColour;
+    };
+    cale->show();
+    const int rows = cale->model()->rowCount();
+    ASSERT_GT(rows, 3);
+    for (int r = 0; r < rows; ++r)
+        EXPECT_FALSE(schoolMarked(r)) << r; // off by default
+
+    settings->setSchoolMarks(true);
+    cale->hide();
+    cale->show();
+    int marked = 0;
+    for (int r = 0; r < cale->model()->rowCount(); ++r) {
+        if (cell(r, 0) != QStringLiteral("時盤")) {
+            EXPECT_FALSE(schoolMarked(r)) << r; // year, month and day rows never
+            continue;
+        }
+        if (!schoolMarked(r))
+            continue;
+        ++marked;
+        if (cell(r, 1) == QStringLiteral("2024/12/22") && cell(r, 2) == QStringLiteral("13")) {
+            EXPECT_EQ(cale->cellHint(r, 2), QStringLiteral("流派で時盤が異なります：置閏 陰遁1局／拆補 陽遁4局／茅山 陽遁1局"));
+        }
+        EXPECT_EQ(cell(r, 2).size(), 2); // the cells stay as they are
+    }
+    EXPECT_GT(marked, 0);
+    // Ten double-hours a ju has one reading only.
+    settings->setJuPeriod(3, 0);
+    cale->hide();
+    cale->show();
+    for (int r = 0; r < cale->model()->rowCount(); ++r)
+        EXPECT_FALSE(schoolMarked(r)) << r;
+}

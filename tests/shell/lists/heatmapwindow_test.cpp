@@ -3,6 +3,8 @@
 // (asking first for an unchecked kind), the hint describes the cell's palace,
 // the picture is exported at its full size, and the controls are kept.
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -97,6 +99,42 @@ TEST_F(HeatFTest, CellsAreTheCalendarsScoresInTheScoreColours)
     EXPECT_EQ(picture().map.kind, KindDay);
     EXPECT_EQ(picture().grid.columnCaptions.front(), "日");
     EXPECT_EQ(picture().grid.at(0, 0), 0); // 2024-03-10 is a Sunday
+}
+
+// Around the winter solstice of 2024 our school still reads 大雪 while the
+// others turn yang at the entry: those hours are marked, when asked for, in
+// the opposite corner from the term mark, and their hints name the three charts.
+TEST_F(HeatFTest, HoursWhereTheSchoolsPartAreMarkedWhenAskedFor)
+{
+    auto *canvas = heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"));
+    auto *start = heat->findChild<QDateEdit *>(QStringLiteral("StartE"));
+    start->setDate(QDate(2024, 12, 22));
+    ASSERT_TRUE(canvas->picture());
+    EXPECT_FALSE(canvas->picture()->schoolsDiffer); // off by default
+
+    settings->setSchoolMarks(true);
+    heat->rebuild();
+    const HeatPicture &pic = *canvas->picture();
+    ASSERT_TRUE(pic.schoolsDiffer);
+    const HeatCell &noon = pic.map.cells[6];
+    ASSERT_EQ(noon.moment, (CivilTime{2024, 12, 22, 12, 0, 0}));
+    EXPECT_TRUE(pic.schoolsDiffer(noon));
+    EXPECT_TRUE(heat->cellHint(6).endsWith(QStringLiteral("流派で時盤が異なります：置閏 陰遁1局／拆補 陽遁4局／茅山 陽遁1局")))
+        << heat->cellHint(6).toStdString();
+    int marked = 0;
+    for (const HeatCell &cell : pic.map.cells)
+        marked += pic.schoolsDiffer(cell) ? 1 : 0;
+    EXPECT_GT(marked, 0);
+    EXPECT_LT(marked, static_cast<int>(pic.map.cells.size()));
+    const auto legend = canvas->legend();
+    EXPECT_TRUE(std::any_of(legend.begin(), legend.end(), [](const auto &e) { return e.text == QStringLiteral("流派で時盤が異なる"); }));
+    // The mark is painted in its own corner.
+    const QImage shown = canvas->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(canvas->cellRect(6).bottomRight() - QPoint(2, 2)), SchoolMarkColour);
+
+    // Day charts have no such mark.
+    heat->findChild<QComboBox *>(QStringLiteral("KindBox"))->setCurrentIndex(1);
+    EXPECT_FALSE(canvas->picture()->schoolsDiffer);
 }
 
 TEST_F(HeatFTest, AClickOpensTheChartOfTheCellAfterAskingForItsKind)

@@ -459,11 +459,14 @@ TEST(SysSettings, CalendarPageStoresTheClockAndTermSource)
         zones->setCurrentItem(shown[0]);
         // The school of the ju is open only with sixty double-hours per ju.
         auto *juMethod = child<QComboBox>(&w, "JuMethod");
+        auto *schoolMarks = child<QCheckBox>(&w, "SchoolMarks");
         click(&w, "RG03_0");
         EXPECT_FALSE(juMethod->isEnabled());
+        EXPECT_FALSE(schoolMarks->isEnabled());
         click(&w, "RG03_1");
         EXPECT_TRUE(juMethod->isEnabled());
         juMethod->setCurrentIndex(1); // 拆補
+        schoolMarks->setChecked(true);
         click(&w, "CloseBtn");
         EXPECT_EQ(messages.texts.size(), 1);
     }
@@ -478,6 +481,7 @@ TEST(SysSettings, CalendarPageStoresTheClockAndTermSource)
     EXPECT_DOUBLE_EQ(o.koyomi.clock.longitude, -74.01);
     EXPECT_EQ(calendarCaption(o.koyomi), QStringLiteral("精密・Asia/Shanghai・真太陽時 74.01°W・節入り分単位・拆補"));
     EXPECT_EQ(o.koyomi.juMethod, JuMethod::Chaibu);
+    EXPECT_TRUE(again.schoolMarks());
     EXPECT_TRUE(o.koyomi.exactMinutes);
     EXPECT_EQ(o.warnMinutes, 0);
     TSysF w(again);
