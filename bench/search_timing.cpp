@@ -21,6 +21,7 @@
 #include <array>
 #include <chrono>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <spawn.h>
 #include <string>
@@ -111,6 +112,36 @@ Run runCli(const std::vector<std::string> &args)
     run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
     run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
+}
+
+// What two cores give work that shares nothing: the same busy loop on one
+// thread, then on every core at once. On a virtual machine whose cores are
+// two threads of one physical core this is well under 2, and no walk can do
+// better than it.
+double busyLoopRatio()
+{
+    const auto loop = [](std::uint64_t seed) {
+        std::uint64_t x = seed;
+        for (int i = 0; i < 40'000'000; ++i)
+            x = (x * 6364136223846793005ULL + 1442695040888963407ULL) ^ (x >> 17);
+        return x;
+    };
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    std::array<double, 7> ratios{};
+    volatile std::uint64_t sink = 0;
+    for (double &ratio : ratios) {
+        auto t = std::chrono::steady_clock::now();
+        sink = sink + loop(1);
+        const double one = seconds(t);
+        t = std::chrono::steady_clock::now();
+        std::vector<std::thread> threads;
+        for (unsigned c = 0; c < cores; ++c)
+            threads.emplace_back([&, c] { sink = sink + loop(c + 2); });
+        for (std::thread &thread : threads)
+            thread.join();
+        ratio = cores * one / seconds(t);
+    }
+    return median(ratios);
 }
 
 } // namespace
@@ -236,6 +267,8 @@ int main(int argc, char **argv)
     std::printf("parallel search      : %12.0f moments/s\n", parallelRate);
     std::printf("serial search        : %12.0f moments/s (%.3f s)\n", serialRate, serialSeconds);
     std::printf("ratio parallel/serial: %8.2f x with %u threads\n", parallelRate / serialRate,
+                std::thread::hardware_concurrency());
+    std::printf("busy loops, no search: %8.2f x on %u threads (what the cores can give)\n", busyLoopRatio(),
                 std::thread::hardware_concurrency());
     std::printf("plain uncached loop  : %12.0f moments/s (%lld moments, %lld matches)\n", plainRate,
                 static_cast<long long>(plainMoments), static_cast<long long>(plainMatches));
