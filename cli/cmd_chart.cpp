@@ -81,11 +81,6 @@ JsonObject chartJsonObject(const Koyomi &k, const ChartRecord &chart, LayingMeth
     return obj;
 }
 
-std::string chartJson(const Koyomi &k, const ChartRecord &chart, LayingMethod method,
-                      const SuuScores &scores)
-{
-    return chartJsonObject(k, chart, method, scores).str();
-}
 
 // Score of a direction as the windows show it: two decimals, never "-0.00".
 std::string scoreText(double v)
@@ -130,6 +125,11 @@ void reportFaults(const SuuScores &scores, const NumberTables &tables, std::set<
 }
 
 } // namespace
+
+std::string chartJson(const Koyomi &k, const ChartRecord &chart, LayingMethod method, const SuuScores &scores)
+{
+    return chartJsonObject(k, chart, method, scores).str();
+}
 
 CommandLine chartCommandLine(ChartArgs &into)
 {

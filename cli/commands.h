@@ -11,6 +11,10 @@
 #include "evaluation/numbers.h"
 #include "output/listfile.h"
 
+namespace velm {
+struct SuuScores;
+}
+
 namespace velm::cli {
 
 using Args = std::vector<std::string>;
@@ -50,6 +54,7 @@ CommandLine cgidataCommandLine();
 CommandLine heatmapCommandLine();
 CommandLine bearingCommandLine();
 CommandLine placesCommandLine();
+CommandLine journalCommandLine();
 
 // Exit statuses: 0 done, 1 failed at run time (a file), 2 bad arguments,
 // 3 no term near enough for --other-side.
@@ -58,6 +63,10 @@ int runTerms(const Args &args);
 int runChart(const Args &args);
 int runBatch(const Args &args);
 int runSearch(const Args &args);
+int runJournal(const Args &args);
+
+// One chart as velm-cli chart --json writes it (one line).
+std::string chartJson(const Koyomi &k, const ChartRecord &chart, LayingMethod method, const SuuScores &scores);
 
 // The koyomi keys shared by every JSON object that describes a moment.
 void addKoyomiJson(JsonObject &json, const Koyomi &k);

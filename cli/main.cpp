@@ -90,6 +90,8 @@ int main(int argc, char **argv)
         return runBearing(args);
     if (command == "places")
         return runPlaces(args);
+    if (command == "journal")
+        return runJournal(args);
     if (command == "--version") {
         std::cout << "velm-cli " << VELM_VERSION << "\n";
         return 0;

@@ -198,7 +198,8 @@ std::string commandHelp(const CommandLine &line)
 const std::vector<std::string> &commandNames()
 {
     static const std::vector<std::string> names{"koyomi", "terms",   "chart",   "batch",   "search", "calendar",
-                                                "quick",  "bdata",   "cgidata", "heatmap", "bearing", "places"};
+                                                "quick",  "bdata",   "cgidata", "heatmap", "bearing", "places",
+                                                "journal"};
     return names;
 }
 
@@ -209,6 +210,7 @@ const CommandLine *commandTable(const std::string &command)
         {"batch", batchCommandLine},   {"search", searchCommandLine},   {"calendar", calendarCommandLine},
         {"quick", quickCommandLine},   {"bdata", bdataCommandLine},     {"cgidata", cgidataCommandLine},
         {"heatmap", heatmapCommandLine}, {"bearing", bearingCommandLine}, {"places", placesCommandLine},
+        {"journal", journalCommandLine},
     };
     static std::map<std::string, CommandLine> tables;
     const auto maker = makers.find(command);

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <mutex>
 #include <unordered_map>
 
@@ -229,6 +231,25 @@ std::optional<int> zoneOffsetAt(Instant instant, const std::string &zone)
 bool zoneKnown(const std::string &name)
 {
     return !name.empty() && findZone(name).has_value();
+}
+
+std::string tzDatabaseVersion()
+{
+    std::string version;
+    try {
+        version = date::get_tzdb().version;
+    } catch (const std::exception &) {
+    }
+    if (!version.empty() && version != "unknown")
+        return version;
+    // Read from the system's zone files, the library cannot always say which
+    // release they are; the source file beside them names it on its first line.
+    const char *dir = std::getenv("TZDIR");
+    std::ifstream in(std::string(dir && *dir ? dir : "/usr/share/zoneinfo") + "/tzdata.zi");
+    std::string line;
+    if (std::getline(in, line) && line.rfind("# version ", 0) == 0)
+        return line.substr(10);
+    return {};
 }
 
 std::vector<std::string> zoneNames()

@@ -110,6 +110,8 @@ std::optional<int> zoneOffsetAt(Instant instant, const std::string &zone);
 bool zoneKnown(const std::string &name);
 // Every zone name of the system's tz database, sorted.
 std::vector<std::string> zoneNames();
+// The tz database's version ("2025b"); empty when it cannot be read.
+std::string tzDatabaseVersion();
 
 // "YYYY-MM-DDTHH:MM:SS".
 std::string isoText(const CivilTime &t);

@@ -199,7 +199,7 @@ std::string icsText(const std::vector<IcsEvent> &events, const IcsOptions &optio
         char moment[32];
         std::snprintf(moment, sizeof moment, "%04d%02d%02dT%02d00-%d-", e.start.year, e.start.month, e.start.day,
                       e.start.hour, e.kind);
-        const std::string uid = moment + settings + "@velm";
+        const std::string uid = e.uid.empty() ? moment + settings + "@velm" : e.uid;
         icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
         icalcomponent_add_property(event, icalproperty_new_dtstamp(stampTime));
         if (e.kind == KindHour) {

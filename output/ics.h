@@ -44,6 +44,7 @@ struct IcsEvent {
     std::vector<IcsDirection> best;  // highest total first
     std::string summary;
     std::string description;
+    std::string uid; // when given, in place of the one made from the moment and the settings
 };
 
 struct IcsOptions {

@@ -10,6 +10,8 @@
 
 #include <sqlite3.h>
 
+#include "output/database.h"
+
 namespace fs = std::filesystem;
 
 namespace velm {
@@ -28,105 +30,48 @@ const std::vector<std::string> &schemaSteps()
         " note TEXT NOT NULL DEFAULT '',"
         " home INTEGER NOT NULL DEFAULT 0 CHECK(home IN (0, 1)));"
         "CREATE UNIQUE INDEX places_one_home ON places(home) WHERE home = 1;",
+        // 2: the journal of readings. An entry's people are kept by name,
+        // so it reads whole without the people's own table. Questions, notes
+        // and outcomes are searched twice: by three-character pieces, and by
+        // neighbouring pairs (journal_pairs, every pair as a word) for the
+        // two-character words the pieces cannot find.
+        "CREATE TABLE journal("
+        " id INTEGER PRIMARY KEY,"
+        " uid TEXT NOT NULL UNIQUE CHECK(length(uid) > 0),"
+        " created TEXT NOT NULL,"
+        " moment TEXT NOT NULL,"
+        " kinds TEXT NOT NULL,"
+        " method INTEGER NOT NULL CHECK(method IN (0, 1)),"
+        " options TEXT NOT NULL,"
+        " program TEXT NOT NULL DEFAULT '',"
+        " tzdata TEXT NOT NULL DEFAULT '',"
+        " numbers_hash TEXT NOT NULL DEFAULT '',"
+        " matters_hash TEXT NOT NULL DEFAULT '',"
+        " question TEXT NOT NULL DEFAULT '',"
+        " matter TEXT NOT NULL DEFAULT '',"
+        " direction TEXT NOT NULL DEFAULT '',"
+        " place TEXT NOT NULL DEFAULT '',"
+        " note TEXT NOT NULL DEFAULT '',"
+        " charts TEXT NOT NULL DEFAULT '[]');"
+        "CREATE INDEX journal_by_moment ON journal(moment);"
+        "CREATE TABLE journal_people(entry INTEGER NOT NULL REFERENCES journal(id), position INTEGER NOT NULL,"
+        " name TEXT NOT NULL, PRIMARY KEY(entry, position));"
+        "CREATE INDEX journal_people_by_name ON journal_people(name);"
+        "CREATE TABLE journal_tags(entry INTEGER NOT NULL REFERENCES journal(id), position INTEGER NOT NULL,"
+        " tag TEXT NOT NULL, PRIMARY KEY(entry, position));"
+        "CREATE INDEX journal_tags_by_tag ON journal_tags(tag);"
+        "CREATE TABLE journal_outcomes(entry INTEGER NOT NULL REFERENCES journal(id), position INTEGER NOT NULL,"
+        " date TEXT NOT NULL, text TEXT NOT NULL, PRIMARY KEY(entry, position));"
+        "CREATE TABLE journal_reminders(entry INTEGER NOT NULL REFERENCES journal(id), date TEXT NOT NULL,"
+        " done INTEGER NOT NULL DEFAULT 0 CHECK(done IN (0, 1)), PRIMARY KEY(entry, date));"
+        "CREATE INDEX journal_reminders_due ON journal_reminders(done, date);"
+        "CREATE VIRTUAL TABLE journal_text USING fts5(body, tokenize = 'trigram');"
+        "CREATE VIRTUAL TABLE journal_pairs USING fts5(body, tokenize = 'unicode61 remove_diacritics 0', detail = none);",
     };
     return steps;
 }
 
-// How long a change waits for another program's write to end.
-constexpr int BusyMilliseconds = 3000;
-
-std::string quoted(const std::string &path)
-{
-    return "「" + path + "」";
-}
-
-bool isBusy(int code)
-{
-    const int primary = code & 0xff;
-    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
-}
-
-bool isDamaged(int code)
-{
-    const int primary = code & 0xff;
-    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
-}
-
-std::string damagedMessage(const std::string &path)
-{
-    return quoted(path) + "はデータベースとして読めません（壊れているか、別の種類のファイルです）。"
-                          "ファイルには手を付けていません。";
-}
-
-std::string busyMessage(const std::string &path)
-{
-    return quoted(path) + "は他のプログラムが使用中です。しばらくしてからやり直して下さい。";
-}
-
-// The message for a failed call on `db`, by its kind.
-std::string failure(sqlite3 *db, int code, const std::string &path, const std::string &doing)
-{
-    if (isBusy(code))
-        return busyMessage(path);
-    if (isDamaged(code))
-        return damagedMessage(path);
-    return quoted(path) + "を" + doing + "できません: " + sqlite3_errmsg(db);
-}
-
-// A prepared statement, finalized on every path out.
-class Statement {
-public:
-    Statement(sqlite3 *db, const char *sql) { m_code = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr); }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-    int prepared() const { return m_code; }
-    sqlite3_stmt *get() const { return m_stmt; }
-    void bind(int i, const std::string &text)
-    {
-        sqlite3_bind_text(m_stmt, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-    }
-    void bind(int i, double v) { sqlite3_bind_double(m_stmt, i, v); }
-    void bind(int i, std::int64_t v) { sqlite3_bind_int64(m_stmt, i, v); }
-    int step() { return sqlite3_step(m_stmt); }
-
-private:
-    sqlite3_stmt *m_stmt = nullptr;
-    int m_code;
-};
-
-int exec(sqlite3 *db, const std::string &sql)
-{
-    return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-}
-
-// One integer from a query (a pragma); nullopt and the code on failure.
-std::optional<std::int64_t> queryInt(sqlite3 *db, const char *sql, int &code)
-{
-    Statement s(db, sql);
-    if ((code = s.prepared()) != SQLITE_OK)
-        return std::nullopt;
-    code = s.step();
-    if (code != SQLITE_ROW)
-        return std::nullopt;
-    code = SQLITE_OK;
-    return sqlite3_column_int64(s.get(), 0);
-}
-
-// Runs `body` inside BEGIN IMMEDIATE … COMMIT, rolled back when it fails.
-std::string transaction(sqlite3 *db, const std::string &path, const std::string &doing,
-                        const std::function<std::string()> &body)
-{
-    int code = exec(db, "BEGIN IMMEDIATE");
-    if (code != SQLITE_OK)
-        return failure(db, code, path, doing);
-    std::string error = body();
-    if (error.empty() && (code = exec(db, "COMMIT")) != SQLITE_OK)
-        error = failure(db, code, path, doing);
-    if (!error.empty())
-        exec(db, "ROLLBACK");
-    return error;
-}
+using namespace database;
 
 Place readPlace(sqlite3_stmt *s)
 {
