@@ -832,6 +832,19 @@ std::optional<JournalReading> readJournalMoment(const JournalEntry &entry, std::
     return JournalReading{reading.calendar, reading.options};
 }
 
+RecordedChart recordedChart(const LaidChart &laid)
+{
+    RecordedChart chart;
+    chart.kind = laid.chart.BanShu;
+    if (laid.scores)
+        for (std::size_t r = 0; r < 9; ++r)
+            chart.BanSuu[r] = laid.scores->BanSuu[r];
+    for (int s = 0; s < 5; ++s)
+        for (int p = 0; p < 9; ++p)
+            chart.Kaku[static_cast<std::size_t>(s)][static_cast<std::size_t>(p)] = laid.chart.kaku(s, p);
+    return chart;
+}
+
 std::string recordJournalCharts(JournalEntry &entry, const NumberTables &tables, const std::string &numbersPath,
                                 const std::string &mattersPath, const std::string &program)
 {
@@ -843,15 +856,7 @@ std::string recordJournalCharts(JournalEntry &entry, const NumberTables &tables,
         return error;
     entry.charts.clear();
     for (const int kind : entry.kinds) {
-        const LaidChart laid = layChart(reading->calendar, kind, reading->options, entry.method, &tables);
-        RecordedChart chart;
-        chart.kind = kind;
-        for (std::size_t r = 0; r < 9; ++r)
-            chart.BanSuu[r] = laid.scores->BanSuu[r];
-        for (int s = 0; s < 5; ++s)
-            for (int p = 0; p < 9; ++p)
-                chart.Kaku[static_cast<std::size_t>(s)][static_cast<std::size_t>(p)] = laid.chart.kaku(s, p);
-        entry.charts.push_back(chart);
+        entry.charts.push_back(recordedChart(layChart(reading->calendar, kind, reading->options, entry.method, &tables)));
     }
     entry.numbersHash = fileSha256(numbersPath);
     entry.mattersHash = fileSha256(mattersPath);

@@ -23,6 +23,7 @@
 namespace velm {
 
 class NumberTables;
+struct LaidChart;
 
 struct JournalOutcome {
     std::string date; // "YYYY-MM-DD"
@@ -143,6 +144,9 @@ std::string journalEntryJson(const JournalEntry &entry);
 // success, else the message.
 std::string recordJournalCharts(JournalEntry &entry, const NumberTables &tables, const std::string &numbersPath,
                                 const std::string &mattersPath, const std::string &program);
+
+// A chart as a window shows it: its kind, scores (made with tables) and patterns.
+RecordedChart recordedChart(const LaidChart &laid);
 
 // The options the entry's charts are laid with again (the moment read on its
 // clock): empty with the message when this computer cannot read it (a zone
