@@ -1,6 +1,7 @@
 #include "shell/app/startwindows.h"
 
 #include "shell/app/app.h"
+#include "shell/app/journalcommands.h"
 #include "shell/app/placecommands.h"
 #include "shell/settings/appsettings.h"
 #include "shell/tools/backupdialog.h"
@@ -261,6 +262,7 @@ std::unique_ptr<StartWindows> makeStartWindows(TMainF &main, AppSettings &settin
     windows->heat = std::make_unique<THeatF>(main, settings);
     addMasterDataCommands(main, *windows, search, settings);
     addPlaceCommands(main, *windows, search, settings);
+    addJournalCommands(main, settings);
     TMainF::Hooks withCalendar = main.hooks();
     const auto closeOthers = withCalendar.closeStartWindows;
     TCaleF *calendar = windows->calendar.get();

@@ -197,6 +197,8 @@ TBanF::TBanF(const LaidChart &laid, const QString &title, const CivilTime &enter
     m_schools = m_menu->addAction(QStringLiteral("流派比較"), this, &TBanF::schoolsRequested);
     m_schools->setObjectName(QStringLiteral("SchoolsItem"));
     m_schools->setEnabled(m_laid.chart.BanShu == KindHour);
+    m_journal = m_menu->addAction(QStringLiteral("記録に残す…"), this, &TBanF::journalRequested);
+    m_journal->setObjectName(QStringLiteral("KeepItem"));
     saveImageName = [](QWidget *owner, const QString &suggested) {
         return askSaveFile(owner, QStringLiteral("画像として保存"), chartImageFilters().split(QStringLiteral(";;")), {},
                            suggested);

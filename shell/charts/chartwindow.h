@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 #include <QColor>
 #include <QPointer>
@@ -132,6 +133,11 @@ public:
     // ("精密・節入り分単位"), on a line of its own under the labels: the
     // window's title bar has no room for it.
     void setCalendarCaption(const QString &caption);
+    // The calendar options the chart was laid with, kept for "記録に残す";
+    // empty for a chart no moment and options lay again (across a term).
+    void setLaidOptions(const std::optional<KoyomiOptions> &options) { m_options = options; }
+    const std::optional<KoyomiOptions> &laidOptions() const { return m_options; }
+    QAction *journalAction() const { return m_journal; }
     // At least `width` pixels wide, the grid centred: room for a title bar
     // longer than the chart.
     void reserveWidth(int width);
@@ -149,6 +155,8 @@ signals:
     void otherSideRequested();
     // "流派比較" chosen in the pop-up menu of an hour chart.
     void schoolsRequested();
+    // "記録に残す…" chosen in the pop-up menu.
+    void journalRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -193,6 +201,8 @@ private:
     QAction *m_cp3 = nullptr;
     QAction *m_saveImage = nullptr;
     QAction *m_schools = nullptr;
+    QAction *m_journal = nullptr;
+    std::optional<KoyomiOptions> m_options;
     QPointer<QMdiSubWindow> m_subWindow;
 };
 

@@ -375,7 +375,7 @@ TJournalF::TJournalF(JournalAccess &access, QWidget *parent) : QWidget(parent, Q
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setColumnWidth(0, fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00")) + 16);
     m_grid->setColumnWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("年・月・日・時")) + 12);
-    m_grid->setColumnWidth(2, 220);
+    m_grid->setColumnWidth(2, 200);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("CountL"));
 
@@ -388,8 +388,10 @@ TJournalF::TJournalF(JournalAccess &access, QWidget *parent) : QWidget(parent, Q
     m_detail->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_thumbs = new QWidget(view);
     m_thumbs->setObjectName(QStringLiteral("Thumbs"));
-    new QHBoxLayout(m_thumbs);
-    m_thumbs->layout()->setContentsMargins(0, 0, 0, 0);
+    // Two charts a row: the four of an entry fit beside the list.
+    auto *thumbGrid = new QGridLayout(m_thumbs);
+    thumbGrid->setContentsMargins(0, 0, 0, 0);
+    thumbGrid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_note = new QPlainTextEdit(view);
     m_note->setObjectName(QStringLiteral("NoteE"));
     m_note->setTabChangesFocus(true);
@@ -467,8 +469,9 @@ TJournalF::TJournalF(JournalAccess &access, QWidget *parent) : QWidget(parent, Q
     auto *split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(left);
     split->addWidget(scroll);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    split->setSizes({560, 520});
 
     const auto button = [this](const char *name, const QString &text, const QString &hint) {
         auto *b = new QPushButton(text, this);
@@ -483,9 +486,12 @@ TJournalF::TJournalF(JournalAccess &access, QWidget *parent) : QWidget(parent, Q
     QPushButton *icsBtn = button("IcsBtn", QStringLiteral("予定表に書き出す (.ics)"), QStringLiteral("期日の振り返りを予定表のファイルに書き出します"));
     QPushButton *helpBtn = button("HelpBtn", QStringLiteral("ﾍﾙﾌﾟ(&H)"), QString());
     QPushButton *closeBtn = button("CloseBtn", QStringLiteral("閉じる"), QString());
+    m_startCB = new QCheckBox(QStringLiteral("起動時に期日の振り返りを知らせる"), this);
+    m_startCB->setObjectName(QStringLiteral("StartCB"));
     auto *buttons = new QHBoxLayout;
     for (QPushButton *b : {openBtn, delBtn, exportBtn, importBtn, icsBtn})
         buttons->addWidget(b);
+    buttons->addWidget(m_startCB);
     buttons->addStretch(1);
     buttons->addWidget(helpBtn);
     buttons->addWidget(closeBtn);
@@ -533,7 +539,7 @@ TJournalF::TJournalF(JournalAccess &access, QWidget *parent) : QWidget(parent, Q
         if (isVisible())
             reload();
     });
-    resize(1100, 640);
+    resize(1120, 680);
 }
 
 TJournalF::~TJournalF() = default;
@@ -690,9 +696,9 @@ void TJournalF::showEntry(const QString &id)
         html += row(QStringLiteral("数値"), QStringLiteral("今の数値ファイルは記録の時と異なります"));
     html += QStringLiteral("</table>");
     m_detail->setText(html);
-    for (const RecordedChart &c : e.charts)
-        thumbs->addWidget(new ChartThumb(c, m_thumbs));
-    static_cast<QHBoxLayout *>(thumbs)->addStretch(1);
+    auto *grid = static_cast<QGridLayout *>(thumbs);
+    for (std::size_t i = 0; i < e.charts.size(); ++i)
+        grid->addWidget(new ChartThumb(e.charts[i], m_thumbs), static_cast<int>(i / 2), static_cast<int>(i % 2));
     m_note->setPlainText(q(e.note));
     for (const JournalOutcome &o : e.outcomes)
         m_outcomes->addItem(QStringLiteral("%1　%2").arg(q(o.date), q(o.text)));

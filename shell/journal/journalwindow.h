@@ -131,6 +131,8 @@ public:
     QListWidget *ReminderList() const { return m_reminders; }
     QLineEdit *RemindE() const { return m_remindDate; }
     QWidget *Thumbs() const { return m_thumbs; }
+    // "起動時に知らせる": the look-backs due announced when the program starts.
+    QCheckBox *StartCB() const { return m_startCB; }
     int rowCount() const;
 
     // Opens the entry's charts: with its stored options, and with today's
@@ -170,6 +172,7 @@ private:
     QListWidget *m_reminders = nullptr;
     QLineEdit *m_remindDate = nullptr;
     QLabel *m_count = nullptr;
+    QCheckBox *m_startCB = nullptr;
 };
 
 } // namespace velm

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDate>
 #include <QDialog>
 #include <QEvent>
 #include <QFont>
@@ -223,8 +224,9 @@ void ChartHost::makeChart(int kind, const QString &title, const ChartMoment &mom
     // A designated hour chart stands for its whole double-hour: only a term can
     // put it on the wrong side.
     const BoundaryNote note = boundaryNote(moment.at, options.koyomi, options.warnMinutes, designated, kind);
-    addChartWindow(laid, title, calendarCaption(options.koyomi), moment.entered, note, moment.at, true, m_setCount,
-                   m_setMoment);
+    TBanF *w = addChartWindow(laid, title, calendarCaption(options.koyomi), moment.entered, note, moment.at, true,
+                              m_setCount, m_setMoment);
+    w->setLaidOptions(options.koyomi);
 }
 
 void ChartHost::otherSide(TBanF *window)
@@ -270,6 +272,56 @@ void ChartHost::otherSide(TBanF *window)
     emit chartsChanged();
     if (m_settings.tileAfterCharts())
         tileCharts(made);
+}
+
+void ChartHost::openRecorded(const JournalEntry &entry, bool recordedScores)
+{
+    std::string error;
+    const std::optional<JournalReading> reading = readJournalMoment(entry, error);
+    if (!reading) {
+        ui::showError(m_window, qs(error));
+        return;
+    }
+    const std::optional<NumberTables> numbers = loadNumbers();
+    if (!numbers)
+        return;
+    EngineOptions options = currentOptions();
+    options.koyomi = reading->options;
+    options.method = entry.method;
+    // The title says whose options and scores these are, so that the chart is
+    // never taken for one of the current settings.
+    const QString mark = recordedScores ? QStringLiteral("［記録の設定・記録の点数］") : QStringLiteral("［記録の設定］");
+    const QString calendar = calendarCaption(options.koyomi);
+    m_making = true;
+    ++m_setCount;
+    const CivilTime &e = entry.moment;
+    m_setMoment = QDate(e.year, e.month, e.day).toString(QStringLiteral("yyyy/MM/dd ")) + timeText({e.hour, e.minute});
+    TBanF *last = nullptr;
+    for (auto kind = entry.kinds.rbegin(); kind != entry.kinds.rend(); ++kind) {
+        const QString title = chartWindowTitle(*kind, reading->calendar, options) + mark;
+        if (bringToFront(fullTitle(title, calendar))) {
+            last = chartWindow(fullTitle(title, calendar));
+            joinNewestSet(last);
+            continue;
+        }
+        LaidChart laid = layChart(DateToKyu(reading->calendar, options.koyomi, true), *kind, options.method,
+                                  &*numbers, &m_constData);
+        if (recordedScores)
+            for (const RecordedChart &chart : entry.charts)
+                if (chart.kind == *kind)
+                    for (std::size_t r = 0; r < chart.BanSuu.size(); ++r)
+                        laid.scores->BanSuu[r] = chart.BanSuu[r];
+        // The other side of a boundary would be laid with the current options:
+        // not offered here.
+        const BoundaryNote note = boundaryNote(reading->calendar, options.koyomi, options.warnMinutes, false, *kind);
+        last = addChartWindow(laid, title, calendar, entry.moment, note, reading->calendar, false, m_setCount,
+                              m_setMoment);
+        last->setLaidOptions(options.koyomi);
+    }
+    m_making = false;
+    emit chartsChanged();
+    if (last && m_settings.tileAfterCharts())
+        tileCharts(last);
 }
 
 void ChartHost::compareSchools(TBanF *window)
@@ -381,6 +433,7 @@ TBanF *ChartHost::addChartWindow(const LaidChart &laid, const QString &title, co
     connect(w, &TBanF::printRequested, this, [this, w] { emit printRequested(w); });
     connect(w, &TBanF::otherSideRequested, this, [this, w] { otherSide(w); });
     connect(w, &TBanF::schoolsRequested, this, [this, w] { compareSchools(w); });
+    connect(w, &TBanF::journalRequested, this, [this, w] { emit journalRequested(w); });
     connect(sub, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &ChartHost::chartsChanged); });
     sub->show();
     sub->adjustSize();

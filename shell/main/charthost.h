@@ -15,6 +15,7 @@
 
 #include "engine/constdata.h"
 #include "evaluation/numbers.h"
+#include "output/journal.h"
 #include "output/laidchart.h"
 #include "shell/common/boundarynote.h"
 #include "shell/main/chartrequest.h"
@@ -79,6 +80,10 @@ public:
     void arrangeIcons();
     // The generated part of the window menu: the charts by sets.
     void listWindows(QMenu *menu);
+    // The charts of a journal entry laid again with its own options, not the
+    // current ones (the title says so), scored with today's numbers or, when
+    // `recordedScores`, showing the scores it recorded.
+    void openRecorded(const JournalEntry &entry, bool recordedScores);
 
 signals:
     // A press anywhere on a chart window; a palace picked in one.
@@ -88,6 +93,8 @@ signals:
     void printRequested(TBanF *window);
     // A chart window made, closed or activated.
     void chartsChanged();
+    // "記録に残す…" chosen in a chart window.
+    void journalRequested(TBanF *window);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -117,10 +117,12 @@ TEST(StartWindows, CommandsStandInTheOrderOfTheirMenusAndBars)
                            "Exit1"}));
     EXPECT_EQ(namesOf(main.toolBar(TMainF::FindBar)->actions()),
               QStringList({"CaleItem", "HeatItem", "ListBtn", "New1", "BData1", "ESrcBtn"}));
-    // The heat map, then the places: the direction map, the place book and the destination.
+    // The heat map, then the places: the direction map, the place book and
+    // the destination; last the journal.
     QStringList view = namesOf(main.menu(TMainF::ViewMenu)->actions());
     view.removeAll(QString());
-    EXPECT_EQ(view.mid(view.indexOf("HeatItem")), QStringList({"HeatItem", "MapItem", "PlaceItem", "DestClearItem"}));
+    EXPECT_EQ(view.mid(view.indexOf("HeatItem")),
+              QStringList({"HeatItem", "MapItem", "PlaceItem", "DestClearItem", "JournalItem"}));
     const QStringList system = namesOf(main.toolBar(TMainF::SystemBar)->actions());
     EXPECT_EQ(system.mid(system.indexOf("SetuItem")),
               QStringList({"SetuItem", "SenItem", "I1", "SysBtn", "BRItem"}));

@@ -365,9 +365,10 @@ TEST(BanWindow, RightClickingAPalaceCopiesThatPalace)
     ASSERT_TRUE(w->popupMenu()->isVisible());
     const QList<QAction *> items = w->popupMenu()->actions();
     // The two copies, a separator, the print preview, the picture, a
-    // separator and the comparison of the schools.
-    ASSERT_EQ(items.size(), 7);
+    // separator, the comparison of the schools and the journal.
+    ASSERT_EQ(items.size(), 8);
     EXPECT_EQ(items[6]->text(), "流派比較");
+    EXPECT_EQ(items[7], w->journalAction());
     EXPECT_EQ(items[1]->text(), "乾宮(北西)のみコピー");
     EXPECT_EQ(items[3], w->printAction());
     EXPECT_EQ(items[3]->text(), "印刷ﾌﾟﾚﾋﾞｭｰ");

@@ -14,8 +14,18 @@
 #include <QTableView>
 #include <QTest>
 
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+
 #include "output/journal.h"
+#include "shell/app/startwindows.h"
+#include "shell/charts/chartwindow.h"
 #include "shell/journal/journalwindow.h"
+#include "shell/main/charthost.h"
+#include "shell/main/mainwindow.h"
+#include "shell/settings/appsettings.h"
 #include "shell_fixtures.h"
 
 using namespace velm;
@@ -203,4 +213,85 @@ TEST(JournalWindow, TheKeepDialogFillsTheEntryFromWhatIsTyped)
     EXPECT_EQ(e.tags, (std::vector<std::string>{"転居", "家族"}));
     ASSERT_EQ(e.reminders.size(), 1u);
     EXPECT_EQ(e.reminders[0].date, "2024-10-10");
+}
+
+TEST(JournalWindow, AChartKeptWithAZonePreciseTermsAndFlyingReopensAsItWasAfterTheSettingsWentBack)
+{
+    ScratchProgram program;
+    QTemporaryDir config;
+    RecordedMessages messages;
+    AppSettings settings{program.path(), config.path()};
+    settings.setTermSource(Astronomy::Precise);
+    settings.setUseTimeZone(true);
+    settings.setTimeZoneName(QStringLiteral("Europe/Berlin"));
+    settings.setLayingMethod(1);
+    for (int kind = 0; kind < 3; ++kind)
+        settings.setChartKindChecked(kind, false);
+    settings.setChartKindChecked(3, true);
+    TMainF main{settings};
+    const std::unique_ptr<StartWindows> windows = makeStartWindows(main, settings);
+    main.showAtStart();
+    main.openChart(3, CivilTime{2024, 7, 1, 12, 0, 0});
+    TBanF *shown = main.charts()->enteredChart();
+    ASSERT_TRUE(shown);
+
+    // 記録に残す: the dialog comes filled; the question is typed, Ctrl+Enter keeps it.
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<TJournalEditF *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        dialog->QuestionE()->setText(QStringLiteral("旅の日取り"));
+        dialog->accept();
+    });
+    shown->journalAction()->trigger();
+    JournalAccess access{program.path()};
+    std::string error;
+    const std::vector<JournalSummary> kept = access.journal(nullptr)->list({}, error);
+    ASSERT_EQ(kept.size(), 1u) << error;
+    const JournalEntry entry = *access.journal(nullptr)->find(kept[0].id, error);
+    EXPECT_EQ(entry.question, "旅の日取り");
+    EXPECT_EQ(entry.options.clock.zone, "Europe/Berlin");
+    EXPECT_EQ(entry.options.astronomy, Astronomy::Precise);
+    EXPECT_EQ(entry.method, LayingMethod::Flying);
+    ASSERT_EQ(entry.charts.size(), 1u);
+    EXPECT_EQ(entry.charts[0].BanSuu, shown->scores().BanSuu);
+
+    // Every setting back to its default; the entry opens as it was.
+    settings.setTermSource(Astronomy::Short);
+    settings.setUseTimeZone(false);
+    settings.setLayingMethod(0);
+    QAction *item = main.findChild<QAction *>(QStringLiteral("JournalItem"));
+    ASSERT_TRUE(item);
+    item->trigger();
+    TJournalF *journal = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *j = qobject_cast<TJournalF *>(w); j && j->isVisible())
+            journal = j;
+    ASSERT_TRUE(journal);
+    ASSERT_EQ(journal->rowCount(), 1);
+    journal->OpenBtnClick();
+    const auto find = [&](const QString &mark) -> TBanF * {
+        for (TBanF *w : main.charts()->chartWindows())
+            if (w->title().contains(mark))
+                return w;
+        return nullptr;
+    };
+    TBanF *again = find(QStringLiteral("［記録の設定］"));
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again->title().contains(QStringLiteral("精密・Europe/Berlin"))) << again->title().toStdString();
+    EXPECT_EQ(again->chart().Ban, shown->chart().Ban);
+    EXPECT_EQ(again->laid().method, LayingMethod::Flying);
+    EXPECT_EQ(again->scores().BanSuu, shown->scores().BanSuu);
+
+    // Today's numbers differ: the recorded scores are offered and shown.
+    QFile numbers(program.filePath(QStringLiteral("SuuFile.Dat")));
+    ASSERT_TRUE(numbers.open(QIODevice::Append));
+    numbers.write("\r\n");
+    numbers.close();
+    messages.answer = ui::Answer::No;
+    journal->OpenBtnClick();
+    EXPECT_TRUE(messages.saw(QStringLiteral("数値ファイル")));
+    TBanF *recorded = find(QStringLiteral("［記録の設定・記録の点数］"));
+    ASSERT_TRUE(recorded);
+    EXPECT_EQ(recorded->scores().BanSuu, entry.charts[0].BanSuu);
+    journal->close();
 }
