@@ -378,6 +378,10 @@ TJournalF::TJournalF(JournalAccess &access, QWidget *parent) : QWidget(parent, Q
     m_grid->setColumnWidth(2, 200);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("CountL"));
+    m_allBtn = new QPushButton(QStringLiteral("すべて表示"), this);
+    m_allBtn->setObjectName(QStringLiteral("AllBtn"));
+    m_allBtn->setToolTip(QStringLiteral("新しい %1 件より前の記録も一覧に並べます").arg(ListedAtFirst));
+    m_allBtn->hide();
 
     // The chosen entry.
     auto *view = new QWidget(this);
@@ -465,7 +469,10 @@ TJournalF::TJournalF(JournalAccess &access, QWidget *parent) : QWidget(parent, Q
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(m_grid, 1);
-    leftLayout->addWidget(m_count);
+    auto *countRow = new QHBoxLayout;
+    countRow->addWidget(m_count, 1);
+    countRow->addWidget(m_allBtn);
+    leftLayout->addLayout(countRow);
     auto *split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(left);
     split->addWidget(scroll);
@@ -503,6 +510,7 @@ TJournalF::TJournalF(JournalAccess &access, QWidget *parent) : QWidget(parent, Q
     layout->addLayout(buttons);
 
     connect(searchBtn, &QPushButton::clicked, this, &TJournalF::reload);
+    connect(m_allBtn, &QPushButton::clicked, this, &TJournalF::showAllClick);
     for (QLineEdit *e : {m_search, m_from, m_to})
         connect(e, &QLineEdit::returnPressed, this, &TJournalF::reload);
     for (QLineEdit *e : m_filters)
@@ -577,6 +585,12 @@ void TJournalF::showDue()
     showJournal();
 }
 
+void TJournalF::showAllClick()
+{
+    m_showAll = true;
+    reload();
+}
+
 void TJournalF::reload()
 {
     Journal *j = journal();
@@ -612,11 +626,18 @@ void TJournalF::reload()
             return;
         }
     }
+    if (!m_showAll)
+        f.limit = ListedAtFirst + 1;
     std::vector<JournalSummary> rows = j->list(f, error);
     if (!error.empty())
         ui::showError(this, q(error));
+    const bool more = !m_showAll && rows.size() > static_cast<std::size_t>(ListedAtFirst);
+    if (more)
+        rows.resize(static_cast<std::size_t>(ListedAtFirst));
     static_cast<EntryModel *>(m_model)->setRows(std::move(rows));
-    m_count->setText(QStringLiteral("%1 件").arg(rowCount()));
+    m_allBtn->setVisible(more);
+    m_count->setText(more ? QStringLiteral("新しい %1 件（すべては「すべて表示」）").arg(rowCount())
+                          : QStringLiteral("%1 件").arg(rowCount()));
     if (!chosen.isEmpty())
         selectEntry(chosen);
     if (selectedId().isEmpty() && rowCount() > 0)

@@ -27,6 +27,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class QPushButton;
 class QTableView;
 
 namespace velm {
@@ -106,6 +107,11 @@ public:
     const std::optional<JournalEntry> &shownEntry() const { return m_shown; }
     // Only the entries with a look-back due today or earlier.
     void showDue();
+    // The list holds the newest entries up to this many until "すべて表示"
+    // (a search or filter reaches every entry all the same), so that the
+    // window opens at once on a journal of years.
+    static constexpr int ListedAtFirst = 1000;
+    void showAllClick();
 
     void OpenBtnClick();
     void DelBtnClick();
@@ -173,6 +179,8 @@ private:
     QLineEdit *m_remindDate = nullptr;
     QLabel *m_count = nullptr;
     QCheckBox *m_startCB = nullptr;
+    QPushButton *m_allBtn = nullptr;
+    bool m_showAll = false;
 };
 
 } // namespace velm

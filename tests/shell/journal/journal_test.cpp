@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 
@@ -185,6 +186,23 @@ TEST(JournalWindow, LooksBackOpensWithTheChosenScoresAndMovesEntriesBetweenFolde
     o.messages.answer = ui::Answer::Yes;
     second.DelBtnClick();
     EXPECT_EQ(second.rowCount(), 2);
+}
+
+TEST(JournalWindow, AJournalOfYearsOpensWithTheNewestThousandAndListsAllOnRequest)
+{
+    Opened o;
+    std::string json = "{\"format\":\"velm-journal\",\"version\":1,\"entries\":[";
+    for (int i = 0; i < TJournalF::ListedAtFirst; ++i)
+        json += std::string(i ? "," : "") + "{\"id\":\"old-" + std::to_string(i)
+            + "\",\"moment\":\"2000-01-01T00:00\",\"options\":{}}";
+    ASSERT_EQ(o.access.journal(nullptr)->importJson(json + "]}").error, "");
+    o.window.reload();
+    EXPECT_EQ(o.window.rowCount(), TJournalF::ListedAtFirst);
+    auto *all = o.window.findChild<QPushButton *>(QStringLiteral("AllBtn"));
+    ASSERT_TRUE(all && all->isVisible());
+    all->click();
+    EXPECT_EQ(o.window.rowCount(), TJournalF::ListedAtFirst + 3);
+    EXPECT_FALSE(all->isVisible());
 }
 
 TEST(JournalWindow, TheKeepDialogFillsTheEntryFromWhatIsTyped)
