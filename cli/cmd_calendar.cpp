@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/args.h"
+#include "cli/cmd_people.h"
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "cli/datadir.h"
@@ -27,6 +28,7 @@ struct CalendarArgs {
     bool csv = false;
     std::string icsPath;
     DirectionOptions toPlace;
+    PeopleArgs people;
 };
 
 CommandLine calendarCommandLine(CalendarArgs &into)
@@ -78,7 +80,8 @@ CommandLine calendarCommandLine(CalendarArgs &into)
                         return !v.empty();
                     }),
     };
-    for (std::vector<Option> more : {directionOptions(into.toPlace, false), calendarOptions(o.koyomi)})
+    for (std::vector<Option> more :
+         {peopleOptions(into.people, true), directionOptions(into.toPlace, false), calendarOptions(o.koyomi)})
         line.options.insert(line.options.end(), more.begin(), more.end());
     line.options.push_back(dataOption());
     return line;
@@ -115,6 +118,12 @@ int runCalendar(const Args &given)
     auto entry = parseDateTime(positional[0], positional[1], error);
     if (!entry)
         return usageError(error);
+    const std::optional<std::vector<ChosenPerson>> people = choosePeople(taken.people, *dataDir, options.koyomi, error);
+    if (!people)
+        return usageError(error);
+    options.people = exclusionOf(*people, taken.people.alsoYearMonth);
+    if (options.people.active() && !taken.icsPath.empty())
+        return usageError("--ics と --person は同時に指定できません");
     const std::optional<ClockReading> reading = readEntered(*entry, options.koyomi, error);
     if (!reading)
         return usageError(error);

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/args.h"
+#include "cli/cmd_people.h"
 #include "cli/commands.h"
 #include "cli/datadir.h"
 #include "cli/options.h"
@@ -176,6 +177,11 @@ CommandLine chartCommandLine(ChartArgs &into)
              return true;
          }},
     };
+    line.options.push_back(valueOption("--person", "NAME", "その人物の凶方位と吉方位を盤ごとに出力する (繰り返し可)",
+                                       [&into](const std::string &v, std::string &) {
+                                           into.people.push_back(v);
+                                           return true;
+                                       }));
     for (std::vector<Option> more : {calendarOptions(into.options), boundaryOptions(into.near, true)})
         line.options.insert(line.options.end(), more.begin(), more.end());
     line.options.push_back(dataOption());
@@ -212,6 +218,12 @@ int runChart(const Args &argsIn)
         return usageError("使い方: velm-cli chart DATE TIME [オプション] (velm-cli chart --help で一覧)");
     auto moment = parseDateTime(positional[0], positional[1], error);
     if (!moment)
+        return usageError(error);
+    // Birth moments are read with the options as given, each on its own.
+    PeopleArgs peopleArgs;
+    peopleArgs.names = given.people;
+    const std::optional<std::vector<ChosenPerson>> people = choosePeople(peopleArgs, *dataDir, options, error);
+    if (!people)
         return usageError(error);
     const std::optional<ClockReading> reading = readEntered(*moment, options, error);
     if (!reading)
@@ -262,10 +274,14 @@ int runChart(const Args &argsIn)
                 obj.raw("boundaries", boundariesJson(boundaries));
             if (near.otherSide)
                 obj.text("otherSide", otherSide);
+            if (!people->empty())
+                obj.raw("people", peopleJson(*people, laid.chart, k));
             std::cout << obj.str() << "\n";
         } else {
             const std::string suffix = otherSide.empty() ? std::string() : "［" + otherSide + "］";
             for (const std::string &line : chartTextLines(laid, *moment, suffix, notes))
+                std::cout << line << "\n";
+            for (const std::string &line : peopleLines(*people, laid.chart, k))
                 std::cout << line << "\n";
             std::cout << "\n";
         }

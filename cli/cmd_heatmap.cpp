@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/args.h"
+#include "cli/cmd_people.h"
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "cli/cmd_quick.h"
@@ -27,6 +28,7 @@ struct HeatmapArgs {
     bool csv = false;
     DirectionOptions toPlace;
     bool directionGiven = false;
+    PeopleArgs people;
 };
 
 CommandLine heatmapCommandLine(HeatmapArgs &into)
@@ -70,7 +72,8 @@ CommandLine heatmapCommandLine(HeatmapArgs &into)
         switchOption("--csv", "コンマ区切りで出力する", [&into] { into.csv = true; }),
         methodOption(into.engine.method),
     };
-    for (std::vector<Option> more : {directionOptions(into.toPlace), calendarOptions(into.engine.koyomi)})
+    for (std::vector<Option> more :
+         {peopleOptions(into.people, true), directionOptions(into.toPlace), calendarOptions(into.engine.koyomi)})
         line.options.insert(line.options.end(), more.begin(), more.end());
     line.options.push_back(dataOption());
     return line;
@@ -114,6 +117,9 @@ int runHeatmap(const Args &given)
     const std::optional<CivilTime> date = parseDate(positional[0], error);
     if (!date)
         return usageError(error);
+    const std::optional<std::vector<ChosenPerson>> people = choosePeople(taken.people, *dataDir, engine.koyomi, error);
+    if (!people)
+        return usageError(error);
     // The days are days of the calendar clock; resolving their first midnight
     // checks the clock and gives the offset the term searches use. The
     // calendar clock has no summer time, so a midnight that the zone's civil
@@ -131,6 +137,8 @@ int runHeatmap(const Args &given)
         return 1;
 
     HeatMapper mapper(numbers.tables, engine.koyomi, engine.method);
+    // A cell bad for any person given shows "-": only the safe ones keep their score.
+    mapper.setPeople(exclusionOf(*people, taken.people.alsoYearMonth));
     const HeatMap map = mapper.build(*date, *days, kind);
     for (const std::string &line : heatMapLines(map, direction, csv))
         std::cout << line << "\n";

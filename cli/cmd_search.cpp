@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "cli/args.h"
+#include "cli/cmd_people.h"
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "cli/datadir.h"
@@ -31,6 +32,7 @@ struct SearchArgs {
     std::string icsPath;
     DirectionOptions toPlace;
     bool directionGiven = false;
+    PeopleArgs people;
 };
 
 CommandLine searchCommandLine(SearchArgs &into)
@@ -104,7 +106,8 @@ CommandLine searchCommandLine(SearchArgs &into)
         valueOption("--out", "LIST.csv", "一覧表ファイル (CP932) に書き出す", path("--out", into.outPath)),
         valueOption("--ics", "FILE", "予定表ファイル (iCalendar) に書き出す", path("--ics", into.icsPath)),
     };
-    for (std::vector<Option> more : {directionOptions(into.toPlace), calendarOptions(s.koyomi)})
+    for (std::vector<Option> more :
+         {peopleOptions(into.people, true), directionOptions(into.toPlace), calendarOptions(s.koyomi)})
         line.options.insert(line.options.end(), more.begin(), more.end());
     line.options.push_back(dataOption());
     return line;
@@ -143,6 +146,10 @@ int runSearch(const Args &given)
     auto start = parseDateTime(positional[0], positional[1], error);
     if (!start)
         return usageError(error);
+    const std::optional<std::vector<ChosenPerson>> people = choosePeople(taken.people, *dataDir, settings.koyomi, error);
+    if (!people)
+        return usageError(error);
+    settings.people = exclusionOf(*people, taken.people.alsoYearMonth);
     const std::optional<ClockReading> reading = readEntered(*start, settings.koyomi, error);
     if (!reading)
         return usageError(error);

@@ -28,6 +28,7 @@ struct ChartArgs {
     std::string numbersPath;
     BoundaryOptions near;
     bool json = false;
+    std::vector<std::string> people; // --person NAME, in order
 };
 CommandLine chartCommandLine(ChartArgs &into);
 struct KoyomiArgs {

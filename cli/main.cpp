@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cmd_calendar.h"
+#include "cli/cmd_people.h"
 #include "cli/cmd_places.h"
 #include "cli/cmd_quick.h"
 #include "cli/commands.h"
@@ -92,6 +93,8 @@ int main(int argc, char **argv)
         return runPlaces(args);
     if (command == "journal")
         return runJournal(args);
+    if (command == "people")
+        return runPeople(args);
     if (command == "--version") {
         std::cout << "velm-cli " << VELM_VERSION << "\n";
         return 0;

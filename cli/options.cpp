@@ -4,6 +4,8 @@
 #include <iostream>
 #include <map>
 
+#include "cli/cmd_people.h"
+
 namespace velm::cli {
 namespace {
 
@@ -199,7 +201,7 @@ const std::vector<std::string> &commandNames()
 {
     static const std::vector<std::string> names{"koyomi", "terms",   "chart",   "batch",   "search", "calendar",
                                                 "quick",  "bdata",   "cgidata", "heatmap", "bearing", "places",
-                                                "journal"};
+                                                "journal", "people"};
     return names;
 }
 
@@ -211,6 +213,7 @@ const CommandLine *commandTable(const std::string &command)
         {"quick", quickCommandLine},   {"bdata", bdataCommandLine},     {"cgidata", cgidataCommandLine},
         {"heatmap", heatmapCommandLine}, {"bearing", bearingCommandLine}, {"places", placesCommandLine},
         {"journal", journalCommandLine},
+        {"people", peopleCommandLine},
     };
     static std::map<std::string, CommandLine> tables;
     const auto maker = makers.find(command);

@@ -56,6 +56,13 @@ struct PatternDetector {
     bool (*GoFugu)(int dayStem, int hourStem, int hourBranch) = nullptr;
 };
 
+// The flying nine-star of a palace (index 0..8) when `centre` (0..8) stands
+// in the centre: every chart flies its nine-stars forward in palace order.
+constexpr int flyingNineStar(int centre, int palace)
+{
+    return (centre + palace) % 9;
+}
+
 // Lays the chart of kind `BanShu` (0..3) from the calendar facts. A null
 // detector (or null members) leaves patterns and 五不遇時 out.
 ChartRecord BanCreate(const Koyomi &koyomi, int BanShu, LayingMethod method,

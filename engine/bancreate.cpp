@@ -218,7 +218,7 @@ ChartRecord layPlatesOf(const PlateInputs &in, int K, bool rotating)
     }
 
     for (int i = 0; i < 9; ++i)
-        set(c.Ban[KyuSeiBan][at(i)], (in.nineStar + i) % 9);
+        set(c.Ban[KyuSeiBan][at(i)], flyingNineStar(in.nineStar, i));
     c.BanFlagNo = highestFlag(flag);
     return c;
 }

@@ -6,9 +6,10 @@ namespace velm {
 
 namespace {
 
-// Runs a palace test in the direction the found direction allows.
+// Runs a palace test in the direction the found direction allows; an
+// excluded palace (bit p of `excluded`) is never examined and never passes.
 template <typename Passes>
-CheckResult examine(std::uint8_t found, int direction, Passes passes)
+CheckResult examine(std::uint8_t found, int direction, std::uint16_t excluded, Passes passes)
 {
     if (found < NoDirection)
         direction = found;
@@ -16,12 +17,12 @@ CheckResult examine(std::uint8_t found, int direction, Passes passes)
         // Every passing palace sets the found direction in ascending order, so
         // the highest one is what remains: look from the top and stop there.
         for (int p = 8; p >= 1; --p)
-            if (passes(static_cast<std::size_t>(p)))
+            if (((excluded >> p) & 1) == 0 && passes(static_cast<std::size_t>(p)))
                 return {true, static_cast<std::uint8_t>(p)};
         return {false, found};
     }
     if (direction >= 1 && direction <= 8)
-        return {passes(static_cast<std::size_t>(direction)), found};
+        return {((excluded >> direction) & 1) == 0 && passes(static_cast<std::size_t>(direction)), found};
     return {false, found};
 }
 
@@ -121,17 +122,19 @@ SenMatterLoad loadSenMatter(const std::string &datPath, std::string_view name)
     return load;
 }
 
-CheckResult SuuCheck(std::uint8_t found, int direction, int kind, double threshold, const SuuScores &scores)
+CheckResult SuuCheck(std::uint8_t found, int direction, int kind, double threshold, const SuuScores &scores,
+                     std::uint16_t excluded)
 {
     if (kind == ElemSuuchi)
-        return examine(found, direction, [&](std::size_t p) { return scores.BanSuu[ElementCount][p] >= threshold; });
+        return examine(found, direction, excluded, [&](std::size_t p) { return scores.BanSuu[ElementCount][p] >= threshold; });
     if (kind < 1 || kind > ElementCount)
         return {false, found};
     const auto &row = scores.SuuBase[static_cast<std::size_t>(kind - 1)];
-    return examine(found, direction, [&](std::size_t p) { return row[p] >= threshold; });
+    return examine(found, direction, excluded, [&](std::size_t p) { return row[p] >= threshold; });
 }
 
-CheckResult HosCheck(std::uint8_t found, int direction, int kind, int target, int op, const BanRows &CurBan)
+CheckResult HosCheck(std::uint8_t found, int direction, int kind, int target, int op, const BanRows &CurBan,
+                     std::uint16_t excluded)
 {
     if (kind < ElemTenBan || kind > ElemShiHaku)
         return {false, found};
@@ -139,15 +142,16 @@ CheckResult HosCheck(std::uint8_t found, int direction, int kind, int target, in
     const std::int64_t value = (kind == ElemMon || kind == ElemShin) ? target : std::int64_t{target} - 1;
     const auto &row = CurBan[static_cast<std::size_t>(kind - 1)];
     if (op == 0)
-        return examine(found, direction, [&](std::size_t p) { return row[p] == value; });
-    return examine(found, direction, [&](std::size_t p) { return row[p] != value; });
+        return examine(found, direction, excluded, [&](std::size_t p) { return row[p] == value; });
+    return examine(found, direction, excluded, [&](std::size_t p) { return row[p] != value; });
 }
 
 namespace {
 
-CheckResult patternCheck(std::uint8_t found, int direction, int value, bool equal, const BanRows &CurBan)
+CheckResult patternCheck(std::uint8_t found, int direction, int value, bool equal, const BanRows &CurBan,
+                         std::uint16_t excluded)
 {
-    return examine(found, direction, [&](std::size_t p) {
+    return examine(found, direction, excluded, [&](std::size_t p) {
         for (std::size_t s = 0; s < 5; ++s) {
             const int slot = CurBan[Kaku0 + s][p];
             if (slot != 0 && (slot == value) == equal)
@@ -159,37 +163,39 @@ CheckResult patternCheck(std::uint8_t found, int direction, int value, bool equa
 
 } // namespace
 
-CheckResult KakCheck(std::uint8_t found, int direction, int target, int op, const BanRows &CurBan)
+CheckResult KakCheck(std::uint8_t found, int direction, int target, int op, const BanRows &CurBan,
+                     std::uint16_t excluded)
 {
-    return patternCheck(found, direction, target, op == 0, CurBan);
+    return patternCheck(found, direction, target, op == 0, CurBan, excluded);
 }
 
 CheckResult CellCheck(const SenCondition &c, std::uint8_t found, int direction, const BanRows &CurBan,
-                      const SuuScores &scores)
+                      const SuuScores &scores, std::uint16_t excluded)
 {
     using Test = SenCondition::Test;
     switch (c.test) {
     case Test::Number:
-        return SuuCheck(found, direction, c.kind, c.threshold, scores);
+        return SuuCheck(found, direction, c.kind, c.threshold, scores, excluded);
     case Test::Equal: {
         const auto &row = CurBan[c.row];
-        return examine(found, direction, [&](std::size_t p) { return row[p] == c.value; });
+        return examine(found, direction, excluded, [&](std::size_t p) { return row[p] == c.value; });
     }
     case Test::NotEqual: {
         const auto &row = CurBan[c.row];
-        return examine(found, direction, [&](std::size_t p) { return row[p] != c.value; });
+        return examine(found, direction, excluded, [&](std::size_t p) { return row[p] != c.value; });
     }
     case Test::PatternEqual:
-        return patternCheck(found, direction, c.value, true, CurBan);
+        return patternCheck(found, direction, c.value, true, CurBan, excluded);
     case Test::PatternNotEqual:
-        return patternCheck(found, direction, c.value, false, CurBan);
+        return patternCheck(found, direction, c.value, false, CurBan, excluded);
     case Test::Never:
         break;
     }
     return {false, found};
 }
 
-SenResult SenCheck(const SenMatter &matter, int direction, const BanRows &CurBan, const SuuScores &scores)
+SenResult SenCheck(const SenMatter &matter, int direction, const BanRows &CurBan, const SuuScores &scores,
+                   std::uint16_t excluded)
 {
     if (!matter.usable())
         return {};
@@ -202,7 +208,7 @@ SenResult SenCheck(const SenMatter &matter, int direction, const BanRows &CurBan
         std::uint8_t found = NoDirection;
         bool holds = true;
         for (int r = 0; r < group.count && holds; ++r) {
-            const CheckResult check = CellCheck(group.rows[static_cast<std::size_t>(r)], found, direction, CurBan, scores);
+            const CheckResult check = CellCheck(group.rows[static_cast<std::size_t>(r)], found, direction, CurBan, scores, excluded);
             holds = check.pass;
             found = check.found;
         }

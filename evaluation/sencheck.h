@@ -93,25 +93,31 @@ struct CheckResult {
 // The three tests. When `found` is a direction (below 9) it replaces
 // `direction`. Direction 0 examines palaces 1..8 and a pass sets `found` to
 // the highest passing palace; direction 1..8 examines that palace only and
-// leaves `found` alone. The centre is never examined.
+// leaves `found` alone. The centre is never examined, nor is a palace of
+// `excluded` (bit p: palace p left out, as directions bad for the people
+// going): it never passes.
 //
 // SuuCheck: kind 0 the weighted total BanSuu[8] >= threshold; kind 1..8 the
 // plain number SuuBase[kind - 1] >= threshold.
-CheckResult SuuCheck(std::uint8_t found, int direction, int kind, double threshold, const SuuScores &scores);
+CheckResult SuuCheck(std::uint8_t found, int direction, int kind, double threshold, const SuuScores &scores,
+                     std::uint16_t excluded = 0);
 // HosCheck: kind 1..7 compares chart row kind - 1 with the target code
 // (the code itself for 八門 and 八神, code - 1 otherwise); operator 0 tests
 // equality, any other inequality.
-CheckResult HosCheck(std::uint8_t found, int direction, int kind, int target, int op, const BanRows &CurBan);
+CheckResult HosCheck(std::uint8_t found, int direction, int kind, int target, int op, const BanRows &CurBan,
+                     std::uint16_t excluded = 0);
 // KakCheck: operator 0 passes when some non-zero pattern slot is the target,
 // any other when some non-zero slot differs from it (so a palace without
 // patterns never passes "<>").
-CheckResult KakCheck(std::uint8_t found, int direction, int target, int op, const BanRows &CurBan);
+CheckResult KakCheck(std::uint8_t found, int direction, int target, int op, const BanRows &CurBan,
+                     std::uint16_t excluded = 0);
 
 CheckResult CellCheck(const SenCondition &condition, std::uint8_t found, int direction,
-                      const BanRows &CurBan, const SuuScores &scores);
+                      const BanRows &CurBan, const SuuScores &scores, std::uint16_t excluded = 0);
 
 // True when some group holds in the chart `CurBan` with its scores, searched
-// in `direction` (0 all, 1..8 one palace).
-SenResult SenCheck(const SenMatter &matter, int direction, const BanRows &CurBan, const SuuScores &scores);
+// in `direction` (0 all, 1..8 one palace), the palaces of `excluded` left out.
+SenResult SenCheck(const SenMatter &matter, int direction, const BanRows &CurBan, const SuuScores &scores,
+                   std::uint16_t excluded = 0);
 
 } // namespace velm

@@ -87,7 +87,8 @@ ListRow calendarRowCells(const CalendarRowFacts &row)
     cells[ListCol::Weekday] = formatListWeekday(row.moment);
     cells[ListCol::Flag] = std::string(at(FlagName, row.flag));
     for (std::size_t c = 0; c < 9; ++c)
-        cells[ListCol::FirstPalace + c] = formatScore(row.totals[c]);
+        if (((row.excluded >> RingToKyu[c]) & 1) == 0)
+            cells[ListCol::FirstPalace + c] = formatScore(row.totals[c]);
     cells[ListCol::Mark] = std::to_string(row.kind);
     return cells;
 }
@@ -204,6 +205,7 @@ CalendarList walkCalendar(const CalendarOptions &options, const NumberTables &ta
         row.flag = laid.chart.BanFlagNo;
         for (std::size_t c = 0; c < 9; ++c)
             row.totals[c] = laid.scores->BanSuu[ElementCount][static_cast<std::size_t>(RingToKyu[c])];
+        row.excluded = options.people.excluded(laid.chart, koyomi, kind);
         take(row);
         ++made;
         last = t;

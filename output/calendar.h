@@ -18,6 +18,7 @@
 #include "engine/constdata.h"
 #include "engine/koyomi.h"
 #include "engine/symbols.h"
+#include "evaluation/ninestar.h"
 #include "evaluation/numbers.h"
 #include "output/listfile.h"
 
@@ -51,6 +52,10 @@ struct CalendarOptions {
     std::uint16_t hours = CalendarAllHours; // CG1
     KoyomiOptions koyomi;
     LayingMethod method = LayingMethod::Rotating;
+    // Directions bad for the people going are left blank in each row (as
+    // the row's own chart, and with alsoYearMonth the moment's year and
+    // month charts, have them).
+    PeopleExclusion people;
 };
 
 // CCnt and CFrom as the settings window holds them (texts). Both are whole
@@ -101,6 +106,7 @@ struct CalendarRowFacts {
     int kind = KindHour;
     int flag = 0;                  // BanFlagNo
     std::array<double, 9> totals{}; // the total score of each direction, in ring order
+    std::uint16_t excluded = 0;     // bit p: palace index p is bad for a person going (cell left blank)
 };
 ListRow calendarRowCells(const CalendarRowFacts &row);
 

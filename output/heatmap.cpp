@@ -45,13 +45,15 @@ std::string_view withoutBlanks(std::string_view name)
 
 } // namespace
 
-int heatBestDirection(const std::array<double, 9> &scores)
+int heatBestDirection(const std::array<double, 9> &scores, std::uint16_t excluded)
 {
-    int best = HeatColumnOrder[0];
-    long double top = shownScore(scores[static_cast<std::size_t>(best)]);
+    int best = 0;
+    long double top = 0;
     for (int p : HeatColumnOrder) {
+        if ((excluded >> p) & 1)
+            continue;
         const long double s = shownScore(scores[static_cast<std::size_t>(p)]);
-        if (s > top) {
+        if (best == 0 || s > top) {
             top = s;
             best = p;
         }
@@ -61,7 +63,14 @@ int heatBestDirection(const std::array<double, 9> &scores)
 
 int heatPalace(const HeatCell &cell, int direction)
 {
-    return direction >= 1 && direction <= 8 ? direction : heatBestDirection(cell.scores);
+    if (direction >= 1 && direction <= 8)
+        return cell.isExcluded(direction) ? 0 : direction;
+    return heatBestDirection(cell.scores, cell.excluded);
+}
+
+bool heatShut(const HeatCell &cell, int direction)
+{
+    return heatPalace(cell, direction) == 0;
 }
 
 std::string heatDirectionName(int direction)
@@ -74,6 +83,8 @@ std::string heatDirectionName(int direction)
 std::string heatValueText(const HeatCell &cell, int direction)
 {
     const int p = heatPalace(cell, direction);
+    if (p == 0)
+        return std::string(HeatExcludedText);
     const std::string score = formatScore(cell.scores[static_cast<std::size_t>(p)]);
     if (direction >= 1 && direction <= 8)
         return score;
@@ -207,9 +218,14 @@ HeatMap HeatMapper::build(const CivilTime &start, int days, int kind)
     for (std::int64_t i = 0; i < count; ++i) {
         HeatCell &cell = map.cells[static_cast<std::size_t>(i)];
         cell.moment = walkMoment(map.start, step, i);
-        const Values v = valuesAt(m_walker.at(cell.moment), map.kind);
+        const Koyomi koyomi = m_walker.at(cell.moment);
+        const Values v = valuesAt(koyomi, map.kind);
         cell.scores = v.scores;
         cell.matches = v.matches;
+        if (m_people.active()) {
+            const auto k = static_cast<std::size_t>(map.kind);
+            cell.excluded = m_people.badOn(koyomi.BanKyuSei[k], koyomi.BanShi[k]) | m_people.yearMonth(koyomi);
+        }
     }
     return map;
 }

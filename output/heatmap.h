@@ -20,6 +20,7 @@
 #include "engine/ban.h"
 #include "engine/koyomi.h"
 #include "engine/koyomiwalk.h"
+#include "evaluation/ninestar.h"
 #include "evaluation/numbers.h"
 #include "evaluation/sencheck.h"
 #include "output/chartshapes.h"
@@ -42,9 +43,14 @@ struct HeatCell {
     CivilTime moment;
     std::array<double, 9> scores{}; // total score by palace index (0 the centre)
     std::uint16_t matches = 0;      // bit p: the matter holds in palace p (1..8)
+    std::uint16_t excluded = 0;     // bit p: palace p is bad for a person going
 
     bool matched(int palace) const { return palace >= 1 && palace <= 8 && ((matches >> palace) & 1) != 0; }
+    bool isExcluded(int palace) const { return ((excluded >> palace) & 1) != 0; }
 };
+
+// What an excluded cell shows: no direction of it is safe for all.
+inline constexpr std::string_view HeatExcludedText = "-";
 
 struct HeatMap {
     int kind = KindHour;
@@ -60,15 +66,21 @@ struct HeatMap {
     }
 };
 
-// Palace index (1..8) of the highest score, the centre excluded; on a tie,
-// the first in HeatColumnOrder. Scores are compared as shown, to hundredths.
-int heatBestDirection(const std::array<double, 9> &scores);
+// Palace index (1..8) of the highest score, the centre and the palaces of
+// `excluded` left out; on a tie, the first in HeatColumnOrder. Scores are
+// compared as shown, to hundredths. 0 when every direction is excluded.
+int heatBestDirection(const std::array<double, 9> &scores, std::uint16_t excluded = 0);
 
-// The palace a cell shows for a direction: the direction itself, or the best.
+// The palace a cell shows for a direction: the direction itself, or the
+// best; 0 when that is excluded for the people going (heatShut).
 int heatPalace(const HeatCell &cell, int direction);
+// Whether a cell has nothing to show for the direction: it is bad for a
+// person going (for the best: every direction is).
+bool heatShut(const HeatCell &cell, int direction);
 
 // A cell's value as text: the score with two decimals, or for the best the
-// direction's name without blanks, a colon and the score ("南東:30.00").
+// direction's name without blanks, a colon and the score ("南東:30.00");
+// HeatExcludedText for a shut cell.
 std::string heatValueText(const HeatCell &cell, int direction);
 
 // The direction's name without blanks ("北", "南東"); "最良" for the best.
@@ -106,6 +118,9 @@ public:
     HeatMapper(const NumberTables &tables, const KoyomiOptions &koyomi, LayingMethod method,
                const SenMatter *matter = nullptr);
 
+    // The people going: each cell's HeatCell::excluded from the next build on.
+    void setPeople(const PeopleExclusion &people) { m_people = people; }
+
     // `days` days from the date of `start` (its time is ignored), of hour
     // or day charts; cut at 9999-12-31 (the precise terms' 2200-12-31).
     HeatMap build(const CivilTime &start, int days, int kind);
@@ -138,6 +153,7 @@ private:
     LayingMethod m_method;
     Astronomy m_astronomy;
     const SenMatter *m_matter;
+    PeopleExclusion m_people;
     KoyomiWalker m_walker;
     std::unique_ptr<PerKind> m_kinds[4];
 };

@@ -67,6 +67,18 @@ const std::vector<std::string> &schemaSteps()
         "CREATE INDEX journal_reminders_due ON journal_reminders(done, date);"
         "CREATE VIRTUAL TABLE journal_text USING fts5(body, tokenize = 'trigram');"
         "CREATE VIRTUAL TABLE journal_pairs USING fts5(body, tokenize = 'unicode61 remove_diacritics 0', detail = none);",
+        // 3: the people whose directions are judged (output/people.h): the
+        // birth moment as entered, "YYYY-MM-DDTHH:MM"; a removed place
+        // leaves its people without a home place.
+        "CREATE TABLE people("
+        " id INTEGER PRIMARY KEY,"
+        " name TEXT NOT NULL UNIQUE CHECK(length(name) > 0),"
+        " birth TEXT NOT NULL CHECK(length(birth) = 16),"
+        " home_place INTEGER REFERENCES places(id),"
+        " note TEXT NOT NULL DEFAULT '',"
+        " going INTEGER NOT NULL DEFAULT 0 CHECK(going IN (0, 1)));"
+        "CREATE TRIGGER people_home_removed AFTER DELETE ON places BEGIN"
+        " UPDATE people SET home_place = NULL WHERE home_place = OLD.id; END;",
     };
     return steps;
 }

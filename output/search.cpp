@@ -140,11 +140,12 @@ struct ChartOutcome {
 };
 
 ChartOutcome judge(const ChartRecord &chart, const Koyomi &koyomi, const SearchSettings &settings,
-                   const SenMatter &matter, const NumberTables &tables, const ConstData &names)
+                   const SenMatter &matter, const NumberTables &tables, const ConstData &names,
+                   std::uint16_t excluded)
 {
     ChartOutcome out;
     const SuuScores scores = SuuSan(chart, koyomi, tables, settings.method);
-    const SenResult result = SenCheck(matter, settings.direction, chart.Ban, scores);
+    const SenResult result = SenCheck(matter, settings.direction, chart.Ban, scores, excluded);
     if (!result.matched)
         return out;
     out.matched = true;
@@ -245,16 +246,23 @@ public:
     {
     }
 
-    // The outcome of the chart of the walk's kind for these calendar facts.
-    OutcomeRef at(const Koyomi &koyomi)
+    // The outcome of the chart of the walk's kind for these calendar facts,
+    // the directions of `extra` (palaces 1..8: bad on the moment's year and
+    // month charts) left out besides those bad on the chart itself.
+    OutcomeRef at(const Koyomi &koyomi, std::uint16_t extra)
     {
         const std::optional<ChartShapes::Shape> shape = m_shapes.find(koyomi);
+        const int branch = koyomi.BanShi[static_cast<std::size_t>(m_settings.kind & 3)];
         if (!shape) {
             // Outside the table's range (never for real dates): computed afresh.
-            return store(judge(layChart(koyomi, m_settings.kind, m_settings.method).chart, koyomi, m_settings,
-                               m_matter, m_tables, m_names));
+            const ChartRecord chart = layChart(koyomi, m_settings.kind, m_settings.method).chart;
+            return store(judge(chart, koyomi, m_settings, m_matter, m_tables, m_names, excludedOn(chart, branch, extra)));
         }
-        const std::uint32_t plate = shape->plate;
+        // What is bad on the chart itself follows from its plates (nine-stars
+        // and branch); what the year and month charts add is not, so it goes
+        // into the key, in bits the plate numbers never reach.
+        const std::uint32_t tag = static_cast<std::uint32_t>(extra >> 1) << ExtraShift;
+        const std::uint32_t plate = shape->plate | tag;
         const std::uint64_t key = shape->key;
         std::size_t at = findJudged(plate, key);
         if (m_judged[at].plate == plate && m_judged[at].key == key)
@@ -262,15 +270,16 @@ public:
 
         std::optional<OutcomeRef> outcome;
         if (m_shared)
-            outcome = m_shared->find(shape->slot, key);
+            outcome = m_shared->find(shape->slot | tag, key);
         if (!outcome) {
             // Judged from the plates, the marks and the scores' own inputs
             // only, so nothing else of this moment can leak into what later
             // moments reuse.
-            outcome = store(judge(m_shapes.chart(*shape, koyomi), m_shapes.scoringFacts(koyomi), m_settings,
-                                  m_matter, m_tables, m_names));
+            const ChartRecord chart = m_shapes.chart(*shape, koyomi);
+            outcome = store(judge(chart, m_shapes.scoringFacts(koyomi), m_settings, m_matter, m_tables, m_names,
+                                  excludedOn(chart, branch, extra)));
             if (m_shared)
-                outcome = m_shared->add(shape->slot, key, *outcome);
+                outcome = m_shared->add(shape->slot | tag, key, *outcome);
         }
         if (2 * (m_judgedCount + 1) > m_judged.size()) {
             growJudged();
@@ -291,6 +300,17 @@ public:
     std::size_t outcomeCount() const { return m_outcomes.size(); }
 
 private:
+    // Plate numbers and plate slots stay below 2^24 (a slot is under 2^20):
+    // the eight excluded directions of the year and month charts go above.
+    static constexpr int ExtraShift = 24;
+
+    std::uint16_t excludedOn(const ChartRecord &chart, int branch, std::uint16_t extra) const
+    {
+        if (!m_settings.people.active())
+            return 0;
+        return m_settings.people.badOn(chart, branch) | extra;
+    }
+
     // Charts judged so far, by plates and the rest of what they read: an
     // open-addressed table, at most half full.
     static constexpr std::uint32_t NoPlate = 0xFFFFFFFF;
@@ -367,13 +387,15 @@ void examine(std::int64_t from, std::int64_t to, const SearchSettings &settings,
     WalkMoments moments(settings.start, settings.kind);
     for (std::int64_t k = from; k < to; ++k) {
         const CivilTime moment = moments.at(k);
-        const OutcomeRef outcome = cache.at(walker.at(moment));
+        const Koyomi &koyomi = walker.at(moment);
+        const OutcomeRef outcome = cache.at(koyomi, settings.people.yearMonth(koyomi));
         if (outcome == Unmatched)
             continue;
         // The other schools' charts only for a moment that matched: each is
         // judged once in the same cache, as any chart is.
         const bool everySchool = std::all_of(otherSchools.begin(), otherSchools.end(), [&](KoyomiWalker &other) {
-            return cache.at(other.at(moment)) != Unmatched;
+            const Koyomi &theirs = other.at(moment);
+            return cache.at(theirs, settings.people.yearMonth(theirs)) != Unmatched;
         });
         if (everySchool)
             found.push_back({static_cast<std::uint32_t>(k), outcome});

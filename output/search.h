@@ -19,6 +19,7 @@
 #include "engine/ban.h"
 #include "engine/constdata.h"
 #include "engine/koyomi.h"
+#include "evaluation/ninestar.h"
 #include "evaluation/numbers.h"
 #include "evaluation/sencheck.h"
 #include "output/listfile.h"
@@ -48,6 +49,10 @@ struct SearchSettings {
     // the chart of koyomi.juMethod. Other kinds have one chart whatever the
     // school, and so does the ju of ten double-hours.
     bool allSchools = false;
+    // Directions bad for the people going are never examined (sencheck.h):
+    // with all directions the highest palace left that satisfies the matter
+    // is reported, and a chosen direction that is bad drops the moment.
+    PeopleExclusion people;
 };
 
 // A match: the moment's number within the walk (moment = start + index

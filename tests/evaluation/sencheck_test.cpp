@@ -167,6 +167,26 @@ TEST(SenCheck, PatternsAndTheCentre)
     EXPECT_FALSE(KakCheck(NoDirection, 8, 43, 1, ban).pass);
 }
 
+TEST(SenCheck, ExcludedPalacesAreNeverExamined)
+{
+    // 生門 in 艮 (3) and 坤 (6); a second row asks for 伏吟, found in 艮 only.
+    BanRows ban{};
+    SuuScores none{};
+    ban[Mon][3] = 2;
+    ban[Mon][6] = 2;
+    ban[Kaku0][3] = 43;
+    const Matter both = matterOf({{door(2), pattern(43)}});
+    // Unexcluded, the highest palace with the door (坤) fixes the direction and fails.
+    EXPECT_FALSE(check(both, AllDirections, ban, none).matched);
+    // With 坤 left out, 艮 fixes it and holds; with 艮 out too nothing does.
+    const SenMatter compiled = compileMatter(both);
+    EXPECT_EQ(SenCheck(compiled, AllDirections, ban, none, 1u << 6).direction, 3);
+    EXPECT_FALSE(SenCheck(compiled, AllDirections, ban, none, 1u << 6 | 1u << 3).matched);
+    // A chosen direction that is excluded never passes.
+    EXPECT_TRUE(SenCheck(compiled, 3, ban, none).matched);
+    EXPECT_FALSE(SenCheck(compiled, 3, ban, none, 1u << 3).matched);
+}
+
 TEST(SenCheck, NumberConditionsReadPlainNumbersOrTheTotal)
 {
     BanRows ban{};

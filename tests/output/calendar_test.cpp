@@ -322,6 +322,30 @@ TEST(Calendar, HintDescribesThePalaceOfTheColumn)
     EXPECT_FALSE(calendarHint(broken, 6, KoyomiOptions{}, LayingMethod::Rotating, names).has_value());
 }
 
+TEST(Calendar, DirectionsBadForThePeopleGoingAreLeftBlank)
+{
+    CalendarOptions o;
+    o.entry = {2026, 12, 9, 10, 0, 0};
+    o.rows = 30;
+    const CalendarList plain = buildCalendar(o, dataTables());
+    o.people = PeopleExclusion::of({5, 0}, true);
+    const CalendarList going = buildCalendar(o, dataTables());
+    ASSERT_EQ(going.rows.size(), plain.rows.size());
+    for (std::size_t r = 0; r < going.rows.size(); ++r) {
+        const CalendarRow &row = going.rows[r];
+        const Koyomi k = DateToKyu(row.moment, o.koyomi);
+        std::uint16_t bad = 0;
+        for (int honmei : {5, 0})
+            for (int kind : {int{KindYear}, int{KindMonth}, row.kind})
+                bad |= judgePalaces(BanCreate(k, kind, o.method, nullptr), k, honmei).bad;
+        for (std::size_t c = 0; c < 9; ++c) {
+            const int palace = RingToKyu[c];
+            const std::string &cell = row.cells[ListCol::FirstPalace + c];
+            EXPECT_EQ(cell, ((bad >> palace) & 1) ? "" : plain.rows[r].cells[ListCol::FirstPalace + c]) << r << " " << c;
+        }
+    }
+}
+
 TEST(Calendar, ExportIsAListFile)
 {
     const CalendarList list = buildCalendar(optionsAt({2024, 3, 10, 14, 20, 0}, 12), dataTables());
@@ -452,6 +476,49 @@ TEST(HeatMap, BestIsTheHighestAndTiesGoToTheFirstColumn)
         EXPECT_EQ(heatBestDirection(c.scores), c.best) << c.text;
         EXPECT_EQ(heatValueText(cell, HeatBest), c.text);
         EXPECT_EQ(heatValueText(cell, 2), formatScore(c.scores[2]));
+        // Directions bad for the people going are passed over, and a cell
+        // with none left shows the dash.
+        cell.excluded = static_cast<std::uint16_t>(1u << c.best | 1u << 2);
+        EXPECT_NE(heatBestDirection(c.scores, cell.excluded), c.best) << c.text;
+        EXPECT_EQ(heatValueText(cell, 2), "-");
+        cell.excluded = 0x1FE;
+        EXPECT_TRUE(heatShut(cell, HeatBest));
+        EXPECT_EQ(heatValueText(cell, HeatBest), "-");
+    }
+}
+
+// A family of three going: the heat map of the next month shows a cell only
+// where the direction is safe for all three, on the hour chart itself and,
+// when asked, on the moment's year and month charts, each laid in full.
+TEST(HeatMap, AFamilyOfThreeSeesOnlyTheCellsSafeForAll)
+{
+    const std::vector<int> family{5, 7, 2}; // 六白, 八白, 三碧
+    for (const bool alsoYearMonth : {false, true}) {
+        HeatMapper mapper(dataTables(), KoyomiOptions{}, LayingMethod::Rotating);
+        const HeatMap plain = mapper.build({2027, 1, 1, 0, 0, 0}, 31, KindHour);
+        mapper.setPeople(PeopleExclusion::of(family, alsoYearMonth));
+        const HeatMap going = mapper.build({2027, 1, 1, 0, 0, 0}, 31, KindHour);
+        ASSERT_EQ(going.cells.size(), 31u * 12);
+        int shut = 0;
+        for (std::size_t i = 0; i < going.cells.size(); ++i) {
+            const HeatCell &cell = going.cells[i];
+            const Koyomi k = DateToKyu(cell.moment, KoyomiOptions{});
+            std::uint16_t bad = 0;
+            for (int honmei : family)
+                for (int kind = alsoYearMonth ? KindYear : KindHour; kind <= KindHour; ++kind)
+                    if (kind != KindDay)
+                        bad |= judgePalaces(BanCreate(k, kind, LayingMethod::Rotating, nullptr), k, honmei).bad;
+            EXPECT_EQ(cell.excluded, bad) << i;
+            EXPECT_EQ(cell.scores, plain.cells[i].scores);
+            // Each direction: the score where safe for all, the dash elsewhere.
+            for (int d = 1; d <= 8; ++d) {
+                const bool safe = ((bad >> d) & 1) == 0;
+                EXPECT_EQ(heatValueText(cell, d), safe ? heatValueText(plain.cells[i], d) : "-") << i;
+                shut += safe ? 0 : 1;
+            }
+        }
+        EXPECT_GT(shut, 0);
+        EXPECT_LT(shut, 8 * static_cast<int>(going.cells.size()));
     }
 }
 

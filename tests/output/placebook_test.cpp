@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include "output/people.h"
 #include "output/placebook.h"
 
 namespace fs = std::filesystem;
@@ -180,4 +181,62 @@ TEST(PlaceBook, CopiesALiveBookWithItsLatestChanges)
     std::ofstream(f.file("text.db")) << "x";
     EXPECT_NE(copyDatabase(f.file("text.db"), f.file("copy2.db")), "");
     EXPECT_FALSE(fs::exists(f.file("copy2.db")));
+}
+
+// The people share the book: a book of the first version gains them when
+// opened, and a removed place leaves its people without a home.
+TEST(PlaceBook, KeepsPeopleWithTheirHomesAndWhoIsGoing)
+{
+    Folder f;
+    const std::string path = f.file(PlaceBookFile);
+    sql(path, "CREATE TABLE places(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, lat REAL NOT NULL,"
+              " lon REAL NOT NULL, note TEXT NOT NULL DEFAULT '', home INTEGER NOT NULL DEFAULT 0);"
+              "INSERT INTO places(name, lat, lon) VALUES('実家', 34.69, 135.50);"
+              "PRAGMA user_version = 1;");
+    std::string error;
+    auto book = PlaceBook::open(path, error);
+    ASSERT_TRUE(book) << error;
+    EXPECT_EQ(book->version(), PlaceBook::currentVersion());
+    People people(*book);
+    Person hanako;
+    hanako.name = "花子";
+    hanako.birth = *parseBirthText("1985-03-10T08:30");
+    hanako.homePlace = book->find("実家", error)->id;
+    hanako.note = "母";
+    EXPECT_EQ(people.add(hanako), "");
+    Person taro = hanako;
+    taro.name = " 太郎 ";
+    taro.homePlace.reset();
+    EXPECT_EQ(people.add(taro), "");
+    EXPECT_NE(people.add(taro).find("もう登録"), std::string::npos);
+    taro.birth.month = 2;
+    taro.birth.day = 30;
+    EXPECT_NE(people.add(taro).find("生年月日時"), std::string::npos);
+    Person nowhere = hanako;
+    nowhere.name = "次郎";
+    nowhere.homePlace = 999;
+    EXPECT_NE(people.add(nowhere).find("自宅"), std::string::npos);
+
+    EXPECT_EQ(people.setGoing({"花子", "太郎"}), "");
+    EXPECT_NE(people.setGoing({"花子", "三郎"}).find("三郎"), std::string::npos); // rolled back whole
+    std::vector<Person> list = people.list(error);
+    ASSERT_EQ(list.size(), 2u) << error;
+    EXPECT_EQ(list[0].name, "太郎");
+    EXPECT_TRUE(list[0].going && list[1].going);
+    EXPECT_EQ(list[1].homeName, "実家");
+    EXPECT_EQ(birthText(list[1].birth), "1985-03-10T08:30");
+
+    Person renamed = list[1];
+    renamed.name = "はな子";
+    EXPECT_EQ(people.edit("花子", renamed), "");
+    EXPECT_NE(people.edit("花子", renamed).find("登録されていません"), std::string::npos);
+    EXPECT_NE(people.edit("はな子", list[0]).find("もう登録"), std::string::npos);
+    EXPECT_EQ(book->remove("実家"), "");
+    const std::optional<Person> after = people.find("はな子", error);
+    ASSERT_TRUE(after);
+    EXPECT_FALSE(after->homePlace);
+    EXPECT_EQ(people.remove("はな子"), "");
+    EXPECT_NE(people.remove("はな子"), "");
+    EXPECT_FALSE(parseBirthText("1985-3-10T08:30"));
+    EXPECT_FALSE(parseBirthText("1985-03-10T24:00"));
 }

@@ -228,7 +228,18 @@ std::vector<ListRow> plainRows(const SearchSettings &s, const SenMatter &matter,
         const Koyomi koyomi = walker.at(t);
         const ChartRecord chart = BanCreate(koyomi, s.kind, s.method, &standardPatternDetector());
         const SuuScores scores = SuuSan(chart, koyomi, tables, s.method);
-        const SenResult result = SenCheck(matter, s.direction, chart.Ban, scores);
+        // The directions bad for the people, from each person's verdict on
+        // this chart and on the moment's fully laid year and month charts.
+        std::uint16_t excluded = 0;
+        for (int honmei = 0; honmei < 9; ++honmei) {
+            if (((s.people.honmeiSet >> honmei) & 1) == 0)
+                continue;
+            excluded |= judgePalaces(chart, koyomi, honmei).bad;
+            if (s.people.alsoYearMonth)
+                for (int kind : {KindYear, KindMonth})
+                    excluded |= judgePalaces(BanCreate(koyomi, kind, s.method, nullptr), koyomi, honmei).bad;
+        }
+        const SenResult result = SenCheck(matter, s.direction, chart.Ban, scores, excluded);
         if (result.matched)
             rows.push_back(searchRow(s.kind, t, chart, scores, s.element, result.direction, names));
     }
@@ -247,7 +258,10 @@ TEST(Search, CachedChartsGiveTheFullComputationOverLongWalks)
         SenMatter matter;
         SearchElement element;
         int direction;
+        PeopleExclusion people = {};
     };
+    const PeopleExclusion family = PeopleExclusion::of({5, 7, 2}, false);
+    const PeopleExclusion moving = PeopleExclusion::of({0, 4}, true);
     const std::vector<Case> cases{
         // Every hour of twenty years, with the flag and the first pattern shown.
         {KindHour, {2000, 1, 1, 0, 30, 0}, 87660, LayingMethod::Rotating, alwaysMatter(), SearchElement::Pattern, 0},
@@ -260,6 +274,14 @@ TEST(Search, CachedChartsGiveTheFullComputationOverLongWalks)
         {KindMonth, {1901, 1, 15, 12, 0, 0}, 2380, LayingMethod::Flying, pillarPatternMatter(), SearchElement::Stems, 0},
         {KindYear, {1901, 7, 1, 12, 0, 0}, 198, LayingMethod::Rotating, alwaysMatter(), SearchElement::Score, 0},
         {KindYear, {1901, 7, 1, 12, 0, 0}, 198, LayingMethod::Flying, alwaysMatter(), SearchElement::Pattern, 0},
+        // The directions bad for the people going left out.
+        {KindHour, {2000, 1, 1, 0, 30, 0}, 43830, LayingMethod::Rotating, sampleMatter(), SearchElement::Score, 0, family},
+        {KindHour, {2030, 1, 1, 0, 30, 0}, 43830, LayingMethod::Flying, pillarPatternMatter(), SearchElement::Score, 0,
+         moving},
+        {KindHour, {2030, 1, 1, 0, 30, 0}, 43830, LayingMethod::Rotating, alwaysMatter(), SearchElement::Score, 7, moving},
+        {KindDay, {1990, 1, 1, 12, 0, 0}, 20000, LayingMethod::Rotating, alwaysMatter(), SearchElement::Score, 0, moving},
+        {KindMonth, {1901, 1, 15, 12, 0, 0}, 2380, LayingMethod::Rotating, alwaysMatter(), SearchElement::Score, 0,
+         family},
     };
     for (const Case &c : cases) {
         SearchSettings s;
@@ -271,6 +293,7 @@ TEST(Search, CachedChartsGiveTheFullComputationOverLongWalks)
         s.element = c.element;
         s.direction = c.direction;
         s.threads = 2;
+        s.people = c.people;
         const std::vector<ListRow> plain = plainRows(s, c.matter, tables, names);
         const std::vector<ListRow> cached = SrcProc(s, c.matter, tables, names).rows();
         ASSERT_FALSE(plain.empty());
