@@ -13,6 +13,7 @@
 #include "shell/main/mainwindow.h"
 #include "shell/places/directionmap.h"
 #include "shell/places/placebookwindow.h"
+#include "shell/places/peoplewindow.h"
 #include "shell/print/printpreview.h"
 #include "shell/runs/searchdialog.h"
 #include "shell/settings/appsettings.h"
@@ -24,12 +25,14 @@ namespace {
 class PlaceWindows : public QObject {
 public:
     PlaceWindows(AppSettings &settings, QObject *owner)
-        : QObject(owner), access(settings.programFolder(), settings.store()), map(access), book(access)
+        : QObject(owner), access(settings.programFolder(), settings.store()), map(access), book(access),
+          people(access, [&settings] { return engineOptions(settings).koyomi; })
     {
     }
     PlaceAccess access;
     TMapF map;
     TPlaceF book;
+    TPeopleF people;
 };
 
 } // namespace
@@ -90,6 +93,20 @@ void addPlaceCommands(TMainF &main, StartWindows &windows, const SearchWindows &
     mapItem->setObjectName(QStringLiteral("MapItem"));
     mapItem->setStatusTip(QStringLiteral("基点から見た地点の方位を地図で表示します"));
     QObject::connect(mapItem, &QAction::triggered, map, &TMapF::showMap);
+    TPeopleF *people = &places->people;
+    auto *peopleItem = new QAction(QStringLiteral("人物(&N)"), &main);
+    peopleItem->setObjectName(QStringLiteral("PeopleItem"));
+    peopleItem->setStatusTip(QStringLiteral("人物の登録と、同行する人の指定をします（遁甲盤にその人の凶方位を示します）"));
+    QObject::connect(peopleItem, &QAction::triggered, people, &TPeopleF::showPeople);
+    // Who goes, as the book last had it; their stars follow the calendar settings.
+    PlaceAccess *access = &places->access;
+    publishGoingPeople(*access, engineOptions(settings).koyomi);
+    QObject::connect(&settings, &AppSettings::changed, people, [people, access, &settings] {
+        if (people->isVisible())
+            people->reload();
+        else
+            publishGoingPeople(*access, engineOptions(settings).koyomi);
+    });
     auto *bookItem = new QAction(QStringLiteral("地点帳(&P)"), &main);
     bookItem->setObjectName(QStringLiteral("PlaceItem"));
     bookItem->setStatusTip(QStringLiteral("地点の登録と基点の指定をします"));
@@ -98,14 +115,15 @@ void addPlaceCommands(TMainF &main, StartWindows &windows, const SearchWindows &
         view->addSeparator();
         view->addAction(mapItem);
         view->addAction(bookItem);
+        view->addAction(peopleItem);
         view->addAction(clearDestination);
     }
 
     TMainF::Hooks hooks = main.hooks();
     const auto closeOthers = hooks.closeStartWindows;
-    hooks.closeStartWindows = [map, book, closeOthers] {
+    hooks.closeStartWindows = [map, book, people, closeOthers] {
         // The map stores its placement as it hides.
-        for (QWidget *w : {static_cast<QWidget *>(map), static_cast<QWidget *>(book)})
+        for (QWidget *w : {static_cast<QWidget *>(map), static_cast<QWidget *>(book), static_cast<QWidget *>(people)})
             if (w->isVisible())
                 w->close();
         if (closeOthers)

@@ -25,6 +25,7 @@
 #include "engine/symbols.h"
 #include "output/listfile.h"
 #include "shell/charts/chartexport.h"
+#include "shell/common/goingpeople.h"
 #include "shell/common/messages.h"
 #include "shell/common/savedialog.h"
 
@@ -43,6 +44,7 @@ constexpr int LinesPerCell = 5; // slices 0..4; 5 and 6 only go into the hint
 constexpr int LinesRole = Qt::UserRole + 1;
 constexpr int DestinationRole = Qt::UserRole + 2;
 constexpr int BaseHintRole = Qt::UserRole + 3;
+constexpr int MarksRole = Qt::UserRole + 4; // the signs of the reasons a palace is bad for the people going
 
 // The destination of the run, shared by every chart window.
 int g_destinationPalace = 0;
@@ -75,6 +77,33 @@ public:
             const QRect line(QPoint(option.rect.left() + 2, option.rect.top() + 1 + k * h),
                              option.rect.bottomRight());
             painter->drawText(line, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, lines[k]);
+        }
+        const QString marks = index.data(MarksRole).toString();
+        if (!marks.isEmpty()) {
+            // The signs go on the highest pattern line left blank (patterns
+            // fill the lines from the bottom), in red; a palace with three
+            // patterns has none left, and gets a red corner.
+            int free = -1;
+            for (int k = 2; k < LinesPerCell && free < 0; ++k)
+                if (k >= lines.size() || lines[k].trimmed().isEmpty())
+                    free = k;
+            QFont bold = option.font;
+            bold.setBold(true);
+            painter->setPen(QColor(0xc0, 0x00, 0x00));
+            if (free >= 0) {
+                painter->setFont(bold);
+                const QRect line(QPoint(option.rect.left() + 2, option.rect.top() + 1 + free * h),
+                                 QSize(option.rect.width() - 4, h));
+                painter->drawText(line, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, marks);
+            } else {
+                // No line to spare: a red corner, the signs in the hint.
+                const double side = std::min(option.rect.width(), option.rect.height()) / 6.0;
+                const QPointF corner = QRectF(option.rect).topRight();
+                const QPointF triangle[3] = {corner, corner - QPointF(side, 0), corner + QPointF(0, side)};
+                painter->setPen(Qt::NoPen);
+                painter->setBrush(QColor(0xc0, 0x00, 0x00));
+                painter->drawPolygon(triangle, 3);
+            }
         }
         if (index.data(DestinationRole).toBool()) {
             painter->setClipping(false);
@@ -160,6 +189,7 @@ TBanF::TBanF(const LaidChart &laid, const QString &title, const CivilTime &enter
 
     buildGrid(display);
     applyDestination();
+    connect(&GoingPeople::instance(), &GoingPeople::changed, this, &TBanF::applyDestination);
 
     m_label5 = new QLabel(qs(m_laid.labels->Label5), this);
     m_label6 = new QLabel(qs(m_laid.labels->Label6), this);
@@ -335,6 +365,12 @@ bool TBanF::outlines(int palace) const
     return item && item->data(DestinationRole).toBool();
 }
 
+QString TBanF::badMarks(int palace) const
+{
+    const QTableWidgetItem *item = m_grid->item(PalaceRow[std::size_t(palace)], PalaceColumn[std::size_t(palace)]);
+    return item ? item->data(MarksRole).toString() : QString();
+}
+
 void TBanF::applyDestination()
 {
     for (int p = 0; p < 9; ++p) {
@@ -343,8 +379,17 @@ void TBanF::applyDestination()
             continue;
         const bool outlined = g_destinationPalace > 0 && p == g_destinationPalace;
         item->setData(DestinationRole, outlined);
-        const QString hint = item->data(BaseHintRole).toString();
-        item->setToolTip(outlined ? hint + QStringLiteral("\n【目的地「%1」の方位】").arg(g_destinationPlace) : hint);
+        QString hint = item->data(BaseHintRole).toString();
+        if (outlined)
+            hint += QStringLiteral("\n【目的地「%1」の方位】").arg(g_destinationPlace);
+        // The palaces bad for the people going, with their names in the hint.
+        const PalaceMarks marks =
+            palaceMarks(GoingPeople::instance().people(), m_laid.chart.Ban[KyuSeiBan],
+                        m_laid.koyomi.BanShi[static_cast<std::size_t>(m_laid.chart.BanShu & 3)], m_laid.chart.BanShu, p);
+        item->setData(MarksRole, marks.signs);
+        for (const QString &line : marks.hintLines)
+            hint += QLatin1Char('\n') + line;
+        item->setToolTip(hint);
     }
     m_grid->viewport()->update();
 }

@@ -115,6 +115,9 @@ public:
     static void setDestination(int palace, const QString &place);
     static int destinationPalace();
     bool outlines(int palace) const;
+    // The signs (五 暗 本 的 破) a palace shows for the people going
+    // (GoingPeople); their names and reasons follow in its hint.
+    QString badMarks(int palace) const;
     bool activeLook() const { return m_active; }
 
     void CP1Click();

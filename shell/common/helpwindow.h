@@ -60,6 +60,7 @@ inline constexpr int HelpHeatMap = 20050;     // 方位ヒートマップ
 inline constexpr int HelpDirectionMap = 20060; // 方位地図
 inline constexpr int HelpPlaceBook = 20070;    // 地点帳
 inline constexpr int HelpJournal = 20080;      // 記録
+inline constexpr int HelpPeople = 20090;       // 人物と凶方位
 inline constexpr int HelpNotices = 40050;     // お知らせ
 
 } // namespace velm

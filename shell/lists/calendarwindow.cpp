@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDateEdit>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -21,6 +22,7 @@
 
 #include "engine/symbols.h"
 #include "evaluation/numbers.h"
+#include "shell/common/goingpeople.h"
 #include "shell/common/helpwindow.h"
 #include "shell/common/programfiles.h"
 #include "shell/common/entryfields.h"
@@ -286,6 +288,34 @@ TCaleF::TCaleF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     layout->addWidget(m_grid, 1);
     // Below the grid, whose rows it writes; the heading keeps its width.
     auto *bottom = new QHBoxLayout;
+    // The people going (人物): their bad directions' scores left blank.
+    m_peopleBox = new QCheckBox(QStringLiteral("同行者の凶方位を空白に"), this);
+    m_peopleBox->setObjectName(QStringLiteral("PeopleBox"));
+    m_yearMonthBox = new QCheckBox(QStringLiteral("年盤・月盤の凶方位も"), this);
+    m_yearMonthBox->setObjectName(QStringLiteral("YearMonthBox"));
+    m_yearMonthBox->setToolTip(QStringLiteral("その時の年盤・月盤での凶方位も空白にします（移転の方位取り）"));
+    const auto followPeople = [this] {
+        const GoingPeople &going = GoingPeople::instance();
+        m_peopleBox->setEnabled(!going.empty());
+        m_yearMonthBox->setEnabled(!going.empty() && m_peopleBox->isChecked());
+        m_peopleBox->setToolTip(going.empty() ? QStringLiteral("「人物」で同行する人に印を付けると使えます")
+                                              : QStringLiteral("%1の凶方位（五黄殺・暗剣殺・本命殺・本命的殺・破）の数値を空白にします")
+                                                    .arg(going.names()));
+    };
+    followPeople();
+    for (QCheckBox *box : {m_peopleBox, m_yearMonthBox})
+        connect(box, &QCheckBox::toggled, this, [this, followPeople] {
+            followPeople();
+            if (isVisible())
+                FormShow();
+        });
+    connect(&GoingPeople::instance(), &GoingPeople::changed, this, [this, followPeople] {
+        followPeople();
+        if (isVisible() && m_peopleBox->isChecked())
+            FormShow();
+    });
+    bottom->addWidget(m_peopleBox);
+    bottom->addWidget(m_yearMonthBox);
     bottom->addStretch(1);
     bottom->addWidget(icsBtn);
     layout->addLayout(bottom);
@@ -454,6 +484,8 @@ void TCaleF::FormShow()
     calendar.hours = static_cast<std::uint16_t>(m_settings.designatedHours() & CalendarAllHours);
     calendar.koyomi = options.koyomi;
     calendar.method = options.method;
+    if (m_peopleBox->isEnabled() && m_peopleBox->isChecked())
+        calendar.people = GoingPeople::instance().exclusion(m_yearMonthBox->isChecked());
 
     CalendarList list;
     m_building = true;

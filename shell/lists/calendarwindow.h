@@ -19,6 +19,7 @@
 #include "shell/settings/appsettings.h"
 #include "shell/common/pcolor.h"
 
+class QCheckBox;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -109,6 +110,9 @@ public:
     CaleTableModel *model() const { return m_model; }
     QLabel *SenL() const { return m_senL; }
     QLabel *CntL() const { return m_cntL; }
+    // "同行者の凶方位を空白に" and "年盤・月盤の凶方位も" (GoingPeople).
+    QCheckBox *PeopleBox() const { return m_peopleBox; }
+    QCheckBox *YearMonthBox() const { return m_yearMonthBox; }
     QMenu *popupMenu() const { return m_popup; }
     // The row the menu acts on (the last press); -1 when none.
     int menuRow() const { return m_menuRow; }
@@ -137,6 +141,8 @@ private:
     QLabel *m_senL = nullptr;
     QLabel *m_cntL = nullptr;
     QPushButton *m_prevBtn = nullptr;
+    QCheckBox *m_peopleBox = nullptr;
+    QCheckBox *m_yearMonthBox = nullptr;
     QMenu *m_popup = nullptr;
     std::function<void(QTableView *)> m_preview;
     QString m_numbersWarned;

@@ -33,6 +33,7 @@
 #include "output/charttext.h"
 #include "output/laidchart.h"
 #include "output/listfile.h"
+#include "shell/common/goingpeople.h"
 #include "shell/common/programfiles.h"
 #include "shell/settings/appsettings.h"
 #include "shell/common/helpwindow.h"
@@ -66,6 +67,7 @@ const QColor CaptionFace(0xF0, 0xF0, 0xF0);
 const QColor EmptyFace(0xE4, 0xE4, 0xE4);
 const QColor TodayMark(0xD0, 0x20, 0x20);
 const QColor MatterMark(0x00, 0x00, 0x80);
+const QColor ShutFace(0xFF, 0xFF, 0xFF);
 
 QString directionCaption(int palace)
 {
@@ -79,10 +81,9 @@ QList<QStringList> cellTexts(const HeatPicture &picture, const HeatCell &cell)
 {
     const QString value = qs(heatValueText(cell, picture.direction));
     QList<QStringList> values{{value}};
-    if (picture.direction == HeatBest) {
-        const qsizetype colon = value.indexOf(QLatin1Char(':'));
+    const qsizetype colon = value.indexOf(QLatin1Char(':'));
+    if (picture.direction == HeatBest && colon >= 0)
         values.prepend({value.left(colon), value.mid(colon + 1)});
-    }
     if (picture.map.kind != KindDay)
         return values;
     QList<QStringList> texts;
@@ -112,6 +113,9 @@ QColor directionColour(int palace, double paleness)
 QColor HeatPicture::faceOf(const HeatCell &cell) const
 {
     const int palace = heatPalace(cell, direction);
+    // A direction bad for someone going: the cell stays empty.
+    if (palace == 0)
+        return ShutFace;
     const double score = cell.scores[static_cast<std::size_t>(palace)];
     if (huesShown()) {
         const double span = high - low;
@@ -159,6 +163,8 @@ std::vector<HeatCanvas::LegendEntry> HeatCanvas::legend() const
     }
     if (pic.matterOutlined)
         entries.push_back({MatterMark, QStringLiteral("占事に合う"), LegendEntry::Outline});
+    if (!pic.people.isEmpty())
+        entries.push_back({ShutFace, QStringLiteral("空白：%1の凶方位").arg(pic.people)});
     if (pic.nearTerm)
         entries.push_back({BoundaryMarkColour, QStringLiteral("節気の境界の近く"), LegendEntry::Corner});
     if (pic.schoolsDiffer)
@@ -392,7 +398,8 @@ void HeatCanvas::paintRows(QPainter &painter, const QSize &size, int firstRow, i
             const int palace = heatPalace(cell, pic.direction);
             const QColor face = pic.faceOf(cell);
             painter.fillRect(box, face);
-            for (const QStringList &lines : cellTexts(pic, cell)) {
+            // Not safe for everyone going: no score, no outline.
+            for (const QStringList &lines : palace == 0 ? QList<QStringList>{} : cellTexts(pic, cell)) {
                 int widest = 0;
                 for (const QString &line : lines)
                     widest = std::max(widest, fm.horizontalAdvance(line));
@@ -540,6 +547,11 @@ THeatF::THeatF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     m_hueBox = new QCheckBox(QStringLiteral("方位で色分け"), this);
     m_hueBox->setObjectName(QStringLiteral("HueBox"));
     m_hueBox->setToolTip(QStringLiteral("最良の方位を方位ごとの色で、数値を濃さで表します（外すと遁甲盤と同じ数値の色）"));
+    m_safeBox = new QCheckBox(QStringLiteral("同行者全員に安全な方位のみ"), this);
+    m_safeBox->setObjectName(QStringLiteral("SafeBox"));
+    m_yearMonthBox = new QCheckBox(QStringLiteral("年盤・月盤でも"), this);
+    m_yearMonthBox->setObjectName(QStringLiteral("YearMonthBox"));
+    m_yearMonthBox->setToolTip(QStringLiteral("その時の年盤・月盤での凶方位も除きます（移転の方位取り）"));
 
     QPushButton *preBtn = makeToolButton(this, "PreBtn", QStringLiteral("<<"), QStringLiteral("前の期間を表示します"));
     QPushButton *nxtBtn = makeToolButton(this, "NxtBtn", QStringLiteral(">>"), QStringLiteral("次の期間を表示します"));
@@ -603,6 +615,13 @@ THeatF::THeatF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
     layout->addLayout(controls);
+    // The people going, on a line of their own: the first line is full.
+    auto *people = new QHBoxLayout;
+    people->setSpacing(8);
+    people->addWidget(m_safeBox);
+    people->addWidget(m_yearMonthBox);
+    people->addStretch(1);
+    layout->addLayout(people);
     layout->addWidget(m_scroll, 1);
 
     saveFileName = [](QWidget *parent) {
@@ -620,8 +639,25 @@ THeatF::THeatF(ChartOpener &main, AppSettings &settings, QWidget *parent)
     m_hueBox->setEnabled(direction() == HeatBest);
     m_restoring = false;
     connect(m_dirBox, &QComboBox::currentIndexChanged, this, [this] { m_hueBox->setEnabled(direction() == HeatBest); });
-    connect(m_hueBox, &QCheckBox::toggled, this, [this] {
-        if (!m_restoring && isVisible())
+    for (QCheckBox *box : {m_hueBox, m_safeBox, m_yearMonthBox})
+        connect(box, &QCheckBox::toggled, this, [this] {
+            if (!m_restoring && isVisible())
+                rebuild();
+        });
+    // The people going come from the people window; the boxes follow them.
+    const auto followPeople = [this] {
+        const GoingPeople &going = GoingPeople::instance();
+        m_safeBox->setEnabled(!going.empty());
+        m_yearMonthBox->setEnabled(!going.empty() && m_safeBox->isChecked());
+        m_safeBox->setToolTip(going.empty() ? QStringLiteral("「人物」で同行する人に印を付けると使えます")
+                                            : QStringLiteral("%1の凶方位（五黄殺・暗剣殺・本命殺・本命的殺・破）を空白にします")
+                                                  .arg(going.names()));
+    };
+    followPeople();
+    connect(m_safeBox, &QCheckBox::toggled, this, followPeople);
+    connect(&GoingPeople::instance(), &GoingPeople::changed, this, [this, followPeople] {
+        followPeople();
+        if (isVisible() && m_safeBox->isChecked())
             rebuild();
     });
 
@@ -713,6 +749,10 @@ QString THeatF::titleOf(const HeatMap &map) const
                             m_kindBox->currentText(), m_dirBox->currentText());
     if (m_senBox->currentIndex() > 0)
         text += QStringLiteral("  占事：") + m_senBox->currentText();
+    if (m_safeBox->isChecked() && !GoingPeople::instance().empty())
+        text += QStringLiteral("  %1に安全な方位のみ%2")
+                    .arg(GoingPeople::instance().names(),
+                         m_yearMonthBox->isChecked() ? QStringLiteral("（年盤・月盤も）") : QString());
     return text;
 }
 
@@ -815,6 +855,13 @@ void THeatF::rebuild()
 
     const QDate start = m_startE->date();
     auto picture = std::make_shared<HeatPicture>();
+    const GoingPeople &going = GoingPeople::instance();
+    const bool safeOnly = m_safeBox->isChecked() && !going.empty();
+    m_mapper->setPeople(safeOnly ? going.exclusion(m_yearMonthBox->isChecked()) : PeopleExclusion{});
+    if (safeOnly) {
+        picture->people = going.names();
+        picture->yearMonth = m_yearMonthBox->isChecked();
+    }
     picture->map = m_mapper->build(CivilTime{start.year(), start.month(), start.day(), 0, 0, 0}, spanDays(), kind());
     picture->grid = heatGrid(picture->map);
     picture->direction = direction();
@@ -828,6 +875,8 @@ void THeatF::rebuild()
     picture->matterOutlined = m_matter.has_value();
     bool first = true;
     for (const HeatCell &cell : picture->map.cells) {
+        if (heatShut(cell, picture->direction))
+            continue;
         const double score = cell.scores[static_cast<std::size_t>(heatPalace(cell, picture->direction))];
         picture->low = first ? score : std::min(picture->low, score);
         picture->high = first ? score : std::max(picture->high, score);
@@ -860,6 +909,36 @@ QString THeatF::cellHint(int index) const
     const EngineOptions options = m_main.engineOptions();
     const LaidChart laid = layChart(DateToKyu(cell.moment, options.koyomi), pic->map.kind, options.method, nullptr,
                                     &m_main.constData());
+    if (heatShut(cell, pic->direction)) {
+        // Which directions are bad, and for whom.
+        QString hint = qs(formatListDate(cell.moment))
+            + (pic->map.kind == KindHour ? QLatin1Char(' ') + qs(formatListHour(cell.moment)) + QStringLiteral(":00")
+                                         : QString())
+            + QStringLiteral(" %1の凶方位").arg(pic->people);
+        const int shown = pic->direction == HeatBest ? 0 : pic->direction;
+        // The chart of the cell, and the year and month charts when they count.
+        std::vector<int> kinds{pic->map.kind};
+        if (pic->yearMonth)
+            kinds.insert(kinds.end(), {KindYear, KindMonth});
+        for (int p : HeatColumnOrder) {
+            if (shown != 0 && p != shown)
+                continue;
+            hint += QStringLiteral("\n【%1】").arg(directionCaption(p));
+            for (int kind : kinds) {
+                const ChartRecord chart = kind == pic->map.kind ? laid.chart
+                                                                : BanCreate(laid.koyomi, kind, options.method, nullptr);
+                const PalaceMarks marks = palaceMarks(GoingPeople::instance().people(), chart.Ban[KyuSeiBan],
+                                                      laid.koyomi.BanShi[static_cast<std::size_t>(kind)], kind, p);
+                QStringList who;
+                for (QString line : marks.hintLines)
+                    who << line.remove(QStringLiteral("【凶方位】"));
+                if (!who.isEmpty())
+                    hint += QStringLiteral("\n　%1盤　").arg(qs(std::string(KindChar[static_cast<std::size_t>(kind)])))
+                        + who.join(QStringLiteral("／"));
+            }
+        }
+        return hint;
+    }
     const int palace = heatPalace(cell, pic->direction);
     const PalaceText &text = laid.palaces[static_cast<std::size_t>(palace)];
     const QString heading = qs(formatListDate(cell.moment))

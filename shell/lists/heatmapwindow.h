@@ -56,6 +56,10 @@ struct HeatPicture {
     double low = 0;
     double high = 0;
     bool matterOutlined = false; // a divination matter outlines cells
+    // The people going ("花子・太郎") whose bad directions leave cells empty;
+    // empty when all directions are shown.
+    QString people;
+    bool yearMonth = false; // their bad directions on the year and month charts too
 
     // The colour of a cell as the picture paints it.
     QColor faceOf(const HeatCell &cell) const;
@@ -168,6 +172,10 @@ public:
     QComboBox *DirBox() const { return m_dirBox; }
     QComboBox *SenBox() const { return m_senBox; }
     QCheckBox *HueBox() const { return m_hueBox; }
+    // "同行者全員に安全な方位のみ" and "年盤・月盤でも": the directions bad for
+    // the people going (GoingPeople) are left empty.
+    QCheckBox *SafeBox() const { return m_safeBox; }
+    QCheckBox *YearMonthBox() const { return m_yearMonthBox; }
     // "出力" to PDF: one page per run of rows that fits a portrait page.
     QString exportPdf(const QString &path) const;
 
@@ -194,6 +202,8 @@ private:
     QComboBox *m_dirBox = nullptr;
     QComboBox *m_senBox = nullptr;
     QCheckBox *m_hueBox = nullptr;
+    QCheckBox *m_safeBox = nullptr;
+    QCheckBox *m_yearMonthBox = nullptr;
     QPushButton *m_prevBtn = nullptr;
     std::function<void(std::vector<PrintPicture>)> m_preview;
 

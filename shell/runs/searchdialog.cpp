@@ -23,6 +23,7 @@
 #include "shell/lists/listwindow.h"
 #include "shell/common/chartopener.h"
 #include "shell/common/messages.h"
+#include "shell/common/goingpeople.h"
 #include "shell/common/runpanel.h"
 #include "shell/common/strings.h"
 #include "shell/tools/systemsettings.h"
@@ -108,6 +109,28 @@ TSrcSF::TSrcSF(AppSettings &settings, const ConstData &names,
     connect(m_rg1, &QButtonGroup::idToggled, this, followKind);
     followKind();
     layout->addWidget(m_allSchools);
+    // The people going (人物): their bad directions never examined.
+    m_peopleBox = new QCheckBox(QStringLiteral("同行者の凶方位を除く"), this);
+    m_peopleBox->setObjectName(QStringLiteral("PeopleBox"));
+    m_yearMonthBox = new QCheckBox(QStringLiteral("年盤・月盤の凶方位も"), this);
+    m_yearMonthBox->setObjectName(QStringLiteral("YearMonthBox"));
+    m_yearMonthBox->setToolTip(QStringLiteral("その時の年盤・月盤での凶方位も除きます（移転の方位取り）"));
+    const auto followPeople = [this] {
+        const GoingPeople &going = GoingPeople::instance();
+        m_peopleBox->setEnabled(!going.empty());
+        m_yearMonthBox->setEnabled(!going.empty() && m_peopleBox->isChecked());
+        m_peopleBox->setToolTip(going.empty() ? QStringLiteral("「人物」で同行する人に印を付けると使えます")
+                                              : QStringLiteral("%1の凶方位（五黄殺・暗剣殺・本命殺・本命的殺・破）は調べません")
+                                                    .arg(going.names()));
+    };
+    followPeople();
+    connect(m_peopleBox, &QCheckBox::toggled, this, followPeople);
+    connect(&GoingPeople::instance(), &GoingPeople::changed, this, followPeople);
+    auto *people = new QHBoxLayout;
+    people->addWidget(m_peopleBox);
+    people->addWidget(m_yearMonthBox);
+    people->addStretch(1);
+    layout->addLayout(people);
     layout->addWidget(rg2.box);
     layout->addLayout(limits);
     layout->addWidget(m_srcPnl);
@@ -201,6 +224,12 @@ void TSrcSF::OKBtnClick()
     search.koyomi = options.koyomi;
     search.method = options.method;
     search.allSchools = m_allSchools->isEnabled() && m_allSchools->isChecked();
+    QString listTitle = matterName;
+    if (m_peopleBox->isEnabled() && m_peopleBox->isChecked()) {
+        search.people = GoingPeople::instance().exclusion(m_yearMonthBox->isChecked());
+        // The list says whose directions were left out.
+        listTitle += QStringLiteral("（%1の凶方位を除く）").arg(GoingPeople::instance().names());
+    }
 
     showRunning(true);
     showCounts(0, 0);
@@ -211,7 +240,7 @@ void TSrcSF::OKBtnClick()
     // hands the counts over to this window's thread. The list's rows are
     // made by the list window as it shows them: a century has a quarter of
     // a million of them.
-    auto work = [this, search, outcome, list, matterName = matterName.toStdString(),
+    auto work = [this, search, outcome, list, matterName = listTitle.toStdString(),
                  senMatter = std::move(matter.matter), tables = std::move(numbers.tables)](const RunTicket &run) {
         *outcome = SrcProc(search, senMatter, tables, m_names, [this, &run](std::int64_t matches, std::int64_t examined) {
             run.report([this, matches, examined] {

@@ -60,6 +60,9 @@ public:
     QLineEdit *CntE() const { return m_cntE; }
     QWidget *SrcPnl() const { return m_srcPnl; }
     QWidget *BtnPnl() const { return m_btnPnl; }
+    // "同行者の凶方位を除く" and "年盤・月盤の凶方位も" (GoingPeople).
+    QCheckBox *PeopleBox() const { return m_peopleBox; }
+    QCheckBox *YearMonthBox() const { return m_yearMonthBox; }
 
 signals:
     // Once per wave of examined moments while a search runs (tests stop here).
@@ -89,6 +92,8 @@ private:
     QLineEdit *m_srcE = nullptr;
     QLineEdit *m_cntE = nullptr;
     QCheckBox *m_allSchools = nullptr;
+    QCheckBox *m_peopleBox = nullptr;
+    QCheckBox *m_yearMonthBox = nullptr;
     QWidget *m_srcPnl = nullptr;
     QLabel *m_findL = nullptr;
     QLabel *m_cntL = nullptr;

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimeEdit>
 #include <QTimer>
 
 #include <sqlite3.h>
@@ -26,9 +28,12 @@
 #include "output/placebook.h"
 #include "shell/app/startwindows.h"
 #include "shell/charts/chartwindow.h"
+#include "shell/common/goingpeople.h"
 #include "shell/lists/calendarwindow.h"
+#include "shell/lists/heatmapwindow.h"
 #include "shell/main/mainwindow.h"
 #include "shell/places/directionmap.h"
+#include "shell/places/peoplewindow.h"
 #include "shell/places/placebookwindow.h"
 #include "shell/runs/searchdialog.h"
 #include "shell/settings/appsettings.h"
@@ -75,7 +80,11 @@ struct Started {
         main.showAtStart();
         main.setMoment(CivilTime{2024, 3, 1, 12, 0, 0});
     }
-    ~Started() { TBanF::setDestination(0, {}); }
+    ~Started()
+    {
+        TBanF::setDestination(0, {});
+        GoingPeople::instance().set({});
+    }
     QString databasePath() const { return program.filePath(QLatin1String(PlaceBookFile)); }
 
     template <class Window>
@@ -352,4 +361,105 @@ TEST(PlaceBookWindow, ADamagedOrBusyBookIsReportedAndLeftAlone)
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_EQ(book->PlaceGrid()->rowCount(), 0);
+}
+
+// A family of three: added in the people window, chosen as going; the chart
+// windows mark each palace bad for one of them, and the heat map of the next
+// month shows only the cells whose direction is safe for all three.
+TEST(PeopleWindow, AFamilyGoesAndTheChartsAndTheHeatMapFollow)
+{
+    Started s;
+    TPeopleF *people = s.open<TPeopleF>("PeopleItem");
+    ASSERT_TRUE(people);
+    const struct {
+        const char *name;
+        QDate birth;
+        int honmei;
+    } family[] = {{"花子", QDate(1985, 3, 10), 5}, {"太郎", QDate(1984, 1, 20), 7}, {"次郎", QDate(2015, 7, 7), 2}};
+    for (const auto &member : family) {
+        people->runDialog = [&member](TPersonEditF &d) {
+            d.NameE()->setText(QString::fromUtf8(member.name));
+            d.BirthDateE()->setDate(member.birth);
+            d.BirthTimeE()->setTime(QTime(8, 30));
+            d.HomeCB()->setCurrentIndex(d.HomeCB()->findText(QStringLiteral("東京")));
+            d.accept();
+            return d.result();
+        };
+        people->AddBtnClick();
+    }
+    QTableWidget *grid = people->PeopleGrid();
+    ASSERT_EQ(grid->rowCount(), 3);
+    EXPECT_TRUE(GoingPeople::instance().empty());
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(grid->item(r, 5)->text(), QStringLiteral("東京"));
+        grid->item(r, 0)->setCheckState(Qt::Checked);
+    }
+    ASSERT_EQ(GoingPeople::instance().people().size(), 3u);
+    for (const GoingPerson &p : GoingPeople::instance().people())
+        for (const auto &member : family)
+            if (p.name == QString::fromUtf8(member.name))
+                EXPECT_EQ(p.honmei, member.honmei) << member.name;
+    EXPECT_EQ(s.messages.texts.size(), 0) << s.messages.all().toStdString();
+    EXPECT_EQ(clippedReport(people), "");
+
+    // The charts mark every palace bad for one of them, and only those.
+    s.main.BanBtnClick();
+    ASSERT_FALSE(s.main.chartWindows().isEmpty());
+    for (TBanF *chart : s.main.chartWindows()) {
+        const LaidChart &laid = chart->laid();
+        for (int palace = 1; palace <= 8; ++palace) {
+            std::uint16_t bad = 0;
+            for (const auto &member : family)
+                bad |= judgePalaces(laid.chart, laid.koyomi, member.honmei).bad;
+            EXPECT_EQ(chart->badMarks(palace).isEmpty(), ((bad >> palace) & 1) == 0) << palace;
+        }
+    }
+
+    // The heat map of the next month: the cells not safe for all stay empty.
+    s.main.setMoment(CivilTime{2027, 1, 1, 12, 0, 0});
+    THeatF *heat = s.open<THeatF>("HeatItem");
+    ASSERT_TRUE(heat);
+    ASSERT_TRUE(heat->SafeBox()->isEnabled());
+    heat->DirBox()->setCurrentIndex(heat->DirBox()->findData(4)); // 南
+    heat->SafeBox()->setChecked(true);
+    const HeatPicture *picture = heat->canvas()->picture();
+    ASSERT_TRUE(picture);
+    EXPECT_TRUE(picture->people.contains(QStringLiteral("花子")));
+    int shut = 0;
+    for (const HeatCell &cell : picture->map.cells) {
+        const Koyomi k = DateToKyu(cell.moment, KoyomiOptions{});
+        const ChartRecord chart = BanCreate(k, picture->map.kind, LayingMethod::Rotating, nullptr);
+        bool safe = true;
+        for (const auto &member : family)
+            safe = safe && ((judgePalaces(chart, k, member.honmei).bad >> 4) & 1) == 0;
+        EXPECT_EQ(heatShut(cell, 4), !safe);
+        shut += safe ? 0 : 1;
+    }
+    EXPECT_GT(shut, 0);
+    EXPECT_LT(shut, static_cast<int>(picture->map.cells.size()));
+    EXPECT_EQ(clippedReport(heat), "");
+
+    // The calendar leaves the scores of the directions bad for them blank.
+    TCaleF *calendar = s.open<TCaleF>("CaleItem");
+    ASSERT_TRUE(calendar);
+    ASSERT_TRUE(calendar->PeopleBox()->isEnabled());
+    calendar->PeopleBox()->setChecked(true);
+    const std::vector<ListRow> &rows = calendar->model()->rows();
+    ASSERT_FALSE(rows.empty());
+    const ListRow &first = rows.front(); // the year row of the entry
+    const Koyomi k = DateToKyu(CivilTime{2027, 1, 1, 11, 0, 0}, KoyomiOptions{});
+    std::uint16_t bad = 0;
+    for (const auto &member : family)
+        bad |= judgePalaces(BanCreate(k, KindYear, LayingMethod::Rotating, nullptr), k, member.honmei).bad;
+    for (std::size_t c = 1; c < 9; ++c)
+        EXPECT_EQ(first[ListCol::FirstPalace + c].empty(), ((bad >> RingToKyu[c]) & 1) != 0) << c;
+    calendar->close();
+
+    // Nobody going: the marks go.
+    for (int r = 0; r < 3; ++r)
+        grid->item(r, 0)->setCheckState(Qt::Unchecked);
+    EXPECT_TRUE(GoingPeople::instance().empty());
+    for (TBanF *chart : s.main.chartWindows())
+        for (int palace = 1; palace <= 8; ++palace)
+            EXPECT_TRUE(chart->badMarks(palace).isEmpty());
 }
