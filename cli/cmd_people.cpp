@@ -2,6 +2,7 @@
 
 #include "cli/cmd_people.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "cli/args.h"
@@ -203,6 +204,12 @@ std::optional<std::vector<ChosenPerson>> choosePeople(const PeopleArgs &args, co
             return std::nullopt;
         }
         return chosen;
+    }
+    // Reading never makes the book: without one, nobody is registered.
+    std::error_code missing;
+    if (!std::filesystem::exists(dataFile(dataDir, PlaceBookFile), missing)) {
+        error = "人物「" + args.names.front() + "」は登録されていません (velm-cli people add で登録して下さい)";
+        return std::nullopt;
     }
     std::unique_ptr<PlaceBook> book = openPlaceBook(dataDir, error);
     if (!book)

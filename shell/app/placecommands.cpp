@@ -1,6 +1,7 @@
 #include "shell/app/placecommands.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
@@ -62,19 +63,39 @@ void addPlaceCommands(TMainF &main, StartWindows &windows, const SearchWindows &
     // makes outline that palace.
     map->chooseDestination = destination;
     book->chooseDestination = destination;
-    map->openSearch = [src, calendar, destination](int palace, const QString &place) {
+    // With the people's bad directions shown on the map, what it opens
+    // leaves them out, on the year and month charts as the map judged them.
+    map->yearMonthFacts = [&main]() -> std::optional<Koyomi> {
+        const std::optional<CivilTime> moment = main.enteredMoment();
+        if (!moment)
+            return std::nullopt;
+        return DateToKyu(*moment, main.engineOptions().koyomi);
+    };
+    map->openSearch = [map, src, calendar, destination](int palace, const QString &place) {
         destination(palace, place);
         if (calendar->isVisible())
             calendar->close();
+        if (map->peopleShown()) {
+            src->PeopleBox()->setChecked(true);
+            src->YearMonthBox()->setChecked(true);
+        }
         src->presetDirection(palace);
         src->exec();
     };
-    map->openHeatMap = [heat, destination](int palace, const QString &place) {
+    map->openHeatMap = [map, heat, destination](int palace, const QString &place) {
         destination(palace, place);
+        if (map->peopleShown()) {
+            heat->SafeBox()->setChecked(true);
+            heat->YearMonthBox()->setChecked(true);
+        }
         heat->showHeatMapFor(palace);
     };
-    map->openCalendar = [calendar, destination](int palace, const QString &place) {
+    map->openCalendar = [map, calendar, destination](int palace, const QString &place) {
         destination(palace, place);
+        if (map->peopleShown()) {
+            calendar->PeopleBox()->setChecked(true);
+            calendar->YearMonthBox()->setChecked(true);
+        }
         calendar->showCalendarFor(palace, place);
     };
     map->openPlaceBook = [book] { book->showPlaces(); };

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <QBuffer>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
@@ -22,6 +23,7 @@
 #include <QWheelEvent>
 
 #include "engine/textfile.h"
+#include "shell/common/goingpeople.h"
 #include "shell/common/helpwindow.h"
 #include "shell/common/messages.h"
 #include "shell/common/savedialog.h"
@@ -119,6 +121,12 @@ void MapCanvas::setPlaces(std::vector<Place> places, GeoPoint fallback)
         m_fitted = !m_places.empty();
         resetView();
     }
+    update();
+}
+
+void MapCanvas::setBadSectors(std::uint16_t palaces)
+{
+    m_bad = palaces;
     update();
 }
 
@@ -285,6 +293,23 @@ void MapCanvas::paintMap(QPainter &painter, const QSize &whole, const QString &t
                 painter.drawPolygon(wedge);
                 break;
             }
+        }
+    }
+    // The sectors bad for the people going, hatched.
+    if (haveSectors && m_bad != 0) {
+        const double reachKm = std::min(RimKm, farCorner);
+        for (int s = 0; s < 8; ++s) {
+            if (((m_bad >> SectorPalace[std::size_t(s)]) & 1) == 0)
+                continue;
+            const double from = m_edges[std::size_t(s)];
+            const double width = normalizedAzimuth(m_edges[std::size_t((s + 1) % 8)] - from);
+            QPolygonF wedge{home};
+            for (double d = 0; d < width; d += 1)
+                wedge << ray(from + d, reachKm);
+            wedge << ray(from + width, reachKm);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QBrush(QColor(0xd0, 0x20, 0x20, 110), Qt::BDiagPattern));
+            painter.drawPolygon(wedge);
         }
     }
     painter.setBrush(Qt::NoBrush);
@@ -554,9 +579,12 @@ TMapF::TMapF(PlaceAccess &places, QWidget *parent) : QWidget(parent, Qt::Window)
     controls->addWidget(bookBtn);
     controls->addWidget(expBtn);
     controls->addWidget(m_prevBtn);
+    m_peopleBox = new QCheckBox(QStringLiteral("同行者の凶方位"), this);
+    m_peopleBox->setObjectName(QStringLiteral("PeopleBox"));
     auto *actions = new QHBoxLayout;
     actions->setSpacing(4);
     actions->addWidget(m_infoL, 1);
+    actions->addWidget(m_peopleBox);
     for (QPushButton *b : {m_searchBtn, m_heatBtn, m_caleBtn, m_destBtn, helpBtn})
         actions->addWidget(b);
     auto *layout = new QVBoxLayout(this);
@@ -589,6 +617,9 @@ TMapF::TMapF(PlaceAccess &places, QWidget *parent) : QWidget(parent, Qt::Window)
     connect(m_caleBtn, &QPushButton::clicked, this, [this] { openWith(openCalendar); });
     connect(m_destBtn, &QPushButton::clicked, this, [this] { openWith(chooseDestination); });
     m_canvas->placeClicked = [this](int) { showSelected(); };
+    connect(m_peopleBox, &QCheckBox::toggled, this, &TMapF::showPeople);
+    connect(&GoingPeople::instance(), &GoingPeople::changed, this, &TMapF::showPeople);
+    showPeople();
     m_canvas->hintOf = [this](int i) {
         const Place &place = m_canvas->places()[std::size_t(i)];
         const std::optional<Place> home = m_canvas->homePlace();
@@ -648,6 +679,8 @@ void TMapF::showMap()
     raise();
     activateWindow();
     reload();
+    // The entered moment may have moved since: its year and month charts again.
+    showPeople();
 }
 
 void TMapF::reload()
@@ -735,6 +768,28 @@ QString TMapF::title() const
     return text;
 }
 
+bool TMapF::peopleShown() const
+{
+    return m_peopleBox->isEnabled() && m_peopleBox->isChecked();
+}
+
+void TMapF::showPeople()
+{
+    const GoingPeople &going = GoingPeople::instance();
+    m_peopleBox->setEnabled(!going.empty());
+    m_peopleBox->setToolTip(going.empty()
+                                ? QStringLiteral("「人物」で同行する人に印を付けると使えます")
+                                : QStringLiteral("入力した日時の年盤・月盤で%1の誰かに凶となる方位に斜線を引きます。"
+                                                 "ここから開く検索・ヒートマップ・カレンダーもその方位を除きます")
+                                      .arg(going.names()));
+    std::uint16_t bad = 0;
+    if (peopleShown() && yearMonthFacts)
+        if (const std::optional<Koyomi> k = yearMonthFacts())
+            bad = going.exclusion(true).yearMonth(*k);
+    m_canvas->setBadSectors(bad);
+    showSelected();
+}
+
 void TMapF::showSelected()
 {
     m_bearing.reset();
@@ -757,6 +812,8 @@ void TMapF::showSelected()
                 text += QStringLiteral("　磁北（偏角 %1°）").arg(*m_bearing->declination, 0, 'f', 1);
             if (m_bearing && m_settings.path == BearingPath::Rhumb)
                 text += QStringLiteral("　等角航路");
+            if (m_bearing && ((m_canvas->badSectors() >> SectorPalace[std::size_t(m_bearing->fix.sector)]) & 1))
+                text += QStringLiteral("　同行者の凶方位（年盤・月盤）");
         } else {
             text = QStringLiteral("%1（%2）基点が決まっていないので方位は出せません。").arg(qs(place.name), latLonText(place));
         }

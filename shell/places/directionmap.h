@@ -17,9 +17,11 @@
 #include <QPolygonF>
 #include <QWidget>
 
+#include "engine/koyomi.h"
 #include "output/coastline.h"
 #include "shell/places/placeaccess.h"
 
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -40,6 +42,10 @@ public:
     // The sector edges at these true azimuths (the division turned by the
     // declination); empty draws none.
     void setSectorEdges(std::vector<double> edges, SectorDivision division);
+    // Sectors bad for the people going (bit p: the sector of palace p),
+    // hatched in red.
+    void setBadSectors(std::uint16_t palaces);
+    std::uint16_t badSectors() const { return m_bad; }
     void setSelected(int place);
     int selected() const { return m_selected; }
     const std::vector<Place> &places() const { return m_places; }
@@ -89,6 +95,7 @@ private:
     int m_home = -1;
     GeoPoint m_centre{35.6812, 139.7671};
     std::vector<double> m_edges;
+    std::uint16_t m_bad = 0;
     SectorDivision m_division = SectorDivision::Even45;
     int m_selected = -1;
     double m_scale = 0.1;   // pixels per km
@@ -123,6 +130,15 @@ public:
     QPushButton *HeatBtn() const { return m_heatBtn; }
     QPushButton *CaleBtn() const { return m_caleBtn; }
     QPushButton *DestBtn() const { return m_destBtn; }
+    // "同行者の凶方位": the sectors bad for the people going on the year and
+    // month charts of the entered moment (yearMonthFacts) are hatched, and
+    // the search, heat map and calendar opened here leave them out.
+    QCheckBox *PeopleBox() const { return m_peopleBox; }
+    bool peopleShown() const;
+    // The calendar facts of the entered moment; nothing while it is half typed.
+    std::function<std::optional<Koyomi>()> yearMonthFacts;
+    // Hatches the bad sectors again (the people or the moment changed).
+    void showPeople();
     // The selected place's direction, when one is selected and it has one.
     const std::optional<PlaceBearing> &selectedBearing() const { return m_bearing; }
     QString title() const;
@@ -168,6 +184,7 @@ private:
     QPushButton *m_caleBtn = nullptr;
     QPushButton *m_destBtn = nullptr;
     QPushButton *m_prevBtn = nullptr;
+    QCheckBox *m_peopleBox = nullptr;
     std::function<void(QSize, std::function<void(QPainter &)>)> m_preview;
     bool m_restoring = false;
 };

@@ -213,6 +213,9 @@ TEST(CliPeople, BadAndGoodPalacesFollowTheRulesFromTheChartsOwnLayout)
 TEST(CliPeople, ListsAddsRemovesAndRefusesWithAMessage)
 {
     DataFolder data;
+    // Asking for a person never makes the book.
+    EXPECT_EQ(cli("chart 2026-12-09 10 --person 花子" + data.arg()).status, 2);
+    EXPECT_FALSE(fs::exists(data.dir / "VELM.db"));
     EXPECT_EQ(cli("people add 花子 1985-03-10T08:30 --note 母" + data.arg()).out, "花子\t本命星 六白  月命星 四緑\n");
     EXPECT_EQ(cli("people list" + data.arg()).out, "花子\t1985-03-10T08:30\t本命星 六白  月命星 四緑\t－\t母\n");
     EXPECT_NE(cliWithErrors("people add 花子 1990-01-01 00" + data.arg()).out.find("もう登録"), std::string::npos);

@@ -117,12 +117,12 @@ TEST(StartWindows, CommandsStandInTheOrderOfTheirMenusAndBars)
                            "Exit1"}));
     EXPECT_EQ(namesOf(main.toolBar(TMainF::FindBar)->actions()),
               QStringList({"CaleItem", "HeatItem", "ListBtn", "New1", "BData1", "ESrcBtn"}));
-    // The heat map, then the places: the direction map, the place book and
-    // the destination; last the journal.
+    // The heat map, then the places: the direction map, the place book, the
+    // people and the destination; last the journal.
     QStringList view = namesOf(main.menu(TMainF::ViewMenu)->actions());
     view.removeAll(QString());
     EXPECT_EQ(view.mid(view.indexOf("HeatItem")),
-              QStringList({"HeatItem", "MapItem", "PlaceItem", "DestClearItem", "JournalItem"}));
+              QStringList({"HeatItem", "MapItem", "PlaceItem", "PeopleItem", "DestClearItem", "JournalItem"}));
     const QStringList system = namesOf(main.toolBar(TMainF::SystemBar)->actions());
     EXPECT_EQ(system.mid(system.indexOf("SetuItem")),
               QStringList({"SetuItem", "SenItem", "I1", "SysBtn", "BRItem"}));

@@ -404,8 +404,8 @@ TEST(PeopleWindow, AFamilyGoesAndTheChartsAndTheHeatMapFollow)
 
     // The charts mark every palace bad for one of them, and only those.
     s.main.BanBtnClick();
-    ASSERT_FALSE(s.main.chartWindows().isEmpty());
-    for (TBanF *chart : s.main.chartWindows()) {
+    ASSERT_FALSE(s.main.charts()->chartWindows().isEmpty());
+    for (TBanF *chart : s.main.charts()->chartWindows()) {
         const LaidChart &laid = chart->laid();
         for (int palace = 1; palace <= 8; ++palace) {
             std::uint16_t bad = 0;
@@ -455,11 +455,28 @@ TEST(PeopleWindow, AFamilyGoesAndTheChartsAndTheHeatMapFollow)
         EXPECT_EQ(first[ListCol::FirstPalace + c].empty(), ((bad >> RingToKyu[c]) & 1) != 0) << c;
     calendar->close();
 
+    // The direction map hatches the sectors bad for them on the entered
+    // moment's year and month charts.
+    TMapF *map = s.open<TMapF>("MapItem");
+    ASSERT_TRUE(map);
+    ASSERT_TRUE(map->PeopleBox()->isEnabled());
+    map->PeopleBox()->setChecked(true);
+    std::uint16_t yearMonth = 0;
+    for (const auto &member : family)
+        for (int kind : {KindYear, KindMonth})
+            yearMonth |= judgePalaces(BanCreate(k, kind, LayingMethod::Rotating, nullptr), k, member.honmei).bad;
+    EXPECT_TRUE(map->peopleShown());
+    ASSERT_TRUE(map->yearMonthFacts);
+    EXPECT_TRUE(map->yearMonthFacts().has_value());
+    EXPECT_EQ(map->canvas()->badSectors(), yearMonth);
+    EXPECT_NE(yearMonth, 0);
+    map->close();
+
     // Nobody going: the marks go.
     for (int r = 0; r < 3; ++r)
         grid->item(r, 0)->setCheckState(Qt::Unchecked);
     EXPECT_TRUE(GoingPeople::instance().empty());
-    for (TBanF *chart : s.main.chartWindows())
+    for (TBanF *chart : s.main.charts()->chartWindows())
         for (int palace = 1; palace <= 8; ++palace)
             EXPECT_TRUE(chart->badMarks(palace).isEmpty());
 }
