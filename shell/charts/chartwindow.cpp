@@ -215,13 +215,17 @@ TBanF::TBanF(const LaidChart &laid, const QString &title, const CivilTime &enter
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     m_menu = new QMenu(this);
-    m_cp1 = m_menu->addAction(QStringLiteral("盤をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ"), this, &TBanF::CP1Click);
+    m_menu->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction *cp1 = m_menu->addAction(QStringLiteral("盤をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ"), this, &TBanF::CP1Click);
+    cp1->setObjectName(QStringLiteral("CP1"));
     m_cp2 = m_menu->addAction(QStringLiteral("宮(東南)のみコピー"), this, &TBanF::CP2Click);
+    m_cp2->setObjectName(QStringLiteral("CP2"));
     // Until a palace has been pressed there is no palace to copy.
     m_cp2->setEnabled(false);
     m_menu->addSeparator();
-    m_cp3 = m_menu->addAction(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"), this, &TBanF::printRequested);
-    m_saveImage = m_menu->addAction(QStringLiteral("画像として保存…"), this, &TBanF::saveImageClick);
+    m_menu->addAction(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"), this, &TBanF::printRequested)->setObjectName(QStringLiteral("CP3"));
+    m_menu->addAction(QStringLiteral("画像として保存…"), this, &TBanF::saveImageClick)
+        ->setObjectName(QStringLiteral("SaveImageItem"));
     m_menu->addSeparator();
     // The schools differ only in the hour chart's ju.
     m_schools = m_menu->addAction(QStringLiteral("流派比較"), this, &TBanF::schoolsRequested);
@@ -291,6 +295,7 @@ void TBanF::reserveWidth(int width)
 void TBanF::buildGrid(const BanDisplay &display)
 {
     m_grid = new QTableWidget(3, 3, this);
+    m_grid->setObjectName(QStringLiteral("SG1"));
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -85,14 +85,12 @@ public:
     QStringList cellLines(int column, int row) const;
     QString cellHint(int column, int row) const;
     QColor cellBackground(int column, int row) const;
-    QTableWidget *grid() const { return m_grid; }
-    QMenu *popupMenu() const { return m_menu; }
+    // The widgets by object name: the grid "SG1"; the pop-up menu
+    // "PopupMenu1" with "CP1" (the chart), "CP2" (the palace), "CP3" (print
+    // preview), "SaveImageItem" and "SchoolsItem"; the boundary badge
+    // "BoundaryL" with the button "OtherSideBtn".
     // The palace the last press in the grid hit (what CP2 copies), -1 before any.
     int lastPalace() const { return m_lastPalace; }
-    QAction *copyChartAction() const { return m_cp1; }
-    QAction *copyPalaceAction() const { return m_cp2; }
-    QAction *printAction() const { return m_cp3; }
-    QAction *saveImageAction() const { return m_saveImage; }
     // Seam for the file dialog of "画像として保存…": the file to write (its
     // suffix picks PNG, SVG or PDF), empty when cancelled.
     std::function<QString(QWidget *parent, const QString &suggested)> saveImageName;
@@ -131,7 +129,6 @@ public:
     void setBoundaryNote(const BoundaryNote &note, const CivilTime &calendarMoment, bool crossable);
     const BoundaryNote &boundaryNote() const { return m_note; }
     const CivilTime &calendarMoment() const { return m_calendarMoment; }
-    QLabel *boundaryLabel() const { return m_boundaryL; }
     // The calendar the chart was laid on, when it is not the default
     // ("精密・節入り分単位"), on a line of its own under the labels: the
     // window's title bar has no room for it.
@@ -144,7 +141,6 @@ public:
     // At least `width` pixels wide, the grid centred: room for a title bar
     // longer than the chart.
     void reserveWidth(int width);
-    QPushButton *otherSideButton() const { return m_otherSideBtn; }
 
 signals:
     // After a press on a cell; palace index 0..8.
@@ -199,10 +195,7 @@ private:
     QTableWidget *m_grid = nullptr;
     QToolButton *m_close = nullptr;
     QMenu *m_menu = nullptr;
-    QAction *m_cp1 = nullptr;
     QAction *m_cp2 = nullptr;
-    QAction *m_cp3 = nullptr;
-    QAction *m_saveImage = nullptr;
     QAction *m_schools = nullptr;
     QAction *m_journal = nullptr;
     std::optional<KoyomiOptions> m_options;

@@ -81,9 +81,6 @@ public:
     void setCurrentCell(NumberTable table, int column, int row);
 
     QTableWidget *grid(NumberTable table) const { return m_grids[static_cast<std::size_t>(table)]; }
-    QLineEdit *AnE() const { return m_anE; }
-    QTabWidget *pages() const { return m_pages; }
-    QMenu *popupMenu() const { return m_popup; }
     // The page a table's faults are reported under.
     int pageOf(NumberTable table) const;
 

@@ -165,13 +165,6 @@ public:
     // The print preview of pictures (a long span makes several pages); PrevBtn is hidden while it is empty.
     void setPreview(std::function<void(std::vector<PrintPicture> pages)> preview);
 
-    HeatCanvas *canvas() const { return m_canvas; }
-    QDateEdit *StartE() const { return m_startE; }
-    QComboBox *SpanBox() const { return m_spanBox; }
-    QComboBox *KindBox() const { return m_kindBox; }
-    QComboBox *DirBox() const { return m_dirBox; }
-    QComboBox *SenBox() const { return m_senBox; }
-    QCheckBox *HueBox() const { return m_hueBox; }
     // "同行者全員に安全な方位のみ" and "年盤・月盤でも": the directions bad for
     // the people going (GoingPeople) are left empty.
     QCheckBox *SafeBox() const { return m_safeBox; }

@@ -61,7 +61,6 @@ public:
     // its own colours. The dynamic properties "printFixedRows" and
     // "printFixedCols" of a grid override the fixed counts (1 and 4).
     void setTargetGrid(QTableView *grid);
-    QTableView *TargetGrid() const { return m_grid; }
     // Pictures instead of a grid (none: the printer does nothing).
     void setTargetPictures(std::vector<PrintPicture> pictures);
     const std::vector<PrintPicture> &targetPictures() const { return m_pictures; }
@@ -170,16 +169,6 @@ public:
 
     QPrinter &printer() { return *m_printer; }
     TGridPrinter &SGPrinter() { return m_sgPrinter; }
-    QLabel *PageLbl() const { return m_pageLbl; }
-    QLabel *Image1() const { return m_image1; }
-    QPushButton *PriorBtn() const { return m_prior; }
-    QPushButton *NextBtn() const { return m_next; }
-    QSpinBox *TopE() const { return m_topE; }
-    QSpinBox *BottomE() const { return m_bottomE; }
-    QSpinBox *LeftE() const { return m_leftE; }
-    QSpinBox *RightE() const { return m_rightE; }
-    QCheckBox *CB1() const { return m_cb1; }
-    QCheckBox *FitCB() const { return m_fitCB; }
 
 protected:
     void showEvent(QShowEvent *event) override;

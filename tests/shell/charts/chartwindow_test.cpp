@@ -54,7 +54,7 @@ std::unique_ptr<TBanF> exampleWindow(LayingMethod method, BanDisplay display = {
 
 QRect cellRect(const TBanF &w, int palace)
 {
-    QTableWidget *g = w.grid();
+    QTableWidget *g = w.findChild<QTableWidget *>(QStringLiteral("SG1"));
     return g->visualRect(g->model()->index(PalaceRow[static_cast<std::size_t>(palace)],
                                            PalaceColumn[static_cast<std::size_t>(palace)]));
 }
@@ -71,7 +71,7 @@ QString hintOf(const TBanF &w, int palace)
 
 void pressPalace(TBanF &w, int palace, Qt::MouseButton button = Qt::LeftButton)
 {
-    QTest::mouseClick(w.grid()->viewport(), button, {}, cellRect(w, palace).center());
+    QTest::mouseClick(w.findChild<QTableWidget *>(QStringLiteral("SG1"))->viewport(), button, {}, cellRect(w, palace).center());
 }
 
 QLabel *labelWithText(const TBanF &w, const QString &text)
@@ -176,7 +176,7 @@ TEST(BanWindow, PatternLinesAndHints)
 
     // The hint the user sees when resting on the cell.
     five->show();
-    QWidget *viewport = five->grid()->viewport();
+    QWidget *viewport = five->findChild<QTableWidget *>(QStringLiteral("SG1"))->viewport();
     const QPoint at = cellRect(*five, 4).center();
     QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
     QApplication::sendEvent(viewport, &help);
@@ -201,7 +201,7 @@ TEST(BanWindow, ScoreColoursFollowTheSetting)
             << "palace " << p;
     }
     // What is painted: the score colour fills the cell.
-    const QImage image = coloured->grid()->viewport()->grab().toImage();
+    const QImage image = coloured->findChild<QTableWidget *>(QStringLiteral("SG1"))->viewport()->grab().toImage();
     const QRect north = cellRect(*coloured, 5);
     EXPECT_EQ(image.pixelColor(north.left() + 1, north.bottom() - 2),
               coloured->cellBackground(1, 2));
@@ -211,10 +211,10 @@ TEST(BanWindow, ScoreColoursFollowTheSetting)
     auto plain = exampleWindow(LayingMethod::Rotating, off);
     plain->show();
     EXPECT_FALSE(plain->cellBackground(1, 2).isValid());
-    const QImage plainImage = plain->grid()->viewport()->grab().toImage();
+    const QImage plainImage = plain->findChild<QTableWidget *>(QStringLiteral("SG1"))->viewport()->grab().toImage();
     const QRect cell = cellRect(*plain, 5);
     EXPECT_EQ(plainImage.pixelColor(cell.left() + 1, cell.bottom() - 2),
-              plain->grid()->palette().color(QPalette::Base));
+              plain->findChild<QTableWidget *>(QStringLiteral("SG1"))->palette().color(QPalette::Base));
 }
 
 TEST(BanWindow, CellsHoldFiveLinesOfTheChartFont)
@@ -223,8 +223,8 @@ TEST(BanWindow, CellsHoldFiveLinesOfTheChartFont)
         BanDisplay display;
         display.banFontSize = size;
         auto w = exampleWindow(LayingMethod::Flying, display);
-        const QFontMetrics fm(w->grid()->font());
-        EXPECT_EQ(w->grid()->font().pointSize(), size);
+        const QFontMetrics fm(w->findChild<QTableWidget *>(QStringLiteral("SG1"))->font());
+        EXPECT_EQ(w->findChild<QTableWidget *>(QStringLiteral("SG1"))->font().pointSize(), size);
         for (int p = 0; p < 9; ++p) {
             // The painted cell lies inside the 1-pixel grid line.
             const QRect cell = cellRect(*w, p).adjusted(0, 0, -1, -1);
@@ -235,13 +235,13 @@ TEST(BanWindow, CellsHoldFiveLinesOfTheChartFont)
                 EXPECT_LE(fm.horizontalAdvance(line) + 2, cell.width()) << "size " << size;
         }
         // The grid shows all nine cells whole.
-        const QSize inside = w->grid()->viewport()->size();
-        EXPECT_GE(inside.width(), 3 * w->grid()->columnWidth(0));
-        EXPECT_GE(inside.height(), 3 * w->grid()->rowHeight(0));
+        const QSize inside = w->findChild<QTableWidget *>(QStringLiteral("SG1"))->viewport()->size();
+        EXPECT_GE(inside.width(), 3 * w->findChild<QTableWidget *>(QStringLiteral("SG1"))->columnWidth(0));
+        EXPECT_GE(inside.height(), 3 * w->findChild<QTableWidget *>(QStringLiteral("SG1"))->rowHeight(0));
     }
     BanDisplay broken;
     broken.banFontSize = 0;
-    EXPECT_EQ(exampleWindow(LayingMethod::Flying, broken)->grid()->font().pointSize(), 10);
+    EXPECT_EQ(exampleWindow(LayingMethod::Flying, broken)->findChild<QTableWidget *>(QStringLiteral("SG1"))->font().pointSize(), 10);
 }
 
 TEST(BanWindow, PressingACellReportsItsPalace)
@@ -257,12 +257,12 @@ TEST(BanWindow, PressingACellReportsItsPalace)
         EXPECT_EQ(palaces[p][0].toInt(), p);
     EXPECT_EQ(clicks.count(), 9);
     EXPECT_EQ(w->lastPalace(), 8);
-    EXPECT_EQ(w->copyPalaceAction()->text(), "巽宮(南東)のみコピー");
+    EXPECT_EQ(w->findChild<QAction *>(QStringLiteral("CP2"))->text(), "巽宮(南東)のみコピー");
 
     // The grid's border and the labels are the window, not a palace.
     palaces.clear();
     clicks.clear();
-    QTest::mouseClick(w->grid(), Qt::LeftButton, {}, QPoint(0, 0));
+    QTest::mouseClick(w->findChild<QTableWidget *>(QStringLiteral("SG1")), Qt::LeftButton, {}, QPoint(0, 0));
     QTest::mouseClick(labelWithText(*w, "陽１局"), Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(palaces.count(), 0);
     EXPECT_EQ(clicks.count(), 2);
@@ -287,8 +287,8 @@ TEST(BanWindow, CopiesGoToTheClipboardInBoxes)
 {
     auto w = exampleWindow(LayingMethod::Flying);
     w->show();
-    EXPECT_EQ(w->copyChartAction()->text(), "盤をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ");
-    w->copyChartAction()->trigger();
+    EXPECT_EQ(w->findChild<QAction *>(QStringLiteral("CP1"))->text(), "盤をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ");
+    w->findChild<QAction *>(QStringLiteral("CP1"))->trigger();
     const QStringList chart = QApplication::clipboard()->text().split('\n');
     ASSERT_EQ(chart.size(), 21);
     EXPECT_EQ(chart[0], "時盤:24/03/01 12時 [庚午]");
@@ -304,14 +304,14 @@ TEST(BanWindow, CopiesGoToTheClipboardInBoxes)
     EXPECT_EQ(chart[20], "└────┴────┴────┘");
 
     // Nothing pressed yet: no palace to copy.
-    EXPECT_FALSE(w->copyPalaceAction()->isEnabled());
-    EXPECT_EQ(w->copyPalaceAction()->text(), "宮(東南)のみコピー");
+    EXPECT_FALSE(w->findChild<QAction *>(QStringLiteral("CP2"))->isEnabled());
+    EXPECT_EQ(w->findChild<QAction *>(QStringLiteral("CP2"))->text(), "宮(東南)のみコピー");
 
     pressPalace(*w, 0);
-    EXPECT_EQ(w->copyPalaceAction()->text(), "中宮のみコピー");
+    EXPECT_EQ(w->findChild<QAction *>(QStringLiteral("CP2"))->text(), "中宮のみコピー");
     pressPalace(*w, 5);
-    EXPECT_EQ(w->copyPalaceAction()->text(), "坎宮( 北)のみコピー");
-    w->copyPalaceAction()->trigger();
+    EXPECT_EQ(w->findChild<QAction *>(QStringLiteral("CP2"))->text(), "坎宮( 北)のみコピー");
+    w->findChild<QAction *>(QStringLiteral("CP2"))->trigger();
     const QStringList palace = QApplication::clipboard()->text().split('\n');
     ASSERT_EQ(palace.size(), 9);
     EXPECT_EQ(palace[0], "時盤:24/03/01 12時");
@@ -326,7 +326,7 @@ TEST(BanWindow, SavesAsPngSvgAndPdfDrawnAsOnScreen)
 {
     auto w = exampleWindow(LayingMethod::Flying);
     w->show();
-    EXPECT_EQ(w->saveImageAction()->text(), "画像として保存…");
+    EXPECT_EQ(w->findChild<QAction *>(QStringLiteral("SaveImageItem"))->text(), "画像として保存…");
     QTemporaryDir dir;
     const struct {
         const char *name;
@@ -338,7 +338,7 @@ TEST(BanWindow, SavesAsPngSvgAndPdfDrawnAsOnScreen)
             EXPECT_EQ(suggested, "時盤_24-03-01 12時.png");
             return path;
         };
-        w->saveImageAction()->trigger();
+        w->findChild<QAction *>(QStringLiteral("SaveImageItem"))->trigger();
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << f.name;
         const QByteArray bytes = file.readAll();
@@ -358,22 +358,22 @@ TEST(BanWindow, RightClickingAPalaceCopiesThatPalace)
     w->show();
     pressPalace(*w, 5);
     pressPalace(*w, 1, Qt::RightButton);
-    QWidget *viewport = w->grid()->viewport();
+    QWidget *viewport = w->findChild<QTableWidget *>(QStringLiteral("SG1"))->viewport();
     const QPoint at = cellRect(*w, 1).center();
     QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
     QApplication::sendEvent(viewport, &menuEvent);
-    ASSERT_TRUE(w->popupMenu()->isVisible());
-    const QList<QAction *> items = w->popupMenu()->actions();
+    ASSERT_TRUE(w->findChild<QMenu *>(QStringLiteral("PopupMenu1"))->isVisible());
+    const QList<QAction *> items = w->findChild<QMenu *>(QStringLiteral("PopupMenu1"))->actions();
     // The two copies, a separator, the print preview, the picture, a
     // separator, the comparison of the schools and the journal.
     ASSERT_EQ(items.size(), 8);
     EXPECT_EQ(items[6]->text(), "流派比較");
     EXPECT_EQ(items[7], w->journalAction());
     EXPECT_EQ(items[1]->text(), "乾宮(北西)のみコピー");
-    EXPECT_EQ(items[3], w->printAction());
+    EXPECT_EQ(items[3], w->findChild<QAction *>(QStringLiteral("CP3")));
     EXPECT_EQ(items[3]->text(), "印刷ﾌﾟﾚﾋﾞｭｰ");
     items[1]->trigger();
-    w->popupMenu()->hide();
+    w->findChild<QMenu *>(QStringLiteral("PopupMenu1"))->hide();
     const QStringList palace = QApplication::clipboard()->text().split('\n');
     ASSERT_EQ(palace.size(), 9);
     EXPECT_EQ(palace[1], "乾宮(北西)");

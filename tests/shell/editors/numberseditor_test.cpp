@@ -67,7 +67,7 @@ protected:
     // its editor, Return hands the text to the grid.
     void type(NumberTable t, int column, int row, const QString &text)
     {
-        window->pages()->setCurrentIndex(window->pageOf(t));
+        window->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(window->pageOf(t));
         QTableWidget *g = window->grid(t);
         g->setFocus();
         window->setCurrentCell(t, column, row);
@@ -102,9 +102,9 @@ TEST_F(SuuFTest, ShowsTheFileUnderItsCaptionsWithUnusedColumnsHidden)
     TSuuF &w = open();
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
     EXPECT_EQ(w.windowTitle(), "数値の設定");
-    EXPECT_EQ(w.pages()->currentIndex(), 0);
-    ASSERT_EQ(w.pages()->count(), 8);
-    EXPECT_EQ(w.pages()->tabText(3), "八門の数値");
+    EXPECT_EQ(w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->currentIndex(), 0);
+    ASSERT_EQ(w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->count(), 8);
+    EXPECT_EQ(w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->tabText(3), "八門の数値");
     EXPECT_EQ(w.tables(), readNumbersFile(file().toStdString()).tables);
 
     EXPECT_EQ(w.cellText(NumberTable::PerSG, 0, 8), "格局");
@@ -129,11 +129,11 @@ TEST_F(SuuFTest, ShowsTheFileUnderItsCaptionsWithUnusedColumnsHidden)
     for (int c = 1; c < 5; ++c)
         EXPECT_TRUE(w.grid(NumberTable::HmPSG)->isColumnHidden(c));
     EXPECT_TRUE(w.grid(NumberTable::KsSG)->isColumnHidden(9)); // belongs to no palace
-    EXPECT_EQ(w.AnE()->alignment() & Qt::AlignRight, Qt::AlignRight);
+    EXPECT_EQ(w.findChild<QLineEdit *>(QStringLiteral("AnE"))->alignment() & Qt::AlignRight, Qt::AlignRight);
 
     // Every caption whole ("加算比率" included), and the grids grow with the dialog.
     for (int p = 0; p < 8; ++p) {
-        w.pages()->setCurrentIndex(p);
+        w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(p);
         EXPECT_EQ(clippedReport(&w), "") << p;
     }
     const QSize before = w.grid(NumberTable::KakuSG)->size();
@@ -175,13 +175,13 @@ TEST_F(SuuFTest, AValueAboveTheRangeIsToldAndNothingIsWritten)
     TSuuF &w = open();
     QSignalSpy saved(&w, &TSuuF::numbersSaved);
     type(NumberTable::KanSG, 3, 4, QStringLiteral("51")); // 丁 in 兌
-    w.pages()->setCurrentIndex(0);
+    w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     click("OKBtn");
 
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(messages.texts[0], "「干の数値」の「丁＼兌」\n[51]は設定可能最大値より大きな値です");
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.pages()->currentIndex(), 1);
+    EXPECT_EQ(w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->currentIndex(), 1);
     EXPECT_EQ(w.grid(NumberTable::KanSG)->currentRow(), 3);
     EXPECT_EQ(w.grid(NumberTable::KanSG)->currentColumn(), 2);
     EXPECT_EQ(saved.count(), 0);
@@ -224,22 +224,22 @@ TEST_F(SuuFTest, EveryFaultyColumnOfEveryGridIsToldOnce)
                            "「格局の数値」の「" + QString::fromStdString(names.PatternName[59])
                                + "＼巽」\n[60]は設定可能最大値より大きな値です"}));
     // The page of the last fault stays in front.
-    EXPECT_EQ(w.pages()->currentIndex(), 7);
+    EXPECT_EQ(w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->currentIndex(), 7);
 }
 
 TEST_F(SuuFTest, TheAnKenNumberMustBeAnInteger)
 {
     const QByteArray before = bytesOf(file());
     TSuuF &w = open();
-    w.AnE()->setText(QStringLiteral("1.5"));
+    w.findChild<QLineEdit *>(QStringLiteral("AnE"))->setText(QStringLiteral("1.5"));
     click("OKBtn");
     EXPECT_EQ(messages.texts, QStringList({"「暗剣による数値」の[1.5]は整数ではありません"}));
-    EXPECT_EQ(w.pages()->currentIndex(), 6);
+    EXPECT_EQ(w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->currentIndex(), 6);
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(bytesOf(file()), before);
 
     messages.clear();
-    w.AnE()->setText(QStringLiteral("-999")); // no range applies
+    w.findChild<QLineEdit *>(QStringLiteral("AnE"))->setText(QStringLiteral("-999")); // no range applies
     click("OKBtn");
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
     EXPECT_FALSE(w.isVisible());
@@ -307,7 +307,7 @@ TEST_F(SuuFTest, CopyCommandsFillTheRowRightAndTheColumnDown)
     type(NumberTable::HmSG, 2, 1, QStringLiteral("7")); // 休門 in 乾
     const QString hiddenBefore = w.cellText(NumberTable::HmSG, 1, 1);
     // The command acts on the grid with the focus.
-    QAction *xCp = w.popupMenu()->findChild<QAction *>(QStringLiteral("XCp"));
+    QAction *xCp = w.findChild<QMenu *>(QStringLiteral("PopupMenu1"))->findChild<QAction *>(QStringLiteral("XCp"));
     ASSERT_NE(xCp, nullptr);
     EXPECT_EQ(xCp->text(), "行を右にコピー");
     xCp->trigger();
@@ -317,7 +317,7 @@ TEST_F(SuuFTest, CopyCommandsFillTheRowRightAndTheColumnDown)
     EXPECT_NE(w.cellText(NumberTable::HmSG, 2, 2), "7");
 
     type(NumberTable::KakuSG, 4, 1, QStringLiteral("-3"));
-    QAction *yCp = w.popupMenu()->findChild<QAction *>(QStringLiteral("YCp"));
+    QAction *yCp = w.findChild<QMenu *>(QStringLiteral("PopupMenu1"))->findChild<QAction *>(QStringLiteral("YCp"));
     ASSERT_NE(yCp, nullptr);
     EXPECT_EQ(yCp->text(), "列を下にコピー");
     yCp->trigger();
@@ -331,7 +331,7 @@ TEST_F(SuuFTest, CopyCommandsFillTheRowRightAndTheColumnDown)
         EXPECT_EQ(w.cellText(NumberTable::HmPSG, c, 2), w.cellText(NumberTable::HmPSG, 1, 2));
 
     // With no grid focused the percentages are the target.
-    w.AnE()->setFocus();
+    w.findChild<QLineEdit *>(QStringLiteral("AnE"))->setFocus();
     w.setCurrentCell(NumberTable::PerSG, 1, 6);
     w.setCellText(NumberTable::PerSG, 1, 6, QStringLiteral("55"));
     yCp->trigger();
@@ -352,7 +352,7 @@ TEST_F(SuuFTest, ExportWritesEveryGridWithItsCaptionsAsCp932)
     EXPECT_FALSE(asked.isEmpty());
     EXPECT_FALSE(QFile::exists(out)); // cancelled: nothing
 
-    w.AnE()->setText(QStringLiteral("x")); // not checked on export
+    w.findChild<QLineEdit *>(QStringLiteral("AnE"))->setText(QStringLiteral("x")); // not checked on export
     w.saveFileName = [&](QWidget *, const QString &) { return out; };
     QTest::mouseClick(w.findChild<QAbstractButton *>(QStringLiteral("ExpBtn")), Qt::LeftButton);
     EXPECT_TRUE(messages.texts.isEmpty());
@@ -382,7 +382,7 @@ TEST_F(SuuFTest, CaptionCellsKeepTheFixedColourAndValueCellsAreWhite)
     TSuuF &w = open();
     QTableWidget *per = w.grid(NumberTable::PerSG);
     QTableWidget *kan = w.grid(NumberTable::KanSG);
-    w.pages()->setCurrentIndex(0);
+    w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     QImage perImage = per->grab().toImage();
     const QPoint caption = per->verticalHeader()->geometry().topLeft() + QPoint(3, 3);
     EXPECT_EQ(perImage.pixelColor(caption), QColor(0, 255, 0));
@@ -390,7 +390,7 @@ TEST_F(SuuFTest, CaptionCellsKeepTheFixedColourAndValueCellsAreWhite)
     const QPoint valuePixel = per->viewport()->geometry().topLeft() + value.topLeft() + QPoint(2, value.height() - 3);
     EXPECT_EQ(perImage.pixelColor(valuePixel), QColor(Qt::white));
 
-    w.pages()->setCurrentIndex(1);
+    w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
     QImage kanImage = kan->grab().toImage();
     const QPoint kanCaption = kan->horizontalHeader()->geometry().topLeft() + QPoint(3, 3);
     EXPECT_EQ(kanImage.pixelColor(kanCaption), QColor(0, 255, 255));

@@ -44,9 +44,9 @@ protected:
         heat.reset();
         main.reset();
     }
-    const HeatPicture &picture() const { return *heat->canvas()->picture(); }
+    const HeatPicture &picture() const { return *heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->picture(); }
     // Index of the cell of day d, double-hour s in an hour map.
-    QPoint centreOf(int cell) const { return heat->canvas()->cellRect(cell).center(); }
+    QPoint centreOf(int cell) const { return heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->cellRect(cell).center(); }
 
     ScratchProgram program{DataFiles::Program};
     QTemporaryDir config;
@@ -58,7 +58,7 @@ protected:
 
 TEST_F(HeatFTest, CellsAreTheCalendarsScoresInTheScoreColours)
 {
-    ASSERT_TRUE(heat->canvas()->picture()) << messages.all().toStdString();
+    ASSERT_TRUE(heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->picture()) << messages.all().toStdString();
     EXPECT_EQ(heat->windowTitle(), QStringLiteral("方位ヒートマップ"));
     // On top as the calendar is, or it would open hidden behind it.
     EXPECT_EQ(heat->windowFlags().testFlag(Qt::WindowStaysOnTopHint), settings->calendarOnTop());
@@ -72,21 +72,21 @@ TEST_F(HeatFTest, CellsAreTheCalendarsScoresInTheScoreColours)
     o.rows = 15;
     const NumbersFile numbers = readNumbersFile(program.filePath(QStringLiteral("SuuFile.Dat")).toStdString());
     const CalendarList list = buildCalendar(o, numbers.tables);
-    heat->DirBox()->setCurrentIndex(heat->DirBox()->findText(QStringLiteral("北")));
+    heat->findChild<QComboBox *>(QStringLiteral("DirBox"))->setCurrentIndex(heat->findChild<QComboBox *>(QStringLiteral("DirBox"))->findText(QStringLiteral("北")));
     for (std::size_t r = 3; r < list.rows.size(); ++r) {
         const HeatCell &cell = picture().map.cells[r - 3];
         EXPECT_EQ(cell.moment, list.rows[r].moment);
         EXPECT_EQ(heatValueText(cell, picture().direction), list.rows[r].cells[6]);
     }
     // The picture shows the cell's colour.
-    const QImage shown = heat->canvas()->grab().toImage();
+    const QImage shown = heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->grab().toImage();
     const QPoint centre = centreOf(4);
     const QColor face = PColor(qs(heatValueText(picture().map.cells[4], 5)), pcolorSettings(*settings));
-    EXPECT_EQ(shown.pixelColor(heat->canvas()->cellRect(4).topLeft() + QPoint(4, 3)), face) << centre.x();
+    EXPECT_EQ(shown.pixelColor(heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->cellRect(4).topLeft() + QPoint(4, 3)), face) << centre.x();
 
     // 立春 2024 falls late in the afternoon of 02/04: the 18:00 cell is marked
     // as the calendar marks its row, the morning is not.
-    heat->StartE()->setDate(QDate(2024, 2, 1));
+    heat->findChild<QDateEdit *>(QStringLiteral("StartE"))->setDate(QDate(2024, 2, 1));
     const HeatCell &evening = picture().map.cells[3 * 12 + 9];
     ASSERT_EQ(evening.moment, (CivilTime{2024, 2, 4, 18, 0, 0}));
     EXPECT_TRUE(heat->termMark(evening).contains(QStringLiteral("立春"))) << heat->termMark(evening).toStdString();
@@ -94,8 +94,8 @@ TEST_F(HeatFTest, CellsAreTheCalendarsScoresInTheScoreColours)
     EXPECT_TRUE(heat->termMark(picture().map.cells[3 * 12 + 4]).isEmpty());
 
     // Day charts lay out by week; a Sunday starts each row.
-    heat->StartE()->setDate(QDate(2024, 3, 10));
-    heat->KindBox()->setCurrentIndex(1);
+    heat->findChild<QDateEdit *>(QStringLiteral("StartE"))->setDate(QDate(2024, 3, 10));
+    heat->findChild<QComboBox *>(QStringLiteral("KindBox"))->setCurrentIndex(1);
     EXPECT_EQ(picture().map.kind, KindDay);
     EXPECT_EQ(picture().grid.columnCaptions.front(), "日");
     EXPECT_EQ(picture().grid.at(0, 0), 0); // 2024-03-10 is a Sunday
@@ -139,15 +139,15 @@ TEST_F(HeatFTest, HoursWhereTheSchoolsPartAreMarkedWhenAskedFor)
 
 TEST_F(HeatFTest, AClickOpensTheChartOfTheCellAfterAskingForItsKind)
 {
-    ASSERT_TRUE(heat->canvas()->picture());
+    ASSERT_TRUE(heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->picture());
     main->entry()->setBanGrp(KindHour, false);
     messages.answer = ui::Answer::No;
-    QTest::mouseClick(heat->canvas(), Qt::LeftButton, {}, centreOf(12 + 5)); // 03/11 10:00
+    QTest::mouseClick(heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas")), Qt::LeftButton, {}, centreOf(12 + 5)); // 03/11 10:00
     EXPECT_TRUE(messages.saw(QStringLiteral("『時盤』")));
     EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
 
     messages.answer = ui::Answer::Yes;
-    QTest::mouseClick(heat->canvas(), Qt::LeftButton, {}, centreOf(12 + 5));
+    QTest::mouseClick(heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas")), Qt::LeftButton, {}, centreOf(12 + 5));
     EXPECT_TRUE(main->BanGrp(KindHour));
     EXPECT_TRUE(main->charts()->chartWindow(QStringLiteral("時盤:24/03/11 10時"))) << messages.all().toStdString();
 
@@ -162,13 +162,13 @@ TEST_F(HeatFTest, AClickOpensTheChartOfTheCellAfterAskingForItsKind)
 
 TEST_F(HeatFTest, ExportMakesThePictureAtItsFullSize)
 {
-    ASSERT_TRUE(heat->canvas()->picture());
+    ASSERT_TRUE(heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->picture());
     QTemporaryDir out;
     heat->saveFileName = [&](QWidget *) { return out.filePath(QStringLiteral("heat")); };
     heat->ExpBtnClick(); // no extension: a PNG
     const QImage png(out.filePath(QStringLiteral("heat.png")));
-    EXPECT_EQ(png.size(), heat->canvas()->naturalSize());
-    EXPECT_GT(png.height(), 31 * heat->canvas()->fontMetrics().height());
+    EXPECT_EQ(png.size(), heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->naturalSize());
+    EXPECT_GT(png.height(), 31 * heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->fontMetrics().height());
 
     heat->saveFileName = [&](QWidget *) { return out.filePath(QStringLiteral("heat.pdf")); };
     heat->ExpBtnClick();
@@ -183,18 +183,18 @@ TEST_F(HeatFTest, ExportMakesThePictureAtItsFullSize)
 
 TEST_F(HeatFTest, ThreeMonthsStayReadableWithALegendInTheWindowAndOnPaper)
 {
-    heat->SpanBox()->setCurrentIndex(4); // 3か月
-    ASSERT_TRUE(heat->canvas()->picture());
+    heat->findChild<QComboBox *>(QStringLiteral("SpanBox"))->setCurrentIndex(4); // 3か月
+    ASSERT_TRUE(heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->picture());
     const int rows = picture().grid.rows;
     EXPECT_GE(rows, 89);
     // Rows keep room for their date: the window scrolls instead of squeezing them.
-    const int rowHeight = heat->canvas()->cellRect(12).top() - heat->canvas()->cellRect(0).top();
-    EXPECT_GE(rowHeight, heat->canvas()->fontMetrics().height());
-    EXPECT_GT(heat->canvas()->height(), heat->height());
+    const int rowHeight = heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->cellRect(12).top() - heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->cellRect(0).top();
+    EXPECT_GE(rowHeight, heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->fontMetrics().height());
+    EXPECT_GT(heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->height(), heat->height());
 
     // 最良 in a hue per direction, lighter for lower scores; the legend says so.
-    heat->HueBox()->setChecked(true);
-    std::vector<HeatCanvas::LegendEntry> legend = heat->canvas()->legend();
+    heat->findChild<QCheckBox *>(QStringLiteral("HueBox"))->setChecked(true);
+    std::vector<HeatCanvas::LegendEntry> legend = heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->legend();
     ASSERT_GE(legend.size(), 9u);
     EXPECT_EQ(legend[0].text, QStringLiteral("北"));
     EXPECT_EQ(legend[8].mark, HeatCanvas::LegendEntry::Lightness);
@@ -206,8 +206,8 @@ TEST_F(HeatFTest, ThreeMonthsStayReadableWithALegendInTheWindowAndOnPaper)
         EXPECT_EQ(hued.faceOf(cell).hue(), directionColour(heatPalace(cell, HeatBest), 0.5).hue()) << i;
     }
     // Without it, the charts' score colours and their thresholds.
-    heat->HueBox()->setChecked(false);
-    legend = heat->canvas()->legend();
+    heat->findChild<QCheckBox *>(QStringLiteral("HueBox"))->setChecked(false);
+    legend = heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->legend();
     ASSERT_GE(legend.size(), 5u);
     EXPECT_EQ(legend[0].text, QStringLiteral("10以上"));
     EXPECT_EQ(legend[4].text, QStringLiteral("-5未満"));
@@ -220,7 +220,7 @@ TEST_F(HeatFTest, ThreeMonthsStayReadableWithALegendInTheWindowAndOnPaper)
     QFile pdf(out.filePath(QStringLiteral("heat.pdf")));
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     const QByteArray bytes = pdf.readAll();
-    const int perPage = heat->canvas()->rowsPerPage(297.0 / 210.0);
+    const int perPage = heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->rowsPerPage(297.0 / 210.0);
     EXPECT_GE(perPage, 20);
     EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "),
               (rows + perPage - 1) / perPage);
@@ -228,18 +228,18 @@ TEST_F(HeatFTest, ThreeMonthsStayReadableWithALegendInTheWindowAndOnPaper)
 
 TEST_F(HeatFTest, ControlsAreKept)
 {
-    heat->SpanBox()->setCurrentIndex(0);
-    heat->KindBox()->setCurrentIndex(1);
-    heat->DirBox()->setCurrentIndex(4);
-    heat->SenBox()->setCurrentIndex(1);
+    heat->findChild<QComboBox *>(QStringLiteral("SpanBox"))->setCurrentIndex(0);
+    heat->findChild<QComboBox *>(QStringLiteral("KindBox"))->setCurrentIndex(1);
+    heat->findChild<QComboBox *>(QStringLiteral("DirBox"))->setCurrentIndex(4);
+    heat->findChild<QComboBox *>(QStringLiteral("SenBox"))->setCurrentIndex(1);
     EXPECT_EQ(picture().map.days, 7);
-    const QString matter = heat->SenBox()->currentText();
+    const QString matter = heat->findChild<QComboBox *>(QStringLiteral("SenBox"))->currentText();
     heat->close();
     heat = std::make_unique<THeatF>(*main, *settings);
-    EXPECT_EQ(heat->SpanBox()->currentIndex(), 0);
-    EXPECT_EQ(heat->KindBox()->currentIndex(), 1);
-    EXPECT_EQ(heat->DirBox()->currentIndex(), 4);
-    EXPECT_EQ(heat->SenBox()->currentText(), matter);
+    EXPECT_EQ(heat->findChild<QComboBox *>(QStringLiteral("SpanBox"))->currentIndex(), 0);
+    EXPECT_EQ(heat->findChild<QComboBox *>(QStringLiteral("KindBox"))->currentIndex(), 1);
+    EXPECT_EQ(heat->findChild<QComboBox *>(QStringLiteral("DirBox"))->currentIndex(), 4);
+    EXPECT_EQ(heat->findChild<QComboBox *>(QStringLiteral("SenBox"))->currentText(), matter);
 }
 
 } // namespace

@@ -144,7 +144,7 @@ protected:
     // A click on palace `pos` of a chart window's grid.
     static void clickPalace(TBanF *w, int pos)
     {
-        QTableWidget *grid = w->grid();
+        QTableWidget *grid = w->findChild<QTableWidget *>(QStringLiteral("SG1"));
         const QRect cell = grid->visualRect(grid->model()->index(PalaceRow[static_cast<std::size_t>(pos)],
                                                                  PalaceColumn[static_cast<std::size_t>(pos)]));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
@@ -305,7 +305,7 @@ TEST_F(MainWindowTest, DesignatedHoursMakeUpToThirteenHourCharts)
     TMainF::Hooks hooks = m.hooks();
     hooks.printCharts = [&printed](const QList<TBanF *> &charts, QWidget *) { printed = charts; };
     m.setHooks(hooks);
-    m.charts()->chartWindow("時盤:24/03/01 23時")->printAction()->trigger();
+    m.charts()->chartWindow("時盤:24/03/01 23時")->findChild<QAction *>(QStringLiteral("CP3"))->trigger();
     ASSERT_EQ(printed.size(), 1);
     EXPECT_EQ(printed.front()->title(), "時盤:24/03/01 23時");
 
@@ -891,13 +891,13 @@ TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
     TBanF *hour = m.charts()->chartWindow("時盤:24/02/04 17時");
     TBanF *month = m.charts()->chartWindow("月盤:2024/02/04");
     ASSERT_TRUE(hour && month);
-    EXPECT_TRUE(hour->boundaryLabel()->isVisible());
-    EXPECT_EQ(hour->boundaryLabel()->text(), QStringLiteral("立春から21分\n（簡略式の誤差を含む）"));
-    ASSERT_TRUE(month->otherSideButton()->isEnabled());
+    EXPECT_TRUE(hour->findChild<QLabel *>(QStringLiteral("BoundaryL"))->isVisible());
+    EXPECT_EQ(hour->findChild<QLabel *>(QStringLiteral("BoundaryL"))->text(), QStringLiteral("立春から21分\n（簡略式の誤差を含む）"));
+    ASSERT_TRUE(month->findChild<QPushButton *>(QStringLiteral("OtherSideBtn"))->isEnabled());
 
     // The other side: month pillar and ju change, the hour pillar does not.
-    QTest::mouseClick(month->otherSideButton(), Qt::LeftButton);
-    QTest::mouseClick(hour->otherSideButton(), Qt::LeftButton);
+    QTest::mouseClick(month->findChild<QPushButton *>(QStringLiteral("OtherSideBtn")), Qt::LeftButton);
+    QTest::mouseClick(hour->findChild<QPushButton *>(QStringLiteral("OtherSideBtn")), Qt::LeftButton);
     TBanF *monthAfter = m.charts()->chartWindow(QStringLiteral("月盤:2024/02/04［立春後］"));
     TBanF *hourAfter = m.charts()->chartWindow(QStringLiteral("時盤:24/02/04 17時［立春後］"));
     ASSERT_TRUE(monthAfter && hourAfter) << titles().join(' ').toStdString();
@@ -906,9 +906,9 @@ TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
     EXPECT_NE(monthAfter->chart().Ban, month->chart().Ban);
     EXPECT_EQ(hourAfter->koyomi().BanKan[3], hour->koyomi().BanKan[3]);
     EXPECT_EQ(hourAfter->koyomi().BanShi[3], hour->koyomi().BanShi[3]);
-    EXPECT_FALSE(hourAfter->otherSideButton()->isEnabled()); // its other side is the chart it came from
+    EXPECT_FALSE(hourAfter->findChild<QPushButton *>(QStringLiteral("OtherSideBtn"))->isEnabled()); // its other side is the chart it came from
     // Its badge describes the side it shows.
-    EXPECT_EQ(hourAfter->boundaryLabel()->text(),
+    EXPECT_EQ(hourAfter->findChild<QLabel *>(QStringLiteral("BoundaryL"))->text(),
               QStringLiteral("立春後として表示\n（実際は立春の21分後、簡略式の誤差を含む）"));
     EXPECT_EQ(titles().size(), 4);
 
@@ -918,14 +918,14 @@ TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
     EXPECT_EQ(status->text(), QString());
     TBanF *noon = m.charts()->chartWindow("時盤:24/02/04 12時");
     ASSERT_TRUE(noon);
-    EXPECT_FALSE(noon->boundaryLabel()->isVisible());
-    EXPECT_FALSE(noon->otherSideButton()->isEnabled());
+    EXPECT_FALSE(noon->findChild<QLabel *>(QStringLiteral("BoundaryL"))->isVisible());
+    EXPECT_FALSE(noon->findChild<QPushButton *>(QStringLiteral("OtherSideBtn"))->isEnabled());
 
     // A double-hour change: the neighbouring double-hour.
     enter(2024, 3, 1, "23:10");
     click("BanBtn");
     EXPECT_EQ(status->text(), QStringLiteral("子刻入りから10分"));
-    QTest::mouseClick(m.charts()->chartWindow("時盤:24/03/01 23時")->otherSideButton(), Qt::LeftButton);
+    QTest::mouseClick(m.charts()->chartWindow("時盤:24/03/01 23時")->findChild<QPushButton *>(QStringLiteral("OtherSideBtn")), Qt::LeftButton);
     TBanF *before = m.charts()->chartWindow(QStringLiteral("時盤:24/03/01 22時［子刻入り前］"));
     ASSERT_TRUE(before) << titles().join(' ').toStdString();
     EXPECT_EQ(before->momentText(), "2024/03/01 22:59");
@@ -940,7 +940,7 @@ TEST_F(MainWindowTest, BoundariesAreNamedAndTheOtherSideIsOneClickAway)
     TBanF *exact = m.charts()->chartWindow(QStringLiteral("時盤:24/02/04 17時［立春後］  節入り分単位"));
     ASSERT_TRUE(exact) << titles().join(' ').toStdString();
     EXPECT_EQ(exact->koyomi().BanShi[1], 2);
-    EXPECT_FALSE(exact->boundaryLabel()->isVisible());
+    EXPECT_FALSE(exact->findChild<QLabel *>(QStringLiteral("BoundaryL"))->isVisible());
     // The title bar holds the title to its end; the calendar is said inside.
     QMdiSubWindow *exactSub = qobject_cast<QMdiSubWindow *>(exact->parentWidget());
     ASSERT_TRUE(exactSub);
@@ -961,13 +961,13 @@ TEST_F(MainWindowTest, SchoolsAreComparedSideBySideForAnHourChart)
     click("BanBtn");
     TBanF *day = m.charts()->chartWindow(QStringLiteral("日盤:2024/02/04"));
     ASSERT_TRUE(day);
-    EXPECT_FALSE(day->popupMenu()->findChild<QAction *>(QStringLiteral("SchoolsItem"))->isEnabled());
+    EXPECT_FALSE(day->findChild<QMenu *>(QStringLiteral("PopupMenu1"))->findChild<QAction *>(QStringLiteral("SchoolsItem"))->isEnabled());
     const auto compare = [&](const QString &title) {
         TBanF *hour = m.charts()->chartWindow(title);
         EXPECT_TRUE(hour) << title.toStdString();
         if (!hour)
             return static_cast<QTableWidget *>(nullptr);
-        hour->popupMenu()->findChild<QAction *>(QStringLiteral("SchoolsItem"))->trigger();
+        hour->findChild<QMenu *>(QStringLiteral("PopupMenu1"))->findChild<QAction *>(QStringLiteral("SchoolsItem"))->trigger();
         auto *dialog = m.findChild<QDialog *>(QStringLiteral("SchoolsF"));
         return dialog ? dialog->findChild<QTableWidget *>(QStringLiteral("SchoolsGrid")) : nullptr;
     };

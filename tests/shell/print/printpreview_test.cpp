@@ -107,7 +107,7 @@ struct Fixture {
             return true;
         };
         // The page arithmetic below is that of screen scale; fitting is tested on its own.
-        prev.FitCB()->setChecked(false);
+        prev.findChild<QCheckBox *>(QStringLiteral("FitCB"))->setChecked(false);
     }
 
     void open(QTableView &grid, const QString &title = QStringLiteral(" 占事「求財」 方位「全方位」 "))
@@ -115,7 +115,7 @@ struct Fixture {
         prev.setTarget(&grid, [title] { return title; });
         prev.show();
     }
-    QString page() const { return prev.PageLbl()->text(); }
+    QString page() const { return prev.findChild<QLabel *>(QStringLiteral("PageLbl"))->text(); }
 };
 
 // Six pages: 25 rows of 100 pixels (ten to a page) and ten palace columns
@@ -161,7 +161,7 @@ TEST(PrevF, ListThatFitsIsOnePageWithBothButtonsDisabled)
     EXPECT_FALSE(button(f.prev, "btnPV_Prior")->isEnabled());
     EXPECT_FALSE(button(f.prev, "btnPV_Next")->isEnabled());
     // The page image is an A4 page at screen scale, and something is on it.
-    const QImage image = f.prev.Image1()->pixmap().toImage();
+    const QImage image = f.prev.findChild<QLabel *>(QStringLiteral("Image1"))->pixmap().toImage();
     EXPECT_NEAR(double(image.height()) / image.width(), 297.0 / 210.0, 0.01);
     EXPECT_TRUE(hasColour(image, Qt::black));
     EXPECT_GE(f.prev.minimumWidth(), 600);
@@ -178,7 +178,7 @@ TEST(PrevF, PagesRunDownEachStripThenAcross)
     QPushButton *prior = button(f.prev, "btnPV_Prior");
     EXPECT_TRUE(next->isEnabled());
     EXPECT_FALSE(prior->isEnabled()); // no page before the first
-    const QImage first = f.prev.Image1()->pixmap().toImage();
+    const QImage first = f.prev.findChild<QLabel *>(QStringLiteral("Image1"))->pixmap().toImage();
 
     const QStringList expected{QStringLiteral("縦2:横1 /全 6頁"), QStringLiteral("縦3:横1 /全 6頁"),
                                QStringLiteral("縦1:横2 /全 6頁"), QStringLiteral("縦2:横2 /全 6頁"),
@@ -190,7 +190,7 @@ TEST(PrevF, PagesRunDownEachStripThenAcross)
         EXPECT_TRUE(prior->isEnabled());
     }
     EXPECT_FALSE(next->isEnabled());
-    EXPECT_NE(f.prev.Image1()->pixmap().toImage(), first);
+    EXPECT_NE(f.prev.findChild<QLabel *>(QStringLiteral("Image1"))->pixmap().toImage(), first);
 
     QTest::mouseClick(prior, Qt::LeftButton);
     EXPECT_EQ(f.page(), QStringLiteral("縦2:横2 /全 6頁"));
@@ -270,23 +270,23 @@ TEST(PrevF, ColourPrintingMarksDirectionsAndCalendarRows)
     Fixture f;
     Grid grid(4, 20, 40);
     f.open(grid.view);
-    EXPECT_FALSE(hasColour(f.prev.Image1()->pixmap().toImage(), Qt::yellow));
+    EXPECT_FALSE(hasColour(f.prev.findChild<QLabel *>(QStringLiteral("Image1"))->pixmap().toImage(), Qt::yellow));
     // The list marks the direction of each row in yellow.
-    QTest::mouseClick(f.prev.CB1(), Qt::LeftButton);
-    EXPECT_TRUE(f.prev.CB1()->isChecked());
-    EXPECT_TRUE(hasColour(f.prev.Image1()->pixmap().toImage(), Qt::yellow));
+    QTest::mouseClick(f.prev.findChild<QCheckBox *>(QStringLiteral("CB1")), Qt::LeftButton);
+    EXPECT_TRUE(f.prev.findChild<QCheckBox *>(QStringLiteral("CB1"))->isChecked());
+    EXPECT_TRUE(hasColour(f.prev.findChild<QLabel *>(QStringLiteral("Image1"))->pixmap().toImage(), Qt::yellow));
 
     // The calendar shades its year, month and day rows and colours its scores.
     grid.view.setObjectName(QStringLiteral("CSG"));
     QTest::mouseClick(button(f.prev, "ReDrawBtn"), Qt::LeftButton);
-    const QImage calendar = f.prev.Image1()->pixmap().toImage();
+    const QImage calendar = f.prev.findChild<QLabel *>(QStringLiteral("Image1"))->pixmap().toImage();
     const int silver = countColour(calendar, QColor(0xC0, 0xC0, 0xC0));
     EXPECT_FALSE(hasColour(calendar, Qt::yellow));
     EXPECT_TRUE(hasColour(calendar, PColor(11.0, PColorSettings{})));
 
     // Without colour only the edges of letters may happen to be silver.
-    QTest::mouseClick(f.prev.CB1(), Qt::LeftButton);
-    EXPECT_GT(silver, 20 * countColour(f.prev.Image1()->pixmap().toImage(), QColor(0xC0, 0xC0, 0xC0)));
+    QTest::mouseClick(f.prev.findChild<QCheckBox *>(QStringLiteral("CB1")), Qt::LeftButton);
+    EXPECT_GT(silver, 20 * countColour(f.prev.findChild<QLabel *>(QStringLiteral("Image1"))->pixmap().toImage(), QColor(0xC0, 0xC0, 0xC0)));
 }
 
 TEST(PrevF, BottomMarginNeverBelowFiveMillimetres)
@@ -294,11 +294,11 @@ TEST(PrevF, BottomMarginNeverBelowFiveMillimetres)
     Fixture f;
     Grid grid(5, 20, 40);
     f.open(grid.view);
-    f.prev.BottomE()->setValue(0);
+    f.prev.findChild<QSpinBox *>(QStringLiteral("BottomE"))->setValue(0);
     QTest::mouseClick(button(f.prev, "ReDrawBtn"), Qt::LeftButton);
     EXPECT_EQ(f.prev.SGPrinter().BottomMargin, 5);
     EXPECT_EQ(f.prev.SGPrinter().layout().bottomPx, mmToPixels(5, f.prev.printer().logicalDpiY()));
-    f.prev.BottomE()->setValue(12);
+    f.prev.findChild<QSpinBox *>(QStringLiteral("BottomE"))->setValue(12);
     QTest::mouseClick(button(f.prev, "ReDrawBtn"), Qt::LeftButton);
     EXPECT_EQ(f.prev.SGPrinter().BottomMargin, 17);
 }
@@ -327,15 +327,15 @@ TEST(PrevF, WideListFitsThePageWidthUnlessAskedNotTo)
     auto grid = sixPageGrid();
     f.open(grid->view);
     EXPECT_EQ(f.prev.SGPrinter().layout().colPages(), 2);
-    const QImage wide = f.prev.Image1()->pixmap().toImage();
-    QTest::mouseClick(f.prev.FitCB(), Qt::LeftButton);
-    ASSERT_TRUE(f.prev.FitCB()->isChecked());
+    const QImage wide = f.prev.findChild<QLabel *>(QStringLiteral("Image1"))->pixmap().toImage();
+    QTest::mouseClick(f.prev.findChild<QCheckBox *>(QStringLiteral("FitCB")), Qt::LeftButton);
+    ASSERT_TRUE(f.prev.findChild<QCheckBox *>(QStringLiteral("FitCB"))->isChecked());
     const PrintLayout &fit = f.prev.SGPrinter().layout();
     EXPECT_EQ(fit.colPages(), 1);
     EXPECT_LT(fit.fitScale, 1.0);
     EXPECT_EQ(f.page(), QString::fromStdString(pagePositionText({1, 1}, fit.rowPages())));
     EXPECT_LT(fit.rowPages(), 3); // smaller rows: fewer pages down
-    EXPECT_NE(f.prev.Image1()->pixmap().toImage(), wide);
+    EXPECT_NE(f.prev.findChild<QLabel *>(QStringLiteral("Image1"))->pixmap().toImage(), wide);
     QTest::mouseClick(button(f.prev, "PRNBtn"), Qt::LeftButton);
     EXPECT_EQ(pdfPages(f.pdf), fit.rowPages());
 }
@@ -361,7 +361,7 @@ TEST(PrevF, ChartsPrintAsOnScreen)
     f.prev.show();
     EXPECT_EQ(f.page(), QStringLiteral("縦1:横1 /全 1頁"));
     EXPECT_GT(f.prev.SGPrinter().layout().picturesPerRow, 1);
-    const QImage page = f.prev.Image1()->pixmap().toImage();
+    const QImage page = f.prev.findChild<QLabel *>(QStringLiteral("Image1"))->pixmap().toImage();
     // Every palace keeps its score colour; the window's teal stays on screen.
     for (int p = 0; p < 9; ++p)
         EXPECT_TRUE(hasColour(page, charts[3]->cellBackground(PalaceColumn[p], PalaceRow[p]))) << p;
@@ -388,19 +388,19 @@ TEST(PrevF, MarginsAndColourAreStoredOnClose)
     {
         AppSettings settings(dir.path(), dir.path());
         TPrevF prev(settings);
-        EXPECT_EQ(prev.TopE()->value(), 10);
-        EXPECT_EQ(prev.BottomE()->value(), 5);
-        EXPECT_EQ(prev.LeftE()->value(), 10);
-        EXPECT_EQ(prev.RightE()->value(), 10);
-        EXPECT_FALSE(prev.CB1()->isChecked());
-        EXPECT_TRUE(prev.FitCB()->isChecked());
+        EXPECT_EQ(prev.findChild<QSpinBox *>(QStringLiteral("TopE"))->value(), 10);
+        EXPECT_EQ(prev.findChild<QSpinBox *>(QStringLiteral("BottomE"))->value(), 5);
+        EXPECT_EQ(prev.findChild<QSpinBox *>(QStringLiteral("LeftE"))->value(), 10);
+        EXPECT_EQ(prev.findChild<QSpinBox *>(QStringLiteral("RightE"))->value(), 10);
+        EXPECT_FALSE(prev.findChild<QCheckBox *>(QStringLiteral("CB1"))->isChecked());
+        EXPECT_TRUE(prev.findChild<QCheckBox *>(QStringLiteral("FitCB"))->isChecked());
         prev.show();
-        prev.FitCB()->setChecked(false);
-        prev.TopE()->setValue(15);
-        prev.BottomE()->setValue(0);
-        prev.LeftE()->setValue(20);
-        prev.RightE()->setValue(7);
-        prev.CB1()->setChecked(true);
+        prev.findChild<QCheckBox *>(QStringLiteral("FitCB"))->setChecked(false);
+        prev.findChild<QSpinBox *>(QStringLiteral("TopE"))->setValue(15);
+        prev.findChild<QSpinBox *>(QStringLiteral("BottomE"))->setValue(0);
+        prev.findChild<QSpinBox *>(QStringLiteral("LeftE"))->setValue(20);
+        prev.findChild<QSpinBox *>(QStringLiteral("RightE"))->setValue(7);
+        prev.findChild<QCheckBox *>(QStringLiteral("CB1"))->setChecked(true);
         QTest::mouseClick(button(prev, "CloseBtn"), Qt::LeftButton);
         EXPECT_FALSE(prev.isVisible());
         EXPECT_EQ(settings.store().integer(QStringLiteral("PRN"), QStringLiteral("TopMgn")), 15);
@@ -409,12 +409,12 @@ TEST(PrevF, MarginsAndColourAreStoredOnClose)
     }
     AppSettings settings(dir.path(), dir.path());
     TPrevF prev(settings);
-    EXPECT_EQ(prev.TopE()->value(), 15);
-    EXPECT_EQ(prev.BottomE()->value(), 0);
-    EXPECT_EQ(prev.LeftE()->value(), 20);
-    EXPECT_EQ(prev.RightE()->value(), 7);
-    EXPECT_TRUE(prev.CB1()->isChecked());
-    EXPECT_FALSE(prev.FitCB()->isChecked());
+    EXPECT_EQ(prev.findChild<QSpinBox *>(QStringLiteral("TopE"))->value(), 15);
+    EXPECT_EQ(prev.findChild<QSpinBox *>(QStringLiteral("BottomE"))->value(), 0);
+    EXPECT_EQ(prev.findChild<QSpinBox *>(QStringLiteral("LeftE"))->value(), 20);
+    EXPECT_EQ(prev.findChild<QSpinBox *>(QStringLiteral("RightE"))->value(), 7);
+    EXPECT_TRUE(prev.findChild<QCheckBox *>(QStringLiteral("CB1"))->isChecked());
+    EXPECT_FALSE(prev.findChild<QCheckBox *>(QStringLiteral("FitCB"))->isChecked());
 }
 
 TEST(PrevF, ListWindowPreviewRunsModallyWithItsTitle)
@@ -446,7 +446,7 @@ TEST(PrevF, ListWindowPreviewRunsModallyWithItsTitle)
     bool wasModal = false;
     bool above = false;
     QTimer::singleShot(0, &prev, [&] {
-        shown = prev.PageLbl()->text();
+        shown = prev.findChild<QLabel *>(QStringLiteral("PageLbl"))->text();
         wasModal = prev.isModal() && prev.isVisible();
         // The list's own dialog, on top like the list, so it cannot fall behind it.
         above = prev.parentWidget() == &list && prev.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
@@ -460,6 +460,6 @@ TEST(PrevF, ListWindowPreviewRunsModallyWithItsTitle)
     EXPECT_EQ(shown, QStringLiteral("縦1:横1 /全 1頁"));
     ASSERT_FALSE(titles.isEmpty());
     EXPECT_EQ(titles.front(), QStringLiteral(" 占事「求財」 方位「全方位」 "));
-    // After closing, the preview holds no grid that could go away.
-    EXPECT_EQ(prev.SGPrinter().TargetGrid(), nullptr);
+    // After closing, the preview holds no grid that could go away: it has no pages left.
+    EXPECT_EQ(prev.SGPrinter().totalPages(), 0);
 }
