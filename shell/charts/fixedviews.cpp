@@ -178,6 +178,7 @@ TTeiiF::TTeiiF(const ConstData &names, SettingsStore &store, QWidget *parent)
             m_label4 = label;
         layout->addWidget(label);
         m_grids[static_cast<std::size_t>(n)] = makeGrid(this, 1, 1);
+        m_grids[static_cast<std::size_t>(n)]->setObjectName(QStringLiteral("SG%1").arg(n + 1));
         layout->addWidget(m_grids[static_cast<std::size_t>(n)], 0, Qt::AlignHCenter);
     }
     for (int p = 0; p < 9; ++p) {
@@ -195,11 +196,6 @@ TTeiiF::TTeiiF(const ConstData &names, SettingsStore &store, QWidget *parent)
     fillDeities();
     m_grids[3]->viewport()->installEventFilter(this);
     m_placed = restorePlacement(this, m_store, TeiiPlacement);
-}
-
-QTableWidget *TTeiiF::grid(int n) const
-{
-    return n >= 1 && n <= 5 ? m_grids[static_cast<std::size_t>(n - 1)] : nullptr;
 }
 
 QString TTeiiF::deityCaption() const
@@ -249,6 +245,7 @@ TTeii2F::TTeii2F(SettingsStore &store, QWidget *parent)
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     m_grid = makeGrid(this, 2, 3);
+    m_grid->setObjectName(QStringLiteral("SG1"));
     layout->addWidget(m_grid, 0, Qt::AlignHCenter);
     keepTitleInSight(layout, windowTitle());
     // The j-th palace from the north, clockwise, holds terms 3j..3j+2.

@@ -27,7 +27,7 @@ class TTeiiF : public QWidget {
 public:
     TTeiiF(const ConstData &names, SettingsStore &store, QWidget *parent = nullptr);
 
-    QTableWidget *grid(int n) const; // SG1..SG5
+    // The grids are "SG1".."SG5", each under its caption.
     QString deityCaption() const;
     bool yangShown() const { return m_HSW; }
     // Any press on the deity grid switches between the yang and yin arrangement.
@@ -55,7 +55,6 @@ class TTeii2F : public QWidget {
     Q_OBJECT
 public:
     TTeii2F(SettingsStore &store, QWidget *parent = nullptr);
-    QTableWidget *grid() const { return m_grid; }
     bool placed() const { return m_placed; }
     void setPlaced() { m_placed = true; }
 

@@ -22,7 +22,6 @@ public:
     // missing or unreadable.
     bool showTopic(int topic);
     int currentTopic() const { return m_topic; }
-    QTextBrowser *browser() const { return m_browser; }
     // Path of the help file.
     static QString helpFile();
 

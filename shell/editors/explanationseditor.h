@@ -34,8 +34,6 @@ public:
     // Path of the explanation file in the program folder.
     static QString setuPath();
 
-    QComboBox *ShuBox() const { return m_shuBox; }
-    QComboBox *HosiBox() const { return m_hosiBox; }
     QPlainTextEdit *Memo1() const { return m_memo; }
     // The texts as they stand in memory (the current memo not yet stored).
     const SetuTexts &texts() const { return m_texts; }

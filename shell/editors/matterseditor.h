@@ -56,10 +56,8 @@ public:
     QString datPath() const;
     QString idxPath() const;
 
-    // The display grid and the hidden code grid: 31 columns x 6 rows, row 0
-    // and column 0 captions, group g (1..10) in columns 3g-2 .. 3g.
-    QTableWidget *SG1() const { return m_sg1; }
-    QTableWidget *SG2() const { return m_sg2; }
+    // The display grid "SG1" and the hidden code grid "SG2": 31 columns x 6
+    // rows, row 0 and column 0 captions, group g (1..10) in columns 3g-2 .. 3g.
 
 signals:
     // A matter was saved or deleted: the list or the file changed.

@@ -80,7 +80,7 @@ public:
     // Puts the grid's current cell at a value cell.
     void setCurrentCell(NumberTable table, int column, int row);
 
-    QTableWidget *grid(NumberTable table) const { return m_grids[static_cast<std::size_t>(table)]; }
+    // The grid of a table is named after it ("KanSG").
     // The page a table's faults are reported under.
     int pageOf(NumberTable table) const;
 
@@ -104,6 +104,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    QTableWidget *grid(NumberTable table) const { return m_grids[static_cast<std::size_t>(table)]; }
     QTableWidget *makeGrid(NumberTable table);
     QTableWidget *targetGrid(QTableWidget *grid) const;
     void commitEdits();

@@ -135,16 +135,6 @@ TGaijiF::TGaijiF(AppSettings &settings, QWidget *parent)
     layout->addLayout(bottom);
 }
 
-QLineEdit *TGaijiF::Edit(int n) const
-{
-    return n >= 1 && n <= 3 ? m_edit[static_cast<std::size_t>(n - 1)] : nullptr;
-}
-
-QLabel *TGaijiF::Panel(int n) const
-{
-    return n >= 1 && n <= 3 ? m_panel[static_cast<std::size_t>(n - 1)] : nullptr;
-}
-
 // Read once, when the window first appears: reading again on every
 // activation would throw away codes being typed whenever a message box
 // handed the focus back.

@@ -23,9 +23,7 @@ class TGaijiF : public QDialog {
 public:
     explicit TGaijiF(AppSettings &settings, QWidget *parent = nullptr);
 
-    // n = 1..3
-    QLineEdit *Edit(int n) const;
-    QLabel *Panel(int n) const;
+    // Row n (1..3) holds the code field "Edit<n>" and the panel "Panel<n>".
 
     // 文字を確認: each panel shows its field's character; the messages of
     // faulty codes appear in row order. True when all three are characters.

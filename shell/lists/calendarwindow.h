@@ -104,16 +104,13 @@ public:
     // Rows hidden in the grid do not print.
     void setPreview(std::function<void(QTableView *grid)> preview);
 
-    QTableView *grid() const { return m_grid; }
-    // The view over the first two chart rows that stays in place while the grid scrolls.
-    QTableView *frozenRows() const { return m_frozen; }
+    // The grid is "CSG"; "CSGFixed", the view over its first two chart rows,
+    // stays in place while the grid scrolls.
     CaleTableModel *model() const { return m_model; }
     QLabel *SenL() const { return m_senL; }
-    QLabel *CntL() const { return m_cntL; }
     // "同行者の凶方位を空白に" and "年盤・月盤の凶方位も" (GoingPeople).
     QCheckBox *PeopleBox() const { return m_peopleBox; }
     QCheckBox *YearMonthBox() const { return m_yearMonthBox; }
-    QMenu *popupMenu() const { return m_popup; }
     // The row the menu acts on (the last press); -1 when none.
     int menuRow() const { return m_menuRow; }
 

@@ -131,10 +131,7 @@ public:
     // The print preview of the grid; PrevBtn is disabled while it is empty.
     void setPreview(std::function<void(QTableView *grid)> preview);
 
-    QTableView *grid() const { return m_grid; }
     QLabel *SenL() const { return m_senL; }
-    QLabel *CntL() const { return m_cntL; }
-    QMenu *popupMenu() const { return m_popup; }
 
 signals:
     // A row asks for its chart; the main window checks the kind, sets the

@@ -32,12 +32,8 @@ public:
     explicit ImiPnl(QWidget *parent = nullptr);
 
     QWidget *KyuPnl() const { return m_kyuPnl; }
-    QLabel *TyuL() const { return m_tyuL; }
     QComboBox *HouiBox() const { return m_houiBox; }
-    QTableWidget *SG1() const { return m_sg1; }
-    QTableWidget *SG2() const { return m_sg2; }
     QPlainTextEdit *Memo1() const { return m_memo; }
-    QToolButton *ExpBtn() const { return m_expBtn; }
 
     void setColourRule(ScoreColour pcolor, TextColour fcolor);
 

@@ -120,16 +120,10 @@ public:
     // Selects a place by name (the place book's "地図で見る").
     void selectPlace(const QString &name);
 
-    MapCanvas *canvas() const { return m_canvas; }
-    QLabel *InfoL() const { return m_infoL; }
-    QComboBox *DivBox() const { return m_divBox; }
     QComboBox *PathBox() const { return m_pathBox; }
     QComboBox *NorthBox() const { return m_northBox; }
     QDoubleSpinBox *MarginE() const { return m_marginE; }
-    QPushButton *SearchBtn() const { return m_searchBtn; }
     QPushButton *HeatBtn() const { return m_heatBtn; }
-    QPushButton *CaleBtn() const { return m_caleBtn; }
-    QPushButton *DestBtn() const { return m_destBtn; }
     // "同行者の凶方位": the sectors bad for the people going on the year and
     // month charts of the entered moment (yearMonthFacts) are hatched, and
     // the search, heat map and calendar opened here leave them out.

@@ -35,12 +35,6 @@ public:
     void FindBtnClick();
     void accept() override;
 
-    QLineEdit *NameE() const { return m_nameE; }
-    QLineEdit *CoordE() const { return m_coordE; }
-    QLineEdit *FindE() const { return m_findE; }
-    QListWidget *CityList() const { return m_cityList; }
-    QLineEdit *NoteE() const { return m_noteE; }
-    QCheckBox *HomeCB() const { return m_homeCB; }
 
 private:
     PlaceAccess &m_access;
@@ -70,7 +64,6 @@ public:
     // The name in the selected row, empty for none.
     QString selectedName() const;
 
-    QTableWidget *PlaceGrid() const { return m_grid; }
 
     // Made for each add or edit; tests fill it in and accept or reject.
     std::function<int(TPlaceEditF &dialog)> runDialog;

@@ -151,11 +151,6 @@ TDMakeF::TDMakeF(AppSettings &settings, const ConstData &names, std::function<En
     m_inputs = {m_dirE, m_openBtn, cg1, m_fYearE, m_eYearE, rg1.box, rg2.box, m_button1};
 }
 
-QAbstractButton *TDMakeF::OpenBtn() const
-{
-    return m_openBtn;
-}
-
 void TDMakeF::OpenBtnClick()
 {
     if (m_run.running() || !chooseFolder)

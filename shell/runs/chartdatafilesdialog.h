@@ -48,10 +48,6 @@ public:
     void Button1Click();
     bool running() const { return m_run.running(); }
 
-    QAbstractButton *OpenBtn() const;
-    QButtonGroup *RG2() const { return m_rg2; }
-    QPushButton *Button1() const { return m_button1; }
-    QPushButton *OKBtn() const { return m_okBtn; }
 
     // The caption of the folder browser.
     static QString folderCaption();

@@ -34,11 +34,6 @@ public:
     void StopBtnClick() { m_run.stop(); }
     bool running() const { return m_run.running(); }
 
-    QLineEdit *SrcE() const { return m_srcE; }
-    QLabel *CntL() const { return m_cntL; }
-    QWidget *SrcPnl() const { return m_srcPnl; }
-    QWidget *BtnPnl() const { return m_btnPnl; }
-    QPushButton *StopBtn() const { return m_stopBtn; }
 
 signals:
     // Once per wave of moments made while a list runs (tests act here).

@@ -30,9 +30,6 @@ public:
     void Button1Click();
     bool running() const { return m_run.running(); }
 
-    QLineEdit *CntE() const { return m_cntE; }
-    QLabel *CntL() const { return m_cntL; }
-    QPushButton *Button1() const { return m_button1; }
 
 signals:
     // Once per wave of examined moments while a search runs (tests act here).

@@ -53,13 +53,7 @@ public:
     void StopBtnClick() { m_run.stop(); }
     bool running() const { return m_run.running(); }
 
-    QComboBox *SenBox() const { return m_senBox; }
     QComboBox *HouiBox() const { return m_houiBox; }
-    QButtonGroup *RG2() const { return m_rg2; }
-    QLineEdit *SrcE() const { return m_srcE; }
-    QLineEdit *CntE() const { return m_cntE; }
-    QWidget *SrcPnl() const { return m_srcPnl; }
-    QWidget *BtnPnl() const { return m_btnPnl; }
     // "同行者の凶方位を除く" and "年盤・月盤の凶方位も" (GoingPeople).
     QCheckBox *PeopleBox() const { return m_peopleBox; }
     QCheckBox *YearMonthBox() const { return m_yearMonthBox; }

@@ -107,8 +107,6 @@ public:
     void RBtnClick();
 
     int groups() const;
-    QLineEdit *Edit1() const { return m_edit1; }
-    QCheckBox *CG1(int bit) const { return m_cg1[bit]; }
 
 protected:
     void showEvent(QShowEvent *event) override;

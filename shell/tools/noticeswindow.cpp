@@ -51,6 +51,7 @@ TNoticeF::TNoticeF(AppSettings &settings, QWidget *parent)
     resize(520, 400);
 
     m_http = new THTTPGet(this);
+    m_http->setObjectName(QStringLiteral("HTTPGet1"));
     connect(m_http, &THTTPGet::OnDoneString, this, &TNoticeF::showText);
     connect(m_http, &THTTPGet::OnError, this, &TNoticeF::showFailure);
 

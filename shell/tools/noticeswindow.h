@@ -36,7 +36,6 @@ public:
     bool loading() const;
 
     QPlainTextEdit *Memo1() const { return m_memo; }
-    THTTPGet *http() const { return m_http; }
 
     // The loading message and the calm failure text.
     static QString loadingText();

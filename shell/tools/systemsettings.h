@@ -144,7 +144,6 @@ public:
     std::function<std::optional<QColor>(QWidget *parent, const QColor &initial)> colorDialog;
     std::function<std::optional<QFont>(QWidget *parent, const QFont &initial)> fontDialog;
 
-    QTabWidget *pages() const { return m_pages; }
 
 signals:
     // Emitted by showSettings before the window appears.

@@ -76,7 +76,6 @@ public:
     std::function<bool(const QString &program, const QStringList &arguments, const QString &folder)> runProgram;
 
     const ToolTable &table() const { return m_table; }
-    QAction *ToolItem() const { return m_toolItem; }
 
     // The tool entries of the menu after the first two items, afresh.
     void AddMenu();
@@ -88,8 +87,7 @@ public:
     void BitBtn1Click(); // "参照"
     void SG1Click();     // the selected row into the four edits
 
-    QTableWidget *SG1() const { return m_sg1; }
-    QLineEdit *Edit(int n) const { return m_edit[static_cast<std::size_t>(n - 1)]; } // n = 1..4
+    // The four fields are "Edit1".."Edit4".
 
 protected:
     void done(int result) override;

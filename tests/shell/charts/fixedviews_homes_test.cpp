@@ -50,11 +50,11 @@ TEST(Teii, EveryHomeOfEveryGrid)
     SettingsStore store(dir.path());
     TTeiiF teii(MakeConstData(), store);
     EXPECT_EQ(teii.windowTitle(), "定位盤");
-    EXPECT_EQ(palaces(teii.grid(1)), split("中,乾,兌,艮,離,坎,坤,震,巽"));
-    EXPECT_EQ(palaces(teii.grid(2)), split(",開,驚,生,景,休,死,傷,杜"));
-    EXPECT_EQ(palaces(teii.grid(3)), split("禽,心,柱,任,英,蓬,内,冲,輔"));
-    EXPECT_EQ(palaces(teii.grid(4)), split(",地,雀,符,合,天,陳,蛇,陰"));
-    EXPECT_EQ(palaces(teii.grid(5)), split("五,六,七,八,九,一,二,三,四"));
+    EXPECT_EQ(palaces(teii.findChild<QTableWidget *>(QStringLiteral("SG1"))), split("中,乾,兌,艮,離,坎,坤,震,巽"));
+    EXPECT_EQ(palaces(teii.findChild<QTableWidget *>(QStringLiteral("SG2"))), split(",開,驚,生,景,休,死,傷,杜"));
+    EXPECT_EQ(palaces(teii.findChild<QTableWidget *>(QStringLiteral("SG3"))), split("禽,心,柱,任,英,蓬,内,冲,輔"));
+    EXPECT_EQ(palaces(teii.findChild<QTableWidget *>(QStringLiteral("SG4"))), split(",地,雀,符,合,天,陳,蛇,陰"));
+    EXPECT_EQ(palaces(teii.findChild<QTableWidget *>(QStringLiteral("SG5"))), split("五,六,七,八,九,一,二,三,四"));
     // The captions stand above their grids in this order.
     QStringList captions;
     for (const QLabel *label : teii.findChildren<QLabel *>())
@@ -63,11 +63,11 @@ TEST(Teii, EveryHomeOfEveryGrid)
 
     // A user's special character for 内 reaches the star grid.
     TTeiiF chosen(MakeConstData({"8D91", "B4B2", "93AB"}), store);
-    EXPECT_EQ(at(chosen.grid(3), 6), "国");
+    EXPECT_EQ(at(chosen.findChild<QTableWidget *>(QStringLiteral("SG3")), 6), "国");
 
     TTeii2F terms(store);
     EXPECT_EQ(terms.windowTitle(), "節気盤");
-    EXPECT_EQ(palaces(terms.grid()),
+    EXPECT_EQ(palaces(terms.findChild<QTableWidget *>(QStringLiteral("SG1"))),
               split(",立冬小雪大雪,秋分寒露霜降,立春雨水啓蟄,夏至小暑大暑,冬至小寒大寒,立秋処暑白露,春分清明穀雨,"
                     "立夏小満芒種"));
 }
@@ -84,11 +84,11 @@ TEST(Teii, EveryCellIsInSight)
     terms.show();
     std::vector<std::pair<const QTableWidget *, QSize>> grids; // grid, text that must fit in a cell
     for (int n = 1; n <= 5; ++n) {
-        const QFontMetrics fm(teii.grid(n)->font());
-        grids.emplace_back(teii.grid(n), QSize(fm.horizontalAdvance(QStringLiteral("離")), fm.height()));
+        const QFontMetrics fm(teii.findChild<QTableWidget *>(QStringLiteral("SG%1").arg(n))->font());
+        grids.emplace_back(teii.findChild<QTableWidget *>(QStringLiteral("SG%1").arg(n)), QSize(fm.horizontalAdvance(QStringLiteral("離")), fm.height()));
     }
-    const QFontMetrics fm(terms.grid()->font());
-    grids.emplace_back(terms.grid(), QSize(fm.horizontalAdvance(QStringLiteral("冬至")), 3 * fm.lineSpacing()));
+    const QFontMetrics fm(terms.findChild<QTableWidget *>(QStringLiteral("SG1"))->font());
+    grids.emplace_back(terms.findChild<QTableWidget *>(QStringLiteral("SG1")), QSize(fm.horizontalAdvance(QStringLiteral("冬至")), 3 * fm.lineSpacing()));
     for (const auto &[grid, text] : grids) {
         const QRect viewport = grid->viewport()->rect();
         const QRect last = grid->visualItemRect(grid->item(2, 2));
@@ -131,17 +131,17 @@ TEST(Teii, DeitySwitchSurvivesClosingAndAnyButton)
     SettingsStore store(dir.path());
     TTeiiF teii(MakeConstData(), store);
     teii.show();
-    QTest::mouseClick(teii.grid(4)->viewport(), Qt::RightButton); // any press switches
+    QTest::mouseClick(teii.findChild<QTableWidget *>(QStringLiteral("SG4"))->viewport(), Qt::RightButton); // any press switches
     EXPECT_EQ(teii.deityCaption(), "【八神】陰");
-    EXPECT_EQ(palaces(teii.grid(4)), split(",天,符,雀,陰,地,蛇,陳,合"));
+    EXPECT_EQ(palaces(teii.findChild<QTableWidget *>(QStringLiteral("SG4"))), split(",天,符,雀,陰,地,蛇,陳,合"));
     // Closing only hides: shown again, it still holds the yin arrangement.
     teii.close();
     EXPECT_FALSE(teii.isVisible());
     teii.show();
     EXPECT_FALSE(teii.yangShown());
-    EXPECT_EQ(at(teii.grid(4), 5), "地");
+    EXPECT_EQ(at(teii.findChild<QTableWidget *>(QStringLiteral("SG4")), 5), "地");
     // Presses elsewhere leave the deities alone.
-    QTest::mouseClick(teii.grid(1)->viewport(), Qt::LeftButton);
+    QTest::mouseClick(teii.findChild<QTableWidget *>(QStringLiteral("SG1"))->viewport(), Qt::LeftButton);
     EXPECT_EQ(teii.deityCaption(), "【八神】陰");
 }
 

@@ -31,33 +31,33 @@ TEST(FixedViews, HomesOfEveryElement)
     SettingsStore store(dir.path());
     TTeiiF teii(MakeConstData(), store);
     // Palace indexes: 1 乾 2 兌 3 艮 4 離 5 坎 6 坤 7 震 8 巽.
-    EXPECT_EQ(at(teii.grid(1), 5), "坎");
-    EXPECT_EQ(at(teii.grid(2), 1), "開");
-    EXPECT_EQ(at(teii.grid(2), 5), "休");
-    EXPECT_EQ(at(teii.grid(2), 8), "杜");
-    EXPECT_EQ(at(teii.grid(2), 0), "");
-    EXPECT_EQ(at(teii.grid(3), 6), "内");
-    EXPECT_EQ(at(teii.grid(5), 5), "一");
-    EXPECT_EQ(at(teii.grid(5), 0), "五");
+    EXPECT_EQ(at(teii.findChild<QTableWidget *>(QStringLiteral("SG1")), 5), "坎");
+    EXPECT_EQ(at(teii.findChild<QTableWidget *>(QStringLiteral("SG2")), 1), "開");
+    EXPECT_EQ(at(teii.findChild<QTableWidget *>(QStringLiteral("SG2")), 5), "休");
+    EXPECT_EQ(at(teii.findChild<QTableWidget *>(QStringLiteral("SG2")), 8), "杜");
+    EXPECT_EQ(at(teii.findChild<QTableWidget *>(QStringLiteral("SG2")), 0), "");
+    EXPECT_EQ(at(teii.findChild<QTableWidget *>(QStringLiteral("SG3")), 6), "内");
+    EXPECT_EQ(at(teii.findChild<QTableWidget *>(QStringLiteral("SG5")), 5), "一");
+    EXPECT_EQ(at(teii.findChild<QTableWidget *>(QStringLiteral("SG5")), 0), "五");
     // Yang: 乾 地, 兌 雀, 艮 符, 離 合, 坎 天, 坤 陳, 震 蛇, 巽 陰.
     const QString yang[9] = {"", "地", "雀", "符", "合", "天", "陳", "蛇", "陰"};
     const QString yin[9] = {"", "天", "符", "雀", "陰", "地", "蛇", "陳", "合"};
     for (int p = 1; p <= 8; ++p)
-        EXPECT_EQ(at(teii.grid(4), p), yang[p]) << p;
+        EXPECT_EQ(at(teii.findChild<QTableWidget *>(QStringLiteral("SG4")), p), yang[p]) << p;
     EXPECT_EQ(teii.deityCaption(), "【八神】陽");
     teii.show();
-    QTest::mouseClick(teii.grid(4)->viewport(), Qt::LeftButton);
+    QTest::mouseClick(teii.findChild<QTableWidget *>(QStringLiteral("SG4"))->viewport(), Qt::LeftButton);
     for (int p = 1; p <= 8; ++p)
-        EXPECT_EQ(at(teii.grid(4), p), yin[p]) << p;
+        EXPECT_EQ(at(teii.findChild<QTableWidget *>(QStringLiteral("SG4")), p), yin[p]) << p;
     EXPECT_EQ(teii.deityCaption(), "【八神】陰");
-    QTest::mouseClick(teii.grid(4)->viewport(), Qt::LeftButton);
+    QTest::mouseClick(teii.findChild<QTableWidget *>(QStringLiteral("SG4"))->viewport(), Qt::LeftButton);
     EXPECT_EQ(teii.deityCaption(), "【八神】陽");
     EXPECT_TRUE(teii.yangShown());
 
     TTeii2F terms(store);
-    EXPECT_EQ(at(terms.grid(), 5), "冬至小寒大寒");
-    EXPECT_EQ(at(terms.grid(), 1), "立冬小雪大雪");
-    EXPECT_EQ(at(terms.grid(), 0), "");
+    EXPECT_EQ(at(terms.findChild<QTableWidget *>(QStringLiteral("SG1")), 5), "冬至小寒大寒");
+    EXPECT_EQ(at(terms.findChild<QTableWidget *>(QStringLiteral("SG1")), 1), "立冬小雪大雪");
+    EXPECT_EQ(at(terms.findChild<QTableWidget *>(QStringLiteral("SG1")), 0), "");
 }
 
 TEST(FixedViews, PlacementSurvivesARestart)

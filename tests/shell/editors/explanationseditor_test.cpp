@@ -117,15 +117,15 @@ TEST_F(SetuFTest, TwoLinesAreStoredWithSlashRAndComeBackAsTwoLines)
     EXPECT_GE(w.minimumWidth(), 480);
     EXPECT_GE(w.minimumHeight(), 200);
     QSignalSpy saved(&w, &TSetuF::textsSaved);
-    EXPECT_EQ(w.HosiBox()->count(), 10);
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->count(), 10);
     EXPECT_EQ(w.Memo1()->toPlainText().toStdString(), setuToShown(before[0], "\n"));
 
     // 八門, second target (生門): line 111.
-    w.ShuBox()->setCurrentIndex(2);
-    EXPECT_EQ(w.HosiBox()->count(), 8);
-    EXPECT_EQ(w.HosiBox()->currentIndex(), 0);
+    w.findChild<QComboBox *>(QStringLiteral("ShuBox"))->setCurrentIndex(2);
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->count(), 8);
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->currentIndex(), 0);
     click("DownBtn");
-    EXPECT_EQ(w.HosiBox()->currentText(), "生門");
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->currentText(), "生門");
     typeInMemo("一行目");
     QTest::keyClick(w.Memo1(), Qt::Key_Return);
     typeMore("二行目");
@@ -148,9 +148,9 @@ TEST_F(SetuFTest, TwoLinesAreStoredWithSlashRAndComeBackAsTwoLines)
 
     // Reopened, the editor reads the file afresh and shows two lines.
     open();
-    EXPECT_EQ(w.ShuBox()->currentIndex(), 0);
-    w.ShuBox()->setCurrentIndex(2);
-    w.HosiBox()->setCurrentIndex(1);
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("ShuBox"))->currentIndex(), 0);
+    w.findChild<QComboBox *>(QStringLiteral("ShuBox"))->setCurrentIndex(2);
+    w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->setCurrentIndex(1);
     EXPECT_EQ(w.Memo1()->toPlainText(), "一行目\n二行目");
 
     // A "/r" the user types reads back as a line break.
@@ -159,8 +159,8 @@ TEST_F(SetuFTest, TwoLinesAreStoredWithSlashRAndComeBackAsTwoLines)
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(fileLines()[111], "前/r後");
     open();
-    w.ShuBox()->setCurrentIndex(2);
-    w.HosiBox()->setCurrentIndex(1);
+    w.findChild<QComboBox *>(QStringLiteral("ShuBox"))->setCurrentIndex(2);
+    w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->setCurrentIndex(1);
     EXPECT_EQ(w.Memo1()->toPlainText(), "前\n後");
 }
 
@@ -174,12 +174,12 @@ TEST_F(SetuFTest, StepButtonsAtTheEndsOfTheTargetList)
     EXPECT_FALSE(up->isEnabled());
     EXPECT_TRUE(down->isEnabled());
 
-    w.ShuBox()->setCurrentIndex(3); // 九星: 9 targets
-    EXPECT_EQ(w.HosiBox()->count(), 9);
-    EXPECT_EQ(w.HosiBox()->itemText(0), "天禽");
+    w.findChild<QComboBox *>(QStringLiteral("ShuBox"))->setCurrentIndex(3); // 九星: 9 targets
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->count(), 9);
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->itemText(0), "天禽");
     for (int i = 0; i < 8; ++i)
         click("DownBtn");
-    EXPECT_EQ(w.HosiBox()->currentIndex(), 8);
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->currentIndex(), 8);
     EXPECT_TRUE(up->isEnabled());
     EXPECT_FALSE(down->isEnabled());
     click("UpBtn");
@@ -187,17 +187,17 @@ TEST_F(SetuFTest, StepButtonsAtTheEndsOfTheTargetList)
     EXPECT_TRUE(down->isEnabled());
 
     // Choosing a target directly updates the buttons as well.
-    w.HosiBox()->setCurrentIndex(0);
+    w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->setCurrentIndex(0);
     EXPECT_FALSE(up->isEnabled());
     EXPECT_TRUE(down->isEnabled());
 
     // A new kind starts at its first target.
-    w.HosiBox()->setCurrentIndex(5);
-    w.ShuBox()->setCurrentIndex(6); // 格局: 58 targets, no pattern 59
-    EXPECT_EQ(w.HosiBox()->count(), 58);
-    EXPECT_EQ(w.HosiBox()->currentIndex(), 0);
+    w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->setCurrentIndex(5);
+    w.findChild<QComboBox *>(QStringLiteral("ShuBox"))->setCurrentIndex(6); // 格局: 58 targets, no pattern 59
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->count(), 58);
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->currentIndex(), 0);
     EXPECT_FALSE(up->isEnabled());
-    w.HosiBox()->setCurrentIndex(57);
+    w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->setCurrentIndex(57);
     EXPECT_FALSE(down->isEnabled());
     EXPECT_EQ(w.Memo1()->toPlainText().toStdString(), setuToShown(fileLines()[201], "\n"));
 
@@ -210,9 +210,9 @@ TEST_F(SetuFTest, StepButtonsAtTheEndsOfTheTargetList)
 
     // 天地干 lists heaven stem then earth stem.
     open();
-    w.ShuBox()->setCurrentIndex(1);
-    EXPECT_EQ(w.HosiBox()->count(), 100);
-    EXPECT_EQ(w.HosiBox()->itemText(12), "乙丙");
+    w.findChild<QComboBox *>(QStringLiteral("ShuBox"))->setCurrentIndex(1);
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->count(), 100);
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->itemText(12), "乙丙");
 }
 
 TEST_F(SetuFTest, AShortFileIsToldAndSavedAsFullLength)
@@ -223,8 +223,8 @@ TEST_F(SetuFTest, AShortFileIsToldAndSavedAsFullLength)
     EXPECT_TRUE(messages.texts[0].contains("3行しかありません")) << messages.texts[0].toStdString();
     EXPECT_EQ(w.Memo1()->toPlainText(), "甲");
     // Targets beyond the end of the file show empty and can be written.
-    w.ShuBox()->setCurrentIndex(6);
-    w.HosiBox()->setCurrentIndex(57);
+    w.findChild<QComboBox *>(QStringLiteral("ShuBox"))->setCurrentIndex(6);
+    w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->setCurrentIndex(57);
     EXPECT_EQ(w.Memo1()->toPlainText(), "");
     typeInMemo("最後");
     QSignalSpy saved(&w, &TSetuF::textsSaved);
@@ -304,7 +304,7 @@ TEST_F(SetuFTest, ACharacterShiftJisCannotHoldIsNamedAndNothingIsLost)
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(QString::fromUtf8("「\xF0\x9F\x98\x80」"))) << messages.texts[0].toStdString();
     // Still on the text to mend, typed text kept.
-    EXPECT_EQ(w.HosiBox()->currentIndex(), 0);
+    EXPECT_EQ(w.findChild<QComboBox *>(QStringLiteral("HosiBox"))->currentIndex(), 0);
     EXPECT_FALSE(w.findChild<QPushButton *>(QStringLiteral("UpBtn"))->isEnabled());
     EXPECT_EQ(w.Memo1()->toPlainText(), QString::fromUtf8("晴れ\xF0\x9F\x98\x80"));
 

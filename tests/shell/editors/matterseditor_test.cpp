@@ -86,13 +86,13 @@ protected:
     }
     void clickCell(int row, int column)
     {
-        QTableWidget *grid = window->SG1();
+        QTableWidget *grid = window->findChild<QTableWidget *>(QStringLiteral("SG1"));
         grid->scrollToItem(grid->item(row, column));
         const QRect rect = grid->visualItemRect(grid->item(row, column));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rect.center());
     }
-    QString shown(int row, int column) const { return window->SG1()->item(row, column)->text(); }
-    QString code(int row, int column) const { return window->SG2()->item(row, column)->text(); }
+    QString shown(int row, int column) const { return window->findChild<QTableWidget *>(QStringLiteral("SG1"))->item(row, column)->text(); }
+    QString code(int row, int column) const { return window->findChild<QTableWidget *>(QStringLiteral("SG2"))->item(row, column)->text(); }
 
     // What the model writes for the file as it was, after `edit`.
     template <typename Edit>
@@ -130,9 +130,9 @@ TEST_F(SenFTest, OpensOnTheFirstMatterOfTheList)
     ASSERT_EQ(w.matterNames().size(), 10);
     EXPECT_EQ(w.matterNames().first(), QStringLiteral("吉方位（総合）"));
     EXPECT_EQ(child<QLineEdit>("SenE")->text(), QStringLiteral("吉方位（総合）"));
-    EXPECT_EQ(w.SG1()->columnCount(), 31);
-    EXPECT_EQ(w.SG1()->rowCount(), 6);
-    EXPECT_FALSE(w.SG2()->isVisible());
+    EXPECT_EQ(w.findChild<QTableWidget *>(QStringLiteral("SG1"))->columnCount(), 31);
+    EXPECT_EQ(w.findChild<QTableWidget *>(QStringLiteral("SG1"))->rowCount(), 6);
+    EXPECT_FALSE(w.findChild<QTableWidget *>(QStringLiteral("SG2"))->isVisible());
     // Group 1 of the shipped first matter: 八門 ＝ 開門, then 数値 >= 30.
     EXPECT_EQ(shown(1, 1), QStringLiteral("八門"));
     EXPECT_EQ(shown(1, 3), QStringLiteral("開門"));

@@ -68,7 +68,8 @@ protected:
     void type(NumberTable t, int column, int row, const QString &text)
     {
         window->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(window->pageOf(t));
-        QTableWidget *g = window->grid(t);
+        QTableWidget *g = window->findChild<QTableWidget *>(
+            QString::fromUtf8(shapeOf(t).name.data(), static_cast<qsizetype>(shapeOf(t).name.size())));
         g->setFocus();
         window->setCurrentCell(t, column, row);
         QTest::keyClick(g, Qt::Key_Delete);
@@ -123,12 +124,12 @@ TEST_F(SuuFTest, ShowsTheFileUnderItsCaptionsWithUnusedColumnsHidden)
     EXPECT_EQ(w.cellText(NumberTable::KyuSG, 0, 9), "九紫");
     EXPECT_EQ(w.cellText(NumberTable::KakuSG, 0, 1), QString::fromStdString(names.PatternName[1]));
 
-    EXPECT_TRUE(w.grid(NumberTable::HmSG)->isColumnHidden(0));
-    EXPECT_TRUE(w.grid(NumberTable::HsSG)->isColumnHidden(0));
-    EXPECT_FALSE(w.grid(NumberTable::HmPSG)->isColumnHidden(0));
+    EXPECT_TRUE(w.findChild<QTableWidget *>(QStringLiteral("HmSG"))->isColumnHidden(0));
+    EXPECT_TRUE(w.findChild<QTableWidget *>(QStringLiteral("HsSG"))->isColumnHidden(0));
+    EXPECT_FALSE(w.findChild<QTableWidget *>(QStringLiteral("HmPSG"))->isColumnHidden(0));
     for (int c = 1; c < 5; ++c)
-        EXPECT_TRUE(w.grid(NumberTable::HmPSG)->isColumnHidden(c));
-    EXPECT_TRUE(w.grid(NumberTable::KsSG)->isColumnHidden(9)); // belongs to no palace
+        EXPECT_TRUE(w.findChild<QTableWidget *>(QStringLiteral("HmPSG"))->isColumnHidden(c));
+    EXPECT_TRUE(w.findChild<QTableWidget *>(QStringLiteral("KsSG"))->isColumnHidden(9)); // belongs to no palace
     EXPECT_EQ(w.findChild<QLineEdit *>(QStringLiteral("AnE"))->alignment() & Qt::AlignRight, Qt::AlignRight);
 
     // Every caption whole ("加算比率" included), and the grids grow with the dialog.
@@ -136,12 +137,12 @@ TEST_F(SuuFTest, ShowsTheFileUnderItsCaptionsWithUnusedColumnsHidden)
         w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(p);
         EXPECT_EQ(clippedReport(&w), "") << p;
     }
-    const QSize before = w.grid(NumberTable::KakuSG)->size();
+    const QSize before = w.findChild<QTableWidget *>(QStringLiteral("KakuSG"))->size();
     w.resize(w.width() + 200, w.height() + 200);
     QApplication::processEvents();
-    EXPECT_GT(w.grid(NumberTable::KakuSG)->width(), before.width());
-    EXPECT_GT(w.grid(NumberTable::KakuSG)->height(), before.height());
-    EXPECT_GT(w.grid(NumberTable::KakuSG)->columnWidth(1), before.width() / 10);
+    EXPECT_GT(w.findChild<QTableWidget *>(QStringLiteral("KakuSG"))->width(), before.width());
+    EXPECT_GT(w.findChild<QTableWidget *>(QStringLiteral("KakuSG"))->height(), before.height());
+    EXPECT_GT(w.findChild<QTableWidget *>(QStringLiteral("KakuSG"))->columnWidth(1), before.width() / 10);
 }
 
 TEST_F(SuuFTest, OkFillsEmptyCellsWithTheirDefaultsSavesAndCloses)
@@ -182,8 +183,8 @@ TEST_F(SuuFTest, AValueAboveTheRangeIsToldAndNothingIsWritten)
     EXPECT_EQ(messages.texts[0], "「干の数値」の「丁＼兌」\n[51]は設定可能最大値より大きな値です");
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->currentIndex(), 1);
-    EXPECT_EQ(w.grid(NumberTable::KanSG)->currentRow(), 3);
-    EXPECT_EQ(w.grid(NumberTable::KanSG)->currentColumn(), 2);
+    EXPECT_EQ(w.findChild<QTableWidget *>(QStringLiteral("KanSG"))->currentRow(), 3);
+    EXPECT_EQ(w.findChild<QTableWidget *>(QStringLiteral("KanSG"))->currentColumn(), 2);
     EXPECT_EQ(saved.count(), 0);
     EXPECT_EQ(bytesOf(file()), before);
 
@@ -212,8 +213,8 @@ TEST_F(SuuFTest, EveryFaultyColumnOfEveryGridIsToldOnce)
     type(NumberTable::HmSG, 2, 5, QStringLiteral("99"));   // same column: not told
     type(NumberTable::HmSG, 4, 2, QStringLiteral("1.5"));  // 生門 in 艮
     type(NumberTable::PerSG, 1, 1, QStringLiteral("1001"));
-    w.grid(NumberTable::HmPSG)->item(0, 2)->setText(QStringLiteral("x")); // hidden column 死
-    w.grid(NumberTable::KakuSG)->item(58, 8)->setText(QStringLiteral("60"));
+    w.findChild<QTableWidget *>(QStringLiteral("HmPSG"))->item(0, 2)->setText(QStringLiteral("x")); // hidden column 死
+    w.findChild<QTableWidget *>(QStringLiteral("KakuSG"))->item(58, 8)->setText(QStringLiteral("60"));
 
     EXPECT_FALSE(w.SGCheck());
     EXPECT_EQ(messages.texts,
@@ -326,7 +327,7 @@ TEST_F(SuuFTest, CopyCommandsFillTheRowRightAndTheColumnDown)
 
     // Hidden columns are filled like the others.
     w.setCurrentCell(NumberTable::HmPSG, 1, 2);
-    w.XCpClick(w.grid(NumberTable::HmPSG));
+    w.XCpClick(w.findChild<QTableWidget *>(QStringLiteral("HmPSG")));
     for (int c = 2; c <= 5; ++c)
         EXPECT_EQ(w.cellText(NumberTable::HmPSG, c, 2), w.cellText(NumberTable::HmPSG, 1, 2));
 
@@ -380,8 +381,8 @@ TEST_F(SuuFTest, ExportWritesEveryGridWithItsCaptionsAsCp932)
 TEST_F(SuuFTest, CaptionCellsKeepTheFixedColourAndValueCellsAreWhite)
 {
     TSuuF &w = open();
-    QTableWidget *per = w.grid(NumberTable::PerSG);
-    QTableWidget *kan = w.grid(NumberTable::KanSG);
+    QTableWidget *per = w.findChild<QTableWidget *>(QStringLiteral("PerSG"));
+    QTableWidget *kan = w.findChild<QTableWidget *>(QStringLiteral("KanSG"));
     w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     QImage perImage = per->grab().toImage();
     const QPoint caption = per->verticalHeader()->geometry().topLeft() + QPoint(3, 3);

@@ -20,7 +20,7 @@ namespace {
 
 void type(TGaijiF &w, int n, const QString &text)
 {
-    QLineEdit *e = w.Edit(n);
+    QLineEdit *e = w.findChild<QLineEdit *>(QStringLiteral("Edit%1").arg(n));
     e->selectAll();
     QTest::keyClick(e, Qt::Key_Delete);
     QTest::keyClicks(e, text);
@@ -35,7 +35,7 @@ void click(TGaijiF &w, const char *name)
 
 QStringList panels(const TGaijiF &w)
 {
-    return {w.Panel(1)->text(), w.Panel(2)->text(), w.Panel(3)->text()};
+    return {w.findChild<QLabel *>(QStringLiteral("Panel1"))->text(), w.findChild<QLabel *>(QStringLiteral("Panel2"))->text(), w.findChild<QLabel *>(QStringLiteral("Panel3"))->text()};
 }
 
 const QString Restart = "『VELM』を一旦終了後、\n再度、本ソフトを起動すると、変更された特殊文字が有効となります。";
@@ -50,17 +50,17 @@ TEST(Gaiji, DefaultsShowTheirCharacters)
     TGaijiF w(settings);
     w.show();
     EXPECT_EQ(w.windowTitle(), "特殊文字の設定");
-    EXPECT_EQ(w.Edit(1)->text(), "93E0");
-    EXPECT_EQ(w.Edit(2)->text(), "B4B2");
-    EXPECT_EQ(w.Edit(3)->text(), "93AB");
+    EXPECT_EQ(w.findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), "93E0");
+    EXPECT_EQ(w.findChild<QLineEdit *>(QStringLiteral("Edit2"))->text(), "B4B2");
+    EXPECT_EQ(w.findChild<QLineEdit *>(QStringLiteral("Edit3"))->text(), "93AB");
     EXPECT_EQ(panels(w), (QStringList{"内", "ｴｲ", "騰"}));
     EXPECT_TRUE(messages.texts.isEmpty());
-    EXPECT_FALSE(w.Edit(1)->testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_FALSE(w.findChild<QLineEdit *>(QStringLiteral("Edit1"))->testAttribute(Qt::WA_InputMethodEnabled));
 
     // Lower-case digits name the same character.
     type(w, 1, "93e0");
     click(w, "Button1");
-    EXPECT_EQ(w.Panel(1)->text(), "内");
+    EXPECT_EQ(w.findChild<QLabel *>(QStringLiteral("Panel1"))->text(), "内");
     EXPECT_TRUE(messages.texts.isEmpty());
 }
 
@@ -126,10 +126,10 @@ TEST(Gaiji, DefaultButtonThenOkStoresDefaultsAndAsksForARestart)
     TGaijiF w(settings);
     QSignalSpy changed(&w, &TGaijiF::constDataChanged);
     w.show();
-    EXPECT_EQ(w.Edit(1)->text(), "F040");
+    EXPECT_EQ(w.findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), "F040");
 
     click(w, "Button2");
-    EXPECT_EQ(w.Edit(1)->text(), "93E0");
+    EXPECT_EQ(w.findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), "93E0");
     EXPECT_EQ(panels(w), (QStringList{"内", "ｴｲ", "騰"}));
     EXPECT_EQ(AppSettings(dir.path(), dir.path()).specialCharacter(1), "F040"); // nothing stored yet
 
@@ -175,8 +175,8 @@ TEST(Gaiji, FaultyStoredCodeIsReportedOnceAndCancelKeepsTheStore)
     TGaijiF w(settings);
     w.show();
     EXPECT_EQ(messages.texts, QStringList{"文字ｺｰﾄﾞは、４文字で指定して下さい。"});
-    EXPECT_EQ(w.Edit(2)->text(), "B4");
-    EXPECT_EQ(w.Panel(2)->text(), "");
+    EXPECT_EQ(w.findChild<QLineEdit *>(QStringLiteral("Edit2"))->text(), "B4");
+    EXPECT_EQ(w.findChild<QLabel *>(QStringLiteral("Panel2"))->text(), "");
 
     // The message handing the focus back does not reload the fields.
     w.hide();

@@ -63,13 +63,13 @@ protected:
     {
         int n = 0;
         for (int r = 0; r < cale->model()->rowCount(); ++r)
-            n += cale->grid()->isRowHidden(r) ? 0 : 1;
+            n += cale->findChild<QTableView *>(QStringLiteral("CSG"))->isRowHidden(r) ? 0 : 1;
         return n;
     }
     QPoint cellCentre(int r, int c) const
     {
-        cale->grid()->scrollTo(cale->model()->index(r, c));
-        return cale->grid()->visualRect(cale->model()->index(r, c)).center();
+        cale->findChild<QTableView *>(QStringLiteral("CSG"))->scrollTo(cale->model()->index(r, c));
+        return cale->findChild<QTableView *>(QStringLiteral("CSG"))->visualRect(cale->model()->index(r, c)).center();
     }
     void clickButton(const char *name)
     {
@@ -101,10 +101,10 @@ TEST_F(CaleFTest, ListsFromTheDoubleHourOfTheMainWindow)
         EXPECT_EQ(kindAndHour(r), expected[r]) << r;
     EXPECT_EQ(cell(0, 3), QStringLiteral("日")); // a Sunday
     EXPECT_EQ(cell(3, 14), QStringLiteral("3"));
-    EXPECT_TRUE(cale->grid()->isColumnHidden(14));
+    EXPECT_TRUE(cale->findChild<QTableView *>(QStringLiteral("CSG"))->isColumnHidden(14));
     EXPECT_EQ(cale->model()->headerData(6, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral(" 北"));
     EXPECT_TRUE(cale->SenL()->text().startsWith(QStringLiteral("2024/03/10 13:00 ～ ")));
-    EXPECT_EQ(cale->CntL()->text(), QStringLiteral("12:件"));
+    EXPECT_EQ(cale->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("12:件"));
 
     // A later change of the day pillar gives a day row, then its hour row at the same moment.
     int day = -1;
@@ -137,7 +137,7 @@ TEST_F(CaleFTest, RowCountAndHourRowSettings)
     settings->setCalendarHourRows(1); // 表示しない
     cale->FormShow();
     for (int r = 0; r < cale->model()->rowCount(); ++r)
-        EXPECT_EQ(cale->grid()->isRowHidden(r), cell(r, 0) == QStringLiteral("時盤")) << r;
+        EXPECT_EQ(cale->findChild<QTableView *>(QStringLiteral("CSG"))->isRowHidden(r), cell(r, 0) == QStringLiteral("時盤")) << r;
 
     settings->setCalendarHourRows(2); // 当日のみ表示
     rows = QStringLiteral("14");
@@ -148,8 +148,8 @@ TEST_F(CaleFTest, RowCountAndHourRowSettings)
         if (cell(r, 0) != QStringLiteral("時盤"))
             continue;
         const bool firstDay = cell(r, 1) == QStringLiteral("2024/03/10");
-        shownOtherDays += !firstDay && !cale->grid()->isRowHidden(r);
-        hiddenFirstDay += firstDay && cale->grid()->isRowHidden(r);
+        shownOtherDays += !firstDay && !cale->findChild<QTableView *>(QStringLiteral("CSG"))->isRowHidden(r);
+        hiddenFirstDay += firstDay && cale->findChild<QTableView *>(QStringLiteral("CSG"))->isRowHidden(r);
     }
     EXPECT_EQ(shownOtherDays, 0);
     EXPECT_EQ(hiddenFirstDay, 0);
@@ -230,13 +230,13 @@ TEST_F(CaleFTest, PressingADayRowFoldsItsHourRows)
 {
     cale->show();
     ASSERT_EQ(cale->model()->rowCount(), 12);
-    QWidget *viewport = cale->grid()->viewport();
+    QWidget *viewport = cale->findChild<QTableView *>(QStringLiteral("CSG"))->viewport();
     const QPoint day = cellCentre(2, 0);
 
     QTest::mouseClick(viewport, Qt::LeftButton, {}, day);
     for (int r = 3; r < 12 && cell(r, 0) == QStringLiteral("時盤"); ++r)
-        EXPECT_TRUE(cale->grid()->isRowHidden(r)) << r;
-    EXPECT_FALSE(cale->grid()->isRowHidden(2));
+        EXPECT_TRUE(cale->findChild<QTableView *>(QStringLiteral("CSG"))->isRowHidden(r)) << r;
+    EXPECT_FALSE(cale->findChild<QTableView *>(QStringLiteral("CSG"))->isRowHidden(2));
     EXPECT_LT(visibleRows(), 12);
 
     QTest::mouseClick(viewport, Qt::LeftButton, {}, day);
@@ -286,7 +286,7 @@ TEST_F(CaleFTest, HintOverAScoreCellDescribesItsPalace)
                                                   + std::string(DoorName[chart.Ban[Mon][north]]) + " "
                                                   + std::string(DeityChar[chart.Ban[Shin][north]]));
 
-    QWidget *viewport = cale->grid()->viewport();
+    QWidget *viewport = cale->findChild<QTableView *>(QStringLiteral("CSG"))->viewport();
     QHelpEvent over(QEvent::ToolTip, cellCentre(3, 6), viewport->mapToGlobal(cellCentre(3, 6)));
     QApplication::sendEvent(viewport, &over);
     const QStringList lines = QToolTip::text().split(QLatin1Char('\n'));
@@ -304,21 +304,21 @@ TEST_F(CaleFTest, HintOverAScoreCellDescribesItsPalace)
 TEST_F(CaleFTest, PopupMenuDeletesARowAndOpensCharts)
 {
     cale->show();
-    QWidget *viewport = cale->grid()->viewport();
+    QWidget *viewport = cale->findChild<QTableView *>(QStringLiteral("CSG"))->viewport();
     const QString sixth = kindAndHour(6);
     QTest::mousePress(viewport, Qt::RightButton, {}, cellCentre(5, 7));
     QTest::mouseRelease(viewport, Qt::RightButton, {}, cellCentre(5, 7));
     EXPECT_EQ(cale->menuRow(), 5);
-    cale->popupMenu()->findChild<QAction *>(QStringLiteral("DelItem"))->trigger();
+    cale->findChild<QMenu *>(QStringLiteral("PopupMenu1"))->findChild<QAction *>(QStringLiteral("DelItem"))->trigger();
     EXPECT_EQ(cale->model()->rowCount(), 11);
     EXPECT_EQ(kindAndHour(5), sixth);
-    EXPECT_EQ(cale->CntL()->text(), QStringLiteral("12:件"));
+    EXPECT_EQ(cale->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("12:件"));
 
     // The hour row of 15:00 with its kind unchecked: asked, then made.
     main->entry()->setBanGrp(KindHour, false);
     messages.answer = ui::Answer::Yes;
     QTest::mousePress(viewport, Qt::RightButton, {}, cellCentre(4, 1));
-    cale->popupMenu()->findChild<QAction *>(QStringLiteral("BanItem"))->trigger();
+    cale->findChild<QMenu *>(QStringLiteral("PopupMenu1"))->findChild<QAction *>(QStringLiteral("BanItem"))->trigger();
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("『時盤』"))) << messages.texts[0].toStdString();
     EXPECT_TRUE(main->BanGrp(KindHour));
@@ -329,7 +329,7 @@ TEST_F(CaleFTest, PopupMenuDeletesARowAndOpensCharts)
 TEST_F(CaleFTest, DoubleClickOpensChartsOnlyWhenSetTo)
 {
     cale->show();
-    QWidget *viewport = cale->grid()->viewport();
+    QWidget *viewport = cale->findChild<QTableView *>(QStringLiteral("CSG"))->viewport();
     settings->setDoubleClickOpensChart(false);
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, cellCentre(4, 8));
     EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
@@ -378,14 +378,14 @@ TEST_F(CaleFTest, CalendarFileTakesTheSelectedRowsOrAll)
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll().count("BEGIN:VEVENT") : -1;
     };
-    cale->grid()->selectRow(4); // one row is only where the user clicked: all rows
+    cale->findChild<QTableView *>(QStringLiteral("CSG"))->selectRow(4); // one row is only where the user clicked: all rows
     clickButton("IcsBtn");
     // Only the short confirmation that names the file.
     ASSERT_EQ(messages.seen.size(), 1) << messages.texts.join('|').toStdString();
     EXPECT_EQ(messages.seen[0].kind, ui::MessageKind::Notice);
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("cale.ics")));
     EXPECT_EQ(events(), 6);
-    cale->grid()->selectionModel()->select(cale->model()->index(5, 0),
+    cale->findChild<QTableView *>(QStringLiteral("CSG"))->selectionModel()->select(cale->model()->index(5, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
     clickButton("IcsBtn");
     EXPECT_EQ(events(), 2);
@@ -416,21 +416,21 @@ TEST_F(CaleFTest, FixedRowsStayWhileTheGridScrolls)
     rows = QStringLiteral("100");
     cale->resize(cale->width(), 300);
     cale->show();
-    QTableView *fixed = cale->frozenRows();
+    QTableView *fixed = cale->findChild<QTableView *>(QStringLiteral("CSGFixed"));
     QCoreApplication::processEvents(); // the grid lays out its scroll range
     EXPECT_FALSE(fixed->isVisible());
-    cale->grid()->verticalScrollBar()->setValue(40);
-    ASSERT_EQ(cale->grid()->verticalScrollBar()->value(), 40);
+    cale->findChild<QTableView *>(QStringLiteral("CSG"))->verticalScrollBar()->setValue(40);
+    ASSERT_EQ(cale->findChild<QTableView *>(QStringLiteral("CSG"))->verticalScrollBar()->value(), 40);
     ASSERT_TRUE(fixed->isVisible());
     EXPECT_EQ(fixed->indexAt(QPoint(5, 2)).row(), 0);
-    EXPECT_EQ(fixed->height(), cale->grid()->rowHeight(0) + cale->grid()->rowHeight(1));
+    EXPECT_EQ(fixed->height(), cale->findChild<QTableView *>(QStringLiteral("CSG"))->rowHeight(0) + cale->findChild<QTableView *>(QStringLiteral("CSG"))->rowHeight(1));
 
     if (!qEnvironmentVariableIsEmpty("VELM_SHOT")) {
         cale->resize(cale->width(), 700);
-        cale->grid()->verticalScrollBar()->setValue(0);
+        cale->findChild<QTableView *>(QStringLiteral("CSG"))->verticalScrollBar()->setValue(0);
         QTest::qWait(50);
         cale->grab().save(QStringLiteral("/tmp/cale.png"));
-        cale->grid()->verticalScrollBar()->setValue(30);
+        cale->findChild<QTableView *>(QStringLiteral("CSG"))->verticalScrollBar()->setValue(30);
         QTest::qWait(50);
         cale->grab().save(QStringLiteral("/tmp/cale_scrolled.png"));
     }

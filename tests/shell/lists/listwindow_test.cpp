@@ -60,20 +60,20 @@ ListModel searchList()
 
 QModelIndex cell(TListF &w, int listRow, int column)
 {
-    return w.grid()->model()->index(listRow - 1, column);
+    return w.findChild<QTableView *>(QStringLiteral("SG1"))->model()->index(listRow - 1, column);
 }
 
 QPoint centre(TListF &w, int listRow, int column)
 {
-    return w.grid()->visualRect(cell(w, listRow, column)).center();
+    return w.findChild<QTableView *>(QStringLiteral("SG1"))->visualRect(cell(w, listRow, column)).center();
 }
 
 // A double click as the user makes it: the first click selects the row.
 void doubleClick(TListF &w, int listRow, int column)
 {
     const QPoint at = centre(w, listRow, column);
-    QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(w.grid()->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseClick(w.findChild<QTableView *>(QStringLiteral("SG1"))->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w.findChild<QTableView *>(QStringLiteral("SG1"))->viewport(), Qt::LeftButton, {}, at);
 }
 
 } // namespace
@@ -89,13 +89,13 @@ TEST(ListF, SearchListLayoutCaptionsAndMarkedDirection)
     EXPECT_EQ(w.windowTitle(), QStringLiteral("検索一覧表"));
     EXPECT_EQ(w.listKind(), ListKind::Search);
     EXPECT_EQ(w.SenL()->text(), QStringLiteral(" 占事「求財」 方位「全方位」 "));
-    EXPECT_EQ(w.CntL()->text(), QStringLiteral("3/57"));
-    QAbstractItemModel *model = w.grid()->model();
+    EXPECT_EQ(w.findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("3/57"));
+    QAbstractItemModel *model = w.findChild<QTableView *>(QStringLiteral("SG1"))->model();
     EXPECT_EQ(model->rowCount(), 3);
     EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("盤"));
     EXPECT_EQ(model->headerData(5, Qt::Horizontal).toString(), QStringLiteral("中宮"));
     EXPECT_EQ(model->headerData(13, Qt::Horizontal).toString(), QStringLiteral("北西"));
-    EXPECT_TRUE(w.grid()->isColumnHidden(14));
+    EXPECT_TRUE(w.findChild<QTableView *>(QStringLiteral("SG1"))->isColumnHidden(14));
     // Only the height may change: the width is held.
     EXPECT_EQ(w.minimumWidth(), w.maximumWidth());
 
@@ -114,7 +114,7 @@ TEST(ListF, SearchListLayoutCaptionsAndMarkedDirection)
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(w.hasRows());
-    EXPECT_EQ(w.grid()->model()->rowCount(), 3);
+    EXPECT_EQ(w.findChild<QTableView *>(QStringLiteral("SG1"))->model()->rowCount(), 3);
 }
 
 TEST(ListF, FirstShownInTheChartAreaNotOverTheToolbars)
@@ -172,7 +172,7 @@ TEST(ListF, SaveAndOpenRoundTrip)
     EXPECT_EQ(w.list().CntL, saved.CntL);
     EXPECT_EQ(w.list().rows, saved.rows);
     EXPECT_EQ(w.SenL()->text(), QStringLiteral(" 占事「求財」 方位「全方位」 "));
-    EXPECT_EQ(w.CntL()->text(), QStringLiteral("3/57"));
+    EXPECT_EQ(w.findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("3/57"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("検索一覧表"));
     EXPECT_EQ(cell(w, 3, 5 + KyuToRing[5]).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
 
@@ -258,28 +258,28 @@ TEST(ListF, PopupMenuDeletesAndOpensTheRowUnderThePointer)
     QObject::connect(&w, &TListF::openChart, [&](int, const CivilTime &) { ++opened; });
 
     auto popupAt = [&](QPoint pos) {
-        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, w.grid()->viewport()->mapToGlobal(pos));
-        QApplication::sendEvent(w.grid()->viewport(), &event);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, w.findChild<QTableView *>(QStringLiteral("SG1"))->viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(w.findChild<QTableView *>(QStringLiteral("SG1"))->viewport(), &event);
     };
-    auto item = [&](const char *name) { return w.popupMenu()->findChild<QAction *>(QLatin1String(name)); };
+    auto item = [&](const char *name) { return w.findChild<QMenu *>(QStringLiteral("PopupMenu1"))->findChild<QAction *>(QLatin1String(name)); };
 
     popupAt(centre(w, 2, 3));
-    ASSERT_TRUE(w.popupMenu()->isVisible());
+    ASSERT_TRUE(w.findChild<QMenu *>(QStringLiteral("PopupMenu1"))->isVisible());
     item("DelItem")->trigger();
-    w.popupMenu()->hide();
+    w.findChild<QMenu *>(QStringLiteral("PopupMenu1"))->hide();
     ASSERT_EQ(w.list().dataRowCount(), 2);
     EXPECT_EQ(w.list().rows[1][1], "2024/03/05");
     EXPECT_EQ(w.list().rows[2][1], "2024/03/07");
-    EXPECT_EQ(w.CntL()->text(), QStringLiteral("3/57")); // the count stays as the search left it
+    EXPECT_EQ(w.findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("3/57")); // the count stays as the search left it
 
     popupAt(centre(w, 2, 3));
     item("BanItem")->trigger();
-    w.popupMenu()->hide();
+    w.findChild<QMenu *>(QStringLiteral("PopupMenu1"))->hide();
     EXPECT_EQ(opened, 1);
 
     // Below the last row there is no row to act on: no menu.
-    popupAt(QPoint(5, w.grid()->viewport()->height() - 2));
-    EXPECT_FALSE(w.popupMenu()->isVisible());
+    popupAt(QPoint(5, w.findChild<QTableView *>(QStringLiteral("SG1"))->viewport()->height() - 2));
+    EXPECT_FALSE(w.findChild<QMenu *>(QStringLiteral("PopupMenu1"))->isVisible());
     EXPECT_EQ(w.list().dataRowCount(), 2);
 }
 
@@ -348,7 +348,7 @@ TEST(ListF, RowsNearATermAreMarkedForTheEyeOnly)
         EXPECT_EQ(date.data(Qt::ToolTipRole).toString().startsWith(QStringLiteral("立春まで19分")), r == 4) << r;
     }
     // Display only: the list the window saves is the list it was given.
-    EXPECT_EQ(w.grid()->model()->rowCount(), 4);
+    EXPECT_EQ(w.findChild<QTableView *>(QStringLiteral("SG1"))->model()->rowCount(), 4);
     EXPECT_EQ(cell(w, 4, 1).data().toString(), QStringLiteral("2024/02/04"));
 
     settings.setBoundaryWarn(0);
@@ -371,17 +371,17 @@ TEST(ListF, ALongListFillsInBlocks)
         long_.rows.push_back(row("時盤", "2024/03/05", "14", "2"));
     long_.rows.back()[6] = "WWWWWWWWWWWWWWWWWWWWWWWWWW";
     w.showList(std::move(long_), false);
-    QAbstractItemModel *model = w.grid()->model();
+    QAbstractItemModel *model = w.findChild<QTableView *>(QStringLiteral("SG1"))->model();
     EXPECT_TRUE(w.filling());
     EXPECT_LT(model->rowCount(), Rows);
     EXPECT_EQ(w.list().dataRowCount(), Rows);
-    const int narrow = w.grid()->columnWidth(6);
+    const int narrow = w.findChild<QTableView *>(QStringLiteral("SG1"))->columnWidth(6);
 
     w.DelItemClick(1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.filling(); }, 20000));
     EXPECT_EQ(model->rowCount(), Rows - 1);
-    EXPECT_GT(w.grid()->columnWidth(6), narrow);
-    EXPECT_GE(w.grid()->columnWidth(6), w.grid()->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWW")));
+    EXPECT_GT(w.findChild<QTableView *>(QStringLiteral("SG1"))->columnWidth(6), narrow);
+    EXPECT_GE(w.findChild<QTableView *>(QStringLiteral("SG1"))->columnWidth(6), w.findChild<QTableView *>(QStringLiteral("SG1"))->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWW")));
 
     // Saved and opened again: a file this large is read on another thread.
     const QString path = dir.filePath(QStringLiteral("long.csv"));
@@ -437,7 +437,7 @@ TEST(ListF, ASearchListMakesItsRowsAsItShowsThem)
     EXPECT_FALSE(lazy.filling());
     EXPECT_EQ(lazy.list().rows, whole.rows);
     EXPECT_EQ(readListFile(path.toStdString()).model.rows, whole.rows);
-    EXPECT_EQ(lazy.grid()->model()->rowCount(), whole.dataRowCount());
+    EXPECT_EQ(lazy.findChild<QTableView *>(QStringLiteral("SG1"))->model()->rowCount(), whole.dataRowCount());
     for (int c = 0; c < ListColumnCount; ++c)
-        EXPECT_EQ(lazy.grid()->columnWidth(c), full.grid()->columnWidth(c)) << c;
+        EXPECT_EQ(lazy.findChild<QTableView *>(QStringLiteral("SG1"))->columnWidth(c), full.findChild<QTableView *>(QStringLiteral("SG1"))->columnWidth(c)) << c;
 }

@@ -327,11 +327,11 @@ TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
     click("BanBtn");
     TBanF *older = m.charts()->chartWindow("時盤:24/03/01 12時");
     ASSERT_TRUE(older);
-    EXPECT_FALSE(m.pane()->ExpBtn()->isEnabled());
+    EXPECT_FALSE(m.pane()->findChild<QToolButton *>(QStringLiteral("ExpBtn"))->isEnabled());
     EXPECT_EQ(m.pane()->findChild<QLabel *>(QStringLiteral("BanL"))->text(), "");
     // Before any palace is picked the captions have no numbers beside them: aqua.
-    EXPECT_EQ(cellColour(m.pane()->SG1(), 0, 0), QColor(0, 255, 255));
-    EXPECT_EQ(cellColour(m.pane()->SG1(), 0, 1), QColor(Qt::white));
+    EXPECT_EQ(cellColour(m.pane()->findChild<QTableWidget *>(QStringLiteral("SG1")), 0, 0), QColor(0, 255, 255));
+    EXPECT_EQ(cellColour(m.pane()->findChild<QTableWidget *>(QStringLiteral("SG1")), 0, 1), QColor(Qt::white));
 
     // The user clicks palace 離 (index 4) of the older window.
     clickPalace(older, 4);
@@ -353,7 +353,7 @@ TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
 
     ImiPnl *pane = m.pane();
     EXPECT_EQ(pane->findChild<QLabel *>(QStringLiteral("BanL"))->text(), " 時盤:24/03/01 12時");
-    EXPECT_EQ(pane->TyuL()->text(), QString::fromStdString(note) + " ");
+    EXPECT_EQ(pane->findChild<QLabel *>(QStringLiteral("TyuL"))->text(), QString::fromStdString(note) + " ");
     EXPECT_EQ(pane->HouiBox()->currentIndex(), 4);
     EXPECT_EQ(pane->HouiBox()->currentText(), " 南");
     EXPECT_EQ(pane->findChild<QLabel *>(QStringLiteral("HouiPnl"))->text(), "離");
@@ -364,19 +364,19 @@ TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
     EXPECT_TRUE(memo.contains(QStringLiteral("\n[地盤]<")));
     EXPECT_TRUE(memo.contains(QStringLiteral("\n[八門]<")));
     // The score grids: captions, this palace's look-ups, the eight totals.
-    EXPECT_EQ(pane->SG1()->item(0, 0)->text(), "天盤");
-    EXPECT_EQ(pane->SG1()->item(3, 2)->text(), "格局");
-    EXPECT_EQ(pane->SG1()->item(0, 1)->text(), QString::number(scores.SuuBase[0][4]));
-    EXPECT_EQ(pane->SG1()->item(3, 3)->text(), QString::number(scores.SuuBase[7][4]));
-    EXPECT_EQ(pane->SG2()->item(0, 0)->text(), "北西");
-    EXPECT_EQ(pane->SG2()->item(0, 1)->text(), QString::fromStdString(scoreText(scores.BanSuu[8][1])));
-    EXPECT_EQ(pane->SG2()->item(3, 3)->text(), QString::fromStdString(scoreText(scores.BanSuu[8][8])));
-    EXPECT_TRUE(pane->ExpBtn()->isEnabled());
+    EXPECT_EQ(pane->findChild<QTableWidget *>(QStringLiteral("SG1"))->item(0, 0)->text(), "天盤");
+    EXPECT_EQ(pane->findChild<QTableWidget *>(QStringLiteral("SG1"))->item(3, 2)->text(), "格局");
+    EXPECT_EQ(pane->findChild<QTableWidget *>(QStringLiteral("SG1"))->item(0, 1)->text(), QString::number(scores.SuuBase[0][4]));
+    EXPECT_EQ(pane->findChild<QTableWidget *>(QStringLiteral("SG1"))->item(3, 3)->text(), QString::number(scores.SuuBase[7][4]));
+    EXPECT_EQ(pane->findChild<QTableWidget *>(QStringLiteral("SG2"))->item(0, 0)->text(), "北西");
+    EXPECT_EQ(pane->findChild<QTableWidget *>(QStringLiteral("SG2"))->item(0, 1)->text(), QString::fromStdString(scoreText(scores.BanSuu[8][1])));
+    EXPECT_EQ(pane->findChild<QTableWidget *>(QStringLiteral("SG2"))->item(3, 3)->text(), QString::fromStdString(scoreText(scores.BanSuu[8][8])));
+    EXPECT_TRUE(pane->findChild<QToolButton *>(QStringLiteral("ExpBtn"))->isEnabled());
     // Captions take the colour of the number beside them; numbers sit on white.
     const PColorSettings rule;
-    EXPECT_EQ(cellColour(pane->SG1(), 0, 0), PColor(pane->SG1()->item(0, 1)->text(), rule));
-    EXPECT_EQ(cellColour(pane->SG2(), 3, 2), PColor(pane->SG2()->item(3, 3)->text(), rule));
-    EXPECT_EQ(cellColour(pane->SG2(), 3, 3), QColor(Qt::white));
+    EXPECT_EQ(cellColour(pane->findChild<QTableWidget *>(QStringLiteral("SG1")), 0, 0), PColor(pane->findChild<QTableWidget *>(QStringLiteral("SG1"))->item(0, 1)->text(), rule));
+    EXPECT_EQ(cellColour(pane->findChild<QTableWidget *>(QStringLiteral("SG2")), 3, 2), PColor(pane->findChild<QTableWidget *>(QStringLiteral("SG2"))->item(3, 3)->text(), rule));
+    EXPECT_EQ(cellColour(pane->findChild<QTableWidget *>(QStringLiteral("SG2")), 3, 3), QColor(Qt::white));
     EXPECT_EQ(pane->findChild<QLabel *>(QStringLiteral("SuuPnl"))->palette().color(QPalette::Window), PColor(pane->findChild<QLabel *>(QStringLiteral("SuuPnl"))->text(), rule));
 
     // Another direction in the box: the same chart, the other palace.
@@ -387,7 +387,7 @@ TEST_F(MainWindowTest, PickingAPalaceDescribesThatWindowsChart)
     EXPECT_EQ(pane->Memo1()->toPlainText(), QString::fromStdString(centre.memo.Memo1));
     EXPECT_FALSE(pane->Memo1()->toPlainText().contains(QStringLiteral("[八門]")));
     // The totals of the eight directions do not depend on the palace.
-    EXPECT_EQ(pane->SG2()->item(0, 1)->text(), QString::fromStdString(scoreText(scores.BanSuu[8][1])));
+    EXPECT_EQ(pane->findChild<QTableWidget *>(QStringLiteral("SG2"))->item(0, 1)->text(), QString::fromStdString(scoreText(scores.BanSuu[8][1])));
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }
 
@@ -613,18 +613,18 @@ TEST_F(MainWindowTest, ExportsWriteShiftJisText)
     clickPalace(hour, 5);
     const QString paneFile = program.filePath("pane.txt");
     m.saveFileName = [&](QWidget *, const QString &) { return paneFile; };
-    QTest::mouseClick(m.pane()->ExpBtn(), Qt::LeftButton);
+    QTest::mouseClick(m.pane()->findChild<QToolButton *>(QStringLiteral("ExpBtn")), Qt::LeftButton);
     QFile g(paneFile);
     ASSERT_TRUE(g.open(QIODevice::ReadOnly));
     lines = QString::fromStdString(decodeCp932(g.readAll().toStdString()).text).split("\r\n");
-    EXPECT_EQ(lines[0], " 時盤:24/03/01 12時 " + m.pane()->TyuL()->text());
+    EXPECT_EQ(lines[0], " 時盤:24/03/01 12時 " + m.pane()->findChild<QLabel *>(QStringLiteral("TyuL"))->text());
     EXPECT_EQ(lines[1], QStringLiteral("方位： 北     数値：") + m.pane()->findChild<QLabel *>(QStringLiteral("SuuPnl"))->text());
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("[天盤]<")));
 
     // Cancelling the dialog writes nothing.
     QFile::remove(paneFile);
     m.saveFileName = [](QWidget *, const QString &) { return QString(); };
-    QTest::mouseClick(m.pane()->ExpBtn(), Qt::LeftButton);
+    QTest::mouseClick(m.pane()->findChild<QToolButton *>(QStringLiteral("ExpBtn")), Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(paneFile));
     // A folder that cannot be written: a message, no file.
     m.saveFileName = [&](QWidget *, const QString &) { return program.filePath("no/such/dir/x.txt"); };
@@ -723,7 +723,7 @@ TEST_F(MainWindowTest, HelpOpensAtTheContents)
     ASSERT_TRUE(help);
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(help->currentTopic(), HelpContents);
-    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("目次")));
+    EXPECT_TRUE(help->findChild<QTextBrowser *>(QStringLiteral("HelpBrowser"))->toPlainText().contains(QStringLiteral("目次")));
     showHelp(40001);
     EXPECT_EQ(help->currentTopic(), 40001);
     showHelp(99999); // no such topic: the contents
@@ -824,7 +824,7 @@ TEST_F(MainWindowTest, TotalsShowTheirSignsAndLeaveWithTheCharts)
     TBanF *year = m.charts()->chartWindow("年盤:2024/03/01");
     ASSERT_TRUE(year);
     clickPalace(year, 4);
-    QTableWidget *sg2 = m.pane()->SG2();
+    QTableWidget *sg2 = m.pane()->findChild<QTableWidget *>(QStringLiteral("SG2"));
     EXPECT_EQ(sg2->item(1, 0)->text(), QStringLiteral(" 西"));
     EXPECT_EQ(sg2->item(1, 1)->text(), "-33.00");
     EXPECT_EQ(sg2->item(1, 3)->text(), "-53.00");
@@ -850,7 +850,7 @@ TEST_F(MainWindowTest, TotalsShowTheirSignsAndLeaveWithTheCharts)
     EXPECT_EQ(m.pane()->Memo1()->toPlainText(), "");
     EXPECT_EQ(sg2->item(1, 1)->text(), "");
     EXPECT_EQ(sg2->item(1, 0)->text(), QStringLiteral(" 西"));
-    EXPECT_FALSE(m.pane()->ExpBtn()->isEnabled());
+    EXPECT_FALSE(m.pane()->findChild<QToolButton *>(QStringLiteral("ExpBtn"))->isEnabled());
 }
 
 TEST_F(MainWindowTest, ZonesAndPreciseTermsReachTheChartsTitleAndStatusLine)

@@ -113,9 +113,9 @@ int indexOf(const MapCanvas &canvas, const char *name)
 
 void clickPlace(TMapF &map, const char *name)
 {
-    const int i = indexOf(*map.canvas(), name);
+    const int i = indexOf(*map.findChild<MapCanvas *>(QStringLiteral("MapCanvas")), name);
     ASSERT_GE(i, 0) << name;
-    QTest::mouseClick(map.canvas(), Qt::LeftButton, {}, map.canvas()->screenOf(i).toPoint());
+    QTest::mouseClick(map.findChild<MapCanvas *>(QStringLiteral("MapCanvas")), Qt::LeftButton, {}, map.findChild<MapCanvas *>(QStringLiteral("MapCanvas"))->screenOf(i).toPoint());
 }
 
 } // namespace
@@ -125,7 +125,7 @@ TEST(DirectionMap, PlacesStandInTheirDirectionFromTheHomeBase)
     Started s;
     TMapF *map = s.open<TMapF>("MapItem");
     ASSERT_TRUE(map);
-    MapCanvas &canvas = *map->canvas();
+    MapCanvas &canvas = *map->findChild<MapCanvas *>(QStringLiteral("MapCanvas"));
     const QPointF centre = QRectF(canvas.rect()).center();
     const QPointF home = canvas.screenOf(indexOf(canvas, "東京"));
     EXPECT_NEAR(home.x(), centre.x(), 1);
@@ -164,17 +164,17 @@ TEST(DirectionMap, AClickedPlaceShowsItsBearingAndTheSearchOpensThere)
     Started s;
     TMapF *map = s.open<TMapF>("MapItem");
     ASSERT_TRUE(map);
-    EXPECT_FALSE(map->SearchBtn()->isEnabled());
+    EXPECT_FALSE(map->findChild<QPushButton *>(QStringLiteral("SearchBtn"))->isEnabled());
     // No destination yet: no palace outlined, the centre neither.
     s.main.BanBtnClick();
     ASSERT_FALSE(s.main.charts()->chartWindows().isEmpty());
     for (int palace = 0; palace < 9; ++palace)
         EXPECT_FALSE(s.main.charts()->chartWindows().first()->outlines(palace)) << palace;
     clickPlace(*map, "大阪");
-    const QString info = map->InfoL()->text();
+    const QString info = map->findChild<QLabel *>(QStringLiteral("InfoL"))->text();
     EXPECT_TRUE(info.startsWith(QStringLiteral("大阪：255.5°（西）、403.6 km、境界まで 8.0°"))) << info.toStdString();
     EXPECT_FALSE(info.contains(QStringLiteral("境界付近")));
-    ASSERT_TRUE(map->SearchBtn()->isEnabled());
+    ASSERT_TRUE(map->findChild<QPushButton *>(QStringLiteral("SearchBtn"))->isEnabled());
 
     // The search dialog opens modally at 西 (palace index 2); the test closes it.
     int shownDirection = -1;
@@ -185,7 +185,7 @@ TEST(DirectionMap, AClickedPlaceShowsItsBearingAndTheSearchOpensThere)
         shownDirection = dialog->HouiBox()->currentIndex();
         dialog->reject();
     });
-    QTest::mouseClick(map->SearchBtn(), Qt::LeftButton);
+    QTest::mouseClick(map->findChild<QPushButton *>(QStringLiteral("SearchBtn")), Qt::LeftButton);
     EXPECT_EQ(shownDirection, 2);
     // The destination's palace is outlined in the charts made now.
     s.main.BanBtnClick();
@@ -195,7 +195,7 @@ TEST(DirectionMap, AClickedPlaceShowsItsBearingAndTheSearchOpensThere)
             EXPECT_EQ(chart->outlines(palace), palace == 2) << palace;
 
     // The calendar opens with 西's scores alone; its own command shows every direction again.
-    QTest::mouseClick(map->CaleBtn(), Qt::LeftButton);
+    QTest::mouseClick(map->findChild<QPushButton *>(QStringLiteral("CaleBtn")), Qt::LeftButton);
     TCaleF *calendar = nullptr;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *c = qobject_cast<TCaleF *>(w); c && c->isVisible())
@@ -203,26 +203,26 @@ TEST(DirectionMap, AClickedPlaceShowsItsBearingAndTheSearchOpensThere)
     ASSERT_TRUE(calendar);
     QStringList shown;
     for (int c = 5; c <= 13; ++c)
-        if (!calendar->grid()->isColumnHidden(c))
-            shown << calendar->grid()->model()->headerData(c, Qt::Horizontal).toString().trimmed();
+        if (!calendar->findChild<QTableView *>(QStringLiteral("CSG"))->isColumnHidden(c))
+            shown << calendar->findChild<QTableView *>(QStringLiteral("CSG"))->model()->headerData(c, Qt::Horizontal).toString().trimmed();
     EXPECT_EQ(shown, QStringList{QStringLiteral("西")});
     EXPECT_EQ(calendar->windowTitle(), QStringLiteral("数値カレンダー（大阪の方位：西）"));
     calendar->showCalendar();
-    EXPECT_FALSE(calendar->grid()->isColumnHidden(5));
+    EXPECT_FALSE(calendar->findChild<QTableView *>(QStringLiteral("CSG"))->isColumnHidden(5));
     calendar->close();
 
     // Near an edge the user picks the sector; "no" takes the neighbour 北東 (palace 3).
     clickPlace(*map, "境の地");
-    EXPECT_TRUE(map->InfoL()->text().contains(QStringLiteral("境界付近（北／北東）"))) << map->InfoL()->text().toStdString();
+    EXPECT_TRUE(map->findChild<QLabel *>(QStringLiteral("InfoL"))->text().contains(QStringLiteral("境界付近（北／北東）"))) << map->findChild<QLabel *>(QStringLiteral("InfoL"))->text().toStdString();
     s.messages.answer = ui::Answer::No;
-    QTest::mouseClick(map->DestBtn(), Qt::LeftButton);
+    QTest::mouseClick(map->findChild<QPushButton *>(QStringLiteral("DestBtn")), Qt::LeftButton);
     EXPECT_TRUE(s.messages.saw(QStringLiteral("北と北東の境界付近")));
     EXPECT_EQ(TBanF::destinationPalace(), 3);
     EXPECT_TRUE(s.main.charts()->chartWindows().first()->outlines(3));
     // The 30°/60° division: 21° lies inside 北東 (15°–75°) with room.
-    map->DivBox()->setCurrentIndex(1);
-    EXPECT_TRUE(map->InfoL()->text().contains(QStringLiteral("（北東）、")));
-    EXPECT_FALSE(map->InfoL()->text().contains(QStringLiteral("境界付近")));
+    map->findChild<QComboBox *>(QStringLiteral("DivBox"))->setCurrentIndex(1);
+    EXPECT_TRUE(map->findChild<QLabel *>(QStringLiteral("InfoL"))->text().contains(QStringLiteral("（北東）、")));
+    EXPECT_FALSE(map->findChild<QLabel *>(QStringLiteral("InfoL"))->text().contains(QStringLiteral("境界付近")));
 }
 
 TEST(DirectionMap, ExportsTheMapAsPngAndPdf)
@@ -246,32 +246,32 @@ TEST(PlaceBookWindow, AddsRenamesAndRemovesThroughTheDatabase)
     Started s(false);
     TPlaceF *book = s.open<TPlaceF>("PlaceItem");
     ASSERT_TRUE(book);
-    EXPECT_EQ(book->PlaceGrid()->rowCount(), 0);
+    EXPECT_EQ(book->findChild<QTableWidget *>(QStringLiteral("PlaceGrid"))->rowCount(), 0);
 
     // By 度分秒, as the home base.
     book->runDialog = [](TPlaceEditF &d) {
-        d.NameE()->setText(QStringLiteral("自宅"));
-        d.CoordE()->setText(QStringLiteral("35°41'22\"N 139°46'1\"E"));
-        d.HomeCB()->setChecked(true);
+        d.findChild<QLineEdit *>(QStringLiteral("NameE"))->setText(QStringLiteral("自宅"));
+        d.findChild<QLineEdit *>(QStringLiteral("CoordE"))->setText(QStringLiteral("35°41'22\"N 139°46'1\"E"));
+        d.findChild<QCheckBox *>(QStringLiteral("HomeCB"))->setChecked(true);
         d.accept();
         return d.result();
     };
     book->AddBtnClick();
     // By a city of the gazetteer, its name taken from the chosen candidate.
     book->runDialog = [](TPlaceEditF &d) {
-        d.FindE()->setText(QStringLiteral("大阪"));
+        d.findChild<QLineEdit *>(QStringLiteral("FindE"))->setText(QStringLiteral("大阪"));
         d.FindBtnClick();
-        EXPECT_GE(d.CityList()->count(), 1);
-        d.CityList()->setCurrentRow(0);
-        EXPECT_FALSE(d.CoordE()->text().isEmpty());
+        EXPECT_GE(d.findChild<QListWidget *>(QStringLiteral("CityList"))->count(), 1);
+        d.findChild<QListWidget *>(QStringLiteral("CityList"))->setCurrentRow(0);
+        EXPECT_FALSE(d.findChild<QLineEdit *>(QStringLiteral("CoordE"))->text().isEmpty());
         d.accept();
         return d.result();
     };
     book->AddBtnClick();
     // Bad coordinates keep the dialog open with a message.
     book->runDialog = [](TPlaceEditF &d) {
-        d.NameE()->setText(QStringLiteral("どこか"));
-        d.CoordE()->setText(QStringLiteral("北緯九十一度"));
+        d.findChild<QLineEdit *>(QStringLiteral("NameE"))->setText(QStringLiteral("どこか"));
+        d.findChild<QLineEdit *>(QStringLiteral("CoordE"))->setText(QStringLiteral("北緯九十一度"));
         d.accept();
         EXPECT_TRUE(d.isVisible() || d.result() != QDialog::Accepted);
         return int(QDialog::Rejected);
@@ -289,22 +289,22 @@ TEST(PlaceBookWindow, AddsRenamesAndRemovesThroughTheDatabase)
     EXPECT_EQ(home->name, "自宅");
     EXPECT_NEAR(home->lat, 35 + 41 / 60.0 + 22 / 3600.0, 1e-9);
     EXPECT_NEAR(home->lon, 139 + 46 / 60.0 + 1 / 3600.0, 1e-9);
-    ASSERT_EQ(book->PlaceGrid()->rowCount(), 2);
+    ASSERT_EQ(book->findChild<QTableWidget *>(QStringLiteral("PlaceGrid"))->rowCount(), 2);
     // The grid shows the other place's direction from home: 大阪 lies west.
     int osakaRow = -1;
     for (int r = 0; r < 2; ++r)
-        if (book->PlaceGrid()->item(r, 0)->text().isEmpty())
+        if (book->findChild<QTableWidget *>(QStringLiteral("PlaceGrid"))->item(r, 0)->text().isEmpty())
             osakaRow = r;
     ASSERT_GE(osakaRow, 0);
-    EXPECT_TRUE(book->PlaceGrid()->item(osakaRow, 4)->text().contains(QStringLiteral("（西）")));
+    EXPECT_TRUE(book->findChild<QTableWidget *>(QStringLiteral("PlaceGrid"))->item(osakaRow, 4)->text().contains(QStringLiteral("（西）")));
 
     // Rename with a note, then remove after the question.
-    book->PlaceGrid()->selectRow(osakaRow);
+    book->findChild<QTableWidget *>(QStringLiteral("PlaceGrid"))->selectRow(osakaRow);
     const QString osaka = book->selectedName();
     book->runDialog = [](TPlaceEditF &d) {
-        EXPECT_FALSE(d.CoordE()->isEnabled());
-        d.NameE()->setText(QStringLiteral("実家"));
-        d.NoteE()->setText(QStringLiteral("年に二度"));
+        EXPECT_FALSE(d.findChild<QLineEdit *>(QStringLiteral("CoordE"))->isEnabled());
+        d.findChild<QLineEdit *>(QStringLiteral("NameE"))->setText(QStringLiteral("実家"));
+        d.findChild<QLineEdit *>(QStringLiteral("NoteE"))->setText(QStringLiteral("年に二度"));
         d.accept();
         return d.result();
     };
@@ -313,13 +313,13 @@ TEST(PlaceBookWindow, AddsRenamesAndRemovesThroughTheDatabase)
     ASSERT_TRUE(db->find("実家", error));
     EXPECT_EQ(db->find("実家", error)->note, "年に二度");
     for (int r = 0; r < 2; ++r)
-        if (book->PlaceGrid()->item(r, 1)->text() == QStringLiteral("実家"))
-            book->PlaceGrid()->selectRow(r);
+        if (book->findChild<QTableWidget *>(QStringLiteral("PlaceGrid"))->item(r, 1)->text() == QStringLiteral("実家"))
+            book->findChild<QTableWidget *>(QStringLiteral("PlaceGrid"))->selectRow(r);
     s.messages.answer = ui::Answer::Yes;
     book->DelBtnClick();
     EXPECT_TRUE(s.messages.saw(QStringLiteral("地点「実家」を削除してよろしいですか？")));
     EXPECT_EQ(db->places(error).size(), 1u);
-    EXPECT_EQ(book->PlaceGrid()->rowCount(), 1);
+    EXPECT_EQ(book->findChild<QTableWidget *>(QStringLiteral("PlaceGrid"))->rowCount(), 1);
     EXPECT_EQ(clippedReport(book), "");
 }
 
@@ -351,8 +351,8 @@ TEST(PlaceBookWindow, ADamagedOrBusyBookIsReportedAndLeftAlone)
     ASSERT_EQ(sqlite3_open(s.databasePath().toUtf8().constData(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     book->runDialog = [](TPlaceEditF &d) {
-        d.NameE()->setText(QStringLiteral("自宅"));
-        d.CoordE()->setText(QStringLiteral("35.6895, 139.6917"));
+        d.findChild<QLineEdit *>(QStringLiteral("NameE"))->setText(QStringLiteral("自宅"));
+        d.findChild<QLineEdit *>(QStringLiteral("CoordE"))->setText(QStringLiteral("35.6895, 139.6917"));
         d.accept();
         return d.result();
     };
@@ -360,7 +360,7 @@ TEST(PlaceBookWindow, ADamagedOrBusyBookIsReportedAndLeftAlone)
     EXPECT_TRUE(s.messages.saw(QStringLiteral("他のプログラムが使用中"))) << s.messages.all().toStdString();
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
-    EXPECT_EQ(book->PlaceGrid()->rowCount(), 0);
+    EXPECT_EQ(book->findChild<QTableWidget *>(QStringLiteral("PlaceGrid"))->rowCount(), 0);
 }
 
 // A family of three: added in the people window, chosen as going; the chart

@@ -68,7 +68,7 @@ struct Fixture {
     void pick(const char *name) { dialog.findChild<QRadioButton *>(QLatin1String(name))->click(); }
     void run()
     {
-        QTest::mouseClick(dialog.Button1(), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
         EXPECT_TRUE(runEnds(dialog));
     }
 };
@@ -141,11 +141,11 @@ TEST(DMakeF, OpensWithItsDefaults)
     EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("FYearE"))->text(), QString::number(QDate::currentDate().year()));
     EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("EYearE"))->text(), QString::number(QDate::currentDate().year() + 1));
     EXPECT_EQ(f.dialog.findChild<QButtonGroup *>(QStringLiteral("RG1"))->checkedButton()->text(), QStringLiteral("コード"));
-    EXPECT_EQ(f.dialog.RG2()->checkedButton()->text(), QStringLiteral("同一フォルダ(200301.dat～200312.dat)"));
-    EXPECT_EQ(f.dialog.RG2()->button(0)->text(), QStringLiteral("年フォルダ＋日時データ(2003/01～12.dat)"));
+    EXPECT_EQ(f.dialog.findChild<QButtonGroup *>(QStringLiteral("RG2"))->checkedButton()->text(), QStringLiteral("同一フォルダ(200301.dat～200312.dat)"));
+    EXPECT_EQ(f.dialog.findChild<QButtonGroup *>(QStringLiteral("RG2"))->button(0)->text(), QStringLiteral("年フォルダ＋日時データ(2003/01～12.dat)"));
     EXPECT_EQ(f.dialog.findChild<QLabel *>(QStringLiteral("DispL"))->text(), QStringLiteral("処理中の内容"));
-    EXPECT_EQ(f.dialog.Button1()->text(), QStringLiteral("データ生成実行！"));
-    EXPECT_EQ(f.dialog.OKBtn()->text(), QStringLiteral("閉じる"));
+    EXPECT_EQ(f.dialog.findChild<QPushButton *>(QStringLiteral("Button1"))->text(), QStringLiteral("データ生成実行！"));
+    EXPECT_EQ(f.dialog.findChild<QPushButton *>(QStringLiteral("OKBtn"))->text(), QStringLiteral("閉じる"));
     QStringList labels;
     for (QLabel *l : f.dialog.findChildren<QLabel *>())
         labels << l->text();
@@ -177,7 +177,7 @@ TEST(DMakeF, OneYearSameFolderMatchesTheGeneratorByteForByte)
     EXPECT_TRUE(f.statuses.contains(QStringLiteral("2004年12月の日時データ作成中！")));
     EXPECT_EQ(f.statuses.last(), QStringLiteral("生成終了しました！"));
     EXPECT_EQ(f.dialog.findChild<QLabel *>(QStringLiteral("DispL"))->text(), QStringLiteral("生成終了しました！"));
-    EXPECT_TRUE(f.dialog.Button1()->isEnabled());
+    EXPECT_TRUE(f.dialog.findChild<QPushButton *>(QStringLiteral("Button1"))->isEnabled());
     EXPECT_FALSE(f.dialog.running());
 }
 
@@ -191,7 +191,7 @@ TEST(DMakeF, YearFoldersWithTextsFromTheBrowserFolder)
         caption = c;
         return f.out.path();
     };
-    QTest::mouseClick(static_cast<QWidget *>(f.dialog.OpenBtn()), Qt::LeftButton);
+    QTest::mouseClick(static_cast<QWidget *>(f.dialog.findChild<QAbstractButton *>(QStringLiteral("OpenBtn"))), Qt::LeftButton);
     EXPECT_EQ(caption, QStringLiteral("出力先のフォルダを指定してください。"));
     EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("DirE"))->text(), f.out.path());
 
@@ -218,7 +218,7 @@ TEST(DMakeF, CancelledBrowserKeepsTheFolder)
     Fixture f;
     const QString before = f.dialog.findChild<QLineEdit *>(QStringLiteral("DirE"))->text();
     f.dialog.chooseFolder = [](QWidget *, const QString &, const QString &) { return QString(); };
-    QTest::mouseClick(static_cast<QWidget *>(f.dialog.OpenBtn()), Qt::LeftButton);
+    QTest::mouseClick(static_cast<QWidget *>(f.dialog.findChild<QAbstractButton *>(QStringLiteral("OpenBtn"))), Qt::LeftButton);
     EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("DirE"))->text(), before);
 }
 
@@ -238,7 +238,7 @@ TEST(DMakeF, UnwritableFileIsNamedAndEarlierFilesStay)
     EXPECT_EQ(filesUnder(f.out.path()),
               (QStringList{QStringLiteral("2004.dat"), QStringLiteral("200401.dat"), QStringLiteral("200402.dat")}));
     EXPECT_NE(f.dialog.findChild<QLabel *>(QStringLiteral("DispL"))->text(), QStringLiteral("生成終了しました！"));
-    EXPECT_TRUE(f.dialog.Button1()->isEnabled());
+    EXPECT_TRUE(f.dialog.findChild<QPushButton *>(QStringLiteral("Button1"))->isEnabled());
 
     // Day files alone into a folder that does not exist: the first one is named.
     messages.clear();
@@ -317,8 +317,8 @@ TEST(DMakeF, StaysResponsiveAndClosingStopsTheRun)
     // Events are heard while the files are written: close at the second month.
     QObject::connect(&f.dialog, &TDMakeF::statusChanged, [&](const QString &s) {
         if (s == QStringLiteral("2004年2月の日時データ作成中！")) {
-            disabledWhileRunning = !f.dialog.Button1()->isEnabled() && !f.dialog.findChild<QLineEdit *>(QStringLiteral("DirE"))->isEnabled();
-            QTimer::singleShot(0, f.dialog.OKBtn(), [&] { QTest::mouseClick(f.dialog.OKBtn(), Qt::LeftButton); });
+            disabledWhileRunning = !f.dialog.findChild<QPushButton *>(QStringLiteral("Button1"))->isEnabled() && !f.dialog.findChild<QLineEdit *>(QStringLiteral("DirE"))->isEnabled();
+            QTimer::singleShot(0, f.dialog.findChild<QPushButton *>(QStringLiteral("OKBtn")), [&] { QTest::mouseClick(f.dialog.findChild<QPushButton *>(QStringLiteral("OKBtn")), Qt::LeftButton); });
         }
     });
     f.run();
@@ -350,7 +350,7 @@ TEST(DMakeF, MainWindowCommandShowsItModally)
         title = dialog->windowTitle();
         folder = dialog->findChild<QLineEdit *>(QStringLiteral("DirE"))->text();
         modal = dialog->isModal();
-        QTest::mouseClick(dialog->OKBtn(), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("OKBtn")), Qt::LeftButton);
     });
     CGIBtnClick(main, settings, &main);
     EXPECT_EQ(title, QStringLiteral("CGI 用 作盤データ生成"));

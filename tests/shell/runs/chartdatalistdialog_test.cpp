@@ -53,7 +53,7 @@ protected:
 
     void typeLimit(const QString &text)
     {
-        QLineEdit *e = dialog->SrcE();
+        QLineEdit *e = dialog->findChild<QLineEdit *>(QStringLiteral("SrcE"));
         e->selectAll();
         QTest::keyClick(e, Qt::Key_Delete);
         // Full-width digits come from an input method, which commits them at once.
@@ -70,7 +70,7 @@ protected:
         QTest::mouseClick(b, Qt::LeftButton, {}, qobject_cast<QRadioButton *>(b) ? QPoint(4, b->height() / 2) : QPoint());
         EXPECT_TRUE(runEnds(*dialog));
     }
-    bool idle() const { return dialog->BtnPnl()->isEnabled() && !dialog->SrcPnl()->isVisible(); }
+    bool idle() const { return dialog->findChild<QWidget *>(QStringLiteral("BtnPnl"))->isEnabled() && !dialog->findChild<QWidget *>(QStringLiteral("SrcPnl"))->isVisible(); }
     QString cell(int row, int column) const
     {
         return QString::fromStdString(list->list().rows.at(static_cast<std::size_t>(row))[static_cast<std::size_t>(column)]);
@@ -92,9 +92,9 @@ TEST_F(BDataFTest, StartsIdleWithTheHourChartAndStoredLimit)
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("作盤ﾃﾞｰﾀ一覧表の作成指定"));
     EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("RG1"))->checkedId(), KindHour);
     EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("RG1"))->button(KindYear)->text(), QStringLiteral("年盤"));
-    EXPECT_EQ(dialog->SrcE()->text(), QStringLiteral("300"));
+    EXPECT_EQ(dialog->findChild<QLineEdit *>(QStringLiteral("SrcE"))->text(), QStringLiteral("300"));
     EXPECT_TRUE(idle());
-    EXPECT_EQ(dialog->StopBtn()->text(), QStringLiteral("作成中断"));
+    EXPECT_EQ(dialog->findChild<QPushButton *>(QStringLiteral("StopBtn"))->text(), QStringLiteral("作成中断"));
 }
 
 TEST_F(BDataFTest, HourChartsFromAQuarterToElevenFillTheListWindow)
@@ -111,10 +111,10 @@ TEST_F(BDataFTest, HourChartsFromAQuarterToElevenFillTheListWindow)
     EXPECT_EQ(list->listKind(), ListKind::ChartData);
     // Every shown column has a caption; the file's unnamed one is the flags'.
     for (int c = 0; c < ListColumnCount - 1; ++c)
-        EXPECT_FALSE(list->grid()->model()->headerData(c, Qt::Horizontal).toString().isEmpty()) << c;
-    EXPECT_EQ(list->grid()->model()->headerData(11, Qt::Horizontal).toString(), QStringLiteral("特記"));
+        EXPECT_FALSE(list->findChild<QTableView *>(QStringLiteral("SG1"))->model()->headerData(c, Qt::Horizontal).toString().isEmpty()) << c;
+    EXPECT_EQ(list->findChild<QTableView *>(QStringLiteral("SG1"))->model()->headerData(11, Qt::Horizontal).toString(), QStringLiteral("特記"));
     EXPECT_EQ(list->SenL()->text(), QStringLiteral(" 作盤データ  "));
-    EXPECT_EQ(list->CntL()->text(), QStringLiteral("13"));
+    EXPECT_EQ(list->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("13"));
     ASSERT_EQ(list->list().dataRowCount(), 13);
     EXPECT_EQ(cell(1, 0), QStringLiteral("時盤"));
     EXPECT_EQ(cell(1, 1), QStringLiteral("2024/03/01"));
@@ -140,11 +140,11 @@ TEST_F(BDataFTest, StopKeepsTheRowsMade)
     int waves = 0;
     QObject::connect(dialog.get(), &TBDataF::progressed, [&](qint64 made) {
         ++waves;
-        EXPECT_TRUE(dialog->SrcPnl()->isVisible());
-        EXPECT_FALSE(dialog->BtnPnl()->isEnabled());
-        EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("作成件数：%1件").arg(made, 5));
+        EXPECT_TRUE(dialog->findChild<QWidget *>(QStringLiteral("SrcPnl"))->isVisible());
+        EXPECT_FALSE(dialog->findChild<QWidget *>(QStringLiteral("BtnPnl"))->isEnabled());
+        EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("作成件数：%1件").arg(made, 5));
         if (made == 32)
-            QTest::mouseClick(dialog->StopBtn(), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("StopBtn")), Qt::LeftButton);
     });
     click("OKBtn");
     // The run hears the stop at its next wave or soon after.
@@ -155,7 +155,7 @@ TEST_F(BDataFTest, StopKeepsTheRowsMade)
     const int rows = list->list().dataRowCount();
     EXPECT_GE(rows, 32);
     EXPECT_LT(rows, 5000);
-    EXPECT_EQ(list->CntL()->text(), QString::number(rows));
+    EXPECT_EQ(list->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QString::number(rows));
     EXPECT_EQ(cell(1, 0), QStringLiteral("日盤"));
     EXPECT_EQ(cell(32, 1), QStringLiteral("2024/04/01"));
 }
@@ -167,7 +167,7 @@ TEST_F(BDataFTest, NothingMadeSaysStoppedAndResets)
     ASSERT_EQ(messages.texts, QStringList{QStringLiteral("作盤を中止しました。")});
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(idle());
-    EXPECT_TRUE(dialog->CntL()->text().isEmpty());
+    EXPECT_TRUE(dialog->findChild<QLabel *>(QStringLiteral("CntL"))->text().isEmpty());
     EXPECT_FALSE(list->isVisible());
 
     // Stopped at the first wave: the message when nothing was made yet, else
@@ -175,12 +175,12 @@ TEST_F(BDataFTest, NothingMadeSaysStoppedAndResets)
     messages.clear();
     typeLimit(QStringLiteral("100"));
     QObject::connect(dialog.get(), &TBDataF::progressed,
-                     [&](qint64) { QTest::mouseClick(dialog->StopBtn(), Qt::LeftButton); });
+                     [&](qint64) { QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("StopBtn")), Qt::LeftButton); });
     click("OKBtn");
     EXPECT_TRUE(idle() || !dialog->isVisible());
     if (list->isVisible()) {
         EXPECT_TRUE(messages.texts.isEmpty());
-        EXPECT_EQ(list->CntL()->text(), QString::number(list->list().dataRowCount()));
+        EXPECT_EQ(list->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QString::number(list->list().dataRowCount()));
     } else {
         ASSERT_EQ(messages.texts, QStringList{QStringLiteral("作盤を中止しました。")});
         EXPECT_FALSE(list->hasRows());
@@ -229,7 +229,7 @@ TEST_F(BDataFTest, ALongRunLetsTheWindowBreathe)
     EXPECT_EQ(waves, 625); // once every sixteen moments
     ASSERT_TRUE(list->isVisible());
     EXPECT_EQ(list->list().dataRowCount(), 10000);
-    EXPECT_EQ(list->CntL()->text(), QStringLiteral("10000"));
+    EXPECT_EQ(list->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("10000"));
 }
 
 TEST_F(BDataFTest, HelpOpensItsTopic)
@@ -247,5 +247,5 @@ TEST_F(BDataFTest, LimitIsStoredAndReadAtTheNextStart)
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(settings->store().text(QStringLiteral("Sys"), QStringLiteral("BData")), QStringLiteral("77"));
     TBDataF again(*main, *settings, *list);
-    EXPECT_EQ(again.SrcE()->text(), QStringLiteral("77"));
+    EXPECT_EQ(again.findChild<QLineEdit *>(QStringLiteral("SrcE"))->text(), QStringLiteral("77"));
 }

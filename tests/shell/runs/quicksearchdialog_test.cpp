@@ -69,14 +69,14 @@ protected:
     }
     void typeLimit(const QString &text)
     {
-        QLineEdit *e = dialog->CntE();
+        QLineEdit *e = dialog->findChild<QLineEdit *>(QStringLiteral("CntE"));
         e->selectAll();
         QTest::keyClick(e, Qt::Key_Delete);
         QTest::keyClicks(e, text);
     }
     void run()
     {
-        QTest::mouseClick(dialog->Button1(), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
         EXPECT_TRUE(runEnds(*dialog));
     }
     bool hasChart(int kind, const CivilTime &t) const
@@ -109,9 +109,9 @@ TEST_F(ESrcFTest, ShowsEveryChoiceWithItsFirstItemChecked)
     EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("CB%1").arg(4))->button(1)->text(), QStringLiteral("陰"));
     EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("CB%1").arg(5))->button(0)->text(), QStringLiteral("不問"));
     EXPECT_EQ(dialog->findChild<QButtonGroup *>(QStringLiteral("CB%1").arg(5))->button(9)->text(), QStringLiteral("９局"));
-    EXPECT_EQ(dialog->CntE()->text(), QStringLiteral("500"));
-    EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数　"));
-    EXPECT_EQ(dialog->Button1()->text(), QStringLiteral("検索作盤実行"));
+    EXPECT_EQ(dialog->findChild<QLineEdit *>(QStringLiteral("CntE"))->text(), QStringLiteral("500"));
+    EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("検索件数　"));
+    EXPECT_EQ(dialog->findChild<QPushButton *>(QStringLiteral("Button1"))->text(), QStringLiteral("検索作盤実行"));
 }
 
 TEST_F(ESrcFTest, AMatchAtTheStartOpensItsChartsAtOnce)
@@ -123,7 +123,7 @@ TEST_F(ESrcFTest, AMatchAtTheStartOpensItsChartsAtOnce)
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：    0件"));
+    EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("検索件数：    0件"));
     EXPECT_EQ(main->findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), QStringLiteral("10:45"));
     EXPECT_EQ(main->findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 1));
     EXPECT_TRUE(hasChart(KindDay, start));
@@ -140,7 +140,7 @@ TEST_F(ESrcFTest, NothingFoundWithinTheLimit)
     run();
     ASSERT_EQ(messages.texts, QStringList{QStringLiteral("該当作盤は、ありませんでした。")});
     EXPECT_EQ(waves, 0);
-    EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：    0件"));
+    EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("検索件数：    0件"));
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
 
@@ -151,8 +151,8 @@ TEST_F(ESrcFTest, NothingFoundWithinTheLimit)
     typeLimit(QStringLiteral("40"));
     run();
     ASSERT_EQ(messages.texts, QStringList{QStringLiteral("該当作盤は、ありませんでした。")});
-    EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：   40件"));
-    EXPECT_TRUE(dialog->Button1()->isEnabled());
+    EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("検索件数：   40件"));
+    EXPECT_TRUE(dialog->findChild<QPushButton *>(QStringLiteral("Button1"))->isEnabled());
     EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
 }
 
@@ -181,7 +181,7 @@ TEST_F(ESrcFTest, DayChartOfJiaZiKeepsTheStartsTimeOfDay)
     EXPECT_EQ(main->findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2023, 10, 17).addDays(days));
     EXPECT_EQ(main->entry()->koyomi().BanKan[2], 0);
     EXPECT_EQ(main->entry()->koyomi().BanShi[2], 0);
-    EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：%1件").arg(days, 5));
+    EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("検索件数：%1件").arg(days, 5));
 }
 
 TEST_F(ESrcFTest, HourSearchFromHalfPastNineOpensHalfPastEleven)
@@ -194,7 +194,7 @@ TEST_F(ESrcFTest, HourSearchFromHalfPastNineOpensHalfPastEleven)
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(main->findChild<QLineEdit *>(QStringLiteral("TimeE"))->text(), QStringLiteral("11:30"));
     EXPECT_EQ(main->findChild<DateEntry *>(QStringLiteral("DateE"))->date(), QDate(2024, 3, 1));
-    EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数：    1件"));
+    EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("検索件数：    1件"));
     EXPECT_TRUE(hasChart(KindHour, second));
 }
 
@@ -233,7 +233,7 @@ TEST_F(ESrcFTest, BadLimitRunsNothing)
     }
     EXPECT_EQ(waves, 0);
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数　"));
+    EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("検索件数　"));
     EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
 }
 
@@ -247,7 +247,7 @@ TEST_F(ESrcFTest, ClosingDuringARunStopsIt)
     QObject::connect(dialog.get(), &TESrcF::progressed, [&](qint64) {
         ++waves;
         EXPECT_TRUE(dialog->running());
-        EXPECT_FALSE(dialog->Button1()->isEnabled());
+        EXPECT_FALSE(dialog->findChild<QPushButton *>(QStringLiteral("Button1"))->isEnabled());
         if (waves == 3)
             QTest::keyClick(dialog.get(), Qt::Key_Escape);
     });
@@ -259,8 +259,8 @@ TEST_F(ESrcFTest, ClosingDuringARunStopsIt)
     EXPECT_TRUE(main->charts()->chartWindows().isEmpty());
     // The next opening starts idle, with the limit as left.
     dialog->show();
-    EXPECT_TRUE(dialog->Button1()->isEnabled());
-    EXPECT_EQ(dialog->CntL()->text(), QStringLiteral("検索件数　"));
+    EXPECT_TRUE(dialog->findChild<QPushButton *>(QStringLiteral("Button1"))->isEnabled());
+    EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("CntL"))->text(), QStringLiteral("検索件数　"));
 }
 
 TEST_F(ESrcFTest, LimitIsStoredAndReadAtTheNextStart)
@@ -269,5 +269,5 @@ TEST_F(ESrcFTest, LimitIsStoredAndReadAtTheNextStart)
     dialog->close();
     EXPECT_EQ(settings->store().text(QStringLiteral("Sys"), QStringLiteral("ESrc")), QStringLiteral("1234"));
     TESrcF again(*main, *settings);
-    EXPECT_EQ(again.CntE()->text(), QStringLiteral("1234"));
+    EXPECT_EQ(again.findChild<QLineEdit *>(QStringLiteral("CntE"))->text(), QStringLiteral("1234"));
 }

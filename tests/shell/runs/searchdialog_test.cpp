@@ -65,7 +65,7 @@ struct Fixture {
             QTest::mouseClick(b, Qt::LeftButton);
         EXPECT_TRUE(runEnds(dialog));
     }
-    bool idle() const { return dialog.BtnPnl()->isEnabled() && !dialog.SrcPnl()->isVisible(); }
+    bool idle() const { return dialog.findChild<QWidget *>(QStringLiteral("BtnPnl"))->isEnabled() && !dialog.findChild<QWidget *>(QStringLiteral("SrcPnl"))->isVisible(); }
 };
 
 // What the search itself finds for the same settings.
@@ -87,13 +87,13 @@ TEST(SrcSF, ShowsTheMatterListAndStoredLimits)
 {
     Fixture f;
     EXPECT_EQ(f.dialog.windowTitle(), QStringLiteral("検索一覧表の作成指定"));
-    EXPECT_EQ(f.dialog.SenBox()->currentText(), MatterName);
-    EXPECT_GT(f.dialog.SenBox()->count(), 5);
+    EXPECT_EQ(f.dialog.findChild<QComboBox *>(QStringLiteral("SenBox"))->currentText(), MatterName);
+    EXPECT_GT(f.dialog.findChild<QComboBox *>(QStringLiteral("SenBox"))->count(), 5);
     EXPECT_EQ(f.dialog.HouiBox()->count(), 9);
     EXPECT_EQ(f.dialog.HouiBox()->currentText(), QStringLiteral("全方位"));
     EXPECT_EQ(f.dialog.findChild<QButtonGroup *>(QStringLiteral("RG1"))->checkedId(), KindDay);
-    EXPECT_EQ(f.dialog.SrcE()->text(), QStringLiteral("500"));
-    EXPECT_EQ(f.dialog.CntE()->text(), QStringLiteral("100"));
+    EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("SrcE"))->text(), QStringLiteral("500"));
+    EXPECT_EQ(f.dialog.findChild<QLineEdit *>(QStringLiteral("CntE"))->text(), QStringLiteral("100"));
     EXPECT_TRUE(f.idle());
 }
 
@@ -113,7 +113,7 @@ TEST(SrcSF, RunFillsTheListWindow)
     ASSERT_TRUE(f.list.isVisible());
     EXPECT_EQ(f.list.windowTitle(), QStringLiteral("検索一覧表"));
     EXPECT_EQ(f.list.SenL()->text(), QStringLiteral(" 占事「吉方位（総合）」 方位「全方位」 "));
-    EXPECT_EQ(f.list.CntL()->text(), QString::number(want.matches) + QStringLiteral("/120"));
+    EXPECT_EQ(f.list.findChild<QLabel *>(QStringLiteral("CntL"))->text(), QString::number(want.matches) + QStringLiteral("/120"));
     ASSERT_EQ(f.list.list().dataRowCount(), want.matches);
     const std::vector<ListRow> wantRows = want.rows();
     for (std::size_t i = 0; i < wantRows.size(); ++i)
@@ -158,15 +158,15 @@ TEST(SrcSF, StopButtonShowsTheMatchesSoFar)
     int waves = 0;
     QObject::connect(&f.dialog, &TSrcSF::progressed, [&](qint64, qint64) {
         ++waves;
-        EXPECT_TRUE(f.dialog.SrcPnl()->isVisible());
-        EXPECT_FALSE(f.dialog.BtnPnl()->isEnabled());
+        EXPECT_TRUE(f.dialog.findChild<QWidget *>(QStringLiteral("SrcPnl"))->isVisible());
+        EXPECT_FALSE(f.dialog.findChild<QWidget *>(QStringLiteral("BtnPnl"))->isEnabled());
         QTest::mouseClick(f.dialog.findChild<QPushButton *>(QStringLiteral("StopBtn")), Qt::LeftButton);
     });
     f.click("OKBtn");
     EXPECT_GE(waves, 1); // the run hears the stop at its next wave or soon after
     ASSERT_TRUE(f.list.isVisible());
     f.list.fillAll(); // the window makes its rows a block at a time as it shows them
-    const QStringList counts = f.list.CntL()->text().split(QLatin1Char('/'));
+    const QStringList counts = f.list.findChild<QLabel *>(QStringLiteral("CntL"))->text().split(QLatin1Char('/'));
     ASSERT_EQ(counts.size(), 2);
     EXPECT_EQ(counts[0].toLongLong(), f.list.list().dataRowCount());
     EXPECT_GT(counts[1].toLongLong(), 0);

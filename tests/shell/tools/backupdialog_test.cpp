@@ -81,13 +81,13 @@ struct Fixture {
     void setGroups(int bits)
     {
         for (int bit = 0; bit < 4; ++bit)
-            dialog->CG1(bit)->setChecked(bits & (1 << bit));
+            dialog->findChild<QCheckBox *>(QStringLiteral("CG1_%1").arg(bit))->setChecked(bits & (1 << bit));
     }
     void type(const QString &text)
     {
-        dialog->Edit1()->selectAll();
-        QTest::keyClick(dialog->Edit1(), Qt::Key_Delete);
-        QTest::keyClicks(dialog->Edit1(), text);
+        dialog->findChild<QLineEdit *>(QStringLiteral("Edit1"))->selectAll();
+        QTest::keyClick(dialog->findChild<QLineEdit *>(QStringLiteral("Edit1")), Qt::Key_Delete);
+        QTest::keyClicks(dialog->findChild<QLineEdit *>(QStringLiteral("Edit1")), text);
     }
     void click(const char *name)
     {
@@ -151,7 +151,7 @@ TEST(BackF, StatisticsAndSettings)
 
     f.open();
     EXPECT_EQ(f.dialog->groups(), 4);
-    EXPECT_EQ(f.dialog->Edit1()->text(), f.media.filePath("usb"));
+    EXPECT_EQ(f.dialog->findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), f.media.filePath("usb"));
 
     // The folder browser: its choice, with a separator, and the figures follow.
     f.dialog->setFolderBrowser([&f](QWidget *, const QString &caption, const QString &start) {
@@ -160,12 +160,12 @@ TEST(BackF, StatisticsAndSettings)
         return f.media.path();
     });
     f.click("OpenBtn");
-    EXPECT_EQ(f.dialog->Edit1()->text(), EditChk(f.media.path()));
+    EXPECT_EQ(f.dialog->findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), EditChk(f.media.path()));
     EXPECT_EQ(f.dialog->findChild<QLabel *>(QStringLiteral("OutPnl"))->text(), selectionStatistics(0, 0));
 
     AppSettings fresh(f.program.path(), f.config.path() + "/other");
     TBackF untouched(fresh);
-    EXPECT_EQ(untouched.Edit1()->text(), QDir::homePath() + "/BackUp");
+    EXPECT_EQ(untouched.findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), QDir::homePath() + "/BackUp");
 }
 
 TEST(BackF, OnlySettingsDataCopiesIniAndSetFiles)

@@ -98,7 +98,7 @@ TEST(Notices, ClosingWhileLoadingStopsQuietly)
     Fixture f;
     f.window.setNoticeURL(server.url(QStringLiteral("/velm/notice.txt")));
     QSignalSpy finished(&f.window, &TNoticeF::finished);
-    QSignalSpy progress(f.window.http(), &THTTPGet::OnProgress);
+    QSignalSpy progress(f.window.findChild<THTTPGet *>(QStringLiteral("HTTPGet1")), &THTTPGet::OnProgress);
     f.window.show();
     ASSERT_TRUE(progress.wait(10000));
     EXPECT_TRUE(f.window.loading());

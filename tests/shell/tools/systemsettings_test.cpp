@@ -37,9 +37,9 @@ T *child(QWidget *w, const char *name)
 void reveal(QWidget *w, QWidget *control)
 {
     if (auto *sys = qobject_cast<TSysF *>(w))
-        for (int i = 0; i < sys->pages()->count(); ++i)
-            if (sys->pages()->widget(i)->isAncestorOf(control))
-                sys->pages()->setCurrentIndex(i);
+        for (int i = 0; i < sys->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->count(); ++i)
+            if (sys->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->widget(i)->isAncestorOf(control))
+                sys->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(i);
 }
 
 void type(QWidget *w, const char *name, const QString &text)
@@ -73,9 +73,9 @@ TEST(SysSettings, FreshStoreShowsTheDefaults)
     w.show();
     EXPECT_EQ(w.windowTitle(), "ｼｽﾃﾑ設定");
     EXPECT_EQ(w.current(), SystemSettings{});
-    EXPECT_EQ(w.pages()->tabText(0), "システム");
-    EXPECT_EQ(w.pages()->tabText(1), " 表 示  ");
-    EXPECT_EQ(w.pages()->tabText(2), " 作 盤 ");
+    EXPECT_EQ(w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->tabText(0), "システム");
+    EXPECT_EQ(w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->tabText(1), " 表 示  ");
+    EXPECT_EQ(w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->tabText(2), " 作 盤 ");
 
     // What the user sees, where the value alone would not tell.
     EXPECT_EQ(child<QComboBox>(&w, "CB8")->currentText(), "表示する");
@@ -209,7 +209,7 @@ TEST(SysSettings, ThresholdsMustDescend)
     EXPECT_TRUE(w.isVisible());
     ASSERT_EQ(messages.texts, QStringList{"数値1は、数値2より大きくなければなりません。"});
     EXPECT_EQ(w.focusWidget(), child<QLineEdit>(&w, "ED1"));
-    EXPECT_EQ(w.pages()->currentIndex(), 1);
+    EXPECT_EQ(w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->currentIndex(), 1);
     EXPECT_FALSE(settings.store().contains("Sys", "ED0")); // nothing stored yet
 
     type(&w, "ED0", "10");
@@ -265,12 +265,12 @@ TEST(SysSettings, TextFieldsMustBeUsableNumbers)
     for (const Case &c : cases) {
         const SystemSettings good = w.current();
         type(&w, c.field, c.text);
-        w.pages()->setCurrentIndex(1); // away from the field's page
+        w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1); // away from the field's page
         messages.clear();
         EXPECT_FALSE(w.close()) << c.field << " " << c.text.toStdString();
         EXPECT_EQ(messages.texts, QStringList{c.message}) << c.field << " " << c.text.toStdString();
         EXPECT_EQ(w.focusWidget(), child<QLineEdit>(&w, c.field));
-        EXPECT_EQ(w.pages()->currentIndex(), c.page);
+        EXPECT_EQ(w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->currentIndex(), c.page);
         w.setCurrent(good);
     }
     EXPECT_FALSE(settings.store().contains("Sys", "TZE"));

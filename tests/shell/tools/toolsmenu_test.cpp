@@ -60,7 +60,7 @@ struct Fixture {
     }
     void type(int edit, const QString &text)
     {
-        QLineEdit *e = tools->Edit(edit);
+        QLineEdit *e = tools->findChild<QLineEdit *>(QStringLiteral("Edit%1").arg(edit));
         e->selectAll();
         QTest::keyClick(e, Qt::Key_Delete);
         // keyClicks knows only ASCII keys; Japanese arrives as typed text.
@@ -83,7 +83,7 @@ struct Fixture {
     }
     void selectRow(int row)
     {
-        QTableWidget *grid = tools->SG1();
+        QTableWidget *grid = tools->findChild<QTableWidget *>(QStringLiteral("SG1"));
         const QRect cell = grid->visualRect(grid->model()->index(row, 0));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     }
@@ -113,7 +113,7 @@ TEST(Tools, FirstStartOffersACalculatorAndTheReadme)
     const QList<QAction *> items = f.menu.actions();
     ASSERT_EQ(items.size(), 4);
     EXPECT_EQ(items.at(0)->text(), QStringLiteral("ﾂｰﾙの設定(&S)"));
-    EXPECT_EQ(items.at(0), f.tools->ToolItem());
+    EXPECT_EQ(items.at(0), f.menu.findChild<QAction *>(QStringLiteral("ToolItem")));
     EXPECT_TRUE(items.at(1)->isSeparator());
     EXPECT_EQ(f.entries(), (QStringList{QStringLiteral("電卓"), QStringLiteral("Readme")}));
     EXPECT_EQ(f.tools->windowTitle(), QStringLiteral("ﾂｰﾙの設定"));
@@ -126,18 +126,18 @@ TEST(Tools, DeletingTheFirstOfThreeMovesTheOthersUpWithTheirFolders)
     f.add(QStringLiteral("二"), QStringLiteral("/bin/two"), {}, QStringLiteral("/work/two/"));
     f.add(QStringLiteral("三"), QStringLiteral("/bin/three"), QStringLiteral("-x"), QStringLiteral("/work/three/"));
     EXPECT_EQ(f.entries(), (QStringList{QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")}));
-    EXPECT_EQ(f.tools->SG1()->item(2, 3)->text(), QStringLiteral("/work/three/"));
+    EXPECT_EQ(f.tools->findChild<QTableWidget *>(QStringLiteral("SG1"))->item(2, 3)->text(), QStringLiteral("/work/three/"));
 
     f.selectRow(0);
-    EXPECT_EQ(f.tools->Edit(1)->text(), QStringLiteral("一")); // the row came into the edits
+    EXPECT_EQ(f.tools->findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), QStringLiteral("一")); // the row came into the edits
     f.click("Button2");
 
     const ToolTable &t = f.tools->table();
     EXPECT_EQ(t.row(0), (ToolEntry{QStringLiteral("二"), QStringLiteral("/bin/two"), {}, QStringLiteral("/work/two/")}));
     EXPECT_EQ(t.row(1), (ToolEntry{QStringLiteral("三"), QStringLiteral("/bin/three"), QStringLiteral("-x"), QStringLiteral("/work/three/")}));
     EXPECT_EQ(t.row(2), ToolEntry{});
-    EXPECT_EQ(f.tools->SG1()->item(1, 3)->text(), QStringLiteral("/work/three/"));
-    EXPECT_TRUE(f.tools->SG1()->item(2, 0)->text().isEmpty());
+    EXPECT_EQ(f.tools->findChild<QTableWidget *>(QStringLiteral("SG1"))->item(1, 3)->text(), QStringLiteral("/work/three/"));
+    EXPECT_TRUE(f.tools->findChild<QTableWidget *>(QStringLiteral("SG1"))->item(2, 0)->text().isEmpty());
     EXPECT_EQ(f.entries(), (QStringList{QStringLiteral("二"), QStringLiteral("三")}));
     EXPECT_TRUE(f.messages.texts.isEmpty());
 }
@@ -239,6 +239,6 @@ TEST(Tools, BrowseFillsProgramAndFolder)
 {
     Fixture f;
     f.click("BitBtn1");
-    EXPECT_EQ(f.tools->Edit(2)->text(), QStringLiteral("/opt/tools/ruler"));
-    EXPECT_EQ(f.tools->Edit(4)->text(), QStringLiteral("/opt/tools/"));
+    EXPECT_EQ(f.tools->findChild<QLineEdit *>(QStringLiteral("Edit2"))->text(), QStringLiteral("/opt/tools/ruler"));
+    EXPECT_EQ(f.tools->findChild<QLineEdit *>(QStringLiteral("Edit4"))->text(), QStringLiteral("/opt/tools/"));
 }
