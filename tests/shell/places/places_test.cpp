@@ -420,9 +420,10 @@ TEST(PeopleWindow, AFamilyGoesAndTheChartsAndTheHeatMapFollow)
     THeatF *heat = s.open<THeatF>("HeatItem");
     ASSERT_TRUE(heat);
     ASSERT_TRUE(heat->SafeBox()->isEnabled());
-    heat->DirBox()->setCurrentIndex(heat->DirBox()->findData(4)); // 南
+    auto *dirBox = heat->findChild<QComboBox *>(QStringLiteral("DirBox"));
+    dirBox->setCurrentIndex(dirBox->findData(4)); // 南
     heat->SafeBox()->setChecked(true);
-    const HeatPicture *picture = heat->canvas()->picture();
+    const HeatPicture *picture = heat->findChild<HeatCanvas *>(QStringLiteral("HeatCanvas"))->picture();
     ASSERT_TRUE(picture);
     EXPECT_TRUE(picture->people.contains(QStringLiteral("花子")));
     int shut = 0;
@@ -468,7 +469,7 @@ TEST(PeopleWindow, AFamilyGoesAndTheChartsAndTheHeatMapFollow)
     EXPECT_TRUE(map->peopleShown());
     ASSERT_TRUE(map->yearMonthFacts);
     EXPECT_TRUE(map->yearMonthFacts().has_value());
-    EXPECT_EQ(map->canvas()->badSectors(), yearMonth);
+    EXPECT_EQ(map->findChild<MapCanvas *>(QStringLiteral("MapCanvas"))->badSectors(), yearMonth);
     EXPECT_NE(yearMonth, 0);
     map->close();
 
