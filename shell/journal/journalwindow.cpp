@@ -1,3 +1,4 @@
+#include "shell/common/toolbutton.h"
 #include "shell/journal/journalwindow.h"
 
 #include <algorithm>
@@ -481,10 +482,7 @@ TJournalF::TJournalF(JournalAccess &access, QWidget *parent) : QWidget(parent, Q
     split->setSizes({560, 520});
 
     const auto button = [this](const char *name, const QString &text, const QString &hint) {
-        auto *b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setToolTip(hint);
-        return b;
+        return makeToolButton(this, name, text, hint);
     };
     QPushButton *openBtn = button("OpenBtn", QStringLiteral("盤を開く"), QStringLiteral("記録した設定で盤を作り直します（Enter、ダブルクリック）"));
     QPushButton *delBtn = button("DelBtn", QStringLiteral("削除"), QStringLiteral("選んだ記録を削除します"));

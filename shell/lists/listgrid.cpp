@@ -42,15 +42,6 @@ ListHeading makeListHeading(QWidget *parent)
     return heading;
 }
 
-QPushButton *makeToolButton(QWidget *parent, const char *objectName, const QString &text, const QString &hint)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(objectName));
-    b->setToolTip(hint);
-    b->setAutoDefault(false);
-    return b;
-}
-
 QPushButton *makeExportButton(QWidget *parent)
 {
     return makeToolButton(parent, "ExpBtn", QStringLiteral("出力"), QStringLiteral("一覧をファイルに出力します"));

@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include "shell/common/toolbutton.h"
 #include "output/listfile.h"
 
 class QLabel;
@@ -31,8 +32,6 @@ struct ListHeading {
 };
 ListHeading makeListHeading(QWidget *parent);
 
-// A button that is never the default, with its hint.
-QPushButton *makeToolButton(QWidget *parent, const char *objectName, const QString &text, const QString &hint);
 // "ExpBtn" "出力" and "PrevBtn" "印刷ﾌﾟﾚﾋﾞｭｰ"; the caller wires them.
 QPushButton *makeExportButton(QWidget *parent);
 QPushButton *makePreviewButton(QWidget *parent);

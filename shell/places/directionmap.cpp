@@ -1,3 +1,4 @@
+#include "shell/common/toolbutton.h"
 #include "shell/places/directionmap.h"
 
 #include <algorithm>
@@ -533,11 +534,7 @@ TMapF::TMapF(PlaceAccess &places, QWidget *parent) : QWidget(parent, Qt::Window)
     m_marginE->setToolTip(QStringLiteral("方位の境界からこの角度以内は「境界付近」とします"));
 
     const auto button = [this](const char *name, const QString &text, const QString &hint) {
-        auto *b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setToolTip(hint);
-        b->setAutoDefault(false);
-        return b;
+        return makeToolButton(this, name, text, hint);
     };
     QPushButton *fitBtn = button("FitBtn", QStringLiteral("全体"), QStringLiteral("すべての地点が入るように表示します"));
     QPushButton *inBtn = button("ZoomInBtn", QStringLiteral("拡大"), QStringLiteral("地図を拡大します（マウスのホイールでも）"));

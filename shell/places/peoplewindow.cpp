@@ -1,3 +1,4 @@
+#include "shell/common/toolbutton.h"
 #include "shell/places/peoplewindow.h"
 
 #include <QComboBox>
@@ -144,10 +145,7 @@ TPeopleF::TPeopleF(PlaceAccess &places, std::function<KoyomiOptions()> calendar,
     m_grid->horizontalHeader()->setStretchLastSection(true);
 
     const auto button = [this](const char *name, const QString &text, const QString &hint) {
-        auto *b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setToolTip(hint);
-        return b;
+        return makeToolButton(this, name, text, hint);
     };
     QPushButton *addBtn = button("AddBtn", QStringLiteral("追加…"), QStringLiteral("人物を登録します"));
     QPushButton *editBtn = button("EditBtn", QStringLiteral("変更…"), QStringLiteral("選んだ人物を変更します"));

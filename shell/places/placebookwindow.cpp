@@ -1,3 +1,4 @@
+#include "shell/common/toolbutton.h"
 #include "shell/places/placebookwindow.h"
 
 #include <cmath>
@@ -182,10 +183,7 @@ TPlaceF::TPlaceF(PlaceAccess &places, QWidget *parent) : QWidget(parent, Qt::Win
     m_grid->horizontalHeader()->setStretchLastSection(true);
 
     const auto button = [this](const char *name, const QString &text, const QString &hint) {
-        auto *b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setToolTip(hint);
-        return b;
+        return makeToolButton(this, name, text, hint);
     };
     QPushButton *addBtn = button("AddBtn", QStringLiteral("追加…"), QStringLiteral("座標か地名で地点を登録します"));
     QPushButton *editBtn = button("EditBtn", QStringLiteral("変更…"), QStringLiteral("選んだ地点の名前とメモを変更します"));
